@@ -1,0 +1,100 @@
+#include "model/CommaText.h"
+
+namespace model {
+
+namespace {
+
+bool isSkippable(QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; }
+
+bool needsQuotes(const QString& field)
+{
+    for (QChar c : field)
+        if (c.unicode() <= 32 || c == u'"' || c == u',') return true;
+    return false;
+}
+
+} // namespace
+
+QString quoteCommaField(const QString& field)
+{
+    if (!needsQuotes(field)) return field;
+    QString q;
+    q.reserve(field.size() + 2);
+    q += u'"';
+    for (QChar c : field) {
+        if (c == u'"') q += u'"';
+        q += c;
+    }
+    q += u'"';
+    return q;
+}
+
+QString writeCommaText(const QStringList& fields)
+{
+    if (fields.size() == 1 && fields.front().isEmpty()) return QStringLiteral("\"\"");
+    QString out;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i) out += u',';
+        out += quoteCommaField(fields[i]);
+    }
+    return out;
+}
+
+bool readCommaField(QStringView text, qsizetype& pos, QString& field)
+{
+    if (const qsizetype nul = text.indexOf(QChar(0)); nul >= 0) text = text.left(nul);
+    const qsizetype n = text.size();
+    while (pos < n && isSkippable(text[pos])) ++pos;
+    if (pos >= n) return false;
+    field.clear();
+    if (text[pos] == u'"') {
+        ++pos;
+        while (pos < n) {
+            if (text[pos] == u'"') {
+                if (pos + 1 < n && text[pos + 1] == u'"') {
+                    field += u'"';
+                    pos += 2;
+                    continue;
+                }
+                ++pos; // closing quote
+                break;
+            }
+            field += text[pos++];
+        }
+    } else {
+        const qsizetype start = pos;
+        while (pos < n && text[pos].unicode() > 32 && text[pos] != u',') ++pos;
+        field = text.mid(start, pos - start).toString();
+    }
+    while (pos < n && isSkippable(text[pos])) ++pos;
+    if (pos < n && text[pos] == u',') {
+        ++pos;
+        while (pos < n && isSkippable(text[pos])) ++pos;
+    }
+    return true;
+}
+
+QStringList readCommaText(QStringView text)
+{
+    // A NUL character ends the text, as it ends a C string.
+    if (const qsizetype nul = text.indexOf(QChar(0)); nul >= 0) text = text.left(nul);
+    QStringList fields;
+    qsizetype pos = 0;
+    QString field;
+    const qsizetype n = text.size();
+    // A comma right at a field start (after skipping) is an empty field.
+    while (true) {
+        while (pos < n && isSkippable(text[pos])) ++pos;
+        if (pos >= n) break;
+        if (text[pos] == u',') {
+            fields.append(QString());
+            ++pos;
+            continue;
+        }
+        if (!readCommaField(text, pos, field)) break;
+        fields.append(field);
+    }
+    return fields;
+}
+
+} // namespace model

@@ -1,0 +1,158 @@
+#include "model/NumberText.h"
+
+#include "model/Text.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace model {
+
+ConvertError::ConvertError(const QString& text)
+    : std::runtime_error(QStringLiteral("'%1' は浮動小数点数ではありません").arg(text).toStdString())
+    , text_(text)
+{
+}
+
+QString ConvertError::message() const { return QString::fromUtf8(what()); }
+
+namespace {
+
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+} // namespace
+
+std::optional<double> tryParseNumber(QStringView text)
+{
+    const QStringView t = trimmed(text);
+    // Validate the grammar ourselves; from_chars alone would take "inf", "nan" and so on.
+    qsizetype i = 0;
+    const qsizetype n = t.size();
+    bool negative = false;
+    if (i < n && (t[i] == u'+' || t[i] == u'-')) {
+        negative = t[i] == u'-';
+        ++i;
+    }
+    std::string ascii;
+    ascii.reserve(static_cast<size_t>(n));
+    qsizetype intDigits = 0, fracDigits = 0;
+    // Decimal exponent of the first significant digit, to tell overflow from underflow.
+    long long leadExponent = 0;
+    bool seenSignificant = false;
+    while (i < n && isDigit(t[i])) {
+        if (!seenSignificant && t[i] != u'0') seenSignificant = true;
+        if (seenSignificant) ++leadExponent;
+        ascii.push_back(char(t[i].unicode()));
+        ++i;
+        ++intDigits;
+    }
+    if (i < n && t[i] == u'.') {
+        ascii.push_back('.');
+        ++i;
+        while (i < n && isDigit(t[i])) {
+            if (!seenSignificant) {
+                if (t[i] != u'0') seenSignificant = true;
+                else --leadExponent;
+            }
+            ascii.push_back(char(t[i].unicode()));
+            ++i;
+            ++fracDigits;
+        }
+    }
+    if (intDigits + fracDigits == 0) return std::nullopt;
+    long long exponent = 0;
+    if (i < n && (t[i] == u'e' || t[i] == u'E')) {
+        ascii.push_back('e');
+        ++i;
+        bool expNegative = false;
+        if (i < n && (t[i] == u'+' || t[i] == u'-')) {
+            expNegative = t[i] == u'-';
+            ascii.push_back(expNegative ? '-' : '+');
+            ++i;
+        }
+        qsizetype expDigits = 0;
+        while (i < n && isDigit(t[i])) {
+            if (exponent < 100000000) exponent = exponent * 10 + (t[i].unicode() - u'0');
+            ascii.push_back(char(t[i].unicode()));
+            ++i;
+            ++expDigits;
+        }
+        if (expDigits == 0) return std::nullopt;
+        if (expNegative) exponent = -exponent;
+    }
+    if (i != n) return std::nullopt;
+
+    double value = 0.0;
+    const char* first = ascii.data();
+    const char* last = ascii.data() + ascii.size();
+    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) {
+        if (!seenSignificant || leadExponent + exponent <= 0) value = 0.0; // underflow: the nearest double is zero
+        else return std::nullopt;                                            // overflow
+    } else if (ec != std::errc() || ptr != last) {
+        return std::nullopt;
+    }
+    if (!std::isfinite(value)) return std::nullopt;
+    return negative ? -value : value;
+}
+
+double parseNumber(QStringView text)
+{
+    if (const auto v = tryParseNumber(text)) return *v;
+    throw ConvertError(text.toString());
+}
+
+namespace {
+
+// True when value * 10^digits lies exactly halfway between two integers.
+bool isExactHalf(double value, int digits)
+{
+    if (value == 0.0 || !std::isfinite(value)) return false;
+    int exp2 = 0;
+    const double frac = std::frexp(std::fabs(value), &exp2); // value = frac * 2^exp2, frac in [0.5, 1)
+    const auto mant = static_cast<std::uint64_t>(std::ldexp(frac, 53)); // exact 53-bit integer
+    const int e = exp2 - 53;                                            // value = mant * 2^e
+    // 2 * value * 10^d = mant * 5^d * 2^(e + 1 + d) is an odd integer exactly when the
+    // binary exponent cancels all of mant's factors of two and no more.
+    const int needed = -(e + 1 + digits);
+    return needed >= 0 && std::countr_zero(mant) == needed;
+}
+
+} // namespace
+
+QString formatFixed(double value, int digits)
+{
+    if (!std::isfinite(value)) return std::isnan(value) ? QStringLiteral("NAN") : (value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF"));
+    if (digits < 0) digits = 0;
+    double v = value;
+    if (isExactHalf(v, digits)) v = std::nextafter(v, v > 0 ? HUGE_VAL : -HUGE_VAL);
+    char buf[400];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, digits);
+    QString s = QString::fromLatin1(buf, r.ptr - buf);
+    if (s.startsWith(u'-')) {
+        bool allZero = true;
+        for (QChar c : s)
+            if (c >= u'1' && c <= u'9') { allZero = false; break; }
+        if (allZero) s.remove(0, 1);
+    }
+    return s;
+}
+
+QString formatWithDigits(double value, QStringView digitsText)
+{
+    bool ok = false;
+    const int digits = trimmed(digitsText).toInt(&ok);
+    return formatFixed(value, ok ? std::clamp(digits, 0, 15) : 0);
+}
+
+QString shortestText(double value)
+{
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return QString::fromLatin1(buf, r.ptr - buf);
+}
+
+} // namespace model

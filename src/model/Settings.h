@@ -1,0 +1,58 @@
+#pragma once
+#include <QRect>
+#include <QString>
+
+class QSettings;
+
+namespace model {
+
+// Rule switches and counts of the eight run rules.
+struct RuleOptions {
+    bool Check1 = false, Check2 = false, Check3 = false, Check4 = false;
+    bool Check5 = false, Check6 = false, Check7 = false, Check8 = false;
+    int Chk2Comp1 = 0, Chk3Comp1 = 0, Chk4Comp1 = 0, Chk5Comp1 = 0, Chk5Comp2 = 0;
+    int Chk6Comp1 = 0, Chk6Comp2 = 0, Chk7Comp1 = 0, Chk8Comp1 = 0;
+
+    static RuleOptions defaults();
+    bool enabled(int rule) const; // rule 1..8
+    friend bool operator==(const RuleOptions&, const RuleOptions&) = default;
+};
+
+// Initial values used whenever a sheet is created or reset.
+struct AppSettings {
+    int Tab = 0, Row = 0, Col = 0;
+    QString Unit;
+    int SpecIndex = 0, Keta = 0;
+    bool CpkCheck = false;
+    int CpkIndex = 0;
+    QString CpCpk;
+    int ChartIndex = 0, LimitIndex = 0;
+
+    static AppSettings defaults();
+    friend bool operator==(const AppSettings&, const AppSettings&) = default;
+};
+
+// The main window's stored bounds.
+struct WindowBounds {
+    int Left = 0, Top = 0, Height = 639, Width = 950;
+    friend bool operator==(const WindowBounds&, const WindowBounds&) = default;
+};
+
+struct StoredSettings {
+    WindowBounds bounds;
+    RuleOptions rules;
+    AppSettings app;
+};
+
+// The per-user settings: organisation "Mirelda", application "Quorvane", native format
+// (the registry on Windows, an INI file elsewhere); groups "Windows", "Options", "Settings".
+// Every value is written as a string; a missing value or an integer text that does not
+// convert reads as the default.
+StoredSettings loadSettings();
+void saveSettings(const StoredSettings& s);
+
+// The same against a given settings object (tests use a file of their own).
+StoredSettings loadSettings(QSettings& store);
+void saveSettings(QSettings& store, const StoredSettings& s);
+
+} // namespace model

@@ -1,0 +1,71 @@
+#include "model/SheetTransfer.h"
+
+#include "model/DataLine.h"
+#include "model/NumberText.h"
+#include "model/Text.h"
+
+#include <algorithm>
+
+namespace model {
+
+QStringList enableFlagsOf(const CellTable& lots, int lotCount)
+{
+    QStringList flags;
+    flags.reserve(lotCount);
+    for (int r = 1; r <= std::min(lotCount, CellTable::kRows - 1); ++r)
+        flags.append(lots.flag(1, r) ? QStringLiteral("1") : QStringLiteral("0"));
+    return flags;
+}
+
+QStringList dataLinesOf(const CellTable& lots, const CellTable& cells, int lotCount, int measurementCount)
+{
+    QStringList lines;
+    lines.reserve(lotCount);
+    const int cols = std::clamp(measurementCount, 0, CellTable::kCols);
+    QStringList row;
+    for (int r = 1; r <= std::min(lotCount, CellTable::kRows - 1); ++r) {
+        row.clear();
+        for (int c = 0; c < cols; ++c) row.append(cells.text(c, r));
+        lines.append(writeDataLine(lots.text(0, r), row));
+    }
+    return lines;
+}
+
+void applyEnableFlags(const QStringList& flags, CellTable& lots)
+{
+    const int n = int(std::min<qsizetype>(flags.size(), CellTable::kRows - 1));
+    for (int i = 0; i < n; ++i) lots.setFlag(1, i + 1, flags[i] == u"1");
+}
+
+void applyDataLines(const QStringList& lines, std::initializer_list<CellTable*> lotNumberTables,
+                    CellTable& cells, int measurementCount)
+{
+    const int n = int(std::min<qsizetype>(lines.size(), CellTable::kRows - 1));
+    const int cols = std::clamp(measurementCount, 0, CellTable::kCols);
+    for (int i = 0; i < n; ++i) {
+        const int r = i + 1;
+        const ParsedDataLine line = readDataLine(lines[i]);
+        for (CellTable* t : lotNumberTables) t->setText(0, r, line.lotNumber);
+        const int k = int(std::min<qsizetype>(line.cells.size(), cols));
+        for (int c = 0; c < k; ++c) cells.setText(c, r, line.cells[c]);
+    }
+}
+
+std::optional<CellPos> reformatCells(CellTable& cells, int digits)
+{
+    for (int r = 1; r < CellTable::kRows; ++r)
+        for (int c = 0; c < CellTable::kCols; ++c) {
+            const QString& t = cells.text(c, r);
+            if (t.isEmpty()) continue;
+            if (isBlank(t)) {
+                cells.setText(c, r, QString());
+                continue;
+            }
+            const auto v = tryParseNumber(t);
+            if (!v) return CellPos{c, r};
+            cells.setText(c, r, formatFixed(*v, digits));
+        }
+    return std::nullopt;
+}
+
+} // namespace model
