@@ -1,0 +1,132 @@
+#pragma once
+#include <QMainWindow>
+#include <QPointer>
+
+#include "model/Settings.h"
+#include "model/SheetRecord.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTabBar;
+class QTabWidget;
+class QWidget;
+
+namespace ui {
+class SpinEdit;
+class StringGrid;
+} // namespace ui
+
+class TSplashForm;
+class TSheetsForm;
+
+// The main window: one sheet of the workbook at a time, its header fields, the chart
+// settings, the command bar and the three pages with the four grids.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Windows created after the main window at start-up.
+    void setCompanions(TSplashForm* splash, TSheetsForm* sheets);
+
+    model::AppSettings& appSettings() { return settings_.app; }
+    model::RuleOptions& ruleOptions() { return settings_.rules; }
+    model::SheetStore& sheetStore() { return store_; }
+    const QString& fileVersion() const { return fileVersion_; }
+    static QString programFolder();
+
+    // Sheet store <-> view.
+    void SaveSheet(int index);
+    void ResetSheetView();
+    void LoadSheet();
+    void tabCtrlChanging();
+    void tabCtrlChange();
+    void ApplyGridLayout();
+
+    // Event handlers.
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery();
+    void ReadFileVersion();
+    void spinRowChange();
+    void spinColChange();
+    void spinTabChange();
+    void ResizeStore(const QString& countText, bool reinitialise);
+    void btnAllOnClick();
+    void cmbSpecKindChange();
+    void btnSpecClearClick();
+    void btnResetClick();
+    void cmbLimitChange();
+    void cmbChartChange();
+    void menuSettingSheetsClick();
+    void menuFileExitClick();
+
+    // Selects a sheet tab without the leaving handler, as whole-workbook operations do.
+    void selectTab(int index);
+
+    // Controls, named as the operator's documentation names them.
+    QTabBar* tabCtrl = nullptr;
+    QWidget* pnlHedCtrl = nullptr;
+    QLineEdit *editProduct = nullptr, *editProcess = nullptr, *editMbc = nullptr, *editLabel = nullptr,
+              *editUnit = nullptr, *editKupper = nullptr, *editKlower = nullptr;
+    QComboBox* cmbSpecKind = nullptr;
+    ui::SpinEdit* spinKeta = nullptr;
+    QPushButton* btnSpecClear = nullptr;
+    QComboBox *cmbChart = nullptr, *cmbLimit = nullptr;
+    ui::SpinEdit* spinBetWeen = nullptr;
+    QPushButton* btn3Stdev = nullptr;
+    QLineEdit *editUcl = nullptr, *editLcl = nullptr, *editRsUcl = nullptr;
+    QLabel* pnlRsUcl = nullptr;
+    QWidget* pnlCommand = nullptr;
+    ui::SpinEdit *spinRow = nullptr, *spinCol = nullptr, *spinTab = nullptr;
+    QPushButton *btnReset = nullptr, *btnExcel = nullptr, *btnControlChart = nullptr, *btnHistogram = nullptr;
+    QTabWidget* pageInput = nullptr;
+    QWidget *TabSheet1 = nullptr, *TabSheet2 = nullptr, *TabSheet3 = nullptr;
+    QPushButton *btnAllOn = nullptr, *btnLotEdit = nullptr, *btnSpecJudg = nullptr;
+    QLabel *pnlSpecJudg = nullptr, *pnlCpkJudg = nullptr, *pnlSpcJudg = nullptr;
+    QPushButton *btnCpkCalc = nullptr, *btnSpcJudg = nullptr;
+    QCheckBox* chkCpCpk = nullptr;
+    QComboBox* cmbCpCpk = nullptr;
+    QLineEdit* editCpCpk = nullptr;
+    QLabel* pnlCpCpk = nullptr;
+    ui::StringGrid *gridCtrl = nullptr, *gridEdit = nullptr, *gridCalc = nullptr, *gridSpc = nullptr;
+
+    QAction *mainMenuXlsImport = nullptr, *mainMenuCsvImport = nullptr, *mainMenuXlsSave = nullptr,
+            *mainMenuCsvSave = nullptr, *menuFileExit = nullptr;
+    QAction *menuSettingSheets = nullptr, *menuSettingInit = nullptr, *menuSettingOption = nullptr;
+    QAction *menuExecSpec = nullptr, *menuExecOperation = nullptr, *menuExecSpc = nullptr, *menuExecChart = nullptr,
+            *menuExecHist = nullptr;
+    QAction *menuHelpManual = nullptr, *menuHelpHome = nullptr, *menuHelpAbout = nullptr;
+
+    bool specJudged = false;
+    bool capabilityJudged = false;
+
+    // Sets a result panel: empty, "合格" in lime or "不合格" in red.
+    static void setJudgement(QLabel* panel, const QString& caption, bool pass);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildHeader(QWidget* parent);
+    void buildPages(QWidget* parent);
+    void connectHandlers();
+    bool FormKeyPress(QObject* receiver, int key);
+
+    model::StoredSettings settings_;
+    model::SheetStore store_;
+    QString fileVersion_;
+    int shownTab_ = -1;
+    bool shown_ = false;
+    QPointer<TSplashForm> splash_;
+    QPointer<TSheetsForm> sheetsForm_;
+};

@@ -1,0 +1,23 @@
+#include "app/SingleInstance.h"
+#include "app/TMainForm.h"
+#include "app/TSplashForm.h"
+#include "dialogs/TSheetsForm.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const SingleInstance instance(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    if (!instance.isFirst()) return 0;
+    QApplication::setApplicationName(QStringLiteral("Quorvane"));
+    QApplication::setOrganizationName(QStringLiteral("Mirelda"));
+
+    TMainForm mainForm;
+    TSplashForm splash(&mainForm);
+    TSheetsForm sheets(&mainForm);
+    mainForm.setCompanions(&splash, &sheets);
+    mainForm.show();
+    return app.exec();
+}

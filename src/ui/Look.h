@@ -1,0 +1,18 @@
+#pragma once
+#include <QColor>
+#include <QFont>
+
+namespace ui {
+
+// Fonts and colours shared by the windows.
+QFont gothicFont(int pixelSize, bool bold = false);        // texts of the windows
+QFont proportionalGothicFont(int pixelSize);               // the windows themselves
+
+inline const QColor kFocusColor{255, 255, 0};
+inline const QColor kFieldColor{255, 255, 255};
+inline const QColor kPassColor{0, 255, 0};
+inline const QColor kFailColor{255, 0, 0};
+inline const QColor kAlternateRowColor{150, 245, 150};
+QColor buttonFaceColor();
+
+} // namespace ui

@@ -1,0 +1,446 @@
+#include "ui/StringGrid.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+
+namespace ui {
+
+// ---------------------------------------------------------------- model
+
+StringGridModel::StringGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void StringGridModel::setGridSize(int cols, int rows)
+{
+    cols = std::clamp(cols, fixedCols_, model::CellTable::kCols);
+    rows = std::clamp(rows, fixedRows_, model::CellTable::kRows);
+    if (rows < rows_) {
+        beginRemoveRows({}, rows - fixedRows_, rows_ - fixedRows_ - 1);
+        rows_ = rows;
+        endRemoveRows();
+    } else if (rows > rows_) {
+        beginInsertRows({}, rows_ - fixedRows_, rows - fixedRows_ - 1);
+        rows_ = rows;
+        endInsertRows();
+    }
+    if (cols < cols_) {
+        beginRemoveColumns({}, cols - fixedCols_, cols_ - fixedCols_ - 1);
+        cols_ = cols;
+        endRemoveColumns();
+    } else if (cols > cols_) {
+        beginInsertColumns({}, cols_ - fixedCols_, cols - fixedCols_ - 1);
+        cols_ = cols;
+        endInsertColumns();
+    }
+}
+
+void StringGridModel::setFixed(int fixedCols, int fixedRows)
+{
+    beginResetModel();
+    fixedCols_ = std::clamp(fixedCols, 0, 1);
+    fixedRows_ = std::clamp(fixedRows, 0, 1);
+    cols_ = std::max(cols_, fixedCols_);
+    rows_ = std::max(rows_, fixedRows_);
+    endResetModel();
+}
+
+void StringGridModel::storageChanged()
+{
+    if (rowCount() > 0 && columnCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    if (columnCount() > 0) emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+    if (rowCount() > 0) emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+}
+
+void StringGridModel::cellChanged(int col, int row)
+{
+    const int r = row - fixedRows_, c = col - fixedCols_;
+    if (r < 0 && c >= 0 && c < columnCount()) emit headerDataChanged(Qt::Horizontal, c, c);
+    else if (c < 0 && r >= 0 && r < rowCount()) emit headerDataChanged(Qt::Vertical, r, r);
+    else if (r >= 0 && c >= 0 && r < rowCount() && c < columnCount()) emit dataChanged(index(r, c), index(r, c));
+}
+
+int StringGridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : rows_ - fixedRows_;
+}
+
+int StringGridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : cols_ - fixedCols_;
+}
+
+QVariant StringGridModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) return {};
+    const int col = index.column() + fixedCols_, row = index.row() + fixedRows_;
+    if (role == Qt::DisplayRole || role == Qt::EditRole) return table_.text(col, row);
+    return {};
+}
+
+bool StringGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+        return false;
+    table_.setText(index.column() + fixedCols_, index.row() + fixedRows_, value.toString());
+    emit dataChanged(index, index);
+    return true;
+}
+
+QVariant StringGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Horizontal) {
+        if (section < 0 || section >= columnCount()) return {};
+        return fixedRows_ ? QVariant(table_.text(section + fixedCols_, 0)) : QVariant();
+    }
+    if (section < 0 || section >= rowCount()) return {};
+    return fixedCols_ ? QVariant(table_.text(0, section + fixedRows_)) : QVariant();
+}
+
+Qt::ItemFlags StringGridModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+// ---------------------------------------------------------------- drawing parts
+
+// Paints the fixed row and column through the grid's painter.
+class GridHeader final : public QHeaderView {
+public:
+    GridHeader(Qt::Orientation o, StringGrid* grid) : QHeaderView(o, grid), grid_(grid) {}
+
+protected:
+    void paintSection(QPainter* p, const QRect& rect, int section) const override
+    {
+        if (!rect.isValid()) return;
+        CellPaint c;
+        if (orientation() == Qt::Horizontal) {
+            c.col = section + grid_->fixedCols();
+            c.row = 0;
+        } else {
+            c.col = 0;
+            c.row = section + grid_->fixedRows();
+        }
+        c.rect = rect;
+        c.text = grid_->cell(c.col, c.row);
+        c.fixed = true;
+        c.focused = grid_->hasFocus();
+        p->save();
+        grid_->paintCell(*p, c);
+        p->setPen(QColor(160, 160, 160));
+        p->drawLine(rect.topRight(), rect.bottomRight());
+        p->drawLine(rect.bottomLeft(), rect.bottomRight());
+        p->restore();
+    }
+
+private:
+    StringGrid* grid_;
+};
+
+class GridDelegate final : public QStyledItemDelegate {
+public:
+    explicit GridDelegate(StringGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        CellPaint c;
+        c.col = index.column() + grid_->fixedCols();
+        c.row = index.row() + grid_->fixedRows();
+        c.rect = option.rect;
+        c.text = grid_->table().text(c.col, c.row);
+        c.focused = grid_->hasFocus();
+        c.current = grid_->currentIndex() == index;
+        c.selected = option.state.testFlag(QStyle::State_Selected);
+        p->save();
+        grid_->paintCell(*p, c);
+        p->restore();
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override
+    {
+        auto* e = new QLineEdit(parent);
+        e->setFrame(false);
+        e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return e;
+    }
+
+private:
+    StringGrid* grid_;
+};
+
+// ---------------------------------------------------------------- grid
+
+StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringGridModel(this))
+{
+    setHorizontalHeader(new GridHeader(Qt::Horizontal, this));
+    setVerticalHeader(new GridHeader(Qt::Vertical, this));
+    setModel(model_);
+    setItemDelegate(new GridDelegate(this));
+    setVerticalScrollMode(ScrollPerItem);
+    setHorizontalScrollMode(ScrollPerItem);
+    setSelectionMode(ContiguousSelection);
+    setSelectionBehavior(SelectItems);
+    setEditTriggers(NoEditTriggers);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setShowGrid(true);
+    setGridStyle(Qt::SolidLine);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setSectionsClickable(false);
+    verticalHeader()->setHighlightSections(false);
+    fixedColor_ = palette().color(QPalette::Button);
+    setDefaultRowHeight(20);
+    if (auto* corner = findChild<QAbstractButton*>()) corner->installEventFilter(this);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int v) { emit topRowChanged(v + fixedRows()); });
+    applyFixedLayout();
+}
+
+void StringGrid::setRowCount(int rows)
+{
+    model_->setGridSize(colCount(), rows);
+}
+
+void StringGrid::setColCount(int cols)
+{
+    model_->setGridSize(cols, rowCount());
+    for (int c = fixedCols(); c < colCount(); ++c)
+        horizontalHeader()->resizeSection(c - fixedCols(), colWidth(c));
+}
+
+void StringGrid::setFixedCols(int n)
+{
+    model_->setFixed(n, 1);
+    applyFixedLayout();
+}
+
+void StringGrid::applyFixedLayout()
+{
+    verticalHeader()->setVisible(fixedCols() > 0);
+    if (fixedCols() > 0) verticalHeader()->setFixedWidth(colWidth(0));
+    horizontalHeader()->setVisible(fixedRows() > 0);
+    horizontalHeader()->setFixedHeight(defaultRowHeight_);
+    setCornerButtonEnabled(false);
+}
+
+QString StringGrid::cell(int col, int row) const
+{
+    return model::CellTable::contains(col, row) ? table().text(col, row) : QString();
+}
+
+void StringGrid::setCell(int col, int row, const QString& text)
+{
+    if (!model::CellTable::contains(col, row)) return;
+    table().setText(col, row, text);
+    model_->cellChanged(col, row);
+}
+
+bool StringGrid::flag(int col, int row) const
+{
+    return model::CellTable::contains(col, row) && table().flag(col, row);
+}
+
+void StringGrid::setFlag(int col, int row, bool on)
+{
+    if (!model::CellTable::contains(col, row)) return;
+    table().setFlag(col, row, on);
+    model_->cellChanged(col, row);
+}
+
+void StringGrid::refresh()
+{
+    model_->storageChanged();
+    viewport()->update();
+}
+
+QModelIndex StringGrid::indexOf(int col, int row) const
+{
+    return model_->index(row - fixedRows(), col - fixedCols());
+}
+
+int StringGrid::currentCol() const
+{
+    const QModelIndex i = currentIndex();
+    return i.isValid() ? i.column() + fixedCols() : fixedCols();
+}
+
+int StringGrid::currentRow() const
+{
+    const QModelIndex i = currentIndex();
+    return i.isValid() ? i.row() + fixedRows() : fixedRows();
+}
+
+void StringGrid::setCurrentCell(int col, int row)
+{
+    const QModelIndex i = indexOf(col, row);
+    if (!i.isValid()) return;
+    selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect |
+                                             (selectionBehavior() == SelectRows ? QItemSelectionModel::Rows
+                                                                                : QItemSelectionModel::NoUpdate));
+    scrollTo(i);
+}
+
+GridRect StringGrid::selection() const
+{
+    const QItemSelection sel = selectionModel()->selection();
+    if (sel.isEmpty()) return GridRect{currentCol(), currentRow(), currentCol(), currentRow()};
+    GridRect r{INT_MAX, INT_MAX, -1, -1};
+    for (const QItemSelectionRange& range : sel) {
+        r.left = std::min(r.left, range.left() + fixedCols());
+        r.top = std::min(r.top, range.top() + fixedRows());
+        r.right = std::max(r.right, range.right() + fixedCols());
+        r.bottom = std::max(r.bottom, range.bottom() + fixedRows());
+    }
+    return r;
+}
+
+void StringGrid::setSelection(const GridRect& r)
+{
+    const QModelIndex tl = indexOf(std::max(r.left, fixedCols()), std::max(r.top, fixedRows()));
+    const QModelIndex br = indexOf(std::min(r.right, colCount() - 1), std::min(r.bottom, rowCount() - 1));
+    if (!tl.isValid() || !br.isValid()) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    selectionModel()->select(QItemSelection(tl, br), QItemSelectionModel::ClearAndSelect);
+}
+
+int StringGrid::topRow() const { return verticalScrollBar()->value() + fixedRows(); }
+
+void StringGrid::setTopRow(int row)
+{
+    verticalScrollBar()->setValue(std::max(row - fixedRows(), 0));
+}
+
+int StringGrid::visibleRowCount() const
+{
+    return std::max(1, viewport()->height() / std::max(1, defaultRowHeight_));
+}
+
+void StringGrid::setEditingAllowed(bool on)
+{
+    editing_ = on;
+    setEditTriggers(on ? QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed
+                       : QAbstractItemView::NoEditTriggers);
+}
+
+void StringGrid::setDefaultColWidth(int w)
+{
+    defaultColWidth_ = w;
+    colWidths_.fill(-1);
+    horizontalHeader()->setDefaultSectionSize(w);
+    for (int c = fixedCols(); c < colCount(); ++c) horizontalHeader()->resizeSection(c - fixedCols(), w);
+    if (fixedCols() > 0) verticalHeader()->setFixedWidth(w);
+}
+
+void StringGrid::setColWidth(int col, int w)
+{
+    if (col < 0 || col >= model::CellTable::kCols) return;
+    if (colWidths_.size() <= col) colWidths_.resize(model::CellTable::kCols, -1);
+    colWidths_[col] = w;
+    if (col < fixedCols()) verticalHeader()->setFixedWidth(w);
+    else if (col < colCount()) horizontalHeader()->resizeSection(col - fixedCols(), w);
+}
+
+int StringGrid::colWidth(int col) const
+{
+    if (col < colWidths_.size() && colWidths_[col] >= 0) {
+        if (col >= fixedCols() && col < colCount()) return horizontalHeader()->sectionSize(col - fixedCols());
+        return colWidths_[col];
+    }
+    if (col < fixedCols()) return verticalHeader()->isVisible() ? verticalHeader()->width() : defaultColWidth_;
+    if (col < colCount()) return horizontalHeader()->sectionSize(col - fixedCols());
+    return defaultColWidth_;
+}
+
+void StringGrid::setDefaultRowHeight(int h)
+{
+    defaultRowHeight_ = h;
+    verticalHeader()->setMinimumSectionSize(h);
+    verticalHeader()->setDefaultSectionSize(h);
+    horizontalHeader()->setFixedHeight(h);
+}
+
+void StringGrid::setPainter(Painter p)
+{
+    painter_ = std::move(p);
+    viewport()->update();
+}
+
+void StringGrid::paintCell(QPainter& p, const CellPaint& cell) const
+{
+    if (painter_) painter_(p, cell);
+    else defaultPaint(p, cell);
+}
+
+void StringGrid::drawText(QPainter& p, const QRect& rect, const QString& text, Qt::Alignment align)
+{
+    p.drawText(rect.adjusted(2, 0, -2, 0), int(align | Qt::AlignVCenter | Qt::TextSingleLine), text);
+}
+
+void StringGrid::defaultPaint(QPainter& p, const CellPaint& c) const
+{
+    QColor bg = c.fixed ? fixedColor_ : cellColor_;
+    QColor fg = Qt::black;
+    if (!c.fixed && c.focused) {
+        if (c.current) bg = QColor(255, 255, 0);
+        else if (c.selected) {
+            bg = palette().color(QPalette::Highlight);
+            fg = palette().color(QPalette::HighlightedText);
+        }
+    }
+    p.fillRect(c.rect, bg);
+    p.setPen(fg);
+    drawText(p, c.rect, c.text, c.fixed ? Qt::AlignHCenter : Qt::AlignLeft);
+}
+
+void StringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (current.isValid()) emit currentCellChanged(current.column() + fixedCols(), current.row() + fixedRows());
+}
+
+void StringGrid::focusInEvent(QFocusEvent* e)
+{
+    QTableView::focusInEvent(e);
+    viewport()->update();
+}
+
+void StringGrid::focusOutEvent(QFocusEvent* e)
+{
+    QTableView::focusOutEvent(e);
+    viewport()->update();
+}
+
+bool StringGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Paint && qobject_cast<QAbstractButton*>(watched) && fixedCols() > 0) {
+        auto* w = static_cast<QWidget*>(watched);
+        QPainter p(w);
+        CellPaint c;
+        c.rect = w->rect();
+        c.text = cell(0, 0);
+        c.fixed = true;
+        c.focused = hasFocus();
+        paintCell(p, c);
+        p.setPen(QColor(160, 160, 160));
+        p.drawLine(c.rect.topRight(), c.rect.bottomRight());
+        p.drawLine(c.rect.bottomLeft(), c.rect.bottomRight());
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+} // namespace ui

@@ -1,0 +1,146 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QTableView>
+#include <functional>
+
+#include "model/CellTable.h"
+
+class QHeaderView;
+
+namespace ui {
+
+class StringGrid;
+
+// The table model over a grid's fixed storage. The fixed row and the fixed column are not
+// model cells: they are the headers, so they stay in place while the data scroll.
+class StringGridModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit StringGridModel(QObject* parent = nullptr);
+
+    model::CellTable& table() { return table_; }
+    const model::CellTable& table() const { return table_; }
+
+    int gridRowCount() const { return rows_; }
+    int gridColCount() const { return cols_; }
+    int fixedRows() const { return fixedRows_; }
+    int fixedCols() const { return fixedCols_; }
+    void setGridSize(int cols, int rows);
+    void setFixed(int fixedCols, int fixedRows);
+
+    // Tells the views that the storage changed behind the model's back (bulk loads).
+    void storageChanged();
+    void cellChanged(int col, int row);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    model::CellTable table_;
+    int rows_ = 2, cols_ = 2, fixedRows_ = 1, fixedCols_ = 0;
+};
+
+// What a painter hook is told about one cell.
+struct CellPaint {
+    int col = 0;
+    int row = 0;
+    QRect rect;
+    QString text;
+    bool fixed = false;    // caption cell (fixed row or column)
+    bool current = false;  // the current cell
+    bool selected = false; // inside the selection
+    bool focused = false;  // the grid has the keyboard focus
+};
+
+struct GridRect {
+    int left = 0, top = 0, right = -1, bottom = -1;
+    friend bool operator==(const GridRect&, const GridRect&) = default;
+};
+
+// A string grid: cells addressed (column, row) including the fixed row and column, storage
+// for rows 0..100 and columns 0..100 that survives smaller displayed counts, an on/off flag
+// per cell, a current cell, a selection rectangle, a top row, an editing switch and a
+// painter hook per grid.
+class StringGrid : public QTableView {
+    Q_OBJECT
+public:
+    using Painter = std::function<void(QPainter&, const CellPaint&)>;
+
+    explicit StringGrid(QWidget* parent = nullptr);
+
+    int rowCount() const { return model_->gridRowCount(); }
+    int colCount() const { return model_->gridColCount(); }
+    void setRowCount(int rows);
+    void setColCount(int cols);
+    int fixedRows() const { return model_->fixedRows(); }
+    int fixedCols() const { return model_->fixedCols(); }
+    void setFixedCols(int n);
+
+    QString cell(int col, int row) const;
+    void setCell(int col, int row, const QString& text);
+    bool flag(int col, int row) const;
+    void setFlag(int col, int row, bool on);
+
+    // Direct access for bulk transfers; call refresh() afterwards.
+    model::CellTable& table() { return model_->table(); }
+    const model::CellTable& table() const { return model_->table(); }
+    void refresh();
+
+    int currentCol() const;
+    int currentRow() const;
+    void setCurrentCell(int col, int row);
+    GridRect selection() const;
+    void setSelection(const GridRect& r);
+    int topRow() const;
+    void setTopRow(int row);
+    int visibleRowCount() const;
+
+    bool editingAllowed() const { return editing_; }
+    void setEditingAllowed(bool on);
+
+    void setDefaultColWidth(int w);
+    void setColWidth(int col, int w);
+    int colWidth(int col) const;
+    void setDefaultRowHeight(int h);
+
+    void setPainter(Painter p);
+    // The grid's own fixed colour and cell colour, as painters use them.
+    QColor fixedColor() const { return fixedColor_; }
+    QColor cellColor() const { return cellColor_; }
+
+    // Paints one cell through the hook (or the default look when there is none).
+    void paintCell(QPainter& p, const CellPaint& cell) const;
+    static void drawText(QPainter& p, const QRect& rect, const QString& text, Qt::Alignment align);
+    void defaultPaint(QPainter& p, const CellPaint& cell) const;
+
+signals:
+    void topRowChanged(int topRow);
+    void currentCellChanged(int col, int row);
+
+protected:
+    QModelIndex indexOf(int col, int row) const;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class GridDelegate;
+    friend class GridHeader;
+    void applyFixedLayout();
+    StringGridModel* model_;
+    Painter painter_;
+    bool editing_ = false;
+    QColor fixedColor_;
+    QColor cellColor_ = Qt::white;
+    int defaultColWidth_ = 64;
+    int defaultRowHeight_ = 20;
+    QList<int> colWidths_; // per grid column; -1 = default
+};
+
+} // namespace ui

@@ -1,0 +1,35 @@
+#pragma once
+#include "ui/Interaction.h"
+
+#include <QDialog>
+#include <QList>
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+// Records everything the program shows and answers from a script; never blocks.
+class ScriptedInteraction final : public ui::Interaction {
+public:
+    ScriptedInteraction() { ui::setInteraction(this); }
+    ~ScriptedInteraction() override { ui::setInteraction(nullptr); }
+
+    QList<ui::Message> messages;
+    QList<QUrl> openedDocuments;
+    QStringList fileDialogTitles;
+    std::deque<QString> fileAnswers;  // next answer of a file or folder dialog ("" = cancelled)
+    // Drives a dialog of the program shown modally; returns its result. The dialog is shown
+    // (not modal) while the script runs.
+    std::deque<std::function<int(QDialog&)>> dialogScripts;
+    // Called when a message is shown (for example to look at the window at that moment).
+    std::function<void(const ui::Message&)> onMessage;
+
+    void showMessage(QWidget*, const ui::Message& m) override;
+    QString openFileName(QWidget*, const QString& title, const QString&, const QString&) override;
+    QString saveFileName(QWidget*, const QString& title, const QString&, const QString&) override;
+    QString folderName(QWidget*, const QString& caption, const QString&) override;
+    int execDialog(QDialog& dialog) override;
+    void openDocument(const QUrl& url) override { openedDocuments.append(url); }
+
+private:
+    QString nextFileAnswer(const QString& title);
+};
