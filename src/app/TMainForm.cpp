@@ -471,7 +471,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 bool TMainForm::FormKeyPress(QObject* receiver, int key)
 {
     auto* w = qobject_cast<QWidget*>(receiver);
-    if (!w || w->window() != this) return false;
+    // Only the key as it reaches the focused control; a key a grid ignored and passed on to
+    // its parents is not a field's key.
+    if (!w || w != QApplication::focusWidget() || w->window() != this) return false;
     // Keys in a grid (or its in-place editor) belong to the grid.
     for (QWidget* p = w; p; p = p->parentWidget())
         if (qobject_cast<ui::StringGrid*>(p)) return false;

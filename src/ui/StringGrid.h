@@ -101,6 +101,7 @@ public:
     int visibleRowCount() const;
 
     bool editingAllowed() const { return editing_; }
+    bool isEditing() const { return state() == EditingState; }
     void setEditingAllowed(bool on);
 
     void setDefaultColWidth(int w);

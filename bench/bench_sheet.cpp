@@ -1,0 +1,75 @@
+// Entering a full sheet (100 lots x 100 measurements: view reset, load, reformat of 10,000
+// cells) and laying out the grids of the largest sheet, on the real main window.
+#include "app/TMainForm.h"
+#include "ui/SpinEdit.h"
+
+#include <QApplication>
+#include <QSettings>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+TMainForm& window()
+{
+    static TMainForm* form = [] {
+        auto* f = new TMainForm;
+        f->show();
+        QApplication::processEvents();
+        return f;
+    }();
+    return *form;
+}
+
+void fillFullSheet(TMainForm& f, int index)
+{
+    model::SheetRecord& r = f.sheetStore()[index];
+    r.lotCount = 100;
+    r.measurementCount = 100;
+    r.digits = "3";
+    r.specUpper = "10.5";
+    r.specLower = "9.5";
+    r.enableFlags.clear();
+    r.dataLines.clear();
+    for (int lot = 1; lot <= 100; ++lot) {
+        QString line = QStringLiteral("K%1").arg(lot, 3, 10, QLatin1Char('0'));
+        for (int m = 0; m < 100; ++m) line += QStringLiteral(",%1").arg(9.5 + (lot * 7 + m * 13) % 100 / 100.0);
+        r.enableFlags << QStringLiteral("1");
+        r.dataLines << line;
+    }
+}
+
+void EnterFullSheet(benchmark::State& state)
+{
+    TMainForm& f = window();
+    fillFullSheet(f, 0);
+    for (auto _ : state) {
+        f.ResetSheetView();
+        f.LoadSheet();
+    }
+}
+BENCHMARK(EnterFullSheet)->Unit(benchmark::kMillisecond);
+
+void ApplyGridLayoutLargest(benchmark::State& state)
+{
+    TMainForm& f = window();
+    f.spinRow->setValue(100);
+    f.spinCol->setValue(100);
+    for (auto _ : state) f.ApplyGridLayout();
+}
+BENCHMARK(ApplyGridLayoutLargest)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,55 @@
+#pragma once
+#include "GuiTestEnvironment.h"
+
+#include "app/TMainForm.h"
+#include "app/TSplashForm.h"
+#include "dialogs/TSheetsForm.h"
+#include "ui/SpinEdit.h"
+#include "ui/StringGrid.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabBar>
+#include <QTest>
+#include <memory>
+
+// A main window started the way the program starts it: created, then shown.
+class MainFormTest : public GuiTest {
+protected:
+    void start()
+    {
+        form = std::make_unique<TMainForm>();
+        splash = new TSplashForm(form.get());
+        sheets = new TSheetsForm(form.get());
+        form->setCompanions(splash, sheets);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        if (form) form->close();
+        form.reset();
+    }
+
+    // Clicks a sheet tab the way the operator does.
+    void clickTab(int index)
+    {
+        QTest::mouseClick(form->tabCtrl, Qt::LeftButton, {}, form->tabCtrl->tabRect(index).center());
+        QApplication::processEvents();
+    }
+
+    // Types into a field and leaves it with Tab.
+    void type(QWidget* w, const QString& text)
+    {
+        w->setFocus();
+        QApplication::processEvents();
+        QTest::keyClicks(QApplication::focusWidget(), text);
+    }
+
+    std::unique_ptr<TMainForm> form;
+    TSplashForm* splash = nullptr;
+    TSheetsForm* sheets = nullptr;
+};

@@ -1,0 +1,141 @@
+#include "MainFormFixture.h"
+
+#include "app/SingleInstance.h"
+#include "model/Settings.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSettings>
+
+TEST_F(MainFormTest, FirstStartShowsTheDefaultWorkbook)
+{
+    QDir(TMainForm::programFolder() + "/Save Files").removeRecursively();
+    start();
+    EXPECT_TRUE(QDir(TMainForm::programFolder() + "/Save Files").exists());
+    EXPECT_EQ(form->windowTitle(), "Quorvane  [for Version 1.0.0.0]");
+    ASSERT_EQ(form->tabCtrl->count(), 3);
+    EXPECT_EQ(form->sheetStore().count(), 3);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(form->tabCtrl->tabText(i), QString("Sheet%1").arg(i + 1));
+    EXPECT_EQ(form->tabCtrl->currentIndex(), 0);
+    EXPECT_EQ(form->spinRow->text(), "100");
+    EXPECT_EQ(form->spinCol->text(), "10");
+    EXPECT_EQ(form->editUnit->text(), "MM");
+    EXPECT_EQ(form->spinKeta->text(), "3");
+    EXPECT_EQ(form->editLabel->text(), "Sheet1");
+    EXPECT_EQ(form->cmbSpecKind->currentText(), "公差規格");
+    EXPECT_EQ(form->gridCtrl->rowCount(), 101);
+    EXPECT_EQ(form->gridEdit->colCount(), 10);
+    EXPECT_EQ(form->gridCtrl->cell(0, 1), "K001");
+    EXPECT_EQ(form->gridCtrl->cell(0, 100), "K100");
+    for (int r = 1; r <= 100; ++r) ASSERT_TRUE(form->gridCtrl->flag(1, r));
+    EXPECT_FALSE(splash->isVisible());
+    EXPECT_EQ(splash->lblTitle->text(), "アプリケーションを起動中です。");
+    EXPECT_EQ(QApplication::focusWidget(), form->editProduct);
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(MainFormTest, ClosingWritesEverySettingAsTextAndTheNextStartReadsItBack)
+{
+    start();
+    form->appSettings().Unit = "cm";
+    form->appSettings().Tab = 5;
+    form->ruleOptions().Check4 = false;
+    form->ruleOptions().Chk7Comp1 = 13;
+    form->setGeometry(20, 30, 1000, 700);
+    form->close();
+    form.reset();
+
+    QSettings raw(QSettings::NativeFormat, QSettings::UserScope, "Mirelda", "Quorvane");
+    EXPECT_EQ(raw.value("Settings/Unit").toString(), "cm");
+    EXPECT_EQ(raw.value("Settings/Tab").toString(), "5");
+    EXPECT_EQ(raw.value("Options/Check4").toString(), "0");
+    EXPECT_EQ(raw.value("Options/Check1").toString(), "1");
+    EXPECT_EQ(raw.value("Options/Chk7Comp1").toString(), "13");
+    EXPECT_EQ(raw.value("Windows/Width").toString(), "1000");
+    EXPECT_EQ(raw.allKeys().size(), 4 + 17 + 11);
+
+    start();
+    EXPECT_EQ(form->appSettings().Unit, "cm");
+    EXPECT_EQ(form->tabCtrl->count(), 5);
+    EXPECT_FALSE(form->ruleOptions().Check4);
+    EXPECT_EQ(form->ruleOptions().Chk7Comp1, 13);
+    EXPECT_EQ(form->width(), 1000);
+}
+
+TEST_F(MainFormTest, StoredValuesThatAreNotIntegersReadAsDefaults)
+{
+    {
+        QSettings raw(QSettings::NativeFormat, QSettings::UserScope, "Mirelda", "Quorvane");
+        raw.setValue("Settings/Keta", "x");
+        raw.setValue("Settings/Row", "12a");
+        raw.setValue("Settings/Unit", "");
+        raw.setValue("Options/Check4", "0");
+        raw.setValue("Options/Check5", "5");
+        raw.setValue("Options/Chk2Comp1", "-3");
+    }
+    start();
+    EXPECT_EQ(form->appSettings().Keta, 3);
+    EXPECT_EQ(form->appSettings().Row, 100);
+    EXPECT_EQ(form->appSettings().Unit, "");   // an existing empty value is kept
+    EXPECT_EQ(form->editUnit->text(), "");
+    EXPECT_FALSE(form->ruleOptions().Check4);
+    EXPECT_TRUE(form->ruleOptions().Check5);
+    EXPECT_EQ(form->ruleOptions().Chk2Comp1, -3);
+    EXPECT_EQ(form->ruleOptions().Chk3Comp1, 6);
+}
+
+TEST_F(MainFormTest, EnterMovesBetweenFieldsButStaysInGrids)
+{
+    start();
+    form->editProduct->setFocus();
+    QTest::keyClick(form->editProduct, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), form->editProcess);
+    QTest::keyClick(form->editProcess, Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), form->editProduct);
+
+    form->gridEdit->setFocus();
+    QTest::keyClick(form->gridEdit, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), form->gridEdit);
+}
+
+TEST(SingleInstance, OneCopyPerExecutableNameAndStaleLocksAreTakenOver)
+{
+    const QString name = QString("quorvane-test-%1").arg(QCoreApplication::applicationPid());
+    {
+        SingleInstance first(name);
+        EXPECT_TRUE(first.isFirst());
+        EXPECT_FALSE(SingleInstance(name).isFirst());
+        EXPECT_TRUE(SingleInstance(name + ".copy").isFirst());
+    }
+    EXPECT_TRUE(SingleInstance(name).isFirst());
+}
+
+TEST(SingleInstance, TheRealProgramStartsOnceAndAfterAKilledCopy)
+{
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    env.insert("XDG_RUNTIME_DIR", home.path());
+    auto launch = [&](QProcess& p) {
+        p.setProcessEnvironment(env);
+        p.start(QUORVANE_APP_EXE, {});
+        return p.waitForStarted(10000);
+    };
+    QProcess first;
+    ASSERT_TRUE(launch(first));
+    ASSERT_FALSE(first.waitForFinished(2500)); // keeps running
+
+    QProcess second;
+    ASSERT_TRUE(launch(second));
+    ASSERT_TRUE(second.waitForFinished(10000)); // ends at once, without a window
+    EXPECT_EQ(second.exitCode(), 0);
+
+    first.kill();
+    first.waitForFinished(5000);
+    QProcess third;
+    ASSERT_TRUE(launch(third));
+    EXPECT_FALSE(third.waitForFinished(2500)); // the killed copy's lock does not block it
+    third.kill();
+    third.waitForFinished(5000);
+}
