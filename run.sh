@@ -18,7 +18,9 @@ export QUORVANE_SCREENSHOT_DELAY=${QUORVANE_SCREENSHOT_DELAY:-6}
 xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
   "$0" & pid=$!
   sleep "$QUORVANE_SCREENSHOT_DELAY"
-  import -window root "$1"
+  # The main window alone, found by its caption; the whole screen if it cannot be found.
+  win=$(xwininfo -root -tree | awk "/\"Quorvane  \\[for Version/ {print \$1; exit}")
+  import -window "${win:-root}" "$1"
   kill "$pid"; wait "$pid" 2>/dev/null || true
 ' "$APP" "$PWD/build/screenshot.png"
 echo "Screenshot of the main window saved to build/screenshot.png; the program has been closed."

@@ -9,7 +9,7 @@ PACKAGES=(
   libzip-dev zlib1g-dev libpugixml-dev libfreexl-dev libxlsxwriter-dev
   clang libclang-rt-14-dev
   fonts-noto-cjk
-  xvfb xauth imagemagick
+  xvfb xauth x11-utils imagemagick
   python3 python3-openpyxl libreoffice-calc-nogui
 )
 
