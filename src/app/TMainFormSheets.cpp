@@ -148,7 +148,7 @@ void TMainForm::selectTab(int index)
 
 void TMainForm::ApplyGridLayout()
 {
-    const int lots = std::clamp(spinRow->value(), 0, model::CellTable::kRows - 1);
+    const int lots = std::clamp(spinRow->value(), 0, model::CellTable::kMaxLots);
     const int n = std::clamp(spinCol->value(), 0, model::CellTable::kCols);
     const int kind = cmbChart->currentIndex();
 

@@ -5,12 +5,14 @@
 
 namespace model {
 
-// Storage of one grid: rows 0..100 and columns 0..100, each cell a text and an on/off flag.
+// Storage of one grid: the caption row 0, lot rows 1..100 and one row more for the result
+// grid's total row after 100 lots; columns 0..100. Each cell is a text and an on/off flag.
 // It keeps everything whatever the displayed extent is, so cells hidden by a smaller row
 // or column count come back when the count grows again.
 class CellTable {
 public:
-    static constexpr int kRows = 101;
+    static constexpr int kMaxLots = 100;
+    static constexpr int kRows = kMaxLots + 2;
     static constexpr int kCols = 101;
 
     CellTable() : text_(size_t(kRows) * kCols), flag_(size_t(kRows) * kCols, false) {}
@@ -22,7 +24,7 @@ public:
     bool flag(int col, int row) const { return flag_[index(col, row)]; }
     void setFlag(int col, int row, bool on) { flag_[index(col, row)] = on; }
 
-    // Empties every cell and clears every flag of the rows from `firstRow` to 100.
+    // Empties every cell and clears every flag of the rows from `firstRow` on.
     void clearRows(int firstRow)
     {
         for (int r = std::max(firstRow, 0); r < kRows; ++r)

@@ -12,7 +12,7 @@ QStringList enableFlagsOf(const CellTable& lots, int lotCount)
 {
     QStringList flags;
     flags.reserve(lotCount);
-    for (int r = 1; r <= std::min(lotCount, CellTable::kRows - 1); ++r)
+    for (int r = 1; r <= std::min(lotCount, CellTable::kMaxLots); ++r)
         flags.append(lots.flag(1, r) ? QStringLiteral("1") : QStringLiteral("0"));
     return flags;
 }
@@ -23,7 +23,7 @@ QStringList dataLinesOf(const CellTable& lots, const CellTable& cells, int lotCo
     lines.reserve(lotCount);
     const int cols = std::clamp(measurementCount, 0, CellTable::kCols);
     QStringList row;
-    for (int r = 1; r <= std::min(lotCount, CellTable::kRows - 1); ++r) {
+    for (int r = 1; r <= std::min(lotCount, CellTable::kMaxLots); ++r) {
         row.clear();
         for (int c = 0; c < cols; ++c) row.append(cells.text(c, r));
         lines.append(writeDataLine(lots.text(0, r), row));
@@ -33,14 +33,14 @@ QStringList dataLinesOf(const CellTable& lots, const CellTable& cells, int lotCo
 
 void applyEnableFlags(const QStringList& flags, CellTable& lots)
 {
-    const int n = int(std::min<qsizetype>(flags.size(), CellTable::kRows - 1));
+    const int n = int(std::min<qsizetype>(flags.size(), CellTable::kMaxLots));
     for (int i = 0; i < n; ++i) lots.setFlag(1, i + 1, flags[i] == u"1");
 }
 
 void applyDataLines(const QStringList& lines, std::initializer_list<CellTable*> lotNumberTables,
                     CellTable& cells, int measurementCount)
 {
-    const int n = int(std::min<qsizetype>(lines.size(), CellTable::kRows - 1));
+    const int n = int(std::min<qsizetype>(lines.size(), CellTable::kMaxLots));
     const int cols = std::clamp(measurementCount, 0, CellTable::kCols);
     for (int i = 0; i < n; ++i) {
         const int r = i + 1;
@@ -53,7 +53,7 @@ void applyDataLines(const QStringList& lines, std::initializer_list<CellTable*> 
 
 std::optional<CellPos> reformatCells(CellTable& cells, int digits)
 {
-    for (int r = 1; r < CellTable::kRows; ++r)
+    for (int r = 1; r <= CellTable::kMaxLots; ++r)
         for (int c = 0; c < CellTable::kCols; ++c) {
             const QString& t = cells.text(c, r);
             if (t.isEmpty()) continue;
