@@ -152,4 +152,10 @@ SpcResult judgeSpc(const model::CellTable& calc, int calcRowCount, ChartKind cha
     return std::move(run.result);
 }
 
+void writeRows(model::CellTable& spc, const SpcResult& result)
+{
+    for (size_t i = 0; i < result.rows.size() && int(i) + 1 < model::CellTable::kRows; ++i)
+        for (int c = 0; c < kSpcColumns; ++c) spc.setText(c, int(i) + 1, result.rows[i][size_t(c)]);
+}
+
 } // namespace judge

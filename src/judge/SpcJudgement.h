@@ -39,4 +39,7 @@ struct SpcResult {
 SpcResult judgeSpc(const model::CellTable& calc, int calcRowCount, ChartKind chart,
                    const ControlLimitTexts& limits, const model::RuleOptions& rules);
 
+// Writes the result's rows into the SPC grid's storage from row 1 on.
+void writeRows(model::CellTable& spc, const SpcResult& result);
+
 } // namespace judge
