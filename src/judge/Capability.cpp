@@ -116,12 +116,6 @@ CapabilityResult judgeCapability(const Measurements& sheet, const CapabilitySett
     return result;
 }
 
-void writeRows(model::CellTable& calc, const CapabilityResult& result)
-{
-    for (size_t i = 0; i < result.rows.size() && int(i) + 1 < model::CellTable::kRows; ++i)
-        for (int c = 0; c < kCalcColumns; ++c) calc.setText(c, int(i) + 1, result.rows[i][size_t(c)]);
-}
-
 bool isBelowThresholdText(QStringView indexText, QStringView thresholdText)
 {
     const auto value = model::tryParseNumber(indexText);

@@ -47,9 +47,6 @@ struct CapabilityResult {
 
 CapabilityResult judgeCapability(const Measurements& sheet, const CapabilitySettings& settings);
 
-// Writes the result's rows into the result grid's storage from row 1 on.
-void writeRows(model::CellTable& calc, const CapabilityResult& result);
-
 // Painter check of an index cell: true when both texts convert and the index lies below
 // the threshold; any conversion failure gives false.
 bool isBelowThresholdText(QStringView indexText, QStringView thresholdText);

@@ -5,6 +5,7 @@
 #include "model/Text.h"
 
 #include <algorithm>
+#include <span>
 
 namespace judge {
 
@@ -26,14 +27,15 @@ struct SideSource {
 
 class SpcRun {
 public:
-    SpcRun(const model::CellTable& calc, int calcRowCount, const model::RuleOptions& rules)
-        : calc_(calc), rules_(rules)
+    SpcRun(std::span<const CalcRow> calcRows, const model::RuleOptions& rules)
+        : rules_(rules)
     {
-        const int rowCount = std::clamp(calcRowCount, 1, model::CellTable::kRows);
-        result.rowCount = rowCount - 1;
-        lotRows_ = std::max(rowCount - 2, 0);
-        totalRow_ = rowCount - 1;
-        result.rows.resize(size_t(lotRows_));
+        if (!calcRows.empty()) {
+            lots_ = calcRows.first(calcRows.size() - 1);
+            total_ = &calcRows.back();
+        }
+        result.rowCount = int(lots_.size()) + 1;
+        result.rows.resize(lots_.size());
     }
 
     void side(const SideSource& src);
@@ -46,19 +48,19 @@ private:
     std::vector<double> lotValues(const SideSource& src, std::optional<model::ConvertError>& error) const;
     void write(const SideSource& src, const std::vector<std::array<Mark, 8>>& marks, int rulesWritten);
 
-    const model::CellTable& calc_;
+    static inline const CalcRow kNoRow{};
     const model::RuleOptions& rules_;
-    int lotRows_ = 0;
-    int totalRow_ = 0;
+    std::span<const CalcRow> lots_;
+    const CalcRow* total_ = &kNoRow;
 };
 
 std::vector<double> SpcRun::lotValues(const SideSource& src, std::optional<model::ConvertError>& error) const
 {
     std::vector<double> values;
-    values.reserve(size_t(lotRows_));
+    values.reserve(lots_.size());
     try {
-        for (int r = 1; r <= lotRows_; ++r) {
-            const QString& t = calc_.text(src.valueColumn, r);
+        for (const CalcRow& row : lots_) {
+            const QString& t = row[size_t(src.valueColumn)];
             values.push_back(src.blankIsZero ? numberOrZero(t) : model::parseNumber(t));
         }
     } catch (const model::ConvertError& e) {
@@ -71,7 +73,7 @@ void SpcRun::write(const SideSource& src, const std::vector<std::array<Mark, 8>>
 {
     for (size_t i = 0; i < marks.size(); ++i) {
         SpcRow& row = result.rows[i];
-        row[kSpcLot] = calc_.text(kCalcLot, int(i) + 1);
+        row[kSpcLot] = lots_[i][kCalcLot];
         for (int rule = 0; rule < rulesWritten; ++rule)
             row[size_t(src.firstColumn + rule)] = markText(marks[i][size_t(rule)]);
     }
@@ -80,8 +82,8 @@ void SpcRun::write(const SideSource& src, const std::vector<std::array<Mark, 8>>
 void SpcRun::side(const SideSource& src)
 {
     SideInput in;
-    if (!src.centreIsSeriesMean) in.centre = model::parseNumber(calc_.text(src.valueColumn, totalRow_));
-    in.sigma = numberOrZero(calc_.text(kCalcStdev, totalRow_));
+    if (!src.centreIsSeriesMean) in.centre = model::parseNumber((*total_)[size_t(src.valueColumn)]);
+    in.sigma = numberOrZero((*total_)[kCalcStdev]);
     in.upper = model::parseNumber(*src.upperText);
     in.lower = src.lowerText ? model::parseNumber(*src.lowerText) : src.lower;
 
@@ -134,10 +136,10 @@ SideSource dispersionSource(ChartKind chart, const ControlLimitTexts& limits)
 
 } // namespace
 
-SpcResult judgeSpc(const model::CellTable& calc, int calcRowCount, ChartKind chart,
-                   const ControlLimitTexts& limits, const model::RuleOptions& rules)
+SpcResult judgeSpc(std::span<const CalcRow> calcRows, ChartKind chart, const ControlLimitTexts& limits,
+                   const model::RuleOptions& rules)
 {
-    SpcRun run(calc, calcRowCount, rules);
+    SpcRun run(calcRows, rules);
     SideSource x;
     x.upperText = &limits.ucl;
     x.lowerText = &limits.lcl;

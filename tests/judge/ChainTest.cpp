@@ -17,7 +17,8 @@ namespace {
 struct ChainRun {
     Outcome spec = Outcome::NoResult, capability = Outcome::NoResult, spc = Outcome::NoResult;
     ControlLimitTexts limits;
-    model::CellTable calc, spcGrid;
+    std::vector<CalcRow> calc;
+    model::CellTable spcGrid;
     int calcRows = 0, spcRows = 0;
 };
 
@@ -37,12 +38,12 @@ ChainRun runChain(TestSheet& s, ChartKind chart, const model::RuleOptions& rules
     cs.thresholdText = q("1.33");
     const CapabilityResult cap = judgeCapability(s.view(), cs);
     EXPECT_FALSE(cap.error);
-    writeRows(run.calc, cap);
+    run.calc = cap.rows;
     run.calcRows = cap.rowCount.value_or(0);
     run.capability = cap.outcome;
     if (run.capability == Outcome::NoResult) return run;
 
-    const SpcResult spc = judgeSpc(run.calc, run.calcRows, chart, run.limits, rules);
+    const SpcResult spc = judgeSpc(run.calc, chart, run.limits, rules);
     EXPECT_FALSE(spc.error) << (spc.error ? spc.error->message().toStdString() : std::string());
     writeRows(run.spcGrid, spc);
     run.spcRows = spc.rowCount;
@@ -61,7 +62,7 @@ TEST(Chain, TwoLotExample)
     EXPECT_EQ(run.limits, (ControlLimitTexts{q("10.76411"), q("9.39589"), q("1.08411")}));
     EXPECT_EQ(run.capability, Outcome::Fail);
     EXPECT_EQ(run.calcRows, 4);
-    EXPECT_EQ(run.calc.text(kCalcStdev, 3), q("0.22804"));
+    EXPECT_EQ(run.calc[2][kCalcStdev], q("0.22804"));
     EXPECT_EQ(run.spcRows, 3);
     EXPECT_EQ(run.spcGrid.text(kSpcLot, 2), q("K002"));
     EXPECT_EQ(run.spcGrid.text(kSpcMark, 2), q("○異常なし"));
@@ -76,7 +77,7 @@ TEST(Chain, CoarseGaugeReadingTheSameValueEverywhere)
     const ChainRun run = runChain(s, ChartKind::XbarR, model::RuleOptions::defaults());
     EXPECT_EQ(run.limits, (ControlLimitTexts{q("10.00000"), q("10.00000"), q("0.00000")}));
     EXPECT_EQ(run.capability, Outcome::Pass);
-    EXPECT_TRUE(run.calc.text(kCalcStdev, 21).isEmpty());
+    EXPECT_TRUE(run.calc[20][kCalcStdev].isEmpty());
     // On the centre line everywhere: rule ⑦ (15 lots within one sigma) marks lot 15 on
     // both sides, and nothing else fires.
     EXPECT_EQ(run.spc, Outcome::Fail);
@@ -93,6 +94,19 @@ TEST(Chain, XbarSWithSingleValueLots)
     s.lot({"9.9", "10.1"}).lot({"10"}).lot({"10.2", "9.8", "10"});
     const ChainRun run = runChain(s, ChartKind::XbarS, model::RuleOptions::defaults());
     EXPECT_EQ(run.spc, Outcome::Pass);
-    EXPECT_TRUE(run.calc.text(kCalcStdev, 2).isEmpty());
+    EXPECT_TRUE(run.calc[1][kCalcStdev].isEmpty());
     EXPECT_EQ(run.spcGrid.text(kSpcFirstDispersion, 2), q("○"));
+}
+
+TEST(Chain, HundredLotsPutTheTotalRowAtRow101)
+{
+    TestSheet s(2);
+    for (int i = 0; i < 100; ++i) s.values({10.0 + (i % 7) * 0.01, 9.95});
+    const ChainRun run = runChain(s, ChartKind::XbarR, model::RuleOptions::defaults());
+    EXPECT_EQ(run.calcRows, 102);
+    ASSERT_EQ(run.calc.size(), 101u);
+    EXPECT_EQ(run.calc[100][kCalcLot], q("＊トータル"));
+    EXPECT_EQ(run.spcRows, 101);
+    EXPECT_EQ(run.spcGrid.text(kSpcLot, 100), q("K100"));
+    EXPECT_FALSE(run.spcGrid.text(kSpcMark, 100).isEmpty());
 }

@@ -11,16 +11,20 @@ namespace {
 
 // The result grid as the capability judgement leaves it, reduced to what the rules read.
 struct CalcGrid {
-    model::CellTable table;
-    int lotRows = 0;
+    std::vector<CalcRow> rows;
 
+    static CalcRow make(const QString& label, const char* x, const char* r, const char* s)
+    {
+        CalcRow row;
+        row[kCalcLot] = label;
+        row[kCalcMean] = q(x);
+        row[kCalcRange] = q(r);
+        row[kCalcStdev] = q(s);
+        return row;
+    }
     CalcGrid& lot(const char* x, const char* r, const char* s = "")
     {
-        ++lotRows;
-        table.setText(kCalcLot, lotRows, QStringLiteral("L%1").arg(lotRows));
-        table.setText(kCalcMean, lotRows, q(x));
-        table.setText(kCalcRange, lotRows, q(r));
-        table.setText(kCalcStdev, lotRows, q(s));
+        rows.push_back(make(QStringLiteral("L%1").arg(rows.size() + 1), x, r, s));
         return *this;
     }
     CalcGrid& lots(int n, const char* x, const char* r, const char* s = "")
@@ -30,14 +34,9 @@ struct CalcGrid {
     }
     CalcGrid& total(const char* x, const char* r, const char* s)
     {
-        const int row = lotRows + 1;
-        table.setText(kCalcLot, row, kTotalRowLabel);
-        table.setText(kCalcMean, row, q(x));
-        table.setText(kCalcRange, row, q(r));
-        table.setText(kCalcStdev, row, q(s));
+        rows.push_back(make(kTotalRowLabel, x, r, s));
         return *this;
     }
-    int rowCount() const { return lotRows + 2; }
 };
 
 model::RuleOptions onlyRules(std::initializer_list<int> on)
@@ -68,7 +67,7 @@ TEST(SpcJudgement, AllRulesOffPass)
 {
     CalcGrid g;
     g.lot("10", "1").lot("20", "9").lot("0", "0").total("10", "3.33333", "1");
-    const SpcResult r = judgeSpc(g.table, g.rowCount(), ChartKind::XbarR, kLimits, onlyRules({}));
+    const SpcResult r = judgeSpc(g.rows, ChartKind::XbarR, kLimits, onlyRules({}));
     ASSERT_FALSE(r.error);
     EXPECT_EQ(r.rowCount, 4);
     ASSERT_EQ(r.rows.size(), 3u);
@@ -85,7 +84,7 @@ TEST(SpcJudgement, LimitRuleOnBothSides)
 {
     CalcGrid g;
     g.lot("13", "2").lot("13.00001", "1").lot("7", "2.00001").lot("6.99999", "0").total("10", "1.25", "1");
-    const SpcResult r = judgeSpc(g.table, g.rowCount(), ChartKind::XbarR, kLimits, onlyRules({1}));
+    const SpcResult r = judgeSpc(g.rows, ChartKind::XbarR, kLimits, onlyRules({1}));
     ASSERT_FALSE(r.error);
     EXPECT_EQ(crosses(r.rows[0]), std::vector<int>{});   // equal to UCL and R-UCL
     EXPECT_EQ(crosses(r.rows[1]), std::vector<int>{1});
@@ -103,7 +102,7 @@ TEST(SpcJudgement, BlankTotalStdevMeansNoSpread)
     CalcGrid g;
     g.lots(16, "10.00000", "0.00000").total("10.00000", "0.00000", "");
     const ControlLimitTexts limits{q("10.00000"), q("10.00000"), q("0.00000")};
-    const SpcResult r = judgeSpc(g.table, g.rowCount(), ChartKind::XbarR, limits, model::RuleOptions::defaults());
+    const SpcResult r = judgeSpc(g.rows, ChartKind::XbarR, limits, model::RuleOptions::defaults());
     ASSERT_FALSE(r.error);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(crosses(r.rows[size_t(i)]), (i == 14 ? std::vector<int>{7, 15} : std::vector<int>{})) << i;
@@ -120,13 +119,13 @@ TEST(SpcJudgement, SSideUsesTheLotStdevsAroundTheirMean)
     const ControlLimitTexts limits{q("11.5"), q("8.5"), q("0.5")};
     model::RuleOptions rules = onlyRules({1, 2});
     rules.Chk2Comp1 = 2;
-    const SpcResult s = judgeSpc(g.table, g.rowCount(), ChartKind::XbarS, limits, rules);
+    const SpcResult s = judgeSpc(g.rows, ChartKind::XbarS, limits, rules);
     ASSERT_FALSE(s.error);
     EXPECT_EQ(crosses(s.rows[0]), std::vector<int>{});
     EXPECT_EQ(crosses(s.rows[1]), std::vector<int>{10});
     EXPECT_EQ(crosses(s.rows[2]), std::vector<int>{9});
 
-    const SpcResult rSide = judgeSpc(g.table, g.rowCount(), ChartKind::XbarR, limits, rules);
+    const SpcResult rSide = judgeSpc(g.rows, ChartKind::XbarR, limits, rules);
     for (const SpcRow& row : rSide.rows) EXPECT_EQ(crosses(row), std::vector<int>{});
 }
 
@@ -135,7 +134,7 @@ TEST(SpcJudgement, EmptyLimitStopsBeforeAnyMark)
     CalcGrid g;
     g.lot("10", "1").lot("11", "1").total("10.5", "1", "0.7");
     const ControlLimitTexts limits{q(""), q("7"), q("2")};
-    const SpcResult r = judgeSpc(g.table, g.rowCount(), ChartKind::XbarR, limits, model::RuleOptions::defaults());
+    const SpcResult r = judgeSpc(g.rows, ChartKind::XbarR, limits, model::RuleOptions::defaults());
     ASSERT_TRUE(r.error);
     EXPECT_EQ(r.error->message(), q("'' は浮動小数点数ではありません"));
     EXPECT_EQ(r.outcome, Outcome::NoResult);
@@ -148,7 +147,7 @@ TEST(SpcJudgement, BadLotValueLeavesThePartWritten)
 {
     CalcGrid g;
     g.lot("10", "1").lot("11", "1").lot("12", "abc").lot("10", "1").total("10.75", "1", "0.9");
-    const SpcResult r = judgeSpc(g.table, g.rowCount(), ChartKind::XbarR, kLimits, model::RuleOptions::defaults());
+    const SpcResult r = judgeSpc(g.rows, ChartKind::XbarR, kLimits, model::RuleOptions::defaults());
     ASSERT_TRUE(r.error);
     EXPECT_EQ(r.error->text(), q("abc"));
     for (size_t i = 0; i < 4; ++i) {
@@ -167,7 +166,7 @@ TEST(SpcJudgement, RulesRunSeparatelyPerSide)
     // Rising means and falling ranges: rule ③ (run 2) fires on both sides at lot 3.
     CalcGrid g;
     g.lot("10", "1.5").lot("10.1", "1").lot("10.2", "0.5").total("10.1", "1", "0.5");
-    const SpcResult r = judgeSpc(g.table, g.rowCount(), ChartKind::XRs, kLimits, [] {
+    const SpcResult r = judgeSpc(g.rows, ChartKind::XRs, kLimits, [] {
         model::RuleOptions o = onlyRules({3});
         o.Chk3Comp1 = 2;
         return o;
