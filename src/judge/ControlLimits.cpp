@@ -2,6 +2,7 @@
 
 #include "judge/Statistics.h"
 #include "model/NumberText.h"
+#include "model/Text.h"
 
 #include <cmath>
 #include <utility>
@@ -62,6 +63,11 @@ const std::vector<double>& dispersionSeries(const LotSeries& series, ChartKind c
 }
 
 } // namespace
+
+bool anyLimitBlank(const ControlLimitTexts& limits)
+{
+    return model::isBlank(limits.ucl) || model::isBlank(limits.lcl) || model::isBlank(limits.rsUcl);
+}
 
 std::optional<ControlLimitTexts> computeControlLimits(const Measurements& sheet, ChartKind chart)
 {

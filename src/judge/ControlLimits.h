@@ -18,6 +18,10 @@ struct ControlLimitTexts {
     friend bool operator==(const ControlLimitTexts&, const ControlLimitTexts&) = default;
 };
 
+// True when any of the three texts is blank: with specified limits the capability
+// judgement then stops without a message.
+bool anyLimitBlank(const ControlLimitTexts& limits);
+
 // Nothing when the enabled lots hold fewer than two values (the fields keep their text).
 // A value that is not a number raises model::ConvertError before anything is computed.
 std::optional<ControlLimitTexts> computeControlLimits(const Measurements& sheet, ChartKind chart);

@@ -20,7 +20,6 @@ public:
     // Rows are lot rows, 1..lotCount.
     bool enabled(int row) const { return lots_.flag(1, row); }
     const QString& lotNumber(int row) const { return lots_.text(0, row); }
-    const QString& cell(int column, int row) const { return cells_.text(column, row); }
 
     // Number of non-blank cells of the row.
     int valueCount(int row) const;

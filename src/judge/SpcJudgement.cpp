@@ -115,9 +115,11 @@ void SpcRun::finish()
 }
 
 // The dispersion side by chart kind. XbarR: lot ranges around the mean range. X-Rs: moving
-// ranges around their mean. XbarS: the lot standard deviations (a blank one counting as 0,
-// the same series the S limit is computed from) around the mean of that series, against
-// the S limit. Every side has the lower limit 0.
+// ranges around their mean. XbarS: the lot standard deviations from the "STDEV" column, a
+// blank one counting as 0, around the mean of that series. That is the very series the S
+// limit is computed from (and the one the S chart plots); judging the lot ranges against a
+// limit built from standard deviations would mix two statistics. Every side has the lower
+// limit 0.
 SideSource dispersionSource(ChartKind chart, const ControlLimitTexts& limits)
 {
     SideSource src;

@@ -54,3 +54,11 @@ TEST(ControlLimits, BadValueOfAnEnabledLotRaises)
     s.lot({"10", "1e"});
     EXPECT_THROW(computeControlLimits(s.view(), ChartKind::XbarR), model::ConvertError);
 }
+
+TEST(ControlLimits, BlankLimitTexts)
+{
+    EXPECT_FALSE(anyLimitBlank(texts("1", "0", "2")));
+    EXPECT_TRUE(anyLimitBlank(texts("1", " ", "2")));
+    EXPECT_TRUE(anyLimitBlank(texts("1", "0", "")));
+    EXPECT_FALSE(anyLimitBlank(texts("x", "0", "2"))); // not validated here
+}
