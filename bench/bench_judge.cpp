@@ -1,0 +1,68 @@
+// The computation behind "SPC異常判定" on a full sheet (100 enabled lots of 100 values):
+// specification scan, three-sigma limits, lot statistics and capability marks, run rules,
+// with the result grids' storage filled. Painting is not part of it.
+#include "judge/Capability.h"
+#include "judge/ControlLimits.h"
+#include "judge/SpcJudgement.h"
+#include "judge/SpecJudgement.h"
+#include "model/NumberText.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <vector>
+
+namespace {
+
+struct FullSheet {
+    static constexpr int kLots = 100, kValues = 100;
+    model::CellTable cells, lots, spc;
+    std::vector<judge::CalcRow> calc; // the result grid's data rows: 100 lot rows and the total row
+
+    FullSheet()
+    {
+        std::mt19937 gen(12345);
+        std::normal_distribution<double> value(10.0, 0.12);
+        for (int r = 1; r <= kLots; ++r) {
+            lots.setText(0, r, QStringLiteral("K%1").arg(r, 3, 10, QChar(u'0')));
+            lots.setFlag(1, r, true);
+            for (int c = 0; c < kValues; ++c) cells.setText(c, r, model::formatFixed(value(gen), 3));
+        }
+    }
+};
+
+void runChain(FullSheet& s, judge::ChartKind chart)
+{
+    using namespace judge;
+    const SpecLimits limits = readSpecLimits(SpecKind::Tolerance, u"10.500", u"9.500");
+    normaliseBlankCells(s.cells, FullSheet::kLots, FullSheet::kValues);
+    const Outcome spec = scanSpecification(s.cells, FullSheet::kLots, FullSheet::kValues, limits);
+    const Measurements sheet(s.cells, s.lots, FullSheet::kLots, FullSheet::kValues);
+    const ControlLimitTexts control = computeControlLimits(sheet, chart).value();
+
+    CapabilitySettings cs;
+    cs.limits = limits;
+    cs.chart = chart;
+    cs.index = CapabilityIndex::CPK;
+    cs.thresholdText = QStringLiteral("1.33");
+    const CapabilityResult cap = judgeCapability(sheet, cs);
+    s.calc = cap.rows;
+
+    const SpcResult spc = judgeSpc(s.calc, chart, control, model::RuleOptions::defaults());
+    s.spc.clearRows(1);
+    writeRows(s.spc, spc);
+    benchmark::DoNotOptimize(spec);
+    benchmark::DoNotOptimize(spc.outcome);
+}
+
+void BM_SpcChainFullSheet(benchmark::State& state)
+{
+    FullSheet sheet;
+    const auto chart = static_cast<judge::ChartKind>(state.range(0));
+    for (auto _ : state) runChain(sheet, chart);
+}
+BENCHMARK(BM_SpcChainFullSheet)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
