@@ -1,5 +1,6 @@
 // Entering a full sheet (100 lots x 100 measurements: view reset, load, reformat of 10,000
-// cells) and laying out the grids of the largest sheet, on the real main window.
+// cells), laying out the grids of the largest sheet and the judgement chain, on the real
+// main window.
 #include "app/TMainForm.h"
 #include "ui/SpinEdit.h"
 
@@ -59,6 +60,18 @@ void ApplyGridLayoutLargest(benchmark::State& state)
     for (auto _ : state) f.ApplyGridLayout();
 }
 BENCHMARK(ApplyGridLayoutLargest)->Unit(benchmark::kMillisecond);
+
+// The handler behind "SPC異常判定" on a full sheet: the whole chain with every grid filled
+// (painting is not run inside the loop).
+void SpcJudgementFullSheet(benchmark::State& state)
+{
+    TMainForm& f = window();
+    fillFullSheet(f, 0);
+    f.selectTab(0);
+    f.tabCtrlChange();
+    for (auto _ : state) f.btnSpcJudgClick();
+}
+BENCHMARK(SpcJudgementFullSheet)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

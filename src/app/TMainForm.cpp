@@ -167,8 +167,7 @@ void TMainForm::buildMenus()
 
     // Commands whose work is not connected in this build stay visible but unavailable.
     for (QAction* a : {mainMenuXlsImport, mainMenuCsvImport, mainMenuXlsSave, mainMenuCsvSave, menuSettingInit,
-                       menuSettingOption, menuExecSpec, menuExecOperation, menuExecSpc, menuExecChart,
-                       menuExecHist, menuHelpManual, menuHelpHome, menuHelpAbout})
+                       menuSettingOption, menuExecChart, menuExecHist, menuHelpManual, menuHelpHome, menuHelpAbout})
         a->setEnabled(false);
 }
 
@@ -230,7 +229,7 @@ void TMainForm::buildHeader(QWidget* parent)
     spinBetWeen = spin(chart, 5, 10, 2, 10, QStringLiteral("データ区間数を５～１０の範囲で設定してください。"));
     cmbLimit = list(chart, {QStringLiteral("３シグマ法"), QStringLiteral("指定管理値")},
                     QStringLiteral("「管理限界線」を指定してください。"));
-    btn3Stdev = button(QStringLiteral("管理限界値取得"), chart, false);
+    btn3Stdev = button(QStringLiteral("管理限界値取得"), chart);
     editUcl = edit(chart, 10, QStringLiteral("「X-管理限界上限値」を入力してください。"), right);
     editLcl = edit(chart, 10, QStringLiteral("「X-管理限界下限値」を入力してください。"), right);
     editRsUcl = edit(chart, 10, QStringLiteral("「R-管理限界上限値」を入力してください。"), right);
@@ -287,7 +286,7 @@ void TMainForm::buildPages(QWidget* parent)
     auto* bar1 = new QHBoxLayout();
     btnAllOn = button(QStringLiteral("全て有効"), TabSheet1);
     btnLotEdit = button(QStringLiteral("ﾛｯﾄ№編集"), TabSheet1, false);
-    btnSpecJudg = button(QStringLiteral("規格判定"), TabSheet1, false);
+    btnSpecJudg = button(QStringLiteral("規格判定"), TabSheet1);
     pnlSpecJudg = resultPanel(TabSheet1);
     spinTab = spin(TabSheet1, 1, 100, 3, 3, QStringLiteral("「シート数（項目数）」を１～１００の範囲で設定してください。"));
     spinTab->setVisible(false);
@@ -320,7 +319,7 @@ void TMainForm::buildPages(QWidget* parent)
     auto* p2 = new QVBoxLayout(TabSheet2);
     p2->setContentsMargins(2, 2, 2, 2);
     auto* bar2 = new QHBoxLayout();
-    btnCpkCalc = button(QStringLiteral("不良率判定"), TabSheet2, false);
+    btnCpkCalc = button(QStringLiteral("不良率判定"), TabSheet2);
     pnlCpkJudg = resultPanel(TabSheet2);
     chkCpCpk = new QCheckBox(TabSheet2);
     cmbCpCpk = list(TabSheet2, {QStringLiteral("CP"), QStringLiteral("CPK")}, QStringLiteral("「演算判定種別」を選択してください。"));
@@ -354,7 +353,7 @@ void TMainForm::buildPages(QWidget* parent)
     auto* p3 = new QVBoxLayout(TabSheet3);
     p3->setContentsMargins(2, 2, 2, 2);
     auto* bar3 = new QHBoxLayout();
-    btnSpcJudg = button(QStringLiteral("SPC異常判定"), TabSheet3, false);
+    btnSpcJudg = button(QStringLiteral("SPC異常判定"), TabSheet3);
     pnlSpcJudg = resultPanel(TabSheet3);
     bar3->addWidget(btnSpcJudg);
     bar3->addSpacing(12);
@@ -393,14 +392,16 @@ void TMainForm::connectHandlers()
     on(cmbChart, &QComboBox::activated, &TMainForm::cmbChartChange);
     on(menuSettingSheets, &QAction::triggered, &TMainForm::menuSettingSheetsClick);
     on(menuFileExit, &QAction::triggered, &TMainForm::menuFileExitClick);
-    connect(chkCpCpk, &QCheckBox::toggled, this, [this](bool ticked) {
-        for (QWidget* w : std::initializer_list<QWidget*>{editCpCpk, cmbCpCpk}) {
-            w->setEnabled(ticked);
-            QPalette pal = w->palette();
-            pal.setColor(QPalette::Base, ticked ? ui::kFieldColor : ui::buttonFaceColor());
-            w->setPalette(pal);
-        }
-    });
+    connect(chkCpCpk, &QCheckBox::toggled, this, [this] { chkCpCpkClick(); });
+    on(btnSpecJudg, &QPushButton::clicked, &TMainForm::btnSpecJudgClick);
+    on(menuExecSpec, &QAction::triggered, &TMainForm::menuExecSpecClick);
+    on(btn3Stdev, &QPushButton::clicked, &TMainForm::btn3StdevClick);
+    on(btnCpkCalc, &QPushButton::clicked, &TMainForm::btnCpkCalcClick);
+    on(menuExecOperation, &QAction::triggered, &TMainForm::menuExecOperationClick);
+    on(btnSpcJudg, &QPushButton::clicked, &TMainForm::btnSpcJudgClick);
+    on(menuExecSpc, &QAction::triggered, &TMainForm::menuExecSpcClick);
+    gridCalc->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridCalcDrawCell(p, c); });
+    gridSpc->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridSpcDrawCell(p, c); });
     // The two grids scroll together; the lot grid has no scroll bars of its own.
     connect(gridEdit, &ui::StringGrid::topRowChanged, gridCtrl, &ui::StringGrid::setTopRow);
     connect(gridCtrl, &ui::StringGrid::topRowChanged, gridEdit, &ui::StringGrid::setTopRow);

@@ -2,6 +2,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "judge/ControlLimits.h"
+#include "judge/ResultTexts.h"
 #include "model/Settings.h"
 #include "model/SheetRecord.h"
 
@@ -11,12 +13,14 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QPainter;
 class QPushButton;
 class QTabBar;
 class QTabWidget;
 class QWidget;
 
 namespace ui {
+struct CellPaint;
 class SpinEdit;
 class StringGrid;
 } // namespace ui
@@ -66,6 +70,19 @@ public:
     void cmbChartChange();
     void menuSettingSheetsClick();
     void menuFileExitClick();
+
+    // Judgements.
+    bool CheckRequiredFields();
+    void btnSpecJudgClick();
+    void menuExecSpecClick();
+    void btn3StdevClick();
+    void btnCpkCalcClick();
+    void menuExecOperationClick();
+    void btnSpcJudgClick();
+    void menuExecSpcClick();
+    void chkCpCpkClick();
+    void gridCalcDrawCell(QPainter& p, const ui::CellPaint& cell);
+    void gridSpcDrawCell(QPainter& p, const ui::CellPaint& cell);
 
     // Selects a sheet tab without the leaving handler, as whole-workbook operations do.
     void selectTab(int index);
@@ -121,6 +138,8 @@ private:
     void buildPages(QWidget* parent);
     void connectHandlers();
     bool FormKeyPress(QObject* receiver, int key);
+    void showJudgement(QLabel* panel, judge::Outcome outcome);
+    judge::ControlLimitTexts controlLimitTexts() const;
 
     model::StoredSettings settings_;
     model::SheetStore store_;
