@@ -195,6 +195,7 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringG
     setShowGrid(true);
     setGridStyle(Qt::SolidLine);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setMinimumSectionSize(8);
     horizontalHeader()->setSectionsClickable(false);
     horizontalHeader()->setHighlightSections(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -216,8 +217,6 @@ void StringGrid::setRowCount(int rows)
 void StringGrid::setColCount(int cols)
 {
     model_->setGridSize(cols, rowCount());
-    for (int c = fixedCols(); c < colCount(); ++c)
-        horizontalHeader()->resizeSection(c - fixedCols(), colWidth(c));
 }
 
 void StringGrid::setFixedCols(int n)
@@ -229,7 +228,7 @@ void StringGrid::setFixedCols(int n)
 void StringGrid::applyFixedLayout()
 {
     verticalHeader()->setVisible(fixedCols() > 0);
-    if (fixedCols() > 0) verticalHeader()->setFixedWidth(colWidth(0));
+    if (fixedCols() > 0) verticalHeader()->setFixedWidth(defaultColWidth_);
     horizontalHeader()->setVisible(fixedRows() > 0);
     horizontalHeader()->setFixedHeight(defaultRowHeight_);
     setCornerButtonEnabled(false);
@@ -339,7 +338,6 @@ void StringGrid::setEditingAllowed(bool on)
 void StringGrid::setDefaultColWidth(int w)
 {
     defaultColWidth_ = w;
-    colWidths_.fill(-1);
     horizontalHeader()->setDefaultSectionSize(w);
     for (int c = fixedCols(); c < colCount(); ++c) horizontalHeader()->resizeSection(c - fixedCols(), w);
     if (fixedCols() > 0) verticalHeader()->setFixedWidth(w);
@@ -347,20 +345,13 @@ void StringGrid::setDefaultColWidth(int w)
 
 void StringGrid::setColWidth(int col, int w)
 {
-    if (col < 0 || col >= model::CellTable::kCols) return;
-    if (colWidths_.size() <= col) colWidths_.resize(model::CellTable::kCols, -1);
-    colWidths_[col] = w;
     if (col < fixedCols()) verticalHeader()->setFixedWidth(w);
     else if (col < colCount()) horizontalHeader()->resizeSection(col - fixedCols(), w);
 }
 
 int StringGrid::colWidth(int col) const
 {
-    if (col < colWidths_.size() && colWidths_[col] >= 0) {
-        if (col >= fixedCols() && col < colCount()) return horizontalHeader()->sectionSize(col - fixedCols());
-        return colWidths_[col];
-    }
-    if (col < fixedCols()) return verticalHeader()->isVisible() ? verticalHeader()->width() : defaultColWidth_;
+    if (col < fixedCols()) return verticalHeader()->width();
     if (col < colCount()) return horizontalHeader()->sectionSize(col - fixedCols());
     return defaultColWidth_;
 }

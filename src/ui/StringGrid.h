@@ -141,7 +141,6 @@ private:
     QColor cellColor_ = Qt::white;
     int defaultColWidth_ = 64;
     int defaultRowHeight_ = 20;
-    QList<int> colWidths_; // per grid column; -1 = default
 };
 
 } // namespace ui

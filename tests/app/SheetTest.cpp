@@ -281,3 +281,24 @@ TEST_F(MainFormTest, TheHeaderClearKeepsTheGrids)
     EXPECT_FALSE(form->specJudged);
     EXPECT_EQ(form->gridEdit->cell(0, 1), "1.000");
 }
+
+TEST_F(MainFormTest, GridLayoutCaptionsAndColumnWidths)
+{
+    start();
+    form->spinRow->setValue(10);
+    EXPECT_EQ(form->gridCtrl->rowCount(), 11);
+    EXPECT_EQ(form->gridCtrl->cell(0, 10), "K010");
+    EXPECT_EQ(form->gridCtrl->cell(1, 0), "ﾁｪｯｸ");
+    EXPECT_EQ(form->gridCalc->cell(0, 0), "ﾛｯﾄ№");
+    EXPECT_EQ(form->gridCalc->cell(9, 0), "判定結果");
+    EXPECT_EQ(form->gridSpc->cell(1, 0), "X①");
+    EXPECT_EQ(form->gridSpc->cell(17, 0), "判定結果");
+    const std::pair<ui::StringGrid*, std::vector<int>> widths[] = {
+        {form->gridCtrl, {85, 60}},
+        {form->gridEdit, {85, 85}},
+        {form->gridCalc, {85, 82, 90, 90, 90, 90, 90, 90, 90, 96}},
+        {form->gridSpc, {85, 44, 44, 44, 44, 44, 44, 44, 44, 44, 44, 44, 44, 44, 44, 44, 44, 96}},
+    };
+    for (const auto& [grid, w] : widths)
+        for (size_t c = 0; c < w.size(); ++c) EXPECT_EQ(grid->colWidth(int(c)), w[c]) << grid->objectName().toStdString() << c;
+}
