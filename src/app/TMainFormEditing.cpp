@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 
 #include <optional>
@@ -46,8 +47,8 @@ bool isReadOnlyEdit(const QWidget* w)
     return e && e->isReadOnly();
 }
 
-// Focus moves that are not the operator entering or leaving a field: a popup menu or list
-// opening over it, another window becoming active.
+// Focus moves that do not leave a field: a popup menu or list opening over it, another
+// window becoming active.
 bool passingFocus(const QEvent* e)
 {
     const Qt::FocusReason r = static_cast<const QFocusEvent*>(e)->reason();
@@ -80,9 +81,7 @@ protected:
         QWidget* field = fieldOf_.value(watched);
         if (!field) return false;
         switch (event->type()) {
-        case QEvent::FocusIn:
-            if (!passingFocus(event)) ui::guarded(form_, [&] { form_->Set_OnColor(field); });
-            break;
+        case QEvent::FocusIn: ui::guarded(form_, [&] { form_->Set_OnColor(field); }); break;
         case QEvent::FocusOut:
             // Spin edits report their exit themselves, before bringing the value into range.
             if (!passingFocus(event) && watched == field && !qobject_cast<ui::SpinEdit*>(field))
@@ -129,6 +128,11 @@ void TMainForm::connectEditingHandlers()
     on(gridEdit, &ui::StringGrid::cellPressed, &TMainForm::gridEditClick);
     gridCtrl->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridCtrlDrawCell(p, c); });
     on(gridCtrl, &ui::StringGrid::entered, &TMainForm::gridCtrlEnter);
+    // The lot grid has no scroll bars: it leaves room for the measurement grid's horizontal
+    // one, so both show the same lots down to the last.
+    connect(gridEdit->horizontalScrollBar(), &QScrollBar::rangeChanged, this, [this](int min, int max) {
+        gridCtrl->setBottomMargin(max > min ? gridEdit->horizontalScrollBar()->sizeHint().height() : 0);
+    });
 
     const ui::GridMenu menu = ui::createGridMenu(*gridEdit);
     popMenu = menu.menu;

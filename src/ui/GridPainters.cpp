@@ -3,7 +3,7 @@
 #include "ui/Look.h"
 
 #include <QPainter>
-#include <QStyleOptionButton>
+#include <QPen>
 
 namespace ui {
 
@@ -43,12 +43,21 @@ QRect enableCheckBoxRect(const QRect& cell)
 void paintEnableCheck(const QWidget& grid, QPainter& p, const QRect& cell, bool on)
 {
     const QRect box = enableCheckBoxRect(cell);
-    QStyleOptionButton opt;
-    opt.initFrom(&grid);
-    opt.rect = box;
-    opt.state = QStyle::State_Enabled | (on ? QStyle::State_On : QStyle::State_Off);
-    opt.palette.setColor(QPalette::Base, Qt::white);
-    grid.style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &opt, &p, &grid);
+    p.fillRect(box, Qt::white);
+    p.setPen(QPen(QColor(64, 64, 64), 1));
+    p.drawRect(box.adjusted(0, 0, -1, -1));
+    if (on) {
+        // The tick: down from the left third, up to the top right.
+        const qreal w = box.width(), h = box.height();
+        const QPointF tick[] = {{box.left() + w * 0.22, box.top() + h * 0.50},
+                                {box.left() + w * 0.42, box.top() + h * 0.72},
+                                {box.left() + w * 0.78, box.top() + h * 0.26}};
+        p.save();
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Qt::black, std::max(1.5, w / 8.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(tick, 3);
+        p.restore();
+    }
     const QRect text(box.right() + 1 + 2, cell.top() + 2, std::max(cell.right() - box.right() - 2, 0),
                      cell.height() - 2);
     p.setPen(on ? grid.palette().color(QPalette::WindowText) : kFailColor);

@@ -415,6 +415,21 @@ void StringGrid::keyPressEvent(QKeyEvent* e)
     QTableView::keyPressEvent(e);
 }
 
+void StringGrid::setBottomMargin(int px)
+{
+    if (px == bottomMargin_) return;
+    bottomMargin_ = px;
+    updateGeometries();
+}
+
+void StringGrid::updateGeometries()
+{
+    // The table view sets the margins for its headers; the bottom one is added here.
+    QTableView::updateGeometries();
+    const QMargins m = viewportMargins();
+    if (m.bottom() != bottomMargin_) setViewportMargins(m.left(), m.top(), m.right(), bottomMargin_);
+}
+
 void StringGrid::mousePressEvent(QMouseEvent* e)
 {
     // The right button only opens the context menu; it leaves the selection as it is.

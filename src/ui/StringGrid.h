@@ -130,6 +130,9 @@ public:
     void setColWidth(int col, int w);
     int colWidth(int col) const;
     void setDefaultRowHeight(int h);
+    // Space kept free below the cells (a grid without a horizontal scroll bar that scrolls
+    // with one that has it keeps the same rows in view).
+    void setBottomMargin(int px);
 
     void setPainter(Painter p);
     // The grid's own fixed colour and cell colour, as painters use them.
@@ -159,6 +162,7 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void updateGeometries() override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     // Runs the key handlers; true when one consumed the key.
@@ -181,6 +185,7 @@ private:
     EditTextHandler editText_;
     EditorSetup editorSetup_;
     bool focusWithin_ = false;
+    int bottomMargin_ = 0;
 };
 
 } // namespace ui
