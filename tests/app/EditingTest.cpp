@@ -6,6 +6,8 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -144,6 +146,13 @@ TEST_F(EditingTest, ClicksSelectAndNeverOpenTheEditor)
     QTest::mouseDClick(form->gridEdit->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_FALSE(form->gridEdit->isEditing());
     EXPECT_EQ(current(), std::make_pair(1, 3));
+
+    // Tab leaves the grid with what was typed, as it does without an editor.
+    typeKeys("7");
+    ASSERT_TRUE(form->gridEdit->isEditing());
+    press(Qt::Key_Tab);
+    EXPECT_EQ(form->gridEdit->cell(1, 3), "7");
+    EXPECT_FALSE(form->gridEdit->hasFocusWithin());
 }
 
 TEST_F(EditingTest, ClipboardCommandsWorkFromTheKeyboardOnlyInTheGrid)
@@ -161,6 +170,20 @@ TEST_F(EditingTest, ClipboardCommandsWorkFromTheKeyboardOnlyInTheGrid)
     EXPECT_EQ(form->gridEdit->cell(4, 10), "22");
     EXPECT_EQ(form->gridEdit->cell(5, 10), "");   // beyond the displayed columns
     EXPECT_EQ(form->gridEdit->cell(3, 11), "");   // beyond the displayed lots
+
+    // The context menu opened by the right button over the selection copies it.
+    form->gridEdit->setSelection({0, 1, 1, 1});
+    const QRect cell = form->gridEdit->visualRect(form->gridEdit->model()->index(0, 1));
+    QTest::mouseClick(form->gridEdit->viewport(), Qt::RightButton, {}, cell.center());
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, cell.center(), form->gridEdit->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(form->gridEdit->viewport(), &menuEvent);
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activePopupWidget(), form->popMenu);
+    EXPECT_EQ(form->gridEdit->selection(), (ui::GridRect{0, 1, 1, 1})); // the right button keeps it
+    form->popMenuCopy->trigger();
+    form->popMenu->close();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::clipboard()->text(), "10\t11\r\n");
 
     form->gridEdit->setSelection({0, 1, 0, 2});
     press(Qt::Key_X, Qt::ControlModifier);
