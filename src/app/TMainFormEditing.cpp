@@ -126,6 +126,11 @@ void TMainForm::connectEditingHandlers()
     on(gridEdit, &ui::StringGrid::entered, &TMainForm::gridEditEnter);
     on(gridEdit, &ui::StringGrid::currentCellChanged, &TMainForm::gridEditClick);
     on(gridEdit, &ui::StringGrid::cellPressed, &TMainForm::gridEditClick);
+    // The out-of-spec marking follows the limits as they are shown.
+    auto repaintMeasurements = [this] { gridEdit->viewport()->update(); };
+    connect(editKupper, &QLineEdit::textChanged, this, repaintMeasurements);
+    connect(editKlower, &QLineEdit::textChanged, this, repaintMeasurements);
+    connect(cmbSpecKind, &QComboBox::currentIndexChanged, this, repaintMeasurements);
     gridCtrl->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridCtrlDrawCell(p, c); });
     on(gridCtrl, &ui::StringGrid::entered, &TMainForm::gridCtrlEnter);
     // The lot grid has no scroll bars: it leaves room for the measurement grid's horizontal
@@ -252,7 +257,7 @@ void TMainForm::Set_OffColor(QWidget* field)
 
 bool TMainForm::fieldKeyPress(QWidget* field, QKeyEvent& key)
 {
-    static const auto filterOf = [](const TMainForm& f, const QWidget* w) -> std::optional<ui::CharFilter> {
+    const auto filterOf = [](const TMainForm& f, const QWidget* w) -> std::optional<ui::CharFilter> {
         if (w == f.editProduct || w == f.editProcess || w == f.editMbc || w == f.editLabel || w == f.editUnit)
             return ui::CharFilter::Product;
         if (w == f.editKupper || w == f.editUcl || w == f.editRsUcl) return ui::CharFilter::Kupper;
