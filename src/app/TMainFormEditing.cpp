@@ -128,14 +128,14 @@ void TMainForm::connectEditingHandlers()
     on(gridEdit, &ui::StringGrid::cellPressed, &TMainForm::gridEditClick);
     // The out-of-spec marking follows the limits as they are shown.
     auto repaintMeasurements = [this] { gridEdit->viewport()->update(); };
-    connect(editKupper, &QLineEdit::textChanged, this, repaintMeasurements);
-    connect(editKlower, &QLineEdit::textChanged, this, repaintMeasurements);
-    connect(cmbSpecKind, &QComboBox::currentIndexChanged, this, repaintMeasurements);
+    connect(editKupper, &QLineEdit::textChanged, gridEdit, repaintMeasurements);
+    connect(editKlower, &QLineEdit::textChanged, gridEdit, repaintMeasurements);
+    connect(cmbSpecKind, &QComboBox::currentIndexChanged, gridEdit, repaintMeasurements);
     gridCtrl->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridCtrlDrawCell(p, c); });
     on(gridCtrl, &ui::StringGrid::entered, &TMainForm::gridCtrlEnter);
     // The lot grid has no scroll bars: it leaves room for the measurement grid's horizontal
     // one, so both show the same lots down to the last.
-    connect(gridEdit->horizontalScrollBar(), &QScrollBar::rangeChanged, this, [this](int min, int max) {
+    connect(gridEdit->horizontalScrollBar(), &QScrollBar::rangeChanged, gridCtrl, [this](int min, int max) {
         gridCtrl->setBottomMargin(max > min ? gridEdit->horizontalScrollBar()->sizeHint().height() : 0);
     });
 

@@ -242,7 +242,7 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringG
     if (auto* corner = findChild<QAbstractButton*>()) corner->installEventFilter(this);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this](int v) { emit topRowChanged(v + fixedRows()); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         const bool within = now && (now == this || isAncestorOf(now));
         if (within == focusWithin_) return;
         focusWithin_ = within;
@@ -252,6 +252,10 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringG
     });
     applyFixedLayout();
 }
+
+// The base classes move the focus away while they are destroyed; by then there is no grid
+// left to tell.
+StringGrid::~StringGrid() { disconnect(focusWatch_); }
 
 void StringGrid::setRowCount(int rows)
 {

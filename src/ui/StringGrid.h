@@ -78,6 +78,7 @@ public:
     using EditorSetup = std::function<void(QLineEdit&)>;
 
     explicit StringGrid(QWidget* parent = nullptr);
+    ~StringGrid() override;
 
     int rowCount() const { return model_->gridRowCount(); }
     int colCount() const { return model_->gridColCount(); }
@@ -185,6 +186,7 @@ private:
     EditTextHandler editText_;
     EditorSetup editorSetup_;
     bool focusWithin_ = false;
+    QMetaObject::Connection focusWatch_;
     int bottomMargin_ = 0;
 };
 
