@@ -7,6 +7,7 @@
 #include "ui/Look.h"
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
+#include "ui/TplStringGrid.h"
 
 #include <QAction>
 #include <QApplication>
@@ -120,6 +121,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 
     buildMenus();
     connectHandlers();
+    connectEditingHandlers();
     qApp->installEventFilter(this);
     FormCreate();
 }
@@ -167,7 +169,7 @@ void TMainForm::buildMenus()
 
     // Commands whose work is not connected in this build stay visible but unavailable.
     for (QAction* a : {mainMenuXlsImport, mainMenuCsvImport, mainMenuXlsSave, mainMenuCsvSave, menuSettingInit,
-                       menuSettingOption, menuExecChart, menuExecHist, menuHelpManual, menuHelpHome, menuHelpAbout})
+                       menuSettingOption, menuExecChart, menuExecHist})
         a->setEnabled(false);
 }
 
@@ -285,7 +287,7 @@ void TMainForm::buildPages(QWidget* parent)
     p1->setContentsMargins(2, 2, 2, 2);
     auto* bar1 = new QHBoxLayout();
     btnAllOn = button(QStringLiteral("全て有効"), TabSheet1);
-    btnLotEdit = button(QStringLiteral("ﾛｯﾄ№編集"), TabSheet1, false);
+    btnLotEdit = button(QStringLiteral("ﾛｯﾄ№編集"), TabSheet1);
     btnSpecJudg = button(QStringLiteral("規格判定"), TabSheet1);
     pnlSpecJudg = resultPanel(TabSheet1);
     spinTab = spin(TabSheet1, 1, 100, 3, 3, QStringLiteral("「シート数（項目数）」を１～１００の範囲で設定してください。"));
@@ -301,7 +303,7 @@ void TMainForm::buildPages(QWidget* parent)
     p1->addLayout(bar1);
     auto* grids = new QHBoxLayout();
     grids->setSpacing(6);
-    gridCtrl = new ui::StringGrid(TabSheet1);
+    gridCtrl = new ui::TplStringGrid(TabSheet1);
     gridCtrl->setObjectName(QStringLiteral("gridCtrl"));
     gridCtrl->setFixedCols(1);
     gridCtrl->setFixedWidth(151);

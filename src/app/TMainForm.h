@@ -9,6 +9,8 @@
 
 class QAction;
 class QCheckBox;
+class QKeyEvent;
+class QPainter;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -27,6 +29,8 @@ class StringGrid;
 
 class TSplashForm;
 class TSheetsForm;
+class TAboutForm;
+class TLotEditForm;
 
 // The main window: one sheet of the workbook at a time, its header fields, the chart
 // settings, the command bar and the three pages with the four grids.
@@ -84,6 +88,30 @@ public:
     void gridCalcDrawCell(QPainter& p, const ui::CellPaint& cell);
     void gridSpcDrawCell(QPainter& p, const ui::CellPaint& cell);
 
+    // Editing, focus colours, the lot-number editor and help (TMainFormEditing.cpp).
+    void setEditingCompanions(TAboutForm* about, TLotEditForm* lotEdit);
+    void gridEditEnter();
+    void gridEditClick();
+    bool gridEditKeyDown(QKeyEvent& key);
+    bool gridEditKeyPress(QKeyEvent& key);
+    QString gridEditSetEditText(const QString& text);
+    void gridEditDrawCell(QPainter& p, const ui::CellPaint& cell) const;
+    void gridCtrlEnter();
+    void gridCtrlDrawCell(QPainter& p, const ui::CellPaint& cell) const;
+    void Set_OnColor(QWidget* field);
+    void Set_OffColor(QWidget* field);
+    // The character filter of a header or setting field; true when the key is refused.
+    bool fieldKeyPress(QWidget* field, QKeyEvent& key);
+    void popMenuCutClick();
+    void popMenuCopyClick();
+    void popMenuPasteClick();
+    void popMenuDeleteClick();
+    void popMenuAllSelectClick();
+    void btnLotEditClick();
+    void menuHelpManualClick();
+    void menuHelpHomeClick();
+    void menuHelpAboutClick();
+
     // Selects a sheet tab without the leaving handler, as whole-workbook operations do.
     void selectTab(int index);
 
@@ -112,7 +140,11 @@ public:
     QComboBox* cmbCpCpk = nullptr;
     QLineEdit* editCpCpk = nullptr;
     QLabel* pnlCpCpk = nullptr;
+    // gridCtrl is a ui::TplStringGrid (the enable checks).
     ui::StringGrid *gridCtrl = nullptr, *gridEdit = nullptr, *gridCalc = nullptr, *gridSpc = nullptr;
+    QMenu* popMenu = nullptr;
+    QAction *popMenuCut = nullptr, *popMenuCopy = nullptr, *popMenuPaste = nullptr, *popMenuDelete = nullptr,
+            *popMenuAllSelect = nullptr;
 
     QAction *mainMenuXlsImport = nullptr, *mainMenuCsvImport = nullptr, *mainMenuXlsSave = nullptr,
             *mainMenuCsvSave = nullptr, *menuFileExit = nullptr;
@@ -137,6 +169,7 @@ private:
     void buildHeader(QWidget* parent);
     void buildPages(QWidget* parent);
     void connectHandlers();
+    void connectEditingHandlers();
     bool FormKeyPress(QObject* receiver, int key);
     void showJudgement(QLabel* panel, judge::Outcome outcome);
     judge::ControlLimitTexts controlLimitTexts() const;
@@ -148,4 +181,6 @@ private:
     bool shown_ = false;
     QPointer<TSplashForm> splash_;
     QPointer<TSheetsForm> sheetsForm_;
+    QPointer<TAboutForm> aboutForm_;
+    QPointer<TLotEditForm> lotEditForm_;
 };

@@ -1,6 +1,8 @@
 #include "app/SingleInstance.h"
 #include "app/TMainForm.h"
 #include "app/TSplashForm.h"
+#include "dialogs/TAboutForm.h"
+#include "dialogs/TLotEditForm.h"
 #include "dialogs/TSheetsForm.h"
 
 #include <QApplication>
@@ -17,7 +19,10 @@ int main(int argc, char** argv)
     TMainForm mainForm;
     TSplashForm splash(&mainForm);
     TSheetsForm sheets(&mainForm);
+    TAboutForm about(&mainForm);
+    TLotEditForm lotEdit(&mainForm);
     mainForm.setCompanions(&splash, &sheets);
+    mainForm.setEditingCompanions(&about, &lotEdit);
     mainForm.show();
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "ui/SpinEdit.h"
 
+#include <QFocusEvent>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -59,8 +60,11 @@ QAbstractSpinBox::StepEnabled SpinEdit::stepEnabled() const
 
 void SpinEdit::focusOutEvent(QFocusEvent* e)
 {
-    emit exited();
-    if (bounded(value()) != value()) setValue(value());
+    // A popup opening over the field or another window becoming active does not leave it.
+    if (e->reason() != Qt::PopupFocusReason && e->reason() != Qt::ActiveWindowFocusReason) {
+        emit exited();
+        if (bounded(value()) != value()) setValue(value());
+    }
     QAbstractSpinBox::focusOutEvent(e);
 }
 

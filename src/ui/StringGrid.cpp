@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -133,7 +135,7 @@ protected:
         c.rect = rect;
         c.text = grid_->cell(c.col, c.row);
         c.fixed = true;
-        c.focused = grid_->hasFocus();
+        c.focused = grid_->hasFocusWithin();
         p->save();
         grid_->paintCell(*p, c);
         p->setPen(QColor(160, 160, 160));
@@ -157,7 +159,7 @@ public:
         c.row = index.row() + grid_->fixedRows();
         c.rect = option.rect;
         c.text = grid_->table().text(c.col, c.row);
-        c.focused = grid_->hasFocus();
+        c.focused = grid_->hasFocusWithin();
         c.current = grid_->currentIndex() == index;
         c.selected = option.state.testFlag(QStyle::State_Selected);
         p->save();
@@ -170,7 +172,42 @@ public:
         auto* e = new QLineEdit(parent);
         e->setFrame(false);
         e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        grid_->editor_ = e;
+        // Each change the operator makes goes through the grid's correction first.
+        connect(e, &QLineEdit::textEdited, e, [grid = grid_, e](const QString& text) {
+            if (!grid->editText_) return;
+            const QString corrected = grid->editText_(text);
+            if (corrected == text) return;
+            const int removed = int(text.size() - corrected.size());
+            const int pos = std::max(0, e->cursorPosition() - std::max(removed, 0));
+            e->setText(corrected);
+            e->setCursorPosition(std::min(pos, int(corrected.size())));
+        });
+        if (grid_->editorSetup_) grid_->editorSetup_(*e);
         return e;
+    }
+
+    void destroyEditor(QWidget* editor, const QModelIndex& index) const override
+    {
+        if (grid_->editor_ == editor) grid_->editor_ = nullptr;
+        QStyledItemDelegate::destroyEditor(editor, index);
+    }
+
+protected:
+    // Keys typed into the editor meet the grid's handlers before the editor sees them. Tab
+    // leaves the grid, as it does when no editor is open.
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && object == grid_->editor_) {
+            auto* k = static_cast<QKeyEvent*>(event);
+            if (grid_->dispatchKey(*k)) return true;
+            if ((k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) && !(k->modifiers() & Qt::ControlModifier)) {
+                grid_->commitEditor();
+                grid_->focusNextPrevChild(k->key() == Qt::Key_Tab && !(k->modifiers() & Qt::ShiftModifier));
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
     }
 
 private:
@@ -206,8 +243,20 @@ StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringG
     if (auto* corner = findChild<QAbstractButton*>()) corner->installEventFilter(this);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this](int v) { emit topRowChanged(v + fixedRows()); });
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        const bool within = now && (now == this || isAncestorOf(now));
+        if (within == focusWithin_) return;
+        focusWithin_ = within;
+        viewport()->update();
+        if (within) emit entered();
+        else emit exited();
+    });
     applyFixedLayout();
 }
+
+// The base classes move the focus away while they are destroyed; by then there is no grid
+// left to tell.
+StringGrid::~StringGrid() { disconnect(focusWatch_); }
 
 void StringGrid::setRowCount(int rows)
 {
@@ -335,6 +384,73 @@ void StringGrid::setEditingAllowed(bool on)
                        : QAbstractItemView::NoEditTriggers);
 }
 
+QString StringGrid::currentText() const
+{
+    return editor_ ? editor_->text() : cell(currentCol(), currentRow());
+}
+
+void StringGrid::commitEditor()
+{
+    if (!editor_) return;
+    QLineEdit* e = editor_;
+    commitData(e);
+    closeEditor(e, QAbstractItemDelegate::NoHint);
+    editor_ = nullptr;
+}
+
+bool StringGrid::hasFocusWithin() const
+{
+    const QWidget* f = QApplication::focusWidget();
+    return f && (f == this || isAncestorOf(f));
+}
+
+bool StringGrid::dispatchKey(QKeyEvent& e)
+{
+    if (keyDown_ && keyDown_(e)) return true;
+    const bool enter = e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter;
+    const bool typing = !e.text().isEmpty() && e.text().front().isPrint();
+    return (enter || typing) && keyPress_ && keyPress_(e);
+}
+
+void StringGrid::keyPressEvent(QKeyEvent* e)
+{
+    if (dispatchKey(*e)) return;
+    QTableView::keyPressEvent(e);
+}
+
+void StringGrid::setBottomMargin(int px)
+{
+    if (px == bottomMargin_) return;
+    bottomMargin_ = px;
+    updateGeometries();
+}
+
+void StringGrid::updateGeometries()
+{
+    // The table view sets the margins for its headers; the bottom one is added here.
+    QTableView::updateGeometries();
+    const QMargins m = viewportMargins();
+    if (m.bottom() != bottomMargin_) setViewportMargins(m.left(), m.top(), m.right(), bottomMargin_);
+}
+
+void StringGrid::mousePressEvent(QMouseEvent* e)
+{
+    // The right button only opens the context menu; it leaves the selection as it is.
+    if (e->button() != Qt::RightButton) QTableView::mousePressEvent(e);
+    else e->accept();
+    const QModelIndex i = indexAt(e->position().toPoint());
+    if (i.isValid()) emit cellPressed(i.column() + fixedCols(), i.row() + fixedRows(), e->button());
+}
+
+void StringGrid::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    // The second press of a double click is a press like any other.
+    QTableView::mouseDoubleClickEvent(e);
+    const QModelIndex i = indexAt(e->position().toPoint());
+    if (i.isValid() && e->button() != Qt::RightButton)
+        emit cellPressed(i.column() + fixedCols(), i.row() + fixedRows(), e->button());
+}
+
 void StringGrid::setDefaultColWidth(int w)
 {
     defaultColWidth_ = w;
@@ -424,7 +540,7 @@ bool StringGrid::eventFilter(QObject* watched, QEvent* event)
         c.rect = w->rect();
         c.text = cell(0, 0);
         c.fixed = true;
-        c.focused = hasFocus();
+        c.focused = hasFocusWithin();
         paintCell(p, c);
         p.setPen(QColor(160, 160, 160));
         p.drawLine(c.rect.topRight(), c.rect.bottomRight());

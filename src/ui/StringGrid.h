@@ -1,12 +1,16 @@
 #pragma once
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QLineEdit>
+#include <QPointer>
 #include <QTableView>
 #include <functional>
 
 #include "model/CellTable.h"
+#include "ui/GridRect.h"
 
 class QHeaderView;
+
 
 namespace ui {
 
@@ -57,11 +61,6 @@ struct CellPaint {
     bool focused = false;  // the grid has the keyboard focus
 };
 
-struct GridRect {
-    int left = 0, top = 0, right = -1, bottom = -1;
-    friend bool operator==(const GridRect&, const GridRect&) = default;
-};
-
 // A string grid: cells addressed (column, row) including the fixed row and column, storage
 // for rows 0..100 and columns 0..100 that survives smaller displayed counts, an on/off flag
 // per cell, a current cell, a selection rectangle, a top row, an editing switch and a
@@ -70,8 +69,16 @@ class StringGrid : public QTableView {
     Q_OBJECT
 public:
     using Painter = std::function<void(QPainter&, const CellPaint&)>;
+    // Sees a key pressed in the grid or in its in-place editor before the grid does;
+    // returns true when it consumed the key.
+    using KeyHandler = std::function<bool(QKeyEvent&)>;
+    // Given the in-place editor's text after each change by the operator, returns the text
+    // it should hold instead (or the same text).
+    using EditTextHandler = std::function<QString(const QString&)>;
+    using EditorSetup = std::function<void(QLineEdit&)>;
 
     explicit StringGrid(QWidget* parent = nullptr);
+    ~StringGrid() override;
 
     int rowCount() const { return model_->gridRowCount(); }
     int colCount() const { return model_->gridColCount(); }
@@ -103,11 +110,30 @@ public:
     bool editingAllowed() const { return editing_; }
     bool isEditing() const { return state() == EditingState; }
     void setEditingAllowed(bool on);
+    // The in-place editor while one is open.
+    QLineEdit* activeEditor() const { return editor_; }
+    // The current cell's text as the operator sees it: the editor's while editing.
+    QString currentText() const;
+    // Closes the in-place editor, keeping what was typed in the cell.
+    void commitEditor();
+    // The grid or its in-place editor has the keyboard focus.
+    bool hasFocusWithin() const;
+
+    // Key handling in the order a key goes through: key down (every key), then key press
+    // (keys that type a character, and Enter); either may consume the key.
+    void setKeyDownHandler(KeyHandler h) { keyDown_ = std::move(h); }
+    void setKeyPressHandler(KeyHandler h) { keyPress_ = std::move(h); }
+    void setEditTextHandler(EditTextHandler h) { editText_ = std::move(h); }
+    // Runs on every in-place editor the grid creates (validators, input-method hints).
+    void setEditorSetup(EditorSetup s) { editorSetup_ = std::move(s); }
 
     void setDefaultColWidth(int w);
     void setColWidth(int col, int w);
     int colWidth(int col) const;
     void setDefaultRowHeight(int h);
+    // Space kept free below the cells (a grid without a horizontal scroll bar that scrolls
+    // with one that has it keeps the same rows in view).
+    void setBottomMargin(int px);
 
     void setPainter(Painter p);
     // The grid's own fixed colour and cell colour, as painters use them.
@@ -115,13 +141,20 @@ public:
     QColor cellColor() const { return cellColor_; }
 
     // Paints one cell through the hook (or the default look when there is none).
-    void paintCell(QPainter& p, const CellPaint& cell) const;
+    virtual void paintCell(QPainter& p, const CellPaint& cell) const;
     static void drawText(QPainter& p, const QRect& rect, const QString& text, Qt::Alignment align);
     void defaultPaint(QPainter& p, const CellPaint& cell) const;
+
+    void keyboardSearch(const QString&) override {} // typing never jumps to a matching cell
 
 signals:
     void topRowChanged(int topRow);
     void currentCellChanged(int col, int row);
+    // The keyboard focus came into the grid (or its editor) from outside, or left it.
+    void entered();
+    void exited();
+    // A mouse button went down on a data cell.
+    void cellPressed(int col, int row, Qt::MouseButton button);
 
 protected:
     QModelIndex indexOf(int col, int row) const;
@@ -129,6 +162,12 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void updateGeometries() override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    // Runs the key handlers; true when one consumed the key.
+    bool dispatchKey(QKeyEvent& e);
 
 private:
     friend class GridDelegate;
@@ -141,6 +180,13 @@ private:
     QColor cellColor_ = Qt::white;
     int defaultColWidth_ = 64;
     int defaultRowHeight_ = 20;
+    QPointer<QLineEdit> editor_;
+    KeyHandler keyDown_, keyPress_;
+    EditTextHandler editText_;
+    EditorSetup editorSetup_;
+    bool focusWithin_ = false;
+    QMetaObject::Connection focusWatch_;
+    int bottomMargin_ = 0;
 };
 
 } // namespace ui

@@ -3,6 +3,8 @@
 
 #include "app/TMainForm.h"
 #include "app/TSplashForm.h"
+#include "dialogs/TAboutForm.h"
+#include "dialogs/TLotEditForm.h"
 #include "dialogs/TSheetsForm.h"
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
@@ -23,7 +25,10 @@ protected:
         form = std::make_unique<TMainForm>();
         splash = new TSplashForm(form.get());
         sheets = new TSheetsForm(form.get());
+        about = new TAboutForm(form.get());
+        lotEdit = new TLotEditForm(form.get());
         form->setCompanions(splash, sheets);
+        form->setEditingCompanions(about, lotEdit);
         form->show();
         QApplication::setActiveWindow(form.get());
         QApplication::processEvents();
@@ -52,4 +57,6 @@ protected:
     std::unique_ptr<TMainForm> form;
     TSplashForm* splash = nullptr;
     TSheetsForm* sheets = nullptr;
+    TAboutForm* about = nullptr;
+    TLotEditForm* lotEdit = nullptr;
 };

@@ -143,3 +143,27 @@ TEST(SpecScan, UpperAndLowerOnlyKinds)
     lower.lot({"9.49"});
     EXPECT_EQ(judgeSheet(lower, SpecKind::LowerOnly), Outcome::Fail);
 }
+
+TEST(SpecMark, PainterRuleOnTextsByKindIndex)
+{
+    struct Case {
+        const char* value;
+        int kind;
+        const char *upper, *lower;
+        bool outside;
+    };
+    const Case cases[] = {
+        {"10.501", 0, "10.500", "9.500", true},  {"10.500", 0, "10.500", "9.500", false},
+        {"9.500", 0, "10.500", "9.500", false},  {"9.499", 0, "10.500", "9.500", true},
+        {"10.6", 1, "10.5", "", true},           {"1", 1, "10.5", "", false},
+        {"-100", 1, "10.5", "", false},          {"9", 2, "", "9.5", true},
+        {"100", 2, "", "9.5", false},            {"10.6", 0, "10.5", "", false}, // a needed limit missing
+        {"10.6", 0, "10.5", "x", false},         {"abc", 0, "10.5", "9.5", false},
+        {"  ", 0, "10.5", "9.5", false},         {" 11 ", 0, "10.5", "9.5", true},
+        {"10.6", 2, "garbage", "9.5", false},    {"10.6", 1, "10.5", "garbage", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(judge::isOutOfSpecText(QString(c.value), judge::specKindFromIndex(c.kind), QString(c.upper), QString(c.lower)),
+                  c.outside)
+            << c.value << " kind " << c.kind;
+}

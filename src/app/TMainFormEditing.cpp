@@ -1,0 +1,332 @@
+// The main window's editing: the measurement grid's editing model and painters, the lot
+// grid's painter, the character filters, focus colours and normalisation of the header and
+// setting fields, the grid's context menu, the lot-number editor and the Help menu.
+#include "app/TMainForm.h"
+
+#include "dialogs/TAboutForm.h"
+#include "dialogs/TLotEditForm.h"
+#include "judge/SpecLimits.h"
+#include "model/Text.h"
+#include "ui/Cp932Validator.h"
+#include "ui/Desktop.h"
+#include "ui/GridOps.h"
+#include "ui/GridPainters.h"
+#include "ui/InputMethod.h"
+#include "ui/Interaction.h"
+#include "ui/KeyFilters.h"
+#include "ui/Look.h"
+#include "ui/SpinEdit.h"
+#include "ui/StringGrid.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QHash>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
+
+#include <optional>
+
+namespace {
+
+void setFieldColour(QWidget* w, const QColor& c)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Base, c);
+    if (qobject_cast<QComboBox*>(w)) pal.setColor(QPalette::Button, c);
+    w->setPalette(pal);
+}
+
+bool isReadOnlyEdit(const QWidget* w)
+{
+    const auto* e = qobject_cast<const QLineEdit*>(w);
+    return e && e->isReadOnly();
+}
+
+// Focus moves that do not leave a field: a popup menu or list opening over it, another
+// window becoming active.
+bool passingFocus(const QEvent* e)
+{
+    const Qt::FocusReason r = static_cast<const QFocusEvent*>(e)->reason();
+    return r == Qt::PopupFocusReason || r == Qt::ActiveWindowFocusReason;
+}
+
+void setTextIfChanged(QLineEdit* e, const QString& text)
+{
+    if (e->text() != text) e->setText(text);
+}
+
+// Routes the focus and key events of the header and setting fields to the window's handlers.
+class FieldEvents final : public QObject {
+public:
+    explicit FieldEvents(TMainForm* form) : QObject(form), form_(form) {}
+
+    void watch(QWidget* field)
+    {
+        fieldOf_.insert(field, field);
+        field->installEventFilter(this);
+        if (auto* s = qobject_cast<ui::SpinEdit*>(field)) {
+            fieldOf_.insert(s->editor(), field);
+            s->editor()->installEventFilter(this);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        QWidget* field = fieldOf_.value(watched);
+        if (!field) return false;
+        switch (event->type()) {
+        case QEvent::FocusIn: ui::guarded(form_, [&] { form_->Set_OnColor(field); }); break;
+        case QEvent::FocusOut:
+            // Spin edits report their exit themselves, before bringing the value into range.
+            if (!passingFocus(event) && watched == field && !qobject_cast<ui::SpinEdit*>(field))
+                ui::guarded(form_, [&] { form_->Set_OffColor(field); });
+            break;
+        case QEvent::KeyPress:
+            return form_->fieldKeyPress(field, *static_cast<QKeyEvent*>(event));
+        default: break;
+        }
+        return false;
+    }
+
+private:
+    TMainForm* form_;
+    QHash<QObject*, QWidget*> fieldOf_;
+};
+
+} // namespace
+
+void TMainForm::setEditingCompanions(TAboutForm* about, TLotEditForm* lotEdit)
+{
+    aboutForm_ = about;
+    lotEditForm_ = lotEdit;
+}
+
+void TMainForm::connectEditingHandlers()
+{
+    auto on = [this](auto* sender, auto signal, void (TMainForm::*handler)()) {
+        connect(sender, signal, this, [this, handler] { ui::guarded(this, [&] { (this->*handler)(); }); });
+    };
+
+    // The measurement grid: editing switched off on entering and on every move, on by any key.
+    gridEdit->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridEditDrawCell(p, c); });
+    gridEdit->setKeyDownHandler([this](QKeyEvent& k) { return gridEditKeyDown(k); });
+    gridEdit->setKeyPressHandler([this](QKeyEvent& k) {
+        bool consumed = true;
+        ui::guarded(this, [&] { consumed = gridEditKeyPress(k); });
+        return consumed;
+    });
+    gridEdit->setEditTextHandler([this](const QString& t) { return gridEditSetEditText(t); });
+    gridEdit->setEditorSetup([](QLineEdit& e) { ui::setJapaneseInput(&e, false); });
+    on(gridEdit, &ui::StringGrid::entered, &TMainForm::gridEditEnter);
+    on(gridEdit, &ui::StringGrid::currentCellChanged, &TMainForm::gridEditClick);
+    on(gridEdit, &ui::StringGrid::cellPressed, &TMainForm::gridEditClick);
+    // The out-of-spec marking follows the limits as they are shown.
+    auto repaintMeasurements = [this] { gridEdit->viewport()->update(); };
+    connect(editKupper, &QLineEdit::textChanged, gridEdit, repaintMeasurements);
+    connect(editKlower, &QLineEdit::textChanged, gridEdit, repaintMeasurements);
+    connect(cmbSpecKind, &QComboBox::currentIndexChanged, gridEdit, repaintMeasurements);
+    gridCtrl->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridCtrlDrawCell(p, c); });
+    on(gridCtrl, &ui::StringGrid::entered, &TMainForm::gridCtrlEnter);
+    // The lot grid has no scroll bars: it leaves room for the measurement grid's horizontal
+    // one, so both show the same lots down to the last.
+    connect(gridEdit->horizontalScrollBar(), &QScrollBar::rangeChanged, gridCtrl, [this](int min, int max) {
+        gridCtrl->setBottomMargin(max > min ? gridEdit->horizontalScrollBar()->sizeHint().height() : 0);
+    });
+
+    const ui::GridMenu menu = ui::createGridMenu(*gridEdit);
+    popMenu = menu.menu;
+    popMenuCut = menu.cut;
+    popMenuCopy = menu.copy;
+    popMenuPaste = menu.paste;
+    popMenuDelete = menu.del;
+    popMenuAllSelect = menu.selectAll;
+    on(popMenuCut, &QAction::triggered, &TMainForm::popMenuCutClick);
+    on(popMenuCopy, &QAction::triggered, &TMainForm::popMenuCopyClick);
+    on(popMenuPaste, &QAction::triggered, &TMainForm::popMenuPasteClick);
+    on(popMenuDelete, &QAction::triggered, &TMainForm::popMenuDeleteClick);
+    on(popMenuAllSelect, &QAction::triggered, &TMainForm::popMenuAllSelectClick);
+
+    // Header and setting fields: yellow while focused, normalised when left, filtered keys.
+    auto* events = new FieldEvents(this);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             spinTab, cmbCpCpk, editCpCpk, editProduct, editProcess, editMbc, editLabel, editUnit, cmbSpecKind, editKupper,
+             spinKeta, editKlower, cmbChart, spinBetWeen, cmbLimit, editRsUcl, editUcl, editLcl, spinRow, spinCol})
+        events->watch(w);
+    for (ui::SpinEdit* s : {spinTab, spinKeta, spinBetWeen, spinRow, spinCol})
+        connect(s, &ui::SpinEdit::exited, this, [this, s] { ui::guarded(this, [&] { Set_OffColor(s); }); });
+
+    // Texts the sheet files must be able to hold; Japanese input where names are typed.
+    for (QLineEdit* e : {editProduct, editProcess, editMbc, editLabel, editUnit}) e->setValidator(new ui::Cp932Validator(e));
+    for (QLineEdit* e : {editProduct, editProcess, editMbc, editLabel}) ui::setJapaneseInput(e, true);
+    for (QWidget* w : std::initializer_list<QWidget*>{editUnit, editKupper, editKlower, editUcl, editLcl, editRsUcl,
+                                                      editCpCpk, gridEdit, gridCtrl})
+        ui::setJapaneseInput(w, false);
+
+    on(btnLotEdit, &QPushButton::clicked, &TMainForm::btnLotEditClick);
+    on(menuHelpManual, &QAction::triggered, &TMainForm::menuHelpManualClick);
+    on(menuHelpHome, &QAction::triggered, &TMainForm::menuHelpHomeClick);
+    on(menuHelpAbout, &QAction::triggered, &TMainForm::menuHelpAboutClick);
+}
+
+// ---------------------------------------------------------------- measurement grid
+
+void TMainForm::gridEditEnter()
+{
+    ui::setJapaneseInput(gridEdit, false);
+    gridEdit->setEditingAllowed(false);
+}
+
+void TMainForm::gridEditClick() { gridEdit->setEditingAllowed(false); }
+
+bool TMainForm::gridEditKeyDown(QKeyEvent&)
+{
+    gridEdit->setEditingAllowed(true);
+    return false;
+}
+
+bool TMainForm::gridEditKeyPress(QKeyEvent& key)
+{
+    if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter)
+        return !ui::acceptsKeyText(ui::CharFilter::GridEdit, key.text(), gridEdit->currentText());
+
+    const bool wasEditing = gridEdit->activeEditor() != nullptr;
+    gridEdit->commitEditor();
+    const int col = gridEdit->currentCol(), row = gridEdit->currentRow();
+    const ui::EnterResult r = ui::enterCellText(gridEdit->cell(col, row), spinKeta->text());
+    if (r.text != gridEdit->cell(col, row)) gridEdit->setCell(col, row, r.text);
+    if (r.moveOn) {
+        ui::MoveToNextCell(*gridEdit);
+    } else if (!wasEditing) {
+        // Enter goes on to the grid, which opens its editor on the emptied cell.
+        gridEdit->edit(gridEdit->currentIndex());
+    }
+    return true;
+}
+
+QString TMainForm::gridEditSetEditText(const QString& text) { return ui::withLeadingMinusOnly(text); }
+
+void TMainForm::gridEditDrawCell(QPainter& p, const ui::CellPaint& c) const
+{
+    // The limits as shown at the moment the cell is drawn.
+    const bool outside = specJudged && !c.fixed &&
+                         judge::isOutOfSpecText(c.text, judge::specKindFromIndex(cmbSpecKind->currentIndex()), editKupper->text(),
+                                                editKlower->text());
+    ui::paintFocusCell(*gridEdit, p, c, Qt::AlignRight, outside);
+}
+
+void TMainForm::gridCtrlEnter() { ui::setJapaneseInput(gridCtrl, false); }
+
+void TMainForm::gridCtrlDrawCell(QPainter& p, const ui::CellPaint& c) const
+{
+    ui::paintFocusCell(*gridCtrl, p, c, Qt::AlignHCenter);
+}
+
+// ---------------------------------------------------------------- fields
+
+void TMainForm::Set_OnColor(QWidget* field)
+{
+    if (!isReadOnlyEdit(field)) setFieldColour(field, ui::kFocusColor);
+}
+
+void TMainForm::Set_OffColor(QWidget* field)
+{
+    if (isReadOnlyEdit(field)) return;
+    setFieldColour(field, ui::kFieldColor);
+    if (field == editLabel) {
+        const int tab = tabCtrl->currentIndex();
+        if (model::isBlank(editLabel->text())) editLabel->setText(tabCtrl->tabText(tab));
+        tabCtrl->setTabText(tab, editLabel->text());
+    }
+    for (ui::SpinEdit* s : {spinTab, spinRow, spinCol, spinKeta})
+        if (field == s) s->setText(ui::normalisedCount(s->text(), s->minimum(), s->maximum()));
+    if (field == spinKeta) {
+        setTextIfChanged(editKupper, ui::normalisedLimit(editKupper->text(), spinKeta->text()));
+        setTextIfChanged(editKlower, ui::normalisedLimit(editKlower->text(), spinKeta->text()));
+    }
+    if (field == editKupper || field == editKlower) {
+        auto* e = static_cast<QLineEdit*>(field);
+        setTextIfChanged(e, ui::normalisedLimit(e->text(), spinKeta->text()));
+    }
+    if (field == editCpCpk) setTextIfChanged(editCpCpk, ui::normalisedThreshold(editCpCpk->text()));
+}
+
+bool TMainForm::fieldKeyPress(QWidget* field, QKeyEvent& key)
+{
+    const auto filterOf = [](const TMainForm& f, const QWidget* w) -> std::optional<ui::CharFilter> {
+        if (w == f.editProduct || w == f.editProcess || w == f.editMbc || w == f.editLabel || w == f.editUnit)
+            return ui::CharFilter::Product;
+        if (w == f.editKupper || w == f.editUcl || w == f.editRsUcl) return ui::CharFilter::Kupper;
+        if (w == f.editKlower || w == f.editLcl) return ui::CharFilter::Klower;
+        if (w == f.spinTab || w == f.spinRow || w == f.spinCol || w == f.spinBetWeen) return ui::CharFilter::Digits;
+        if (w == f.spinKeta) return ui::CharFilter::Keta;
+        if (w == f.editCpCpk) return ui::CharFilter::CpCpk;
+        return std::nullopt;
+    };
+    const auto filter = filterOf(*this, field);
+    if (!filter || key.text().isEmpty()) return false;
+    QString text;
+    if (auto* e = qobject_cast<QLineEdit*>(field)) text = e->text();
+    else if (auto* s = qobject_cast<ui::SpinEdit*>(field)) text = s->text();
+    return !ui::acceptsKeyText(*filter, key.text(), text);
+}
+
+// ---------------------------------------------------------------- context menu
+
+void TMainForm::popMenuCutClick()
+{
+    popMenuCopyClick();
+    popMenuDeleteClick();
+}
+
+void TMainForm::popMenuCopyClick()
+{
+    if (gridEdit->hasFocus()) ui::GridCopy(*gridEdit);
+}
+
+void TMainForm::popMenuPasteClick()
+{
+    if (gridEdit->hasFocus()) ui::GridPaste(*gridEdit);
+}
+
+void TMainForm::popMenuDeleteClick()
+{
+    if (gridEdit->hasFocus()) ui::GridDelete(*gridEdit);
+}
+
+void TMainForm::popMenuAllSelectClick()
+{
+    if (gridEdit->hasFocus()) ui::GridSelectAll(*gridEdit);
+}
+
+// ---------------------------------------------------------------- lot numbers and help
+
+void TMainForm::btnLotEditClick()
+{
+    if (!lotEditForm_) return;
+    ui::StringGrid* lots = lotEditForm_->gridLotno;
+    const int rows = gridCtrl->rowCount();
+    lots->setRowCount(rows);
+    for (int r = 0; r < rows; ++r) lots->table().setText(0, r, gridCtrl->cell(0, r));
+    lots->refresh();
+    if (ui::interaction().execDialog(*lotEditForm_) != QDialog::Accepted) return;
+    // Written as typed, blanks included; the record takes them at the next save.
+    for (int r = 0; r < rows; ++r)
+        for (ui::StringGrid* g : {gridCtrl, gridCalc, gridSpc}) g->setCell(0, r, lots->cell(0, r));
+}
+
+void TMainForm::menuHelpManualClick() { ui::openManual(programFolder()); }
+
+void TMainForm::menuHelpHomeClick() { ui::openHomePage(); }
+
+void TMainForm::menuHelpAboutClick()
+{
+    if (!aboutForm_) return;
+    aboutForm_->setFileVersion(fileVersion_);
+    ui::interaction().execDialog(*aboutForm_);
+}

@@ -1,0 +1,171 @@
+#include "dialogs/TLotEditForm.h"
+
+#include "model/Cp932.h"
+#include "model/Text.h"
+#include "ui/Cp932Validator.h"
+#include "ui/GridOps.h"
+#include "ui/GridPainters.h"
+#include "ui/InputMethod.h"
+#include "ui/Interaction.h"
+#include "ui/Look.h"
+#include "ui/StringGrid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+TLotEditForm::TLotEditForm(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setWindowTitle(QStringLiteral("ロット編集"));
+    setFont(ui::gothicFont(12));
+
+    gridLotno = new ui::StringGrid(this);
+    gridLotno->setObjectName(QStringLiteral("gridLotno"));
+    gridLotno->setFont(ui::gothicFont(15));
+    gridLotno->setColCount(1);
+    gridLotno->setRowCount(2);
+    gridLotno->setDefaultColWidth(85);
+    gridLotno->setDefaultRowHeight(20);
+    gridLotno->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    gridLotno->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    gridLotno->setFixedSize(85 + gridLotno->verticalScrollBar()->sizeHint().width() + 2 * gridLotno->frameWidth(),
+                            20 * 15 + 2 * gridLotno->frameWidth());
+    gridLotno->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridLotnoDrawCell(p, c); });
+    gridLotno->setEditorSetup([](QLineEdit& e) {
+        e.setAlignment(Qt::AlignCenter);
+        e.setValidator(new ui::Cp932Validator(&e));
+        ui::setJapaneseInput(&e, false);
+    });
+    gridLotno->setKeyDownHandler([this](QKeyEvent& k) { return gridLotnoKeyDown(k); });
+    gridLotno->setKeyPressHandler([this](QKeyEvent& k) { return gridLotnoKeyPress(k); });
+    connect(gridLotno, &ui::StringGrid::entered, this, &TLotEditForm::gridLotnoEnter);
+    connect(gridLotno, &ui::StringGrid::currentCellChanged, this, &TLotEditForm::gridLotnoClick);
+    connect(gridLotno, &ui::StringGrid::cellPressed, this, &TLotEditForm::gridLotnoClick);
+
+    const ui::GridMenu menu = ui::createGridMenu(*gridLotno);
+    popMenu = menu.menu;
+    popMenuCut = menu.cut;
+    popMenuCopy = menu.copy;
+    popMenuPaste = menu.paste;
+    popMenuDelete = menu.del;
+    popMenuAllSelect = menu.selectAll;
+    connect(popMenuCut, &QAction::triggered, this, &TLotEditForm::popMenuCutClick);
+    connect(popMenuCopy, &QAction::triggered, this, &TLotEditForm::popMenuCopyClick);
+    connect(popMenuPaste, &QAction::triggered, this, &TLotEditForm::popMenuPasteClick);
+    connect(popMenuDelete, &QAction::triggered, this, &TLotEditForm::popMenuDeleteClick);
+    connect(popMenuAllSelect, &QAction::triggered, this, &TLotEditForm::popMenuAllSelectClick);
+
+    btnOk = new QPushButton(QStringLiteral("ＯＫ"), this);
+    btnCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    for (QPushButton* b : {btnOk, btnCancel}) {
+        b->setAutoDefault(false);
+        b->setFixedWidth(90);
+    }
+    connect(btnOk, &QPushButton::clicked, this, &TLotEditForm::btnOkClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TLotEditForm::btnCancelClick);
+
+    auto* buttons = new QVBoxLayout();
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+    buttons->addStretch(1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(gridLotno);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TLotEditForm::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    FormShow();
+}
+
+void TLotEditForm::FormShow()
+{
+    if (gridLotno->rowCount() > 1) gridLotno->setCurrentCell(0, 1);
+    gridLotno->setFocus();
+}
+
+void TLotEditForm::btnOkClick()
+{
+    gridLotno->commitEditor();
+    for (int r = 1; r < gridLotno->rowCount(); ++r) {
+        if (!model::isBlank(gridLotno->cell(0, r))) continue;
+        ui::showMessage(this, QStringLiteral("ロット№に空欄が見つかりました。確認してください！！"),
+                        QStringLiteral("ガイドメッセージ"), ui::MessageIcon::Warning);
+        gridLotno->setCurrentCell(0, r);
+        gridLotno->setFocus();
+        return;
+    }
+    accept();
+}
+
+void TLotEditForm::btnCancelClick() { reject(); }
+
+void TLotEditForm::gridLotnoEnter()
+{
+    ui::setJapaneseInput(gridLotno, false);
+    gridLotno->setEditingAllowed(false);
+}
+
+void TLotEditForm::gridLotnoClick() { gridLotno->setEditingAllowed(false); }
+
+bool TLotEditForm::gridLotnoKeyDown(QKeyEvent&)
+{
+    gridLotno->setEditingAllowed(true);
+    return false;
+}
+
+bool TLotEditForm::gridLotnoKeyPress(QKeyEvent& key)
+{
+    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) {
+        gridLotno->commitEditor();
+        ui::MoveToNextCell(*gridLotno);
+        return true;
+    }
+    // A lot number holds only what the sheet files can store.
+    if (!model::representableInCp932(key.text())) {
+        QApplication::beep();
+        return true;
+    }
+    return false;
+}
+
+void TLotEditForm::gridLotnoDrawCell(QPainter& p, const ui::CellPaint& cell) const
+{
+    ui::paintFocusCell(*gridLotno, p, cell, Qt::AlignHCenter);
+}
+
+void TLotEditForm::popMenuCutClick()
+{
+    popMenuCopyClick();
+    popMenuDeleteClick();
+}
+
+void TLotEditForm::popMenuCopyClick()
+{
+    if (gridLotno->hasFocus()) ui::GridCopy(*gridLotno);
+}
+
+void TLotEditForm::popMenuPasteClick()
+{
+    if (gridLotno->hasFocus()) ui::GridPaste(*gridLotno);
+}
+
+void TLotEditForm::popMenuDeleteClick()
+{
+    if (gridLotno->hasFocus()) ui::GridDelete(*gridLotno);
+}
+
+void TLotEditForm::popMenuAllSelectClick()
+{
+    if (gridLotno->hasFocus()) ui::GridSelectAll(*gridLotno);
+}

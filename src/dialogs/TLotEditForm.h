@@ -1,0 +1,45 @@
+#pragma once
+#include <QDialog>
+
+class QAction;
+class QKeyEvent;
+class QMenu;
+class QPainter;
+class QPushButton;
+
+namespace ui {
+class StringGrid;
+struct CellPaint;
+} // namespace ui
+
+// The lot-number editor: the shown sheet's lot numbers in one column, typed or pasted.
+// OK refuses an empty lot number; Cancel changes nothing.
+class TLotEditForm final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TLotEditForm(QWidget* parent = nullptr);
+
+    ui::StringGrid* gridLotno = nullptr;
+    QPushButton* btnOk = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QMenu* popMenu = nullptr;
+    QAction *popMenuCut = nullptr, *popMenuCopy = nullptr, *popMenuPaste = nullptr, *popMenuDelete = nullptr,
+            *popMenuAllSelect = nullptr;
+
+    void FormShow();
+    void btnOkClick();
+    void btnCancelClick();
+    void gridLotnoEnter();
+    void gridLotnoClick();
+    bool gridLotnoKeyDown(QKeyEvent& key);
+    bool gridLotnoKeyPress(QKeyEvent& key);
+    void gridLotnoDrawCell(QPainter& p, const ui::CellPaint& cell) const;
+    void popMenuCutClick();
+    void popMenuCopyClick();
+    void popMenuPasteClick();
+    void popMenuDeleteClick();
+    void popMenuAllSelectClick();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+};

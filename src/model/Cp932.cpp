@@ -1,0 +1,90 @@
+#include "model/Cp932.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <optional>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
+
+#include <vector>
+
+namespace model {
+
+namespace {
+
+bool allAscii(QStringView text)
+{
+    for (QChar c : text)
+        if (c.unicode() >= 0x80) return false;
+    return true;
+}
+
+// Text converters that know the code page (Qt built with ICU): encode, then decode and
+// compare, so a substitute never counts as the character itself.
+std::optional<bool> representableWithQt(QStringView text)
+{
+    QStringEncoder encoder("windows-31j");
+    QStringDecoder decoder("windows-31j");
+    if (!encoder.isValid() || !decoder.isValid()) return std::nullopt;
+    const QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError()) return false;
+    const QString back = decoder.decode(bytes);
+    return !decoder.hasError() && back == text;
+}
+
+#if defined(_WIN32)
+bool representableWithSystem(QStringView text)
+{
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
+    const int n = int(text.size());
+    BOOL usedDefault = FALSE;
+    const int size = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide, n, nullptr, 0, nullptr, &usedDefault);
+    if (size <= 0 || usedDefault) return false;
+    std::vector<char> bytes(size_t(size));
+    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide, n, bytes.data(), size, nullptr, &usedDefault);
+    if (usedDefault) return false;
+    std::vector<wchar_t> back(size_t(n) + 1);
+    const int m = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), size, back.data(), n + 1);
+    return m == n && std::equal(back.begin(), back.begin() + n, wide);
+}
+#else
+bool convert(const char* to, const char* from, const QByteArray& in, QByteArray& out)
+{
+    const iconv_t cd = iconv_open(to, from);
+    if (cd == iconv_t(-1)) return false;
+    out.resize(in.size() * 4 + 16);
+    char* src = const_cast<char*>(in.constData());
+    size_t srcLeft = size_t(in.size());
+    char* dst = out.data();
+    size_t dstLeft = size_t(out.size());
+    const size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    iconv_close(cd);
+    if (r == size_t(-1) || srcLeft != 0) return false;
+    out.resize(out.size() - qsizetype(dstLeft));
+    return true;
+}
+
+bool representableWithSystem(QStringView text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray bytes, back;
+    return convert("CP932", "UTF-8", utf8, bytes) && convert("UTF-8", "CP932", bytes, back) && back == utf8;
+}
+#endif
+
+} // namespace
+
+bool representableInCp932(QStringView text)
+{
+    if (allAscii(text)) return true;
+    if (const auto viaQt = representableWithQt(text)) return *viaQt;
+    return representableWithSystem(text);
+}
+
+} // namespace model

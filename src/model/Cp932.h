@@ -1,0 +1,11 @@
+#pragma once
+#include <QStringView>
+
+namespace model {
+
+// Whether code page 932 (Windows-31J), the code page of the system's CSV files, holds every
+// character of `text` exactly: no unmapped characters and no best-fit substitutes
+// (a yen sign is not a backslash, a wave dash is not a full-width tilde).
+bool representableInCp932(QStringView text);
+
+} // namespace model

@@ -1,0 +1,46 @@
+#pragma once
+#include <QString>
+#include <QStringView>
+
+namespace ui {
+
+// The character filters of the input fields, named after the handlers that use them.
+enum class CharFilter {
+    Product, // text fields: everything except # * , / : ? [ \ ]
+    Kupper,  // limits and control limits: digits, one period, one minus
+    Klower,  // as Kupper
+    Digits,  // counts: digits 0 to 9
+    Keta,    // decimal digits: 0 to 5
+    CpCpk,   // capability threshold: digits and one period
+    GridEdit // measurement cells: as Kupper, against the current cell's text
+};
+
+// Whether `ch` may be typed into a field holding `text`. Control characters (Backspace,
+// Enter, Esc, Tab) always pass; the caller gives them their own meaning.
+bool acceptsChar(CharFilter filter, QChar ch, QStringView text);
+
+// Whether every character of a key's text may be typed (one key may carry several).
+bool acceptsKeyText(CharFilter filter, QStringView keyText, QStringView text);
+
+// A minus is only possible as the first character: every later one is removed.
+QString withLeadingMinusOnly(QStringView text);
+
+// What Enter does to a measurement cell: a blank text stays and the cursor moves on; a
+// number is written with the sheet's digits and the cursor moves on; anything else empties
+// the cell and the cursor stays.
+struct EnterResult {
+    QString text;
+    bool moveOn = true;
+    friend bool operator==(const EnterResult&, const EnterResult&) = default;
+};
+EnterResult enterCellText(QStringView cellText, QStringView digitsText);
+
+// The normalised texts of fields that are left (blank texts stay as they are).
+// Limits with the sheet's digits; a text that is not a number becomes empty.
+QString normalisedLimit(const QString& text, QStringView digitsText);
+// The capability threshold with two decimals; a text that is not a number becomes "1.33".
+QString normalisedThreshold(const QString& text);
+// A count or digits field: empty or "0" becomes the minimum, above the maximum the maximum.
+QString normalisedCount(const QString& text, int minimum, int maximum);
+
+} // namespace ui

@@ -1,0 +1,463 @@
+#include "MainFormFixture.h"
+
+#include "ui/Desktop.h"
+#include "ui/InputMethod.h"
+#include "ui/Look.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+
+namespace {
+
+// The keyboard: every key goes to whatever has the focus at that moment (the in-place
+// editor once typing opened it).
+void press(Qt::Key key, Qt::KeyboardModifiers m = {})
+{
+    QTest::keyClick(QApplication::focusWidget(), key, m);
+    QApplication::processEvents();
+}
+
+void typeKeys(const QString& text)
+{
+    for (QChar c : text) {
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        QApplication::processEvents();
+    }
+}
+
+// A key whose text is outside Latin-1, as an input method or a compose key delivers it.
+void typeCharacter(const QString& text)
+{
+    QKeyEvent down(QEvent::KeyPress, 0, Qt::NoModifier, text);
+    QApplication::sendEvent(QApplication::focusWidget(), &down);
+    QKeyEvent up(QEvent::KeyRelease, 0, Qt::NoModifier, text);
+    QApplication::sendEvent(QApplication::focusWidget(), &up);
+}
+
+QColor base(const QWidget* w) { return w->palette().color(QPalette::Base); }
+
+class EditingTest : public MainFormTest {
+protected:
+    // A small sheet: `lots` lots of `n` measurements, the focus on a measurement cell.
+    void startWithGrid(int lots, int n)
+    {
+        start();
+        form->spinRow->setValue(lots);
+        form->spinCol->setValue(n);
+        focusCell(0, 1);
+    }
+    void focusCell(int col, int row)
+    {
+        form->gridEdit->setFocus();
+        QApplication::processEvents();
+        form->gridEdit->setCurrentCell(col, row);
+    }
+    void leaveTo(QWidget* next)
+    {
+        next->setFocus();
+        QApplication::processEvents();
+    }
+    std::pair<int, int> current() const { return {form->gridEdit->currentCol(), form->gridEdit->currentRow()}; }
+};
+
+TEST_F(EditingTest, TypingOpensTheEditorAndEnterFormatsAndMovesOnWrapping)
+{
+    startWithGrid(10, 3);
+    EXPECT_FALSE(form->gridEdit->editingAllowed()); // entering the grid switches editing off
+    typeKeys("1.5");
+    ASSERT_TRUE(form->gridEdit->isEditing());
+    press(Qt::Key_Return);
+    EXPECT_EQ(form->gridEdit->cell(0, 1), "1.500");
+    EXPECT_EQ(current(), std::make_pair(1, 1));
+    EXPECT_FALSE(form->gridEdit->isEditing());
+    EXPECT_EQ(QApplication::focusWidget(), form->gridEdit);
+
+    form->gridEdit->setCurrentCell(2, 1); // last column: first column of the next lot
+    typeKeys("2");
+    press(Qt::Key_Enter);
+    EXPECT_EQ(form->gridEdit->cell(2, 1), "2.000");
+    EXPECT_EQ(current(), std::make_pair(0, 2));
+
+    form->gridEdit->setCurrentCell(2, 10); // last cell of the last lot: back to lot 1
+    typeKeys("-3");
+    press(Qt::Key_Return);
+    EXPECT_EQ(form->gridEdit->cell(2, 10), "-3.000");
+    EXPECT_EQ(current(), std::make_pair(0, 1));
+
+    // Digits follow the sheet's setting; Enter on a blank cell only moves on.
+    form->spinKeta->setValue(1);
+    typeKeys("2.25");
+    press(Qt::Key_Return);
+    EXPECT_EQ(form->gridEdit->cell(0, 1), "2.3");
+    press(Qt::Key_Return);
+    EXPECT_EQ(form->gridEdit->cell(1, 1), "");
+    EXPECT_EQ(current(), std::make_pair(2, 1));
+}
+
+TEST_F(EditingTest, TheCellFilterRefusesSecondPeriodsLaterMinusesAndLetters)
+{
+    startWithGrid(10, 3);
+    typeKeys("a x");
+    EXPECT_FALSE(form->gridEdit->isEditing()); // refused keys open nothing
+    typeKeys("1-2");
+    ASSERT_TRUE(form->gridEdit->activeEditor());
+    EXPECT_EQ(form->gridEdit->activeEditor()->text(), "12");
+    typeKeys(".5.");
+    EXPECT_EQ(form->gridEdit->activeEditor()->text(), "12.5");
+    press(Qt::Key_Home);
+    typeKeys("-");
+    EXPECT_EQ(form->gridEdit->activeEditor()->text(), "-12.5");
+    typeKeys("-");
+    EXPECT_EQ(form->gridEdit->activeEditor()->text(), "-12.5");
+    press(Qt::Key_Return);
+    EXPECT_EQ(form->gridEdit->cell(0, 1), "-12.500");
+}
+
+TEST_F(EditingTest, EnterOnTextThatIsNotANumberEmptiesTheCellAndStays)
+{
+    startWithGrid(10, 3);
+    form->gridEdit->setCell(1, 2, "abc"); // as pasted: pasting does not filter
+    form->gridEdit->setCurrentCell(1, 2);
+    press(Qt::Key_Return);
+    EXPECT_EQ(form->gridEdit->cell(1, 2), "");
+    EXPECT_EQ(current(), std::make_pair(1, 2));
+    EXPECT_TRUE(ui.messages.isEmpty());
+    press(Qt::Key_Return);                // now blank: moves on
+    EXPECT_EQ(current(), std::make_pair(2, 2));
+}
+
+TEST_F(EditingTest, ClicksSelectAndNeverOpenTheEditor)
+{
+    startWithGrid(10, 3);
+    typeKeys("4");
+    ASSERT_TRUE(form->gridEdit->isEditing());
+    const QRect cell = form->gridEdit->visualRect(form->gridEdit->model()->index(2, 1));
+    QTest::mouseClick(form->gridEdit->viewport(), Qt::LeftButton, {}, cell.center());
+    QApplication::processEvents();
+    EXPECT_EQ(form->gridEdit->cell(0, 1), "4"); // moving keeps what was typed
+    EXPECT_FALSE(form->gridEdit->editingAllowed());
+    EXPECT_FALSE(form->gridEdit->isEditing());
+    QTest::mouseDClick(form->gridEdit->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_FALSE(form->gridEdit->isEditing());
+    EXPECT_EQ(current(), std::make_pair(1, 3));
+
+    // Tab leaves the grid with what was typed, as it does without an editor.
+    typeKeys("7");
+    ASSERT_TRUE(form->gridEdit->isEditing());
+    press(Qt::Key_Tab);
+    EXPECT_EQ(form->gridEdit->cell(1, 3), "7");
+    EXPECT_FALSE(form->gridEdit->hasFocusWithin());
+}
+
+TEST_F(EditingTest, ClipboardCommandsWorkFromTheKeyboardOnlyInTheGrid)
+{
+    startWithGrid(10, 5);
+    for (int r = 1; r <= 10; ++r)
+        for (int c = 0; c < 5; ++c) form->gridEdit->setCell(c, r, QString::number(r * 10 + c));
+    form->gridEdit->setSelection({1, 2, 3, 3});
+    press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "21\t22\t23\r\n31\t32\t33\r\n");
+
+    form->gridEdit->setCurrentCell(3, 10);
+    press(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(form->gridEdit->cell(3, 10), "21");
+    EXPECT_EQ(form->gridEdit->cell(4, 10), "22");
+    EXPECT_EQ(form->gridEdit->cell(5, 10), "");   // beyond the displayed columns
+    EXPECT_EQ(form->gridEdit->cell(3, 11), "");   // beyond the displayed lots
+
+    // The context menu opened by the right button over the selection copies it.
+    form->gridEdit->setSelection({0, 1, 1, 1});
+    const QRect cell = form->gridEdit->visualRect(form->gridEdit->model()->index(0, 1));
+    QTest::mouseClick(form->gridEdit->viewport(), Qt::RightButton, {}, cell.center());
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, cell.center(), form->gridEdit->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(form->gridEdit->viewport(), &menuEvent);
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activePopupWidget(), form->popMenu);
+    EXPECT_EQ(form->gridEdit->selection(), (ui::GridRect{0, 1, 1, 1})); // the right button keeps it
+    form->popMenuCopy->trigger();
+    form->popMenu->close();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::clipboard()->text(), "10\t11\r\n");
+
+    form->gridEdit->setSelection({0, 1, 0, 2});
+    press(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "10\r\n20\r\n");
+    EXPECT_EQ(form->gridEdit->cell(0, 1), "");
+
+    // Away from the grid the commands do nothing to it.
+    form->gridEdit->setSelection({1, 1, 1, 1});
+    leaveTo(form->editProduct);
+    form->popMenuDelete->trigger();
+    EXPECT_EQ(form->gridEdit->cell(1, 1), "11");
+
+    // Select all and Del: every displayed cell, nothing stored beyond.
+    form->gridEdit->table().setText(5, 3, "hidden");
+    form->gridEdit->table().setText(2, 11, "hidden");
+    focusCell(0, 1);
+    press(Qt::Key_A, Qt::ControlModifier);
+    press(Qt::Key_Delete);
+    for (int r = 1; r <= 10; ++r)
+        for (int c = 0; c < 5; ++c) ASSERT_EQ(form->gridEdit->cell(c, r), "") << c << "," << r;
+    EXPECT_EQ(form->gridEdit->cell(5, 3), "hidden");
+    EXPECT_EQ(form->gridEdit->cell(2, 11), "hidden");
+    EXPECT_EQ(form->gridEdit->cell(0, 0), "N1");
+}
+
+TEST_F(EditingTest, FieldsTurnYellowWhenEnteredAndWhiteWhenLeft)
+{
+    start();
+    const QList<QWidget*> fields{form->editProduct, form->spinRow, form->cmbSpecKind, form->editKupper, form->spinBetWeen};
+    for (QWidget* w : fields) {
+        leaveTo(w);
+        EXPECT_EQ(base(w), ui::kFocusColor) << w->metaObject()->className();
+        leaveTo(form->gridEdit);
+        EXPECT_EQ(base(w), ui::kFieldColor) << w->metaObject()->className();
+    }
+    // A control-limit field is read-only with the three-sigma method and keeps its colour.
+    ASSERT_TRUE(form->editUcl->isReadOnly());
+    const QColor readOnly = base(form->editUcl);
+    leaveTo(form->editUcl);
+    EXPECT_EQ(base(form->editUcl), readOnly);
+    leaveTo(form->editProduct);
+    EXPECT_EQ(base(form->editUcl), readOnly);
+}
+
+TEST_F(EditingTest, LeavingAFieldNormalisesIt)
+{
+    start();
+    // An emptied count takes its minimum, and the grids follow.
+    type(form->spinRow, "");
+    form->spinRow->setText("");
+    leaveTo(form->editProduct);
+    EXPECT_EQ(form->spinRow->text(), "10");
+    EXPECT_EQ(form->gridEdit->rowCount(), 11);
+    form->spinCol->setText("0");
+    leaveTo(form->spinCol);
+    leaveTo(form->editProduct);
+    EXPECT_EQ(form->spinCol->text(), "1");
+
+    // New digits reformat both limits.
+    form->editKupper->setText("10.5");
+    form->editKlower->setText("9.5");
+    leaveTo(form->spinKeta);
+    form->spinKeta->setText("5");
+    leaveTo(form->editProduct);
+    EXPECT_EQ(form->editKupper->text(), "10.50000");
+    EXPECT_EQ(form->editKlower->text(), "9.50000");
+
+    // A limit is reformatted, or emptied when it is no number.
+    leaveTo(form->editKupper);
+    form->editKupper->setText("11");
+    leaveTo(form->editKlower);
+    EXPECT_EQ(form->editKupper->text(), "11.00000");
+    form->editKlower->setText("9-");
+    leaveTo(form->editProduct);
+    EXPECT_EQ(form->editKlower->text(), "");
+
+    // The item name and the tab caption follow each other.
+    leaveTo(form->editLabel);
+    form->editLabel->setText("Bore");
+    leaveTo(form->editProduct);
+    EXPECT_EQ(form->tabCtrl->tabText(0), "Bore");
+    leaveTo(form->editLabel);
+    form->editLabel->setText("  ");
+    leaveTo(form->editProduct);
+    EXPECT_EQ(form->editLabel->text(), "Bore");
+
+    // The threshold: two decimals, "1.33" for text that is no number, blank stays blank.
+    for (const auto& [typed, left] : {std::pair<QString, QString>{"1", "1.00"}, {"1.5", "1.50"}, {".", "1.33"}, {"", ""}}) {
+        form->pageInput->setCurrentIndex(1);
+        leaveTo(form->editCpCpk);
+        form->editCpCpk->setText(typed);
+        leaveTo(form->cmbCpCpk);
+        EXPECT_EQ(form->editCpCpk->text(), left) << typed.toStdString();
+    }
+}
+
+TEST_F(EditingTest, FieldFiltersDropRefusedKeys)
+{
+    start();
+    struct Case {
+        QWidget* field;
+        QString typed, result;
+    };
+    form->editUnit->clear();
+    form->spinBetWeen->setText("");
+    form->spinKeta->setText("");
+    form->spinRow->setText("");
+    const Case cases[] = {
+        {form->editProduct, "A#*,/:?[\\]-b", "A-b"},
+        {form->editUnit, "m/m", "mm"},
+        {form->editKupper, "1.2.3-4-", "1.23-4"},
+        {form->spinBetWeen, "7", "7"},
+        {form->spinKeta, "6a5", "5"},
+        {form->spinRow, "1x2", "12"},
+    };
+    for (const Case& c : cases) {
+        leaveTo(c.field);
+        typeKeys(c.typed);
+        QString text = c.field->property("text").toString();
+        if (auto* s = qobject_cast<ui::SpinEdit*>(c.field)) text = s->text();
+        EXPECT_EQ(text, c.result) << c.field->objectName().toStdString() << " " << c.typed.toStdString();
+    }
+    form->pageInput->setCurrentIndex(1);
+    form->editCpCpk->clear();
+    leaveTo(form->editCpCpk);
+    typeKeys("1.-3.");
+    EXPECT_EQ(form->editCpCpk->text(), "1.3");
+}
+
+TEST_F(EditingTest, NameFieldsRefuseCharactersTheSheetFilesCannotHold)
+{
+    start();
+    leaveTo(form->editProduct);
+    typeKeys("AB");
+    typeCharacter(QStringLiteral("😀"));
+    typeCharacter(QStringLiteral("品"));
+    EXPECT_EQ(form->editProduct->text(), QStringLiteral("AB品"));
+    QApplication::clipboard()->setText(QStringLiteral("x😀y"));
+    press(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(form->editProduct->text(), QStringLiteral("AB品"));
+    QApplication::clipboard()->setText(QStringLiteral("ｶﾅ①"));
+    press(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(form->editProduct->text(), QStringLiteral("AB品ｶﾅ①"));
+}
+
+TEST_F(EditingTest, JapaneseInputIsOnForNamesAndOffForNumbersAndGrids)
+{
+    startWithGrid(10, 3);
+    for (QWidget* w : std::initializer_list<QWidget*>{form->editProduct, form->editProcess, form->editMbc, form->editLabel})
+        EXPECT_TRUE(ui::japaneseInputOn(w));
+    for (QWidget* w : std::initializer_list<QWidget*>{form->editUnit, form->editKupper, form->editKlower, form->gridEdit,
+                                                      form->gridCtrl})
+        EXPECT_FALSE(ui::japaneseInputOn(w));
+    typeKeys("1");
+    ASSERT_TRUE(form->gridEdit->activeEditor());
+    EXPECT_FALSE(ui::japaneseInputOn(form->gridEdit->activeEditor()));
+}
+
+// Paints one measurement cell the way the grid does and tells whether its text is red.
+bool drawnRed(TMainForm& f, const QString& text)
+{
+    QImage image(85, 20, QImage::Format_RGB32);
+    QPainter p(&image);
+    ui::CellPaint c;
+    c.col = 0;
+    c.row = 1;
+    c.rect = image.rect();
+    c.text = text;
+    f.gridEditDrawCell(p, c);
+    p.end();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor px(image.pixel(x, y));
+            if (px.red() > 200 && px.green() < 80 && px.blue() < 80) return true;
+        }
+    return false;
+}
+
+TEST_F(EditingTest, ValuesOutsideTheShownLimitsAreDrawnRedAfterAJudgement)
+{
+    start();
+    form->editKupper->setText("10.500");
+    form->editKlower->setText("9.500");
+    EXPECT_FALSE(drawnRed(*form, "10.501")); // not judged yet
+    form->specJudged = true;
+    EXPECT_TRUE(drawnRed(*form, "10.501"));
+    EXPECT_FALSE(drawnRed(*form, "10.500"));
+    EXPECT_FALSE(drawnRed(*form, "9.500"));
+    EXPECT_TRUE(drawnRed(*form, "9.499"));
+    EXPECT_FALSE(drawnRed(*form, "abc"));
+    // The limits as shown when the cell is drawn.
+    form->editKupper->setText("11");
+    EXPECT_FALSE(drawnRed(*form, "10.501"));
+    form->cmbSpecKind->setCurrentIndex(1);
+    form->cmbSpecKindChange();
+    EXPECT_FALSE(drawnRed(*form, "9.499"));
+    // The header clear ends the marking.
+    form->btnSpecClearClick();
+    form->editKupper->setText("1");
+    EXPECT_FALSE(drawnRed(*form, "5"));
+}
+
+TEST_F(EditingTest, TheLotGridScrollsWithTheMeasurementGrid)
+{
+    startWithGrid(100, 10);
+    for (int top : {40, 1, 100}) {
+        form->gridEdit->setTopRow(top);
+        QApplication::processEvents();
+        EXPECT_EQ(form->gridCtrl->topRow(), form->gridEdit->topRow()) << top;
+    }
+    EXPECT_GT(form->gridEdit->topRow(), 80);
+    // Down to the last lot, whatever part of a row the window's height leaves over.
+    for (int h = 640; h < 680; h += 4) {
+        form->resize(form->width(), h);
+        QApplication::processEvents();
+        form->gridEdit->setTopRow(100);
+        QApplication::processEvents();
+        EXPECT_EQ(form->gridCtrl->topRow(), form->gridEdit->topRow()) << h;
+    }
+}
+
+TEST_F(EditingTest, TheLotChecksToggleFromMouseAndSpace)
+{
+    startWithGrid(10, 3);
+    form->gridCtrl->setFocus();
+    QApplication::processEvents();
+    const QRect r4 = form->gridCtrl->visualRect(form->gridCtrl->model()->index(3, 0));
+    QTest::mouseClick(form->gridCtrl->viewport(), Qt::LeftButton, {}, r4.center());
+    EXPECT_FALSE(form->gridCtrl->flag(1, 4));
+    form->gridCtrl->setSelection({1, 3, 1, 5});
+    press(Qt::Key_Space);
+    EXPECT_FALSE(form->gridCtrl->flag(1, 3));
+    EXPECT_TRUE(form->gridCtrl->flag(1, 4));
+    EXPECT_FALSE(form->gridCtrl->flag(1, 5));
+    form->btnAllOnClick();
+    for (int r = 1; r <= 10; ++r) EXPECT_TRUE(form->gridCtrl->flag(1, r));
+}
+
+TEST_F(EditingTest, HelpOpensTheManualTheHomePageAndTheAboutBox)
+{
+    start();
+    const QString manual = ui::manualPath(TMainForm::programFolder());
+    QFile::remove(manual);
+    form->menuHelpManual->trigger();
+    EXPECT_TRUE(ui.openedDocuments.isEmpty()); // a missing manual: nothing, no message
+    {
+        QFile f(manual);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    form->menuHelpManual->trigger();
+    QFile::remove(manual);
+    ASSERT_EQ(ui.openedDocuments.size(), 1);
+    EXPECT_EQ(ui.openedDocuments[0], QUrl::fromLocalFile(manual));
+    EXPECT_TRUE(manual.endsWith(QStringLiteral("/操作手順書.pdf")));
+
+    form->menuHelpHome->trigger();
+    ASSERT_EQ(ui.openedDocuments.size(), 2);
+    EXPECT_EQ(ui.openedDocuments[1], QUrl("https://www.mirelda.example/quorvane/"));
+
+    ui.dialogScripts.push_back([&](QDialog& d) {
+        EXPECT_EQ(&d, about);
+        EXPECT_EQ(d.windowTitle(), "バージョン情報");
+        EXPECT_EQ(about->lblAppName->text(), "Quorvane");
+        EXPECT_EQ(about->lblProductName->text(), "Quorvane");
+        EXPECT_EQ(about->lblVersion->text(), "Version " + form->fileVersion());
+        EXPECT_EQ(about->lblVersion->text(), "Version 1.0.0.0");
+        EXPECT_TRUE(about->OKButton->isDefault());
+        about->OKButton->click();
+        return d.result();
+    });
+    form->menuHelpAbout->trigger();
+    EXPECT_TRUE(ui.dialogScripts.empty());
+    EXPECT_EQ(about->result(), QDialog::Accepted);
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+} // namespace
