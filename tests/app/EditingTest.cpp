@@ -367,8 +367,10 @@ TEST_F(EditingTest, ValuesOutsideTheShownLimitsAreDrawnRedAfterAJudgement)
     start();
     form->editKupper->setText("10.500");
     form->editKlower->setText("9.500");
+    form->gridEdit->setCell(0, 1, "10.501");
     EXPECT_FALSE(drawnRed(*form, "10.501")); // not judged yet
-    form->specJudged = true;
+    QTest::mouseClick(form->btnSpecJudg, Qt::LeftButton);
+    EXPECT_EQ(form->pnlSpecJudg->text(), "不合格");
     EXPECT_TRUE(drawnRed(*form, "10.501"));
     EXPECT_FALSE(drawnRed(*form, "10.500"));
     EXPECT_FALSE(drawnRed(*form, "9.500"));
