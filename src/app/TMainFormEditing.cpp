@@ -33,14 +33,6 @@
 
 namespace {
 
-void setFieldColour(QWidget* w, const QColor& c)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Base, c);
-    if (qobject_cast<QComboBox*>(w)) pal.setColor(QPalette::Button, c);
-    w->setPalette(pal);
-}
-
 bool isReadOnlyEdit(const QWidget* w)
 {
     const auto* e = qobject_cast<const QLineEdit*>(w);
@@ -231,13 +223,13 @@ void TMainForm::gridCtrlDrawCell(QPainter& p, const ui::CellPaint& c) const
 
 void TMainForm::Set_OnColor(QWidget* field)
 {
-    if (!isReadOnlyEdit(field)) setFieldColour(field, ui::kFocusColor);
+    if (!isReadOnlyEdit(field)) ui::setFieldColour(field, ui::kFocusColor);
 }
 
 void TMainForm::Set_OffColor(QWidget* field)
 {
     if (isReadOnlyEdit(field)) return;
-    setFieldColour(field, ui::kFieldColor);
+    ui::setFieldColour(field, ui::kFieldColor);
     if (field == editLabel) {
         const int tab = tabCtrl->currentIndex();
         if (model::isBlank(editLabel->text())) editLabel->setText(tabCtrl->tabText(tab));

@@ -172,9 +172,7 @@ void TMainForm::chkCpCpkClick()
     const bool ticked = chkCpCpk->isChecked();
     for (QWidget* w : std::initializer_list<QWidget*>{editCpCpk, cmbCpCpk}) {
         w->setEnabled(ticked);
-        QPalette pal = w->palette();
-        pal.setColor(QPalette::Base, ticked ? ui::kFieldColor : ui::buttonFaceColor());
-        w->setPalette(pal);
+        ui::setFieldColour(w, ticked ? ui::kFieldColor : ui::buttonFaceColor());
     }
 }
 

@@ -27,13 +27,6 @@ const QString kWarningCaption = QStringLiteral("警告メッセージ");
 
 QString defaultLotNumber(int row) { return QStringLiteral("K%1").arg(row, 3, 10, QLatin1Char('0')); }
 
-void setFieldColor(QWidget* w, const QColor& c)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Base, c);
-    w->setPalette(pal);
-}
-
 int boundedIndex(const QComboBox* c, int i) { return std::clamp(i, 0, c->count() - 1); }
 
 // Rewrites a stored limit with the sheet's digits; a limit that is not a number is left empty.
@@ -251,7 +244,7 @@ void TMainForm::cmbSpecKindChange()
     auto apply = [](QLineEdit* e, bool enabled) {
         e->setEnabled(enabled);
         if (!enabled) e->clear();
-        setFieldColor(e, enabled ? ui::kFieldColor : ui::buttonFaceColor());
+        ui::setFieldColour(e, enabled ? ui::kFieldColor : ui::buttonFaceColor());
     };
     apply(editKupper, kind != 2);
     apply(editKlower, kind != 1);
@@ -295,7 +288,7 @@ void TMainForm::cmbLimitChange()
     for (QLineEdit* e : {editUcl, editLcl, editRsUcl}) {
         e->setReadOnly(!specified);
         e->setFocusPolicy(specified ? Qt::StrongFocus : Qt::ClickFocus);
-        setFieldColor(e, specified ? ui::kFieldColor : ui::buttonFaceColor());
+        ui::setFieldColour(e, specified ? ui::kFieldColor : ui::buttonFaceColor());
     }
 }
 

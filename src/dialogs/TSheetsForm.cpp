@@ -36,9 +36,7 @@ TSheetsForm::TSheetsForm(QWidget* parent)
     spinTab->editor()->installEventFilter(this);
     spinTab->installEventFilter(this);
     connect(spinTab, &ui::SpinEdit::exited, this, [this] {
-        QPalette pal = spinTab->palette();
-        pal.setColor(QPalette::Base, ui::kFieldColor);
-        spinTab->setPalette(pal);
+        ui::setFieldColour(spinTab, ui::kFieldColor);
     });
 }
 
@@ -51,9 +49,7 @@ void TSheetsForm::showEvent(QShowEvent* e)
 bool TSheetsForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn && watched == spinTab) {
-        QPalette pal = spinTab->palette();
-        pal.setColor(QPalette::Base, ui::kFocusColor);
-        spinTab->setPalette(pal);
+        ui::setFieldColour(spinTab, ui::kFocusColor);
     }
     if (event->type() == QEvent::KeyPress && watched == spinTab->editor()) {
         auto* k = static_cast<QKeyEvent*>(event);

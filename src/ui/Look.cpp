@@ -1,6 +1,7 @@
 #include "ui/Look.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QPalette>
 
 namespace ui {
@@ -32,5 +33,13 @@ QFont proportionalGothicFont(int pixelSize)
 }
 
 QColor buttonFaceColor() { return QApplication::palette().color(QPalette::Button); }
+
+void setFieldColour(QWidget* w, const QColor& c)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Base, c);
+    if (qobject_cast<QComboBox*>(w)) pal.setColor(QPalette::Button, c);
+    w->setPalette(pal);
+}
 
 } // namespace ui
