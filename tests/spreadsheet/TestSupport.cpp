@@ -19,11 +19,11 @@ Parts unpack(const QByteArray& package)
     return parts;
 }
 
-QByteArray pack(const Parts& parts)
+QByteArray pack(const Parts& parts, int level)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    sheet::ZipWriter zip(buffer, 1);
+    sheet::ZipWriter zip(buffer, level);
     for (const auto& [name, data] : parts) zip.add(name, data);
     zip.finish();
     return buffer.data();

@@ -16,7 +16,7 @@ using Parts = std::map<std::string, QByteArray>;
 
 // The parts of a zip package, and a package made of parts.
 Parts unpack(const QByteArray& package);
-QByteArray pack(const Parts& parts);
+QByteArray pack(const Parts& parts, int level = 1);
 
 // The parts of a new one-sheet workbook written by the engine, to be altered by a test.
 Parts newWorkbookParts();
