@@ -27,7 +27,7 @@ std::vector<ZipEntry> readZip(const QByteArray& archive, const ZipLimits& limits
 // Writes a zip archive entry by entry (deflated, UTF-8 names) onto a device.
 class ZipWriter {
 public:
-    explicit ZipWriter(QIODevice& out, int level = 6);
+    explicit ZipWriter(QIODevice& out, int level = 1);
     void add(const std::string& name, const QByteArray& data);
     void add(const std::string& name, const char* data, size_t size);
     void finish();
