@@ -412,6 +412,7 @@ void BookData::ensureStyles()
 
 int BookData::numberFormatId(const QString& code)
 {
+    if (code == QStringLiteral("G/標準")) return 0; // the Japanese name of the General format
     for (int id : {0, 1, 2, 3, 4, 9, 10, 11, 49})
         if (code == QLatin1String(builtinFormat(id))) return id;
     ensureStyles();

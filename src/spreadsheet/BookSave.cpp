@@ -213,7 +213,7 @@ QByteArray BookData::worksheetXml(SheetEntry& sheet)
                         out += '"';
                     }
                     out += '>';
-                    xml::appendText(out, c.formula->text);
+                    xml::appendPlainText(out, c.formula->text);
                     out += "</";
                     out += ns;
                     out += "f>";
@@ -233,7 +233,7 @@ QByteArray BookData::worksheetXml(SheetEntry& sheet)
                         }
                         break;
                     case CellType::Boolean: out += c.booleanValue ? '1' : '0'; break;
-                    case CellType::Error: xml::appendText(out, c.text); break;
+                    case CellType::Error: xml::appendPlainText(out, c.text); break;
                     case CellType::Empty: break;
                     }
                     out += "</";

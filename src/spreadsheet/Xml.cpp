@@ -109,12 +109,14 @@ QString decodeText(const char* utf8)
 namespace {
 
 template <class Out>
-void appendEncoded(Out& out, const QString& text, bool escapeMarkup)
+void appendEncoded(Out& out, const QString& text, bool escapeMarkup, bool ooxmlEscapes = true)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         const char16_t u = c.unicode();
-        if ((u < 0x20 && u != u'\t' && u != u'\n') || u == 0xFFFE || u == 0xFFFF || (u == u'_' && i + 7 <= text.size() && isEscapeAt(text, i))) {
+        const bool invalid = (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0xFFFE || u == 0xFFFF;
+        if (!ooxmlEscapes && invalid) continue; // not representable in XML 1.0 at all
+        if (ooxmlEscapes && (invalid || u == u'\r' || (u == u'_' && isEscapeAt(text, i)))) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "_x%04X_", unsigned(u));
             out += buf;
@@ -152,6 +154,17 @@ void appendEncoded(Out& out, const QString& text, bool escapeMarkup)
 } // namespace
 
 void appendText(std::string& out, const QString& text) { appendEncoded(out, text, true); }
+
+void appendPlainText(std::string& out, const QString& text)
+{
+    std::string escaped;
+    appendEncoded(escaped, text, true, false);
+    // A carriage return would be read back as a line feed; keep it as a character reference.
+    for (char c : escaped) {
+        if (c == '\r') out += "&#13;";
+        else out += c;
+    }
+}
 
 void appendEscaped(std::string& out, const char* utf8)
 {

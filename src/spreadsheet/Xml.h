@@ -24,6 +24,9 @@ pugi::xml_attribute attribute(const pugi::xml_node& node, const char* local);
 QString decodeText(const char* utf8);
 // Appends the text escaped for element content (&, <, >, control characters as _xHHHH_).
 void appendText(std::string& out, const QString& text);
+// Appends the text escaped for element content without the OOXML _xHHHH_ escapes (formulas,
+// which are plain strings); characters XML cannot hold are left out.
+void appendPlainText(std::string& out, const QString& text);
 void appendEscaped(std::string& out, const char* utf8); // attribute or content, UTF-8 already
 bool needsSpacePreserve(const QString& text);
 

@@ -301,3 +301,83 @@ TEST(Application, SaveNeedsANameAndWritesOnlyWorkbooks)
     EXPECT_EQ(again.readAll(), QByteArray("a,0012\r\n"));
     EXPECT_THROW(app.openWorkbook(pathIn(dir, "missing.xlsx")), Error);
 }
+
+namespace {
+
+// The rich workbook with a chart part whose series carry cached points.
+Parts withChart()
+{
+    Parts p = richWorkbook();
+    p["[Content_Types].xml"].replace("</Types>", "<Override PartName=\"/xl/charts/chart1.xml\" "
+                                                 "ContentType=\"application/vnd.openxmlformats-officedocument.drawingml.chart+xml\"/></Types>");
+    QByteArray chart = "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"><c:chart><c:plotArea><c:lineChart>"
+                       "<c:ser><c:tx><c:strRef><c:f>Data!$A$1</c:f><c:strCache><c:ptCount val=\"1\"/><c:pt idx=\"0\"><c:v>Lot</c:v></c:pt></c:strCache></c:strRef></c:tx>"
+                       "<c:val><c:numRef><c:f>Data!$B$2:$B$12</c:f><c:numCache><c:formatCode>General</c:formatCode><c:ptCount val=\"11\"/>";
+    for (int i = 0; i < 11; ++i) chart += "<c:pt idx=\"" + QByteArray::number(i) + "\"><c:v>" + QByteArray::number(i) + "</c:v></c:pt>";
+    chart += "</c:numCache></c:numRef></c:val></c:ser></c:lineChart></c:plotArea></c:chart></c:chartSpace>";
+    p["xl/charts/chart1.xml"] = chart;
+    return p;
+}
+
+} // namespace
+
+TEST(Book, ChartSeriesAndTheirCachedPointsFollowADelete)
+{
+    auto book = Book::fromOoxml(pack(withChart()));
+    book->deleteShiftUp(0, {4, 1, 12, 2}); // rows 4..12 of A:B, leaving B2:B3
+    const QByteArray chart = unpack(book->toBytes()).at("xl/charts/chart1.xml");
+    EXPECT_TRUE(chart.contains("<c:f>Data!$B$2:$B$3</c:f><c:numCache><c:formatCode>General</c:formatCode><c:ptCount val=\"2\"/>"
+                               "<c:pt idx=\"0\"><c:v>1.5</c:v></c:pt><c:pt idx=\"1\"><c:v>2.5</c:v></c:pt></c:numCache>"))
+        << chart.toStdString();
+    EXPECT_TRUE(chart.contains("<c:f>Data!$A$1</c:f><c:strCache><c:ptCount val=\"1\"/><c:pt idx=\"0\"><c:v>Lot</c:v></c:pt></c:strCache>"));
+}
+
+TEST(Book, RenamingASheetRenamesItsReferences)
+{
+    auto book = Book::fromOoxml(pack(withChart()));
+    book->renameWorksheet(0, "測定 値");
+    EXPECT_EQ(book->formula(1, 1, 1), "SUM('測定 値'!B2:B12)");
+    const Parts saved = unpack(book->toBytes());
+    EXPECT_TRUE(saved.at("xl/charts/chart1.xml").contains("<c:f>'測定 値'!$B$2:$B$12</c:f>"));
+    EXPECT_TRUE(saved.at("xl/workbook.xml").contains(">'測定 値'!$B$2:$B$10</definedName>"));
+    EXPECT_TRUE(saved.at("xl/workbook.xml").contains("name=\"測定 値\""));
+    EXPECT_THROW(book->renameWorksheet(0, "calc"), Error); // names are unique regardless of case
+}
+
+TEST(Book, PrefixedWorksheetMarkupIsReadAndWrittenInItsOwnNamespace)
+{
+    Parts p = richWorkbook();
+    p["xl/worksheets/sheet2.xml"] =
+        "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><x:sheetData>"
+        "<x:row r=\"2\"><x:c r=\"B2\" t=\"inlineStr\"><x:is><x:t>inline</x:t></x:is></x:c><x:c r=\"C2\"><x:v>4</x:v></x:c></x:row>"
+        "</x:sheetData></x:worksheet>";
+    auto book = Book::fromOoxml(pack(p));
+    EXPECT_EQ(book->text(1, 2, 2), "inline");
+    book->setTyped(1, 3, 1, "9");
+    const QByteArray xml = unpack(book->toBytes()).at("xl/worksheets/sheet2.xml");
+    EXPECT_TRUE(xml.contains("<x:row r=\"3\"><x:c r=\"A3\"><x:v>9</x:v></x:c></x:row>")) << xml.toStdString();
+    auto again = Book::fromOoxml(book->toBytes());
+    EXPECT_EQ(again->text(1, 2, 2), "inline");
+    EXPECT_EQ(again->text(1, 2, 3), "4");
+}
+
+TEST(Book, FormulasAndErrorsSurviveRepeatedSaves)
+{
+    Parts p = richWorkbook();
+    p["xl/worksheets/sheet2.xml"] = sheetXml("<sheetData><row r=\"1\"><c r=\"A1\" t=\"str\"><f>\"_x0041_\"&amp;\"a&lt;b\"</f><v>_x005F_x0041_a&lt;b</v></c></row></sheetData>");
+    auto book = Book::fromOoxml(pack(p));
+    for (int i = 0; i < 3; ++i) {
+        book->setTyped(1, 2, 1, QString::number(i)); // forces the sheet to be written
+        book = Book::fromOoxml(book->toBytes());
+    }
+    EXPECT_EQ(book->formula(1, 1, 1), "\"_x0041_\"&\"a<b\"");
+    EXPECT_EQ(book->text(1, 1, 1), "_x0041_a<b");
+}
+
+TEST(Book, JapaneseGeneralFormatNameMeansGeneral)
+{
+    auto book = Book::createNew(1);
+    book->setNumberFormat(0, {1, 1, 1, 1}, "0.00");
+    book->setNumberFormat(0, {1, 1, 1, 1}, "G/標準");
+    EXPECT_EQ(book->numberFormat(0, 1, 1), "General");
+}
