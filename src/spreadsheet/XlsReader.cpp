@@ -51,7 +51,7 @@ std::unique_ptr<Book> readXls(const QString& path)
     if (count > kMaxXlsSheets) throw Error(QStringLiteral("The legacy workbook claims %1 worksheets.").arg(count));
 
     auto book = Book::createNew(static_cast<int>(count));
-    // Give every sheet a placeholder name first so renaming never collides.
+    // Give every sheet a provisional name first so the final names never collide with the defaults.
     for (unsigned i = 0; i < count; ++i) book->renameWorksheet(static_cast<int>(i), QStringLiteral("~quorvane~%1").arg(i));
     QSet<QString> used;
     for (unsigned i = 0; i < count; ++i) {

@@ -8,6 +8,8 @@
 #include "spreadsheet/Error.h"
 #include "spreadsheet/SheetData.h"
 
+#include "model/NumberText.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -92,11 +94,10 @@ void makeXlsxwriterWorkbook(const QString& path)
     ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
 }
 
-double toDouble(const QString& s)
+double asNumber(const QString& s)
 {
-    bool ok = false;
-    const double v = s.toDouble(&ok);
-    return ok ? v : std::nan("");
+    const auto v = model::tryParseNumber(s);
+    return v ? *v : std::nan("");
 }
 
 bool sameNumber(double a, double b) { return a == b || std::fabs(a - b) <= 1e-13 * std::max(std::fabs(a), std::fabs(b)); }
@@ -134,8 +135,8 @@ void compareWithOthers(const QString& ours, const QString& csvFolder, const QJso
                 switch (c.type) {
                 case CellType::Number:
                     EXPECT_EQ(p.at(0).toString(), "n") << where.toStdString();
-                    EXPECT_EQ(toDouble(p.at(1).toString()), c.number) << where.toStdString();
-                    EXPECT_TRUE(sameNumber(toDouble(loText), c.number)) << where.toStdString() << " LibreOffice: " << loText.toStdString();
+                    EXPECT_EQ(asNumber(p.at(1).toString()), c.number) << where.toStdString();
+                    EXPECT_TRUE(sameNumber(asNumber(loText), c.number)) << where.toStdString() << " LibreOffice: " << loText.toStdString();
                     break;
                 case CellType::Text:
                     EXPECT_EQ(p.at(1).toString(), c.text) << where.toStdString();
