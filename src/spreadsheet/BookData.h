@@ -60,6 +60,8 @@ struct BookData {
     // Loading.
     void loadOoxml(const QByteArray& bytes);
     void loadWorksheet(SheetEntry& sheet, const QByteArray& data);
+    void readSharedStrings(const QByteArray& data, const std::string& partName);
+    long long cellTotal = 0; // cells and row records read, against kMaxCells
 
     // Package helpers.
     PackagePart* findPart(const std::string& name);
@@ -80,9 +82,17 @@ struct BookData {
 
     // Writing.
     void prepareForSave();
+    QByteArray appendSharedStrings(const QByteArray& part, const std::string& items);
     QByteArray worksheetXml(SheetEntry& sheet);
     void writePackage(QIODevice& out);
 };
+
+// Cells (and row records) one workbook may hold when read: eight times the largest workbook the
+// program exchanges; a file claiming more is refused before memory runs away.
+inline constexpr long long kMaxCells = 8LL << 20;
+
+// The part as UTF-8 (a UTF-16 part, known by its byte-order mark, is converted).
+QByteArray asUtf8(const QByteArray& data);
 
 // Folder part of a part name ("xl/workbook.xml" -> "xl/").
 std::string folderOf(const std::string& partName);

@@ -3,6 +3,7 @@
 #include "spreadsheet/Error.h"
 #include "spreadsheet/References.h"
 #include "spreadsheet/Xml.h"
+#include "spreadsheet/XmlPull.h"
 #include "spreadsheet/Zip.h"
 
 #include <charconv>
@@ -68,20 +69,6 @@ std::optional<std::uint64_t> parseUnsigned(const char* s, std::uint64_t max)
     return v;
 }
 
-QString stringItemText(const pugi::xml_node& si)
-{
-    QString text;
-    for (pugi::xml_node c = si.first_child(); c; c = c.next_sibling()) {
-        if (xml::is(c, "t")) {
-            text += xml::decodeText(c.child_value());
-        } else if (xml::is(c, "r")) {
-            for (pugi::xml_node t = c.first_child(); t; t = t.next_sibling())
-                if (xml::is(t, "t")) text += xml::decodeText(t.child_value());
-        }
-    }
-    return text;
-}
-
 QString partLabel(const std::string& name) { return QString::fromStdString(name); }
 
 // "B12" or "$B$12" as bytes; nullopt outside the grid.
@@ -124,6 +111,42 @@ void BookData::setPart(const std::string& name, QByteArray data)
 void BookData::removePart(const std::string& name)
 {
     std::erase_if(parts, [&](const PackagePart& p) { return p.name == name; });
+}
+
+void BookData::readSharedStrings(const QByteArray& raw, const std::string& partName)
+{
+    const QByteArray data = asUtf8(raw);
+    using Event = xml::PullParser::Event;
+    xml::PullParser p(data.constData(), static_cast<size_t>(data.size()), partName);
+    std::string text;
+    bool collect = false, inItem = false;
+    int phonetic = 0;
+    for (Event e = p.next(); e != Event::End; e = p.next()) {
+        if (e == Event::Text) {
+            if (collect && !phonetic) text += p.text();
+            continue;
+        }
+        const std::string_view name = p.localName();
+        const int depth = p.depth();
+        if (e == Event::StartElement) {
+            if (depth == 2 && name == "si") {
+                inItem = true;
+                text.clear();
+            } else if (inItem && name == "rPh") {
+                ++phonetic;
+            } else if (inItem && name == "t" && (depth == 3 || depth == 4)) {
+                collect = true;
+            }
+        } else {
+            if (name == "t") collect = false;
+            else if (name == "rPh") --phonetic;
+            else if (depth == 1 && name == "si" && inItem) {
+                if (sharedStrings.size() >= kMaxCells) throw Error(QStringLiteral("The workbook holds more than %1 shared strings.").arg(kMaxCells));
+                sharedStrings.push_back(xml::decodeText(text.c_str()));
+                inItem = false;
+            }
+        }
+    }
 }
 
 void BookData::loadOoxml(const QByteArray& bytes)
@@ -176,10 +199,7 @@ void BookData::loadOoxml(const QByteArray& bytes)
     if (!sharedStringsPart.empty()) {
         const PackagePart* p = findPart(sharedStringsPart);
         if (!p) throw Error(QStringLiteral("The workbook's shared strings part %1 is missing.").arg(partLabel(sharedStringsPart)));
-        pugi::xml_document sst;
-        xml::parse(sst, p->data, p->name);
-        for (pugi::xml_node si = sst.document_element().first_child(); si; si = si.next_sibling())
-            if (xml::is(si, "si")) sharedStrings.push_back(stringItemText(si));
+        readSharedStrings(p->data, p->name);
         sharedStringsInPart = sharedStrings.size();
     }
 
@@ -205,15 +225,50 @@ void BookData::loadOoxml(const QByteArray& bytes)
     }
 }
 
-void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& data)
+namespace {
+
+// A cell as its markup gives it, before it is checked and stored.
+struct RawCell {
+    std::string r, s, t, v, f, inlineText;
+    bool hasV = false, hasF = false, hasInline = false;
+    std::vector<std::pair<std::string, std::string>> formulaAttributes;
+    void clear()
+    {
+        r.clear(), s.clear(), t.clear(), v.clear(), f.clear(), inlineText.clear();
+        hasV = hasF = hasInline = false;
+        formulaAttributes.clear();
+    }
+};
+
+constexpr size_t kMaxRowAttributes = 32;
+constexpr size_t kMaxFormulaAttributes = 16;
+
+} // namespace
+
+QByteArray asUtf8(const QByteArray& data)
 {
-    auto doc = std::make_unique<pugi::xml_document>();
-    xml::parse(*doc, data, sheet.partName);
-    const pugi::xml_node root = doc->document_element();
+    if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF")) {
+        const bool little = data.startsWith("\xFF\xFE");
+        QString text;
+        text.reserve(data.size() / 2);
+        for (qsizetype i = 2; i + 1 < data.size(); i += 2) {
+            const auto a = static_cast<unsigned char>(data[i]), b = static_cast<unsigned char>(data[i + 1]);
+            text += QChar(char16_t(little ? (b << 8 | a) : (a << 8 | b)));
+        }
+        return text.toUtf8();
+    }
+    return data;
+}
+
+void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
+{
+    const QByteArray data = asUtf8(raw);
     const QString where = partLabel(sheet.partName);
-    if (!xml::is(root, "worksheet")) throw Error(QStringLiteral("The part %1 is not a worksheet.").arg(where));
-    pugi::xml_node sheetData = xml::child(root, "sheetData");
-    if (!sheetData) throw Error(QStringLiteral("The worksheet %1 has no cell data.").arg(where));
+    using Event = xml::PullParser::Event;
+    xml::PullParser p(data.constData(), static_cast<size_t>(data.size()), sheet.partName);
+    Event e = p.next();
+    while (e == Event::Text) e = p.next();
+    if (e != Event::StartElement || p.localName() != "worksheet") throw Error(QStringLiteral("The part %1 is not a worksheet.").arg(where));
 
     struct Master {
         int row, column;
@@ -226,138 +281,191 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& data)
     };
     std::vector<Pending> pending;
 
-    int lastRow = 0;
-    for (pugi::xml_node row = sheetData.first_child(); row; row = row.next_sibling()) {
-        if (row.type() != pugi::node_element || !xml::is(row, "row")) continue;
-        int r = lastRow + 1;
-        if (const pugi::xml_attribute ra = row.attribute("r")) {
-            const auto v = parseUnsigned(ra.value(), kMaxRows);
-            if (!v || *v == 0) throw Error(QStringLiteral("The worksheet %1 has a row number \"%2\" outside 1 to %3.").arg(where, QString::fromUtf8(ra.value())).arg(kMaxRows));
-            r = static_cast<int>(*v);
+    auto storeCell = [&](int r, int column, RawCell& rc) {
+        if (++cellTotal > kMaxCells)
+            throw Error(QStringLiteral("The workbook holds more than %1 cells.").arg(kMaxCells));
+        Cell& cell = sheet.cells.at(r, column);
+        cell = Cell{};
+        cell.column = column;
+        if (!rc.s.empty()) {
+            const auto s = parseUnsigned(rc.s.c_str(), 0xffffffffu);
+            if (!s || (*s != 0 && *s >= cellFormatCount))
+                throw Error(QStringLiteral("The worksheet %1 uses style %2 of %3 at row %4.").arg(where, QString::fromStdString(rc.s).left(20)).arg(cellFormatCount).arg(r));
+            cell.style = static_cast<std::uint32_t>(*s);
         }
-        if (r > kMaxRows) throw Error(QStringLiteral("The worksheet %1 has more than %2 rows.").arg(where).arg(kMaxRows));
-        lastRow = r;
-        SheetData::RowAttributes attrs;
-        for (pugi::xml_attribute a = row.first_attribute(); a; a = a.next_attribute())
-            if (std::strcmp(a.name(), "r") != 0 && std::strcmp(a.name(), "spans") != 0) attrs.emplace_back(a.name(), a.value());
-        if (!attrs.empty()) sheet.cells.setRowAttributes(r, std::move(attrs));
-
-        int lastColumn = 0;
-        for (pugi::xml_node c = row.first_child(); c; c = c.next_sibling()) {
-            if (c.type() != pugi::node_element || !xml::is(c, "c")) continue;
-            int column = lastColumn + 1;
-            if (const pugi::xml_attribute ca = c.attribute("r")) {
-                const auto pos = parseCellAscii(ca.value());
-                if (!pos) throw Error(QStringLiteral("The worksheet %1 has a cell reference \"%2\" outside the grid.").arg(where, QString::fromUtf8(ca.value())));
-                if (pos->row != r) throw Error(QStringLiteral("The worksheet %1 places cell %2 in row %3.").arg(where, QString::fromUtf8(ca.value())).arg(r));
-                column = pos->column;
-            }
-            if (column > kMaxColumns) throw Error(QStringLiteral("The worksheet %1 has more than %2 columns.").arg(where).arg(kMaxColumns));
-            lastColumn = column;
-
-            Cell& cell = sheet.cells.at(r, column);
-            cell = Cell{};
-            cell.column = column;
-            if (const pugi::xml_attribute sa = c.attribute("s")) {
-                const auto s = parseUnsigned(sa.value(), 0xffffffffu);
-                if (!s || (*s != 0 && *s >= cellFormatCount))
-                    throw Error(QStringLiteral("The worksheet %1 uses style %2 of %3 at row %4.").arg(where, QString::fromUtf8(sa.value())).arg(cellFormatCount).arg(r));
-                cell.style = static_cast<std::uint32_t>(*s);
-            }
-            pugi::xml_node v, f, is;
-            for (pugi::xml_node k = c.first_child(); k; k = k.next_sibling()) {
-                if (k.type() != pugi::node_element) continue;
-                const char* n = xml::localName(k);
-                if (!std::strcmp(n, "v")) v = k;
-                else if (!std::strcmp(n, "f")) f = k;
-                else if (!std::strcmp(n, "is")) is = k;
-            }
-            const char* t = c.attribute("t").value();
-            const char* vt = v.child_value();
-            if (!std::strcmp(t, "s")) {
-                const auto idx = parseUnsigned(vt, 0x7fffffff);
-                if (!idx || *idx >= sharedStrings.size())
-                    throw Error(QStringLiteral("The worksheet %1 refers to shared string %2 of %3.").arg(where, QString::fromUtf8(vt)).arg(sharedStrings.size()));
+        const std::string& t = rc.t;
+        const char* vt = rc.v.c_str();
+        if (t == "s") {
+            const auto idx = parseUnsigned(vt, 0x7fffffff);
+            if (!idx || *idx >= sharedStrings.size())
+                throw Error(QStringLiteral("The worksheet %1 refers to shared string %2 of %3.").arg(where, QString::fromStdString(rc.v).left(20)).arg(sharedStrings.size()));
+            cell.type = CellType::Text;
+            cell.sharedString = static_cast<std::int32_t>(*idx);
+            cell.text = sharedStrings[*idx];
+        } else if (t == "inlineStr") {
+            cell.type = CellType::Text;
+            cell.text = xml::decodeText(rc.inlineText.c_str());
+        } else if (t == "str" || t == "d") {
+            if (rc.hasV) {
                 cell.type = CellType::Text;
-                cell.sharedString = static_cast<std::int32_t>(*idx);
-                cell.text = sharedStrings[*idx];
-            } else if (!std::strcmp(t, "inlineStr")) {
-                cell.type = CellType::Text;
-                cell.text = is ? stringItemText(is) : QString();
-            } else if (!std::strcmp(t, "str") || !std::strcmp(t, "d")) {
-                if (v) {
-                    cell.type = CellType::Text;
-                    cell.text = xml::decodeText(vt);
-                }
-            } else if (!std::strcmp(t, "b")) {
-                if (v) {
-                    cell.type = CellType::Boolean;
-                    cell.booleanValue = !std::strcmp(vt, "1") || !std::strcmp(vt, "true");
-                }
-            } else if (!std::strcmp(t, "e")) {
-                if (v) {
-                    cell.type = CellType::Error;
-                    cell.text = QString::fromUtf8(vt);
-                }
-            } else if (!*t || !std::strcmp(t, "n")) {
-                if (v && *vt) {
-                    const char* b = vt;
-                    const char* e = vt + std::strlen(vt);
-                    while (b < e && (*b == ' ' || *b == '\t' || *b == '\n' || *b == '\r')) ++b;
-                    while (e > b && (e[-1] == ' ' || e[-1] == '\t' || e[-1] == '\n' || e[-1] == '\r')) --e;
-                    if (b < e && *b == '+') ++b;
-                    double number = 0;
-                    const auto [p, ec] = std::from_chars(b, e, number);
-                    if (ec != std::errc() || p != e || !std::isfinite(number))
-                        throw Error(QStringLiteral("The worksheet %1 holds \"%2\" as a number.").arg(where, QString::fromUtf8(vt).left(40)));
-                    cell.type = CellType::Number;
-                    cell.number = number;
-                }
-            } else {
-                throw Error(QStringLiteral("The worksheet %1 has a cell of unknown type \"%2\".").arg(where, QString::fromUtf8(t).left(20)));
+                cell.text = xml::decodeText(vt);
             }
+        } else if (t == "b") {
+            if (rc.hasV) {
+                cell.type = CellType::Boolean;
+                cell.booleanValue = rc.v == "1" || rc.v == "true";
+            }
+        } else if (t == "e") {
+            if (rc.hasV) {
+                cell.type = CellType::Error;
+                cell.text = QString::fromStdString(rc.v);
+            }
+        } else if (t.empty() || t == "n") {
+            if (rc.hasV && !rc.v.empty()) {
+                const char* b = vt;
+                const char* en = vt + rc.v.size();
+                while (b < en && (*b == ' ' || *b == '\t' || *b == '\n' || *b == '\r')) ++b;
+                while (en > b && (en[-1] == ' ' || en[-1] == '\t' || en[-1] == '\n' || en[-1] == '\r')) --en;
+                if (b < en && *b == '+') ++b;
+                double number = 0;
+                const auto [ptr, ec] = std::from_chars(b, en, number);
+                if (ec != std::errc() || ptr != en || !std::isfinite(number))
+                    throw Error(QStringLiteral("The worksheet %1 holds \"%2\" as a number.").arg(where, QString::fromStdString(rc.v).left(40)));
+                cell.type = CellType::Number;
+                cell.number = number;
+            }
+        } else {
+            throw Error(QStringLiteral("The worksheet %1 has a cell of unknown type \"%2\".").arg(where, QString::fromStdString(t).left(20)));
+        }
 
-            if (f) {
-                auto formula = std::make_shared<Formula>();
-                formula->text = QString::fromUtf8(f.child_value());
-                const bool shared = !std::strcmp(f.attribute("t").value(), "shared");
-                for (pugi::xml_attribute a = f.first_attribute(); a; a = a.next_attribute()) {
-                    const char* an = a.name();
-                    if (shared && (!std::strcmp(an, "t") || !std::strcmp(an, "si") || !std::strcmp(an, "ref"))) continue;
-                    formula->attributes.emplace_back(an, a.value());
+        if (!rc.hasF) return;
+        auto formula = std::make_shared<Formula>();
+        formula->text = QString::fromStdString(rc.f);
+        bool shared = false;
+        const std::string* si = nullptr;
+        for (const auto& [n, v] : rc.formulaAttributes) {
+            if (n == "t" && v == "shared") shared = true;
+            if (n == "si") si = &v;
+        }
+        for (auto& a : rc.formulaAttributes)
+            if (!(shared && (a.first == "t" || a.first == "si" || a.first == "ref"))) formula->attributes.push_back(std::move(a));
+        if (!shared) {
+            cell.formula = std::move(formula);
+            return;
+        }
+        const auto index = si ? parseUnsigned(si->c_str(), 0xffffffffu) : std::nullopt;
+        if (!index) throw Error(QStringLiteral("The worksheet %1 has a shared formula without its index.").arg(where));
+        if (!formula->text.isEmpty() && !masters.contains(*index)) {
+            masters.emplace(*index, Master{r, column, formula->text});
+            cell.formula = std::move(formula);
+        } else if (const auto m = masters.find(*index); m != masters.end()) {
+            formula->text = offsetRelative(m->second.text, r - m->second.row, column - m->second.column);
+            cell.formula = std::move(formula);
+        } else {
+            pending.push_back({r, column, *index});
+        }
+    };
+
+    // The cells, streamed; the rest of the part is kept without them.
+    size_t openEnd = 0, closeBegin = 0;
+    bool found = false, selfClosing = false;
+    while ((e = p.next()) != Event::End) {
+        if (e != Event::StartElement || p.depth() != 2 || p.localName() != "sheetData" || found) continue;
+        found = true;
+        openEnd = p.tokenEnd();
+        selfClosing = data[static_cast<qsizetype>(openEnd) - 2] == '/';
+        enum class Collect { None, V, F, T } collect = Collect::None;
+        RawCell rc;
+        int lastRow = 0, row = 0, lastColumn = 0, column = 0, phonetic = 0;
+        bool inCell = false;
+        for (;;) {
+            e = p.next();
+            if (e == Event::End) break;
+            if (e == Event::Text) {
+                if (phonetic) continue;
+                if (collect == Collect::V) rc.v += p.text();
+                else if (collect == Collect::F) rc.f += p.text();
+                else if (collect == Collect::T) rc.inlineText += p.text();
+                continue;
+            }
+            const int depth = p.depth();
+            const std::string_view name = p.localName();
+            if (e == Event::EndElement) {
+                if (depth == 1) break; // sheetData closed
+                if (name == "rPh") --phonetic;
+                if (name == "v" || name == "f" || name == "t") collect = Collect::None;
+                if (depth == 3 && name == "c" && inCell) {
+                    storeCell(row, column, rc);
+                    inCell = false;
                 }
-                if (shared) {
-                    const auto si = parseUnsigned(f.attribute("si").value(), 0xffffffffu);
-                    if (!si) throw Error(QStringLiteral("The worksheet %1 has a shared formula without its index.").arg(where));
-                    if (!formula->text.isEmpty() && !masters.contains(*si)) {
-                        masters.emplace(*si, Master{r, column, formula->text});
-                        cell.formula = std::move(formula);
-                    } else if (const auto m = masters.find(*si); m != masters.end()) {
-                        formula->text = offsetRelative(m->second.text, r - m->second.row, column - m->second.column);
-                        cell.formula = std::move(formula);
-                    } else {
-                        pending.push_back({r, column, *si});
-                    }
-                } else {
-                    cell.formula = std::move(formula);
+                continue;
+            }
+            if (depth == 3 && name == "row") {
+                row = lastRow + 1;
+                if (const std::string* ra = p.attribute("r")) {
+                    const auto v = parseUnsigned(ra->c_str(), kMaxRows);
+                    if (!v || *v == 0)
+                        throw Error(QStringLiteral("The worksheet %1 has a row number \"%2\" outside 1 to %3.").arg(where, QString::fromStdString(*ra).left(20)).arg(kMaxRows));
+                    row = static_cast<int>(*v);
                 }
+                if (row > kMaxRows) throw Error(QStringLiteral("The worksheet %1 has more than %2 rows.").arg(where).arg(kMaxRows));
+                lastRow = row;
+                lastColumn = 0;
+                if (p.attributes().size() > kMaxRowAttributes) throw Error(QStringLiteral("The worksheet %1 has a row with too many attributes.").arg(where));
+                SheetData::RowAttributes attrs;
+                for (const auto& [n, v] : p.attributes())
+                    if (n != "r" && n != "spans") attrs.emplace_back(std::string(n), v);
+                if (!attrs.empty()) {
+                    if (++cellTotal > kMaxCells) throw Error(QStringLiteral("The workbook holds more than %1 cells.").arg(kMaxCells));
+                    sheet.cells.setRowAttributes(row, std::move(attrs));
+                }
+            } else if (depth == 4 && name == "c" && row > 0) {
+                rc.clear();
+                inCell = true;
+                column = lastColumn + 1;
+                if (const std::string* ca = p.attribute("r")) {
+                    const auto pos = parseCellAscii(ca->c_str());
+                    if (!pos) throw Error(QStringLiteral("The worksheet %1 has a cell reference \"%2\" outside the grid.").arg(where, QString::fromStdString(*ca).left(20)));
+                    if (pos->row != row) throw Error(QStringLiteral("The worksheet %1 places cell %2 in row %3.").arg(where, QString::fromStdString(*ca)).arg(row));
+                    column = pos->column;
+                }
+                if (column > kMaxColumns) throw Error(QStringLiteral("The worksheet %1 has more than %2 columns.").arg(where).arg(kMaxColumns));
+                lastColumn = column;
+                if (const std::string* s = p.attribute("s")) rc.s = *s;
+                if (const std::string* t = p.attribute("t")) rc.t = *t;
+            } else if (depth == 5 && inCell) {
+                if (name == "v") {
+                    rc.hasV = true;
+                    collect = Collect::V;
+                } else if (name == "f") {
+                    rc.hasF = true;
+                    collect = Collect::F;
+                    if (p.attributes().size() > kMaxFormulaAttributes) throw Error(QStringLiteral("The worksheet %1 has a formula with too many attributes.").arg(where));
+                    for (const auto& [n, v] : p.attributes()) rc.formulaAttributes.emplace_back(std::string(n), v);
+                } else if (name == "is") {
+                    rc.hasInline = true;
+                }
+            } else if (inCell && rc.hasInline && (depth == 6 || depth == 7)) {
+                if (name == "rPh") ++phonetic;
+                else if (name == "t" && !phonetic) collect = Collect::T;
             }
         }
+        closeBegin = p.tokenBegin();
     }
-    for (const Pending& p : pending) {
-        const auto m = masters.find(p.si);
+    if (!found) throw Error(QStringLiteral("The worksheet %1 has no cell data.").arg(where));
+
+    for (const Pending& pd : pending) {
+        const auto m = masters.find(pd.si);
         if (m == masters.end()) throw Error(QStringLiteral("The worksheet %1 has a shared formula without its master.").arg(where));
         auto formula = std::make_shared<Formula>();
-        formula->text = offsetRelative(m->second.text, p.row - m->second.row, p.column - m->second.column);
-        sheet.cells.at(p.row, p.column).formula = std::move(formula);
+        formula->text = offsetRelative(m->second.text, pd.row - m->second.row, pd.column - m->second.column);
+        sheet.cells.at(pd.row, pd.column).formula = std::move(formula);
     }
 
-    // Keep the rest of the part, without its cells, in a fresh small document.
-    while (sheetData.first_child()) sheetData.remove_child(sheetData.first_child());
-    const QByteArray skeleton = xml::serialize(*doc);
-    doc = std::make_unique<pugi::xml_document>();
-    xml::parse(*doc, skeleton, sheet.partName);
-    sheet.skeleton = std::move(doc);
+    // Keep the rest of the part, without its cells, as a small document.
+    QByteArray skeleton = selfClosing ? data : data.left(static_cast<qsizetype>(openEnd)) + data.mid(static_cast<qsizetype>(closeBegin));
+    sheet.skeleton = std::make_unique<pugi::xml_document>();
+    xml::parse(*sheet.skeleton, skeleton, sheet.partName);
 }
 
 } // namespace sheet

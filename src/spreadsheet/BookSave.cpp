@@ -3,6 +3,7 @@
 #include "spreadsheet/Error.h"
 #include "spreadsheet/ValueText.h"
 #include "spreadsheet/Xml.h"
+#include "spreadsheet/XmlPull.h"
 #include "spreadsheet/Zip.h"
 
 #include <QBuffer>
@@ -258,6 +259,44 @@ QByteArray BookData::worksheetXml(SheetEntry& sheet)
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
 
+// The shared strings part with more items: its bytes up to the root's end tag, the new items,
+// and the root's start tag carrying the new unique count (the total count is dropped; it is optional).
+QByteArray BookData::appendSharedStrings(const QByteArray& raw, const std::string& items)
+{
+    const QByteArray data = asUtf8(raw);
+    using Event = xml::PullParser::Event;
+    xml::PullParser p(data.constData(), static_cast<size_t>(data.size()), sharedStringsPart);
+    Event e = p.next();
+    while (e == Event::Text) e = p.next();
+    if (e != Event::StartElement) throw Error(QStringLiteral("The shared strings part has no root element."));
+    const size_t rootBegin = p.tokenBegin(), rootEnd = p.tokenEnd();
+    const std::string rootName(p.name());
+    std::string start = "<" + rootName;
+    for (const auto& [n, v] : p.attributes()) {
+        if (n == "count" || n == "uniqueCount") continue;
+        start += " ";
+        start += n;
+        start += "=\"";
+        xml::appendEscaped(start, v.c_str());
+        start += "\"";
+    }
+    start += " uniqueCount=\"" + std::to_string(sharedStrings.size()) + "\">";
+    const bool selfClosing = data[static_cast<qsizetype>(rootEnd) - 2] == '/';
+    size_t closeBegin = rootEnd, closeEnd = rootEnd;
+    while ((e = p.next()) != Event::End)
+        if (e == Event::EndElement && p.depth() == 0 && !selfClosing) {
+            closeBegin = p.tokenBegin();
+            closeEnd = p.tokenEnd();
+        }
+    std::string out(data.constData(), rootBegin);
+    out += start;
+    if (!selfClosing) out.append(data.constData() + rootEnd, closeBegin - rootEnd);
+    out += items;
+    out += "</" + rootName + ">";
+    out.append(data.constData() + closeEnd, static_cast<size_t>(data.size()) - closeEnd);
+    return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
+}
+
 void BookData::prepareForSave()
 {
     // Worksheets that changed are written from their cells; the others keep their bytes.
@@ -269,29 +308,25 @@ void BookData::prepareForSave()
 
     // New shared strings are appended, so every index in the unchanged worksheets stays valid.
     if (sharedStrings.size() > sharedStringsInPart) {
-        pugi::xml_document sst;
+        std::string items;
+        for (size_t i = sharedStringsInPart; i < sharedStrings.size(); ++i) {
+            items += xml::needsSpacePreserve(sharedStrings[i]) ? "<si><t xml:space=\"preserve\">" : "<si><t>";
+            xml::appendText(items, sharedStrings[i]);
+            items += "</t></si>";
+        }
         if (sharedStringsPart.empty()) {
             sharedStringsPart = folderOf(workbookPart) + "sharedStrings.xml";
             if (findPart(sharedStringsPart)) sharedStringsPart = folderOf(workbookPart) + "quorvaneSharedStrings.xml";
-            pugi::xml_node root = sst.append_child("sst");
-            root.append_attribute("xmlns") = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
             addRelationship("http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings",
                             sharedStringsPart.substr(folderOf(workbookPart).size()));
             addOverride(sharedStringsPart, kSharedStringsType);
+            std::string part = kXmlDeclaration;
+            part += "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" uniqueCount=\"";
+            part += std::to_string(sharedStrings.size()) + "\">" + items + "</sst>";
+            setPart(sharedStringsPart, QByteArray(part.data(), static_cast<qsizetype>(part.size())));
         } else {
-            xml::parse(sst, findPart(sharedStringsPart)->data, sharedStringsPart);
+            setPart(sharedStringsPart, appendSharedStrings(findPart(sharedStringsPart)->data, items));
         }
-        pugi::xml_node root = sst.document_element();
-        const std::string ns = prefixOf(root);
-        for (size_t i = sharedStringsInPart; i < sharedStrings.size(); ++i) {
-            pugi::xml_node t = root.append_child((ns + "si").c_str()).append_child((ns + "t").c_str());
-            if (xml::needsSpacePreserve(sharedStrings[i])) t.append_attribute("xml:space") = "preserve";
-            t.text().set(xml::encodeText(sharedStrings[i]).c_str());
-        }
-        root.remove_attribute("count");
-        if (!root.attribute("uniqueCount")) root.append_attribute("uniqueCount");
-        root.attribute("uniqueCount") = static_cast<unsigned long long>(sharedStrings.size());
-        setPart(sharedStringsPart, xml::serialize(sst));
         sharedStringsInPart = sharedStrings.size();
     }
 

@@ -9,6 +9,9 @@ namespace sheet::xml {
 
 void parse(pugi::xml_document& doc, const QByteArray& data, const std::string& partName)
 {
+    // A tree costs many times the text it is built from; parts read this way are small in real files.
+    if (data.size() > kMaxTreePartSize)
+        throw Error(QStringLiteral("The workbook part %1 is too large (%2 bytes) to be read.").arg(QString::fromStdString(partName)).arg(data.size()));
     const unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
     const pugi::xml_parse_result result = doc.load_buffer(data.constData(), static_cast<size_t>(data.size()), options);
     if (!result)

@@ -6,7 +6,9 @@
 
 namespace sheet::xml {
 
-// Parses a workbook part. A part with a document type declaration is refused, as is
+inline constexpr qsizetype kMaxTreePartSize = 32 << 20;
+
+// Parses a workbook part (one no larger than kMaxTreePartSize) into a tree. A part with a document type declaration is refused, as is
 // anything that is not well-formed XML.
 void parse(pugi::xml_document& doc, const QByteArray& data, const std::string& partName);
 

@@ -9,8 +9,8 @@ namespace sheet {
 // Bounds on what one package may unpack to; a file above them is refused, never inflated.
 struct ZipLimits {
     int maxEntries = 4096;
-    long long maxEntrySize = 256LL << 20;  // uncompressed bytes of one entry
-    long long maxTotalSize = 512LL << 20;  // uncompressed bytes of all entries
+    long long maxEntrySize = 128LL << 20;  // uncompressed bytes of one entry
+    long long maxTotalSize = 256LL << 20;  // uncompressed bytes of all entries
     long long maxRatio = 250;              // uncompressed : compressed, checked once past ratioFloor
     long long ratioFloor = 1LL << 20;
 };

@@ -381,3 +381,26 @@ TEST(Book, JapaneseGeneralFormatNameMeansGeneral)
     book->setNumberFormat(0, {1, 1, 1, 1}, "G/標準");
     EXPECT_EQ(book->numberFormat(0, 1, 1), "General");
 }
+
+TEST(Book, SharedStringsPartGrowsInPlace)
+{
+    const struct {
+        const char* part;
+        const char* expectedStart;
+    } cases[] = {
+        {"<?xml version=\"1.0\"?>\n<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" count=\"9\" uniqueCount=\"1\"><si><t>a</t></si></sst >\n<!-- end -->",
+         "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" uniqueCount=\"2\"><si><t>a</t></si><si><t>b &amp; c</t></si></sst>\n<!-- end -->"},
+        {"<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"/>",
+         "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" uniqueCount=\"1\"><si><t>b &amp; c</t></si></sst>"},
+    };
+    for (const auto& c : cases) {
+        Parts p = richWorkbook();
+        p["xl/sharedStrings.xml"] = c.part;
+        p["xl/worksheets/sheet1.xml"] = sheetXml("<sheetData/>");
+        auto book = Book::fromOoxml(pack(p));
+        book->setTyped(0, 1, 1, "b & c");
+        const QByteArray sst = unpack(book->toBytes()).at("xl/sharedStrings.xml");
+        EXPECT_TRUE(sst.contains(c.expectedStart)) << sst.toStdString();
+        EXPECT_EQ(Book::fromOoxml(book->toBytes())->text(0, 1, 1), "b & c");
+    }
+}

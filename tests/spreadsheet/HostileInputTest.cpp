@@ -77,7 +77,7 @@ TEST(HostileInput, BrokenPackagesAndPartsAreRefused)
         {pack(noTypes), "not a workbook", "no content types"},
         {pack(noWorkbook), "no workbook", "no workbook part"},
         {pack(doctypeWorkbook), "document type", "DOCTYPE with entities"},
-        {pack(withSheet("<!DOCTYPE x SYSTEM \"file:///etc/passwd\"><sheetData/>")), "well-formed", "DOCTYPE inside"},
+        {pack(withSheet("<!DOCTYPE x SYSTEM \"file:///etc/passwd\"><sheetData/>")), "document type", "DOCTYPE inside"},
         {pack(missingSheet), "missing", "worksheet part missing"},
         {pack(badStrings), "well-formed", "broken shared strings"},
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row></sheetData>")), "shared string", "string index without strings"},
