@@ -80,6 +80,10 @@ private:
     friend struct BookData;
 };
 
+// Cells (and row records) one workbook may hold when read: eight times the largest workbook the
+// program exchanges; a file holding more is refused before memory runs away.
+inline constexpr long long kMaxCells = 8LL << 20;
+
 // Rectangles larger than this are refused by the editing operations (formats, block writes).
 inline constexpr long long kMaxEditCells = 1LL << 22;
 

@@ -87,10 +87,6 @@ struct BookData {
     void writePackage(QIODevice& out);
 };
 
-// Cells (and row records) one workbook may hold when read: eight times the largest workbook the
-// program exchanges; a file claiming more is refused before memory runs away.
-inline constexpr long long kMaxCells = 8LL << 20;
-
 // The part as UTF-8 (a UTF-16 part, known by its byte-order mark, is converted).
 QByteArray asUtf8(const QByteArray& data);
 

@@ -1,5 +1,6 @@
 #include "spreadsheet/CsvReader.h"
 
+#include "spreadsheet/Book.h"
 #include "spreadsheet/CellRef.h"
 #include "spreadsheet/Error.h"
 
@@ -28,13 +29,16 @@ QString decode(const QByteArray& bytes)
 
 QList<QStringList> readCsv(const QByteArray& bytes)
 {
+    if (bytes.size() > kMaxCsvSize) throw Error(QStringLiteral("The text file is larger than %1 bytes.").arg(kMaxCsvSize));
     const QString text = decode(bytes);
+    long long fields = 0;
     QList<QStringList> rows;
     QStringList row;
     QString field;
     const qsizetype n = text.size();
     qsizetype i = 0;
     auto endField = [&] {
+        if (++fields > kMaxCells) throw Error(QStringLiteral("The text file holds more than %1 fields.").arg(kMaxCells));
         if (row.size() >= kMaxColumns) throw Error(QStringLiteral("A line of the text file has more than %1 fields.").arg(kMaxColumns));
         row.append(field);
         field.clear();

@@ -24,6 +24,7 @@ struct Handle {
 constexpr unsigned kMaxXlsRows = 65536;
 constexpr unsigned kMaxXlsColumns = 256;
 constexpr unsigned kMaxXlsSheets = 255;
+constexpr unsigned long long kMaxXlsClaimedCells = 8ULL << 20;
 
 QString uniqueName(QString wanted, int number, QSet<QString>& used)
 {
@@ -42,6 +43,27 @@ QString uniqueName(QString wanted, int number, QSet<QString>& used)
 
 std::unique_ptr<Book> readXls(const QString& path)
 {
+    // The library sizes its cell tables from each sheet's claimed dimensions, so the claims are
+    // checked on a metadata-only pass before the cells are read.
+    {
+        Handle info;
+        if (freexl_open_info(QFile::encodeName(path).constData(), &info.h) != FREEXL_OK)
+            throw Error(QStringLiteral("The legacy workbook cannot be read."));
+        unsigned int sheets = 0;
+        if (freexl_get_info(info.h, FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK || sheets > kMaxXlsSheets)
+            throw Error(QStringLiteral("The legacy workbook's sheet list cannot be read."));
+        unsigned long long claimed = 0;
+        for (unsigned i = 0; i < sheets; ++i) {
+            unsigned int rows = 0;
+            unsigned short columns = 0;
+            if (freexl_select_active_worksheet(info.h, static_cast<unsigned short>(i)) != FREEXL_OK
+                || freexl_worksheet_dimensions(info.h, &rows, &columns) != FREEXL_OK)
+                throw Error(QStringLiteral("The legacy workbook's worksheet %1 cannot be read.").arg(i + 1));
+            claimed += static_cast<unsigned long long>(rows) * columns;
+        }
+        if (claimed > kMaxXlsClaimedCells)
+            throw Error(QStringLiteral("The legacy workbook claims %1 cells; at most %2 are read.").arg(claimed).arg(kMaxXlsClaimedCells));
+    }
     Handle handle;
     const int rc = freexl_open(QFile::encodeName(path).constData(), &handle.h);
     if (rc != FREEXL_OK) throw Error(QStringLiteral("The legacy workbook cannot be read (error %1).").arg(rc));

@@ -65,8 +65,9 @@ TEST(CsvReader, BrokenTextIsRefused)
     for (const QByteArray& b : bad) EXPECT_THROW(readCsv(b), sheet::Error) << b.toHex().toStdString();
 }
 
-TEST(CsvReader, TooManyColumnsIsRefused)
+TEST(CsvReader, TooManyColumnsOrBytesAreRefused)
 {
+    EXPECT_THROW(readCsv(QByteArray(sheet::kMaxCsvSize + 1, 'a')), sheet::Error);
     EXPECT_THROW(readCsv(QByteArray(16384, ',')), sheet::Error);
     EXPECT_EQ(readCsv(QByteArray(16383, ','))[0].size(), 16384);
 }

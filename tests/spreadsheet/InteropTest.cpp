@@ -196,6 +196,31 @@ TEST(Interop, WorkbooksOfOtherProgramsRoundTripThroughTheEngine)
         }
     }
     EXPECT_EQ(Book::open(d + "/lo-xlsx/openpyxl.xlsx")->text(0, 2, 6), "11.5"); // LibreOffice cached the result
+
+    // A legacy workbook whose sheets claim the whole grid is refused before its cells are read.
+    {
+        QFile xls(d + "/lo-xls/openpyxl.xls");
+        ASSERT_TRUE(xls.open(QIODevice::ReadOnly));
+        QByteArray bytes = xls.readAll();
+        int patched = 0;
+        for (qsizetype at = bytes.indexOf(QByteArray("\x00\x02\x0e\x00", 4)); at >= 0; at = bytes.indexOf(QByteArray("\x00\x02\x0e\x00", 4), at + 4)) {
+            // DIMENSIONS record: first row, last row + 1, first column, last column + 1.
+            const char claim[12] = {0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+            bytes.replace(at + 4, 12, QByteArray(claim, 12));
+            ++patched;
+        }
+        EXPECT_EQ(patched, 2);
+        QFile big(d + "/claims.xls");
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        big.write(bytes);
+        big.close();
+        try {
+            Book::open(big.fileName());
+            ADD_FAILURE() << "claims accepted";
+        } catch (const Error& e) {
+            EXPECT_TRUE(e.message().contains("claims")) << e.message().toStdString();
+        }
+    }
     auto xw = Book::open(xlsxwriterFile);
     EXPECT_EQ(xw->text(0, 102, 1), "L101");
     EXPECT_EQ(xw->text(0, 102, 2), "11");
