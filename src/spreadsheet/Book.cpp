@@ -267,12 +267,14 @@ void Book::renameWorksheet(int index, const QString& name)
         if (&s != &target && s.name.compare(name, Qt::CaseInsensitive) == 0)
             throw Error(QStringLiteral("A sheet named \"%1\" exists already.").arg(name));
     const QString old = target.name;
+    // Every chart is read before anything changes, so a part that cannot be read leaves the book as it was.
+    auto charts = d->chartDocuments();
     // The workbook's sheet element, found by position.
     const pugi::xml_node list = xml::child(d->workbook.document_element(), "sheets");
     size_t position = 0;
     for (pugi::xml_node s = list.first_child(); s; s = s.next_sibling()) {
         if (!xml::is(s, "sheet")) continue;
-        if (&d->sheets[position] == &target) s.attribute("name").set_value(name.toUtf8().constData());
+        if (position < d->sheets.size() && &d->sheets[position] == &target) s.attribute("name").set_value(name.toUtf8().constData());
         ++position;
     }
     target.name = name;
@@ -293,19 +295,16 @@ void Book::renameWorksheet(int index, const QString& name)
     for (pugi::xml_node n = names.first_child(); n; n = n.next_sibling())
         if (auto t = renameSheetInFormula(QString::fromUtf8(n.child_value()), old, name))
             n.text().set(t->toUtf8().constData());
-    for (PackagePart& p : d->parts) {
-        if (d->contentTypeOf(p.name) != QLatin1String(kChartType)) continue;
-        pugi::xml_document chart;
-        xml::parse(chart, p.data, p.name);
+    for (auto& [part, chart] : charts) {
         bool changed = false;
-        forEachElement(chart, [&](pugi::xml_node n) {
+        forEachElement(*chart, [&](pugi::xml_node n) {
             if (!xml::is(n, "f")) return;
             if (auto t = renameSheetInFormula(QString::fromUtf8(n.child_value()), old, name)) {
                 n.text().set(t->toUtf8().constData());
                 changed = true;
             }
         });
-        if (changed) p.data = xml::serialize(chart);
+        if (changed) part->data = xml::serialize(*chart);
     }
 }
 
@@ -585,6 +584,8 @@ void Book::deleteShiftUp(int sheet, const CellRect& rect)
     checkRect(rect);
     SheetEntry& target = d->worksheet(sheet);
     const QString targetName = target.name;
+    // Every chart is read before anything changes, so a part that cannot be read leaves the book as it was.
+    auto charts = d->chartDocuments();
     target.cells.deleteShiftUp(rect);
     target.modified = true;
 
@@ -632,12 +633,9 @@ void Book::deleteShiftUp(int sheet, const CellRect& rect)
         if (auto t = adjustForDeleteShiftUp(QString::fromUtf8(n.child_value()), QString(), targetName, rect))
             n.text().set(t->toUtf8().constData());
 
-    for (PackagePart& p : d->parts) {
-        if (d->contentTypeOf(p.name) != QLatin1String(kChartType)) continue;
-        pugi::xml_document chart;
-        xml::parse(chart, p.data, p.name);
+    for (auto& [part, chart] : charts) {
         bool changed = false;
-        forEachElement(chart, [&](pugi::xml_node n) {
+        forEachElement(*chart, [&](pugi::xml_node n) {
             if (!xml::is(n, "f")) return;
             if (auto t = adjustForDeleteShiftUp(QString::fromUtf8(n.child_value()), QString(), targetName, rect)) {
                 n.text().set(t->toUtf8().constData());
@@ -645,8 +643,20 @@ void Book::deleteShiftUp(int sheet, const CellRect& rect)
                 changed = true;
             }
         });
-        if (changed) p.data = xml::serialize(chart);
+        if (changed) part->data = xml::serialize(*chart);
     }
+}
+
+std::vector<std::pair<PackagePart*, std::unique_ptr<pugi::xml_document>>> BookData::chartDocuments()
+{
+    std::vector<std::pair<PackagePart*, std::unique_ptr<pugi::xml_document>>> charts;
+    for (PackagePart& p : parts) {
+        if (contentTypeOf(p.name) != QLatin1String(kChartType)) continue;
+        auto doc = std::make_unique<pugi::xml_document>();
+        xml::parse(*doc, p.data, p.name);
+        charts.emplace_back(&p, std::move(doc));
+    }
+    return charts;
 }
 
 // ---- package inspection ----

@@ -79,6 +79,8 @@ struct BookData {
     int numberFormatId(const QString& code);
     QString numberFormatCode(std::uint32_t style) const;
     void ensureStyles();
+    // The chart parts, each read into a tree.
+    std::vector<std::pair<PackagePart*, std::unique_ptr<pugi::xml_document>>> chartDocuments();
 
     // Writing.
     void prepareForSave();

@@ -370,7 +370,8 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
     size_t openEnd = 0, closeBegin = 0;
     bool found = false, selfClosing = false;
     while ((e = p.next()) != Event::End) {
-        if (e != Event::StartElement || p.depth() != 2 || p.localName() != "sheetData" || found) continue;
+        if (e != Event::StartElement || p.depth() != 2 || p.localName() != "sheetData") continue;
+        if (found) throw Error(QStringLiteral("The worksheet %1 has two cell data elements.").arg(where));
         found = true;
         openEnd = p.tokenEnd();
         selfClosing = data[static_cast<qsizetype>(openEnd) - 2] == '/';

@@ -95,6 +95,9 @@ TEST(HostileInput, BrokenPackagesAndPartsAreRefused)
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\" t=\"zz\"><v>1</v></c></row></sheetData>")), "unknown type", "unknown cell type"},
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\"><f t=\"shared\" si=\"3\"/></c></row></sheetData>")), "master", "shared formula without master"},
         {pack(withSheet("<cols/>")), "no cell data", "worksheet without cells"},
+        {pack(withSheet("<sheetData/><sheetData/>")), "two cell data", "two cell data elements"},
+        {pack(withSheet("<sheetData><row><c><v>1</v></c></row></sheetData><bad>")), "well-formed", "unclosed element after the cells"},
+        {pack(withSheet("<sheetData><row><c><v>&bogus;</v></c></row></sheetData>")), "entity", "undefined entity"},
     };
     for (const auto& c : cases) expectRefused(c.bytes, c.fragment, c.label);
 }
@@ -145,6 +148,20 @@ TEST(HostileInput, DeeplyNestedChartIsWalkedWithoutRecursion)
     auto book = Book::fromBytes(pack(p), "x");
     book->deleteShiftUp(0, {5, 1, 10, 2});
     EXPECT_TRUE(book->part("xl/charts/chart1.xml").contains("<c:f>Sheet1!$B$2:$B$4</c:f>"));
+}
+
+TEST(HostileInput, UnreadableChartLeavesTheBookAsItWas)
+{
+    Parts p = withSheet("<sheetData><row r=\"1\"><c r=\"A1\"><v>1</v></c></row><row r=\"3\"><c r=\"A3\"><v>3</v></c></row></sheetData>");
+    p["xl/charts/chart1.xml"] = "<c:chartSpace xmlns:c=\"x\"><c:f>Sheet1!$A$1:$A$3</c:f>";
+    p["[Content_Types].xml"].replace("</Types>", "<Override PartName=\"/xl/charts/chart1.xml\" "
+                                                 "ContentType=\"application/vnd.openxmlformats-officedocument.drawingml.chart+xml\"/></Types>");
+    auto book = Book::fromBytes(pack(p), "x");
+    EXPECT_THROW(book->deleteShiftUp(0, {1, 1, 1, 1}), Error);
+    EXPECT_THROW(book->renameWorksheet(0, "Other"), Error);
+    EXPECT_EQ(book->text(0, 1, 1), "1");
+    EXPECT_EQ(book->text(0, 3, 1), "3");
+    EXPECT_EQ(book->worksheetName(0), "Sheet1");
 }
 
 #ifdef Q_OS_UNIX
