@@ -32,6 +32,8 @@ public:
     // The workbook opened or added last and still open.
     Workbook activeWorkbook() const;
     int workbookCount() const;
+    // Worksheet by number (from 1) of the active workbook.
+    Worksheet worksheet(int number) const { return activeWorkbook().worksheet(number); }
 
     bool visible() const { return visible_; }
     void setVisible(bool visible) { visible_ = visible; }

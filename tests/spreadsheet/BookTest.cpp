@@ -242,7 +242,7 @@ TEST(Application, WorkbooksWorksheetsAndRanges)
     EXPECT_EQ(wb.worksheetCount(), 2);
     EXPECT_THROW(wb.worksheet(0), Error);
     EXPECT_THROW(wb.worksheet(3), Error);
-    Worksheet ws = app.activeWorkbook().worksheet(2);
+    Worksheet ws = app.worksheet(2);
     EXPECT_EQ(ws.name(), "Sheet2");
     ws.setName("CP-CPK不良率判定");
     EXPECT_THROW(ws.setName("Sheet1"), Error);
