@@ -577,6 +577,87 @@ void refreshChartCache(pugi::xml_node f, const BookData& d)
     }
 }
 
+// A space-separated list of areas ("A1:B2 D4") after the delete; an empty text when none is left.
+QString shiftUpAreaList(const char* list, const CellRect& deleted)
+{
+    QStringList kept;
+    for (const QString& item : QString::fromUtf8(list).split(u' ', Qt::SkipEmptyParts)) {
+        const auto area = parseA1Range(item);
+        if (!area) {
+            kept << item;
+            continue;
+        }
+        if (const auto moved = shiftUpArea(*area, deleted)) kept << formatA1Range(*moved);
+    }
+    return kept.join(u' ');
+}
+
+// Removes the children of `container` named `local` for which `drop` says so, then fixes its count.
+template <class Drop>
+void pruneChildren(pugi::xml_node container, const char* local, Drop&& drop)
+{
+    int n = 0;
+    for (pugi::xml_node c = container.first_child(); c;) {
+        const pugi::xml_node next = c.next_sibling();
+        if (xml::is(c, local)) {
+            if (drop(c)) container.remove_child(c);
+            else ++n;
+        }
+        c = next;
+    }
+    if (container.attribute("count")) container.attribute("count") = n;
+}
+
+void adjustFormulaText(pugi::xml_node node, const QString& sheetName, const CellRect& deleted)
+{
+    if (auto t = adjustForDeleteShiftUp(QString::fromUtf8(node.child_value()), sheetName, sheetName, deleted))
+        node.text().set(t->toUtf8().constData());
+}
+
+void adjustSheetMarkup(pugi::xml_node root, const QString& sheetName, const CellRect& deleted)
+{
+    for (pugi::xml_node child = root.first_child(); child;) {
+        const pugi::xml_node next = child.next_sibling();
+        bool empty = false;
+        if (xml::is(child, "mergeCells")) {
+            pruneChildren(child, "mergeCell", [&](pugi::xml_node m) {
+                const auto area = parseA1Range(QString::fromUtf8(m.attribute("ref").value()));
+                if (!area) return false;
+                const auto moved = shiftUpArea(*area, deleted);
+                if (!moved || moved->area() < 2) return true;
+                m.attribute("ref").set_value(formatA1Range(*moved).toUtf8().constData());
+                return false;
+            });
+            empty = !xml::child(child, "mergeCell");
+        } else if (xml::is(child, "conditionalFormatting")) {
+            const QString areas = shiftUpAreaList(child.attribute("sqref").value(), deleted);
+            child.attribute("sqref").set_value(areas.toUtf8().constData());
+            for (pugi::xml_node rule = child.first_child(); rule; rule = rule.next_sibling())
+                for (pugi::xml_node f = rule.first_child(); f; f = f.next_sibling())
+                    if (xml::is(f, "formula")) adjustFormulaText(f, sheetName, deleted);
+            empty = areas.isEmpty();
+        } else if (xml::is(child, "dataValidations")) {
+            pruneChildren(child, "dataValidation", [&](pugi::xml_node v) {
+                const QString areas = shiftUpAreaList(v.attribute("sqref").value(), deleted);
+                v.attribute("sqref").set_value(areas.toUtf8().constData());
+                for (pugi::xml_node f = v.first_child(); f; f = f.next_sibling())
+                    if (xml::is(f, "formula1") || xml::is(f, "formula2")) adjustFormulaText(f, sheetName, deleted);
+                return areas.isEmpty();
+            });
+            empty = !xml::child(child, "dataValidation");
+        } else if (xml::is(child, "hyperlinks")) {
+            pruneChildren(child, "hyperlink", [&](pugi::xml_node h) {
+                const QString areas = shiftUpAreaList(h.attribute("ref").value(), deleted);
+                h.attribute("ref").set_value(areas.toUtf8().constData());
+                return areas.isEmpty();
+            });
+            empty = !xml::child(child, "hyperlink");
+        }
+        if (empty) root.remove_child(child);
+        child = next;
+    }
+}
+
 } // namespace
 
 void Book::deleteShiftUp(int sheet, const CellRect& rect)
@@ -608,25 +689,8 @@ void Book::deleteShiftUp(int sheet, const CellRect& rect)
             }
     }
 
-    // Merged areas of the sheet itself.
-    if (target.skeleton) {
-        pugi::xml_node merges = xml::child(target.skeleton->document_element(), "mergeCells");
-        for (pugi::xml_node m = merges.first_child(); m;) {
-            const pugi::xml_node next = m.next_sibling();
-            if (auto area = parseA1Range(QString::fromUtf8(m.attribute("ref").value()))) {
-                const auto moved = shiftUpArea(*area, rect);
-                if (!moved || moved->area() < 2) merges.remove_child(m);
-                else m.attribute("ref").set_value(formatA1Range(*moved).toUtf8().constData());
-            }
-            m = next;
-        }
-        if (merges) {
-            int n = 0;
-            for (pugi::xml_node m = merges.first_child(); m; m = m.next_sibling()) ++n;
-            if (n == 0) target.skeleton->document_element().remove_child(merges);
-            else if (merges.attribute("count")) merges.attribute("count") = n;
-        }
-    }
+    // Merged areas, conditional formats, validations and links of the sheet itself.
+    if (target.skeleton) adjustSheetMarkup(target.skeleton->document_element(), targetName, rect);
 
     const pugi::xml_node names = xml::child(d->workbook.document_element(), "definedNames");
     for (pugi::xml_node n = names.first_child(); n; n = n.next_sibling())

@@ -404,3 +404,23 @@ TEST(Book, SharedStringsPartGrowsInPlace)
         EXPECT_EQ(Book::fromOoxml(book->toBytes())->text(0, 1, 1), "b & c");
     }
 }
+
+TEST(Book, DeleteShiftUpAdjustsConditionalFormatsValidationsAndLinks)
+{
+    Parts p = richWorkbook();
+    p["xl/worksheets/sheet1.xml"].replace(
+        "<pageMargins",
+        "<conditionalFormatting sqref=\"B2:B12\"><cfRule type=\"expression\" priority=\"1\"><formula>B2&gt;AVERAGE($B$2:$B$12)</formula></cfRule></conditionalFormatting>"
+        "<conditionalFormatting sqref=\"A4:B5\"><cfRule type=\"expression\" priority=\"2\"><formula>TRUE</formula></cfRule></conditionalFormatting>"
+        "<dataValidations count=\"2\"><dataValidation type=\"list\" sqref=\"A4:A5\"><formula1>$B$10:$B$12</formula1></dataValidation>"
+        "<dataValidation type=\"whole\" sqref=\"C3 A8\"><formula1>$B$10</formula1></dataValidation></dataValidations>"
+        "<hyperlinks><hyperlink ref=\"B12\" location=\"Calc!A1\"/></hyperlinks><pageMargins");
+    auto book = Book::fromOoxml(pack(p));
+    book->deleteShiftUp(0, {3, 1, 5, 2});
+    const QByteArray xml = unpack(book->toBytes()).at("xl/worksheets/sheet1.xml");
+    EXPECT_TRUE(xml.contains("<conditionalFormatting sqref=\"B2:B9\"><cfRule type=\"expression\" priority=\"1\"><formula>B2&gt;AVERAGE($B$2:$B$9)</formula>"))
+        << xml.toStdString();
+    EXPECT_FALSE(xml.contains("priority=\"2\""));
+    EXPECT_TRUE(xml.contains("<dataValidations count=\"1\"><dataValidation type=\"whole\" sqref=\"C3 A5\"><formula1>$B$7</formula1></dataValidation></dataValidations>"));
+    EXPECT_TRUE(xml.contains("<hyperlink ref=\"B9\" location=\"Calc!A1\"/>"));
+}
