@@ -424,3 +424,18 @@ TEST(Book, DeleteShiftUpAdjustsConditionalFormatsValidationsAndLinks)
     EXPECT_TRUE(xml.contains("<dataValidations count=\"1\"><dataValidation type=\"whole\" sqref=\"C3 A5\"><formula1>$B$7</formula1></dataValidation></dataValidations>"));
     EXPECT_TRUE(xml.contains("<hyperlink ref=\"B9\" location=\"Calc!A1\"/>"));
 }
+
+TEST(Book, ReadsAWorksheetWrittenInUtf16)
+{
+    Parts p = richWorkbook();
+    const QString xml = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-16\"?><worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+        "<sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>測定値</t></is></c></row></sheetData></worksheet>");
+    QByteArray utf16("\xFF\xFE");
+    for (QChar c : xml) utf16.append(char(c.unicode() & 0xff)).append(char(c.unicode() >> 8));
+    p["xl/worksheets/sheet2.xml"] = utf16;
+    auto book = Book::fromOoxml(pack(p));
+    EXPECT_EQ(book->text(1, 1, 1), "測定値");
+    book->setTyped(1, 2, 1, "x");
+    EXPECT_EQ(Book::fromOoxml(book->toBytes())->text(1, 1, 1), "測定値");
+}
