@@ -1,6 +1,7 @@
 #include "spreadsheet/SheetData.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace sheet {
 
@@ -70,11 +71,8 @@ void SheetData::deleteShiftUp(const CellRect& rect)
             Row& source = found->second;
             first = lowerBound(source, rect.left);
             last = lowerBound(source, rect.right + 1);
-            for (auto it = first; it != last; ++it) {
-                Cell moved = std::move(*it);
-                auto at = lowerBound(target, moved.column);
-                target.insert(at, std::move(moved));
-            }
+            // The target row has no cells left in these columns: the block goes in as one piece.
+            target.insert(lowerBound(target, rect.left), std::make_move_iterator(first), std::make_move_iterator(last));
             source.erase(first, last);
             if (source.empty()) rows_.erase(found);
         } else {
