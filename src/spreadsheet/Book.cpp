@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QBuffer>
+#include <QSet>
 
 #include <cstring>
 
@@ -714,8 +715,14 @@ void Book::deleteShiftUp(int sheet, const CellRect& rect)
 std::vector<std::pair<PackagePart*, std::unique_ptr<pugi::xml_document>>> BookData::chartDocuments()
 {
     std::vector<std::pair<PackagePart*, std::unique_ptr<pugi::xml_document>>> charts;
+    // Chart parts are named by content type overrides; one pass over them, not one per part.
+    QSet<QString> chartNames;
+    for (pugi::xml_node o = contentTypes.document_element().first_child(); o; o = o.next_sibling())
+        if (xml::is(o, "Override") && !std::strcmp(o.attribute("ContentType").value(), kChartType))
+            chartNames.insert(QString::fromUtf8(o.attribute("PartName").value()).toLower());
+    if (chartNames.isEmpty()) return charts;
     for (PackagePart& p : parts) {
-        if (contentTypeOf(p.name) != QLatin1String(kChartType)) continue;
+        if (!chartNames.contains(QString::fromStdString("/" + p.name).toLower())) continue;
         auto doc = std::make_unique<pugi::xml_document>();
         xml::parse(*doc, p.data, p.name);
         charts.emplace_back(&p, std::move(doc));

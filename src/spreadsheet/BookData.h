@@ -67,7 +67,6 @@ struct BookData {
     PackagePart* findPart(const std::string& name);
     void setPart(const std::string& name, QByteArray data);
     void removePart(const std::string& name);
-    QString contentTypeOf(const std::string& name) const;
     void addOverride(const std::string& name, const char* contentType);
     std::string addRelationship(const char* type, const std::string& target);
 

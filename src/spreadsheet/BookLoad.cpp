@@ -6,6 +6,7 @@
 #include "spreadsheet/XmlPull.h"
 #include "spreadsheet/Zip.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -281,11 +282,39 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
     };
     std::vector<Pending> pending;
 
+    // Cells of the row being read; a row whose cells come out of order is sorted once at its end
+    // rather than inserted into cell by cell.
+    std::vector<Cell> rowCells;
+    bool rowOrdered = true;
+    auto flushRow = [&](int r) {
+        if (rowCells.empty()) return;
+        if (!rowOrdered) {
+            std::stable_sort(rowCells.begin(), rowCells.end(), [](const Cell& a, const Cell& b) { return a.column < b.column; });
+            // A column given twice keeps its last cell.
+            std::vector<Cell> unique;
+            unique.reserve(rowCells.size());
+            for (size_t i = 0; i < rowCells.size(); ++i)
+                if (i + 1 == rowCells.size() || rowCells[i + 1].column != rowCells[i].column) unique.push_back(std::move(rowCells[i]));
+            rowCells = std::move(unique);
+        }
+        auto& rows = sheet.cells.rows();
+        if (const auto existing = rows.find(r); existing == rows.end()) {
+            rows.emplace(r, std::move(rowCells));
+        } else {
+            for (Cell& c : rowCells) {
+                const int column = c.column;
+                sheet.cells.at(r, column) = std::move(c);
+            }
+        }
+        rowCells.clear();
+        rowOrdered = true;
+    };
+
     auto storeCell = [&](int r, int column, RawCell& rc) {
         if (++cellTotal > kMaxCells)
             throw Error(QStringLiteral("The workbook holds more than %1 cells.").arg(kMaxCells));
-        Cell& cell = sheet.cells.at(r, column);
-        cell = Cell{};
+        if (!rowCells.empty() && rowCells.back().column >= column) rowOrdered = false;
+        Cell& cell = rowCells.emplace_back();
         cell.column = column;
         if (!rc.s.empty()) {
             const auto s = parseUnsigned(rc.s.c_str(), 0xffffffffu);
@@ -393,6 +422,7 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
             const std::string_view name = p.localName();
             if (e == Event::EndElement) {
                 if (depth == 1) break; // sheetData closed
+                if (depth == 2 && name == "row") flushRow(row);
                 if (name == "rPh") --phonetic;
                 if (name == "v" || name == "f" || name == "t") collect = Collect::None;
                 if (depth == 3 && name == "c" && inCell) {

@@ -68,21 +68,6 @@ void appendColumnLetters(std::string& out, int column)
 
 } // namespace
 
-QString BookData::contentTypeOf(const std::string& name) const
-{
-    const std::string partName = "/" + name;
-    const pugi::xml_node root = contentTypes.document_element();
-    for (pugi::xml_node o = root.first_child(); o; o = o.next_sibling())
-        if (xml::is(o, "Override") && QString::fromUtf8(o.attribute("PartName").value()).compare(QString::fromStdString(partName), Qt::CaseInsensitive) == 0)
-            return QString::fromUtf8(o.attribute("ContentType").value());
-    const auto dot = name.rfind('.');
-    const QString ext = dot == std::string::npos ? QString() : QString::fromStdString(name.substr(dot + 1));
-    for (pugi::xml_node o = root.first_child(); o; o = o.next_sibling())
-        if (xml::is(o, "Default") && ext.compare(QString::fromUtf8(o.attribute("Extension").value()), Qt::CaseInsensitive) == 0)
-            return QString::fromUtf8(o.attribute("ContentType").value());
-    return {};
-}
-
 void BookData::addOverride(const std::string& name, const char* contentType)
 {
     pugi::xml_node root = contentTypes.document_element();

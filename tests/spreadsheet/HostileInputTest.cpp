@@ -198,3 +198,23 @@ TEST(HostileInput, FailedSaveLeavesTheExistingFileIntact)
     EXPECT_EQ(Book::open(target)->text(0, 2000, 10), "text 2000 10");
 }
 #endif
+
+TEST(HostileInput, CellsOutOfOrderAreSortedNotInsertedOneByOne)
+{
+    // Rows of 16,384 cells written right to left; one column repeated (the last one wins).
+    QByteArray body = "<sheetData>";
+    for (int r = 1; r <= 40; ++r) {
+        body += "<row r=\"" + QByteArray::number(r) + "\">";
+        for (int c = kMaxColumns; c >= 1; --c)
+            body += "<c r=\"" + columnLetters(c).toLatin1() + QByteArray::number(r) + "\"><v>" + QByteArray::number(c) + "</v></c>";
+        body += "<c r=\"B" + QByteArray::number(r) + "\"><v>-2</v></c></row>";
+    }
+    body += "</sheetData>";
+    auto book = Book::fromBytes(pack(withSheet(body)), "x");
+    EXPECT_EQ(book->cells(0).cellCount(), 40LL * kMaxColumns);
+    const auto& row = book->cells(0).rows().at(40);
+    EXPECT_EQ(row.front().column, 1);
+    EXPECT_EQ(row.back().column, kMaxColumns);
+    EXPECT_EQ(book->text(0, 40, 2), "-2");
+    EXPECT_EQ(book->text(0, 7, 300), "300");
+}
