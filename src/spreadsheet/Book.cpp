@@ -531,6 +531,8 @@ void Book::setNumberFormat(int sheet, const CellRect& rect, const QString& code)
 
 namespace {
 
+constexpr long long kMaxCachedPoints = 65536;
+
 // Rebuilds a chart series' cached points from the cells its reference now covers.
 void refreshChartCache(pugi::xml_node f, const BookData& d)
 {
@@ -551,8 +553,9 @@ void refreshChartCache(pugi::xml_node f, const BookData& d)
     if (refs.size() == 1 && refs[0].qualified && !refs[0].external)
         for (size_t w : d.worksheets)
             if (d.sheets[w].name.compare(refs[0].sheet, Qt::CaseInsensitive) == 0) sheet = &d.sheets[w];
+    // A series too long to cache is left without points; the opening program reads the cells.
     const bool usable = sheet && (refs[0].kind == FormulaReference::Kind::Cell || refs[0].kind == FormulaReference::Kind::Area)
-                        && (refs[0].top == refs[0].bottom || refs[0].left == refs[0].right);
+                        && (refs[0].top == refs[0].bottom || refs[0].left == refs[0].right) && refs[0].rect().area() <= kMaxCachedPoints;
     pugi::xml_node count = cache.insert_child_after((prefix + "ptCount").c_str(), xml::child(cache, "formatCode"));
     if (!usable) {
         count.append_attribute("val") = 0;

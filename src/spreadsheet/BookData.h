@@ -62,6 +62,7 @@ struct BookData {
     void loadWorksheet(SheetEntry& sheet, const QByteArray& data);
     void readSharedStrings(const QByteArray& data, const std::string& partName);
     long long cellTotal = 0; // cells and row records read, against kMaxCells
+    long long formulaCharacters = 0; // against kMaxFormulaCharacters
 
     // Package helpers.
     PackagePart* findPart(const std::string& name);
@@ -87,6 +88,9 @@ struct BookData {
     QByteArray worksheetXml(SheetEntry& sheet);
     void writePackage(QIODevice& out);
 };
+
+// Characters of formula text one workbook may hold when read (shared formulas counted per cell).
+inline constexpr long long kMaxFormulaCharacters = 128LL << 20;
 
 // The part as UTF-8 (a UTF-16 part, known by its byte-order mark, is converted).
 QByteArray asUtf8(const QByteArray& data);

@@ -282,6 +282,13 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
     };
     std::vector<Pending> pending;
 
+    // Formulas cost memory and work by their length, copies of shared formulas included.
+    auto countFormula = [&](qsizetype length) {
+        formulaCharacters += length;
+        if (formulaCharacters > kMaxFormulaCharacters)
+            throw Error(QStringLiteral("The workbook's formulas are longer than %1 characters in all.").arg(kMaxFormulaCharacters));
+    };
+
     // Cells of the row being read; a row whose cells come out of order is sorted once at its end
     // rather than inserted into cell by cell.
     std::vector<Cell> rowCells;
@@ -370,6 +377,7 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
         if (!rc.hasF) return;
         auto formula = std::make_shared<Formula>();
         formula->text = QString::fromStdString(rc.f);
+        countFormula(formula->text.size());
         bool shared = false;
         const std::string* si = nullptr;
         for (const auto& [n, v] : rc.formulaAttributes) {
@@ -388,6 +396,7 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
             masters.emplace(*index, Master{r, column, formula->text});
             cell.formula = std::move(formula);
         } else if (const auto m = masters.find(*index); m != masters.end()) {
+            countFormula(m->second.text.size());
             formula->text = offsetRelative(m->second.text, r - m->second.row, column - m->second.column);
             cell.formula = std::move(formula);
         } else {
@@ -489,6 +498,7 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
         const auto m = masters.find(pd.si);
         if (m == masters.end()) throw Error(QStringLiteral("The worksheet %1 has a shared formula without its master.").arg(where));
         auto formula = std::make_shared<Formula>();
+        countFormula(m->second.text.size());
         formula->text = offsetRelative(m->second.text, pd.row - m->second.row, pd.column - m->second.column);
         sheet.cells.at(pd.row, pd.column).formula = std::move(formula);
     }

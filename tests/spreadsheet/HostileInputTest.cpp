@@ -218,3 +218,25 @@ TEST(HostileInput, CellsOutOfOrderAreSortedNotInsertedOneByOne)
     EXPECT_EQ(book->text(0, 40, 2), "-2");
     EXPECT_EQ(book->text(0, 7, 300), "300");
 }
+
+TEST(HostileInput, FormulaTextAndChartCachesAreBounded)
+{
+    // One long shared formula copied into many cells.
+    QByteArray body = "<sheetData><row r=\"1\"><c r=\"A1\"><f t=\"shared\" ref=\"A1:A20000\" si=\"0\">" + QByteArray(8000, '1').replace(1, 1, "+")
+                      + "</f></c></row>";
+    for (int r = 2; r <= 20000; ++r) body += "<row r=\"" + QByteArray::number(r) + "\"><c r=\"A" + QByteArray::number(r) + "\"><f t=\"shared\" si=\"0\"/></c></row>";
+    body += "</sheetData>";
+    expectRefused(pack(withSheet(body)), "formulas are longer", "shared formula copies");
+
+    // A series over a whole column keeps no cached points after a delete.
+    Parts p = withSheet("<sheetData><row r=\"2\"><c r=\"B2\"><v>1</v></c></row></sheetData>");
+    p["xl/charts/chart1.xml"] = "<c:chartSpace xmlns:c=\"c\"><c:ser><c:val><c:numRef><c:f>Sheet1!$B$1:$B$1048576</c:f><c:numCache>"
+                                "<c:formatCode>General</c:formatCode><c:ptCount val=\"1\"/><c:pt idx=\"1\"><c:v>1</c:v></c:pt></c:numCache>"
+                                "</c:numRef></c:val></c:ser></c:chartSpace>";
+    p["[Content_Types].xml"].replace("</Types>", "<Override PartName=\"/xl/charts/chart1.xml\" "
+                                                 "ContentType=\"application/vnd.openxmlformats-officedocument.drawingml.chart+xml\"/></Types>");
+    auto book = Book::fromBytes(pack(p), "x");
+    book->deleteShiftUp(0, {3, 1, 3, 2});
+    EXPECT_TRUE(book->part("xl/charts/chart1.xml").contains("<c:f>Sheet1!$B$1:$B$1048575</c:f><c:numCache><c:formatCode>General</c:formatCode><c:ptCount val=\"0\"/></c:numCache>"))
+        << book->part("xl/charts/chart1.xml").toStdString();
+}
