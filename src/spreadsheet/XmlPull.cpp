@@ -10,6 +10,10 @@ namespace sheet::xml {
 
 namespace {
 
+// Far beyond what workbook parts use; they keep the duplicate check and the element stack small.
+constexpr size_t kMaxAttributes = 256;
+constexpr size_t kMaxDepth = 256;
+
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 bool isNameChar(char c)
 {
@@ -232,6 +236,7 @@ PullParser::Event PullParser::next()
             const void* close = std::memchr(data_ + pos_, quote, size_ - pos_);
             if (!close) fail("an unterminated attribute value");
             const size_t stop = static_cast<size_t>(static_cast<const char*>(close) - data_);
+            if (attributes_.size() >= kMaxAttributes) fail("too many attributes on one element");
             for (const auto& [n, v] : attributes_)
                 if (n == attrName) fail("an attribute given twice");
             std::string value;
@@ -240,6 +245,7 @@ PullParser::Event PullParser::next()
             pos_ = stop + 1;
         }
         rootSeen_ = true;
+        if (stack_.size() >= kMaxDepth) fail("elements nested too deeply");
         stack_.push_back(name_);
         return Event::StartElement;
     }

@@ -98,6 +98,13 @@ TEST(HostileInput, BrokenPackagesAndPartsAreRefused)
         {pack(withSheet("<sheetData/><sheetData/>")), "two cell data", "two cell data elements"},
         {pack(withSheet("<sheetData><row><c><v>1</v></c></row></sheetData><bad>")), "well-formed", "unclosed element after the cells"},
         {pack(withSheet("<sheetData><row><c><v>&bogus;</v></c></row></sheetData>")), "entity", "undefined entity"},
+        {pack(withSheet("<sheetData>" + QByteArray("<x>").repeated(300) + QByteArray("</x>").repeated(300) + "</sheetData>")), "nested", "deep nesting"},
+        {pack(withSheet([] {
+             QByteArray row = "<sheetData><row";
+             for (int i = 0; i < 300; ++i) row += " a" + QByteArray::number(i) + "=\"1\"";
+             return row + "/></sheetData>";
+         }())),
+         "attributes", "many attributes"},
     };
     for (const auto& c : cases) expectRefused(c.bytes, c.fragment, c.label);
 }
