@@ -331,7 +331,9 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
         }
         const std::string& t = rc.t;
         const char* vt = rc.v.c_str();
-        if (t == "s") {
+        if (t == "s" && !rc.hasV) {
+            // A shared string cell without its index holds nothing.
+        } else if (t == "s") {
             const auto idx = parseUnsigned(vt, 0x7fffffff);
             if (!idx || *idx >= sharedStrings.size())
                 throw Error(QStringLiteral("The worksheet %1 refers to shared string %2 of %3.").arg(where, QString::fromStdString(rc.v).left(20)).arg(sharedStrings.size()));

@@ -91,7 +91,7 @@ Parts richWorkbook()
         "<c r=\"B1\" t=\"str\"><f>Data!A2&amp;\"x\"</f><v>ﾛｯﾄx</v></c>"
         "<c r=\"C1\"><f t=\"shared\" ref=\"C1:C3\" si=\"0\">Data!B2*2</f><v>3</v></c></row>"
         "<row r=\"2\"><c r=\"C2\"><f t=\"shared\" si=\"0\"/><v>5</v></c></row>"
-        "<row r=\"3\"><c r=\"C3\"><f t=\"shared\" si=\"0\"/><v>0</v></c><c r=\"D3\" t=\"e\"><v>#N/A</v></c><c r=\"E3\" t=\"b\"><v>1</v></c></row>"
+        "<row r=\"3\"><c r=\"C3\"><f t=\"shared\" si=\"0\"/><v>0</v></c><c r=\"D3\" t=\"e\"><v>#N/A</v></c><c r=\"E3\" t=\"b\"><v>1</v></c><c r=\"F3\" t=\"s\" s=\"1\"/></row>"
         "</sheetData>");
     return p;
 }
@@ -131,6 +131,7 @@ TEST(Book, ReadsStringsStylesFormulasAndCachedValues)
     EXPECT_EQ(book->formula(1, 3, 3), "Data!B4*2");
     EXPECT_EQ(book->text(1, 3, 4), "#N/A");
     EXPECT_EQ(book->text(1, 3, 5), "TRUE");
+    EXPECT_EQ(book->text(1, 3, 6), ""); // a styled cell without a value
 }
 
 TEST(Book, SavingKeepsWhatItDoesNotEditAndDropsTheCalculationChain)
