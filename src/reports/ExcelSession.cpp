@@ -1,0 +1,106 @@
+#include "reports/ExcelSession.h"
+
+#include "spreadsheet/Error.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+namespace reports {
+
+ExcelSession::ExcelSession(DocumentOpener opener, QString handOverFolder)
+    : opener_(std::move(opener))
+    , handOverFolder_(handOverFolder.isEmpty() ? QDir::tempPath() + QStringLiteral("/Quorvane") : std::move(handOverFolder))
+{
+}
+
+ExcelSession::~ExcelSession() { release(); }
+
+bool ExcelSession::start()
+{
+    release();
+    application_ = std::make_unique<sheet::Application>();
+    return application_ != nullptr;
+}
+
+sheet::Application& ExcelSession::application() const
+{
+    if (!application_) throw sheet::Error(QStringLiteral("The spreadsheet application has not been started."));
+    return *application_;
+}
+
+sheet::Workbook& ExcelSession::workbook()
+{
+    if (!workbook_) throw sheet::Error(QStringLiteral("No workbook is in use."));
+    return *workbook_;
+}
+
+sheet::Worksheet& ExcelSession::worksheet()
+{
+    if (!worksheet_) throw sheet::Error(QStringLiteral("No worksheet is in use."));
+    return *worksheet_;
+}
+
+void ExcelSession::endClosing() noexcept
+{
+    try {
+        if (workbook_ && workbook_->isOpen()) {
+            workbook_->setSaved(true);
+            workbook_->close();
+        }
+    } catch (...) {
+        // Closing an in-memory workbook cannot fail in a way the operator could act on.
+    }
+    worksheet_.reset();
+    workbook_.reset();
+    if (application_) application_->quit();
+    application_.reset();
+}
+
+QString ExcelSession::handOverPath() const
+{
+    QString base = QFileInfo(workbook_->name()).completeBaseName();
+    if (base.isEmpty()) base = QStringLiteral("Book");
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
+    QString path = handOverFolder_ + u'/' + base + u'_' + stamp + QStringLiteral(".xlsx");
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = handOverFolder_ + u'/' + base + u'_' + stamp + u'_' + QString::number(n) + QStringLiteral(".xlsx");
+    return path;
+}
+
+QString ExcelSession::endHandOver()
+{
+    QString path;
+    try {
+        if (application_) {
+            application_->setVisible(true);
+            application_->setWindowState(sheet::WindowState::Maximized);
+        }
+        if (workbook_ && workbook_->isOpen()) {
+            if (workbook_->saved() && !workbook_->fullName().isEmpty()) {
+                path = workbook_->fullName();
+            } else {
+                // Never written over the operator's file: an unsaved workbook goes to a file of its own.
+                if (!QDir().mkpath(handOverFolder_))
+                    throw sheet::Error(QStringLiteral("The folder %1 cannot be created.").arg(handOverFolder_));
+                path = workbook_->saveAs(handOverPath());
+            }
+            if (opener_) opener_(path);
+            lastHandedOver_ = path;
+        }
+    } catch (...) {
+        release();
+        throw;
+    }
+    release();
+    return path;
+}
+
+void ExcelSession::release() noexcept
+{
+    worksheet_.reset();
+    workbook_.reset();
+    application_.reset();
+}
+
+} // namespace reports

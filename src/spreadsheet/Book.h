@@ -1,0 +1,90 @@
+#pragma once
+#include "spreadsheet/CellRef.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace sheet {
+
+class SheetData;
+struct BookData;
+
+// The file format a workbook was read from.
+enum class SourceFormat { New, OfficeOpenXml, LegacyXls, Text };
+
+// The engine's workbook: the package of parts, the cells of its worksheets, shared strings
+// and styles. Worksheets are numbered from 0 here; only worksheets count (chart sheets are kept
+// but not addressable). Every failure throws sheet::Error.
+class Book {
+public:
+    ~Book();
+    Book(const Book&) = delete;
+    Book& operator=(const Book&) = delete;
+
+    // A new workbook with `sheets` empty worksheets named Sheet1, Sheet2, ...
+    static std::unique_ptr<Book> createNew(int sheets);
+    // Reads a workbook by its content: Office Open XML, legacy .xls or text (CSV, code page 932).
+    static std::unique_ptr<Book> open(const QString& path);
+    // The same for bytes in memory; `name` names the worksheet of a text file. Legacy .xls
+    // needs a file and is refused here.
+    static std::unique_ptr<Book> fromBytes(const QByteArray& bytes, const QString& name);
+    static std::unique_ptr<Book> fromOoxml(const QByteArray& bytes);
+    static std::unique_ptr<Book> fromCsv(const QByteArray& bytes, const QString& sheetName);
+
+    SourceFormat sourceFormat() const;
+
+    // Writes the workbook as Office Open XML to exactly this path, atomically: a temporary
+    // file beside it is renamed over the target only when everything was written.
+    void save(const QString& path);
+    // The package as it would be saved.
+    QByteArray toBytes();
+
+    int worksheetCount() const;
+    QString worksheetName(int index) const;
+    void renameWorksheet(int index, const QString& name);
+
+    // Cell texts as a spreadsheet reads them: "" empty, text as stored, numbers in their
+    // shortest form, "TRUE"/"FALSE", a formula's cached result, an error's text.
+    QString text(int sheet, int row, int column) const;
+    // Enters a text as if typed: a number the project's parser accepts becomes a number,
+    // "" clears the value, anything else is stored as text (never as a formula).
+    void setTyped(int sheet, int row, int column, const QString& text);
+    void setNumber(int sheet, int row, int column, double value);
+    // Stores a text exactly as given, even one that reads as a number ("" clears).
+    void setText(int sheet, int row, int column, const QString& text);
+    void setTypedBlock(int sheet, int top, int left, const QList<QStringList>& rows);
+
+    // The number format code of a cell ("General" when none).
+    QString numberFormat(int sheet, int row, int column) const;
+    // Applies a number format code to every cell of the rectangle, empty cells included.
+    void setNumberFormat(int sheet, const CellRect& rect, const QString& code);
+
+    // The formula of a cell without "=", empty when the cell holds none.
+    QString formula(int sheet, int row, int column) const;
+
+    // Deletes the rectangle, moves the cells below it up and adjusts every reference to
+    // the moved cells in formulas, defined names, merged areas and chart series.
+    void deleteShiftUp(int sheet, const CellRect& rect);
+
+    const SheetData& cells(int sheet) const;
+
+    // Part names and contents of the package as it stands (for inspection and tests).
+    QByteArray part(const QString& name) const;
+    QStringList partNames() const;
+
+private:
+    Book();
+    std::unique_ptr<BookData> d;
+    friend struct BookData;
+};
+
+// Cells (and row records) one workbook may hold when read: eight times the largest workbook the
+// program exchanges; a file holding more is refused before memory runs away.
+inline constexpr long long kMaxCells = 8LL << 20;
+
+// Rectangles larger than this are refused by the editing operations (formats, block writes).
+inline constexpr long long kMaxEditCells = 1LL << 22;
+
+} // namespace sheet

@@ -1,0 +1,48 @@
+#pragma once
+#include "spreadsheet/CellRef.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace sheet {
+
+struct WorkbookState;
+
+// A rectangle of cells on one worksheet. Cheap to copy; it stays bound to its workbook and
+// throws sheet::Error once that workbook is closed.
+class Range {
+public:
+    CellRect rect() const { return rect_; }
+    // "B2:C5" (with absolute "$B$2:$C$5"), or one cell.
+    QString address(bool absolute = false) const;
+
+    // The value of the top-left cell as text ("" empty, numbers in their shortest form, ...).
+    QString value() const;
+    // Every cell's text, row by row, rect().rowCount() lists of rect().columnCount() texts.
+    QList<QStringList> values() const;
+
+    // Enters the text into every cell of the range as if typed (numbers become numbers, "" clears).
+    void setValue(const QString& text);
+    void setValue(double number);
+    // Enters a block, row by row from the top-left cell, as if typed. Elements beyond the
+    // range are ignored; cells of the range the block does not reach are cleared.
+    void setValues(const QList<QStringList>& block);
+
+    QString numberFormatLocal() const; // of the top-left cell
+    // Adds the number format once and applies it to every cell of the range, empty ones included.
+    void setNumberFormatLocal(const QString& code);
+
+    // Deletes the cells and moves the cells below up, adjusting references to them.
+    void deleteShiftUp();
+
+private:
+    friend class Worksheet;
+    Range(std::shared_ptr<WorkbookState> state, int sheet, CellRect rect);
+    std::shared_ptr<WorkbookState> state_;
+    int sheet_ = 0;
+    CellRect rect_;
+};
+
+} // namespace sheet

@@ -1,0 +1,16 @@
+#pragma once
+#include <QString>
+#include <string>
+
+namespace sheet {
+
+// The text a spreadsheet shows for a stored number when its value is read: the shortest
+// decimal that reads back to the same double, at most 15 significant digits (0.1 + 0.2
+// gives "0.3"), in plain notation for ordinary magnitudes ("10.5", "3", "0.00012") and
+// as "1.5E+20" or "1E-07" beyond them. Negative zero reads as "0".
+QString numberText(double value);
+
+// The exact shortest text of a double, as stored in a workbook part ("0.30000000000000004").
+void appendStoredNumber(std::string& out, double value);
+
+} // namespace sheet

@@ -1,0 +1,25 @@
+#pragma once
+// What the handles of one open workbook share.
+#include "spreadsheet/Book.h"
+#include "spreadsheet/Error.h"
+
+#include <QString>
+#include <memory>
+
+namespace sheet {
+
+struct WorkbookState {
+    std::unique_ptr<Book> book;
+    QString path; // where it was opened from or last saved; empty for a new workbook never saved
+    QString name; // "Book1" for a new one, else the file name
+    bool saved = true;
+    bool open = true;
+
+    Book& checked()
+    {
+        if (!open || !book) throw Error(QStringLiteral("The workbook %1 has been closed.").arg(name));
+        return *book;
+    }
+};
+
+} // namespace sheet

@@ -1,0 +1,13 @@
+#pragma once
+#include <QString>
+#include <memory>
+
+namespace sheet {
+
+class Book;
+
+// Reads a legacy BIFF workbook (.xls) into a new Book: every worksheet with its names, numbers
+// and texts (dates as their ISO text). Throws sheet::Error when the file cannot be read.
+std::unique_ptr<Book> readXls(const QString& path);
+
+} // namespace sheet

@@ -1,0 +1,73 @@
+#include "TestSupport.h"
+
+#include "spreadsheet/Book.h"
+#include "spreadsheet/Zip.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace testing_support {
+
+Parts unpack(const QByteArray& package)
+{
+    Parts parts;
+    for (auto& e : sheet::readZip(package)) parts[e.name] = e.data;
+    return parts;
+}
+
+QByteArray pack(const Parts& parts, int level)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    sheet::ZipWriter zip(buffer, level);
+    for (const auto& [name, data] : parts) zip.add(name, data);
+    zip.finish();
+    return buffer.data();
+}
+
+Parts newWorkbookParts() { return unpack(sheet::Book::createNew(1)->toBytes()); }
+
+QByteArray run(const QString& program, const QStringList& arguments, int timeoutMs)
+{
+    QProcess p;
+    p.start(program, arguments);
+    if (!p.waitForStarted(30000)) {
+        ADD_FAILURE() << "cannot start " << program.toStdString();
+        return {};
+    }
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        ADD_FAILURE() << program.toStdString() << " timed out";
+        return {};
+    }
+    const QByteArray err = p.readAllStandardError();
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        ADD_FAILURE() << program.toStdString() << " " << arguments.join(' ').toStdString() << " failed: " << err.toStdString();
+        return {};
+    }
+    return p.readAllStandardOutput();
+}
+
+QString python()
+{
+    // Debian's interpreter carries python3-openpyxl; a user-installed python3 on PATH may not.
+    return QFileInfo::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
+}
+
+QByteArray soffice(const QStringList& arguments)
+{
+    static QTemporaryDir profile;
+    QStringList args{QStringLiteral("-env:UserInstallation=file://") + profile.path(), QStringLiteral("--headless"),
+                     QStringLiteral("--norestore")};
+    args += arguments;
+    return run(QStringLiteral("soffice"), args, 180000);
+}
+
+QString toolsFolder() { return QStringLiteral(QUORVANE_SOURCE_DIR) + QStringLiteral("/tools"); }
+
+} // namespace testing_support

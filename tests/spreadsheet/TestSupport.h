@@ -1,0 +1,34 @@
+#pragma once
+// Helpers shared by the spreadsheet tests.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <ostream>
+#include <string>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(QStringLiteral("|")).toStdString() << ']'; }
+
+namespace testing_support {
+
+using Parts = std::map<std::string, QByteArray>;
+
+// The parts of a zip package, and a package made of parts.
+Parts unpack(const QByteArray& package);
+QByteArray pack(const Parts& parts, int level = 1);
+
+// The parts of a new one-sheet workbook written by the engine, to be altered by a test.
+Parts newWorkbookParts();
+
+// Runs a program to its end; fails the current test (and returns an empty result) when it cannot
+// be started, times out or exits with an error. Returns its standard output.
+QByteArray run(const QString& program, const QStringList& arguments, int timeoutMs = 120000);
+
+// Python with openpyxl (Debian's interpreter), and LibreOffice headless with a private profile.
+QString python();
+QByteArray soffice(const QStringList& arguments);
+
+QString toolsFolder();
+
+} // namespace testing_support

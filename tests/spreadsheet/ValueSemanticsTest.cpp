@@ -1,0 +1,134 @@
+// What a cell reads as after a number is stored or a text is entered as if typed.
+#include "spreadsheet/Book.h"
+#include "spreadsheet/Error.h"
+#include "spreadsheet/SheetData.h"
+#include "spreadsheet/ValueText.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using sheet::Book;
+
+TEST(NumberText, ShortestTextWithinFifteenDigits)
+{
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {10.5, "10.5"},
+        {3, "3"},
+        {-3, "-3"},
+        {0.1 + 0.2, "0.3"},
+        {2.0 / 3.0, "0.666666666666667"},
+        {-0.0, "0"},
+        {0.0001, "0.0001"},
+        {0.00001, "0.00001"},
+        {1e-7, "1E-07"},
+        {1.5e-7, "1.5E-07"},
+        {100, "100"},
+        {1e14, "100000000000000"},
+        {123456789012345.0, "123456789012345"},
+        {1e15, "1E+15"},
+        {1e20, "1E+20"},
+        {123456789012345678.0, "1.23456789012346E+17"},
+        {9.950, "9.95"},
+        {1e308, "1E+308"},
+        {-1.25e-300, "-1.25E-300"},
+        {4.35, "4.35"},
+        {0.30000000000000004, "0.3"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(sheet::numberText(c.value), QString::fromLatin1(c.text)) << c.value;
+}
+
+TEST(ValueSemantics, TextsEnteredAsIfTyped)
+{
+    // typed text, what reads back, whether it became a number
+    const struct {
+        const char* typed;
+        const char* read;
+        bool number;
+    } cases[] = {
+        {"10.500", "10.5", true},
+        {"3", "3", true},
+        {" 12 ", "12", true},
+        {"0012", "12", true},
+        {"+5", "5", true},
+        {"-3.25", "-3.25", true},
+        {"1e3", "1000", true},
+        {"=1+1", "=1+1", false},
+        {"=SUM(A1:A3)", "=SUM(A1:A3)", false},
+        {"+A1", "+A1", false},
+        {"-A1", "-A1", false},
+        {"@SUM(A1)", "@SUM(A1)", false},
+        {"1,000", "1,000", false},
+        {"inf", "inf", false},
+        {"nan", "nan", false},
+        {"0x10", "0x10", false},
+        {"1e999", "1e999", false},
+        {"TRUE", "TRUE", false},
+        {"ﾛｯﾄ№", "ﾛｯﾄ№", false},
+        {"K001", "K001", false},
+        {" ", " ", false},
+    };
+    auto book = Book::createNew(1);
+    int row = 1;
+    for (const auto& c : cases) {
+        book->setTyped(0, row, 2, QString::fromUtf8(c.typed));
+        EXPECT_EQ(book->text(0, row, 2), QString::fromUtf8(c.read)) << c.typed;
+        EXPECT_EQ(book->cells(0).find(row, 2)->type == sheet::CellType::Number, c.number) << c.typed;
+        EXPECT_TRUE(book->formula(0, row, 2).isEmpty()) << c.typed;
+        ++row;
+    }
+    // The same after a save and a fresh read.
+    auto again = Book::fromOoxml(book->toBytes());
+    row = 1;
+    for (const auto& c : cases) {
+        EXPECT_EQ(again->text(0, row, 2), QString::fromUtf8(c.read)) << c.typed;
+        EXPECT_TRUE(again->formula(0, row, 2).isEmpty()) << c.typed;
+        ++row;
+    }
+}
+
+TEST(ValueSemantics, EmptyTextClearsTheValueButKeepsTheFormat)
+{
+    auto book = Book::createNew(1);
+    book->setTyped(0, 1, 1, "5");
+    book->setNumberFormat(0, {1, 1, 1, 1}, "0.000_ ");
+    book->setTyped(0, 1, 1, "");
+    EXPECT_EQ(book->text(0, 1, 1), "");
+    EXPECT_EQ(book->numberFormat(0, 1, 1), "0.000_ ");
+    book->setTyped(0, 2, 1, "x");
+    book->setTyped(0, 2, 1, "");
+    EXPECT_EQ(book->cells(0).find(2, 1), nullptr);
+}
+
+TEST(ValueSemantics, StoredNumbersRoundTripExactly)
+{
+    auto book = Book::createNew(1);
+    const double values[] = {0.1 + 0.2, 1.0 / 3.0, 5e-324, 1.7976931348623157e308, -123.456};
+    int row = 1;
+    for (double v : values) book->setNumber(0, row++, 1, v);
+    auto again = Book::fromOoxml(book->toBytes());
+    row = 1;
+    for (double v : values) {
+        const sheet::Cell* c = again->cells(0).find(row++, 1);
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(c->number, v);
+    }
+    EXPECT_THROW(book->setNumber(0, 1, 1, std::nan("")), sheet::Error);
+    EXPECT_THROW(book->setNumber(0, 1, 1, INFINITY), sheet::Error);
+}
+
+TEST(ValueSemantics, LongTextsAndCellsOutsideTheGridAreRefused)
+{
+    auto book = Book::createNew(1);
+    EXPECT_THROW(book->setTyped(0, 1, 1, QString(32768, u'x')), sheet::Error);
+    EXPECT_NO_THROW(book->setTyped(0, 1, 1, QString(32767, u'x')));
+    EXPECT_THROW(book->setTyped(0, 0, 1, "1"), sheet::Error);
+    EXPECT_THROW(book->setTyped(0, 1048577, 1, "1"), sheet::Error);
+    EXPECT_THROW(book->setTyped(0, 1, 16385, "1"), sheet::Error);
+    EXPECT_THROW(book->setTyped(1, 1, 1, "1"), sheet::Error);
+}
