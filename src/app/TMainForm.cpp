@@ -2,6 +2,8 @@
 
 #include "app/TSplashForm.h"
 #include "app/Version.h"
+#include "dialogs/TAboutForm.h"
+#include "dialogs/TLotEditForm.h"
 #include "dialogs/TSheetsForm.h"
 #include "ui/Interaction.h"
 #include "ui/Look.h"
@@ -128,10 +130,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 
 TMainForm::~TMainForm() { qApp->removeEventFilter(this); }
 
-void TMainForm::setCompanions(TSplashForm* splash, TSheetsForm* sheets)
+void TMainForm::setCompanions(TSplashForm* splash, TSheetsForm* sheets, TAboutForm* about, TLotEditForm* lotEdit)
 {
     splash_ = splash;
     sheetsForm_ = sheets;
+    aboutForm_ = about;
+    lotEditForm_ = lotEdit;
 }
 
 QString TMainForm::programFolder() { return QCoreApplication::applicationDirPath(); }
@@ -378,9 +382,6 @@ void TMainForm::buildPages(QWidget* parent)
 
 void TMainForm::connectHandlers()
 {
-    auto on = [this](auto* sender, auto signal, void (TMainForm::*handler)()) {
-        connect(sender, signal, this, [this, handler] { ui::guarded(this, [&] { (this->*handler)(); }); });
-    };
     on(tabCtrl, &QTabBar::currentChanged, &TMainForm::tabCtrlChanging);
     on(spinRow, &ui::SpinEdit::textChanged, &TMainForm::spinRowChange);
     on(spinCol, &ui::SpinEdit::textChanged, &TMainForm::spinColChange);

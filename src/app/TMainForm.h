@@ -6,6 +6,7 @@
 #include "judge/ResultTexts.h"
 #include "model/Settings.h"
 #include "model/SheetRecord.h"
+#include "ui/Interaction.h"
 
 class QAction;
 class QCheckBox;
@@ -41,7 +42,7 @@ public:
     ~TMainForm() override;
 
     // Windows created after the main window at start-up.
-    void setCompanions(TSplashForm* splash, TSheetsForm* sheets);
+    void setCompanions(TSplashForm* splash, TSheetsForm* sheets, TAboutForm* about, TLotEditForm* lotEdit);
 
     model::AppSettings& appSettings() { return settings_.app; }
     model::RuleOptions& ruleOptions() { return settings_.rules; }
@@ -89,7 +90,6 @@ public:
     void gridSpcDrawCell(QPainter& p, const ui::CellPaint& cell);
 
     // Editing, focus colours, the lot-number editor and help (TMainFormEditing.cpp).
-    void setEditingCompanions(TAboutForm* about, TLotEditForm* lotEdit);
     void gridEditEnter();
     void gridEditClick();
     bool gridEditKeyDown(QKeyEvent& key);
@@ -169,6 +169,12 @@ private:
     void buildHeader(QWidget* parent);
     void buildPages(QWidget* parent);
     void connectHandlers();
+    // Connects a signal to a handler; an error the handler lets through reaches the standard error box.
+    template <typename Sender, typename Signal>
+    void on(Sender* sender, Signal signal, void (TMainForm::*handler)())
+    {
+        connect(sender, signal, this, [this, handler] { ui::guarded(this, [&] { (this->*handler)(); }); });
+    }
     void connectEditingHandlers();
     bool FormKeyPress(QObject* receiver, int key);
     void showJudgement(QLabel* panel, judge::Outcome outcome);

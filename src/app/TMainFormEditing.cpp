@@ -93,17 +93,8 @@ private:
 
 } // namespace
 
-void TMainForm::setEditingCompanions(TAboutForm* about, TLotEditForm* lotEdit)
-{
-    aboutForm_ = about;
-    lotEditForm_ = lotEdit;
-}
-
 void TMainForm::connectEditingHandlers()
 {
-    auto on = [this](auto* sender, auto signal, void (TMainForm::*handler)()) {
-        connect(sender, signal, this, [this, handler] { ui::guarded(this, [&] { (this->*handler)(); }); });
-    };
 
     // The measurement grid: editing switched off on entering and on every move, on by any key.
     gridEdit->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridEditDrawCell(p, c); });

@@ -21,8 +21,7 @@ int main(int argc, char** argv)
     TSheetsForm sheets(&mainForm);
     TAboutForm about(&mainForm);
     TLotEditForm lotEdit(&mainForm);
-    mainForm.setCompanions(&splash, &sheets);
-    mainForm.setEditingCompanions(&about, &lotEdit);
+    mainForm.setCompanions(&splash, &sheets, &about, &lotEdit);
     mainForm.show();
     return app.exec();
 }

@@ -27,8 +27,7 @@ protected:
         sheets = new TSheetsForm(form.get());
         about = new TAboutForm(form.get());
         lotEdit = new TLotEditForm(form.get());
-        form->setCompanions(splash, sheets);
-        form->setEditingCompanions(about, lotEdit);
+        form->setCompanions(splash, sheets, about, lotEdit);
         form->show();
         QApplication::setActiveWindow(form.get());
         QApplication::processEvents();
