@@ -4,6 +4,7 @@
 #include "model/Settings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QSettings>
 
@@ -130,6 +131,17 @@ TEST(SingleInstance, TheRealProgramStartsOnceAndAfterAKilledCopy)
     ASSERT_TRUE(launch(second));
     ASSERT_TRUE(second.waitForFinished(10000)); // ends at once, without a window
     EXPECT_EQ(second.exitCode(), 0);
+
+    // A copy under another file name is another program.
+    const QString copy = home.path() + "/quorvane-copy";
+    ASSERT_TRUE(QFile::copy(QUORVANE_APP_EXE, copy));
+    QProcess renamed;
+    renamed.setProcessEnvironment(env);
+    renamed.start(copy, {});
+    ASSERT_TRUE(renamed.waitForStarted(10000));
+    EXPECT_FALSE(renamed.waitForFinished(2500));
+    renamed.kill();
+    renamed.waitForFinished(5000);
 
     first.kill();
     first.waitForFinished(5000);
