@@ -1,6 +1,6 @@
 // Clipboard commands and painting on the full measurement grid (100 lots x 100 measurements)
 // of the real main window.
-#include "app/TMainForm.h"
+#include "WindowBench.h"
 #include "ui/GridOps.h"
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
@@ -8,27 +8,21 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 
 namespace {
 
+// The full measurement grid with the focus.
 TMainForm& window()
 {
-    static TMainForm* form = [] {
-        auto* f = new TMainForm;
-        f->resize(1280, 900);
-        f->show();
-        QApplication::setActiveWindow(f);
-        QApplication::processEvents();
-        f->spinRow->setValue(100);
-        f->spinCol->setValue(100);
-        f->gridEdit->setFocus();
+    static TMainForm& form = [] () -> TMainForm& {
+        TMainForm& f = benchWindow();
+        f.spinRow->setValue(100);
+        f.spinCol->setValue(100);
+        f.gridEdit->setFocus();
         QApplication::processEvents();
         return f;
     }();
-    return *form;
+    return form;
 }
 
 QString block(int cols, int rows)
@@ -99,14 +93,4 @@ BENCHMARK(RepaintVisibleLots)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runWindowBenchmarks(argc, argv); }

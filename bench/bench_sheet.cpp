@@ -1,27 +1,12 @@
 // Entering a full sheet (100 lots x 100 measurements: view reset, load, reformat of 10,000
 // cells), laying out the grids of the largest sheet and the judgement chain, on the real
 // main window.
-#include "app/TMainForm.h"
+#include "WindowBench.h"
 #include "ui/SpinEdit.h"
 
-#include <QApplication>
-#include <QSettings>
 #include <QTabBar>
-#include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 
 namespace {
-
-TMainForm& window()
-{
-    static TMainForm* form = [] {
-        auto* f = new TMainForm;
-        f->show();
-        QApplication::processEvents();
-        return f;
-    }();
-    return *form;
-}
 
 void fillFullSheet(TMainForm& f, int index)
 {
@@ -43,7 +28,7 @@ void fillFullSheet(TMainForm& f, int index)
 
 void EnterFullSheet(benchmark::State& state)
 {
-    TMainForm& f = window();
+    TMainForm& f = benchWindow();
     fillFullSheet(f, 0);
     for (auto _ : state) {
         f.ResetSheetView();
@@ -54,7 +39,7 @@ BENCHMARK(EnterFullSheet)->Unit(benchmark::kMillisecond);
 
 void ApplyGridLayoutLargest(benchmark::State& state)
 {
-    TMainForm& f = window();
+    TMainForm& f = benchWindow();
     f.spinRow->setValue(100);
     f.spinCol->setValue(100);
     for (auto _ : state) f.ApplyGridLayout();
@@ -65,7 +50,7 @@ BENCHMARK(ApplyGridLayoutLargest)->Unit(benchmark::kMillisecond);
 // (painting is not run inside the loop).
 void SpcJudgementFullSheet(benchmark::State& state)
 {
-    TMainForm& f = window();
+    TMainForm& f = benchWindow();
     fillFullSheet(f, 0);
     f.selectTab(0);
     f.tabCtrlChange();
@@ -75,14 +60,4 @@ BENCHMARK(SpcJudgementFullSheet)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runWindowBenchmarks(argc, argv); }

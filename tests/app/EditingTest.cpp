@@ -15,22 +15,6 @@
 
 namespace {
 
-// The keyboard: every key goes to whatever has the focus at that moment (the in-place
-// editor once typing opened it).
-void press(Qt::Key key, Qt::KeyboardModifiers m = {})
-{
-    QTest::keyClick(QApplication::focusWidget(), key, m);
-    QApplication::processEvents();
-}
-
-void typeKeys(const QString& text)
-{
-    for (QChar c : text) {
-        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-        QApplication::processEvents();
-    }
-}
-
 // A key whose text is outside Latin-1, as an input method or a compose key delivers it.
 void typeCharacter(const QString& text)
 {

@@ -5,20 +5,6 @@
 
 namespace {
 
-void press(Qt::Key key, Qt::KeyboardModifiers m = {})
-{
-    QTest::keyClick(QApplication::focusWidget(), key, m);
-    QApplication::processEvents();
-}
-
-void typeKeys(const QString& text)
-{
-    for (QChar c : text) {
-        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-        QApplication::processEvents();
-    }
-}
-
 class LotEditTest : public MainFormTest {
 protected:
     void startWithLots(int lots)

@@ -17,6 +17,22 @@
 #include <QTest>
 #include <memory>
 
+// The keyboard: every key goes to whatever has the focus at that moment (the in-place
+// editor once typing opened it).
+inline void press(Qt::Key key, Qt::KeyboardModifiers m = {})
+{
+    QTest::keyClick(QApplication::focusWidget(), key, m);
+    QApplication::processEvents();
+}
+
+inline void typeKeys(const QString& text)
+{
+    for (QChar c : text) {
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        QApplication::processEvents();
+    }
+}
+
 // A main window started the way the program starts it: created, then shown.
 class MainFormTest : public GuiTest {
 protected:
