@@ -60,17 +60,17 @@ const QList<QStringList>& block()
 
 void writeWorkbook(const QString& path)
 {
-    sheet::Application app;
+    spreadsheet::Application app;
     app.setSheetsInNewWorkbook(kSheets);
-    sheet::Workbook wb = app.addWorkbook();
+    spreadsheet::Workbook wb = app.addWorkbook();
     for (int s = 1; s <= kSheets; ++s) wb.worksheet(s).range("A1", "CW101").setValues(block());
     wb.saveAs(path);
 }
 
 long long readWorkbook(const QString& path)
 {
-    sheet::Application app;
-    sheet::Workbook wb = app.openWorkbook(path);
+    spreadsheet::Application app;
+    spreadsheet::Workbook wb = app.openWorkbook(path);
     long long chars = 0;
     for (int s = 1; s <= wb.worksheetCount(); ++s)
         for (const QStringList& row : wb.worksheet(s).range("A1", "CW101").values())

@@ -11,9 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     try {
-        const QList<QStringList> rows = sheet::readCsv(bytes);
+        const QList<QStringList> rows = spreadsheet::readCsv(bytes);
         (void)rows;
-    } catch (const sheet::Error&) {
+    } catch (const spreadsheet::Error&) {
     }
     return 0;
 }

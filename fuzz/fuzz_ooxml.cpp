@@ -16,15 +16,15 @@ namespace {
 
 QByteArray withPart(const QByteArray& xml)
 {
-    static const std::vector<sheet::ZipEntry> parts = [] {
-        auto book = sheet::Book::createNew(1);
+    static const std::vector<spreadsheet::ZipEntry> parts = [] {
+        auto book = spreadsheet::Book::createNew(1);
         book->setTyped(0, 1, 1, QStringLiteral("text")); // gives the workbook a shared strings part
-        return sheet::readZip(book->toBytes());
+        return spreadsheet::readZip(book->toBytes());
     }();
     const bool strings = xml.startsWith("<sst");
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    sheet::ZipWriter zip(buffer, 0);
+    spreadsheet::ZipWriter zip(buffer, 0);
     for (const auto& p : parts) {
         if (p.name == "xl/sharedStrings.xml" && strings) zip.add(p.name, xml);
         else if (p.name == "xl/worksheets/sheet1.xml" && !strings) zip.add(p.name, xml);
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const bool package = size >= 2 && data[0] == 'P' && data[1] == 'K';
     try {
-        auto book = sheet::Book::fromOoxml(package ? input : withPart(input));
+        auto book = spreadsheet::Book::fromOoxml(package ? input : withPart(input));
         if (book->worksheetCount() > 0) {
             (void)book->text(0, 1, 1);
             book->setTyped(0, 2, 2, QStringLiteral("1.5"));
@@ -49,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             book->setNumberFormat(0, {1, 1, 2, 2}, QStringLiteral("0.000_ "));
             book->deleteShiftUp(0, {3, 1, 5, 8});
         }
-        (void)sheet::Book::fromOoxml(book->toBytes());
-    } catch (const sheet::Error&) {
+        (void)spreadsheet::Book::fromOoxml(book->toBytes());
+    } catch (const spreadsheet::Error&) {
     }
     return 0;
 }

@@ -19,25 +19,25 @@ ExcelSession::~ExcelSession() { release(); }
 bool ExcelSession::start()
 {
     release();
-    application_ = std::make_unique<sheet::Application>();
+    application_ = std::make_unique<spreadsheet::Application>();
     return application_ != nullptr;
 }
 
-sheet::Application& ExcelSession::application() const
+spreadsheet::Application& ExcelSession::application() const
 {
-    if (!application_) throw sheet::Error(QStringLiteral("The spreadsheet application has not been started."));
+    if (!application_) throw spreadsheet::Error(QStringLiteral("The spreadsheet application has not been started."));
     return *application_;
 }
 
-sheet::Workbook& ExcelSession::workbook()
+spreadsheet::Workbook& ExcelSession::workbook()
 {
-    if (!workbook_) throw sheet::Error(QStringLiteral("No workbook is in use."));
+    if (!workbook_) throw spreadsheet::Error(QStringLiteral("No workbook is in use."));
     return *workbook_;
 }
 
-sheet::Worksheet& ExcelSession::worksheet()
+spreadsheet::Worksheet& ExcelSession::worksheet()
 {
-    if (!worksheet_) throw sheet::Error(QStringLiteral("No worksheet is in use."));
+    if (!worksheet_) throw spreadsheet::Error(QStringLiteral("No worksheet is in use."));
     return *worksheet_;
 }
 
@@ -74,7 +74,7 @@ QString ExcelSession::endHandOver()
     try {
         if (application_) {
             application_->setVisible(true);
-            application_->setWindowState(sheet::WindowState::Maximized);
+            application_->setWindowState(spreadsheet::WindowState::Maximized);
         }
         if (workbook_ && workbook_->isOpen()) {
             if (workbook_->saved() && !workbook_->fullName().isEmpty()) {
@@ -82,7 +82,7 @@ QString ExcelSession::endHandOver()
             } else {
                 // Never written over the operator's file: an unsaved workbook goes to a file of its own.
                 if (!QDir().mkpath(handOverFolder_))
-                    throw sheet::Error(QStringLiteral("The folder %1 cannot be created.").arg(handOverFolder_));
+                    throw spreadsheet::Error(QStringLiteral("The folder %1 cannot be created.").arg(handOverFolder_));
                 path = workbook_->saveAs(handOverPath());
             }
             if (opener_) opener_(path);

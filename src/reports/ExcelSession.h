@@ -31,15 +31,15 @@ public:
     // Creates a new application. Returns whether the session holds one.
     bool start();
     bool hasApplication() const { return application_ != nullptr; }
-    sheet::Application& application() const;
+    spreadsheet::Application& application() const;
 
     bool hasWorkbook() const { return workbook_.has_value(); }
-    sheet::Workbook& workbook();
-    void setWorkbook(const sheet::Workbook& workbook) { workbook_ = workbook; }
+    spreadsheet::Workbook& workbook();
+    void setWorkbook(const spreadsheet::Workbook& workbook) { workbook_ = workbook; }
 
     bool hasWorksheet() const { return worksheet_.has_value(); }
-    sheet::Worksheet& worksheet();
-    void setWorksheet(const sheet::Worksheet& worksheet) { worksheet_ = worksheet; }
+    spreadsheet::Worksheet& worksheet();
+    void setWorksheet(const spreadsheet::Worksheet& worksheet) { worksheet_ = worksheet; }
 
     // Closing form: the workbook's saved flag is set and it is closed, the handles are released
     // and the application quits. Never throws.
@@ -47,7 +47,7 @@ public:
 
     // Hand-over form: the application is made visible and maximised, the workbook is handed to the
     // document opener, then the handles are released in every case. Returns the path handed over.
-    // Throws sheet::Error when the workbook could not be written (the handles are released anyway).
+    // Throws spreadsheet::Error when the workbook could not be written (the handles are released anyway).
     QString endHandOver();
 
     // Releases the handles without closing anything (the hand-over form's last step, for error paths).
@@ -61,9 +61,9 @@ private:
 
     DocumentOpener opener_;
     QString handOverFolder_;
-    std::unique_ptr<sheet::Application> application_;
-    std::optional<sheet::Workbook> workbook_;
-    std::optional<sheet::Worksheet> worksheet_;
+    std::unique_ptr<spreadsheet::Application> application_;
+    std::optional<spreadsheet::Workbook> workbook_;
+    std::optional<spreadsheet::Worksheet> worksheet_;
     QString lastHandedOver_;
 };
 

@@ -4,7 +4,7 @@
 
 #include <QFileInfo>
 
-namespace sheet {
+namespace spreadsheet {
 
 Application::Application() = default;
 
@@ -77,4 +77,4 @@ QString Application::convertFormula(const QString& formula, ReferenceStyle from,
     return equals ? u'=' + result : result;
 }
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-namespace sheet {
+namespace spreadsheet {
 
 struct WorkbookState;
 
@@ -44,7 +44,7 @@ public:
     void quit();
 
     // Converts one absolute cell reference between A1 and R1C1 ("A4" <-> "R4C1",
-    // "R104C101" -> "$CW$104"); a leading "=" is kept. Throws sheet::Error otherwise.
+    // "R104C101" -> "$CW$104"); a leading "=" is kept. Throws spreadsheet::Error otherwise.
     static QString convertFormula(const QString& formula, ReferenceStyle from, ReferenceStyle to, bool absolute = true);
 
 private:
@@ -55,4 +55,4 @@ private:
     WindowState windowState_ = WindowState::Normal;
 };
 
-} // namespace sheet
+} // namespace spreadsheet

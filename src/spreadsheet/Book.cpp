@@ -19,7 +19,7 @@
 
 #include <cstring>
 
-namespace sheet {
+namespace spreadsheet {
 
 namespace {
 
@@ -748,4 +748,4 @@ QStringList Book::partNames() const
     return names;
 }
 
-} // namespace sheet
+} // namespace spreadsheet

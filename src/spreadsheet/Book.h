@@ -6,7 +6,7 @@
 #include <memory>
 #include <optional>
 
-namespace sheet {
+namespace spreadsheet {
 
 class SheetData;
 struct BookData;
@@ -16,7 +16,7 @@ enum class SourceFormat { New, OfficeOpenXml, LegacyXls, Text };
 
 // The engine's workbook: the package of parts, the cells of its worksheets, shared strings
 // and styles. Worksheets are numbered from 0 here; only worksheets count (chart sheets are kept
-// but not addressable). Every failure throws sheet::Error.
+// but not addressable). Every failure throws spreadsheet::Error.
 class Book {
 public:
     ~Book();
@@ -87,4 +87,4 @@ inline constexpr long long kMaxCells = 8LL << 20;
 // Rectangles larger than this are refused by the editing operations (formats, block writes).
 inline constexpr long long kMaxEditCells = 1LL << 22;
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace sheet {
+namespace spreadsheet {
 
 struct PackagePart {
     std::string name; // without a leading "/"
@@ -102,4 +102,4 @@ std::string relsPartOf(const std::string& partName);
 // Resolves a relationship target against the source part's folder; empty when it leaves the package.
 std::string resolveTarget(const std::string& sourcePart, const std::string& target);
 
-} // namespace sheet
+} // namespace spreadsheet

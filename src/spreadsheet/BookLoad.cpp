@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-namespace sheet {
+namespace spreadsheet {
 
 std::string folderOf(const std::string& partName)
 {
@@ -511,4 +511,4 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
     xml::parse(*sheet.skeleton, skeleton, sheet.partName);
 }
 
-} // namespace sheet
+} // namespace spreadsheet

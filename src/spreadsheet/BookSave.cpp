@@ -13,7 +13,7 @@
 #include <cstring>
 #include <set>
 
-namespace sheet {
+namespace spreadsheet {
 
 namespace {
 
@@ -383,4 +383,4 @@ void Book::save(const QString& path)
     if (!file.commit()) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(path, file.errorString()));
 }
 
-} // namespace sheet
+} // namespace spreadsheet

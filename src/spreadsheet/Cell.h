@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-namespace sheet {
+namespace spreadsheet {
 
 enum class CellType : std::uint8_t {
     Empty,   // no value; the cell exists for its style only
@@ -44,4 +44,4 @@ struct Cell {
     }
 };
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -1,6 +1,6 @@
 #include "spreadsheet/CellRef.h"
 
-namespace sheet {
+namespace spreadsheet {
 
 QString columnLetters(int column)
 {
@@ -109,4 +109,4 @@ QString formatR1C1(CellPos pos)
     return u'R' + QString::number(pos.row) + u'C' + QString::number(pos.column);
 }
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -3,7 +3,7 @@
 #include <QStringView>
 #include <optional>
 
-namespace sheet {
+namespace spreadsheet {
 
 // The grid of a worksheet: rows 1..1,048,576, columns 1..16,384 (A..XFD).
 inline constexpr int kMaxRows = 1048576;
@@ -43,4 +43,4 @@ QString formatA1Range(const CellRect& rect, bool absolute = false);
 std::optional<CellPos> parseR1C1(QStringView text);
 QString formatR1C1(CellPos pos);
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -6,7 +6,7 @@
 
 #include <QStringDecoder>
 
-namespace sheet {
+namespace spreadsheet {
 
 namespace {
 
@@ -91,4 +91,4 @@ QList<QStringList> readCsv(const QByteArray& bytes)
     return rows;
 }
 
-} // namespace sheet
+} // namespace spreadsheet

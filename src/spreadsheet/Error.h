@@ -2,7 +2,7 @@
 #include <QString>
 #include <stdexcept>
 
-namespace sheet {
+namespace spreadsheet {
 
 // Every failure of the spreadsheet engine: a file that cannot be read or written, a bad
 // cell reference, an operation on a closed workbook. The message is meant for the operator's log
@@ -20,4 +20,4 @@ private:
     QString message_;
 };
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -2,7 +2,7 @@
 
 #include "spreadsheet/WorkbookState.h"
 
-namespace sheet {
+namespace spreadsheet {
 
 Range::Range(std::shared_ptr<WorkbookState> state, int sheet, CellRect rect)
     : state_(std::move(state))
@@ -78,4 +78,4 @@ void Range::deleteShiftUp()
     state_->saved = false;
 }
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -6,12 +6,12 @@
 #include <QStringList>
 #include <memory>
 
-namespace sheet {
+namespace spreadsheet {
 
 struct WorkbookState;
 
 // A rectangle of cells on one worksheet. Cheap to copy; it stays bound to its workbook and
-// throws sheet::Error once that workbook is closed.
+// throws spreadsheet::Error once that workbook is closed.
 class Range {
 public:
     CellRect rect() const { return rect_; }
@@ -45,4 +45,4 @@ private:
     CellRect rect_;
 };
 
-} // namespace sheet
+} // namespace spreadsheet

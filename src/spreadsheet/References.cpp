@@ -1,6 +1,6 @@
 #include "spreadsheet/References.h"
 
-namespace sheet {
+namespace spreadsheet {
 
 namespace {
 
@@ -387,4 +387,4 @@ QString sheetPrefix(QStringView name)
     return u'\'' + quoted + u'\'';
 }
 
-} // namespace sheet
+} // namespace spreadsheet

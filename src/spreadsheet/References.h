@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-namespace sheet {
+namespace spreadsheet {
 
 // One reference found in a formula: a cell, an area, whole columns or whole rows, with
 // an optional sheet prefix.
@@ -60,4 +60,4 @@ std::optional<QString> renameSheetInFormula(QStringView formula, QStringView old
 // A sheet name as a formula prefix needs it: quoted when it holds anything but letters, digits, "_" and ".".
 QString sheetPrefix(QStringView name);
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-namespace sheet {
+namespace spreadsheet {
 
 namespace {
 
@@ -105,4 +105,4 @@ long long SheetData::cellCount() const
     return n;
 }
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace sheet {
+namespace spreadsheet {
 
 // The cells of one worksheet, stored sparsely: only cells present take memory, so a
 // claimed dimension never sizes anything. Rows are kept in order, cells of a row by column.
@@ -42,4 +42,4 @@ private:
     std::map<int, RowAttributes> rowAttributes_;
 };
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-namespace sheet {
+namespace spreadsheet {
 
 namespace {
 
@@ -78,4 +78,4 @@ void appendStoredNumber(std::string& out, double value)
     out.append(buf, r.ptr);
 }
 
-} // namespace sheet
+} // namespace spreadsheet

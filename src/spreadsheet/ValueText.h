@@ -2,7 +2,7 @@
 #include <QString>
 #include <string>
 
-namespace sheet {
+namespace spreadsheet {
 
 // The text a spreadsheet shows for a stored number when its value is read: the shortest
 // decimal that reads back to the same double, at most 15 significant digits (0.1 + 0.2
@@ -13,4 +13,4 @@ QString numberText(double value);
 // The exact shortest text of a double, as stored in a workbook part ("0.30000000000000004").
 void appendStoredNumber(std::string& out, double value);
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -4,7 +4,7 @@
 
 #include <QFileInfo>
 
-namespace sheet {
+namespace spreadsheet {
 
 Workbook::Workbook(std::shared_ptr<WorkbookState> state)
     : state_(std::move(state))
@@ -62,4 +62,4 @@ QString Workbook::fullName() const { return state_->path; }
 QString Workbook::name() const { return state_->name; }
 Book& Workbook::book() const { return state_->checked(); }
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -4,7 +4,7 @@
 #include <QString>
 #include <memory>
 
-namespace sheet {
+namespace spreadsheet {
 
 class Book;
 struct WorkbookState;
@@ -41,4 +41,4 @@ private:
     std::shared_ptr<WorkbookState> state_;
 };
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -6,7 +6,7 @@
 #include <QString>
 #include <memory>
 
-namespace sheet {
+namespace spreadsheet {
 
 struct WorkbookState {
     std::unique_ptr<Book> book;
@@ -22,4 +22,4 @@ struct WorkbookState {
     }
 };
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -2,7 +2,7 @@
 
 #include "spreadsheet/WorkbookState.h"
 
-namespace sheet {
+namespace spreadsheet {
 
 Worksheet::Worksheet(std::shared_ptr<WorkbookState> state, int sheet)
     : state_(std::move(state))
@@ -45,4 +45,4 @@ void Worksheet::setName(const QString& name)
     state_->saved = false;
 }
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -4,7 +4,7 @@
 #include <QString>
 #include <memory>
 
-namespace sheet {
+namespace spreadsheet {
 
 struct WorkbookState;
 
@@ -27,4 +27,4 @@ private:
     int sheet_ = 0;
 };
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -8,7 +8,7 @@
 
 #include <freexl.h>
 
-namespace sheet {
+namespace spreadsheet {
 
 namespace {
 
@@ -115,4 +115,4 @@ std::unique_ptr<Book> readXls(const QString& path)
     return book;
 }
 
-} // namespace sheet
+} // namespace spreadsheet

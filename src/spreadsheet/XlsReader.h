@@ -2,12 +2,12 @@
 #include <QString>
 #include <memory>
 
-namespace sheet {
+namespace spreadsheet {
 
 class Book;
 
 // Reads a legacy BIFF workbook (.xls) into a new Book: every worksheet with its names, numbers
-// and texts (dates as their ISO text). Throws sheet::Error when the file cannot be read.
+// and texts (dates as their ISO text). Throws spreadsheet::Error when the file cannot be read.
 std::unique_ptr<Book> readXls(const QString& path);
 
-} // namespace sheet
+} // namespace spreadsheet

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace sheet::xml {
+namespace spreadsheet::xml {
 
 void parse(pugi::xml_document& doc, const QByteArray& data, const std::string& partName)
 {
@@ -196,4 +196,4 @@ std::string encodeText(const QString& text)
     return out;
 }
 
-} // namespace sheet::xml
+} // namespace spreadsheet::xml

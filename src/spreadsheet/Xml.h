@@ -4,7 +4,7 @@
 #include <pugixml.hpp>
 #include <string>
 
-namespace sheet::xml {
+namespace spreadsheet::xml {
 
 inline constexpr qsizetype kMaxTreePartSize = 32 << 20;
 
@@ -35,4 +35,4 @@ bool needsSpacePreserve(const QString& text);
 // Same escaping for use through pugixml's own writer (control characters as _xHHHH_).
 std::string encodeText(const QString& text);
 
-} // namespace sheet::xml
+} // namespace spreadsheet::xml

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-namespace sheet::xml {
+namespace spreadsheet::xml {
 
 namespace {
 
@@ -251,4 +251,4 @@ PullParser::Event PullParser::next()
     }
 }
 
-} // namespace sheet::xml
+} // namespace spreadsheet::xml

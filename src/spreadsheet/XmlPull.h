@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-namespace sheet::xml {
+namespace spreadsheet::xml {
 
 // A streaming reader for the large parts (worksheets, shared strings): it walks the document
 // token by token, checks that it is well-formed, undoes entity and character references, and
@@ -17,7 +17,7 @@ public:
 
     PullParser(const char* data, size_t size, std::string partName);
 
-    // The next event; throws sheet::Error on malformed input. A self-closing element gives a
+    // The next event; throws spreadsheet::Error on malformed input. A self-closing element gives a
     // StartElement followed by its EndElement.
     Event next();
 
@@ -58,4 +58,4 @@ private:
     bool rootSeen_ = false;
 };
 
-} // namespace sheet::xml
+} // namespace spreadsheet::xml

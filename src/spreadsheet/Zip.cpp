@@ -8,7 +8,7 @@
 #include <memory>
 #include <set>
 
-namespace sheet {
+namespace spreadsheet {
 
 namespace {
 
@@ -205,4 +205,4 @@ void ZipWriter::finish()
     write(end.data(), end.size());
 }
 
-} // namespace sheet
+} // namespace spreadsheet

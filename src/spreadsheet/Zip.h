@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace sheet {
+namespace spreadsheet {
 
 // Bounds on what one package may unpack to; a file above them is refused, never inflated.
 struct ZipLimits {
@@ -20,7 +20,7 @@ struct ZipEntry {
     QByteArray data;
 };
 
-// Unpacks every file entry of a zip archive held in memory. Throws sheet::Error for a
+// Unpacks every file entry of a zip archive held in memory. Throws spreadsheet::Error for a
 // corrupt or truncated archive, encryption, unknown compression or an entry over the limits.
 std::vector<ZipEntry> readZip(const QByteArray& archive, const ZipLimits& limits = {});
 
@@ -45,4 +45,4 @@ private:
     std::vector<Central> entries_;
 };
 
-} // namespace sheet
+} // namespace spreadsheet

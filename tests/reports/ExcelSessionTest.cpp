@@ -16,7 +16,7 @@ TEST(ExcelSession, ClosingFormClosesTheWorkbookUnsavedAndQuits)
 {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/in.xlsx");
-    sheet::Book::createNew(1)->save(path);
+    spreadsheet::Book::createNew(1)->save(path);
     const QByteArray before = [&] {
         QFile f(path);
         f.open(QIODevice::ReadOnly);
@@ -25,12 +25,12 @@ TEST(ExcelSession, ClosingFormClosesTheWorkbookUnsavedAndQuits)
 
     ExcelSession session;
     EXPECT_FALSE(session.hasApplication());
-    EXPECT_THROW(session.application(), sheet::Error);
+    EXPECT_THROW(session.application(), spreadsheet::Error);
     ASSERT_TRUE(session.start());
     session.setWorkbook(session.application().openWorkbook(path));
     session.setWorksheet(session.application().activeWorkbook().worksheet(1));
     session.worksheet().range("A1").setValue(QStringLiteral("changed"));
-    sheet::Workbook kept = session.workbook();
+    spreadsheet::Workbook kept = session.workbook();
     session.endClosing();
 
     EXPECT_FALSE(session.hasApplication());
@@ -59,7 +59,7 @@ TEST(ExcelSession, HandOverOfANewWorkbookWritesItAndOpensIt)
     ASSERT_EQ(opened, QStringList{path});
     EXPECT_TRUE(path.startsWith(dir.path() + QStringLiteral("/handover/Book1_")));
     EXPECT_TRUE(path.endsWith(QStringLiteral(".xlsx")));
-    auto book = sheet::Book::open(path);
+    auto book = spreadsheet::Book::open(path);
     EXPECT_EQ(book->worksheetCount(), 3);
     EXPECT_EQ(book->worksheetName(0), QStringLiteral("測定値入力＆規格判定"));
     EXPECT_EQ(book->text(0, 1, 1), QStringLiteral("品種名称"));
@@ -72,7 +72,7 @@ TEST(ExcelSession, HandOverOfASavedWorkbookOpensItsOwnFile)
 {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/20240131_174502_XbarR.xlsx");
-    sheet::Book::createNew(1)->save(path);
+    spreadsheet::Book::createNew(1)->save(path);
     QStringList opened;
     ExcelSession session([&](const QString& p) { opened << p; }, dir.path() + QStringLiteral("/handover"));
     session.start();
@@ -84,7 +84,7 @@ TEST(ExcelSession, HandOverOfASavedWorkbookOpensItsOwnFile)
     EXPECT_EQ(session.endHandOver(), path);
     EXPECT_EQ(opened, QStringList{path});
     EXPECT_FALSE(QDir(dir.path() + QStringLiteral("/handover")).exists());
-    EXPECT_EQ(sheet::Book::open(path)->text(0, 2, 2), QStringLiteral("10.5"));
+    EXPECT_EQ(spreadsheet::Book::open(path)->text(0, 2, 2), QStringLiteral("10.5"));
 }
 
 TEST(ExcelSession, FailedHandOverStillReleasesTheHandles)
@@ -98,7 +98,7 @@ TEST(ExcelSession, FailedHandOverStillReleasesTheHandles)
     ExcelSession session([&](const QString&) { opened = true; }, blocker.fileName() + QStringLiteral("/sub"));
     session.start();
     session.setWorkbook(session.application().addWorkbook());
-    EXPECT_THROW(session.endHandOver(), sheet::Error);
+    EXPECT_THROW(session.endHandOver(), spreadsheet::Error);
     EXPECT_FALSE(opened);
     EXPECT_FALSE(session.hasApplication());
     EXPECT_FALSE(session.hasWorkbook());
@@ -111,7 +111,7 @@ TEST(ExcelSession, HandOverMakesTheApplicationVisibleAndMaximised)
     ExcelSession* self = nullptr;
     ExcelSession session([&](const QString&) {
         sawVisible = self->hasApplication() && self->application().visible()
-                     && self->application().windowState() == sheet::WindowState::Maximized;
+                     && self->application().windowState() == spreadsheet::WindowState::Maximized;
     });
     self = &session;
     session.start();

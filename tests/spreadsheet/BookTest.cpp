@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using namespace sheet;
+using namespace spreadsheet;
 using testing_support::pack;
 using testing_support::Parts;
 using testing_support::unpack;

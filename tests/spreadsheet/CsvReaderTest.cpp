@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-using sheet::readCsv;
+using spreadsheet::readCsv;
 
 namespace {
 
@@ -62,19 +62,19 @@ TEST(CsvReader, BrokenTextIsRefused)
         QByteArray("\xEF\xBB\xBF\xC3\x28"),    // invalid UTF-8 after a BOM
         QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
     };
-    for (const QByteArray& b : bad) EXPECT_THROW(readCsv(b), sheet::Error) << b.toHex().toStdString();
+    for (const QByteArray& b : bad) EXPECT_THROW(readCsv(b), spreadsheet::Error) << b.toHex().toStdString();
 }
 
 TEST(CsvReader, TooManyColumnsOrBytesAreRefused)
 {
-    EXPECT_THROW(readCsv(QByteArray(sheet::kMaxCsvSize + 1, 'a')), sheet::Error);
-    EXPECT_THROW(readCsv(QByteArray(16384, ',')), sheet::Error);
+    EXPECT_THROW(readCsv(QByteArray(spreadsheet::kMaxCsvSize + 1, 'a')), spreadsheet::Error);
+    EXPECT_THROW(readCsv(QByteArray(16384, ',')), spreadsheet::Error);
     EXPECT_EQ(readCsv(QByteArray(16383, ','))[0].size(), 16384);
 }
 
 TEST(CsvReader, OpensAsOneWorksheetOfTexts)
 {
-    auto book = sheet::Book::fromCsv(sjis(QStringLiteral("品種名称,規格上限\r\nP-100,10.500\r\n\r\nﾛｯﾄ№,N1\r\n0012,9.990\r\n")), "Sheet1");
+    auto book = spreadsheet::Book::fromCsv(sjis(QStringLiteral("品種名称,規格上限\r\nP-100,10.500\r\n\r\nﾛｯﾄ№,N1\r\n0012,9.990\r\n")), "Sheet1");
     ASSERT_EQ(book->worksheetCount(), 1);
     EXPECT_EQ(book->worksheetName(0), "Sheet1");
     EXPECT_EQ(book->text(0, 2, 2), "10.500");
@@ -82,7 +82,7 @@ TEST(CsvReader, OpensAsOneWorksheetOfTexts)
     EXPECT_EQ(book->text(0, 3, 1), "");
     EXPECT_EQ(book->text(0, 4, 1), "ﾛｯﾄ№");
     // Saved as a workbook, the texts stay texts.
-    auto again = sheet::Book::fromOoxml(book->toBytes());
+    auto again = spreadsheet::Book::fromOoxml(book->toBytes());
     EXPECT_EQ(again->text(0, 5, 1), "0012");
     EXPECT_EQ(again->text(0, 2, 2), "10.500");
 }

@@ -15,7 +15,7 @@
 #include <sys/resource.h>
 #endif
 
-using namespace sheet;
+using namespace spreadsheet;
 using testing_support::newWorkbookParts;
 using testing_support::pack;
 using testing_support::Parts;

@@ -25,7 +25,7 @@
 
 #include <cmath>
 
-using namespace sheet;
+using namespace spreadsheet;
 using testing_support::python;
 using testing_support::run;
 using testing_support::soffice;

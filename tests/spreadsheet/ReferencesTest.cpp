@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace sheet;
+using namespace spreadsheet;
 
 TEST(CellRef, ColumnLettersBothWays)
 {

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-using sheet::CellType;
-using sheet::SheetData;
+using spreadsheet::CellType;
+using spreadsheet::SheetData;
 
 namespace {
 
@@ -17,7 +17,7 @@ std::vector<std::string> picture(const SheetData& d, int rows, int columns)
     for (int r = 1; r <= rows; ++r) {
         std::string line;
         for (int c = 1; c <= columns; ++c) {
-            const sheet::Cell* cell = d.find(r, c);
+            const spreadsheet::Cell* cell = d.find(r, c);
             line += cell ? cell->text.toStdString() : std::string("-");
             line += ' ';
         }
@@ -34,7 +34,7 @@ TEST(SheetData, DeleteShiftUpMovesOnlyTheBlocksColumns)
     for (int r = 1; r <= 6; ++r)
         for (int c = 1; c <= 4; ++c) {
             if (r == 5 && c == 2) continue; // a gap below the block
-            sheet::Cell& cell = d.at(r, c);
+            spreadsheet::Cell& cell = d.at(r, c);
             cell.type = CellType::Text;
             cell.text = QStringLiteral("%1%2").arg(r).arg(QChar(u'a' + c - 1));
         }
@@ -51,7 +51,7 @@ TEST(SheetData, DeleteShiftUpMovesOnlyTheBlocksColumns)
     EXPECT_EQ(picture(d, 6, 4), expected);
     EXPECT_EQ(d.cellCount(), 19);
     EXPECT_EQ(d.rowAttributes().at(3).front().second, "30"); // row heights stay with their rows
-    EXPECT_EQ(d.usedRect(), (sheet::CellRect{1, 1, 6, 4}));
+    EXPECT_EQ(d.usedRect(), (spreadsheet::CellRect{1, 1, 6, 4}));
 }
 
 TEST(SheetData, CellsStayInColumnOrderWhateverTheWriteOrder)

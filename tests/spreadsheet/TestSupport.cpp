@@ -15,7 +15,7 @@ namespace testing_support {
 Parts unpack(const QByteArray& package)
 {
     Parts parts;
-    for (auto& e : sheet::readZip(package)) parts[e.name] = e.data;
+    for (auto& e : spreadsheet::readZip(package)) parts[e.name] = e.data;
     return parts;
 }
 
@@ -23,13 +23,13 @@ QByteArray pack(const Parts& parts, int level)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    sheet::ZipWriter zip(buffer, level);
+    spreadsheet::ZipWriter zip(buffer, level);
     for (const auto& [name, data] : parts) zip.add(name, data);
     zip.finish();
     return buffer.data();
 }
 
-Parts newWorkbookParts() { return unpack(sheet::Book::createNew(1)->toBytes()); }
+Parts newWorkbookParts() { return unpack(spreadsheet::Book::createNew(1)->toBytes()); }
 
 QByteArray run(const QString& program, const QStringList& arguments, int timeoutMs)
 {

@@ -10,7 +10,7 @@
 
 #include <cmath>
 
-using sheet::Book;
+using spreadsheet::Book;
 
 TEST(NumberText, ShortestTextWithinFifteenDigits)
 {
@@ -40,7 +40,7 @@ TEST(NumberText, ShortestTextWithinFifteenDigits)
         {4.35, "4.35"},
         {0.30000000000000004, "0.3"},
     };
-    for (const auto& c : cases) EXPECT_EQ(sheet::numberText(c.value), QString::fromLatin1(c.text)) << c.value;
+    for (const auto& c : cases) EXPECT_EQ(spreadsheet::numberText(c.value), QString::fromLatin1(c.text)) << c.value;
 }
 
 TEST(ValueSemantics, TextsEnteredAsIfTyped)
@@ -78,7 +78,7 @@ TEST(ValueSemantics, TextsEnteredAsIfTyped)
     for (const auto& c : cases) {
         book->setTyped(0, row, 2, QString::fromUtf8(c.typed));
         EXPECT_EQ(book->text(0, row, 2), QString::fromUtf8(c.read)) << c.typed;
-        EXPECT_EQ(book->cells(0).find(row, 2)->type == sheet::CellType::Number, c.number) << c.typed;
+        EXPECT_EQ(book->cells(0).find(row, 2)->type == spreadsheet::CellType::Number, c.number) << c.typed;
         EXPECT_TRUE(book->formula(0, row, 2).isEmpty()) << c.typed;
         ++row;
     }
@@ -114,21 +114,21 @@ TEST(ValueSemantics, StoredNumbersRoundTripExactly)
     auto again = Book::fromOoxml(book->toBytes());
     row = 1;
     for (double v : values) {
-        const sheet::Cell* c = again->cells(0).find(row++, 1);
+        const spreadsheet::Cell* c = again->cells(0).find(row++, 1);
         ASSERT_NE(c, nullptr);
         EXPECT_EQ(c->number, v);
     }
-    EXPECT_THROW(book->setNumber(0, 1, 1, std::nan("")), sheet::Error);
-    EXPECT_THROW(book->setNumber(0, 1, 1, INFINITY), sheet::Error);
+    EXPECT_THROW(book->setNumber(0, 1, 1, std::nan("")), spreadsheet::Error);
+    EXPECT_THROW(book->setNumber(0, 1, 1, INFINITY), spreadsheet::Error);
 }
 
 TEST(ValueSemantics, LongTextsAndCellsOutsideTheGridAreRefused)
 {
     auto book = Book::createNew(1);
-    EXPECT_THROW(book->setTyped(0, 1, 1, QString(32768, u'x')), sheet::Error);
+    EXPECT_THROW(book->setTyped(0, 1, 1, QString(32768, u'x')), spreadsheet::Error);
     EXPECT_NO_THROW(book->setTyped(0, 1, 1, QString(32767, u'x')));
-    EXPECT_THROW(book->setTyped(0, 0, 1, "1"), sheet::Error);
-    EXPECT_THROW(book->setTyped(0, 1048577, 1, "1"), sheet::Error);
-    EXPECT_THROW(book->setTyped(0, 1, 16385, "1"), sheet::Error);
-    EXPECT_THROW(book->setTyped(1, 1, 1, "1"), sheet::Error);
+    EXPECT_THROW(book->setTyped(0, 0, 1, "1"), spreadsheet::Error);
+    EXPECT_THROW(book->setTyped(0, 1048577, 1, "1"), spreadsheet::Error);
+    EXPECT_THROW(book->setTyped(0, 1, 16385, "1"), spreadsheet::Error);
+    EXPECT_THROW(book->setTyped(1, 1, 1, "1"), spreadsheet::Error);
 }
