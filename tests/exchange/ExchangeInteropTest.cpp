@@ -1,0 +1,171 @@
+// Workbooks of other programs imported, and the exported workbook read by another program.
+#include "ExchangeTestSupport.h"
+
+#include "exchange/SheetGrids.h"
+#include "exchange/SheetLayout.h"
+#include "exchange/SheetReader.h"
+#include "exchange/WorkbookExport.h"
+#include "model/DataLine.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace exchange;
+using testing_support::python;
+using testing_support::run;
+using testing_support::soffice;
+
+namespace {
+
+QString layoutScript() { return QStringLiteral(QUORVANE_TEST_DATA "/make_layout_workbook.py"); }
+
+QStringList cellsOf(const model::SheetRecord& r, int lot, int n)
+{
+    return model::readDataLine(r.dataLines.value(lot)).cells.mid(0, n);
+}
+
+// The layout workbook's first sheet as every import must see it.
+void expectLayoutSheet(const model::SheetRecord& r)
+{
+    EXPECT_EQ(r.product, "P-100");
+    EXPECT_EQ(r.item, "外径");
+    EXPECT_EQ(r.digits, "3");
+    EXPECT_EQ(r.specUpper, "10.5");
+    EXPECT_EQ(r.specLower, "9.5");
+    EXPECT_EQ(r.lotCount, 3);
+    EXPECT_EQ(r.measurementCount, 3);
+    EXPECT_EQ(model::readDataLine(r.dataLines[0]).lotNumber, "0012");
+    EXPECT_EQ(cellsOf(r, 0, 3), (QStringList{"5.125", "10.25", "10.25"}));
+    EXPECT_EQ(cellsOf(r, 1, 3), (QStringList{"5", "", "10"}));
+    EXPECT_EQ(cellsOf(r, 2, 3), (QStringList{"4.875", "9.75", "9.75"}));
+}
+
+} // namespace
+
+TEST(ExchangeInterop, OpenpyxlWorkbookImports)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("station.xlsx");
+    run(python(), {layoutScript(), file});
+    const ReadResult result = ReadSheets(ReadMode::Workbook, file);
+    ASSERT_EQ(result.records.size(), 2u);
+    expectLayoutSheet(result.records[0]);
+    EXPECT_EQ(result.records[1].item, "");
+    EXPECT_EQ(result.records[1].specLower, "");
+}
+
+TEST(ExchangeInterop, LibreOfficeWorkbooksImportFormulaResultsAsValues)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("formulas.xlsx");
+    run(python(), {layoutScript(), source, "--formulas"});
+    soffice({"--convert-to", "xlsx:Calc MS Excel 2007 XML", "--outdir", dir.filePath("lo-xlsx"), source});
+    soffice({"--convert-to", "xls:MS Excel 97", "--outdir", dir.filePath("lo-xls"), source});
+
+    const ReadResult xlsx = ReadSheets(ReadMode::Workbook, dir.filePath("lo-xlsx/formulas.xlsx"));
+    ASSERT_EQ(xlsx.records.size(), 2u);
+    expectLayoutSheet(xlsx.records[0]);
+
+    const ReadResult xls = ReadSheets(ReadMode::Workbook, dir.filePath("lo-xls/formulas.xls"));
+    ASSERT_EQ(xls.records.size(), 2u);
+    const model::SheetRecord& r = xls.records[0];
+    EXPECT_EQ(model::readDataLine(r.dataLines[0]).lotNumber, "0012");
+    EXPECT_EQ(r.specUpper, "10.5");
+    // A measurement the legacy workbook holds as a formula imports as its value, never as a blank.
+    EXPECT_EQ(cellsOf(r, 0, 3), (QStringList{"5.125", "10.25", "10.25"}));
+    EXPECT_EQ(cellsOf(r, 2, 3), (QStringList{"4.875", "9.75", "9.75"}));
+}
+
+TEST(ExchangeInterop, ExportedWorkbookReadByOpenpyxlShowsTheLayout)
+{
+    model::SheetStore store;
+    store.resize(2, true, model::AppSettings::defaults(), 10, 2);
+    model::SheetRecord& r = store[0];
+    SheetLayout::setFields(r, {"0012", "Press", "M1", "外径", "mm", "公差規格", "0", "10.5", "9.5"});
+    r.enableFlags = QStringList{"1", "0", "1"};
+    r.dataLines = QStringList{"K001,10.4,9.6", "K002,1,2", "\"K,3\",10.6,"};
+    store[1].digits = "5";
+    store[1].dataLines = QStringList{"A,1.5"};
+
+    QTemporaryDir dir;
+    spreadsheet::Application app;
+    WorkbookSheets written = WriteWorkbookSheets(app, store);
+    EXPECT_TRUE(written.unsuitableSheets.empty());
+    const QString file = written.workbook.saveAs(dir.filePath("export.xlsx"));
+
+    const QString script = QStringLiteral(
+        "import json, sys, openpyxl\n"
+        "wb = openpyxl.load_workbook(sys.argv[1])\n"
+        "out = {ws.title: {c.coordinate: [c.value if not isinstance(c.value, float) else repr(c.value), c.number_format]"
+        " for row in ws.iter_rows() for c in row if c.value is not None or c.number_format != 'General'} for ws in wb.worksheets}\n"
+        "json.dump(out, sys.stdout, ensure_ascii=False)\n");
+    const QJsonObject book = QJsonDocument::fromJson(run(python(), {"-c", script, file})).object();
+    ASSERT_EQ(book.keys(), (QStringList{"Sheet1", "Sheet2"}));
+    const QJsonObject s1 = book.value("Sheet1").toObject();
+    auto value = [&](const char* cell) { return s1.value(cell).toArray().at(0).toVariant().toString(); };
+    auto format = [&](const char* cell) { return s1.value(cell).toArray().at(1).toString(); };
+    const QStringList labels = SheetLayout::labels();
+    for (int c = 0; c < 9; ++c) EXPECT_EQ(value(QByteArray(1, char('A' + c)).append('1').constData()), labels[c]);
+    EXPECT_EQ(value("A2"), "12");   // entered as typed, as the spreadsheet does
+    EXPECT_EQ(value("D2"), "外径");
+    EXPECT_EQ(value("G2"), "0");
+    EXPECT_EQ(value("H2"), "10.5");
+    EXPECT_EQ(format("H2"), "0_ ");
+    EXPECT_EQ(format("I2"), "0_ ");
+    EXPECT_FALSE(s1.contains("A3"));
+    EXPECT_EQ(value("A4"), "ﾛｯﾄ№");
+    EXPECT_EQ(value("B4"), "N1");
+    EXPECT_EQ(value("C4"), "N2");
+    EXPECT_FALSE(s1.contains("D4"));
+    // Lot 1, then lot 3 (lot 2 is disabled), then the default lots K004.. of the ten shown;
+    // digits 0 round the measurements as the view does.
+    EXPECT_EQ(value("A5"), "K001");
+    EXPECT_EQ(value("B5"), "10");
+    EXPECT_EQ(value("C5"), "10");
+    EXPECT_EQ(format("B5"), "0_ ");
+    EXPECT_EQ(value("A6"), "K,3");
+    EXPECT_EQ(value("B6"), "11");
+    EXPECT_EQ(value("C6"), "");
+    EXPECT_EQ(value("A7"), "K004");
+    EXPECT_EQ(value("A13"), "K010");
+    EXPECT_FALSE(s1.contains("A14"));
+    EXPECT_EQ(format("C14"), "0_ "); // the block keeps its rows, empty ones formatted
+    EXPECT_FALSE(s1.contains("C15"));
+    const QJsonObject s2 = book.value("Sheet2").toObject();
+    EXPECT_EQ(s2.value("D2").toArray().at(0).toString(), "Sheet2");
+    EXPECT_EQ(s2.value("B5").toArray().at(1).toString(), "0.00000_ ");
+}
+
+TEST(SheetGrids, ShowTheRecordAsEnteringTheSheetDoes)
+{
+    model::SheetRecord r;
+    r.lotCount = 3;          // below the view's 10
+    r.measurementCount = 0;  // below the view's 1
+    r.digits = "1";
+    r.enableFlags = QStringList{"1", "0"};
+    r.dataLines = QStringList{"A,1.25,7", "B, 2 ,x", "C,abc"};
+    const SheetGrids g(r);
+    EXPECT_EQ(g.lotCount, 10);
+    EXPECT_EQ(g.measurementCount, 1);
+    EXPECT_EQ(g.lots.text(0, 0), "ﾛｯﾄ№");
+    EXPECT_EQ(g.lots.text(0, 2), "B");
+    EXPECT_EQ(g.lots.text(0, 4), "K004");
+    EXPECT_TRUE(g.lots.flag(1, 1));
+    EXPECT_FALSE(g.lots.flag(1, 2));
+    EXPECT_TRUE(g.lots.flag(1, 10));
+    EXPECT_EQ(g.cells.text(0, 0), "N1");
+    EXPECT_EQ(g.cells.text(0, 1), "1.3"); // halves away from zero
+    EXPECT_EQ(g.cells.text(1, 1), "");    // beyond the measurement count
+    EXPECT_EQ(g.cells.text(0, 2), "2.0");
+    EXPECT_EQ(g.cells.text(0, 3), "abc");
+    EXPECT_TRUE(g.unsuitable);
+
+    model::SheetRecord limits;
+    limits.specUpper = "1O.5";
+    EXPECT_TRUE(SheetGrids(limits).unsuitable);
+    limits.specUpper = " 10.5 ";
+    EXPECT_FALSE(SheetGrids(limits).unsuitable);
+}
