@@ -124,6 +124,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectHandlers();
     connectEditingHandlers();
+    connectExchangeHandlers();
     qApp->installEventFilter(this);
     FormCreate();
 }
