@@ -1,6 +1,7 @@
 // The largest workbook the program exchanges: 100 worksheets of 101 x 101 numeric texts
 // (about one million cells), written and read back through the object model; and, for scale,
 // LibreOffice headless converting the same file to CSV.
+#include "PeakMemory.h"
 #include "spreadsheet/Application.h"
 #include "spreadsheet/Book.h"
 
@@ -15,24 +16,9 @@
 
 #include <benchmark/benchmark.h>
 
-#ifdef Q_OS_UNIX
-#include <sys/resource.h>
-#endif
-
 namespace {
 
 constexpr int kSheets = 100;
-
-double peakRssMiB()
-{
-#ifdef Q_OS_UNIX
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_maxrss) / 1024.0; // KiB on Linux
-#else
-    return 0;
-#endif
-}
 
 QTemporaryDir& folder()
 {

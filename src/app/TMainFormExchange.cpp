@@ -6,7 +6,7 @@
 
 #include "app/TSplashForm.h"
 #include "exchange/CsvWriter.h"
-#include "exchange/ExchangeError.h"
+#include "exchange/UnencodableText.h"
 #include "exchange/SheetReader.h"
 #include "exchange/WorkbookExport.h"
 #include "spreadsheet/Application.h"
@@ -39,8 +39,9 @@ void warn(QWidget* parent, const QString& text) { ui::showMessage(parent, text, 
 // while the busy window and the main window keep being painted.
 void pauseKeepingWindowsPainted(int milliseconds)
 {
+    if (milliseconds <= 0) return;
     QEventLoop loop;
-    QTimer::singleShot(std::max(milliseconds, 0), &loop, &QEventLoop::quit);
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 

@@ -1,6 +1,6 @@
 #include "exchange/CsvWriter.h"
 
-#include "exchange/ExchangeError.h"
+#include "exchange/UnencodableText.h"
 #include "exchange/SheetLayout.h"
 #include "model/CommaText.h"
 #include "model/Cp932.h"
@@ -14,7 +14,7 @@
 namespace exchange {
 
 UnencodableText::UnencodableText(int sheetNumber, const QString& sheetName, const QString& text)
-    : Error(QStringLiteral("シート「%1」（%2）の「%3」には、CSVファイル（シフトJIS）で表せない文字が含まれています。"
+    : spreadsheet::Error(QStringLiteral("シート「%1」（%2）の「%3」には、CSVファイル（シフトJIS）で表せない文字が含まれています。"
                            "このシートから後のCSVファイルは保存されていません…。")
                 .arg(sheetName, csvFileName(sheetNumber), text))
     , sheetNumber_(sheetNumber)
@@ -79,7 +79,7 @@ QByteArray encodeCp932(const model::SheetRecord& record, int sheetNumber, const 
     text += QStringLiteral("\r\n");
     QStringEncoder encoder("windows-31j", QStringEncoder::Flag::Stateless);
     QStringDecoder decoder("windows-31j", QStringDecoder::Flag::Stateless);
-    if (!encoder.isValid() || !decoder.isValid()) throw Error(QStringLiteral("The code page 932 encoder is not available."));
+    if (!encoder.isValid() || !decoder.isValid()) throw spreadsheet::Error(QStringLiteral("The code page 932 encoder is not available."));
     QByteArray bytes = encoder.encode(text);
     // A character without a code, or one written as a look-alike, never reaches the file.
     if (encoder.hasError() || decoder.decode(bytes) != text || decoder.hasError())
@@ -94,7 +94,7 @@ void WriteSheetCsv(const QString& path, const model::SheetRecord& record, int sh
     const QByteArray bytes = encodeCp932(record, sheetNumber, sheetCsvLines(record, headingLine));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Error(QStringLiteral("ファイル「%1」を保存できません。%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw spreadsheet::Error(QStringLiteral("ファイル「%1」を保存できません。%2").arg(QDir::toNativeSeparators(path), file.errorString()));
 }
 
 } // namespace exchange

@@ -24,7 +24,7 @@ QString csvFileName(int sheetNumber);
 // Writes a sheet's CSV file: code page 932 without byte-order mark, CR LF after every line.
 // The file is written beside the target and renamed over it only when complete, so a failure
 // leaves an existing file as it was. Throws UnencodableText (nothing written) when a text of the
-// sheet has a character code page 932 cannot hold, exchange::Error when the file cannot be written.
+// sheet has a character code page 932 cannot hold, spreadsheet::Error when the file cannot be written.
 void WriteSheetCsv(const QString& path, const model::SheetRecord& record, int sheetNumber, const QString& headingLine);
 
 } // namespace exchange

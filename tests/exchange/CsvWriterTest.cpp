@@ -2,7 +2,7 @@
 #include "ExchangeTestSupport.h"
 
 #include "exchange/CsvWriter.h"
-#include "exchange/ExchangeError.h"
+#include "exchange/UnencodableText.h"
 #include "exchange/SheetLayout.h"
 #include "exchange/SheetReader.h"
 #include "model/DataLine.h"
@@ -114,5 +114,5 @@ TEST(CsvWriter, AFileThatCannotBeCreatedIsAnError)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(writeAll(dir.filePath("plain"), "x"));
-    EXPECT_THROW(WriteSheetCsv(dir.filePath("plain/Sheet1.csv"), exampleSheet(), 1, kHeadings), exchange::Error);
+    EXPECT_THROW(WriteSheetCsv(dir.filePath("plain/Sheet1.csv"), exampleSheet(), 1, kHeadings), spreadsheet::Error);
 }

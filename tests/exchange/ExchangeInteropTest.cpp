@@ -105,35 +105,29 @@ TEST(ExchangeInterop, ExportedWorkbookReadByOpenpyxlShowsTheLayout)
     const QJsonObject book = QJsonDocument::fromJson(run(python(), {"-c", script, file})).object();
     ASSERT_EQ(book.keys(), (QStringList{"Sheet1", "Sheet2"}));
     const QJsonObject s1 = book.value("Sheet1").toObject();
-    auto value = [&](const char* cell) { return s1.value(cell).toArray().at(0).toVariant().toString(); };
-    auto format = [&](const char* cell) { return s1.value(cell).toArray().at(1).toString(); };
     const QStringList labels = SheetLayout::labels();
-    for (int c = 0; c < 9; ++c) EXPECT_EQ(value(QByteArray(1, char('A' + c)).append('1').constData()), labels[c]);
-    EXPECT_EQ(value("A2"), "12");   // entered as typed, as the spreadsheet does
-    EXPECT_EQ(value("D2"), "外径");
-    EXPECT_EQ(value("G2"), "0");
-    EXPECT_EQ(value("H2"), "10.5");
-    EXPECT_EQ(format("H2"), "0_ ");
-    EXPECT_EQ(format("I2"), "0_ ");
-    EXPECT_FALSE(s1.contains("A3"));
-    EXPECT_EQ(value("A4"), "ﾛｯﾄ№");
-    EXPECT_EQ(value("B4"), "N1");
-    EXPECT_EQ(value("C4"), "N2");
-    EXPECT_FALSE(s1.contains("D4"));
-    // Lot 1, then lot 3 (lot 2 is disabled), then the default lots K004.. of the ten shown;
-    // digits 0 round the measurements as the view does.
-    EXPECT_EQ(value("A5"), "K001");
-    EXPECT_EQ(value("B5"), "10");
-    EXPECT_EQ(value("C5"), "10");
-    EXPECT_EQ(format("B5"), "0_ ");
-    EXPECT_EQ(value("A6"), "K,3");
-    EXPECT_EQ(value("B6"), "11");
-    EXPECT_EQ(value("C6"), "");
-    EXPECT_EQ(value("A7"), "K004");
-    EXPECT_EQ(value("A13"), "K010");
-    EXPECT_FALSE(s1.contains("A14"));
-    EXPECT_EQ(format("C14"), "0_ "); // the block keeps its rows, empty ones formatted
-    EXPECT_FALSE(s1.contains("C15"));
+    for (int c = 0; c < 9; ++c) EXPECT_EQ(s1.value(QString(QChar('A' + c)) + u'1').toArray().at(0).toString(), labels[c]);
+    // Cell, value ("-" for none at all), number format. Fields and measurements are entered as
+    // typed; lot 2 is disabled, so lot 3 follows lot 1, then the default lots K004.. of the ten
+    // shown; digits 0 round the measurements as the view does; the block keeps its rows.
+    const struct {
+        const char *cell, *value, *format;
+    } expected[] = {{"A2", "12", "General"},  {"D2", "外径", "General"}, {"G2", "0", "General"},  {"H2", "10.5", "0_ "},
+                    {"I2", "9.5", "0_ "},     {"A3", "-", ""},           {"A4", "ﾛｯﾄ№", "General"}, {"B4", "N1", "General"},
+                    {"C4", "N2", "General"},  {"D4", "-", ""},           {"A5", "K001", "General"}, {"B5", "10", "0_ "},
+                    {"C5", "10", "0_ "},      {"A6", "K,3", "General"},  {"B6", "11", "0_ "},     {"C6", "", "0_ "},
+                    {"A7", "K004", "General"}, {"A13", "K010", "General"}, {"A14", "-", ""},      {"C14", "", "0_ "},
+                    {"C15", "-", ""}};
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.cell);
+        if (e.value == std::string("-")) {
+            EXPECT_FALSE(s1.contains(e.cell));
+            continue;
+        }
+        const QJsonArray cell = s1.value(e.cell).toArray();
+        EXPECT_EQ(cell.at(0).toVariant().toString(), QString::fromUtf8(e.value));
+        EXPECT_EQ(cell.at(1).toString(), QString::fromUtf8(e.format));
+    }
     const QJsonObject s2 = book.value("Sheet2").toObject();
     EXPECT_EQ(s2.value("D2").toArray().at(0).toString(), "Sheet2");
     EXPECT_EQ(s2.value("B5").toArray().at(1).toString(), "0.00000_ ");
