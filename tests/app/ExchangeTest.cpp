@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include "spreadsheet/Application.h"
+#include "model/NumberText.h"
 #include "spreadsheet/Book.h"
 
 #include <QDir>
@@ -352,6 +353,42 @@ TEST_F(ExchangeTest, WorkbookRoundTripOfEverySheetAfterJudgingWithTheDigitsForma
     EXPECT_EQ(form->editKupper->text(), "0.12345");
     EXPECT_EQ(row(1), (QStringList{"0.00001", "0.12346"}));
     EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(ExchangeTest, EachWorksheetHoldsItsSheetAsEnteringTheSheetShowsIt)
+{
+    // Records as an import leaves them: too few lots for the view, lines beyond the lot
+    // count, flags of hidden rows, digits to round to, and a cell that is not a number.
+    model::SheetRecord& odd = form->sheetStore()[1];
+    odd.lotCount = 3;
+    odd.measurementCount = 2;
+    odd.digits = "1";
+    odd.enableFlags = QStringList{"1", "0", "1", "1", "1", "1", "1", "1", "1", "1", "0", "1"};
+    odd.dataLines = QStringList{"A,1.25,2.35,9", "B,3,4", "\"C,1\",5.55,", ",6", "", "F,abc,7"};
+    for (int i = 0; i < 14; ++i) odd.dataLines << QStringLiteral("L%1,%1.04").arg(i);
+    form->sheetStore()[2].dataLines = QStringList{"Z,0.0005"};
+    run(form->mainMenuXlsSave, file("view.xlsx"));
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_EQ(ui.messages[0].text, "不適切な測定値が見つかりました。ファイルの内容を確認してください…");
+
+    const auto book = spreadsheet::Book::open(file("view.xlsx"));
+    for (int s = 0; s < 3; ++s) {
+        clickTab(s);
+        int out = 5;
+        for (int r = 1; r < form->gridEdit->rowCount(); ++r) {
+            if (!form->gridCtrl->flag(1, r)) continue;
+            EXPECT_EQ(book->text(s, out, 1), form->gridCtrl->cell(0, r)) << s << " " << r;
+            for (int c = 0; c < form->gridEdit->colCount(); ++c) {
+                const QString shown = form->gridEdit->cell(c, r);
+                const QString stored = book->text(s, out, c + 2);
+                const auto number = model::tryParseNumber(shown); // numbers are entered as numbers
+                if (number) EXPECT_EQ(model::tryParseNumber(stored), number) << s << " " << r << " " << c;
+                else EXPECT_EQ(stored, shown) << s << " " << r << " " << c;
+            }
+            ++out;
+        }
+        EXPECT_EQ(book->text(s, out, 1), "");
+    }
 }
 
 TEST_F(ExchangeTest, RefusedAndUnreadableWorkbooksChangeNothing)
