@@ -257,6 +257,23 @@ SheetEntry& BookData::worksheet(int index)
 
 const SheetEntry& BookData::worksheet(int index) const { return const_cast<BookData*>(this)->worksheet(index); }
 
+void BookData::noteCellsChanging()
+{
+    if (cellsChanged) return;
+    cellsChanged = true;
+    for (SheetEntry& s : sheets) {
+        if (!s.isWorksheet) continue;
+        for (auto& [r, row] : s.cells.rows())
+            for (Cell& c : row)
+                if (c.formula && c.type != CellType::Empty) {
+                    c.type = CellType::Empty;
+                    c.text.clear();
+                    c.sharedString = -1;
+                    s.modified = true;
+                }
+    }
+}
+
 QString Book::worksheetName(int index) const { return d->worksheet(index).name; }
 
 void Book::renameWorksheet(int index, const QString& name)
@@ -270,6 +287,8 @@ void Book::renameWorksheet(int index, const QString& name)
     const QString old = target.name;
     // Every chart is read before anything changes, so a part that cannot be read leaves the book as it was.
     auto charts = d->chartDocuments();
+    // A renamed sheet may change what formulas compute (texts naming sheets, for one).
+    d->noteCellsChanging();
     // The workbook's sheet element, found by position.
     const pugi::xml_node list = xml::child(d->workbook.document_element(), "sheets");
     size_t position = 0;
@@ -340,12 +359,14 @@ void Book::setTyped(int sheet, int row, int column, const QString& text)
     if (text.isEmpty()) {
         Cell* c = s.cells.find(row, column);
         if (!c) return;
+        d->noteCellsChanging();
         if (c->style == 0) s.cells.erase(row, column);
         else c->clearValue();
         s.modified = true;
         return;
     }
     if (text.size() > kMaxTextLength) throw Error(QStringLiteral("A cell holds at most %1 characters.").arg(kMaxTextLength));
+    d->noteCellsChanging();
     Cell& c = s.cells.at(row, column);
     c.formula.reset();
     c.sharedString = -1;
@@ -366,6 +387,7 @@ void Book::setText(int sheet, int row, int column, const QString& text)
     checkCell(row, column);
     if (text.size() > kMaxTextLength) throw Error(QStringLiteral("A cell holds at most %1 characters.").arg(kMaxTextLength));
     SheetEntry& s = d->worksheet(sheet);
+    d->noteCellsChanging();
     Cell& c = s.cells.at(row, column);
     c.formula.reset();
     c.sharedString = -1;
@@ -379,6 +401,7 @@ void Book::setNumber(int sheet, int row, int column, double value)
     checkCell(row, column);
     if (!std::isfinite(value)) throw Error(QStringLiteral("A cell cannot hold an infinite or undefined number."));
     SheetEntry& s = d->worksheet(sheet);
+    d->noteCellsChanging();
     Cell& c = s.cells.at(row, column);
     c.formula.reset();
     c.sharedString = -1;
@@ -671,6 +694,7 @@ void Book::deleteShiftUp(int sheet, const CellRect& rect)
     const QString targetName = target.name;
     // Every chart is read before anything changes, so a part that cannot be read leaves the book as it was.
     auto charts = d->chartDocuments();
+    d->noteCellsChanging();
     target.cells.deleteShiftUp(rect);
     target.modified = true;
 
