@@ -247,6 +247,27 @@ TEST_F(ExchangeTest, CsvRoundTripKeepsTextsQuotedFieldsAndEnablesEveryWrittenLot
     EXPECT_EQ(form->sheetStore()[0], first); // only the shown sheet changed
 }
 
+TEST_F(ExchangeTest, WhatTheOperatorIsTypingIsExportedAndAnImportReplacesIt)
+{
+    layout(10, 2);
+    row(1, {"1.000"});
+    form->gridEdit->setFocus();
+    QApplication::processEvents();
+    form->gridEdit->setCurrentCell(1, 1);
+    typeKeys("7.25");
+    ASSERT_TRUE(form->gridEdit->isEditing());
+    run(form->mainMenuCsvSave, dir.path());
+    EXPECT_TRUE(readAll(file("Sheet1.csv")).contains("\r\nK001,1.000,7.25\r\n"));
+
+    run(form->mainMenuXlsSave, file("typed.xlsx"));
+    form->gridEdit->setCurrentCell(0, 2);
+    typeKeys("9");
+    run(form->mainMenuXlsImport, file("typed.xlsx"));
+    EXPECT_FALSE(form->gridEdit->isEditing());
+    EXPECT_EQ(row(1), (QStringList{"1.000", "7.250"}));
+    EXPECT_EQ(row(2), (QStringList{"", ""}));
+}
+
 TEST_F(ExchangeTest, CsvImportReadsAHundredLotsCountsLineFiveAndRefusesACorruptFile)
 {
     QString text = "品種名称,工程名称,装置名称,項目名称,測定単位,規格種別,小数点桁,規格上限,規格下限\r\n"
