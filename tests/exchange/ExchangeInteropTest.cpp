@@ -1,7 +1,6 @@
 // Workbooks of other programs imported, and the exported workbook read by another program.
 #include "ExchangeTestSupport.h"
 
-#include "exchange/SheetGrids.h"
 #include "exchange/SheetLayout.h"
 #include "exchange/SheetReader.h"
 #include "exchange/WorkbookExport.h"
@@ -44,18 +43,6 @@ void expectLayoutSheet(const model::SheetRecord& r)
 }
 
 } // namespace
-
-TEST(ExchangeInterop, OpenpyxlWorkbookImports)
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath("station.xlsx");
-    run(python(), {layoutScript(), file});
-    const ReadResult result = ReadSheets(ReadMode::Workbook, file);
-    ASSERT_EQ(result.records.size(), 2u);
-    expectLayoutSheet(result.records[0]);
-    EXPECT_EQ(result.records[1].item, "");
-    EXPECT_EQ(result.records[1].specLower, "");
-}
 
 TEST(ExchangeInterop, LibreOfficeWorkbooksImportFormulaResultsAsValues)
 {
@@ -131,35 +118,4 @@ TEST(ExchangeInterop, ExportedWorkbookReadByOpenpyxlShowsTheLayout)
     const QJsonObject s2 = book.value("Sheet2").toObject();
     EXPECT_EQ(s2.value("D2").toArray().at(0).toString(), "Sheet2");
     EXPECT_EQ(s2.value("B5").toArray().at(1).toString(), "0.00000_ ");
-}
-
-TEST(SheetGrids, ShowTheRecordAsEnteringTheSheetDoes)
-{
-    model::SheetRecord r;
-    r.lotCount = 3;          // below the view's 10
-    r.measurementCount = 0;  // below the view's 1
-    r.digits = "1";
-    r.enableFlags = QStringList{"1", "0"};
-    r.dataLines = QStringList{"A,1.25,7", "B, 2 ,x", "C,abc"};
-    const SheetGrids g(r);
-    EXPECT_EQ(g.lotCount, 10);
-    EXPECT_EQ(g.measurementCount, 1);
-    EXPECT_EQ(g.lots.text(0, 0), "ﾛｯﾄ№");
-    EXPECT_EQ(g.lots.text(0, 2), "B");
-    EXPECT_EQ(g.lots.text(0, 4), "K004");
-    EXPECT_TRUE(g.lots.flag(1, 1));
-    EXPECT_FALSE(g.lots.flag(1, 2));
-    EXPECT_TRUE(g.lots.flag(1, 10));
-    EXPECT_EQ(g.cells.text(0, 0), "N1");
-    EXPECT_EQ(g.cells.text(0, 1), "1.3"); // halves away from zero
-    EXPECT_EQ(g.cells.text(1, 1), "");    // beyond the measurement count
-    EXPECT_EQ(g.cells.text(0, 2), "2.0");
-    EXPECT_EQ(g.cells.text(0, 3), "abc");
-    EXPECT_TRUE(g.unsuitable);
-
-    model::SheetRecord limits;
-    limits.specUpper = "1O.5";
-    EXPECT_TRUE(SheetGrids(limits).unsuitable);
-    limits.specUpper = " 10.5 ";
-    EXPECT_FALSE(SheetGrids(limits).unsuitable);
 }

@@ -121,16 +121,3 @@ TEST(SheetReader, UnreadableFilesAreErrors)
     ASSERT_TRUE(writeAll(binary, QByteArray("a,b\r\n\0\0", 7)));
     EXPECT_THROW(ReadSheets(ReadMode::Csv, binary), spreadsheet::Error);
 }
-
-TEST(SheetReader, ReplacingSheetsLeavesExactlyTheRecordsRead)
-{
-    model::SheetStore store;
-    store.resize(5, true, model::AppSettings::defaults(), 100, 10);
-    std::vector<model::SheetRecord> read(2);
-    read[0].item = "A";
-    read[1].item = "";
-    replaceSheets(store, read);
-    ASSERT_EQ(store.count(), 2);
-    EXPECT_EQ(store[0], read[0]);
-    EXPECT_EQ(store[1], read[1]);
-}
