@@ -1,18 +1,20 @@
 // The four File-menu commands through the real window, with real files, the dialogs answered
 // by the script.
+#include "../exchange/ExchangeTestSupport.h"
 #include "MainFormFixture.h"
-#include "TestSupport.h"
 
-#include "spreadsheet/Application.h"
 #include "model/NumberText.h"
+#include "spreadsheet/Application.h"
 #include "spreadsheet/Book.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
-#include <QStringEncoder>
 #include <QTimer>
+
+using exchange_test::cp932;
+using exchange_test::readAll;
 
 namespace {
 
@@ -51,21 +53,6 @@ public:
 private:
     ScriptedInteraction& inner_;
 };
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray cp932(const QString& text) { return QStringEncoder("windows-31j").encode(text); }
 
 QString layoutScript() { return QStringLiteral(QUORVANE_SOURCE_DIR "/tests/exchange/data/make_layout_workbook.py"); }
 
@@ -274,7 +261,7 @@ TEST_F(ExchangeTest, CsvImportReadsAHundredLotsCountsLineFiveAndRefusesACorruptF
                    "P,Q,R,Long,mm,下限規格,1,,2\r\n\r\nﾛｯﾄ№,N1,N2,N3,N4\r\n";
     for (int i = 1; i <= 150; ++i)
         text += QStringLiteral("L%1,1.25,2,3,4%2\r\n").arg(i).arg(i == 1 ? "" : ",5,6");
-    writeAll(file("long.csv"), cp932(text));
+    EXPECT_TRUE(exchange_test::writeAll(file("long.csv"), cp932(text)));
     run(form->mainMenuCsvImport, file("long.csv"));
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(form->spinRow->value(), 100);
@@ -286,7 +273,7 @@ TEST_F(ExchangeTest, CsvImportReadsAHundredLotsCountsLineFiveAndRefusesACorruptF
     EXPECT_EQ(form->tabCtrl->tabText(0), "Long");
 
     // Bytes that are not code page 932: the warning after the busy window, nothing changed.
-    writeAll(file("bad.csv"), QByteArray("\x82\xA0,\xFF\xFF\r\n"));
+    EXPECT_TRUE(exchange_test::writeAll(file("bad.csv"), QByteArray("\x82\xA0,\xFF\xFF\r\n")));
     const std::vector<model::SheetRecord> before = records();
     run(form->mainMenuCsvImport, file("bad.csv"));
     expectOnlyMessage("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。", kWarning);
@@ -417,7 +404,7 @@ TEST_F(ExchangeTest, RefusedAndUnreadableWorkbooksChangeNothing)
     form->editProduct->setText("kept");
     form->spinTab->setText("4");
     const QString over = engineWorkbook("over.xlsx", QList<QList<QStringList>>(101, {{"", "", "", "X"}}));
-    writeAll(file("broken.xlsx"), QByteArray("PK\x03\x04", 4) + QByteArray(300, 'z'));
+    EXPECT_TRUE(exchange_test::writeAll(file("broken.xlsx"), QByteArray("PK\x03\x04", 4) + QByteArray(300, 'z')));
     form->SaveSheet(0);
     const std::vector<model::SheetRecord> before = records();
     const QStringList captions = tabCaptions();
@@ -484,7 +471,7 @@ TEST_F(ExchangeTest, FailedExportsSayWhatWasNotWritten)
     // its sheet: the file before it is written, its own old file stays, the rest is not written.
     const QString unicode = engineWorkbook("unicode.xlsx", {{{"", "", "", "A"}}, {{"", "", "", "B", "µm"}}, {{"", "", "", "C"}}});
     run(form->mainMenuXlsImport, unicode);
-    writeAll(file("Sheet2.csv"), "old\r\n");
+    EXPECT_TRUE(exchange_test::writeAll(file("Sheet2.csv"), "old\r\n"));
     ui.messages.clear();
     busyAtMessage.clear();
     run(form->mainMenuCsvSave, dir.path());
