@@ -2,6 +2,7 @@
 // exported and imported end to end through the File-menu handlers of the real main window with
 // the dialogs answered; the CSV export without its pauses; and, for scale, LibreOffice headless
 // converting the same workbook.
+#include "LibreOffice.h"
 #include "PeakMemory.h"
 #include "WindowBench.h"
 
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
@@ -118,21 +118,7 @@ void CsvExportWithoutPauses(benchmark::State& state)
 void LibreOfficeConversionRatio(benchmark::State& state)
 {
     TMainForm& f = fullWorkbookWindow();
-    const QString profile = QStringLiteral("-env:UserInstallation=file://") + folder().path() + QStringLiteral("/profile");
-    auto convert = [&](const QString& file) {
-        QProcess p;
-        p.start(QStringLiteral("soffice"), {profile, "--headless", "--norestore", "--convert-to", "xlsx", "--outdir",
-                                            folder().path() + "/lo", file});
-        return p.waitForFinished(600000) && p.exitCode() == 0;
-    };
-    {
-        // The first start creates the profile; not part of the measurement.
-        QFile warm(folder().path() + QStringLiteral("/warm.csv"));
-        warm.open(QIODevice::WriteOnly);
-        warm.write("1\r\n");
-        warm.close();
-        convert(warm.fileName());
-    }
+    LibreOfficeConverter libreOffice;
     double lo = 0, exported = 0, imported = 0;
     for (auto _ : state) {
         QElapsedTimer t;
@@ -140,7 +126,7 @@ void LibreOfficeConversionRatio(benchmark::State& state)
         run(state, f.mainMenuXlsSave, workbookPath());
         exported = static_cast<double>(t.nsecsElapsed()) / 1e9;
         t.restart();
-        if (!convert(workbookPath())) state.SkipWithError("soffice failed");
+        if (!libreOffice.convert(workbookPath(), QStringLiteral("xlsx"))) state.SkipWithError("soffice failed");
         lo = static_cast<double>(t.nsecsElapsed()) / 1e9;
         t.restart();
         run(state, f.mainMenuXlsImport, workbookPath());
