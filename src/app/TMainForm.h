@@ -25,6 +25,12 @@ class QTabBar;
 class QTabWidget;
 class QWidget;
 
+namespace sheetview {
+struct ChainContext;
+struct ChainReport;
+struct SheetView;
+} // namespace sheetview
+
 namespace ui {
 struct CellPaint;
 class SpinEdit;
@@ -192,6 +198,12 @@ private:
     bool FormKeyPress(QObject* receiver, int key);
     void showJudgement(QLabel* panel, judge::Outcome outcome);
     judge::ControlLimitTexts controlLimitTexts() const;
+    // The shown sheet as the core's sheet view for one step (MainFormView.h).
+    class ViewLoan;
+    // Runs a stage of the judgement chain on the shown sheet and shows what it reported.
+    using ChainStage = void (*)(sheetview::SheetView&, const sheetview::ChainContext&, sheetview::ChainReport&);
+    void runChain(ChainStage stage);
+    void showChainReport(const sheetview::ChainReport& report);
 
     model::StoredSettings settings_;
     model::SheetStore store_;

@@ -1,15 +1,14 @@
 // The main window's judgement handlers: specification, control limits, capability and the
-// SPC rules, run as a chain, and the painters of the two result grids. The computations are
-// in src/judge; these handlers gather the controls' texts, call them and write back.
-#include "app/TMainForm.h"
+// SPC rules, run as a chain, and the painters of the two result grids. The chain itself is
+// in src/sheetview (on the computations of src/judge); these handlers lend it the shown
+// sheet, then show what it reported.
+#include "app/MainFormView.h"
 
 #include "judge/Capability.h"
 #include "judge/ControlLimits.h"
 #include "judge/SpcJudgement.h"
-#include "judge/SpecJudgement.h"
-#include "model/Text.h"
+#include "sheetview/JudgementChain.h"
 #include "ui/Busy.h"
-#include "ui/GridOps.h"
 #include "ui/Interaction.h"
 #include "ui/Look.h"
 #include "ui/StringGrid.h"
@@ -24,12 +23,14 @@
 
 namespace {
 
-const QString kGuidanceCaption = QStringLiteral("ガイドメッセージ");
-const QString kWarningCaption = QStringLiteral("警告メッセージ");
-
-judge::Measurements measurementsOf(const ui::StringGrid& cells, const ui::StringGrid& lots)
+ui::MessageIcon iconOf(sheetview::NoticeIcon icon)
 {
-    return judge::Measurements(cells.table(), lots.table(), cells.rowCount() - 1, cells.colCount());
+    switch (icon) {
+    case sheetview::NoticeIcon::Exclamation: return ui::MessageIcon::Exclamation;
+    case sheetview::NoticeIcon::Error: return ui::MessageIcon::Error;
+    case sheetview::NoticeIcon::Warning: break;
+    }
+    return ui::MessageIcon::Warning;
 }
 
 } // namespace
@@ -45,46 +46,48 @@ judge::ControlLimitTexts TMainForm::controlLimitTexts() const
     return {editUcl->text(), editLcl->text(), editRsUcl->text()};
 }
 
-bool TMainForm::CheckRequiredFields()
+void TMainForm::runChain(ChainStage stage)
 {
-    pnlSpecJudg->clear();
-    for (QLineEdit* e : {editLabel, editUnit, editKupper, editKlower}) {
-        if ((e == editKupper || e == editKlower) && !e->isEnabled()) continue;
-        if (model::isBlank(e->text())) {
-            e->setFocus();
-            ui::showMessage(this, QStringLiteral("必須項目が入力されていません。"), kGuidanceCaption,
-                            ui::MessageIcon::Exclamation);
-            return false;
-        }
+    ui::BusyCursor busy;
+    sheetview::ChainReport report;
+    {
+        const int tab = tabCtrl->currentIndex();
+        ViewLoan loan(*this, tab);
+        const sheetview::ChainContext context{&settings_.rules, tab >= 0 && tab < store_.count() ? &store_[tab] : nullptr};
+        stage(loan.view, context, report);
     }
-    return true;
+    showChainReport(report);
 }
 
-void TMainForm::btnSpecJudgClick()
+void TMainForm::showChainReport(const sheetview::ChainReport& report)
 {
-    if (!CheckRequiredFields()) return;
-    const auto limits = judge::tryReadSpecLimits(judge::specKindFromIndex(cmbSpecKind->currentIndex()),
-                                                 editKupper->text(), editKlower->text());
-    if (!limits) {
-        ui::showMessage(this,
-                        QStringLiteral("入力値が「未入力」または、「異常値」です。「規格上限／規格下限」の値を確認してください…。（※入力必須項目です）"),
-                        kWarningCaption, ui::MessageIcon::Exclamation);
-        return;
+    if (report.specFinished) {
+        gridEdit->viewport()->update();
+        gridEdit->setCurrentCell(0, 1);
+        gridEdit->setTopRow(1);
     }
-    judge::Outcome outcome;
-    {
-        ui::BusyCursor busy;
-        SaveSheet(tabCtrl->currentIndex());
-        specJudged = true;
-        judge::normaliseBlankCells(gridEdit->table(), gridEdit->rowCount() - 1, gridEdit->colCount());
-        gridEdit->refresh();
-        outcome = judge::scanSpecification(gridEdit->table(), gridEdit->rowCount() - 1, gridEdit->colCount(), *limits);
+    if (report.capabilityFinished) gridCalc->setCurrentCell(1, 1);
+    if (report.spcFinished) gridSpc->setCurrentCell(1, 1);
+    if (report.focus) {
+        QLineEdit* const fields[] = {editLabel, editUnit, editKupper, editKlower};
+        fields[int(*report.focus)]->setFocus();
     }
-    showJudgement(pnlSpecJudg, outcome);
-    gridEdit->viewport()->update();
-    gridEdit->setCurrentCell(0, 1);
-    gridEdit->setTopRow(1);
+    if (report.notice) ui::showMessage(this, report.notice->text, report.notice->caption, iconOf(report.notice->icon));
 }
+
+bool TMainForm::CheckRequiredFields()
+{
+    sheetview::ChainReport report;
+    bool complete = false;
+    {
+        ViewLoan loan(*this, tabCtrl->currentIndex());
+        complete = sheetview::checkRequiredFields(loan.view, report);
+    }
+    showChainReport(report);
+    return complete;
+}
+
+void TMainForm::btnSpecJudgClick() { runChain(&sheetview::judgeSpecification); }
 
 void TMainForm::menuExecSpecClick()
 {
@@ -94,43 +97,11 @@ void TMainForm::menuExecSpecClick()
 
 void TMainForm::btn3StdevClick()
 {
-    const auto limits = judge::computeControlLimits(measurementsOf(*gridEdit, *gridCtrl),
-                                                    judge::chartKindFromIndex(cmbChart->currentIndex()));
-    if (!limits) return;
-    editUcl->setText(limits->ucl);
-    editLcl->setText(limits->lcl);
-    editRsUcl->setText(limits->rsUcl);
+    ViewLoan loan(*this, tabCtrl->currentIndex());
+    sheetview::computeControlLimits(loan.view);
 }
 
-void TMainForm::btnCpkCalcClick()
-{
-    ui::BusyCursor busy;
-    btnSpecJudgClick();
-    if (pnlSpecJudg->text().isEmpty()) return;
-    if (cmbLimit->currentIndex() == 0) btn3StdevClick();
-    else if (judge::anyLimitBlank(controlLimitTexts())) return;
-    SaveSheet(tabCtrl->currentIndex());
-    capabilityJudged = true;
-
-    judge::CapabilitySettings settings;
-    settings.limits = judge::readSpecLimits(judge::specKindFromIndex(cmbSpecKind->currentIndex()),
-                                            editKupper->text(), editKlower->text());
-    settings.chart = judge::chartKindFromIndex(cmbChart->currentIndex());
-    settings.thresholdCheck = chkCpCpk->isChecked();
-    settings.index = judge::capabilityIndexFromIndex(cmbCpCpk->currentIndex());
-    settings.thresholdText = editCpCpk->text();
-    const judge::CapabilityResult result = judge::judgeCapability(measurementsOf(*gridEdit, *gridCtrl), settings);
-
-    model::CellTable& calc = gridCalc->table();
-    calc.clearRows(1);
-    for (size_t i = 0; i < result.rows.size(); ++i)
-        for (int c = 0; c < judge::kCalcColumns; ++c) calc.setText(c, int(i) + 1, result.rows[i][size_t(c)]);
-    if (result.rowCount) gridCalc->setRowCount(*result.rowCount);
-    gridCalc->refresh();
-    if (result.error) throw *result.error;
-    showJudgement(pnlCpkJudg, result.outcome);
-    gridCalc->setCurrentCell(1, 1);
-}
+void TMainForm::btnCpkCalcClick() { runChain(&sheetview::judgeCapability); }
 
 void TMainForm::menuExecOperationClick()
 {
@@ -138,28 +109,7 @@ void TMainForm::menuExecOperationClick()
     pageInput->setCurrentIndex(1);
 }
 
-void TMainForm::btnSpcJudgClick()
-{
-    ui::BusyCursor busy;
-    btnCpkCalcClick();
-    if (pnlCpkJudg->text().isEmpty()) return;
-    ui::ClearGridRows(*gridSpc);
-
-    std::vector<judge::CalcRow> calcRows;
-    for (int r = 1; r < gridCalc->rowCount(); ++r) {
-        judge::CalcRow row;
-        for (int c = 0; c < judge::kCalcColumns; ++c) row[size_t(c)] = gridCalc->cell(c, r);
-        calcRows.push_back(std::move(row));
-    }
-    const judge::SpcResult result = judge::judgeSpc(calcRows, judge::chartKindFromIndex(cmbChart->currentIndex()),
-                                                    controlLimitTexts(), settings_.rules);
-    gridSpc->setRowCount(result.rowCount);
-    judge::writeRows(gridSpc->table(), result);
-    gridSpc->refresh();
-    if (result.error) throw *result.error;
-    showJudgement(pnlSpcJudg, result.outcome);
-    gridSpc->setCurrentCell(1, 1);
-}
+void TMainForm::btnSpcJudgClick() { runChain(&sheetview::judgeSpc); }
 
 void TMainForm::menuExecSpcClick()
 {

@@ -1,0 +1,74 @@
+#include "sheetview/GridLayout.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace sheetview {
+
+namespace {
+
+const QString kLotCaption = QStringLiteral("ﾛｯﾄ№");
+
+} // namespace
+
+QString dispersionSide(int chart)
+{
+    return chart == 1 ? QStringLiteral("S") : chart == 2 ? QStringLiteral("Rs") : QStringLiteral("R");
+}
+
+QString defaultLotNumber(int row) { return QStringLiteral("K%1").arg(row, 3, 10, QLatin1Char('0')); }
+
+void applyGridLayout(SheetView& view)
+{
+    const int lots = std::clamp(view.lotCount, 0, model::CellTable::kMaxLots);
+    const int n = std::clamp(view.measurementCount, 0, model::CellTable::kCols);
+    view.lotRows = lots;
+    view.measurementColumns = n;
+    view.calcRowCount = lots + 1;
+    view.spcRowCount = lots + 1;
+
+    for (model::CellTable* t : {&view.lots, &view.calc, &view.spc}) {
+        for (int r = 1; r <= lots; ++r) t->setText(0, r, defaultLotNumber(r));
+        t->setText(0, 0, kLotCaption);
+    }
+    view.lots.setText(1, 0, QStringLiteral("ﾁｪｯｸ"));
+    for (int c = 0; c < n; ++c) view.cells.setText(c, 0, QStringLiteral("N%1").arg(c + 1));
+
+    static const QStringList calcCaptions{QStringLiteral("N数"), QStringLiteral("MAX"), QStringLiteral("MIN"),
+                                          QStringLiteral("X"), QStringLiteral("R"), QStringLiteral("STDEV"),
+                                          QStringLiteral("CP"), QStringLiteral("CPK"), QStringLiteral("判定結果")};
+    for (int c = 1; c < 10; ++c) view.calc.setText(c, 0, calcCaptions[c - 1]);
+
+    static const QString circled[] = {QStringLiteral("①"), QStringLiteral("②"), QStringLiteral("③"), QStringLiteral("④"),
+                                      QStringLiteral("⑤"), QStringLiteral("⑥"), QStringLiteral("⑦"), QStringLiteral("⑧")};
+    const QString side = dispersionSide(view.chart);
+    for (int i = 0; i < 8; ++i) {
+        view.spc.setText(1 + i, 0, QStringLiteral("X") + circled[i]);
+        view.spc.setText(9 + i, 0, side + circled[i]);
+    }
+    view.spc.setText(17, 0, QStringLiteral("判定結果"));
+
+    view.changedGrids |= kAllGrids;
+    view.layoutChanged = true;
+}
+
+void enableAllLots(SheetView& view)
+{
+    for (int r = 1; r <= view.lotRows; ++r) view.lots.setFlag(1, r, true);
+    view.changedGrids |= kLotGrid;
+}
+
+void lotCountChanged(SheetView& view)
+{
+    applyGridLayout(view);
+    enableAllLots(view);
+}
+
+void measurementCountChanged(SheetView& view, bool oneMeasurement, int initialChart)
+{
+    view.chart = oneMeasurement ? 2 : std::clamp(initialChart, 0, 2);
+    applyGridLayout(view);
+}
+
+} // namespace sheetview

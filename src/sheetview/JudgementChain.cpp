@@ -1,0 +1,143 @@
+#include "sheetview/JudgementChain.h"
+
+#include "judge/Capability.h"
+#include "judge/ControlLimits.h"
+#include "judge/SpcJudgement.h"
+#include "judge/SpecJudgement.h"
+#include "model/Text.h"
+#include "sheetview/SheetEntry.h"
+
+#include <vector>
+
+namespace sheetview {
+
+namespace {
+
+judge::Measurements measurementsOf(const SheetView& view)
+{
+    return judge::Measurements(view.cells, view.lots, view.lotRows, view.measurementColumns);
+}
+
+judge::ControlLimitTexts limitTexts(const SheetView& view) { return {view.ucl, view.lcl, view.rsUcl}; }
+
+// A panel keeps its caption when the stage gives no result.
+void showOutcome(QString& panel, judge::Outcome outcome)
+{
+    if (outcome != judge::Outcome::NoResult) panel = judge::outcomeCaption(outcome);
+}
+
+void save(SheetView& view, const ChainContext& context)
+{
+    if (context.record) saveSheet(view, *context.record);
+}
+
+} // namespace
+
+bool checkRequiredFields(SheetView& view, ChainReport& report)
+{
+    view.specResult.clear();
+    const struct {
+        const QString& text;
+        bool inUse;
+        HeaderField field;
+    } required[] = {{view.item, true, HeaderField::Item},
+                    {view.unit, true, HeaderField::Unit},
+                    {view.specUpper, view.upperEnabled, HeaderField::SpecUpper},
+                    {view.specLower, view.lowerEnabled, HeaderField::SpecLower}};
+    for (const auto& r : required) {
+        if (!r.inUse || !model::isBlank(r.text)) continue;
+        report.focus = r.field;
+        report.notice = requiredFieldsNotice();
+        return false;
+    }
+    return true;
+}
+
+void judgeSpecification(SheetView& view, const ChainContext& context, ChainReport& report)
+{
+    if (!checkRequiredFields(view, report)) return;
+    const auto limits = judge::tryReadSpecLimits(judge::specKindFromIndex(view.specKind), view.specUpper, view.specLower);
+    if (!limits) {
+        report.notice = specLimitsNotice();
+        return;
+    }
+    save(view, context);
+    view.specJudged = true;
+    judge::normaliseBlankCells(view.cells, view.lotRows, view.measurementColumns);
+    view.changedGrids |= kMeasurementGrid;
+    showOutcome(view.specResult, judge::scanSpecification(view.cells, view.lotRows, view.measurementColumns, *limits));
+    report.specFinished = true;
+}
+
+void computeControlLimits(SheetView& view)
+{
+    const auto limits = judge::computeControlLimits(measurementsOf(view), judge::chartKindFromIndex(view.chart));
+    if (!limits) return;
+    view.ucl = limits->ucl;
+    view.lcl = limits->lcl;
+    view.rsUcl = limits->rsUcl;
+}
+
+void judgeCapability(SheetView& view, const ChainContext& context, ChainReport& report)
+{
+    judgeSpecification(view, context, report);
+    if (view.specResult.isEmpty()) return;
+    if (judge::limitMethodFromIndex(view.limitMethod) == judge::LimitMethod::ThreeSigma) computeControlLimits(view);
+    else if (judge::anyLimitBlank(limitTexts(view))) return;
+    save(view, context);
+    view.capabilityJudged = true;
+
+    judge::CapabilitySettings settings;
+    settings.limits = judge::readSpecLimits(judge::specKindFromIndex(view.specKind), view.specUpper, view.specLower);
+    settings.chart = judge::chartKindFromIndex(view.chart);
+    settings.thresholdCheck = view.thresholdCheck;
+    settings.index = judge::capabilityIndexFromIndex(view.capabilityIndex);
+    settings.thresholdText = view.threshold;
+    const judge::CapabilityResult result = judge::judgeCapability(measurementsOf(view), settings);
+
+    view.calc.clearRows(1);
+    for (size_t i = 0; i < result.rows.size(); ++i)
+        for (int c = 0; c < judge::kCalcColumns; ++c) view.calc.setText(c, int(i) + 1, result.rows[i][size_t(c)]);
+    if (result.rowCount) view.calcRowCount = *result.rowCount;
+    view.changedGrids |= kCapabilityGrid;
+    if (result.error) throw *result.error;
+    showOutcome(view.capabilityResult, result.outcome);
+    report.capabilityFinished = true;
+}
+
+void judgeSpc(SheetView& view, const ChainContext& context, ChainReport& report)
+{
+    judgeCapability(view, context, report);
+    if (view.capabilityResult.isEmpty()) return;
+    view.spc.clearRows(1);
+    view.changedGrids |= kSpcGrid;
+
+    std::vector<judge::CalcRow> calcRows;
+    calcRows.reserve(size_t(std::max(view.calcRowCount - 1, 0)));
+    for (int r = 1; r < view.calcRowCount && r < model::CellTable::kRows; ++r) {
+        judge::CalcRow row;
+        for (int c = 0; c < judge::kCalcColumns; ++c) row[size_t(c)] = view.calc.text(c, r);
+        calcRows.push_back(std::move(row));
+    }
+    static const model::RuleOptions defaults = model::RuleOptions::defaults();
+    const judge::SpcResult result = judge::judgeSpc(calcRows, judge::chartKindFromIndex(view.chart), limitTexts(view),
+                                                    context.rules ? *context.rules : defaults);
+    view.spcRowCount = result.rowCount;
+    judge::writeRows(view.spc, result);
+    if (result.error) throw *result.error;
+    showOutcome(view.spcResult, result.outcome);
+    report.spcFinished = true;
+}
+
+std::vector<CellAt> outOfSpecCells(const SheetView& view)
+{
+    std::vector<CellAt> out;
+    if (!view.specJudged) return out;
+    const judge::SpecKind kind = judge::specKindFromIndex(view.specKind);
+    for (int r = 1; r <= view.lotRows; ++r)
+        for (int c = 0; c < view.measurementColumns; ++c)
+            if (judge::isOutOfSpecText(view.cells.text(c, r), kind, view.specUpper, view.specLower)) out.push_back({c, r});
+    return out;
+}
+
+} // namespace sheetview

@@ -1,0 +1,141 @@
+#include "sheetview/SheetEntry.h"
+
+#include "model/NumberText.h"
+#include "model/SheetTransfer.h"
+#include "model/Text.h"
+#include "sheetview/GridLayout.h"
+
+#include <algorithm>
+
+namespace sheetview {
+
+namespace {
+
+// The ranges of the count fields.
+constexpr int kMinLots = 10, kMaxLots = 100, kMinMeasurements = 1, kMaxMeasurements = 100;
+
+// Rewrites a stored limit with the sheet's digits; a limit that is not a number is left empty.
+QString reformatLimit(const QString& stored, int digits, bool& unsuitable)
+{
+    if (model::isBlank(stored)) return QString();
+    if (const auto v = model::tryParseNumber(stored)) return model::formatFixed(*v, digits);
+    unsuitable = true;
+    return QString();
+}
+
+} // namespace
+
+void clearHeader(SheetView& view, const model::AppSettings& app)
+{
+    view.specJudged = false;
+    view.capabilityJudged = false;
+    view.product.clear();
+    view.process.clear();
+    view.device.clear();
+    view.item = view.tabCaption;
+    view.unit = app.Unit;
+    view.digits = QString::number(std::clamp(app.Keta, 0, 5));
+    view.specUpper.clear();
+    view.specLower.clear();
+    view.specKind = std::clamp(app.SpecIndex, 0, 2);
+    view.specResult.clear();
+    view.capabilityResult.clear();
+    view.spcResult.clear();
+}
+
+void specKindChanged(SheetView& view)
+{
+    view.upperEnabled = view.specKind != 2;
+    view.lowerEnabled = view.specKind != 1;
+    if (!view.upperEnabled) view.specUpper.clear();
+    if (!view.lowerEnabled) view.specLower.clear();
+}
+
+void resetSheetView(SheetView& view, const model::AppSettings& app)
+{
+    view.thresholdCheck = app.CpkCheck;
+    view.capabilityIndex = std::clamp(app.CpkIndex, 0, 1);
+    view.threshold = app.CpCpk;
+    view.chart = std::clamp(app.ChartIndex, 0, 2);
+    view.limitMethod = std::clamp(app.LimitIndex, 0, 1);
+    clearHeader(view, app);
+    view.ucl.clear();
+    view.lcl.clear();
+    view.rsUcl.clear();
+    for (model::CellTable* t : {&view.lots, &view.cells, &view.calc, &view.spc}) t->clearRows(1);
+    lotCountChanged(view);
+}
+
+std::optional<Notice> loadSheet(SheetView& view, const model::SheetRecord& r, const model::AppSettings& app)
+{
+    view.tabCaption = r.item;
+    view.product = r.product;
+    view.process = r.process;
+    view.device = r.device;
+    view.item = r.item;
+    view.unit = r.unit;
+    view.specKind = model::specKindIndex(r.specKind);
+    specKindChanged(view);
+    const int digits = model::digitsFromText(r.digits);
+    view.digits = QString::number(digits);
+    bool unsuitable = false;
+    view.specUpper = reformatLimit(r.specUpper, digits, unsuitable);
+    view.specLower = reformatLimit(r.specLower, digits, unsuitable);
+    view.lotCount = std::clamp(r.lotCount, kMinLots, kMaxLots);
+    view.measurementCount = std::clamp(r.measurementCount, kMinMeasurements, kMaxMeasurements);
+    view.countsChanged = true;
+    lotCountChanged(view);
+    measurementCountChanged(view, view.measurementCount == 1, app.ChartIndex);
+    if (!r.enableFlags.isEmpty()) model::applyEnableFlags(r.enableFlags, view.lots);
+    if (!r.dataLines.isEmpty()) {
+        model::applyDataLines(r.dataLines, {&view.lots, &view.calc, &view.spc}, view.cells, view.measurementCount);
+        if (model::reformatCells(view.cells, digits)) unsuitable = true;
+    }
+    view.changedGrids |= kAllGrids;
+    if (unsuitable) return unsuitableValueNotice();
+    return std::nullopt;
+}
+
+EnteredSheet enterSheet(const model::SheetRecord& record, const model::AppSettings& app)
+{
+    EnteredSheet entered;
+    resetSheetView(entered.view, app);
+    entered.notice = loadSheet(entered.view, record, app);
+    return entered;
+}
+
+void saveSheet(SheetView& view, model::SheetRecord& r)
+{
+    if (view.tabCaption != view.item) {
+        if (model::isBlank(view.item)) view.item = view.tabCaption;
+        view.tabCaption = view.item;
+    }
+    r.product = view.product;
+    r.process = view.process;
+    r.device = view.device;
+    r.item = view.item;
+    r.unit = view.unit;
+    r.specKind = model::specKindTexts().value(view.specKind, model::specKindTexts().front());
+    r.digits = view.digits;
+    r.specUpper = view.specUpper;
+    r.specLower = view.specLower;
+    r.lotCount = view.lotCount;
+    r.measurementCount = view.measurementCount;
+    r.enableFlags = model::enableFlagsOf(view.lots, view.lotRows);
+    r.dataLines = model::dataLinesOf(view.lots, view.cells, view.lotRows, view.measurementColumns);
+}
+
+void chartChanged(SheetView& view, int chart, bool oneMeasurement, const model::AppSettings& app,
+                  model::SheetRecord* record)
+{
+    view.chart = oneMeasurement ? 2 : std::clamp(chart, 0, 2);
+    if (view.chart == 2 && !oneMeasurement) {
+        view.measurementCount = 1;
+        view.countsChanged = true;
+        measurementCountChanged(view, true, app.ChartIndex);
+    }
+    applyGridLayout(view);
+    if (record) saveSheet(view, *record);
+}
+
+} // namespace sheetview
