@@ -5,15 +5,13 @@
 
 namespace exchange {
 
-// The lot grid and the measurement grid of a sheet as entering it shows them: the lot and
-// measurement counts brought into the view's ranges, the default lot numbers K001, K002, ...,
-// every lot enabled, then the record's enable flags and data lines, and the measurements
-// formatted with the sheet's digits up to the first cell that is not a number. The workbook
-// export writes every sheet from these, so a window and a headless front end write the same.
+// The lot grid and the measurement grid of a sheet as entering it shows them (the sheet view's
+// own entering step): the lot and measurement counts brought into the view's ranges, the
+// default lot numbers K001, K002, ..., every lot enabled, then the record's enable flags and
+// data lines, and the measurements formatted with the sheet's digits up to the first cell that
+// is not a number. The workbook export writes every sheet from these, so a window and a
+// headless front end write the same.
 struct SheetGrids {
-    static constexpr int kMinLots = 10;
-    static constexpr int kMinMeasurements = 1;
-
     explicit SheetGrids(const model::SheetRecord& record);
 
     model::CellTable lots;  // column 0 lot numbers, column 1 enable flags; row 0 captions

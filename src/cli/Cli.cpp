@@ -1,0 +1,62 @@
+#include "cli/Cli.h"
+
+#include "cli/CommandLine.h"
+#include "cli/Convert.h"
+#include "cli/JudgeReport.h"
+#include "cli/SheetFile.h"
+
+#include <algorithm>
+
+namespace cli {
+
+namespace {
+
+const QString kProgram = QStringLiteral("quorvane-cli");
+
+CliRun judge(const JudgeCommand& command)
+{
+    std::vector<model::SheetRecord> records = readSheetFile(command.file);
+    const JudgeOptions& o = command.options;
+    if (o.sheet && *o.sheet > int(records.size()))
+        throw FileError(command.file, QStringLiteral("シート %1 はありません (シート数 %2)").arg(*o.sheet).arg(records.size()));
+    std::vector<SheetJudgement> judged;
+    for (int i = 0; i < int(records.size()); ++i)
+        if (!o.sheet || *o.sheet == i + 1) judged.push_back(judgeSheet(records[size_t(i)], i + 1, o));
+
+    CliRun run;
+    run.status = std::all_of(judged.begin(), judged.end(), [](const SheetJudgement& s) { return s.passed(); }) ? 0 : 1;
+    run.out = o.format == OutputFormat::Json ? jsonReport(command.file, judged) : textReport(command.file, judged).toUtf8();
+    return run;
+}
+
+CliRun convert(const ConvertCommand& command)
+{
+    CliRun run;
+    for (const ConvertedSheetNotice& n : convertSheets(command.input, command.output))
+        run.err += QStringLiteral("%1: %2: シート%3: %4: %5\n")
+                       .arg(kProgram, command.input, QString::number(n.sheet), n.notice.caption, n.notice.text);
+    run.status = run.err.isEmpty() ? 0 : 1;
+    return run;
+}
+
+QString version() { return kProgram + QStringLiteral(" " QUORVANE_VERSION "\n"); }
+
+} // namespace
+
+CliRun runCli(const QStringList& arguments)
+{
+    try {
+        const Command command = parseCommandLine(arguments);
+        if (const auto* j = std::get_if<JudgeCommand>(&command)) return judge(*j);
+        if (const auto* c = std::get_if<ConvertCommand>(&command)) return convert(*c);
+        CliRun run;
+        run.out = (std::holds_alternative<HelpCommand>(command) ? usageText() : version()).toUtf8();
+        return run;
+    } catch (const UsageError& e) {
+        return {2, {}, QStringLiteral("%1: %2 (使い方: %1 --help)\n").arg(kProgram, e.message())};
+    } catch (const FileError& e) {
+        return {2, {}, kProgram + QStringLiteral(": ") + e.message() + u'\n'};
+    }
+}
+
+} // namespace cli

@@ -1,0 +1,224 @@
+#include "cli/CommandLine.h"
+
+#include "model/NumberText.h"
+#include "model/RuleRanges.h"
+
+#include <QRegularExpression>
+
+#include <functional>
+#include <map>
+
+namespace cli {
+
+UsageError::UsageError(const QString& message) : std::runtime_error(message.toStdString()) {}
+
+namespace {
+
+[[noreturn]] void refuse(const QString& message) { throw UsageError(message); }
+
+int choice(const QString& option, const QString& value, const QStringList& choices)
+{
+    const qsizetype i = choices.indexOf(value);
+    if (i < 0) refuse(QStringLiteral("%1 には %2 のいずれかを指定してください: %3").arg(option, choices.join(u'|'), value));
+    return int(i);
+}
+
+int wholeNumber(const QString& option, const QString& value)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    if (!digits.match(value).hasMatch()) refuse(QStringLiteral("%1 には整数を指定してください: %2").arg(option, value));
+    return value.toInt();
+}
+
+int inRange(const QString& what, const QString& value, const model::ParameterRange& range)
+{
+    const int n = wholeNumber(QStringLiteral("--rule"), value);
+    if (!range.contains(n))
+        refuse(QStringLiteral("--rule %1 は %2～%3 の範囲で指定してください: %4").arg(what).arg(range.min).arg(range.max).arg(value));
+    return n;
+}
+
+// "K=off", "K=N" or "K=N/M" into the rule options.
+void applyRule(const QString& value, model::RuleOptions& rules)
+{
+    static const QRegularExpression form(QStringLiteral("^([1-8])=(.+)$"));
+    const QRegularExpressionMatch m = form.match(value);
+    if (!m.hasMatch()) refuse(QStringLiteral("--rule には K=off、K=N または K=N/M (K は 1～8) を指定してください: %1").arg(value));
+    const int rule = m.captured(1).toInt();
+    const QString setting = m.captured(2);
+    const QString name = QStringLiteral("%1").arg(rule);
+    if (setting == u"off") {
+        bool* const flags[] = {&rules.Check1, &rules.Check2, &rules.Check3, &rules.Check4,
+                               &rules.Check5, &rules.Check6, &rules.Check7, &rules.Check8};
+        *flags[rule - 1] = false;
+        return;
+    }
+    using R = model::RuleRanges;
+    const QStringList parts = setting.split(u'/');
+    const bool windowed = rule == 5 || rule == 6;
+    if (rule == 1) refuse(QStringLiteral("--rule 1 に指定できるのは off だけです: %1").arg(value));
+    if (parts.size() != (windowed ? 2 : 1))
+        refuse(windowed ? QStringLiteral("--rule %1 には %1=N/M (連続する N 点中 M 点) を指定してください: %2").arg(name, value)
+                        : QStringLiteral("--rule %1 には %1=N か %1=off を指定してください: %2").arg(name, value));
+    switch (rule) {
+    case 2: rules.Chk2Comp1 = inRange(name, parts[0], R::rule2); return;
+    case 3: rules.Chk3Comp1 = inRange(name, parts[0], R::rule3); return;
+    case 4: rules.Chk4Comp1 = inRange(name, parts[0], R::rule4); return;
+    case 7: rules.Chk7Comp1 = inRange(name, parts[0], R::rule7); return;
+    case 8: rules.Chk8Comp1 = inRange(name, parts[0], R::rule8); return;
+    default: break;
+    }
+    const int window = inRange(name + QStringLiteral(" の N"), parts[0], rule == 5 ? R::rule5Window : R::rule6Window);
+    const int count = inRange(name + QStringLiteral(" の M"), parts[1], rule == 5 ? R::rule5Count : R::rule6Count);
+    if (window < count) refuse(QStringLiteral("--rule %1 の N は M 以上にしてください: %2").arg(name, value));
+    (rule == 5 ? rules.Chk5Comp1 : rules.Chk6Comp1) = window;
+    (rule == 5 ? rules.Chk5Comp2 : rules.Chk6Comp2) = count;
+}
+
+QString controlLimit(const QString& option, const QString& value)
+{
+    if (!model::tryParseNumber(value)) refuse(QStringLiteral("%1 には数値を指定してください: %2").arg(option, value));
+    return value;
+}
+
+// The threshold field takes digits and one period, at most four characters, and shows the
+// number with two decimals once it is left.
+QString threshold(const QString& value)
+{
+    static const QRegularExpression form(QStringLiteral("^[0-9]*\\.?[0-9]*$"));
+    const auto v = model::tryParseNumber(value);
+    if (!v || !form.match(value).hasMatch() || value.size() > 4)
+        refuse(QStringLiteral("--threshold には 4 文字以内の 0 以上の数値を指定してください: %1").arg(value));
+    return model::formatFixed(*v, 2);
+}
+
+struct ArgumentReader {
+    const QStringList& args;
+    qsizetype next = 0;
+
+    bool atEnd() const { return next >= args.size(); }
+    // The value of an option: after "=" in the same argument, or the next argument.
+    QString value(const QString& option, const std::optional<QString>& inlineValue)
+    {
+        if (inlineValue) return *inlineValue;
+        if (atEnd()) refuse(QStringLiteral("%1 には値が必要です").arg(option));
+        return args[next++];
+    }
+};
+
+JudgeCommand parseJudge(ArgumentReader& in)
+{
+    JudgeCommand command;
+    JudgeOptions& o = command.options;
+    QStringList files;
+    bool limitValues = false;
+    using Handler = std::function<void(const QString& option, const std::optional<QString>& inlineValue)>;
+    const std::map<QString, Handler> handlers{
+        {QStringLiteral("--sheet"), [&](auto& opt, auto& v) {
+             const int n = wholeNumber(opt, in.value(opt, v));
+             if (n < 1) refuse(QStringLiteral("--sheet には 1 以上のシート番号を指定してください: %1").arg(n));
+             o.sheet = n;
+         }},
+        {QStringLiteral("--chart"), [&](auto& opt, auto& v) {
+             o.chart = choice(opt, in.value(opt, v), {QStringLiteral("xbarr"), QStringLiteral("xbars"), QStringLiteral("xrs")});
+         }},
+        {QStringLiteral("--limits"), [&](auto& opt, auto& v) {
+             o.limitMethod = choice(opt, in.value(opt, v), {QStringLiteral("3sigma"), QStringLiteral("given")});
+         }},
+        {QStringLiteral("--ucl"), [&](auto& opt, auto& v) { o.ucl = controlLimit(opt, in.value(opt, v)); limitValues = true; }},
+        {QStringLiteral("--lcl"), [&](auto& opt, auto& v) { o.lcl = controlLimit(opt, in.value(opt, v)); limitValues = true; }},
+        {QStringLiteral("--rsucl"), [&](auto& opt, auto& v) { o.rsUcl = controlLimit(opt, in.value(opt, v)); limitValues = true; }},
+        {QStringLiteral("--index"), [&](auto& opt, auto& v) {
+             o.capabilityIndex = choice(opt, in.value(opt, v), {QStringLiteral("cp"), QStringLiteral("cpk")});
+         }},
+        {QStringLiteral("--threshold"), [&](auto& opt, auto& v) { o.threshold = threshold(in.value(opt, v)); }},
+        {QStringLiteral("--no-threshold"), [&](auto& opt, auto& v) {
+             if (v) refuse(QStringLiteral("%1 は値を取りません").arg(opt));
+             o.noThreshold = true;
+         }},
+        {QStringLiteral("--rule"), [&](auto& opt, auto& v) { applyRule(in.value(opt, v), o.rules); }},
+        {QStringLiteral("--format"), [&](auto& opt, auto& v) {
+             o.format = choice(opt, in.value(opt, v), {QStringLiteral("text"), QStringLiteral("json")}) == 0 ? OutputFormat::Text
+                                                                                                          : OutputFormat::Json;
+         }},
+    };
+    while (!in.atEnd()) {
+        const QString arg = in.args[in.next++];
+        if (!arg.startsWith(QStringLiteral("--")) || arg == u"--") {
+            files.append(arg);
+            continue;
+        }
+        const qsizetype eq = arg.indexOf(u'=');
+        const QString option = eq < 0 ? arg : arg.left(eq);
+        const auto handler = handlers.find(option);
+        if (handler == handlers.end()) refuse(QStringLiteral("judge に %1 というオプションはありません").arg(option));
+        handler->second(option, eq < 0 ? std::nullopt : std::optional<QString>(arg.mid(eq + 1)));
+    }
+    if (files.size() != 1) refuse(QStringLiteral("judge には判定するファイルを 1 つ指定してください"));
+    command.file = files.front();
+    const bool given = o.limitMethod == 1;
+    if (given && (o.ucl.isEmpty() || o.lcl.isEmpty() || o.rsUcl.isEmpty()))
+        refuse(QStringLiteral("--limits given には --ucl、--lcl、--rsucl の 3 つが必要です"));
+    if (!given && limitValues) refuse(QStringLiteral("--ucl、--lcl、--rsucl は --limits given と一緒に指定してください"));
+    if (o.noThreshold && o.threshold) refuse(QStringLiteral("--threshold と --no-threshold は同時に指定できません"));
+    return command;
+}
+
+ConvertCommand parseConvert(ArgumentReader& in)
+{
+    QStringList paths;
+    while (!in.atEnd()) {
+        const QString arg = in.args[in.next++];
+        if (arg.startsWith(QStringLiteral("--")) && arg != u"--") refuse(QStringLiteral("convert に %1 というオプションはありません").arg(arg));
+        paths.append(arg);
+    }
+    if (paths.size() != 2) refuse(QStringLiteral("convert には入力ファイルと出力先の 2 つを指定してください"));
+    return {paths[0], paths[1]};
+}
+
+} // namespace
+
+Command parseCommandLine(const QStringList& arguments)
+{
+    for (const QString& a : arguments) {
+        if (a == u"--help" || a == u"-h") return HelpCommand{};
+        if (a == u"--version") return VersionCommand{};
+    }
+    if (arguments.isEmpty()) refuse(QStringLiteral("コマンド judge か convert を指定してください"));
+    ArgumentReader in{arguments, 1};
+    if (arguments.front() == u"judge") return parseJudge(in);
+    if (arguments.front() == u"convert") return parseConvert(in);
+    refuse(QStringLiteral("%1 というコマンドはありません (judge か convert を指定してください)").arg(arguments.front()));
+}
+
+QString usageText()
+{
+    return QStringLiteral(
+        "使い方:\n"
+        "  quorvane-cli judge FILE [オプション]\n"
+        "  quorvane-cli convert IN OUT\n"
+        "\n"
+        "judge: CSV ファイル (*.csv) またはExcelブック (*.xlsx, *.xls) の各シートを、画面で\n"
+        "「SPC異常判定」を押したときと同じように判定します。指定しない設定は初期値のままです。\n"
+        "  --sheet N                 N 番目のシートだけを判定する (既定: 全シート)\n"
+        "  --chart xbarr|xbars|xrs   管理図 (検査ｎ数が 1 のシートは常に X-Rs管理図; xrs は\n"
+        "                            画面と同じく検査ｎ数を 1 にする)\n"
+        "  --limits 3sigma|given     管理限界線: ３シグマ法 (既定) か指定管理値\n"
+        "  --ucl X --lcl Y --rsucl Z 指定管理値の X-UCL、X-LCL と R/S/Rs-UCL\n"
+        "  --index cp|cpk            演算判定種別 (既定: cpk)\n"
+        "  --threshold T             この値未満を異常とする (既定: 1.33)\n"
+        "  --no-threshold            CP/CPK のしきい値判定をしない\n"
+        "  --rule K=off              ルール K (1～8) を使わない\n"
+        "  --rule 2=N  (7～11)  --rule 3=N (4～8)  --rule 4=N (12～16)\n"
+        "  --rule 5=N/M (N 3～7, M 2～6)  --rule 6=N/M (N 5～9, M 4～8)  (N は M 以上)\n"
+        "  --rule 7=N  (13～17)  --rule 8=N (6～10)\n"
+        "  --format text|json        出力形式 (既定: text)\n"
+        "\n"
+        "convert: IN (CSV ファイルかExcelブック) の各シートを、OUT が .xlsx なら1冊のブックに、\n"
+        "既存のフォルダなら Sheet1.csv、Sheet2.csv … に、ファイルメニューの保存と同じ形で書きます。\n"
+        "\n"
+        "終了ステータス: 0 すべてのシートの3つの判定が合格 (convert は警告なし)、1 不合格・判定なし\n"
+        "(convert は警告あり)、2 入力ファイルか引数の誤り (メッセージは標準エラー出力に1行)。\n");
+}
+
+} // namespace cli

@@ -1,0 +1,48 @@
+// The command line of quorvane-cli:
+//   quorvane-cli judge FILE [--sheet N] [--chart xbarr|xbars|xrs]
+//                [--limits 3sigma|given --ucl X --lcl Y --rsucl Z] [--index cp|cpk]
+//                [--threshold T | --no-threshold] [--rule K=off] [--rule K=N] [--rule K=N/M]
+//                [--format text|json]
+//   quorvane-cli convert IN OUT
+//   quorvane-cli --help | --version
+// Options take their value as the next argument or after "=". Every value is checked here,
+// rule parameters against the ranges of the rule-settings dialog.
+#pragma once
+#include "cli/JudgeOptions.h"
+
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+#include <variant>
+
+namespace cli {
+
+// A command line that cannot be carried out; the message says why, in one line.
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const QString& message);
+    QString message() const { return QString::fromUtf8(what()); }
+};
+
+struct JudgeCommand {
+    QString file;
+    JudgeOptions options;
+};
+
+struct ConvertCommand {
+    QString input;
+    QString output;
+};
+
+struct HelpCommand {};
+struct VersionCommand {};
+
+using Command = std::variant<JudgeCommand, ConvertCommand, HelpCommand, VersionCommand>;
+
+// `arguments` without the program name. Throws UsageError.
+Command parseCommandLine(const QStringList& arguments);
+
+// The text of --help.
+QString usageText();
+
+} // namespace cli

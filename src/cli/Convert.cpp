@@ -1,0 +1,62 @@
+#include "cli/Convert.h"
+
+#include "cli/SheetFile.h"
+#include "exchange/CsvWriter.h"
+#include "exchange/WorkbookExport.h"
+#include "sheetview/SheetEntry.h"
+#include "spreadsheet/Application.h"
+#include "spreadsheet/Error.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace cli {
+
+namespace {
+
+// "ﾛｯﾄ№,N1,N2,…": the headings of the sheet shown when the export starts, sheet 1 after a read.
+QString headingLine(const sheetview::SheetView& shown)
+{
+    QStringList headings;
+    for (int c = 0; c < shown.measurementColumns; ++c) headings.append(shown.cells.text(c, 0));
+    return exchange::csvHeadingLine(shown.lots.text(0, 0), headings);
+}
+
+} // namespace
+
+std::vector<ConvertedSheetNotice> convertSheets(const QString& input, const QString& output)
+{
+    const QFileInfo target(output);
+    const bool folder = target.isDir();
+    if (!folder && !output.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        throw FileError(output, QStringLiteral("出力先には .xlsx のファイル名か、既存のフォルダを指定してください"));
+
+    std::vector<model::SheetRecord> records = readSheetFile(input);
+    const model::AppSettings app = model::AppSettings::defaults();
+    std::vector<ConvertedSheetNotice> notices;
+    model::SheetStore store;
+    store.resize(int(records.size()), false, app, 0, 0);
+    QString headings;
+    for (size_t i = 0; i < records.size(); ++i) {
+        sheetview::EnteredSheet entered = sheetview::enterSheet(records[i], app);
+        if (entered.notice) notices.push_back({int(i) + 1, *entered.notice});
+        if (i == 0) headings = headingLine(entered.view);
+        sheetview::saveSheet(entered.view, store[int(i)]);
+    }
+
+    try {
+        if (folder) {
+            for (int i = 0; i < store.count(); ++i)
+                exchange::WriteSheetCsv(QDir(output).filePath(exchange::csvFileName(i + 1)), store[i], i + 1, headings);
+        } else {
+            spreadsheet::Application application;
+            exchange::WorkbookSheets written = exchange::WriteWorkbookSheets(application, store);
+            written.workbook.saveAs(output);
+        }
+    } catch (const spreadsheet::Error& e) {
+        throw FileError(output, e.message());
+    }
+    return notices;
+}
+
+} // namespace cli

@@ -1,0 +1,26 @@
+// What the judge command is asked: the file, the sheet, and the settings an operator would
+// change in the window before pressing "SPC異常判定". Anything not given stays at the
+// settings store's defaults.
+#pragma once
+#include "model/Settings.h"
+
+#include <QString>
+#include <optional>
+
+namespace cli {
+
+enum class OutputFormat { Text, Json };
+
+struct JudgeOptions {
+    std::optional<int> sheet;           // sheet number from 1; all sheets when not given
+    std::optional<int> chart;           // ChartKind item
+    std::optional<int> limitMethod;     // LimitMethod item
+    QString ucl, lcl, rsUcl;            // the specified control limits (LimitMethod 1)
+    std::optional<int> capabilityIndex; // 0 CP, 1 CPK
+    std::optional<QString> threshold;   // as the threshold field shows it after leaving it
+    bool noThreshold = false;           // the threshold check off
+    model::RuleOptions rules = model::RuleOptions::defaults();
+    OutputFormat format = OutputFormat::Text;
+};
+
+} // namespace cli

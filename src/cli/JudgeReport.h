@@ -1,0 +1,20 @@
+// The judge command's output: one JSON object for the whole file, or the same as aligned
+// tables with the window's captions.
+#pragma once
+#include "cli/SheetJudgement.h"
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+namespace cli {
+
+// {"file": …, "sheets": [{"number", "item", "lots", "measurements", "judgements": {"spec",
+// "capability", "spc"}, "limits": {"ucl", "lcl", "dispersion_ucl"}, "capability_grid",
+// "spc_grid", "out_of_spec": [[lot row, column], …] (both from 1), "messages": [{"caption",
+// "text"}]}]}, UTF-8, ending with a line feed.
+QByteArray jsonReport(const QString& file, const std::vector<SheetJudgement>& sheets);
+
+QString textReport(const QString& file, const std::vector<SheetJudgement>& sheets);
+
+} // namespace cli

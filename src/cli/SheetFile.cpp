@@ -1,0 +1,46 @@
+#include "cli/SheetFile.h"
+
+#include "exchange/SheetReader.h"
+
+namespace cli {
+
+namespace {
+
+QString oneLine(QString text)
+{
+    text.replace(u'\r', u' ');
+    text.replace(u'\n', u' ');
+    return text;
+}
+
+} // namespace
+
+FileError::FileError(const QString& file, const QString& problem)
+    : std::runtime_error(oneLine(file + QStringLiteral(": ") + problem).toStdString())
+{
+}
+
+bool isCsvFile(const QString& path) { return path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive); }
+
+std::vector<model::SheetRecord> readSheetFile(const QString& path)
+{
+    const bool csv = isCsvFile(path);
+    // The window's warnings for the same failures, with the reader's reason after them.
+    const QString openFailed = csv ? QStringLiteral("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。")
+                                   : QStringLiteral("Excelブックのオープンに失敗しました。ファイルの内容を確認してください…。");
+    exchange::ReadResult result;
+    try {
+        result = exchange::ReadSheets(csv ? exchange::ReadMode::Csv : exchange::ReadMode::Workbook, path);
+    } catch (const std::exception& e) {
+        const QString failed = csv ? openFailed
+                                   : QStringLiteral("Excelブックのオープンに失敗しました。拡張子がサポートされているか確認してください…。");
+        throw FileError(path, failed + QStringLiteral(" (") + QString::fromUtf8(e.what()) + u')');
+    }
+    if (result.tooManySheets())
+        throw FileError(path, QStringLiteral("シートの最大値を超えました。Excelファイルのシート数を確認してください…。 (%1 シート)")
+                                   .arg(result.count));
+    if (result.records.empty()) throw FileError(path, openFailed);
+    return std::move(result.records);
+}
+
+} // namespace cli

@@ -1,0 +1,26 @@
+// Reading the sheets of a file as the window's imports read them: a .csv file as the CSV
+// import reads it into one sheet, anything else as the workbook import reads it, every
+// worksheet.
+#pragma once
+#include "model/SheetRecord.h"
+
+#include <QString>
+#include <stdexcept>
+#include <vector>
+
+namespace cli {
+
+// A file that cannot be read or written: the message names the file and the problem, in one line.
+class FileError : public std::runtime_error {
+public:
+    FileError(const QString& file, const QString& problem);
+    QString message() const { return QString::fromUtf8(what()); }
+};
+
+bool isCsvFile(const QString& path);
+
+// One record per sheet read, at least one. Throws FileError when the file cannot be opened
+// or read, holds no sheet, or holds more sheets than the window takes.
+std::vector<model::SheetRecord> readSheetFile(const QString& path);
+
+} // namespace cli

@@ -1,0 +1,39 @@
+// One sheet judged without a window: entered as a tab click enters it, the options applied
+// as an operator would set them, then the chain run as "SPC異常判定" runs it. The result holds
+// what the window would show: the three result panels, the limit fields, the two result grids
+// as displayed, the cells painted red, and the messages it would have shown.
+#pragma once
+#include "cli/JudgeOptions.h"
+#include "model/SheetRecord.h"
+#include "sheetview/JudgementChain.h"
+#include "sheetview/Notice.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace cli {
+
+struct SheetJudgement {
+    int number = 0; // from 1
+    QString item;
+    int lots = 0;
+    int measurements = 0;
+    int chart = 0;       // ChartKind item the sheet was judged with
+    int limitMethod = 0; // LimitMethod item
+    QString spec, capability, spc; // "合格", "不合格" or empty
+    QString ucl, lcl, dispersionUcl;
+    std::vector<QStringList> capabilityGrid; // displayed rows, title row first
+    std::vector<QStringList> spcGrid;
+    std::vector<sheetview::CellAt> outOfSpec; // column from 0, lot row from 1
+    QStringList outOfSpecLots;               // the lot number of each of them
+    QStringList outOfSpecValues;             // the cell text of each of them
+    std::vector<sheetview::Notice> messages;
+
+    // Every result is "合格".
+    bool passed() const;
+};
+
+SheetJudgement judgeSheet(const model::SheetRecord& record, int number, const JudgeOptions& options);
+
+} // namespace cli
