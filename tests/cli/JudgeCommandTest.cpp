@@ -1,0 +1,269 @@
+// quorvane-cli judge, run as a script runs it: the window's worked examples through the
+// command, the JSON read back by a JSON parser, the options, and refused input.
+#include "CliTestSupport.h"
+
+#include "cli/TextTable.h"
+
+#include <QJsonArray>
+#include <QTemporaryDir>
+
+using namespace cli_test;
+
+namespace {
+
+QStringList rowOf(const QJsonValue& row)
+{
+    QStringList out;
+    for (const QJsonValue& v : row.toArray()) out.append(v.toString());
+    return out;
+}
+
+QJsonObject sheetOf(const QJsonObject& report, int i) { return report["sheets"].toArray()[i].toObject(); }
+
+QStringList judgementsOf(const QJsonObject& sheet)
+{
+    const QJsonObject j = sheet["judgements"].toObject();
+    return {j["spec"].toString(), j["capability"].toString(), j["spc"].toString()};
+}
+
+class JudgeCommand : public ::testing::Test {
+protected:
+    QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(JudgeCommand, TheWindowsWorkedExamplesJudgedFromAWorkbook)
+{
+    std::vector<model::SheetRecord> sheets;
+    // The two-lot example, with an empty lot between the two.
+    sheets.push_back(sheet(q("Length"), {"K001,9.800,10.000,10.200", "K002,,,", "K003,10.000,10.400,"}));
+    // Every value equal: no standard deviation anywhere, every judgement passes.
+    model::SheetRecord equal = sheet(q("Equal"), {});
+    for (int r = 1; r <= 10; ++r) equal.dataLines.append(QStringLiteral("K%1,10.000,10.000,10.000").arg(r, 3, 10, QChar(u'0')));
+    sheets.push_back(equal);
+    // A hundred lots put the total row in row 101.
+    model::SheetRecord hundred = sheet(q("Hundred"), {}, 100);
+    for (int r = 1; r <= 100; ++r)
+        hundred.dataLines.append(QStringLiteral("K%1,10.000,%2,10.050").arg(r, 3, 10, QChar(u'0')).arg(r % 2 ? "10.100" : "9.900"));
+    sheets.push_back(hundred);
+    writeWorkbook(path("examples.xlsx"), sheets);
+
+    const CliResult all = runCli({"judge", path("examples.xlsx"), "--format", "json"});
+    EXPECT_EQ(all.status, 1); // the first sheet fails its capability judgement
+    EXPECT_TRUE(all.err.isEmpty()) << all.err.toStdString();
+    const QJsonObject report = all.json();
+    EXPECT_EQ(report["file"].toString(), path("examples.xlsx"));
+    ASSERT_EQ(report["sheets"].toArray().size(), 3);
+
+    const QJsonObject first = sheetOf(report, 0);
+    EXPECT_EQ(first["number"].toInt(), 1);
+    EXPECT_EQ(first["item"].toString(), "Length");
+    EXPECT_EQ(first["lots"].toInt(), 10);
+    EXPECT_EQ(first["measurements"].toInt(), 3);
+    EXPECT_EQ(judgementsOf(first), (QStringList{"合格", "不合格", "合格"}));
+    const QJsonObject limits = first["limits"].toObject();
+    EXPECT_EQ(limits["ucl"].toString(), "10.76411");
+    EXPECT_EQ(limits["lcl"].toString(), "9.39589");
+    EXPECT_EQ(limits["dispersion_ucl"].toString(), "1.08411");
+    const QJsonArray calc = first["capability_grid"].toArray();
+    ASSERT_EQ(calc.size(), 4); // title, two lot rows, total
+    EXPECT_EQ(rowOf(calc[0]), (QStringList{"ﾛｯﾄ№", "N数", "MAX", "MIN", "X", "R", "STDEV", "CP", "CPK", "判定結果"}));
+    EXPECT_EQ(rowOf(calc[2]), (QStringList{"K003", "2", "10.40000", "10.00000", "10.20000", "0.40000", "0.28284", "0.589",
+                                           "0.354", "×異常あり"}));
+    EXPECT_EQ(rowOf(calc[3]), (QStringList{"＊トータル", "5", "10.40000", "9.80000", "10.08000", "0.40000", "0.22804",
+                                           "0.731", "0.614", "×異常あり"}));
+    const QJsonArray spc = first["spc_grid"].toArray();
+    ASSERT_EQ(spc.size(), 3);
+    EXPECT_EQ(rowOf(spc[0]).mid(8, 3), (QStringList{"X⑧", "R①", "R②"}));
+    EXPECT_EQ(rowOf(spc[2]).first(), "K003");
+    EXPECT_EQ(rowOf(spc[2]).last(), "○異常なし");
+    EXPECT_TRUE(first["out_of_spec"].toArray().isEmpty());
+    EXPECT_TRUE(first["messages"].toArray().isEmpty());
+
+    const QJsonObject second = sheetOf(report, 1);
+    EXPECT_EQ(judgementsOf(second), (QStringList{"合格", "合格", "合格"}));
+    EXPECT_EQ(rowOf(second["capability_grid"].toArray()[11])[6], ""); // no standard deviation in the total row
+    EXPECT_EQ(rowOf(second["spc_grid"].toArray()[10])[17], "○異常なし");
+
+    const QJsonObject third = sheetOf(report, 2);
+    const QJsonArray bigCalc = third["capability_grid"].toArray();
+    ASSERT_EQ(bigCalc.size(), 102);
+    EXPECT_EQ(rowOf(bigCalc[101]).mid(0, 2), (QStringList{"＊トータル", "300"}));
+    EXPECT_EQ(third["spc_grid"].toArray().size(), 101);
+
+    // Only the sheet that passes: status 0.
+    const CliResult one = runCli({"judge", path("examples.xlsx"), "--sheet", "2", "--format=json"});
+    EXPECT_EQ(one.status, 0);
+    ASSERT_EQ(one.json()["sheets"].toArray().size(), 1);
+    EXPECT_EQ(sheetOf(one.json(), 0)["number"].toInt(), 2);
+
+    // An independent JSON reader takes the output too.
+    QFile file(path("report.json"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(all.out);
+    file.close();
+    testing_support::run(testing_support::python(), {"-m", "json.tool", path("report.json")});
+}
+
+TEST_F(JudgeCommand, WhatTheWindowWouldShowIsReportedAndTheResultsStayEmpty)
+{
+    // A CSV file as the CSV import reads it: one sheet.
+    model::SheetRecord noUnit = sheet(q("外径"), {"K001,10.000"});
+    noUnit.unit.clear();
+    writeCsv(path("no-unit.csv"), noUnit);
+    const CliResult blank = runCli({"judge", path("no-unit.csv"), "--format", "json"});
+    EXPECT_EQ(blank.status, 1);
+    EXPECT_TRUE(blank.err.isEmpty());
+    const QJsonObject s = sheetOf(blank.json(), 0);
+    EXPECT_EQ(s["item"].toString(), "外径");
+    EXPECT_EQ(judgementsOf(s), (QStringList{"", "", ""}));
+    const QJsonArray messages = s["messages"].toArray();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].toObject()["caption"].toString(), "ガイドメッセージ");
+    EXPECT_EQ(messages[0].toObject()["text"].toString(), "必須項目が入力されていません。");
+
+    // A value that is not a number: entering warns of it, judging stops at it.
+    writeCsv(path("bad-value.csv"), sheet(q("外径"), {"K001,10.000,1.2.3"}));
+    const CliResult bad = runCli({"judge", path("bad-value.csv"), "--format", "json"});
+    EXPECT_EQ(bad.status, 1);
+    const QJsonObject b = sheetOf(bad.json(), 0);
+    EXPECT_EQ(judgementsOf(b), (QStringList{"", "", ""}));
+    const QJsonArray shown = b["messages"].toArray();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0].toObject()["text"].toString(), "不適切な測定値が見つかりました。ファイルの内容を確認してください…");
+    EXPECT_EQ(shown[1].toObject()["caption"].toString(), "Quorvane");
+    EXPECT_EQ(shown[1].toObject()["text"].toString(), "'1.2.3' は浮動小数点数ではありません");
+    EXPECT_EQ(rowOf(b["capability_grid"].toArray()[1]), (QStringList{"K001", "", "", "", "", "", "", "", "", ""}));
+
+    // Values outside the limits are the cells the measurement grid paints red.
+    writeCsv(path("out.csv"), sheet(q("外径"), {"K001,9.400,10.000,10.600", "K002,10.500,9.500,10.501"}));
+    const CliResult out = runCli({"judge", path("out.csv"), "--format", "json"});
+    const QJsonObject o = sheetOf(out.json(), 0);
+    EXPECT_EQ(judgementsOf(o)[0], "不合格");
+    EXPECT_EQ(QJsonDocument(o["out_of_spec"].toArray()).toJson(QJsonDocument::Compact), "[[1,1],[1,3],[2,3]]");
+}
+
+TEST_F(JudgeCommand, OptionsActAsTheOperatorsSettings)
+{
+    model::SheetRecord s = sheet(q("Length"), {});
+    for (int r = 1; r <= 20; ++r) {
+        s.dataLines.append(QStringLiteral("K%1,%2,10.000,10.100").arg(r, 3, 10, QChar(u'0')).arg(9.9 + r * 0.001, 0, 'f', 3));
+        s.enableFlags.append("1");
+    }
+    s.lotCount = 20;
+    writeCsv(path("rising.csv"), s);
+    auto judged = [&](QStringList options) {
+        const CliResult r = runCli(QStringList{"judge", path("rising.csv"), "--format", "json"} + options);
+        EXPECT_TRUE(r.status == 0 || r.status == 1) << r.err.toStdString();
+        const QJsonObject s = sheetOf(r.json(), 0);
+        EXPECT_EQ(s["spc_grid"].toArray().size(), 21);
+        return s;
+    };
+
+    // By default the rising lot means mark rule ③ (trend) and ② (same side).
+    const QJsonArray plain = judged({})["spc_grid"].toArray();
+    EXPECT_EQ(rowOf(plain[7])[3], "×");
+    const QJsonArray off = judged({"--rule", "3=off", "--rule=2=off"})["spc_grid"].toArray();
+    for (int r = 1; r < off.size(); ++r) EXPECT_EQ(rowOf(off[r])[3], "－");
+    EXPECT_EQ(rowOf(judged({"--rule", "3=8"})["spc_grid"].toArray()[7])[3], "○"); // a longer run is needed
+
+    const QJsonObject xbars = judged({"--chart", "xbars"});
+    EXPECT_EQ(rowOf(xbars["spc_grid"].toArray()[0])[9], "S①");
+    const QJsonObject xrs = judged({"--chart", "xrs"}); // as in the window: one measurement per lot
+    EXPECT_EQ(xrs["measurements"].toInt(), 1);
+    EXPECT_EQ(rowOf(xrs["spc_grid"].toArray()[0])[9], "Rs①");
+
+    const QJsonObject given = judged({"--limits", "given", "--ucl", "10.2", "--lcl", "9.8", "--rsucl", "0.25"});
+    const QJsonObject limits = given["limits"].toObject();
+    EXPECT_EQ(limits["ucl"].toString(), "10.2");
+    EXPECT_EQ(limits["dispersion_ucl"].toString(), "0.25");
+    EXPECT_EQ(rowOf(given["spc_grid"].toArray()[1])[9], "○");
+
+    const QJsonObject noCheck = judged({"--no-threshold"});
+    EXPECT_EQ(judgementsOf(noCheck)[1], "合格");
+    EXPECT_EQ(rowOf(noCheck["capability_grid"].toArray()[1])[9], "－");
+    const QJsonObject cp = judged({"--index", "cp", "--threshold", "0.5"});
+    EXPECT_EQ(judgementsOf(cp)[1], "合格");
+    EXPECT_EQ(rowOf(cp["capability_grid"].toArray()[21])[9], "○異常なし");
+}
+
+TEST_F(JudgeCommand, TheTextOutputAlignsTheWindowsTablesUnderItsCaptions)
+{
+    writeCsv(path("two.csv"), sheet(q("外径"), {"K001,9.800,10.000,10.200", "K002,10.000,10.400,10.650"}));
+    const CliResult r = runCli({"judge", path("two.csv")});
+    EXPECT_EQ(r.status, 1);
+    const QStringList lines = QString::fromUtf8(r.out).split(u'\n');
+    EXPECT_TRUE(lines.contains("総合判定結果  規格判定: 不合格  CP-CPK不良率判定: 不合格  SPC異常判定: 合格"));
+    EXPECT_TRUE(lines.contains("SPC異常判定(X側-R側)"));
+    // The capability table: every row ends its CPK column at the same terminal column.
+    const qsizetype title = lines.indexOf("CP-CPK不良率判定");
+    ASSERT_GE(title, 0);
+    auto cpkEnd = [](const QString& line) {
+        const qsizetype mark = line.lastIndexOf(QStringLiteral("  "));
+        return cli::displayWidth(QStringView(line).left(mark));
+    };
+    const int end = cpkEnd(lines[title + 1]);
+    for (int i = 2; i <= 4; ++i) EXPECT_EQ(cpkEnd(lines[title + i]), end) << lines[title + i].toStdString();
+    EXPECT_TRUE(lines[title + 4].startsWith("  ＊トータル"));
+    const qsizetype red = lines.indexOf("規格外の測定値: 1 件");
+    ASSERT_GE(red, 0);
+    EXPECT_EQ(lines[red + 2].simplified(), "K002 N3 10.650");
+}
+
+TEST_F(JudgeCommand, BadFilesAndArgumentsGiveStatusTwoAndOneLineOnStandardError)
+{
+    writeCsv(path("ok.csv"), sheet(q("Length"), {"K001,10.000"}));
+    QFile corrupt(path("corrupt.xlsx"));
+    ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly));
+    corrupt.write(QByteArray("PK\x03\x04 not really a workbook", 30));
+    corrupt.close();
+    std::vector<model::SheetRecord> many(101, sheet(q("S"), {}));
+    writeWorkbook(path("many.xlsx"), many);
+
+    struct Case {
+        QStringList arguments;
+        const char* mentions;
+    };
+    const QString ok = path("ok.csv");
+    const std::vector<Case> cases{
+        {{"judge", path("missing.xlsx")}, "missing.xlsx"},
+        {{"judge", path("corrupt.xlsx")}, "corrupt.xlsx"},
+        {{"judge", path("many.xlsx")}, "シートの最大値を超えました"},
+        {{"judge", ok, "--sheet", "2"}, "シート 2 はありません"},
+        {{"judge", ok, "--sheet", "0"}, "--sheet"},
+        {{"judge", ok, "--chart", "pchart"}, "--chart"},
+        {{"judge", ok, "--rule", "2=12"}, "7～11"},
+        {{"judge", ok, "--rule", "6=5/6"}, "N は M 以上"},
+        {{"judge", ok, "--rule", "5=8/2"}, "3～7"},
+        {{"judge", ok, "--rule", "1=3"}, "--rule 1"},
+        {{"judge", ok, "--rule", "9=off"}, "--rule"},
+        {{"judge", ok, "--threshold", "abc"}, "--threshold"},
+        {{"judge", ok, "--threshold", "1.5", "--no-threshold"}, "--no-threshold"},
+        {{"judge", ok, "--limits", "given", "--ucl", "10.6", "--lcl", "9.4"}, "--rsucl"},
+        {{"judge", ok, "--ucl", "10.6"}, "--limits given"},
+        {{"judge", ok, "--ucl", "ten", "--limits", "given"}, "--ucl"},
+        {{"judge", ok, "--format", "xml"}, "--format"},
+        {{"judge", ok, "--bogus"}, "--bogus"},
+        {{"judge", ok, "--rule"}, "--rule"},
+        {{"judge"}, "judge"},
+        {{"judge", ok, ok}, "judge"},
+        {{"convert", ok}, "convert"},
+        {{"inspect", ok}, "inspect"},
+        {{}, "judge"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const CliResult r = runCli(c.arguments);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.out.isEmpty());
+        const QString err = QString::fromUtf8(r.err);
+        EXPECT_EQ(err.count(u'\n'), 1) << err.toStdString();
+        EXPECT_TRUE(err.endsWith(u'\n'));
+        EXPECT_TRUE(err.contains(QString::fromUtf8(c.mentions))) << err.toStdString();
+    }
+    const CliResult help = runCli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.contains("--rule 5=N/M"));
+}
