@@ -43,6 +43,20 @@ QComboBox* list(QWidget* parent, const QStringList& items, const QString& hint)
     return c;
 }
 
+// A group of labelled fields side by side.
+QGroupBox* fieldGroup(QWidget* parent, const QString& title, std::initializer_list<std::pair<QString, QWidget*>> fields)
+{
+    auto* group = new QGroupBox(title, parent);
+    auto* line = new QHBoxLayout(group);
+    for (const auto& [label, field] : fields) {
+        if (line->count() > 0) line->addSpacing(12);
+        line->addWidget(new QLabel(label, group));
+        line->addWidget(field);
+    }
+    line->addStretch(1);
+    return group;
+}
+
 int boundedIndex(const QComboBox* c, int i) { return std::clamp(i, 0, c->count() - 1); }
 
 int boundedValue(const ui::SpinEdit* s) { return s->bounded(s->value()); }
@@ -117,29 +131,14 @@ TSettingForm::TSettingForm(model::AppSettings& settings, QWidget* parent)
 
 void TSettingForm::buildLayout()
 {
-    auto* counts = new QGroupBox(QStringLiteral("シート数(項目数)、ロット数、検査ｎ数"), this);
-    auto* cl = new QHBoxLayout(counts);
-    cl->addWidget(new QLabel(QStringLiteral("シート数"), counts));
-    cl->addWidget(spinTab);
-    cl->addSpacing(12);
-    cl->addWidget(new QLabel(QStringLiteral("ロット数(行)"), counts));
-    cl->addWidget(spinRow);
-    cl->addSpacing(12);
-    cl->addWidget(new QLabel(QStringLiteral("検査ｎ数(列)"), counts));
-    cl->addWidget(spinCol);
-    cl->addStretch(1);
-
-    auto* spec = new QGroupBox(QStringLiteral("規格基本情報"), this);
-    auto* sl = new QHBoxLayout(spec);
-    sl->addWidget(new QLabel(QStringLiteral("測定単位"), spec));
-    sl->addWidget(editUnit);
-    sl->addSpacing(12);
-    sl->addWidget(new QLabel(QStringLiteral("規格種別"), spec));
-    sl->addWidget(cmbSpecKind);
-    sl->addSpacing(12);
-    sl->addWidget(new QLabel(QStringLiteral("小数桁数"), spec));
-    sl->addWidget(spinKeta);
-    sl->addStretch(1);
+    QGroupBox* counts = fieldGroup(this, QStringLiteral("シート数(項目数)、ロット数、検査ｎ数"),
+                                   {{QStringLiteral("シート数"), spinTab},
+                                    {QStringLiteral("ロット数(行)"), spinRow},
+                                    {QStringLiteral("検査ｎ数(列)"), spinCol}});
+    QGroupBox* spec = fieldGroup(this, QStringLiteral("規格基本情報"),
+                                 {{QStringLiteral("測定単位"), editUnit},
+                                  {QStringLiteral("規格種別"), cmbSpecKind},
+                                  {QStringLiteral("小数桁数"), spinKeta}});
 
     // The threshold field covers the three ideographic spaces after "が".
     const QFontMetrics fm = lblCpCpk->fontMetrics();
@@ -155,14 +154,8 @@ void TSettingForm::buildLayout()
     pl->addWidget(lblCpCpk);
     pl->addStretch(1);
 
-    auto* chart = new QGroupBox(QStringLiteral("管理図指定"), this);
-    auto* hl = new QHBoxLayout(chart);
-    hl->addWidget(new QLabel(QStringLiteral("管理図指定"), chart));
-    hl->addWidget(cmbChart);
-    hl->addSpacing(12);
-    hl->addWidget(new QLabel(QStringLiteral("管理限界線"), chart));
-    hl->addWidget(cmbLimit);
-    hl->addStretch(1);
+    QGroupBox* chart = fieldGroup(this, QStringLiteral("管理図指定"),
+                                  {{QStringLiteral("管理図指定"), cmbChart}, {QStringLiteral("管理限界線"), cmbLimit}});
 
     auto* buttons = new QHBoxLayout();
     buttons->addStretch(1);
