@@ -44,6 +44,7 @@ void TMainForm::LoadSheet()
         ViewLoan loan(*this, index);
         warning = sheetview::loadSheet(loan.view, store_[index], settings_.app);
     }
+    cmbLimitChange();
     if (warning) ui::showMessage(this, warning->text, warning->caption, ui::MessageIcon::Warning);
 }
 

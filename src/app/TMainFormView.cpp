@@ -158,7 +158,6 @@ void TMainForm::ViewLoan::applyFields()
     }
     setIndex(f_.cmbChart, v.chart);
     setIndex(f_.cmbLimit, v.limitMethod);
-    if (f_.editUcl->isReadOnly() != (v.limitMethod == 0)) f_.cmbLimitChange();
     setText(f_.editUcl, v.ucl);
     setText(f_.editLcl, v.lcl);
     setText(f_.editRsUcl, v.rsUcl);

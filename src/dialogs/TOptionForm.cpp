@@ -1,5 +1,7 @@
 #include "dialogs/TOptionForm.h"
 
+#include "model/RuleRanges.h"
+
 #include "ui/InputMethod.h"
 #include "ui/Interaction.h"
 #include "ui/Look.h"
@@ -23,11 +25,11 @@ constexpr bool RuleOptions::*kFlags[] = {&RuleOptions::Check1, &RuleOptions::Che
                                          &RuleOptions::Check4, &RuleOptions::Check5, &RuleOptions::Check6,
                                          &RuleOptions::Check7, &RuleOptions::Check8};
 
-// A count list of five items from `first` up, chosen with the mouse only.
-QComboBox* countList(QWidget* parent, int first)
+// A count list of the parameter's choices, chosen with the mouse only.
+QComboBox* countList(QWidget* parent, model::ParameterRange range)
 {
     auto* c = new QComboBox(parent);
-    for (int v = first; v < first + 5; ++v) c->addItem(QString::number(v));
+    for (int v = range.min; v <= range.max; ++v) c->addItem(QString::number(v));
     c->setFocusPolicy(Qt::ClickFocus);
     c->setFixedWidth(52);
     return c;
@@ -68,15 +70,16 @@ TOptionForm::TOptionForm(model::RuleOptions& rules, QWidget* parent)
     auto* group = new QGroupBox(QStringLiteral("SPC判定ルール"), this);
     for (QCheckBox** box : {&CheckBox1, &CheckBox2, &CheckBox3, &CheckBox4, &CheckBox5, &CheckBox6, &CheckBox7, &CheckBox8})
         *box = new QCheckBox(group);
-    cmbOption2 = countList(group, 7);
-    cmbOption3 = countList(group, 4);
-    cmbOption4 = countList(group, 12);
-    cmbOption5_1 = countList(group, 3);
-    cmbOption5_2 = countList(group, 2);
-    cmbOption6_1 = countList(group, 5);
-    cmbOption6_2 = countList(group, 4);
-    cmbOption7 = countList(group, 13);
-    cmbOption8 = countList(group, 6);
+    using R = model::RuleRanges;
+    cmbOption2 = countList(group, R::rule2);
+    cmbOption3 = countList(group, R::rule3);
+    cmbOption4 = countList(group, R::rule4);
+    cmbOption5_1 = countList(group, R::rule5Window);
+    cmbOption5_2 = countList(group, R::rule5Count);
+    cmbOption6_1 = countList(group, R::rule6Window);
+    cmbOption6_2 = countList(group, R::rule6Count);
+    cmbOption7 = countList(group, R::rule7);
+    cmbOption8 = countList(group, R::rule8);
     auto* rulesLayout = new QVBoxLayout(group);
     rulesLayout->addLayout(ruleLine(CheckBox1, QStringLiteral("①1点が管理限界線を超えている"), {}));
     rulesLayout->addLayout(ruleLine(CheckBox2, QStringLiteral("②      点が中心値に対して同じ側にある"), {cmbOption2}));
