@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds (Release) and starts Quorvane. Without a display the
-# program runs on a virtual one; a screenshot of the main window is saved to
+# Installs what is missing, builds (Release) and starts Quorvane. Without a display it shows
+# the program working anyway: quorvane-cli judges the sample workbook and prints the results,
+# then the program runs on a virtual display, a screenshot of the main window is saved to
 # build/screenshot.png and the program is closed again.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -13,7 +14,23 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec "$APP"
 fi
 
-echo "No display: starting Quorvane on a virtual display."
+# The command-line judge and the sample files it reads (written at build time).
+targets=(quorvane-cli)
+if cmake --build build --target help | grep -q '^sample_files:'; then targets+=(sample_files); fi
+cmake --build build -j "$(nproc)" --target "${targets[@]}"
+SAMPLE="$PWD/build/bin/Sample Files/SampleWorkbook.xlsx"
+echo "No display: judging the sample workbook with quorvane-cli."
+echo "\$ quorvane-cli judge \"Sample Files/SampleWorkbook.xlsx\""
+status=0
+"$PWD/build/bin/quorvane-cli" judge "$SAMPLE" || status=$?
+case $status in
+  0) echo "Exit status 0: every sheet passed all three judgements." ;;
+  1) echo "Exit status 1: a judgement failed or gave no result on some sheet (see above)." ;;
+  *) echo "Exit status $status: the sample workbook could not be judged." ;;
+esac
+echo
+
+echo "Starting Quorvane on a virtual display."
 export QUORVANE_SCREENSHOT_DELAY=${QUORVANE_SCREENSHOT_DELAY:-6}
 xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
   "$0" & pid=$!
