@@ -4,6 +4,7 @@
 #include "cli/Convert.h"
 #include "cli/JudgeReport.h"
 #include "cli/SheetFile.h"
+#include "cli/SheetWorkers.h"
 
 #include <algorithm>
 
@@ -19,9 +20,11 @@ CliRun judge(const JudgeCommand& command)
     const JudgeOptions& o = command.options;
     if (o.sheet && *o.sheet > int(records.size()))
         throw FileError(command.file, QStringLiteral("シート %1 はありません (シート数 %2)").arg(*o.sheet).arg(records.size()));
-    std::vector<SheetJudgement> judged;
-    for (int i = 0; i < int(records.size()); ++i)
-        if (!o.sheet || *o.sheet == i + 1) judged.push_back(judgeSheet(records[size_t(i)], i + 1, o));
+    std::vector<int> numbers;
+    for (int i = 1; i <= int(records.size()); ++i)
+        if (!o.sheet || *o.sheet == i) numbers.push_back(i);
+    std::vector<SheetJudgement> judged(numbers.size());
+    forEachSheet(int(numbers.size()), [&](int i) { judged[size_t(i)] = judgeSheet(records[size_t(numbers[size_t(i)] - 1)], numbers[size_t(i)], o); });
 
     CliRun run;
     run.status = std::all_of(judged.begin(), judged.end(), [](const SheetJudgement& s) { return s.passed(); }) ? 0 : 1;

@@ -1,6 +1,7 @@
 #include "cli/Convert.h"
 
 #include "cli/SheetFile.h"
+#include "cli/SheetWorkers.h"
 #include "exchange/CsvWriter.h"
 #include "exchange/WorkbookExport.h"
 #include "sheetview/SheetEntry.h"
@@ -9,6 +10,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <optional>
 
 namespace cli {
 
@@ -33,16 +36,19 @@ std::vector<ConvertedSheetNotice> convertSheets(const QString& input, const QStr
 
     std::vector<model::SheetRecord> records = readSheetFile(input);
     const model::AppSettings app = model::AppSettings::defaults();
-    std::vector<ConvertedSheetNotice> notices;
     model::SheetStore store;
     store.resize(int(records.size()), false, app, 0, 0);
+    std::vector<std::optional<sheetview::Notice>> entering(records.size());
     QString headings;
-    for (size_t i = 0; i < records.size(); ++i) {
-        sheetview::EnteredSheet entered = sheetview::enterSheet(records[i], app);
-        if (entered.notice) notices.push_back({int(i) + 1, *entered.notice});
+    forEachSheet(store.count(), [&](int i) {
+        sheetview::EnteredSheet entered = sheetview::enterSheet(records[size_t(i)], app);
+        entering[size_t(i)] = entered.notice;
         if (i == 0) headings = headingLine(entered.view);
-        sheetview::saveSheet(entered.view, store[int(i)]);
-    }
+        sheetview::saveSheet(entered.view, store[i]);
+    });
+    std::vector<ConvertedSheetNotice> notices;
+    for (size_t i = 0; i < entering.size(); ++i)
+        if (entering[i]) notices.push_back({int(i) + 1, *entering[i]});
 
     try {
         if (folder) {

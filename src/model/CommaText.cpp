@@ -40,9 +40,12 @@ QString writeCommaText(const QStringList& fields)
     return out;
 }
 
-bool readCommaField(QStringView text, qsizetype& pos, QString& field)
+namespace {
+
+// readCommaField on a text already cut at its first NUL (looking for it again at every field
+// would make reading a line quadratic in its length).
+bool readField(QStringView text, qsizetype& pos, QString& field)
 {
-    if (const qsizetype nul = text.indexOf(QChar(0)); nul >= 0) text = text.left(nul);
     const qsizetype n = text.size();
     while (pos < n && isSkippable(text[pos])) ++pos;
     if (pos >= n) return false;
@@ -74,6 +77,14 @@ bool readCommaField(QStringView text, qsizetype& pos, QString& field)
     return true;
 }
 
+} // namespace
+
+bool readCommaField(QStringView text, qsizetype& pos, QString& field)
+{
+    if (const qsizetype nul = text.indexOf(QChar(0)); nul >= 0) text = text.left(nul);
+    return readField(text, pos, field);
+}
+
 QStringList readCommaText(QStringView text)
 {
     // A NUL character ends the text, as it ends a C string.
@@ -91,7 +102,7 @@ QStringList readCommaText(QStringView text)
             ++pos;
             continue;
         }
-        if (!readCommaField(text, pos, field)) break;
+        if (!readField(text, pos, field)) break;
         fields.append(field);
     }
     return fields;

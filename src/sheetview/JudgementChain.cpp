@@ -4,6 +4,7 @@
 #include "judge/ControlLimits.h"
 #include "judge/SpcJudgement.h"
 #include "judge/SpecJudgement.h"
+#include "model/NumberText.h"
 #include "model/Text.h"
 #include "sheetview/SheetEntry.h"
 
@@ -131,12 +132,18 @@ void judgeSpc(SheetView& view, const ChainContext& context, ChainReport& report)
 
 std::vector<CellAt> outOfSpecCells(const SheetView& view)
 {
+    // The painter's rule (judge::isOutOfSpecText), with the limits converted once.
     std::vector<CellAt> out;
     if (!view.specJudged) return out;
-    const judge::SpecKind kind = judge::specKindFromIndex(view.specKind);
+    const auto limits = judge::tryReadSpecLimits(judge::specKindFromIndex(view.specKind), view.specUpper, view.specLower);
+    if (!limits) return out;
     for (int r = 1; r <= view.lotRows; ++r)
-        for (int c = 0; c < view.measurementColumns; ++c)
-            if (judge::isOutOfSpecText(view.cells.text(c, r), kind, view.specUpper, view.specLower)) out.push_back({c, r});
+        for (int c = 0; c < view.measurementColumns; ++c) {
+            const QString& text = view.cells.text(c, r);
+            if (model::isBlank(text)) continue;
+            const auto value = model::tryParseNumber(text);
+            if (value && !judge::WithinSpec(*limits, *value)) out.push_back({c, r});
+        }
     return out;
 }
 

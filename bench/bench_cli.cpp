@@ -1,0 +1,131 @@
+// quorvane-cli as a script runs it, whole process: judging a workbook of 100 sheets x 100 lots
+// x 100 measurements and converting it to a workbook, against LibreOffice headless converting
+// the same workbook.
+#include "LibreOffice.h"
+
+#include "exchange/WorkbookExport.h"
+#include "spreadsheet/Application.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kSheets = 100;
+
+QTemporaryDir& folder()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// The largest workbook the program exchanges, written once.
+const QString& workbook()
+{
+    static const QString path = [] {
+        const QString p = folder().path() + QStringLiteral("/sheets.xlsx");
+        model::SheetStore store;
+        store.resize(kSheets, true, model::AppSettings::defaults(), 100, 100);
+        for (int s = 0; s < kSheets; ++s) {
+            model::SheetRecord& r = store[s];
+            r.product = QStringLiteral("P-%1").arg(s + 1);
+            r.item = QStringLiteral("Item%1").arg(s + 1);
+            r.specUpper = QStringLiteral("10.500");
+            r.specLower = QStringLiteral("9.500");
+            r.enableFlags = QStringList(100, QStringLiteral("1"));
+            for (int lot = 1; lot <= 100; ++lot) {
+                QString line = QStringLiteral("K%1").arg(lot, 3, 10, QLatin1Char('0'));
+                for (int m = 0; m < 100; ++m)
+                    line += QStringLiteral(",%1").arg(9.5 + ((s + lot * 7 + m * 13) % 1000) / 1000.0, 0, 'f', 3);
+                r.dataLines << line;
+            }
+        }
+        spreadsheet::Application application;
+        exchange::WriteWorkbookSheets(application, store).workbook.saveAs(p);
+        return p;
+    }();
+    return path;
+}
+
+// Seconds the command takes from start to exit; its output is discarded.
+double runCli(benchmark::State& state, const QStringList& arguments, int expectedStatus)
+{
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer t;
+    t.start();
+    p.start(QStringLiteral(QUORVANE_CLI), arguments);
+    const bool finished = p.waitForFinished(600000);
+    const double seconds = static_cast<double>(t.nsecsElapsed()) / 1e9;
+    if (!finished || p.exitStatus() != QProcess::NormalExit || p.exitCode() != expectedStatus)
+        state.SkipWithError(("quorvane-cli failed: " + p.readAllStandardError().toStdString()).c_str());
+    return seconds;
+}
+
+// Sheets whose lots drift fail some judgement: status 1.
+QStringList judgeArguments(const QString& format)
+{
+    return {QStringLiteral("judge"), workbook(), QStringLiteral("--format"), format};
+}
+
+QStringList convertArguments() { return {QStringLiteral("convert"), workbook(), folder().path() + QStringLiteral("/out.xlsx")}; }
+
+void JudgeJson(benchmark::State& state)
+{
+    workbook();
+    for (auto _ : state) state.SetIterationTime(runCli(state, judgeArguments(QStringLiteral("json")), 1));
+}
+
+void JudgeText(benchmark::State& state)
+{
+    workbook();
+    for (auto _ : state) state.SetIterationTime(runCli(state, judgeArguments(QStringLiteral("text")), 1));
+}
+
+void ConvertToWorkbook(benchmark::State& state)
+{
+    workbook();
+    for (auto _ : state) state.SetIterationTime(runCli(state, convertArguments(), 0));
+}
+
+// In one run: the judgement, the conversion and LibreOffice converting the same workbook.
+void LibreOfficeConversionRatio(benchmark::State& state)
+{
+    workbook();
+    LibreOfficeConverter libreOffice;
+    double judge = 0, convert = 0, lo = 0;
+    for (auto _ : state) {
+        judge = runCli(state, judgeArguments(QStringLiteral("json")), 1);
+        convert = runCli(state, convertArguments(), 0);
+        QElapsedTimer t;
+        t.start();
+        if (!libreOffice.convert(workbook(), QStringLiteral("xlsx"))) state.SkipWithError("soffice failed");
+        lo = static_cast<double>(t.nsecsElapsed()) / 1e9;
+        state.SetIterationTime(judge + convert + lo);
+    }
+    state.counters["judge_s"] = judge;
+    state.counters["convert_s"] = convert;
+    state.counters["libreoffice_s"] = lo;
+    state.counters["libreoffice_over_judge"] = judge > 0 ? lo / judge : 0;
+    state.counters["libreoffice_over_convert"] = convert > 0 ? lo / convert : 0;
+}
+
+} // namespace
+
+BENCHMARK(JudgeJson)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(JudgeText)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(ConvertToWorkbook)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(LibreOfficeConversionRatio)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv); // QProcess needs the application object
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
