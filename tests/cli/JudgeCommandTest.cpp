@@ -217,7 +217,7 @@ TEST_F(JudgeCommand, BadFilesAndArgumentsGiveStatusTwoAndOneLineOnStandardError)
     writeCsv(path("ok.csv"), sheet(q("Length"), {"K001,10.000"}));
     QFile corrupt(path("corrupt.xlsx"));
     ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly));
-    corrupt.write(QByteArray("PK\x03\x04 not really a workbook", 30));
+    corrupt.write(QByteArrayLiteral("PK\x03\x04 not really a workbook"));
     corrupt.close();
     std::vector<model::SheetRecord> many(101, sheet(q("S"), {}));
     writeWorkbook(path("many.xlsx"), many);
