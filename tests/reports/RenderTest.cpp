@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -20,13 +21,21 @@ using namespace reports_testing;
 using judge::ChartKind;
 using judge::testing::TestSheet;
 
-namespace testing_support {
-// LibreOffice headless with a private profile (tests/spreadsheet/TestSupport.cpp, whose header
-// would print QString a second way).
-QByteArray soffice(const QStringList& arguments);
-} // namespace testing_support
-
 namespace {
+
+// LibreOffice headless with a profile of its own, converting files into a folder.
+void convert(const QStringList& files, const QString& format, const QString& folder)
+{
+    static QTemporaryDir profile;
+    QProcess p;
+    p.start(QStringLiteral("soffice"), QStringList{QStringLiteral("-env:UserInstallation=file://") + profile.path(),
+                                                   QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                                                   QStringLiteral("--convert-to"), format, QStringLiteral("--outdir"), folder}
+                                           + files);
+    ASSERT_TRUE(p.waitForStarted(30000));
+    ASSERT_TRUE(p.waitForFinished(180000)) << "LibreOffice did not finish";
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+}
 
 struct ChartSeries {
     QString values;    // the range of its values
@@ -94,8 +103,8 @@ TEST(Render, EveryReportOpensInLibreOfficeWithComputedValuesAndFullCharts)
 
     QStringList files{histogram};
     for (const Expected& e : charts) files << e.file;
-    testing_support::soffice(QStringList{"--convert-to", "pdf", "--outdir", dir.path() + "/pdf"} + files);
-    testing_support::soffice(QStringList{"--convert-to", "xlsx:Calc MS Excel 2007 XML", "--outdir", dir.path() + "/again"} + files);
+    convert(files, QStringLiteral("pdf"), dir.path() + QStringLiteral("/pdf"));
+    convert(files, QStringLiteral("xlsx:Calc MS Excel 2007 XML"), dir.path() + QStringLiteral("/again"));
 
     for (const QString& file : files) {
         const QString pdf = dir.path() + "/pdf/" + QFileInfo(file).completeBaseName() + ".pdf";
