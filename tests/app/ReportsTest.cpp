@@ -249,3 +249,18 @@ TEST_F(ReportsTest, AMissingTemplateIsReportedInTheErrorBox)
     EXPECT_TRUE(ui.openedDocuments.isEmpty());
     EXPECT_TRUE(saved().isEmpty());
 }
+
+TEST_F(ReportsTest, AValueStillBeingTypedGoesIntoTheHistogram)
+{
+    threeLots();
+    form->gridEdit->setFocus();
+    QApplication::processEvents();
+    form->gridEdit->setCurrentCell(1, 2);
+    typeKeys("10.25");
+    ASSERT_TRUE(form->gridEdit->isEditing());
+    click(form->btnHistogram);
+    const auto book = report(QStringLiteral("Histogram"));
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->text(0, 2, 2), "10.25");
+    EXPECT_EQ(book->text(0, 2, 1), "10.1");
+}
