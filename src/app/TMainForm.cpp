@@ -125,6 +125,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectHandlers();
     connectEditingHandlers();
+    connectExchangeHandlers();
     qApp->installEventFilter(this);
     FormCreate();
 }

@@ -123,6 +123,14 @@ public:
     void menuHelpHomeClick();
     void menuHelpAboutClick();
 
+    // Import and export of sheets (TMainFormExchange.cpp).
+    void mainMenuCsvSaveClick();
+    void mainMenuCsvImportClick();
+    void mainMenuXlsSaveClick();
+    void mainMenuXlsImportClick();
+    // The pause after each CSV file of an export, in milliseconds.
+    int csvFilePause = 100;
+
     // Selects a sheet tab without the leaving handler, as whole-workbook operations do.
     void selectTab(int index);
 
@@ -190,6 +198,7 @@ private:
         connect(sender, signal, this, [this, handler] { ui::guarded(this, [&] { (this->*handler)(); }); });
     }
     void connectEditingHandlers();
+    void connectExchangeHandlers();
     bool FormKeyPress(QObject* receiver, int key);
     void showJudgement(QLabel* panel, judge::Outcome outcome);
     judge::ControlLimitTexts controlLimitTexts() const;
