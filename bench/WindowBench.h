@@ -2,11 +2,29 @@
 // What the window benchmarks share: one real main window on the offscreen platform, with
 // settings in a folder of their own.
 #include "app/TMainForm.h"
+#include "ui/Interaction.h"
 
 #include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+
+// Answers every file dialog with one path, remembers whether a warning was shown, and opens
+// no document (the desktop's hand-over is not measured).
+class AnsweringDialogs final : public ui::Interaction {
+public:
+    QString answer;
+    QString warning;
+    void showMessage(QWidget*, const ui::Message& m) override
+    {
+        if (m.caption == QStringLiteral("警告メッセージ")) warning = m.text;
+    }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return answer; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return answer; }
+    QString folderName(QWidget*, const QString&, const QString&) override { return answer; }
+    int execDialog(QDialog&) override { return 0; }
+    bool openDocument(const QUrl&) override { return true; } // opens nothing
+};
 
 // The main window, created and shown on first use.
 inline TMainForm& benchWindow()

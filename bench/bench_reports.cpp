@@ -3,28 +3,15 @@
 // replaced by one that opens nothing, so the hand-over itself is not measured.
 #include "WindowBench.h"
 
-#include "ui/Interaction.h"
-
 #include <QComboBox>
 #include <QDir>
 
 namespace {
 
-// Answers every question with "no", opens nothing.
-class QuietDesktop final : public ui::Interaction {
-public:
-    void showMessage(QWidget*, const ui::Message&) override {}
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString folderName(QWidget*, const QString&, const QString&) override { return {}; }
-    int execDialog(QDialog&) override { return 0; }
-    bool openDocument(const QUrl&) override { return true; }
-};
-
 // The full sheet entered, the reports writing into a folder of their own.
 TMainForm& reportWindow(const QTemporaryDir& out, int chartKind)
 {
-    static QuietDesktop desktop;
+    static AnsweringDialogs desktop;
     ui::setInteraction(&desktop);
     TMainForm& f = benchWindow();
     fillFullSheet(f, 0);
@@ -59,6 +46,9 @@ BENCHMARK(ControlChartXbarS)->Unit(benchmark::kMillisecond);
 
 void Histogram(benchmark::State& state) { runReport(state, &TMainForm::btnHistogramClick, 0); }
 BENCHMARK(Histogram)->Unit(benchmark::kMillisecond);
+
+void ResultWorkbook(benchmark::State& state) { runReport(state, &TMainForm::btnExcelClick, 0); }
+BENCHMARK(ResultWorkbook)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -270,7 +270,7 @@ void TMainForm::buildHeader(QWidget* parent)
     spinRow->setFixedWidth(64);
     spinCol->setFixedWidth(64);
     btnReset = button(QStringLiteral("全てリセット"), pnlCommand);
-    btnExcel = button(QStringLiteral("判定結果出力"), pnlCommand, false);
+    btnExcel = button(QStringLiteral("判定結果出力"), pnlCommand);
     btnControlChart = button(QStringLiteral("管理図作成"), pnlCommand);
     btnHistogram = button(QStringLiteral("ﾋｽﾄｸﾞﾗﾑ作成"), pnlCommand);
     bar->addWidget(label(QStringLiteral("ロット数(行)"), pnlCommand, true));
@@ -410,6 +410,7 @@ void TMainForm::connectHandlers()
     on(menuExecChart, &QAction::triggered, &TMainForm::menuExecChartClick);
     on(btnHistogram, &QPushButton::clicked, &TMainForm::btnHistogramClick);
     on(menuExecHist, &QAction::triggered, &TMainForm::menuExecHistClick);
+    on(btnExcel, &QPushButton::clicked, &TMainForm::btnExcelClick);
     gridCalc->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridCalcDrawCell(p, c); });
     gridSpc->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridSpcDrawCell(p, c); });
     // The two grids scroll together; the lot grid has no scroll bars of its own.

@@ -98,6 +98,7 @@ public:
     void menuExecChartClick();
     void btnHistogramClick();
     void menuExecHistClick();
+    void btnExcelClick();
 
     // Editing, focus colours, the lot-number editor and help (TMainFormEditing.cpp).
     void gridEditEnter();

@@ -7,6 +7,7 @@
 #include "reports/ControlChartReport.h"
 #include "reports/ExcelSession.h"
 #include "reports/HistogramReport.h"
+#include "reports/ResultReport.h"
 #include "ui/Interaction.h"
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
@@ -15,6 +16,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QLabel>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QUrl>
 
 namespace {
@@ -71,3 +74,27 @@ void TMainForm::btnHistogramClick()
 }
 
 void TMainForm::menuExecHistClick() { btnHistogramClick(); }
+
+void TMainForm::btnExcelClick()
+{
+    if (!CheckRequiredFields()) return;
+    btnSpcJudgClick();
+    if (pnlCpkJudg->text().isEmpty()) return;
+    reports::ExcelSession session(desktopOpener());
+    {
+        SplashGuard busy(splash_, QStringLiteral("Excelブックに出力中です。"));
+        // The capability judgement saved the shown sheet, so its record holds the header the view shows.
+        reports::ResultGrids results;
+        results.record = &store_[tabCtrl->currentIndex()];
+        results.grids = {exchange::GridBlock{exchange::GridKind::Measurements, &gridEdit->table(), &gridCtrl->table(),
+                                             gridEdit->rowCount(), gridEdit->colCount()},
+                         exchange::GridBlock{exchange::GridKind::Capability, &gridCalc->table(), nullptr, gridCalc->rowCount(),
+                                             gridCalc->colCount()},
+                         exchange::GridBlock{exchange::GridKind::Spc, &gridSpc->table(), nullptr, gridSpc->rowCount(),
+                                             gridSpc->colCount()}};
+        for (int i = 0; i < 3; ++i) results.captions[size_t(i)] = pageInput->tabText(i);
+        reports::writeResultWorkbook(session, reportFolders, QDateTime::currentDateTime(), results);
+        session.endHandOver();
+    }
+    tellWhereSaved(this, session);
+}

@@ -1,6 +1,6 @@
 #include "reports/HistogramReport.h"
 
-#include "model/NumberText.h"
+#include "exchange/WorksheetWriter.h"
 #include "reports/ExcelSession.h"
 #include "spreadsheet/CellRef.h"
 
@@ -8,16 +8,11 @@
 
 namespace reports {
 
-QString digitsNumberFormat(const QString& digitsText)
-{
-    return model::formatWithDigits(0, digitsText) + QStringLiteral("_ ");
-}
-
 HistogramData histogramData(const model::CellTable& cells, const model::CellTable& lots, int lotCount, int measurementCount,
                             const QString& digitsText, int classes)
 {
     HistogramData d;
-    d.numberFormat = digitsNumberFormat(digitsText);
+    d.numberFormat = exchange::digitsNumberFormat(digitsText);
     d.classes = classes;
     const int rows = std::clamp(lotCount, 0, model::CellTable::kMaxLots);
     const int cols = std::clamp(measurementCount, 0, model::CellTable::kCols);

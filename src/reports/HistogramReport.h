@@ -12,17 +12,13 @@ class ExcelSession;
 
 // What the histogram report writes: the measurement cells of the enabled lots packed upwards
 // into a block of lot-count rows by measurement-count columns from A1 of worksheet 1 (the rows
-// after the last enabled lot empty), its number format, and the class count into B19 of
-// worksheet 2.
+// after the last enabled lot empty), the sheet's digits format on it ("0.000_ " for 3 digits,
+// "0_ " for 0), and the class count into B19 of worksheet 2.
 struct HistogramData {
     QList<QStringList> block;
     QString numberFormat;
     int classes = 10;
 };
-
-// The number format of a sheet's digits in the spreadsheet's notation: 0 formatted with
-// "%." + digits + "f", then "_ " (3 digits: "0.000_ ", 0 digits: "0_ ").
-QString digitsNumberFormat(const QString& digitsText);
 
 // From the measurement grid (lot rows 1 to lotCount, measurement columns 0 to
 // measurementCount - 1) and the lot grid (the flag of column 1 enables a lot).

@@ -264,3 +264,56 @@ TEST_F(ReportsTest, AValueStillBeingTypedGoesIntoTheHistogram)
     EXPECT_EQ(book->text(0, 2, 2), "10.25");
     EXPECT_EQ(book->text(0, 2, 1), "10.1");
 }
+
+TEST_F(ReportsTest, TheResultWorkbookHoldsTheThreePagesAfterTheChain)
+{
+    form->spinRow->setValue(20);
+    for (int r = 1; r <= 20; ++r) values(r, {"10.000", "10.100", r % 2 ? "9.950" : "10.050"});
+    form->gridCtrl->setFlag(1, 5, false);
+    click(form->btnExcel);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(splash->lblTitle->text(), QStringLiteral("Excelブックに出力中です。"));
+    EXPECT_FALSE(splash->isVisible());
+    const auto book = report(QStringLiteral("判定結果"));
+    ASSERT_TRUE(book);
+    ASSERT_EQ(book->worksheetCount(), 3);
+    EXPECT_EQ(book->worksheetName(0), QStringLiteral("測定値入力＆規格判定"));
+    EXPECT_EQ(book->worksheetName(1), QStringLiteral("CP-CPK不良率判定"));
+    EXPECT_EQ(book->worksheetName(2), QStringLiteral("SPC異常判定(X側-R側)"));
+    EXPECT_EQ(book->text(0, 2, 4), form->editLabel->text());
+    // Nineteen lots from row 5, lot 5 left out; the other pages as the grids show them.
+    EXPECT_EQ(book->text(0, 8, 1), "K004");
+    EXPECT_EQ(book->text(0, 9, 1), "K006");
+    EXPECT_EQ(book->text(0, 23, 1), "K020");
+    EXPECT_EQ(book->text(0, 24, 1), "");
+    ASSERT_EQ(form->gridCalc->rowCount(), 21);
+    EXPECT_EQ(book->text(1, 4 + 20, 1), QStringLiteral("＊トータル"));
+    EXPECT_EQ(book->text(1, 4 + 20, 2), "57");
+    EXPECT_EQ(book->text(2, 4 + 19, 1), form->gridSpc->cell(0, 19));
+    EXPECT_EQ(book->text(2, 4 + 19, 18), form->gridSpc->cell(17, 19));
+}
+
+TEST_F(ReportsTest, TheResultWorkbookUnderXRsNamesItsThirdPageAndNeedsTheItem)
+{
+    form->cmbChart->setCurrentIndex(2);
+    form->cmbChartChange();
+    values(1, {"10.000"});
+    values(2, {"10.200"});
+    values(3, {"10.100"});
+    const QString item = form->editLabel->text();
+    form->editLabel->clear();
+    click(form->btnExcel);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("必須項目が入力されていません。"));
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("ガイドメッセージ"));
+    EXPECT_TRUE(saved().isEmpty());
+    EXPECT_TRUE(ui.openedDocuments.isEmpty());
+
+    ui.messages.clear();
+    form->editLabel->setText(item.isEmpty() ? QStringLiteral("外径") : item);
+    click(form->btnExcel);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    const auto book = report(QStringLiteral("判定結果"));
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->worksheetName(2), QStringLiteral("SPC異常判定(X側-Rs側)"));
+}

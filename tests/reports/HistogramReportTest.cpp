@@ -22,13 +22,6 @@ std::unique_ptr<spreadsheet::Book> filled(const HistogramData& data, const QStri
 
 } // namespace
 
-TEST(HistogramReport, TheNumberFormatFollowsTheDigits)
-{
-    EXPECT_EQ(digitsNumberFormat(QStringLiteral("0")), QStringLiteral("0_ "));
-    EXPECT_EQ(digitsNumberFormat(QStringLiteral("3")), QStringLiteral("0.000_ "));
-    EXPECT_EQ(digitsNumberFormat(QStringLiteral("5")), QStringLiteral("0.00000_ "));
-}
-
 TEST(HistogramReport, EnabledLotsArePackedUpwardsWithTheirBlankCells)
 {
     TestSheet s(3);
@@ -40,6 +33,7 @@ TEST(HistogramReport, EnabledLotsArePackedUpwardsWithTheirBlankCells)
     EXPECT_EQ(d.block[2], (QStringList{"", "", ""}));
     EXPECT_EQ(d.block[3], (QStringList{"", "", ""}));
     EXPECT_EQ(d.numberFormat, QStringLiteral("0.0_ "));
+    EXPECT_EQ(histogramData(s.cells, s.lots, 4, 3, QStringLiteral("5"), 7).numberFormat, QStringLiteral("0.00000_ "));
     EXPECT_EQ(d.classes, 7);
 }
 

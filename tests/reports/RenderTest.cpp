@@ -1,11 +1,13 @@
-// Every report as LibreOffice (headless) opens it: rendered to PDF, and saved again so that
-// what it computed can be read back: the formulas' values and the points of every chart.
+// Every report as LibreOffice (headless) opens it: rendered to PDF, and the template reports
+// saved again so that what it computed can be read back: the formulas' values and the points
+// of every chart.
 #include "ReportTestSupport.h"
 
 #include "model/NumberText.h"
 #include "reports/ControlChartReport.h"
 #include "reports/ExcelSession.h"
 #include "reports/HistogramReport.h"
+#include "reports/ResultReport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -101,7 +103,21 @@ TEST(Render, EveryReportOpensInLibreOfficeWithComputedValuesAndFullCharts)
     const QString histogram = fillHistogram(session, f, QDateTime::currentDateTime(),
                                             histogramData(hist.cells, hist.lots, 40, 6, QStringLiteral("3"), classes));
 
-    QStringList files{histogram};
+    // The result workbook has no template: the grids' cells and formats are all it holds.
+    const CalcGrid calc = judgedGrid(hist, ChartKind::XbarR);
+    model::SheetRecord record;
+    record.item = QStringLiteral("外径");
+    record.digits = QStringLiteral("3");
+    ResultGrids results;
+    results.record = &record;
+    results.grids = {exchange::GridBlock{exchange::GridKind::Measurements, &hist.cells, &hist.lots, 41, 6},
+                     exchange::GridBlock{exchange::GridKind::Capability, &calc.table, nullptr, calc.rowCount, 10},
+                     exchange::GridBlock{exchange::GridKind::Spc, &calc.table, nullptr, 3, 1}};
+    results.captions = {QStringLiteral("測定値入力＆規格判定"), QStringLiteral("CP-CPK不良率判定"), QStringLiteral("SPC異常判定(X側-R側)")};
+    ExcelSession resultSession;
+    const QString result = writeResultWorkbook(resultSession, f, QDateTime::currentDateTime(), results);
+
+    QStringList files{histogram, result};
     for (const Expected& e : charts) files << e.file;
     convert(files, QStringLiteral("pdf"), dir.path() + QStringLiteral("/pdf"));
     convert(files, QStringLiteral("xlsx:Calc MS Excel 2007 XML"), dir.path() + QStringLiteral("/again"));
