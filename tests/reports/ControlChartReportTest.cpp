@@ -20,21 +20,13 @@ namespace {
 const judge::ControlLimitTexts kLimits{QStringLiteral("10.60000"), QStringLiteral("9.40000"), QStringLiteral("0.90000")};
 
 // Fills a copy of the chart kind's template with the sheet's lots; returns the saved workbook.
-std::unique_ptr<spreadsheet::Book> filled(const TestSheet& sheet, ChartKind kind, const QString& folder, int* lots = nullptr)
+std::unique_ptr<spreadsheet::Book> filled(const TestSheet& sheet, ChartKind kind, const QString& folder)
 {
     const CalcGrid g = judgedGrid(sheet, kind);
     const ControlChartData data = controlChartData(g.table, g.rowCount, kind, kLimits);
-    if (lots) *lots = static_cast<int>(data.lots.size());
     ExcelSession session;
     const QString path = fillControlChart(session, folders(folder), QDateTime::currentDateTime(), data);
     return spreadsheet::Book::open(path);
-}
-
-TestSheet lotsWithMeans(int count)
-{
-    TestSheet s(2);
-    for (int i = 0; i < count; ++i) s.values({10.0 + (i % 7) * 0.05, 10.1 + (i % 5) * 0.03});
-    return s;
 }
 
 // The first and last row of a range "'統計データ'!$B$2:$B$4" on the data sheet.
@@ -143,34 +135,4 @@ TEST(ControlChartReport, ThreeLotsFillRowsTwoToFourAndEverySeriesFollows)
     // The page's own formulas and the red marks of the table follow as well.
     EXPECT_EQ(book->formula(1, 5, 7), "COUNT('統計データ'!$B$2:$B$4)");
     EXPECT_TRUE(book->part(QStringLiteral("xl/worksheets/sheet1.xml")).contains("sqref=\"B2:B4\""));
-}
-
-TEST(ControlChartReport, AHundredLotsKeepRowsTwoToAHundredAndOne)
-{
-    QTemporaryDir dir;
-    const auto book = filled(lotsWithMeans(100), ChartKind::XbarR, dir.path());
-    EXPECT_EQ(book->text(0, 101, 1), "K100");
-    EXPECT_EQ(book->formula(0, 101, 4), "D$2");
-    for (int c = 1; c <= 8; ++c) EXPECT_EQ(book->text(0, 102, c), "") << c;
-    for (const QString& range : chartRanges(*book)) EXPECT_EQ(rows(range), (std::pair{2, 101})) << range.toStdString();
-}
-
-TEST(ControlChartReport, EachKindWritesItsDispersionAndCentreLine)
-{
-    QTemporaryDir dir;
-    TestSheet s(3);
-    s.lot({"9.8", "10.0", "10.2"}).lot({"10.1"}).lot({"10.0", "10.4"});
-    const auto xbarS = filled(s, ChartKind::XbarS, dir.path());
-    EXPECT_EQ(xbarS->text(0, 2, 6), "0.2");
-    EXPECT_EQ(xbarS->text(0, 3, 6), ""); // one value: no standard deviation
-    EXPECT_EQ(xbarS->text(0, 2, 7), "0.20412"); // the standard deviation of all six values
-    for (const QString& range : chartRanges(*xbarS)) EXPECT_EQ(rows(range), (std::pair{2, 4})) << range.toStdString();
-
-    TestSheet one(1);
-    one.lot({"10.0"}).lot({"10.3"});
-    const auto xrs = filled(one, ChartKind::XRs, dir.path());
-    EXPECT_EQ(xrs->text(0, 2, 6), "0");
-    EXPECT_EQ(xrs->text(0, 3, 6), "0.3");
-    EXPECT_EQ(xrs->text(0, 2, 7), "0.15"); // mean of the moving ranges 0 and 0.3
-    for (const QString& range : chartRanges(*xrs)) EXPECT_EQ(rows(range), (std::pair{2, 3})) << range.toStdString();
 }
