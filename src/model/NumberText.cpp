@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <string>
 
 namespace model {
 
@@ -36,47 +38,67 @@ std::optional<double> tryParseNumber(QStringView text)
         negative = t[i] == u'-';
         ++i;
     }
-    std::string ascii;
-    ascii.reserve(static_cast<size_t>(n));
+    // The ASCII form for from_chars, on the stack for the texts a sheet holds.
+    char small[40];
+    std::string large;
+    char* ascii = small;
+    if (n >= qsizetype(sizeof small)) {
+        large.resize(static_cast<size_t>(n));
+        ascii = large.data();
+    }
+    size_t length = 0;
     qsizetype intDigits = 0, fracDigits = 0;
     // Decimal exponent of the first significant digit, to tell overflow from underflow.
     long long leadExponent = 0;
     bool seenSignificant = false;
+    // The digits as an integer while it stays exact (below 2^53).
+    constexpr std::uint64_t kExactLimit = std::uint64_t(1) << 53;
+    std::uint64_t mantissa = 0;
+    bool mantissaExact = true;
+    auto digit = [&](QChar c) {
+        ascii[length++] = char(c.unicode());
+        if (mantissaExact) {
+            mantissa = mantissa * 10 + (c.unicode() - u'0');
+            mantissaExact = mantissa < kExactLimit;
+        }
+    };
     while (i < n && isDigit(t[i])) {
         if (!seenSignificant && t[i] != u'0') seenSignificant = true;
         if (seenSignificant) ++leadExponent;
-        ascii.push_back(char(t[i].unicode()));
+        digit(t[i]);
         ++i;
         ++intDigits;
     }
     if (i < n && t[i] == u'.') {
-        ascii.push_back('.');
+        ascii[length++] = '.';
         ++i;
         while (i < n && isDigit(t[i])) {
             if (!seenSignificant) {
                 if (t[i] != u'0') seenSignificant = true;
                 else --leadExponent;
             }
-            ascii.push_back(char(t[i].unicode()));
+            digit(t[i]);
             ++i;
             ++fracDigits;
         }
     }
     if (intDigits + fracDigits == 0) return std::nullopt;
     long long exponent = 0;
+    bool hasExponent = false;
     if (i < n && (t[i] == u'e' || t[i] == u'E')) {
-        ascii.push_back('e');
+        hasExponent = true;
+        ascii[length++] = 'e';
         ++i;
         bool expNegative = false;
         if (i < n && (t[i] == u'+' || t[i] == u'-')) {
             expNegative = t[i] == u'-';
-            ascii.push_back(expNegative ? '-' : '+');
+            ascii[length++] = expNegative ? '-' : '+';
             ++i;
         }
         qsizetype expDigits = 0;
         while (i < n && isDigit(t[i])) {
             if (exponent < 100000000) exponent = exponent * 10 + (t[i].unicode() - u'0');
-            ascii.push_back(char(t[i].unicode()));
+            ascii[length++] = char(t[i].unicode());
             ++i;
             ++expDigits;
         }
@@ -85,9 +107,18 @@ std::optional<double> tryParseNumber(QStringView text)
     }
     if (i != n) return std::nullopt;
 
+    // A plain decimal whose digits and power of ten are both exact doubles: one correctly
+    // rounded division gives the nearest double, as from_chars would.
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (!hasExponent && mantissaExact && fracDigits < qsizetype(std::size(kPowersOfTen))) {
+        const double value = static_cast<double>(mantissa) / kPowersOfTen[fracDigits];
+        return negative ? -value : value;
+    }
+
     double value = 0.0;
-    const char* first = ascii.data();
-    const char* last = ascii.data() + ascii.size();
+    const char* first = ascii;
+    const char* last = ascii + length;
     const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
         if (!seenSignificant || leadExponent + exponent <= 0) value = 0.0; // underflow: the nearest double is zero

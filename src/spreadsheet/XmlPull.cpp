@@ -77,7 +77,11 @@ size_t PullParser::find(std::string_view s, size_t from) const
 
 bool PullParser::startsWith(std::string_view s) const
 {
-    return size_ - pos_ >= s.size() && std::memcmp(data_ + pos_, s.data(), s.size()) == 0;
+    if (size_ - pos_ < s.size()) return false;
+    // Most tests fail on the character after "<" (a start tag, not "<!", "<?" or "</"): decide
+    // those without a call, which counts when a worksheet holds a million cells.
+    if (s.size() >= 2 && data_[pos_ + 1] != s[1]) return false;
+    return std::memcmp(data_ + pos_, s.data(), s.size()) == 0;
 }
 
 void PullParser::skipSpace()

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
+#include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -33,6 +36,26 @@ TEST(NumberParse, RefusesEverythingElse)
                               u"0x10", u"1e309", u"-1e400", u"1 2", u"１２", u"1.5x", u"1,5",
                               u"12-", u"1d3"}) {
         EXPECT_FALSE(tryParseNumber(QString::fromUtf16(t)).has_value()) << QString::fromUtf16(t).toStdString();
+    }
+}
+
+TEST(NumberParse, AgreesWithTheStandardConversionOnEveryLengthOfDecimal)
+{
+    // Short decimals take a quicker way than long ones; both must give the nearest double.
+    std::mt19937_64 random(20240613);
+    for (int i = 0; i < 200000; ++i) {
+        const int intDigits = int(random() % 18), fracDigits = int(random() % 26);
+        std::string text = random() % 2 ? "-" : "";
+        for (int d = 0; d < intDigits; ++d) text += char('0' + random() % 10);
+        if (fracDigits || !intDigits) text += '.';
+        for (int d = 0; d < std::max(fracDigits, intDigits ? 0 : 1); ++d) text += char('0' + random() % 10);
+        double expected = 0;
+        const char* first = text.data() + (text[0] == '-');
+        std::from_chars(first, text.data() + text.size(), expected);
+        if (text[0] == '-') expected = -expected;
+        const auto v = tryParseNumber(QString::fromStdString(text));
+        ASSERT_TRUE(v.has_value()) << text;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(*v), std::bit_cast<std::uint64_t>(expected)) << text;
     }
 }
 
