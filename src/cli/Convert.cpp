@@ -3,6 +3,7 @@
 #include "cli/SheetFile.h"
 #include "cli/SheetWorkers.h"
 #include "exchange/CsvWriter.h"
+#include "exchange/SheetGrids.h"
 #include "exchange/WorkbookExport.h"
 #include "sheetview/SheetEntry.h"
 #include "spreadsheet/Application.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <memory>
 #include <optional>
 
 namespace cli {
@@ -39,12 +41,17 @@ std::vector<ConvertedSheetNotice> convertSheets(const QString& input, const QStr
     model::SheetStore store;
     store.resize(int(records.size()), false, app, 0, 0);
     std::vector<std::optional<sheetview::Notice>> entering(records.size());
+    // Entering a saved sheet again shows it as it was saved: the workbook takes the grids of
+    // this one entering instead of entering every sheet a second time.
+    std::vector<std::unique_ptr<exchange::SheetGrids>> grids(records.size());
     QString headings;
     forEachSheet(store.count(), [&](int i) {
         sheetview::EnteredSheet entered = sheetview::enterSheet(records[size_t(i)], app);
+        records[size_t(i)] = {}; // read once; the saved record replaces it
         entering[size_t(i)] = entered.notice;
         if (i == 0) headings = headingLine(entered.view);
         sheetview::saveSheet(entered.view, store[i]);
+        if (!folder) grids[size_t(i)] = std::make_unique<exchange::SheetGrids>(std::move(entered));
     });
     std::vector<ConvertedSheetNotice> notices;
     for (size_t i = 0; i < entering.size(); ++i)
@@ -56,7 +63,8 @@ std::vector<ConvertedSheetNotice> convertSheets(const QString& input, const QStr
                 exchange::WriteSheetCsv(QDir(output).filePath(exchange::csvFileName(i + 1)), store[i], i + 1, headings);
         } else {
             spreadsheet::Application application;
-            exchange::WorkbookSheets written = exchange::WriteWorkbookSheets(application, store);
+            exchange::WorkbookSheets written = exchange::WriteWorkbookSheets(
+                application, store, [&grids](int i) { return std::move(grids[size_t(i)]); });
             written.workbook.saveAs(output);
         }
     } catch (const spreadsheet::Error& e) {

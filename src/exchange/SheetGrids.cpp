@@ -6,15 +6,19 @@
 
 namespace exchange {
 
+// The initial values play no part in these two grids.
 SheetGrids::SheetGrids(const model::SheetRecord& record)
+    : SheetGrids(sheetview::enterSheet(record, model::AppSettings::defaults()))
 {
-    // The initial values play no part in these two grids.
-    sheetview::EnteredSheet entered = sheetview::enterSheet(record, model::AppSettings::defaults());
-    lots = std::move(entered.view.lots);
-    cells = std::move(entered.view.cells);
-    lotCount = entered.view.lotRows;
-    measurementCount = entered.view.measurementColumns;
-    unsuitable = entered.notice.has_value();
+}
+
+SheetGrids::SheetGrids(sheetview::EnteredSheet&& entered)
+    : lots(std::move(entered.view.lots))
+    , cells(std::move(entered.view.cells))
+    , lotCount(entered.view.lotRows)
+    , measurementCount(entered.view.measurementColumns)
+    , unsuitable(entered.notice.has_value())
+{
 }
 
 } // namespace exchange

@@ -3,6 +3,10 @@
 #include "model/CellTable.h"
 #include "model/SheetRecord.h"
 
+namespace sheetview {
+struct EnteredSheet;
+}
+
 namespace exchange {
 
 // The lot grid and the measurement grid of a sheet as entering it shows them (the sheet view's
@@ -13,6 +17,8 @@ namespace exchange {
 // headless front end write the same.
 struct SheetGrids {
     explicit SheetGrids(const model::SheetRecord& record);
+    // The grids of a sheet just entered from its record, taken over.
+    explicit SheetGrids(sheetview::EnteredSheet&& entered);
 
     model::CellTable lots;  // column 0 lot numbers, column 1 enable flags; row 0 captions
     model::CellTable cells; // measurements; row 0 headings N1, N2, ...

@@ -3,17 +3,21 @@
 #include "exchange/SheetGrids.h"
 #include "exchange/WorksheetWriter.h"
 
-#include <memory>
-
 namespace exchange {
 
 WorkbookSheets WriteWorkbookSheets(spreadsheet::Application& application, const model::SheetStore& store)
+{
+    return WriteWorkbookSheets(application, store, [&store](int i) { return std::make_unique<SheetGrids>(store[i]); });
+}
+
+WorkbookSheets WriteWorkbookSheets(spreadsheet::Application& application, const model::SheetStore& store,
+                                   const GridsOfSheet& gridsOf)
 {
     application.setSheetsInNewWorkbook(store.count());
     WorkbookSheets out{application.addWorkbook(), {}};
     for (int i = 0; i < store.count(); ++i) {
         spreadsheet::Worksheet ws = out.workbook.worksheet(i + 1);
-        const auto grids = std::make_unique<SheetGrids>(store[i]);
+        const std::unique_ptr<SheetGrids> grids = gridsOf(i);
         WriteGridBlock(ws, store[i], grids->block());
         if (grids->unsuitable) out.unsuitableSheets.push_back(i);
     }

@@ -1,8 +1,14 @@
 #pragma once
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "model/SheetRecord.h"
 #include "spreadsheet/Application.h"
+
+namespace exchange {
+struct SheetGrids;
+}
 
 namespace exchange {
 
@@ -15,5 +21,12 @@ struct WorkbookSheets {
 // them) and writes sheet i into worksheet i + 1: the header from its record, the measurement
 // block as entering the sheet shows it. The caller saves it.
 WorkbookSheets WriteWorkbookSheets(spreadsheet::Application& application, const model::SheetStore& store);
+
+// The same with sheet i's grids as gridsOf(i) hands them over, for a front end that has
+// entered every sheet already (they must be what SheetGrids of record i gives). Each is
+// released once its worksheet is written.
+using GridsOfSheet = std::function<std::unique_ptr<SheetGrids>(int sheetIndex)>;
+WorkbookSheets WriteWorkbookSheets(spreadsheet::Application& application, const model::SheetStore& store,
+                                   const GridsOfSheet& gridsOf);
 
 } // namespace exchange

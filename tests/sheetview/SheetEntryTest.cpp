@@ -57,10 +57,14 @@ TEST(SheetEntry, EnteringShowsTheRecordWithItsDigitsLayoutAndEnableFlags)
     EXPECT_EQ(saved.enableFlags.mid(0, 3), (QStringList{"1", "0", "1"}));
     EXPECT_EQ(saved.specUpper, "11");
     EXPECT_EQ(saved.digits, "0");
-    // Entering the saved record again shows the same view.
+    // Entering the saved record again shows the same grids (the workbook export relies on it).
     const EnteredSheet again = enterSheet(saved, kApp);
-    for (int row = 0; row <= 10; ++row)
+    EXPECT_EQ(again.view.lotRows, v.lotRows);
+    for (int row = 0; row <= 10; ++row) {
         for (int col = 0; col < 3; ++col) EXPECT_EQ(again.view.cells.text(col, row), v.cells.text(col, row)) << col << "," << row;
+        EXPECT_EQ(again.view.lots.text(0, row), v.lots.text(0, row));
+        EXPECT_EQ(again.view.lots.flag(1, row), v.lots.flag(1, row));
+    }
 }
 
 TEST(SheetEntry, UnsuitableValuesWarnOnceAndStopTheReformatThere)
