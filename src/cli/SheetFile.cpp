@@ -1,5 +1,6 @@
 #include "cli/SheetFile.h"
 
+#include "cli/SheetWorkers.h"
 #include "exchange/SheetReader.h"
 
 namespace cli {
@@ -30,7 +31,7 @@ std::vector<model::SheetRecord> readSheetFile(const QString& path)
                                    : QStringLiteral("Excelブックのオープンに失敗しました。ファイルの内容を確認してください…。");
     exchange::ReadResult result;
     try {
-        result = exchange::ReadSheets(csv ? exchange::ReadMode::Csv : exchange::ReadMode::Workbook, path);
+        result = exchange::ReadSheets(csv ? exchange::ReadMode::Csv : exchange::ReadMode::Workbook, path, forEachSheet);
     } catch (const std::exception& e) {
         const QString failed = csv ? openFailed
                                    : QStringLiteral("Excelブックのオープンに失敗しました。拡張子がサポートされているか確認してください…。");

@@ -40,7 +40,12 @@ model::SheetRecord readSheetRecord(const spreadsheet::Worksheet& ws)
     return record;
 }
 
-ReadResult ReadSheets(ReadMode mode, const QString& path)
+void inOrder(int count, const std::function<void(int)>& step)
+{
+    for (int i = 0; i < count; ++i) step(i);
+}
+
+ReadResult ReadSheets(ReadMode mode, const QString& path, const ForEachWorksheet& forEach)
 {
     spreadsheet::Application application; // quits, closing the workbook unsaved, on every way out
     spreadsheet::Workbook workbook = application.openWorkbook(path);
@@ -52,8 +57,8 @@ ReadResult ReadSheets(ReadMode mode, const QString& path)
         return result;
     }
     if (result.tooManySheets()) return result;
-    result.records.reserve(size_t(result.count));
-    for (int d = 1; d <= result.count; ++d) result.records.push_back(readSheetRecord(workbook.worksheet(d)));
+    result.records.resize(size_t(result.count));
+    forEach(result.count, [&](int i) { result.records[size_t(i)] = readSheetRecord(workbook.worksheet(i + 1)); });
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "model/SheetRecord.h"
@@ -18,11 +19,16 @@ struct ReadResult {
     bool tooManySheets() const;
 };
 
+// Runs step(i) for every worksheet index i of 0..count-1. The worksheets of an open workbook
+// may be read in any order and at the same time: a batch front end reads them on every core.
+using ForEachWorksheet = std::function<void(int count, const std::function<void(int)>& step)>;
+void inOrder(int count, const std::function<void(int)>& step);
+
 // Opens the file as a workbook through the spreadsheet engine and reads its worksheets into
 // new records (nothing else is touched; the caller replaces its sheets only with a complete
 // result). A workbook of more than 100 worksheets is refused right after opening: the count
 // comes back without records. Throws when the file cannot be opened or read.
-ReadResult ReadSheets(ReadMode mode, const QString& path);
+ReadResult ReadSheets(ReadMode mode, const QString& path, const ForEachWorksheet& forEach = inOrder);
 
 // One worksheet in the sheet layout as a record: fields from A2:I2 as the spreadsheet returns
 // them, the lot count from the non-blank cells of A5:A104, the measurement count from those of
