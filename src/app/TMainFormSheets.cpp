@@ -131,6 +131,7 @@ void TMainForm::tabCtrlChange()
     ResetSheetView();
     LoadSheet();
     tabCtrl->setFocus();
+    emit resultsChanged();
 }
 
 void TMainForm::selectTab(int index)
@@ -255,6 +256,7 @@ void TMainForm::btnSpecClearClick()
     const model::AppSettings& a = settings_.app;
     specJudged = false;
     capabilityJudged = false;
+    spcJudged = false;
     editProduct->clear();
     editProcess->clear();
     editMbc->clear();
@@ -267,6 +269,7 @@ void TMainForm::btnSpecClearClick()
     for (QLabel* p : {pnlSpecJudg, pnlCpkJudg, pnlSpcJudg}) p->clear();
     gridEdit->viewport()->update();
     gridCalc->viewport()->update();
+    emit resultsChanged();
 }
 
 void TMainForm::btnResetClick()
