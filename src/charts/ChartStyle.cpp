@@ -22,14 +22,10 @@ QPen linePen(const QColor& colour, qreal width, Qt::PenStyle style)
     return QPen(QBrush(colour), width, style, Qt::FlatCap, Qt::MiterJoin);
 }
 
-void resetChart(QChart& chart, const QString& title)
+QString plain(const QString& text) { return text.toHtmlEscaped(); }
+
+void frameChart(QChart& chart)
 {
-    chart.removeAllSeries();
-    for (QAbstractAxis* axis : chart.axes()) {
-        chart.removeAxis(axis);
-        delete axis;
-    }
-    chart.setTitle(title); // rich text, escaped by the caller
     chart.setTitleFont(chartFont(16, true));
     chart.setTitleBrush(Qt::black);
     chart.setBackgroundBrush(Qt::white);
@@ -39,6 +35,14 @@ void resetChart(QChart& chart, const QString& title)
     chart.legend()->setVisible(true);
     chart.legend()->setAlignment(Qt::AlignBottom);
     chart.legend()->setFont(chartFont(12));
+}
+
+void styleAxis(QAbstractAxis& axis)
+{
+    axis.setTitleFont(chartFont(13));
+    axis.setLabelsFont(chartFont(12));
+    axis.setGridLinePen(linePen(QColor(228, 228, 228), 1));
+    axis.setMinorGridLineVisible(false);
 }
 
 namespace {
@@ -64,26 +68,16 @@ int decimalsOf(double step)
 
 } // namespace
 
-QString plain(const QString& text) { return text.toHtmlEscaped(); }
-
-QValueAxis* valueAxis(const QString& title, double low, double high, int ticks, double minStep)
+void setValueRange(QValueAxis& axis, double low, double high, int ticks, double minStep)
 {
-    auto* axis = new QValueAxis;
-    axis->setTitleText(plain(title));
-    axis->setTitleFont(chartFont(13));
-    axis->setLabelsFont(chartFont(12));
-    axis->setRange(low, high);
+    axis.setRange(low, high);
     const double span = high - low;
-    if (span > 0.0 && std::isfinite(span)) {
-        const double step = std::max(roundStep(span, ticks), minStep);
-        axis->setTickType(QValueAxis::TicksDynamic);
-        axis->setTickAnchor(std::ceil(low / step) * step);
-        axis->setTickInterval(step);
-        axis->setLabelFormat(QStringLiteral("%.%1f").arg(decimalsOf(step)));
-    }
-    axis->setGridLinePen(linePen(QColor(225, 225, 225), 1));
-    axis->setMinorGridLineVisible(false);
-    return axis;
+    if (!(span > 0.0) || !std::isfinite(span)) return;
+    const double step = std::max(roundStep(span, ticks), minStep);
+    axis.setTickType(QValueAxis::TicksDynamic);
+    axis.setTickAnchor(std::ceil(low / step) * step);
+    axis.setTickInterval(step);
+    axis.setLabelFormat(QStringLiteral("%.%1f").arg(decimalsOf(step)));
 }
 
 } // namespace charts

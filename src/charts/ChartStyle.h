@@ -1,10 +1,11 @@
 // The look shared by the in-program charts: fonts with Japanese glyphs, the colours of
-// points, marks and guide lines, and the frame every chart gets.
+// points, marks and guide lines, the frame every chart gets and its value axes.
 #pragma once
 #include <QColor>
 #include <QFont>
 #include <QPen>
 
+class QAbstractAxis;
 class QChart;
 class QValueAxis;
 
@@ -24,15 +25,17 @@ inline const QColor kSpecColor{150, 0, 150};
 QFont chartFont(int pixelSize, bool bold = false);
 QPen linePen(const QColor& colour, qreal width, Qt::PenStyle style = Qt::SolidLine);
 
-// Empties a chart of its series and axes and gives it the common frame: title font,
-// margins, white background, legend at the bottom.
-void resetChart(QChart& chart, const QString& title);
-
-// A value axis over [low, high] with about `ticks` round tick values (steps not below
-// `minStep`), labelled with as many decimals as the tick step needs.
-QValueAxis* valueAxis(const QString& title, double low, double high, int ticks, double minStep = 0.0);
-
 // Chart titles, axis titles and labels are rich text: the operator's texts are escaped.
 QString plain(const QString& text);
+
+// The common frame: title font, margins, white background, legend at the bottom.
+void frameChart(QChart& chart);
+
+// Axis title and label fonts, light grid lines.
+void styleAxis(QAbstractAxis& axis);
+
+// The range [low, high] with about `ticks` round tick values (steps not below `minStep`),
+// labelled with as many decimals as the tick step needs.
+void setValueRange(QValueAxis& axis, double low, double high, int ticks, double minStep = 0.0);
 
 } // namespace charts

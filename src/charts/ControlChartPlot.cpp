@@ -20,28 +20,23 @@ namespace charts {
 namespace {
 
 constexpr int kMostLotLabels = 25;
+constexpr int kGuides = 7; // centre line, two limits, four zone lines
 
 // Lot numbers under the horizontal axis: every lot while they fit, else every n-th. The
 // axis needs distinct labels, so a repeated lot number gets invisible zero-width spaces.
-QCategoryAxis* lotAxis(const QStringList& lots)
+void labelLots(QCategoryAxis& axis, const QStringList& lots)
 {
-    auto* axis = new QCategoryAxis;
-    axis->setTitleText(QStringLiteral("ロット№"));
-    axis->setTitleFont(chartFont(13));
-    axis->setLabelsFont(chartFont(11));
-    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    axis->setRange(-0.5, std::max<qsizetype>(lots.size(), 1) - 0.5);
-    axis->setGridLinePen(linePen(QColor(235, 235, 235), 1));
-    const qsizetype step = (lots.size() + kMostLotLabels - 1) / kMostLotLabels;
-    if (step > 1 || lots.size() > 12) axis->setLabelsAngle(-90);
+    for (const QString& label : axis.categoriesLabels()) axis.remove(label);
+    axis.setRange(-0.5, double(std::max<qsizetype>(lots.size(), 1)) - 0.5);
+    const qsizetype step = std::max<qsizetype>((lots.size() + kMostLotLabels - 1) / kMostLotLabels, 1);
+    axis.setLabelsAngle(lots.size() > 12 ? -90 : 0);
     QSet<QString> used;
-    for (qsizetype i = 0; i < lots.size(); i += std::max<qsizetype>(step, 1)) {
+    for (qsizetype i = 0; i < lots.size(); i += step) {
         QString label = plain(lots[i]);
         while (used.contains(label)) label += QChar(0x200B);
         used.insert(label);
-        axis->append(label, lotPosition(int(i)));
+        axis.append(label, double(i));
     }
-    return axis;
 }
 
 QPen guidePen(judge::GuideKind kind)
@@ -55,77 +50,88 @@ QPen guidePen(judge::GuideKind kind)
     return linePen(kZoneColor, 1, Qt::DotLine);
 }
 
-void attach(QChart& chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y, bool inLegend)
-{
-    chart.addSeries(series);
-    series->attachAxis(x);
-    series->attachAxis(y);
-    for (QLegendMarker* m : chart.legend()->markers(series)) m->setVisible(inLegend);
-}
-
-QScatterSeries* points(const QColor& colour, qreal size)
-{
-    auto* s = new QScatterSeries;
-    s->setMarkerShape(QScatterSeries::MarkerShapeCircle);
-    s->setMarkerSize(size);
-    s->setColor(colour);
-    s->setBorderColor(colour);
-    return s;
-}
-
 } // namespace
 
-void plotControlPanel(QChart& chart, const QStringList& lots, const judge::ControlPanel& panel)
+ControlChartPlot::ControlChartPlot(QChart& chart)
+    : chart_(chart), lotAxis_(new QCategoryAxis), valueAxis_(new QValueAxis)
 {
-    resetChart(chart, plain(panel.title));
-    QCategoryAxis* x = lotAxis(lots);
-    QValueAxis* y = valueAxis(panel.axisTitle, panel.low, panel.high, 8);
-    chart.addAxis(x, Qt::AlignBottom);
-    chart.addAxis(y, Qt::AlignLeft);
+    frameChart(chart);
+    styleAxis(*lotAxis_);
+    styleAxis(*valueAxis_);
+    lotAxis_->setTitleText(QStringLiteral("ロット№"));
+    lotAxis_->setLabelsFont(chartFont(11));
+    lotAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    lotAxis_->setGridLineVisible(false);
+    chart.addAxis(lotAxis_, Qt::AlignBottom);
+    chart.addAxis(valueAxis_, Qt::AlignLeft);
+    guides_ = std::make_unique<GuideSeries>(chart, lotAxis_, valueAxis_, kGuides);
+
+    values_ = new QLineSeries;
+    values_->setPen(linePen(kPointColor, 1.5));
+    values_->setPointsVisible(true);
+    marked_ = new QScatterSeries;
+    marked_->setName(QStringLiteral("異常点"));
+    marked_->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+    marked_->setColor(kMarkedColor);
+    marked_->setBorderColor(kMarkedColor);
+    for (QXYSeries* s : std::initializer_list<QXYSeries*>{values_, marked_}) {
+        chart.addSeries(s);
+        s->attachAxis(lotAxis_);
+        s->attachAxis(valueAxis_);
+    }
+    for (QLegendMarker* m : chart.legend()->markers(values_)) m->setVisible(false);
+
+    QObject::connect(marked_, &QScatterSeries::hovered, marked_, [this](const QPointF& p, bool entered) {
+        const QList<QPointF> points = marked_->points();
+        const auto at = std::find_if(points.begin(), points.end(),
+                                     [&](const QPointF& q) { return qRound(q.x()) == qRound(p.x()); });
+        if (entered && at != points.end())
+            QToolTip::showText(QCursor::pos(), Qt::convertFromPlainText(markedTips_[at - points.begin()]));
+        else QToolTip::hideText();
+    });
+}
+
+ControlChartPlot::~ControlChartPlot() = default;
+
+void ControlChartPlot::plot(const QStringList& lots, const judge::ControlPanel& panel)
+{
+    // A new title lays the whole chart out again.
+    if (chart_.title() != plain(panel.title)) chart_.setTitle(plain(panel.title));
+    // Relabelling lays out every label again: only when the lots changed.
+    if (lots != lots_) {
+        labelLots(*lotAxis_, lots);
+        lots_ = lots;
+    }
+    valueAxis_->setTitleText(plain(panel.axisTitle));
+    setValueRange(*valueAxis_, panel.low, panel.high, 8);
 
     const double left = -0.5, right = double(std::max<size_t>(panel.points.size(), 1)) - 0.5;
-    // Zone lines first, so that everything else lies on top of them.
+    int used = 0;
+    // Zone lines first, beneath the centre line and the limits.
     for (bool zones : {true, false})
-        for (const judge::GuideLine& g : panel.lines) {
-            if ((g.kind == judge::GuideKind::Zone) != zones) continue;
-            auto* s = new QLineSeries;
-            s->setName(plain(g.label));
-            s->setPen(guidePen(g.kind));
-            s->append({QPointF(left, g.value), QPointF(right, g.value)});
-            attach(chart, s, x, y, !zones);
-        }
+        for (const judge::GuideLine& g : panel.lines)
+            if ((g.kind == judge::GuideKind::Zone) == zones)
+                guides_->show(used++, g.label, guidePen(g.kind), QPointF(left, g.value), QPointF(right, g.value), !zones);
+    guides_->hideFrom(used);
 
-    QList<QPointF> all, normal, marked;
-    QStringList tips;
+    QList<QPointF> all, marked;
+    markedTips_.clear();
+    all.reserve(qsizetype(panel.points.size()));
     for (size_t i = 0; i < panel.points.size(); ++i) {
         const judge::ChartPoint& p = panel.points[i];
-        const QPointF at(lotPosition(int(i)), p.value);
-        all << at;
-        (p.marked() ? marked : normal) << at;
-        tips << p.tip;
+        all << QPointF(double(i), p.value);
+        if (p.marked()) {
+            marked << all.back();
+            markedTips_ << p.tip;
+        }
     }
-    auto* polyline = new QLineSeries;
-    polyline->setPen(linePen(kPointColor, 1.5));
-    polyline->replace(all);
-    attach(chart, polyline, x, y, false);
-
     // Smaller points where many lots share the width.
     const qreal size = panel.points.size() > 50 ? 5 : 7;
-    auto* normalPoints = points(kPointColor, size);
-    normalPoints->replace(normal);
-    attach(chart, normalPoints, x, y, false);
-    auto* markedPoints = points(kMarkedColor, size + 4);
-    markedPoints->setName(QStringLiteral("異常点"));
-    markedPoints->replace(marked);
-    attach(chart, markedPoints, x, y, !marked.isEmpty());
-
-    for (QScatterSeries* s : {normalPoints, markedPoints})
-        QObject::connect(s, &QScatterSeries::hovered, s, [tips](const QPointF& p, bool entered) {
-            const int i = qRound(p.x());
-            if (entered && i >= 0 && i < tips.size())
-                QToolTip::showText(QCursor::pos(), Qt::convertFromPlainText(tips[i], Qt::WhiteSpaceNormal));
-            else QToolTip::hideText();
-        });
+    values_->setMarkerSize(size / 2); // a line series draws its points with the marker size as radius
+    values_->replace(all);
+    marked_->setMarkerSize(size + 4);
+    marked_->replace(marked);
+    for (QLegendMarker* m : chart_.legend()->markers(marked_)) m->setVisible(!marked.isEmpty());
 }
 
 } // namespace charts

@@ -13,12 +13,7 @@ namespace charts {
 
 namespace {
 
-void attach(QChart& chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y)
-{
-    chart.addSeries(series);
-    series->attachAxis(x);
-    series->attachAxis(y);
-}
+constexpr int kGuides = 3; // the mean and two specification limits
 
 QPen guidePen(judge::GuideKind kind)
 {
@@ -26,47 +21,68 @@ QPen guidePen(judge::GuideKind kind)
     return linePen(kSpecColor, 2, Qt::DashDotLine);
 }
 
+void attach(QChart& chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y)
+{
+    chart.addSeries(series);
+    series->attachAxis(x);
+    series->attachAxis(y);
+}
+
 } // namespace
 
-void plotHistogram(QChart& chart, const judge::Histogram& h)
+HistogramPlot::HistogramPlot(QChart& chart)
+    : chart_(chart), valueAxis_(new QValueAxis), countAxis_(new QValueAxis), outline_(new QLineSeries)
 {
-    resetChart(chart, QStringLiteral("<div align=\"center\">%1<br><span style=\"font-size:13px; font-weight:normal; white-space:pre\">%2</span></div>")
-                          .arg(plain(h.title), plain(h.caption)));
-    QValueAxis* x = valueAxis(h.axisTitle, h.low, h.high, 8);
-    QValueAxis* y = valueAxis(QStringLiteral("度数"), 0.0, h.top, 6, 1.0);
-    chart.addAxis(x, Qt::AlignBottom);
-    chart.addAxis(y, Qt::AlignLeft);
+    frameChart(chart);
+    styleAxis(*valueAxis_);
+    styleAxis(*countAxis_);
+    countAxis_->setTitleText(QStringLiteral("度数"));
+    chart.addAxis(valueAxis_, Qt::AlignBottom);
+    chart.addAxis(countAxis_, Qt::AlignLeft);
+
+    bars_ = new QAreaSeries(outline_);
+    outline_->setParent(bars_);
+    bars_->setName(QStringLiteral("度数"));
+    bars_->setBrush(kBarColor);
+    bars_->setPen(linePen(kBarEdgeColor, 1));
+    attach(chart, bars_, valueAxis_, countAxis_);
+    curve_ = new QLineSeries;
+    curve_->setName(QStringLiteral("正規分布"));
+    curve_->setPen(linePen(kCurveColor, 2));
+    attach(chart, curve_, valueAxis_, countAxis_);
+    guides_ = std::make_unique<GuideSeries>(chart, valueAxis_, countAxis_, kGuides);
+}
+
+HistogramPlot::~HistogramPlot() = default;
+
+void HistogramPlot::plot(const judge::Histogram& h)
+{
+    const QString title = QStringLiteral("<div align=\"center\">%1<br>"
+                                   "<span style=\"font-size:13px; font-weight:normal; white-space:pre\">%2</span></div>")
+                              .arg(plain(h.title), plain(h.caption));
+    if (chart_.title() != title) chart_.setTitle(title);
+    valueAxis_->setTitleText(plain(h.axisTitle));
+    setValueRange(*valueAxis_, h.low, h.high, 8);
+    setValueRange(*countAxis_, 0.0, h.top, 6, 1.0);
 
     // One area whose outline drops to 0 at every class edge: the bars stand apart.
-    auto* outline = new QLineSeries;
+    QList<QPointF> outline;
+    outline.reserve(qsizetype(h.classes.size()) * 4);
     for (const judge::HistogramClass& c : h.classes)
-        outline->append({QPointF(c.lower, 0), QPointF(c.lower, c.count), QPointF(c.upper, c.count),
-                         QPointF(c.upper, 0)});
-    auto* bars = new QAreaSeries(outline);
-    outline->setParent(bars);
-    bars->setName(QStringLiteral("度数"));
-    bars->setBrush(kBarColor);
-    bars->setPen(linePen(kBarEdgeColor, 1));
-    attach(chart, bars, x, y);
+        outline << QPointF(c.lower, 0) << QPointF(c.lower, c.count) << QPointF(c.upper, c.count) << QPointF(c.upper, 0);
+    outline_->replace(outline);
 
-    if (!h.curve.empty()) {
-        auto* curve = new QLineSeries;
-        curve->setName(QStringLiteral("正規分布"));
-        curve->setPen(linePen(kCurveColor, 2));
-        QList<QPointF> points;
-        points.reserve(qsizetype(h.curve.size()));
-        for (const judge::CurvePoint& p : h.curve) points << QPointF(p.x, p.y);
-        curve->replace(points);
-        attach(chart, curve, x, y);
-    }
+    QList<QPointF> curve;
+    curve.reserve(qsizetype(h.curve.size()));
+    for (const judge::CurvePoint& p : h.curve) curve << QPointF(p.x, p.y);
+    curve_->replace(curve);
+    curve_->setVisible(!curve.isEmpty());
+    for (QLegendMarker* m : chart_.legend()->markers(curve_)) m->setVisible(!curve.isEmpty());
 
-    for (const judge::GuideLine& g : h.lines) {
-        auto* s = new QLineSeries;
-        s->setName(plain(g.label));
-        s->setPen(guidePen(g.kind));
-        s->append({QPointF(g.value, 0), QPointF(g.value, h.top)});
-        attach(chart, s, x, y);
-    }
+    int used = 0;
+    for (const judge::GuideLine& g : h.lines)
+        guides_->show(used++, g.label, guidePen(g.kind), QPointF(g.value, 0), QPointF(g.value, h.top), true);
+    guides_->hideFrom(used);
 }
 
 } // namespace charts

@@ -13,6 +13,8 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QDir>
+#include <QGraphicsLayout>
+#include <QLegend>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPrintDialog>
@@ -111,6 +113,9 @@ TChartForm::TChartForm(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(btnPrint, &QPushButton::clicked, this, guarded(&TChartForm::btnPrintClick));
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
     connect(pageCharts, &QTabWidget::currentChanged, this, [this] { updateButtons(); });
+    plotX_ = std::make_unique<charts::ControlChartPlot>(*viewXChart->chart());
+    plotDispersion_ = std::make_unique<charts::ControlChartPlot>(*viewDispersionChart->chart());
+    plotHistogram_ = std::make_unique<charts::HistogramPlot>(*viewHistogram->chart());
     rebuild();
 }
 
@@ -148,17 +153,23 @@ void TChartForm::rebuild()
     }
     const judge::ControlChart& c = charts_.control;
     if (c.message.isEmpty()) {
-        charts::plotControlPanel(*viewXChart->chart(), c.lots, c.x);
-        charts::plotControlPanel(*viewDispersionChart->chart(), c.lots, c.dispersion);
+        plotX_->plot(c.lots, c.x);
+        plotDispersion_->plot(c.lots, c.dispersion);
     } else {
         lblControlMessage->setText(c.message);
     }
     stackControl->setCurrentIndex(c.message.isEmpty() ? 0 : 1);
 
     const judge::Histogram& h = charts_.histogram;
-    if (h.message.isEmpty()) charts::plotHistogram(*viewHistogram->chart(), h);
+    if (h.message.isEmpty()) plotHistogram_->plot(h);
     else lblHistogramMessage->setText(h.message);
     stackHistogram->setCurrentIndex(h.message.isEmpty() ? 0 : 1);
+    // Laid out now rather than on a posted request: the views are then painted once, with
+    // their final layout.
+    for (QChartView* v : {viewXChart, viewDispersionChart, viewHistogram})
+        if (v->isVisible())
+            for (QGraphicsWidget* w : {static_cast<QGraphicsWidget*>(v->chart()), static_cast<QGraphicsWidget*>(v->chart()->legend())})
+                if (w->layout()) w->layout()->activate();
     updateButtons();
 }
 

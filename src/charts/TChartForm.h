@@ -5,12 +5,18 @@
 #include <QList>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QChartView;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
 class QTabWidget;
+
+namespace charts {
+class ControlChartPlot;
+class HistogramPlot;
+} // namespace charts
 
 // The chart window: the control chart (lot means above the dispersion chart) and the
 // histogram of the shown sheet, on two pages. Non-modal; it draws what its source builds
@@ -56,6 +62,8 @@ private:
     QString pageTitle() const;
     void updateButtons();
 
+    std::unique_ptr<charts::ControlChartPlot> plotX_, plotDispersion_;
+    std::unique_ptr<charts::HistogramPlot> plotHistogram_;
     Source source_;
     judge::ChartSet charts_;
     bool dirty_ = true;

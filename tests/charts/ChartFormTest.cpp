@@ -18,6 +18,8 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QMouseEvent>
+#include <QToolTip>
 #include <QXYSeries>
 
 namespace {
@@ -117,6 +119,17 @@ TEST_F(ChartFormTest, MarkedLotsAreDrawnRedAfterTheJudgementTheMenuRuns)
     }
     EXPECT_EQ(form->gridSpc->cell(3, 7), "×"); // rule ③ on lot 7
     EXPECT_GE(marked, 1);
+
+    // Pointing at the marked point names its rules.
+    const QPoint at = pointInView(charts()->viewXChart, 6, form->gridCalc->cell(4, 7).toDouble());
+    QWidget* viewport = charts()->viewXChart->viewport();
+    for (QPoint p : {at + QPoint(0, 30), at}) {
+        QMouseEvent move(QEvent::MouseMove, p, viewport->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+    }
+    settle();
+    EXPECT_TRUE(QToolTip::text().contains("K007")) << QToolTip::text().toStdString();
+    EXPECT_TRUE(QToolTip::text().contains("異常判定ルール：③")) << QToolTip::text().toStdString();
 
     // A capability judgement alone rebuilds the result grid: the SPC grid's marks no longer
     // belong to it and are not drawn.
