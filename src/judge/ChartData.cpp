@@ -50,7 +50,8 @@ void fitRange(ControlPanel& panel, bool fromZero)
     for (const ChartPoint& p : panel.points) lo = std::min(lo, p.value), hi = std::max(hi, p.value);
     for (const GuideLine& l : panel.lines) lo = std::min(lo, l.value), hi = std::max(hi, l.value);
     if (hi < lo) lo = hi = 0.0;
-    const double pad = hi > lo ? (hi - lo) * 0.08 : (hi == 0.0 ? 1.0 : std::fabs(hi) * 0.05);
+    // Room taken from each end apart, so that values far apart do not overflow.
+    const double pad = hi > lo ? hi * 0.08 - lo * 0.08 : (hi == 0.0 ? 1.0 : std::fabs(hi) * 0.05);
     panel.low = fromZero && lo >= 0.0 ? 0.0 : lo - pad;
     panel.high = hi + pad;
 }
@@ -145,7 +146,7 @@ private:
         if (sigma > 0.0) {
             for (int k : {2, 1, -1, -2}) {
                 const double v = centre + k * sigma;
-                if (side.dispersion && v < 0.0) continue;
+                if ((side.dispersion && v < 0.0) || !std::isfinite(v)) continue;
                 const QString name = QStringLiteral("%1%2σ").arg(k > 0 ? u'+' : u'−').arg(std::abs(k));
                 panel.lines.push_back(line(GuideKind::Zone, name, v, model::formatFixed(v, 5)));
             }
@@ -196,8 +197,9 @@ Histogram buildHistogram(const ChartInput& in, int lotRows)
 
     double lo = h.classes.front().lower, hi = h.classes.back().upper;
     for (const GuideLine& l : h.lines) lo = std::min(lo, l.value), hi = std::max(hi, l.value);
-    if (sigma > 0.0) lo = std::min(lo, mean - 3 * sigma), hi = std::max(hi, mean + 3 * sigma);
-    const double pad = (hi - lo) * 0.05;
+    if (sigma > 0.0 && std::isfinite(mean - 3 * sigma) && std::isfinite(mean + 3 * sigma))
+        lo = std::min(lo, mean - 3 * sigma), hi = std::max(hi, mean + 3 * sigma);
+    const double pad = hi * 0.05 - lo * 0.05;
     h.low = lo - pad;
     h.high = hi + pad;
 

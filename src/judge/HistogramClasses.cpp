@@ -32,13 +32,17 @@ std::vector<HistogramClass> histogramClasses(std::span<const double> values, int
     if (values.empty() || classCount < 1) return classes;
     const auto [minIt, maxIt] = std::minmax_element(values.begin(), values.end());
     const double min = *minIt, max = *maxIt;
-    double first = 0.0, width = 0.0;
-    if (!unitEdges(min, max, classCount, digits, first, width)) {
-        first = min;
-        width = (max - min) / classCount;
-    }
     std::vector<double> edges(size_t(classCount) + 1);
-    for (int i = 0; i <= classCount; ++i) edges[size_t(i)] = first + width * i;
+    double first = 0.0, width = 0.0;
+    if (unitEdges(min, max, classCount, digits, first, width)) {
+        for (int i = 0; i <= classCount; ++i) edges[size_t(i)] = first + width * i;
+    } else {
+        // Weighted between the extremes: no step overflows, however far apart they are.
+        for (int i = 0; i <= classCount; ++i) {
+            const double t = double(i) / classCount;
+            edges[size_t(i)] = min * (1.0 - t) + max * t;
+        }
+    }
     classes.resize(size_t(classCount));
     for (int i = 0; i < classCount; ++i) classes[size_t(i)] = {edges[size_t(i)], edges[size_t(i) + 1], 0};
     for (double v : values) {
@@ -58,7 +62,8 @@ std::vector<CurvePoint> normalCurve(double mean, double sigma, int count, double
     const double scale = count * width / (sigma * std::sqrt(2.0 * std::numbers::pi));
     curve.reserve(size_t(samples));
     for (int i = 0; i < samples; ++i) {
-        const double x = low + (high - low) * i / (samples - 1);
+        const double t = double(i) / (samples - 1);
+        const double x = low * (1.0 - t) + high * t;
         const double z = (x - mean) / sigma;
         curve.push_back({x, scale * std::exp(-0.5 * z * z)});
     }

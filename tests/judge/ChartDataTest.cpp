@@ -321,6 +321,9 @@ TEST(HistogramClasses, EqualValuesEdgesAndSpansTooWideForUnits)
     EXPECT_EQ(c[0].count, 1);
     EXPECT_EQ(c[2].count, 1);
     EXPECT_EQ(c[4].count, 1);
+    c = histogramClasses(std::vector<double>{-1.7e308, 1.7e308}, 5, 3); // the span itself overflows
+    EXPECT_EQ(c[0].count + c[4].count, 2);
+    EXPECT_FALSE(std::isnan(c[0].upper));
 
     EXPECT_TRUE(histogramClasses({}, 5, 3).empty());
     EXPECT_TRUE(normalCurve(10.0, 0.0, 5, 0.1, 9.0, 11.0, 50).empty()); // no spread, no curve
