@@ -5,6 +5,7 @@
 #include "dialogs/TAboutForm.h"
 #include "dialogs/TLotEditForm.h"
 #include "dialogs/TSheetsForm.h"
+#include "ui/FilteredLineEdit.h"
 #include "ui/Interaction.h"
 #include "ui/Look.h"
 #include "ui/SpinEdit.h"
@@ -41,8 +42,8 @@ QLabel* label(const QString& text, QWidget* parent, bool blue = false)
 
 QLineEdit* edit(QWidget* parent, int maxLength, const QString& hint, Qt::Alignment align)
 {
-    auto* e = new QLineEdit(parent);
-    e->setMaxLength(maxLength);
+    auto* e = new ui::FilteredLineEdit(parent);
+    e->setMaxInput(maxLength);
     e->setToolTip(hint);
     e->setAlignment(align | Qt::AlignVCenter);
     return e;
@@ -316,6 +317,7 @@ void TMainForm::buildPages(QWidget* parent)
     gridCtrl->setFixedWidth(151);
     gridCtrl->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     gridCtrl->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    gridCtrl->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     gridEdit = new ui::StringGrid(TabSheet1);
     gridEdit->setObjectName(QStringLiteral("gridEdit"));
     grids->addWidget(gridCtrl);
@@ -444,10 +446,13 @@ void TMainForm::showEvent(QShowEvent* e)
 
 void TMainForm::FormShow()
 {
-    SplashGuard busy(splash_, QStringLiteral("アプリケーションを起動中です。"));
-    ReadFileVersion();
-    setWindowTitle(QStringLiteral("%1  [for Version %2]").arg(QApplication::applicationName(), fileVersion_));
-    ui::guarded(this, [this] { btnResetClick(); });
+    // An error of the reset is reported once the busy window has closed.
+    ui::guarded(this, [this] {
+        SplashGuard busy(splash_, QStringLiteral("アプリケーションを起動中です。"));
+        ReadFileVersion();
+        setWindowTitle(QStringLiteral("%1  [for Version %2]").arg(QApplication::applicationName(), fileVersion_));
+        btnResetClick();
+    });
 }
 
 void TMainForm::ReadFileVersion() { fileVersion_ = QStringLiteral(QUORVANE_FILE_VERSION); }

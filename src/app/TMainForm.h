@@ -8,6 +8,9 @@
 #include "model/Settings.h"
 #include "model/SheetRecord.h"
 #include "ui/Interaction.h"
+#include "ui/KeyFilters.h"
+
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -104,6 +107,7 @@ public:
     void Set_OffColor(QWidget* field);
     // The character filter of a header or setting field; true when the key is refused.
     bool fieldKeyPress(QWidget* field, QKeyEvent& key);
+    std::optional<ui::CharFilter> fieldFilter(const QWidget* field) const;
     void popMenuCutClick();
     void popMenuCopyClick();
     void popMenuPasteClick();

@@ -8,7 +8,9 @@
 #include "model/Text.h"
 #include "ui/Busy.h"
 #include "ui/GridOps.h"
+#include "ui/InputMethod.h"
 #include "ui/Interaction.h"
+#include "ui/KeyFilters.h"
 #include "ui/Look.h"
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
@@ -198,8 +200,8 @@ void TMainForm::ApplyGridLayout()
 
 void TMainForm::spinRowChange()
 {
-    const QString t = spinRow->text();
-    if (t.isEmpty() || t == u"0") return;
+    // An empty text, "0" or a text that is no number changes nothing until a count is typed.
+    if (!ui::isGivenCount(spinRow->text())) return;
     ApplyGridLayout();
     btnAllOnClick();
 }
@@ -207,7 +209,7 @@ void TMainForm::spinRowChange()
 void TMainForm::spinColChange()
 {
     const QString t = spinCol->text();
-    if (t.isEmpty() || t == u"0") return;
+    if (!ui::isGivenCount(t)) return;
     cmbChart->setCurrentIndex(t == u"1" ? 2 : boundedIndex(cmbChart, settings_.app.ChartIndex));
     if (spinCol->value() > spinCol->maximum()) spinCol->setValue(spinCol->maximum());
     ApplyGridLayout();
@@ -219,8 +221,8 @@ void TMainForm::ResizeStore(const QString& countText, bool reinitialise)
 {
     // Records below the count keep their content; added ones (all with reinitialise) start
     // from the defaults.
-    if (countText.isEmpty() || countText == u"0") return;
-    const int count = spinTab->bounded(countText.toInt());
+    if (!ui::isGivenCount(countText)) return;
+    const int count = spinTab->bounded(*ui::countFromText(countText));
     if (reinitialise || tabCtrl->count() != count)
         store_.resize(count, reinitialise, settings_.app, spinRow->value(), spinCol->value());
     {
@@ -306,6 +308,7 @@ void TMainForm::cmbChartChange()
 void TMainForm::menuSettingSheetsClick()
 {
     if (!sheetsForm_) return;
+    ui::switchJapaneseInputOff();
     sheetsForm_->spinTab->setValue(spinTab->value());
     if (ui::interaction().execDialog(*sheetsForm_) == QDialog::Accepted) spinTab->setText(sheetsForm_->spinTab->text());
 }

@@ -1,3 +1,4 @@
+#include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/TMainForm.h"
 #include "app/TSplashForm.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv)
     TAboutForm about(&mainForm);
     TLotEditForm lotEdit(&mainForm);
     mainForm.setCompanions(&splash, &sheets, &about, &lotEdit);
+    watchSessionEnd(&mainForm, [&mainForm] { mainForm.FormCloseQuery(); });
     mainForm.show();
     return app.exec();
 }

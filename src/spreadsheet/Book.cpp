@@ -3,7 +3,9 @@
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/CsvReader.h"
 #include "spreadsheet/Error.h"
+#include "spreadsheet/NumberFormats.h"
 #include "spreadsheet/References.h"
+#include "spreadsheet/SheetNames.h"
 #include "spreadsheet/ValueText.h"
 #include "spreadsheet/XlsReader.h"
 #include "spreadsheet/Zip.h"
@@ -41,42 +43,6 @@ QByteArray defaultStyles()
         "<cellXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/></cellXfs>"
         "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
         "</styleSheet>");
-}
-
-const char* builtinFormat(int id)
-{
-    switch (id) {
-    case 0: return "General";
-    case 1: return "0";
-    case 2: return "0.00";
-    case 3: return "#,##0";
-    case 4: return "#,##0.00";
-    case 9: return "0%";
-    case 10: return "0.00%";
-    case 11: return "0.00E+00";
-    case 49: return "@";
-    default: return nullptr;
-    }
-}
-
-// Sheet names a spreadsheet accepts: 1 to 31 characters, none of : \ / ? * [ ], no apostrophe at either end.
-bool validSheetName(const QString& name)
-{
-    if (name.isEmpty() || name.size() > 31 || name.startsWith(u'\'') || name.endsWith(u'\'')) return false;
-    for (QChar c : name)
-        if (c == u':' || c == u'\\' || c == u'/' || c == u'?' || c == u'*' || c == u'[' || c == u']' || c.unicode() < 32) return false;
-    return true;
-}
-
-QString sanitizedSheetName(const QString& wanted)
-{
-    QString n = wanted;
-    for (QChar& c : n)
-        if (c == u':' || c == u'\\' || c == u'/' || c == u'?' || c == u'*' || c == u'[' || c == u']' || c.unicode() < 32) c = u'_';
-    while (n.startsWith(u'\'')) n.remove(0, 1);
-    n = n.left(31);
-    while (n.endsWith(u'\'')) n.chop(1);
-    return n.isEmpty() ? QStringLiteral("Sheet1") : n;
 }
 
 // Iterative walk over every element below `root` (charts can be deeply nested; no recursion).
@@ -189,7 +155,8 @@ std::unique_ptr<Book> Book::fromCsv(const QByteArray& bytes, const QString& shee
     const QList<QStringList> rows = readCsv(bytes);
     auto book = createNew(1);
     SheetEntry& s = book->d->worksheet(0);
-    book->renameWorksheet(0, sanitizedSheetName(sheetName));
+    const QString name = sanitizedSheetName(sheetName);
+    book->renameWorksheet(0, name.isEmpty() ? QStringLiteral("Sheet1") : name);
     for (qsizetype r = 0; r < rows.size(); ++r) {
         const QStringList& fields = rows[r];
         for (qsizetype c = 0; c < fields.size(); ++c) {
@@ -219,7 +186,11 @@ bool isCompoundFile(const QByteArray& b) { return startsWith(b, "\xD0\xCF\x11\xE
 std::unique_ptr<Book> Book::fromBytes(const QByteArray& bytes, const QString& name)
 {
     if (isZip(bytes)) return fromOoxml(bytes);
-    if (isCompoundFile(bytes)) throw Error(QStringLiteral("A legacy .xls workbook can only be read from a file."));
+    if (isCompoundFile(bytes)) {
+        std::unique_ptr<Book> book = XlsReader::read(bytes);
+        book->d->format = SourceFormat::LegacyXls;
+        return book;
+    }
     return fromCsv(bytes, name);
 }
 
@@ -228,14 +199,9 @@ std::unique_ptr<Book> Book::open(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw Error(QStringLiteral("The file %1 cannot be opened: %2").arg(path, file.errorString()));
     if (file.size() > kMaxFileSize) throw Error(QStringLiteral("The file %1 is larger than %2 bytes.").arg(path).arg(kMaxFileSize));
-    const QByteArray head = file.peek(8);
     try {
-        if (isCompoundFile(head)) {
-            file.close();
-            std::unique_ptr<Book> book = readXls(path);
-            book->d->format = SourceFormat::LegacyXls;
-            return book;
-        }
+        if (isCompoundFile(file.peek(8)) && file.size() > kMaxXlsFileSize)
+            throw Error(QStringLiteral("The legacy workbook is larger than %1 bytes.").arg(kMaxXlsFileSize));
         const QByteArray bytes = file.read(kMaxFileSize + 1);
         if (bytes.size() > kMaxFileSize) throw Error(QStringLiteral("The file is larger than %1 bytes.").arg(kMaxFileSize));
         return fromBytes(bytes, QFileInfo(path).completeBaseName());
@@ -257,19 +223,38 @@ SheetEntry& BookData::worksheet(int index)
 
 const SheetEntry& BookData::worksheet(int index) const { return const_cast<BookData*>(this)->worksheet(index); }
 
+void BookData::noteCellsChanging()
+{
+    if (cellsChanged) return;
+    cellsChanged = true;
+    for (SheetEntry& s : sheets) {
+        if (!s.isWorksheet) continue;
+        for (auto& [r, row] : s.cells.rows())
+            for (Cell& c : row)
+                if (c.formula && c.type != CellType::Empty) {
+                    c.type = CellType::Empty;
+                    c.text.clear();
+                    c.sharedString = -1;
+                    s.modified = true;
+                }
+    }
+}
+
 QString Book::worksheetName(int index) const { return d->worksheet(index).name; }
 
 void Book::renameWorksheet(int index, const QString& name)
 {
     SheetEntry& target = d->worksheet(index);
     if (target.name == name) return;
-    if (!validSheetName(name)) throw Error(QStringLiteral("\"%1\" is not a valid worksheet name.").arg(name));
+    if (!isValidSheetName(name)) throw Error(QStringLiteral("\"%1\" is not a valid worksheet name.").arg(name));
     for (const SheetEntry& s : d->sheets)
         if (&s != &target && s.name.compare(name, Qt::CaseInsensitive) == 0)
             throw Error(QStringLiteral("A sheet named \"%1\" exists already.").arg(name));
     const QString old = target.name;
     // Every chart is read before anything changes, so a part that cannot be read leaves the book as it was.
     auto charts = d->chartDocuments();
+    // A renamed sheet may change what formulas compute (texts naming sheets, for one).
+    d->noteCellsChanging();
     // The workbook's sheet element, found by position.
     const pugi::xml_node list = xml::child(d->workbook.document_element(), "sheets");
     size_t position = 0;
@@ -340,12 +325,14 @@ void Book::setTyped(int sheet, int row, int column, const QString& text)
     if (text.isEmpty()) {
         Cell* c = s.cells.find(row, column);
         if (!c) return;
+        d->noteCellsChanging();
         if (c->style == 0) s.cells.erase(row, column);
         else c->clearValue();
         s.modified = true;
         return;
     }
     if (text.size() > kMaxTextLength) throw Error(QStringLiteral("A cell holds at most %1 characters.").arg(kMaxTextLength));
+    d->noteCellsChanging();
     Cell& c = s.cells.at(row, column);
     c.formula.reset();
     c.sharedString = -1;
@@ -366,6 +353,7 @@ void Book::setText(int sheet, int row, int column, const QString& text)
     checkCell(row, column);
     if (text.size() > kMaxTextLength) throw Error(QStringLiteral("A cell holds at most %1 characters.").arg(kMaxTextLength));
     SheetEntry& s = d->worksheet(sheet);
+    d->noteCellsChanging();
     Cell& c = s.cells.at(row, column);
     c.formula.reset();
     c.sharedString = -1;
@@ -379,6 +367,7 @@ void Book::setNumber(int sheet, int row, int column, double value)
     checkCell(row, column);
     if (!std::isfinite(value)) throw Error(QStringLiteral("A cell cannot hold an infinite or undefined number."));
     SheetEntry& s = d->worksheet(sheet);
+    d->noteCellsChanging();
     Cell& c = s.cells.at(row, column);
     c.formula.reset();
     c.sharedString = -1;
@@ -413,8 +402,7 @@ void BookData::ensureStyles()
 int BookData::numberFormatId(const QString& code)
 {
     if (code == QStringLiteral("G/標準")) return 0; // the Japanese name of the General format
-    for (int id : {0, 1, 2, 3, 4, 9, 10, 11, 49})
-        if (code == QLatin1String(builtinFormat(id))) return id;
+    if (const int id = builtinNumberFormatId(code); id >= 0) return id;
     ensureStyles();
     const QByteArray utf8 = code.toUtf8();
     pugi::xml_node root = styles.document_element();
@@ -499,7 +487,7 @@ QString BookData::numberFormatCode(std::uint32_t style) const
             break;
         }
     }
-    if (const char* b = builtinFormat(id)) return QString::fromLatin1(b);
+    if (const char* b = builtinNumberFormat(id)) return QString::fromLatin1(b);
     for (pugi::xml_node f = xml::child(root, "numFmts").first_child(); f; f = f.next_sibling())
         if (f.attribute("numFmtId").as_int() == id) return QString::fromUtf8(f.attribute("formatCode").value());
     return QStringLiteral("General");
@@ -671,6 +659,7 @@ void Book::deleteShiftUp(int sheet, const CellRect& rect)
     const QString targetName = target.name;
     // Every chart is read before anything changes, so a part that cannot be read leaves the book as it was.
     auto charts = d->chartDocuments();
+    d->noteCellsChanging();
     target.cells.deleteShiftUp(rect);
     target.modified = true;
 

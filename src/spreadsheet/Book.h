@@ -27,8 +27,7 @@ public:
     static std::unique_ptr<Book> createNew(int sheets);
     // Reads a workbook by its content: Office Open XML, legacy .xls or text (CSV, code page 932).
     static std::unique_ptr<Book> open(const QString& path);
-    // The same for bytes in memory; `name` names the worksheet of a text file. Legacy .xls
-    // needs a file and is refused here.
+    // The same for bytes in memory; `name` names the worksheet of a text file.
     static std::unique_ptr<Book> fromBytes(const QByteArray& bytes, const QString& name);
     static std::unique_ptr<Book> fromOoxml(const QByteArray& bytes);
     static std::unique_ptr<Book> fromCsv(const QByteArray& bytes, const QString& sheetName);
@@ -78,6 +77,7 @@ private:
     Book();
     std::unique_ptr<BookData> d;
     friend struct BookData;
+    friend class XlsReader;
 };
 
 // Cells (and row records) one workbook may hold when read: eight times the largest workbook the

@@ -53,6 +53,9 @@ struct BookData {
     QHash<QString, int> sharedStringIndex; // built when first needed
     bool sharedStringIndexBuilt = false;
 
+    // Set once any cell of the workbook changed: from then on no formula has a known result.
+    bool cellsChanged = false;
+
     std::uint32_t cellFormatCount = 0; // xf elements of cellXfs
     std::map<std::pair<std::uint32_t, int>, std::uint32_t> formattedStyles;
     bool stylesDirty = false;
@@ -72,6 +75,9 @@ struct BookData {
     std::string addRelationship(const char* type, const std::string& target);
 
     // Editing helpers.
+    // Called before cells change: the cached results of every formula become stale, so they are
+    // dropped (and the formulas written without them) for every reader to compute afresh.
+    void noteCellsChanging();
     SheetEntry& worksheet(int index);
     const SheetEntry& worksheet(int index) const;
     int sharedStringFor(const QString& text);

@@ -1,116 +1,453 @@
 #include "spreadsheet/XlsReader.h"
 
+#include "spreadsheet/BiffRecords.h"
 #include "spreadsheet/Book.h"
+#include "spreadsheet/BookData.h"
+#include "spreadsheet/CompoundFile.h"
 #include "spreadsheet/Error.h"
+#include "spreadsheet/NumberFormats.h"
+#include "spreadsheet/SheetNames.h"
 
-#include <QFile>
 #include <QSet>
 
-#include <freexl.h>
+#include <cmath>
+#include <cstring>
+#include <map>
 
 namespace spreadsheet {
 
 namespace {
 
-struct Handle {
-    const void* h = nullptr;
-    ~Handle()
-    {
-        if (h) freexl_close(h);
-    }
-};
+using biff::Record;
+using biff::RecordCursor;
+using biff::RecordReader;
 
-// BIFF8 bounds: a file claiming more is not read.
+// BIFF8 bounds: a worksheet claiming more is not read.
 constexpr unsigned kMaxXlsRows = 65536;
 constexpr unsigned kMaxXlsColumns = 256;
 constexpr unsigned kMaxXlsSheets = 255;
-constexpr unsigned long long kMaxXlsClaimedCells = 8ULL << 20;
+constexpr std::size_t kMaxRecordSize = 8224;
+constexpr std::uint16_t kWorksheetSubstream = 0x0010;
+constexpr std::uint16_t kGlobalsSubstream = 0x0005;
+// Days between the 1904 and the 1900 date systems.
+constexpr double k1904Offset = 1462;
 
-QString uniqueName(QString wanted, int number, QSet<QString>& used)
+[[noreturn]] void damaged(const QString& why)
 {
-    for (QChar& c : wanted)
-        if (c == u':' || c == u'\\' || c == u'/' || c == u'?' || c == u'*' || c == u'[' || c == u']' || c.unicode() < 32) c = u'_';
-    wanted = wanted.left(31);
-    while (wanted.startsWith(u'\'')) wanted.remove(0, 1);
-    while (wanted.endsWith(u'\'')) wanted.chop(1);
-    if (wanted.isEmpty() || used.contains(wanted.toLower())) wanted = QStringLiteral("Sheet%1").arg(number);
-    while (used.contains(wanted.toLower())) wanted += u'_';
-    used.insert(wanted.toLower());
-    return wanted;
+    throw Error(QStringLiteral("The legacy workbook is damaged: %1.").arg(why));
+}
+
+QString errorText(std::uint8_t code)
+{
+    switch (code) {
+    case 0x00: return QStringLiteral("#NULL!");
+    case 0x07: return QStringLiteral("#DIV/0!");
+    case 0x0F: return QStringLiteral("#VALUE!");
+    case 0x17: return QStringLiteral("#REF!");
+    case 0x1D: return QStringLiteral("#NAME?");
+    case 0x24: return QStringLiteral("#NUM!");
+    default: return QStringLiteral("#N/A");
+    }
+}
+
+double rkValue(std::uint32_t rk)
+{
+    double v;
+    if (rk & 2) {
+        v = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
+    } else {
+        const std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFCu) << 32;
+        std::memcpy(&v, &bits, sizeof v);
+    }
+    return (rk & 1) ? v / 100 : v;
+}
+
+struct SheetEntryInfo {
+    QString name;
+    std::uint32_t offset = 0;
+    std::uint8_t kind = 0; // 0 worksheet, 1 macro sheet, 2 chart, 6 module
+};
+
+// Everything the workbook's globals say that the cells need.
+struct Globals {
+    bool biff8 = true;
+    bool date1904 = false;
+    QStringDecoder decoder = biff::codePageDecoder(1252);
+    std::vector<QString> sharedStrings;
+    std::map<std::uint16_t, QString> formats;
+    std::vector<std::uint16_t> xfFormats; // number format id by XF index
+    std::vector<SheetEntryInfo> sheets;
+};
+
+QString shortString(RecordCursor& c, Globals& g)
+{
+    return g.biff8 ? c.unicodeString(false) : c.codePageString(c.u8(), g.decoder);
+}
+
+QString longString(RecordCursor& c, Globals& g)
+{
+    return g.biff8 ? c.unicodeString(true) : c.codePageString(c.u16(), g.decoder);
+}
+
+Globals readGlobals(const QByteArray& stream)
+{
+    Globals g;
+    RecordReader records(stream, kMaxRecordSize);
+    Record r;
+    if (!records.next(r) || r.type != biff::Bof) damaged(QStringLiteral("its stream does not begin a workbook"));
+    {
+        RecordCursor c(r);
+        const std::uint16_t version = c.u16();
+        const std::uint16_t kind = c.u16();
+        if (version != 0x0600 && version != 0x0500)
+            throw Error(QStringLiteral("The legacy workbook's format version 0x%1 is not read (only Excel 95 and 97-2003 workbooks are).").arg(version, 4, 16, QLatin1Char('0')));
+        if (kind != kGlobalsSubstream) damaged(QStringLiteral("its stream does not begin with the workbook globals"));
+        g.biff8 = version == 0x0600;
+    }
+    while (records.next(r)) {
+        RecordCursor c(r);
+        switch (r.type) {
+        case biff::Eof: return g;
+        case biff::FilePass: throw Error(QStringLiteral("The legacy workbook is password-protected; it cannot be read."));
+        case biff::CodePage: g.decoder = biff::codePageDecoder(c.u16()); break;
+        case biff::DateMode: g.date1904 = c.u16() == 1; break;
+        case biff::BoundSheet: {
+            if (g.sheets.size() >= kMaxXlsSheets) throw Error(QStringLiteral("The legacy workbook has more than %1 sheets.").arg(kMaxXlsSheets));
+            SheetEntryInfo s;
+            s.offset = c.u32();
+            c.u8(); // visibility
+            s.kind = c.u8();
+            s.name = shortString(c, g);
+            g.sheets.push_back(std::move(s));
+            break;
+        }
+        case biff::Format: {
+            const std::uint16_t id = c.u16();
+            g.formats[id] = g.biff8 ? c.unicodeString(true) : c.codePageString(c.u8(), g.decoder);
+            break;
+        }
+        case biff::Xf:
+            c.u16(); // font
+            g.xfFormats.push_back(c.u16());
+            break;
+        case biff::Sst: {
+            if (!g.biff8) break;
+            c.u32(); // references in all
+            const std::uint32_t unique = c.u32();
+            // Strings are kept as they are found; the count the record claims sizes nothing.
+            while (g.sharedStrings.size() < unique && c.remaining() > 0) {
+                if (static_cast<long long>(g.sharedStrings.size()) >= kMaxCells)
+                    throw Error(QStringLiteral("The legacy workbook holds more than %1 shared strings.").arg(kMaxCells));
+                g.sharedStrings.push_back(c.unicodeString(true));
+            }
+            break;
+        }
+        default: break;
+        }
+    }
+    damaged(QStringLiteral("its globals have no end"));
+}
+
+// Reads one worksheet's substream, from its BOF record to the matching EOF, handing every
+// record to `visit`; embedded chart substreams are passed over.
+template <class Visit>
+void walkSheet(const QByteArray& stream, const SheetEntryInfo& sheet, int number, Visit&& visit)
+{
+    RecordReader records(stream, kMaxRecordSize);
+    records.seek(sheet.offset);
+    Record r;
+    if (sheet.offset >= static_cast<std::uint64_t>(stream.size()) || !records.next(r) || r.type != biff::Bof)
+        damaged(QStringLiteral("worksheet %1 does not begin where the workbook says").arg(number));
+    int depth = 0;
+    while (records.next(r)) {
+        if (r.type == biff::Bof) {
+            ++depth;
+        } else if (r.type == biff::Eof) {
+            if (depth-- == 0) return;
+        } else if (depth == 0) {
+            visit(r);
+        }
+    }
+    damaged(QStringLiteral("worksheet %1 has no end").arg(number));
+}
+
+// The kind of substream a sheet entry points at (worksheet, chart, macro sheet).
+std::uint16_t substreamKind(const QByteArray& stream, const SheetEntryInfo& sheet, int number)
+{
+    RecordReader records(stream, kMaxRecordSize);
+    records.seek(sheet.offset);
+    Record r;
+    if (sheet.offset >= static_cast<std::uint64_t>(stream.size()) || !records.next(r) || r.type != biff::Bof)
+        damaged(QStringLiteral("sheet %1 does not begin where the workbook says").arg(number));
+    RecordCursor c(r);
+    c.u16();
+    return c.u16();
+}
+
+// Builds the cells of one worksheet from its records.
+class SheetBuilder {
+public:
+    SheetBuilder(BookData& book, SheetData& cells, Globals& globals, std::vector<std::int64_t>& styles, long long& cellTotal)
+        : book_(book), cells_(cells), g_(globals), styles_(styles), cellTotal_(cellTotal)
+    {
+    }
+
+    void record(const Record& r)
+    {
+        RecordCursor c(r);
+        if (r.type == biff::String) {
+            if (pending_) {
+                Cell& cell = at(pending_->row, pending_->column, pending_->xf);
+                cell.type = CellType::Text;
+                cell.text = longString(c, g_);
+                pending_.reset();
+            }
+            return;
+        }
+        // Records between a formula and its string result (shared formulas, arrays, tables).
+        if (r.type != 0x04BC && r.type != 0x0221 && r.type != 0x0236) pending_.reset();
+        switch (r.type) {
+        case biff::Number: {
+            const auto [row, column, xf] = position(c);
+            number(row, column, xf, c.f64());
+            break;
+        }
+        case biff::Rk: {
+            const auto [row, column, xf] = position(c);
+            number(row, column, xf, rkValue(c.u32()));
+            break;
+        }
+        case biff::MulRk: {
+            const std::uint16_t row = c.u16();
+            std::uint16_t column = c.u16();
+            while (c.remaining() >= 6 + 2) {
+                const std::uint16_t xf = c.u16();
+                number(row, column++, xf, rkValue(c.u32()));
+            }
+            break;
+        }
+        case biff::LabelSst: {
+            const auto [row, column, xf] = position(c);
+            const std::uint32_t index = c.u32();
+            if (index >= g_.sharedStrings.size())
+                damaged(QStringLiteral("a cell refers to shared string %1 of %2").arg(index).arg(g_.sharedStrings.size()));
+            text(row, column, xf, g_.sharedStrings[index]);
+            break;
+        }
+        case biff::Label:
+        case biff::RString: {
+            const auto [row, column, xf] = position(c);
+            text(row, column, xf, longString(c, g_));
+            break;
+        }
+        case biff::BoolErr: {
+            const auto [row, column, xf] = position(c);
+            const std::uint8_t value = c.u8();
+            if (c.u8()) error(row, column, xf, value);
+            else boolean(row, column, xf, value != 0);
+            break;
+        }
+        case biff::Formula: {
+            const auto [row, column, xf] = position(c);
+            std::uint8_t value[8];
+            for (std::uint8_t& b : value) b = c.u8();
+            if (value[6] != 0xFF || value[7] != 0xFF) {
+                double d;
+                std::memcpy(&d, value, sizeof d);
+                number(row, column, xf, d);
+            } else if (value[0] == 0) {
+                pending_ = Pending{row, column, xf}; // the result follows in a STRING record
+            } else if (value[0] == 1) {
+                boolean(row, column, xf, value[2] != 0);
+            } else if (value[0] == 2) {
+                error(row, column, xf, value[2]);
+            } else {
+                blank(row, column, xf); // an empty text
+            }
+            break;
+        }
+        case biff::Blank: {
+            const auto [row, column, xf] = position(c);
+            blank(row, column, xf);
+            break;
+        }
+        case biff::MulBlank: {
+            const std::uint16_t row = c.u16();
+            std::uint16_t column = c.u16();
+            while (c.remaining() >= 2 + 2) blank(row, column++, c.u16());
+            break;
+        }
+        default: break;
+        }
+    }
+
+private:
+    struct Pending {
+        std::uint16_t row, column, xf;
+    };
+    struct Position {
+        std::uint16_t row, column, xf;
+    };
+    static Position position(RecordCursor& c)
+    {
+        const std::uint16_t row = c.u16();
+        const std::uint16_t column = c.u16();
+        return {row, column, c.u16()};
+    }
+
+    QString formatCode(std::uint16_t xf) const
+    {
+        if (xf >= g_.xfFormats.size()) return QStringLiteral("General");
+        const std::uint16_t id = g_.xfFormats[xf];
+        if (const auto it = g_.formats.find(id); it != g_.formats.end()) return it->second;
+        const char* builtin = builtinNumberFormat(id);
+        return builtin ? QString::fromLatin1(builtin) : QStringLiteral("General");
+    }
+
+    // The engine style for an XF: its number format, nothing else. -2 marks a date format.
+    std::uint32_t style(std::uint16_t xf, bool* date = nullptr)
+    {
+        if (xf >= styles_.size()) styles_.resize(static_cast<size_t>(xf) + 1, -1);
+        std::int64_t& s = styles_[xf];
+        if (s < 0) {
+            const QString code = formatCode(xf);
+            const bool isDate = isDateFormat(code);
+            std::uint32_t id = 0;
+            if (code.compare(u"General", Qt::CaseInsensitive) != 0) id = book_.styleWithFormat(0, book_.numberFormatId(code));
+            s = static_cast<std::int64_t>(id) | (isDate ? (std::int64_t(1) << 32) : 0);
+        }
+        if (date) *date = (s >> 32) & 1;
+        return static_cast<std::uint32_t>(s & 0xFFFFFFFF);
+    }
+
+    Cell& at(std::uint16_t row, std::uint16_t column, std::uint16_t xf)
+    {
+        if (column >= kMaxColumns) damaged(QStringLiteral("a cell in column %1").arg(column + 1));
+        Cell* existing = cells_.find(row + 1, column + 1);
+        if (!existing) {
+            if (++cellTotal_ > kMaxCells) throw Error(QStringLiteral("The workbook holds more than %1 cells.").arg(kMaxCells));
+            existing = &cells_.at(row + 1, column + 1);
+        }
+        existing->style = style(xf);
+        existing->formula.reset();
+        return *existing;
+    }
+
+    void number(std::uint16_t row, std::uint16_t column, std::uint16_t xf, double v)
+    {
+        if (!std::isfinite(v)) damaged(QStringLiteral("a cell holds a number that is not finite"));
+        bool date = false;
+        style(xf, &date);
+        Cell& cell = at(row, column, xf);
+        cell.type = CellType::Number;
+        cell.number = date && g_.date1904 ? v + k1904Offset : v;
+        cell.text.clear();
+    }
+
+    void text(std::uint16_t row, std::uint16_t column, std::uint16_t xf, const QString& t)
+    {
+        if (t.isEmpty()) return blank(row, column, xf);
+        Cell& cell = at(row, column, xf);
+        cell.type = CellType::Text;
+        cell.text = t;
+    }
+
+    void boolean(std::uint16_t row, std::uint16_t column, std::uint16_t xf, bool v)
+    {
+        Cell& cell = at(row, column, xf);
+        cell.type = CellType::Boolean;
+        cell.booleanValue = v;
+        cell.text.clear();
+    }
+
+    void error(std::uint16_t row, std::uint16_t column, std::uint16_t xf, std::uint8_t code)
+    {
+        Cell& cell = at(row, column, xf);
+        cell.type = CellType::Error;
+        cell.text = errorText(code);
+    }
+
+    // A cell without a value is kept only for a number format worth keeping.
+    void blank(std::uint16_t row, std::uint16_t column, std::uint16_t xf)
+    {
+        if (style(xf) == 0 && !cells_.find(row + 1, column + 1)) return;
+        at(row, column, xf).clearValue();
+    }
+
+    BookData& book_;
+    SheetData& cells_;
+    Globals& g_;
+    std::vector<std::int64_t>& styles_;
+    long long& cellTotal_;
+    std::optional<Pending> pending_;
+};
+
+QString uniqueName(const QString& wanted, int number, QSet<QString>& used)
+{
+    QString name = sanitizedSheetName(wanted);
+    if (name.isEmpty() || used.contains(name.toLower())) name = QStringLiteral("Sheet%1").arg(number);
+    while (used.contains(name.toLower())) name += u'_';
+    used.insert(name.toLower());
+    return name;
 }
 
 } // namespace
 
-std::unique_ptr<Book> readXls(const QString& path)
+std::unique_ptr<Book> XlsReader::read(const QByteArray& file)
 {
-    // The library sizes its cell tables from each sheet's claimed dimensions, so the claims are
-    // checked on a metadata-only pass before the cells are read.
-    {
-        Handle info;
-        if (freexl_open_info(QFile::encodeName(path).constData(), &info.h) != FREEXL_OK)
-            throw Error(QStringLiteral("The legacy workbook cannot be read."));
-        unsigned int sheets = 0;
-        if (freexl_get_info(info.h, FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK || sheets > kMaxXlsSheets)
-            throw Error(QStringLiteral("The legacy workbook's sheet list cannot be read."));
-        unsigned long long claimed = 0;
-        for (unsigned i = 0; i < sheets; ++i) {
-            unsigned int rows = 0;
-            unsigned short columns = 0;
-            if (freexl_select_active_worksheet(info.h, static_cast<unsigned short>(i)) != FREEXL_OK
-                || freexl_worksheet_dimensions(info.h, &rows, &columns) != FREEXL_OK)
-                throw Error(QStringLiteral("The legacy workbook's worksheet %1 cannot be read.").arg(i + 1));
-            claimed += static_cast<unsigned long long>(rows) * columns;
-        }
-        if (claimed > kMaxXlsClaimedCells)
-            throw Error(QStringLiteral("The legacy workbook claims %1 cells; at most %2 are read.").arg(claimed).arg(kMaxXlsClaimedCells));
-    }
-    Handle handle;
-    const int rc = freexl_open(QFile::encodeName(path).constData(), &handle.h);
-    if (rc != FREEXL_OK) throw Error(QStringLiteral("The legacy workbook cannot be read (error %1).").arg(rc));
-    unsigned int count = 0;
-    if (freexl_get_info(handle.h, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK || count == 0)
-        throw Error(QStringLiteral("The legacy workbook holds no worksheet."));
-    if (count > kMaxXlsSheets) throw Error(QStringLiteral("The legacy workbook claims %1 worksheets.").arg(count));
+    if (file.size() > kMaxXlsFileSize) throw Error(QStringLiteral("The legacy workbook is larger than %1 bytes.").arg(kMaxXlsFileSize));
+    const CompoundFile container(file);
+    std::optional<QByteArray> stream = container.stream(u"Workbook");
+    if (!stream) stream = container.stream(u"Book");
+    if (!stream) throw Error(QStringLiteral("The file is a compound document without a workbook in it."));
+    Globals g = readGlobals(*stream);
 
-    auto book = Book::createNew(static_cast<int>(count));
-    // Give every sheet a provisional name first so the final names never collide with the defaults.
-    for (unsigned i = 0; i < count; ++i) book->renameWorksheet(static_cast<int>(i), QStringLiteral("~quorvane~%1").arg(i));
-    QSet<QString> used;
-    for (unsigned i = 0; i < count; ++i) {
-        const char* name = nullptr;
-        if (freexl_get_worksheet_name(handle.h, static_cast<unsigned short>(i), &name) != FREEXL_OK)
-            throw Error(QStringLiteral("The legacy workbook's worksheet %1 cannot be read.").arg(i + 1));
-        book->renameWorksheet(static_cast<int>(i), uniqueName(QString::fromUtf8(name ? name : ""), static_cast<int>(i + 1), used));
-        if (freexl_select_active_worksheet(handle.h, static_cast<unsigned short>(i)) != FREEXL_OK)
-            throw Error(QStringLiteral("The legacy workbook's worksheet %1 cannot be read.").arg(i + 1));
-        unsigned int rows = 0;
-        unsigned short columns = 0;
-        if (freexl_worksheet_dimensions(handle.h, &rows, &columns) != FREEXL_OK)
-            throw Error(QStringLiteral("The legacy workbook's worksheet %1 cannot be read.").arg(i + 1));
-        if (rows > kMaxXlsRows || columns > kMaxXlsColumns)
-            throw Error(QStringLiteral("The legacy workbook's worksheet %1 claims %2 rows and %3 columns.").arg(i + 1).arg(rows).arg(columns));
-        for (unsigned r = 0; r < rows; ++r)
-            for (unsigned short c = 0; c < columns; ++c) {
-                FreeXL_CellValue v;
-                if (freexl_get_cell_value(handle.h, r, c, &v) != FREEXL_OK) continue;
-                const int row = static_cast<int>(r + 1), col = c + 1;
-                switch (v.type) {
-                case FREEXL_CELL_INT: book->setNumber(static_cast<int>(i), row, col, v.value.int_value); break;
-                case FREEXL_CELL_DOUBLE: book->setNumber(static_cast<int>(i), row, col, v.value.double_value); break;
-                case FREEXL_CELL_TEXT:
-                case FREEXL_CELL_SST_TEXT:
-                case FREEXL_CELL_DATE:
-                case FREEXL_CELL_DATETIME:
-                case FREEXL_CELL_TIME: {
-                    const QString text = QString::fromUtf8(v.value.text_value ? v.value.text_value : "");
-                    if (text.isEmpty()) break;
-                    // Stored as text, exactly as the file holds it.
-                    book->setText(static_cast<int>(i), row, col, text);
-                    break;
-                }
-                default: break;
-                }
+    // Only worksheets are read; chart and macro sheets are left out.
+    std::vector<const SheetEntryInfo*> worksheets;
+    for (size_t i = 0; i < g.sheets.size(); ++i)
+        if (g.sheets[i].kind == 0 && substreamKind(*stream, g.sheets[i], static_cast<int>(i + 1)) == kWorksheetSubstream)
+            worksheets.push_back(&g.sheets[i]);
+    if (worksheets.empty()) throw Error(QStringLiteral("The legacy workbook holds no worksheet."));
+
+    // The claimed dimensions are checked before any cell is read.
+    unsigned long long claimed = 0;
+    for (size_t i = 0; i < worksheets.size(); ++i) {
+        const int number = static_cast<int>(i + 1);
+        walkSheet(*stream, *worksheets[i], number, [&](const Record& r) {
+            if (r.type != biff::Dimensions) return;
+            RecordCursor c(r);
+            std::uint32_t rows = 0, columns = 0;
+            if (g.biff8) {
+                c.u32();
+                rows = c.u32();
+            } else {
+                c.u16();
+                rows = c.u16();
             }
+            c.u16();
+            columns = c.u16();
+            if (rows > kMaxXlsRows || columns > kMaxXlsColumns)
+                throw Error(QStringLiteral("The legacy workbook's worksheet %1 claims %2 rows and %3 columns.").arg(number).arg(rows).arg(columns));
+            claimed += static_cast<unsigned long long>(rows) * columns;
+        });
+    }
+    if (claimed > kMaxXlsClaimedCells)
+        throw Error(QStringLiteral("The legacy workbook claims %1 cells; at most %2 are read.").arg(claimed).arg(kMaxXlsClaimedCells));
+
+    std::unique_ptr<Book> book = Book::createNew(static_cast<int>(worksheets.size()));
+    // Provisional names first, so the final names never collide with the defaults.
+    for (size_t i = 0; i < worksheets.size(); ++i) book->renameWorksheet(static_cast<int>(i), QStringLiteral("~quorvane~%1").arg(i));
+    QSet<QString> used;
+    BookData& d = *book->d;
+    std::vector<std::int64_t> styles;
+    long long cellTotal = 0;
+    for (size_t i = 0; i < worksheets.size(); ++i) {
+        const int number = static_cast<int>(i + 1);
+        book->renameWorksheet(static_cast<int>(i), uniqueName(worksheets[i]->name, number, used));
+        SheetEntry& sheet = d.worksheet(static_cast<int>(i));
+        SheetBuilder builder(d, sheet.cells, g, styles, cellTotal);
+        walkSheet(*stream, *worksheets[i], number, [&](const Record& r) { builder.record(r); });
+        sheet.modified = true;
     }
     return book;
 }

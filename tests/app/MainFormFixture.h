@@ -9,8 +9,11 @@
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
@@ -58,6 +61,23 @@ protected:
     void clickTab(int index)
     {
         QTest::mouseClick(form->tabCtrl, Qt::LeftButton, {}, form->tabCtrl->tabRect(index).center());
+        QApplication::processEvents();
+    }
+
+    // Chooses a menu item with the mouse: the menu's title in the menu bar, then the item.
+    void chooseMenuItem(QAction* item)
+    {
+        QMenu* menu = nullptr;
+        for (QObject* o : item->associatedObjects())
+            if ((menu = qobject_cast<QMenu*>(o))) break;
+        ASSERT_TRUE(menu);
+        QMenuBar* bar = form->menuBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+        ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+        QApplication::processEvents();
+        // The offscreen platform does not give the window back its activation after a popup.
+        if (QApplication::activeWindow() != form.get()) QApplication::setActiveWindow(form.get());
         QApplication::processEvents();
     }
 

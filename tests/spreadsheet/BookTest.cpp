@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace spreadsheet;
 using testing_support::pack;
 using testing_support::Parts;
@@ -156,7 +158,7 @@ TEST(Book, SavingKeepsWhatItDoesNotEditAndDropsTheCalculationChain)
     EXPECT_EQ(again->text(0, 1, 2), "Rich ");
     EXPECT_EQ(again->text(0, 2, 1), "ﾛｯﾄ");
     EXPECT_EQ(again->formula(1, 2, 3), "Data!B3*2");
-    EXPECT_EQ(again->text(1, 1, 2), "ﾛｯﾄx");
+    EXPECT_EQ(again->formula(1, 1, 2), "Data!A2&\"x\"");
     EXPECT_TRUE(saved.at("xl/sharedStrings.xml").contains("<rPh sb=\"0\" eb=\"1\">"));
 }
 
@@ -367,12 +369,55 @@ TEST(Book, FormulasAndErrorsSurviveRepeatedSaves)
     Parts p = richWorkbook();
     p["xl/worksheets/sheet2.xml"] = sheetXml("<sheetData><row r=\"1\"><c r=\"A1\" t=\"str\"><f>\"_x0041_\"&amp;\"a&lt;b\"</f><v>_x005F_x0041_a&lt;b</v></c></row></sheetData>");
     auto book = Book::fromOoxml(pack(p));
+    EXPECT_EQ(book->text(1, 1, 1), "_x0041_a<b");
     for (int i = 0; i < 3; ++i) {
         book->setTyped(1, 2, 1, QString::number(i)); // forces the sheet to be written
         book = Book::fromOoxml(book->toBytes());
     }
     EXPECT_EQ(book->formula(1, 1, 1), "\"_x0041_\"&\"a<b\"");
-    EXPECT_EQ(book->text(1, 1, 1), "_x0041_a<b");
+    EXPECT_EQ(book->text(1, 1, 1), ""); // its result is the reading program's to compute
+}
+
+TEST(Book, ChangedCellsDropEveryCachedFormulaResult)
+{
+    // Untouched, a workbook keeps its formulas' cached results, byte for byte.
+    const Parts original = richWorkbook();
+    auto book = Book::fromOoxml(pack(original));
+    EXPECT_EQ(unpack(book->toBytes()).at("xl/worksheets/sheet2.xml"), original.at("xl/worksheets/sheet2.xml"));
+    EXPECT_EQ(book->text(1, 1, 1), "16");
+
+    // One edit on the data sheet: the formulas on the other sheet lose their stale results,
+    // in memory and in the file, and keep everything else.
+    const struct {
+        const char* label;
+        std::function<void(Book&)> edit;
+    } edits[] = {
+        {"typed", [](Book& b) { b.setTyped(0, 3, 2, "100"); }},
+        {"number", [](Book& b) { b.setNumber(0, 3, 2, 100); }},
+        {"text", [](Book& b) { b.setText(0, 3, 2, "x"); }},
+        {"cleared", [](Book& b) { b.setTyped(0, 3, 2, ""); }},
+        {"deleted", [](Book& b) { b.deleteShiftUp(0, {3, 2, 3, 2}); }},
+        {"renamed", [](Book& b) { b.renameWorksheet(0, "Other"); }},
+    };
+    for (const auto& e : edits) {
+        auto b = Book::fromOoxml(pack(original));
+        e.edit(*b);
+        EXPECT_EQ(b->text(1, 1, 1), "") << e.label;
+        EXPECT_EQ(b->text(1, 1, 2), "") << e.label;
+        EXPECT_EQ(b->text(1, 3, 4), "#N/A") << e.label; // a plain error value is data, not a result
+        EXPECT_EQ(b->text(1, 3, 5), "TRUE") << e.label;
+        const QByteArray xml = unpack(b->toBytes()).at("xl/worksheets/sheet2.xml");
+        EXPECT_FALSE(xml.contains("<v>16</v>")) << e.label << xml.toStdString();
+        EXPECT_FALSE(xml.contains("t=\"str\"")) << e.label;
+        EXPECT_TRUE(xml.contains("<c r=\"A1\"><f>")) << e.label << xml.toStdString();
+        auto again = Book::fromOoxml(b->toBytes());
+        EXPECT_FALSE(again->formula(1, 1, 1).isEmpty()) << e.label;
+        EXPECT_EQ(again->text(1, 1, 1), "") << e.label;
+        EXPECT_EQ(again->text(1, 2, 3), "") << e.label;
+    }
+    // Formats alone change no value.
+    book->setNumberFormat(0, {1, 1, 2, 2}, "0.00");
+    EXPECT_EQ(book->text(1, 1, 1), "16");
 }
 
 TEST(Book, JapaneseGeneralFormatNameMeansGeneral)

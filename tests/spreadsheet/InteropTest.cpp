@@ -24,6 +24,7 @@
 #include <zlib.h>
 
 #include <cmath>
+#include <map>
 
 using namespace spreadsheet;
 using testing_support::python;
@@ -322,4 +323,94 @@ TEST(Interop, ChartSeriesFollowDeleteShiftUp)
     EXPECT_TRUE(found[1].contains(QRegularExpression(QStringLiteral("F\\$?2:.*F\\$?4$")))) << found[1].toStdString();
     soffice({"--convert-to", "pdf", "--outdir", d + "/pdf", saved});
     EXPECT_GT(QFileInfo(d + "/pdf/filled.pdf").size(), 5000);
+}
+
+namespace {
+
+// A data column B2:B102 with formulas over it on both sheets, each with the result cached.
+void makeFormulaWorkbook(const QString& path)
+{
+    const QByteArray file = QFile::encodeName(path);
+    lxw_workbook* wb = workbook_new(file.constData());
+    ASSERT_NE(wb, nullptr);
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "Data");
+    double sum = 0;
+    for (int i = 0; i < 101; ++i) {
+        worksheet_write_number(ws, static_cast<lxw_row_t>(i + 1), 1, 10 + i * 0.001, nullptr);
+        sum += 10 + i * 0.001;
+    }
+    worksheet_write_formula_num(ws, 0, 3, "=SUM(B2:B102)", nullptr, sum);
+    worksheet_write_formula_num(ws, 1, 3, "=COUNT(B2:B102)", nullptr, 101);
+    worksheet_write_formula_num(ws, 2, 3, "=B50*2", nullptr, (10 + 48 * 0.001) * 2);
+    worksheet_write_formula_str(ws, 3, 3, "=IF(B3>50,\"big\",\"small\")", nullptr, "small");
+    lxw_worksheet* ws2 = workbook_add_worksheet(wb, "Totals");
+    worksheet_write_formula_num(ws2, 0, 0, "=SUM(Data!B2:B102)", nullptr, sum);
+    worksheet_write_formula_num(ws2, 1, 0, "=MAX(Data!B2:B102)", nullptr, 10.1);
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+}
+
+// What LibreOffice computes for each sheet of a workbook: its CSV export, sheet by sheet.
+std::map<QString, QList<QStringList>> computedByLibreOffice(const QString& workbook, const QString& folder)
+{
+    soffice({"--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1", "--outdir", folder, workbook});
+    std::map<QString, QList<QStringList>> sheets;
+    for (const QFileInfo& f : QDir(folder).entryInfoList({QFileInfo(workbook).completeBaseName() + "-*.csv"}))
+        sheets[f.completeBaseName().mid(QFileInfo(workbook).completeBaseName().size() + 1)] = readUtf8Csv(f.filePath());
+    return sheets;
+}
+
+} // namespace
+
+TEST(Interop, FormulaResultsAreFreshAfterCellsChange)
+{
+    QTemporaryDir dir;
+    const QString d = dir.path();
+    makeFormulaWorkbook(d + "/template.xlsx");
+
+    // What an operator's report does: fill some cells, delete the unused rows, save.
+    Application app;
+    Workbook wb = app.openWorkbook(d + "/template.xlsx");
+    Worksheet data = wb.worksheet(1);
+    data.range("B3").setValue(QStringLiteral("60"));    // IF turns to "big"
+    data.range("B50").setValue(QStringLiteral("7.25")); // B50*2 = 14.5
+    data.range("B80", "B80").deleteShiftUp();            // 100 values remain
+    const QString saved = wb.saveAs(d + "/filled.xlsx");
+
+    double sum = 0, max = 0;
+    int count = 0;
+    for (int r = 2; r <= 101; ++r) {
+        const double v = asNumber(data.range(QStringLiteral("B%1").arg(r)).value());
+        ASSERT_FALSE(std::isnan(v)) << r;
+        sum += v;
+        max = std::max(max, v);
+        ++count;
+    }
+    EXPECT_EQ(count, 100);
+    EXPECT_EQ(data.range("B102").value(), "");
+
+    const auto lo = computedByLibreOffice(saved, d + "/csv");
+    ASSERT_EQ(lo.count("Data"), 1u);
+    ASSERT_EQ(lo.count("Totals"), 1u);
+    const QList<QStringList>& sheet = lo.at("Data");
+    ASSERT_GE(sheet.size(), 4);
+    EXPECT_TRUE(sameNumber(asNumber(sheet[0][3]), sum)) << sheet[0][3].toStdString() << " vs " << sum;
+    EXPECT_EQ(sheet[1][3], "100");
+    EXPECT_EQ(sheet[2][3], "14.5");
+    EXPECT_EQ(sheet[3][3], "big");
+    const QList<QStringList>& totals = lo.at("Totals");
+    ASSERT_GE(totals.size(), 2);
+    EXPECT_TRUE(sameNumber(asNumber(totals[0][0]), sum)) << totals[0][0].toStdString();
+    EXPECT_TRUE(sameNumber(asNumber(totals[1][0]), max)) << totals[1][0].toStdString();
+
+    // openpyxl reads the formulas as they were adjusted, with no stale result beside them.
+    const QJsonObject py = QJsonDocument::fromJson(run(python(), {toolsFolder() + "/openpyxl_dump.py", saved})).object();
+    const QJsonObject dataCells = py.value(saved).toObject().value("Data").toObject();
+    EXPECT_EQ(dataCells.value("D1").toArray().at(1).toString(), "=SUM(B2:B101)");
+    EXPECT_EQ(dataCells.value("D2").toArray().at(1).toString(), "=COUNT(B2:B101)");
+    const QByteArray sheetXml = unpack([&] {
+        QFile f(saved);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }()).at("xl/worksheets/sheet2.xml");
+    EXPECT_TRUE(sheetXml.contains("<f>SUM(Data!B2:B101)</f></c>")) << sheetXml.toStdString();
 }

@@ -70,4 +70,45 @@ QByteArray soffice(const QStringList& arguments)
 
 QString toolsFolder() { return QStringLiteral(QUORVANE_SOURCE_DIR) + QStringLiteral("/tools"); }
 
+ProbeResult probe(const QString& path, int addressLimitMiB)
+{
+    QStringList args{path};
+    if (addressLimitMiB > 0) args << QString::number(addressLimitMiB);
+    const QString out = QString::fromUtf8(run(QStringLiteral(QUORVANE_SPREADSHEET_PROBE), args));
+    ProbeResult r;
+    for (const QString& line : out.split(u'\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith(QStringLiteral("ok "))) r.opened = true;
+        else if (line.startsWith(QStringLiteral("error "))) r.message = line.mid(6);
+        else if (line.startsWith(QStringLiteral("peak_kib "))) r.peakKiB = line.mid(9).toLongLong();
+    }
+    if (!r.opened && r.message.isEmpty()) ADD_FAILURE() << "the probe said nothing about " << path.toStdString() << ": " << out.toStdString();
+    return r;
+}
+
+long long probeBaselineKiB()
+{
+    static const long long baseline = [] {
+        QTemporaryDir dir;
+        const QString path = dir.path() + QStringLiteral("/tiny.xlsx");
+        spreadsheet::Book::createNew(1)->save(path);
+        return probe(path).peakKiB;
+    }();
+    return baseline;
+}
+
+bool underSanitizer()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
+
 } // namespace testing_support

@@ -31,4 +31,17 @@ QByteArray soffice(const QStringList& arguments);
 
 QString toolsFolder();
 
+// Opens a file in a separate process (the engine's probe) and reports the outcome and that
+// process's peak resident memory; `addressLimitMiB` caps its address space when given.
+struct ProbeResult {
+    bool opened = false;
+    QString message; // the error's text when not opened
+    long long peakKiB = 0;
+};
+ProbeResult probe(const QString& path, int addressLimitMiB = 0);
+// Peak memory of the probe opening a tiny workbook: what the process costs before any file.
+long long probeBaselineKiB();
+// Whether the tests run under a sanitizer, whose bookkeeping inflates resident memory.
+bool underSanitizer();
+
 } // namespace testing_support
