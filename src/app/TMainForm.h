@@ -37,6 +37,8 @@ class TSheetsForm;
 class TAboutForm;
 class TLotEditForm;
 class TChartForm;
+class TOptionForm;
+class TSettingForm;
 
 // The main window: one sheet of the workbook at a time, its header fields, the chart
 // settings, the command bar and the three pages with the four grids.
@@ -48,6 +50,8 @@ public:
 
     // Windows created after the main window at start-up.
     void setCompanions(TSplashForm* splash, TSheetsForm* sheets, TAboutForm* about, TLotEditForm* lotEdit);
+    // The rule-settings and initial-values dialogs, created after the sheet-count dialog.
+    void setSettingsDialogs(TOptionForm* option, TSettingForm* setting);
 
     model::AppSettings& appSettings() { return settings_.app; }
     model::RuleOptions& ruleOptions() { return settings_.rules; }
@@ -79,6 +83,9 @@ public:
     void cmbLimitChange();
     void cmbChartChange();
     void menuSettingSheetsClick();
+    // The settings dialogs (TMainFormSettings.cpp).
+    void menuSettingInitClick();
+    void menuSettingOptionClick();
     void menuFileExitClick();
 
     // Judgements.
@@ -117,6 +124,14 @@ public:
     void menuHelpManualClick();
     void menuHelpHomeClick();
     void menuHelpAboutClick();
+
+    // Import and export of sheets (TMainFormExchange.cpp).
+    void mainMenuCsvSaveClick();
+    void mainMenuCsvImportClick();
+    void mainMenuXlsSaveClick();
+    void mainMenuXlsImportClick();
+    // The pause after each CSV file of an export, in milliseconds.
+    int csvFilePause = 100;
 
     // The chart window (TMainFormCharts.cpp).
     void menuExecChartViewClick();
@@ -199,6 +214,7 @@ private:
         connect(sender, signal, this, [this, handler] { ui::guarded(this, [&] { (this->*handler)(); }); });
     }
     void connectEditingHandlers();
+    void connectExchangeHandlers();
     bool FormKeyPress(QObject* receiver, int key);
     void showJudgement(QLabel* panel, judge::Outcome outcome);
     judge::ControlLimitTexts controlLimitTexts() const;
@@ -213,4 +229,6 @@ private:
     QPointer<TAboutForm> aboutForm_;
     QPointer<TLotEditForm> lotEditForm_;
     QPointer<TChartForm> chartForm_;
+    QPointer<TOptionForm> optionForm_;
+    QPointer<TSettingForm> settingForm_;
 };
