@@ -92,6 +92,7 @@ void RebuildAndRepaintBothChartsAfterAJudgement(benchmark::State& state)
             f.btnSpcJudgClick();
             charts.showPage(TChartForm::ControlChartPage);
             QApplication::processEvents();
+            f.repaint(); // the main window's grids, changed by the judgement
             untimedPaints = counter.paints;
         }
         state.ResumeTiming();

@@ -19,19 +19,29 @@ namespace charts {
 
 namespace {
 
-constexpr int kMostLotLabels = 25;
+constexpr int kMostLotLabels = 20;
 constexpr int kGuides = 7; // centre line, two limits, four zone lines
 
-// Lot numbers under the horizontal axis: every lot while they fit, else every n-th. The
-// axis needs distinct labels, so a repeated lot number gets invisible zero-width spaces.
+// Whether lot row i (0-based) of n is labelled: every lot while they fit, else every other
+// (1st, 3rd, ...), else the first and every 5th, 10th, ... lot.
+bool labelled(qsizetype i, qsizetype n)
+{
+    if (n <= kMostLotLabels) return true;
+    if (n <= 2 * kMostLotLabels) return i % 2 == 0;
+    const qsizetype step = 5 * ((n + 5 * kMostLotLabels - 1) / (5 * kMostLotLabels));
+    return i == 0 || (i + 1) % step == 0;
+}
+
+// Lot numbers under the horizontal axis. The axis needs distinct labels, so a repeated lot
+// number gets invisible zero-width spaces.
 void labelLots(QCategoryAxis& axis, const QStringList& lots)
 {
     for (const QString& label : axis.categoriesLabels()) axis.remove(label);
     axis.setRange(-0.5, double(std::max<qsizetype>(lots.size(), 1)) - 0.5);
-    const qsizetype step = std::max<qsizetype>((lots.size() + kMostLotLabels - 1) / kMostLotLabels, 1);
     axis.setLabelsAngle(lots.size() > 12 ? -90 : 0);
     QSet<QString> used;
-    for (qsizetype i = 0; i < lots.size(); i += step) {
+    for (qsizetype i = 0; i < lots.size(); ++i) {
+        if (!labelled(i, lots.size())) continue;
         QString label = plain(lots[i]);
         while (used.contains(label)) label += QChar(0x200B);
         used.insert(label);
