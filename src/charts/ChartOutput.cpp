@@ -90,7 +90,7 @@ bool savePdf(const QList<QChartView*>& views, const QString& path, const QString
         QPainter p(&writer);
         if (!p.isActive()) {
             file.cancelWriting();
-            error = QStringLiteral("PDF");
+            error = QStringLiteral("PDFの描画を開始できませんでした。");
             return false;
         }
         prepare(p);

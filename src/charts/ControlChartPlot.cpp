@@ -121,7 +121,8 @@ void ControlChartPlot::plot(const QStringList& lots, const judge::ControlPanel& 
     for (bool zones : {true, false})
         for (const judge::GuideLine& g : panel.lines)
             if ((g.kind == judge::GuideKind::Zone) == zones)
-                guides_->show(used++, g.label, guidePen(g.kind), QPointF(left, g.value), QPointF(right, g.value), !zones);
+                guides_->show(used++, g.label, guidePen(g.kind), QPointF(left, g.value), QPointF(right, g.value),
+                              !zones);
     guides_->hideFrom(used);
 
     QList<QPointF> all, marked;

@@ -57,8 +57,9 @@ HistogramPlot::~HistogramPlot() = default;
 
 void HistogramPlot::plot(const judge::Histogram& h)
 {
-    const QString title = QStringLiteral("<div align=\"center\">%1<br>"
-                                   "<span style=\"font-size:13px; font-weight:normal; white-space:pre\">%2</span></div>")
+    const QString title =
+        QStringLiteral("<div align=\"center\">%1<br>"
+                       "<span style=\"font-size:13px; font-weight:normal; white-space:pre\">%2</span></div>")
                               .arg(plain(h.title), plain(h.caption));
     if (chart_.title() != title) chart_.setTitle(title);
     valueAxis_->setTitleText(plain(h.axisTitle));

@@ -50,6 +50,14 @@ QLabel* messageLabel(QWidget* parent)
     return label;
 }
 
+// Lays a chart and its legend out now rather than on a posted request: the view is then
+// painted once, with its final layout.
+void layOutNow(QChart& chart)
+{
+    for (QGraphicsWidget* w : {static_cast<QGraphicsWidget*>(&chart), static_cast<QGraphicsWidget*>(chart.legend())})
+        if (w->layout()) w->layout()->activate();
+}
+
 // Page 0 the chart views, page 1 the message.
 QStackedWidget* stack(QWidget* parent, QWidget* charts, QLabel* message)
 {
@@ -164,12 +172,8 @@ void TChartForm::rebuild()
     if (h.message.isEmpty()) plotHistogram_->plot(h);
     else lblHistogramMessage->setText(h.message);
     stackHistogram->setCurrentIndex(h.message.isEmpty() ? 0 : 1);
-    // Laid out now rather than on a posted request: the views are then painted once, with
-    // their final layout.
     for (QChartView* v : {viewXChart, viewDispersionChart, viewHistogram})
-        if (v->isVisible())
-            for (QGraphicsWidget* w : {static_cast<QGraphicsWidget*>(v->chart()), static_cast<QGraphicsWidget*>(v->chart()->legend())})
-                if (w->layout()) w->layout()->activate();
+        if (v->isVisible()) layOutNow(*v->chart());
     updateButtons();
 }
 
@@ -233,9 +237,8 @@ void TChartForm::btnSaveClick()
     if (views.isEmpty()) return;
     const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/Save Files");
     QDir().mkpath(folder);
-    const QString suggested = QStringLiteral("%1/%2%3.png")
-                                  .arg(folder, QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss_")),
-                                       pageTitle());
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss_"));
+    const QString suggested = QStringLiteral("%1/%2%3.png").arg(folder, stamp, pageTitle());
     QString path = ui::interaction().saveFileName(this, pageTitle() + QStringLiteral("の保存"),
                                                   QStringLiteral("PNG画像 (*.png)|*.png|PDFファイル (*.pdf)|*.pdf"),
                                                   suggested);

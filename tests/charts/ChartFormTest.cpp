@@ -275,7 +275,10 @@ TEST_F(ChartFormTest, TheWindowsBoundsAreKeptBesideTheMainWindows)
     // A position on no screen (a monitor that is gone) is not used.
     form->close();
     form.reset();
-    QSettings(QSettings::NativeFormat, QSettings::UserScope, "Mirelda", "Quorvane").setValue("Windows/ChartLeft", "-5000");
+    {
+        QSettings stored(QSettings::NativeFormat, QSettings::UserScope, "Mirelda", "Quorvane");
+        stored.setValue("Windows/ChartLeft", "-5000");
+    }
     start();
     form->menuExecChartView->trigger();
     settle();

@@ -182,7 +182,8 @@ TEST(ChartData, MarkedPointsNameTheirRulesAndStaleMarksAreNotShown)
 {
     // Specified limits that lot 3's mean exceeds: rule ① marks it on the X side.
     JudgedSheet j(3);
-    for (int i = 1; i <= 6; ++i) j.sheet.values(i == 3 ? std::vector<double>{10.6, 10.7, 10.8} : std::vector<double>{9.9, 10.0, 10.1});
+    for (int i = 1; i <= 6; ++i)
+        j.sheet.values(i == 3 ? std::vector<double>{10.6, 10.7, 10.8} : std::vector<double>{9.9, 10.0, 10.1});
     j.judge(ChartKind::XbarR, ControlLimitTexts{q("10.5"), q("9.5"), q("0.5")});
     ChartSet set = buildCharts(j.input());
     const ChartPoint& p = set.control.x.points[2];
