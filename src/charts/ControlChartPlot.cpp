@@ -19,16 +19,16 @@ namespace charts {
 
 namespace {
 
-constexpr int kMostLotLabels = 20;
 constexpr int kGuides = 7; // centre line, two limits, four zone lines
 
-// Whether lot row i (0-based) of n is labelled: every lot while they fit, else every other
-// (1st, 3rd, ...), else the first and every 5th, 10th, ... lot.
+// Whether lot row i (0-based) of n is labelled: every lot up to 20 lots, every other up to
+// 40, else the first and every 5th lot (up to 50) or every 10th: few labels keep the axis
+// readable and its layout quick.
 bool labelled(qsizetype i, qsizetype n)
 {
-    if (n <= kMostLotLabels) return true;
-    if (n <= 2 * kMostLotLabels) return i % 2 == 0;
-    const qsizetype step = 5 * ((n + 5 * kMostLotLabels - 1) / (5 * kMostLotLabels));
+    if (n <= 20) return true;
+    if (n <= 40) return i % 2 == 0;
+    const qsizetype step = n <= 50 ? 5 : 10 * ((n + 99) / 100);
     return i == 0 || (i + 1) % step == 0;
 }
 
