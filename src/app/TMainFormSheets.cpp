@@ -132,6 +132,7 @@ void TMainForm::tabCtrlChange()
     ResetSheetView();
     LoadSheet();
     tabCtrl->setFocus();
+    emit resultsChanged();
 }
 
 void TMainForm::selectTab(int index)
@@ -256,6 +257,7 @@ void TMainForm::btnSpecClearClick()
     const model::AppSettings& a = settings_.app;
     specJudged = false;
     capabilityJudged = false;
+    spcJudged = false;
     editProduct->clear();
     editProcess->clear();
     editMbc->clear();
@@ -268,6 +270,7 @@ void TMainForm::btnSpecClearClick()
     for (QLabel* p : {pnlSpecJudg, pnlCpkJudg, pnlSpcJudg}) p->clear();
     gridEdit->viewport()->update();
     gridCalc->viewport()->update();
+    emit resultsChanged();
 }
 
 void TMainForm::btnResetClick()
