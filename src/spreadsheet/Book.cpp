@@ -68,6 +68,20 @@ void checkCell(int row, int column)
         throw Error(QStringLiteral("Row %1, column %2 lies outside the worksheet.").arg(row).arg(column));
 }
 
+// Reading may run out of memory before any bound is reached; that is reported like any other
+// fault of the file, never left to abort the program.
+template <class Read>
+auto guardMemory(Read&& read) -> decltype(read())
+{
+    try {
+        return read();
+    } catch (const std::bad_alloc&) {
+        throw Error(QStringLiteral("There is not enough memory to read the file."));
+    } catch (const std::length_error&) {
+        throw Error(QStringLiteral("There is not enough memory to read the file."));
+    }
+}
+
 void checkRect(const CellRect& r)
 {
     checkCell(r.top, r.left);
@@ -86,7 +100,7 @@ Book::~Book() = default;
 
 std::unique_ptr<Book> Book::createNew(int sheets)
 {
-    if (sheets < 1 || sheets > 255) throw Error(QStringLiteral("A new workbook holds 1 to 255 worksheets, not %1.").arg(sheets));
+    if (sheets < 1 || sheets > kMaxSheets) throw Error(QStringLiteral("A new workbook holds 1 to %1 worksheets, not %2.").arg(kMaxSheets).arg(sheets));
     std::unique_ptr<Book> book(new Book);
     BookData& d = *book->d;
     QByteArray types = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
@@ -144,10 +158,12 @@ std::unique_ptr<Book> Book::createNew(int sheets)
 
 std::unique_ptr<Book> Book::fromOoxml(const QByteArray& bytes)
 {
-    std::unique_ptr<Book> book(new Book);
-    book->d->loadOoxml(bytes);
-    book->d->format = SourceFormat::OfficeOpenXml;
-    return book;
+    return guardMemory([&] {
+        std::unique_ptr<Book> book(new Book);
+        book->d->loadOoxml(bytes);
+        book->d->format = SourceFormat::OfficeOpenXml;
+        return book;
+    });
 }
 
 std::unique_ptr<Book> Book::fromCsv(const QByteArray& bytes, const QString& sheetName)
@@ -187,9 +203,11 @@ std::unique_ptr<Book> Book::fromBytes(const QByteArray& bytes, const QString& na
 {
     if (isZip(bytes)) return fromOoxml(bytes);
     if (isCompoundFile(bytes)) {
-        std::unique_ptr<Book> book = XlsReader::read(bytes);
-        book->d->format = SourceFormat::LegacyXls;
-        return book;
+        return guardMemory([&] {
+            std::unique_ptr<Book> book = XlsReader::read(bytes);
+            book->d->format = SourceFormat::LegacyXls;
+            return book;
+        });
     }
     return fromCsv(bytes, name);
 }
@@ -202,9 +220,11 @@ std::unique_ptr<Book> Book::open(const QString& path)
     try {
         if (isCompoundFile(file.peek(8)) && file.size() > kMaxXlsFileSize)
             throw Error(QStringLiteral("The legacy workbook is larger than %1 bytes.").arg(kMaxXlsFileSize));
-        const QByteArray bytes = file.read(kMaxFileSize + 1);
-        if (bytes.size() > kMaxFileSize) throw Error(QStringLiteral("The file is larger than %1 bytes.").arg(kMaxFileSize));
-        return fromBytes(bytes, QFileInfo(path).completeBaseName());
+        return guardMemory([&] {
+            const QByteArray bytes = file.read(file.size() + 1); // the size was checked above
+            if (bytes.size() > kMaxFileSize) throw Error(QStringLiteral("The file is larger than %1 bytes.").arg(kMaxFileSize));
+            return fromBytes(bytes, QFileInfo(path).completeBaseName());
+        });
     } catch (const Error& e) {
         throw Error(QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), e.message()));
     }
@@ -392,7 +412,8 @@ void BookData::ensureStyles()
     stylesPart = findPart(folderOf(workbookPart) + "styles.xml") ? folderOf(workbookPart) + "quorvaneStyles.xml"
                                                                   : folderOf(workbookPart) + "styles.xml";
     setPart(stylesPart, defaultStyles());
-    xml::parse(styles, findPart(stylesPart)->data, stylesPart);
+    ParseBudget fresh;
+    parseTree(styles, findPart(stylesPart)->data, stylesPart, fresh);
     cellFormatCount = 1;
     addRelationship("http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles",
                     stylesPart.substr(folderOf(workbookPart).size()));
@@ -713,10 +734,11 @@ std::vector<std::pair<PackagePart*, std::unique_ptr<pugi::xml_document>>> BookDa
         if (xml::is(o, "Override") && !std::strcmp(o.attribute("ContentType").value(), kChartType))
             chartNames.insert(QString::fromUtf8(o.attribute("PartName").value()).toLower());
     if (chartNames.isEmpty()) return charts;
+    ParseBudget chartBudget; // all charts are held at once
     for (PackagePart& p : parts) {
         if (!chartNames.contains(QString::fromStdString("/" + p.name).toLower())) continue;
         auto doc = std::make_unique<pugi::xml_document>();
-        xml::parse(*doc, p.data, p.name);
+        parseTree(*doc, p.data, p.name, chartBudget);
         charts.emplace_back(&p, std::move(doc));
     }
     return charts;

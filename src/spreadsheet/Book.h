@@ -84,6 +84,9 @@ private:
 // program exchanges; a file holding more is refused before memory runs away.
 inline constexpr long long kMaxCells = 8LL << 20;
 
+// Sheets one workbook may hold, as a new workbook may.
+inline constexpr int kMaxSheets = 255;
+
 // Rectangles larger than this are refused by the editing operations (formats, block writes).
 inline constexpr long long kMaxEditCells = 1LL << 22;
 

@@ -1,6 +1,7 @@
 #pragma once
 // Inner state of a Book, shared by its reading, editing and writing files.
 #include "spreadsheet/Book.h"
+#include "spreadsheet/ParseBudget.h"
 #include "spreadsheet/SheetData.h"
 
 #include <QHash>
@@ -62,6 +63,9 @@ struct BookData {
 
     // Loading.
     void loadOoxml(const QByteArray& bytes);
+    // Parses a part into a tree, charged against the budget.
+    void parseTree(pugi::xml_document& doc, const QByteArray& data, const std::string& partName, ParseBudget& budget);
+    ParseBudget budget; // what reading the workbook has parsed
     void loadWorksheet(SheetEntry& sheet, const QByteArray& data);
     void readSharedStrings(const QByteArray& data, const std::string& partName);
     long long cellTotal = 0; // cells and row records read, against kMaxCells

@@ -150,6 +150,12 @@ void BookData::readSharedStrings(const QByteArray& raw, const std::string& partN
     }
 }
 
+void BookData::parseTree(pugi::xml_document& doc, const QByteArray& data, const std::string& partName, ParseBudget& b)
+{
+    b.chargeTree(data.size(), partName);
+    xml::parse(doc, data, partName);
+}
+
 void BookData::loadOoxml(const QByteArray& bytes)
 {
     for (ZipEntry& e : readZip(bytes)) parts.push_back({std::move(e.name), std::move(e.data)});
@@ -157,10 +163,10 @@ void BookData::loadOoxml(const QByteArray& bytes)
     const PackagePart* types = findPart("[Content_Types].xml");
     const PackagePart* rootRels = findPart("_rels/.rels");
     if (!types || !rootRels) throw Error(QStringLiteral("The package is not a workbook: it lacks its content types or relationships."));
-    xml::parse(contentTypes, types->data, types->name);
+    parseTree(contentTypes, types->data, types->name, budget);
 
     pugi::xml_document rels;
-    xml::parse(rels, rootRels->data, rootRels->name);
+    parseTree(rels, rootRels->data, rootRels->name, budget);
     for (pugi::xml_node r = rels.document_element().first_child(); r; r = r.next_sibling())
         if (xml::is(r, "Relationship") && endsWith(r.attribute("Type").value(), rel::officeDocument)
             && std::strcmp(r.attribute("TargetMode").value(), "External") != 0) {
@@ -169,11 +175,11 @@ void BookData::loadOoxml(const QByteArray& bytes)
         }
     const PackagePart* wb = workbookPart.empty() ? nullptr : findPart(workbookPart);
     if (!wb) throw Error(QStringLiteral("The package holds no workbook."));
-    xml::parse(workbook, wb->data, wb->name);
+    parseTree(workbook, wb->data, wb->name, budget);
     if (!xml::is(workbook.document_element(), "workbook")) throw Error(QStringLiteral("The package's main part is not a workbook."));
 
     workbookRelsPart = relsPartOf(workbookPart);
-    if (const PackagePart* p = findPart(workbookRelsPart)) xml::parse(workbookRels, p->data, p->name);
+    if (const PackagePart* p = findPart(workbookRelsPart)) parseTree(workbookRels, p->data, p->name, budget);
     else workbookRels.append_child("Relationships").append_attribute("xmlns") = "http://schemas.openxmlformats.org/package/2006/relationships";
 
     struct Target {
@@ -191,7 +197,7 @@ void BookData::loadOoxml(const QByteArray& bytes)
     if (!stylesPart.empty()) {
         const PackagePart* p = findPart(stylesPart);
         if (!p) throw Error(QStringLiteral("The workbook's styles part %1 is missing.").arg(partLabel(stylesPart)));
-        xml::parse(styles, p->data, p->name);
+        parseTree(styles, p->data, p->name, budget);
         const pugi::xml_node xfs = xml::child(styles.document_element(), "cellXfs");
         for (pugi::xml_node x = xfs.first_child(); x; x = x.next_sibling())
             if (xml::is(x, "xf")) ++cellFormatCount;
@@ -200,14 +206,16 @@ void BookData::loadOoxml(const QByteArray& bytes)
     if (!sharedStringsPart.empty()) {
         const PackagePart* p = findPart(sharedStringsPart);
         if (!p) throw Error(QStringLiteral("The workbook's shared strings part %1 is missing.").arg(partLabel(sharedStringsPart)));
+        budget.chargeStreamed(p->data.size(), p->name);
         readSharedStrings(p->data, p->name);
         sharedStringsInPart = sharedStrings.size();
     }
 
     const pugi::xml_node sheetList = xml::child(workbook.document_element(), "sheets");
-    std::unordered_set<std::string> seenNames;
+    std::unordered_set<std::string> seenNames, seenParts;
     for (pugi::xml_node s = sheetList.first_child(); s; s = s.next_sibling()) {
         if (!xml::is(s, "sheet")) continue;
+        if (sheets.size() >= static_cast<size_t>(kMaxSheets)) throw Error(QStringLiteral("The workbook lists more than %1 sheets.").arg(kMaxSheets));
         SheetEntry entry;
         entry.name = QString::fromUtf8(s.attribute("name").value());
         if (entry.name.isEmpty() || !seenNames.insert(entry.name.toLower().toStdString()).second)
@@ -216,9 +224,13 @@ void BookData::loadOoxml(const QByteArray& bytes)
         if (t == targets.end()) throw Error(QStringLiteral("The sheet \"%1\" has no part in the package.").arg(entry.name));
         entry.partName = t->second.part;
         entry.isWorksheet = endsWith(t->second.type.c_str(), rel::worksheet);
+        // Each sheet has a part of its own; one part read for many sheets would multiply it.
+        if (!seenParts.insert(entry.partName).second)
+            throw Error(QStringLiteral("The workbook lists the part %1 for more than one sheet.").arg(partLabel(entry.partName)));
         if (entry.isWorksheet) {
             const PackagePart* p = findPart(entry.partName);
             if (!p) throw Error(QStringLiteral("The worksheet part %1 is missing.").arg(partLabel(entry.partName)));
+            budget.chargeStreamed(p->data.size(), p->name);
             loadWorksheet(entry, p->data);
             worksheets.push_back(sheets.size());
         }
@@ -508,7 +520,7 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
     // Keep the rest of the part, without its cells, as a small document.
     QByteArray skeleton = selfClosing ? data : data.left(static_cast<qsizetype>(openEnd)) + data.mid(static_cast<qsizetype>(closeBegin));
     sheet.skeleton = std::make_unique<pugi::xml_document>();
-    xml::parse(*sheet.skeleton, skeleton, sheet.partName);
+    parseTree(*sheet.skeleton, skeleton, sheet.partName, budget);
 }
 
 } // namespace spreadsheet

@@ -25,7 +25,6 @@ using biff::RecordReader;
 // BIFF8 bounds: a worksheet claiming more is not read.
 constexpr unsigned kMaxXlsRows = 65536;
 constexpr unsigned kMaxXlsColumns = 256;
-constexpr unsigned kMaxXlsSheets = 255;
 constexpr std::size_t kMaxRecordSize = 8224;
 constexpr std::uint16_t kWorksheetSubstream = 0x0010;
 constexpr std::uint16_t kGlobalsSubstream = 0x0005;
@@ -112,7 +111,7 @@ Globals readGlobals(const QByteArray& stream)
         case biff::CodePage: g.decoder = biff::codePageDecoder(c.u16()); break;
         case biff::DateMode: g.date1904 = c.u16() == 1; break;
         case biff::BoundSheet: {
-            if (g.sheets.size() >= kMaxXlsSheets) throw Error(QStringLiteral("The legacy workbook has more than %1 sheets.").arg(kMaxXlsSheets));
+            if (g.sheets.size() >= static_cast<size_t>(kMaxSheets)) throw Error(QStringLiteral("The legacy workbook has more than %1 sheets.").arg(kMaxSheets));
             SheetEntryInfo s;
             s.offset = c.u32();
             c.u8(); // visibility

@@ -10,6 +10,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <set>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
@@ -247,3 +250,110 @@ TEST(HostileInput, FormulaTextAndChartCachesAreBounded)
     EXPECT_TRUE(book->part("xl/charts/chart1.xml").contains("<c:f>Sheet1!$B$1:$B$1048575</c:f><c:numCache><c:formatCode>General</c:formatCode><c:ptCount val=\"0\"/></c:numCache>"))
         << book->part("xl/charts/chart1.xml").toStdString();
 }
+
+namespace {
+
+// A package whose workbook lists `sheets` sheets; `target(i)` names the part of sheet i.
+QByteArray manySheets(int sheets, const std::function<QByteArray(int)>& target, const QByteArray& sheetXml)
+{
+    Parts p = newWorkbookParts();
+    QByteArray list = "<sheets>";
+    QByteArray rels = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    std::set<QByteArray> parts;
+    for (int i = 1; i <= sheets; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        list += "<sheet name=\"S" + n + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"/>";
+        rels += "<Relationship Id=\"rId" + n + "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\""
+                + target(i) + "\"/>";
+        parts.insert(target(i));
+    }
+    rels += "<Relationship Id=\"rIdS\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/></Relationships>";
+    QByteArray& wb = p["xl/workbook.xml"];
+    wb.replace(wb.indexOf("<sheets>"), wb.indexOf("</sheets>") - wb.indexOf("<sheets>"), list);
+    p["xl/_rels/workbook.xml.rels"] = rels;
+    p.erase("xl/worksheets/sheet1.xml");
+    for (const QByteArray& t : parts) p["xl/" + t.toStdString()] = sheetXml;
+    return pack(p);
+}
+
+QByteArray worksheetOf(int rows)
+{
+    QByteArray body = "<sheetData>";
+    for (int r = 1; r <= rows; ++r)
+        body += "<row r=\"" + QByteArray::number(r) + "\"><c r=\"A" + QByteArray::number(r) + "\"><v>" + QByteArray::number(r * 1.25) + "</v></c><c r=\"B"
+                + QByteArray::number(r) + "\" t=\"inlineStr\"><is><t>lot " + QByteArray::number(r) + "</t></is></c></row>";
+    return QByteArray(kSheetHead) + body + "</sheetData></worksheet>";
+}
+
+QString written(const QTemporaryDir& dir, const char* name, const QByteArray& bytes)
+{
+    const QString path = dir.path() + u'/' + QString::fromUtf8(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return path;
+}
+
+} // namespace
+
+TEST(HostileInput, APartListedForManySheetsIsRefusedBeforeItMultiplies)
+{
+    QTemporaryDir dir;
+    const QByteArray sheet = worksheetOf(9000); // about 760 KB of cells
+    const struct {
+        int sheets;
+        std::function<QByteArray(int)> target;
+        const char* fragment;
+        const char* label;
+    } cases[] = {
+        {1000, [](int) { return QByteArray("worksheets/shared.xml"); }, "more than one sheet", "1000 entries, one part"},
+        {3000, [](int) { return QByteArray("worksheets/shared.xml"); }, "more than", "3000 entries, one part"},
+        {256, [](int i) { return "worksheets/s" + QByteArray::number(i) + ".xml"; }, "more than 255 sheets", "256 parts"},
+    };
+    for (const auto& c : cases) {
+        const QByteArray bytes = manySheets(c.sheets, c.target, c.sheets == 256 ? worksheetOf(2) : sheet);
+        const testing_support::ProbeResult r = testing_support::probe(written(dir, "many.xlsx", bytes));
+        EXPECT_FALSE(r.opened) << c.label;
+        EXPECT_TRUE(r.message.contains(QString::fromUtf8(c.fragment))) << c.label << ": " << r.message.toStdString();
+        const double extraMiB = static_cast<double>(r.peakKiB - testing_support::probeBaselineKiB()) / 1024;
+        EXPECT_LT(extraMiB, testing_support::underSanitizer() ? 200 : 50) << c.label;
+    }
+    // 255 sheets of their own are fine.
+    auto book = Book::fromBytes(manySheets(255, [](int i) { return "worksheets/s" + QByteArray::number(i) + ".xml"; }, worksheetOf(2)), "x");
+    EXPECT_EQ(book->worksheetCount(), 255);
+}
+
+TEST(HostileInput, MarkupPartsShareOneBudget)
+{
+    // Forty worksheets, each with 2 MB of column markup besides its cells: every part is within
+    // its own limit, all of them read into trees would not be.
+    QByteArray cols = "<cols>";
+    for (int i = 0; i < 60000; ++i) cols += "<col min=\"1\" max=\"1\" width=\"9\"/>";
+    cols += "</cols>";
+    const QByteArray part = QByteArray(kSheetHead) + cols + "<sheetData/></worksheet>";
+    expectRefused(manySheets(40, [](int i) { return "worksheets/s" + QByteArray::number(i) + ".xml"; }, part), "markup parts", "40 large skeletons");
+}
+
+#ifdef Q_OS_UNIX
+TEST(HostileInput, RunningOutOfMemoryWhileOpeningIsAnError)
+{
+    if (testing_support::underSanitizer()) GTEST_SKIP() << "a sanitizer needs more address space than the limit leaves";
+    QTemporaryDir dir;
+    auto book = Book::createNew(20);
+    for (int s = 0; s < 20; ++s)
+        for (int r = 1; r <= 300; ++r)
+            for (int c = 1; c <= 100; ++c) book->setNumber(s, r, c, r * 0.5 + c);
+    const QString path = dir.path() + QStringLiteral("/big.xlsx");
+    book->save(path);
+    // Address space limits from too small to start to enough: every run ends in an answer.
+    int memoryErrors = 0, opened = 0;
+    for (int limit : {60, 70, 80, 90, 100, 110, 120, 2000}) {
+        const testing_support::ProbeResult r = testing_support::probe(path, limit);
+        if (r.opened) ++opened;
+        else if (r.message.contains("not enough memory")) ++memoryErrors;
+        else ADD_FAILURE() << limit << " MiB: " << r.message.toStdString();
+    }
+    EXPECT_GT(memoryErrors, 0);
+    EXPECT_GT(opened, 0);
+}
+#endif
