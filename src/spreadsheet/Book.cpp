@@ -168,23 +168,35 @@ std::unique_ptr<Book> Book::fromOoxml(const QByteArray& bytes)
 
 std::unique_ptr<Book> Book::fromCsv(const QByteArray& bytes, const QString& sheetName)
 {
-    const QList<QStringList> rows = readCsv(bytes);
-    auto book = createNew(1);
-    SheetEntry& s = book->d->worksheet(0);
-    const QString name = sanitizedSheetName(sheetName);
-    book->renameWorksheet(0, name.isEmpty() ? QStringLiteral("Sheet1") : name);
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        const QStringList& fields = rows[r];
-        for (qsizetype c = 0; c < fields.size(); ++c) {
-            if (fields[c].isEmpty()) continue;
-            Cell& cell = s.cells.at(static_cast<int>(r + 1), static_cast<int>(c + 1));
+    return guardMemory([&] {
+        auto book = createNew(1);
+        const QString name = sanitizedSheetName(sheetName);
+        book->renameWorksheet(0, name.isEmpty() ? QStringLiteral("Sheet1") : name);
+        SheetEntry& s = book->d->worksheet(0);
+        // Fields go straight into cells, one row at a time; each row takes exactly its cells' room.
+        SheetData::Row row;
+        int rowNumber = 0;
+        auto flush = [&] {
+            if (row.empty()) return;
+            s.cells.rows().emplace(rowNumber, SheetData::Row(std::make_move_iterator(row.begin()), std::make_move_iterator(row.end())));
+            row.clear();
+        };
+        readCsvFields(bytes, [&](int r, int c, const QString& text) {
+            if (text.isEmpty()) return;
+            if (r + 1 != rowNumber) {
+                flush();
+                rowNumber = r + 1;
+            }
+            Cell& cell = row.emplace_back();
+            cell.column = c + 1;
             cell.type = CellType::Text;
-            cell.text = fields[c];
-        }
-    }
-    s.modified = true;
-    book->d->format = SourceFormat::Text;
-    return book;
+            cell.text = text;
+        });
+        flush();
+        s.modified = true;
+        book->d->format = SourceFormat::Text;
+        return book;
+    });
 }
 
 namespace {
@@ -290,9 +302,9 @@ void Book::renameWorksheet(int index, const QString& name)
             for (Cell& c : row) {
                 if (!c.formula) continue;
                 if (auto t = renameSheetInFormula(c.formula->text, old, name)) {
-                    auto f = std::make_shared<Formula>(*c.formula);
+                    auto f = new Formula(*c.formula);
                     f->text = *t;
-                    c.formula = std::move(f);
+                    c.formula.reset(f);
                     s.modified = true;
                 }
             }
@@ -690,14 +702,14 @@ void Book::deleteShiftUp(int sheet, const CellRect& rect)
             for (Cell& c : row) {
                 if (!c.formula) continue;
                 if (auto t = adjustForDeleteShiftUp(c.formula->text, s.name, targetName, rect)) {
-                    auto f = std::make_shared<Formula>(*c.formula);
+                    auto f = new Formula(*c.formula);
                     f->text = *t;
                     // An array formula's own area moves with it.
                     for (auto& [name, value] : f->attributes)
                         if (name == "ref")
                             if (auto area = parseA1Range(QString::fromStdString(value)))
                                 if (auto moved = shiftUpArea(*area, rect)) value = formatA1Range(*moved).toStdString();
-                    c.formula = std::move(f);
+                    c.formula.reset(f);
                     s.modified = true;
                 }
             }

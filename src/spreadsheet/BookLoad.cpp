@@ -389,7 +389,7 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
         }
 
         if (!rc.hasF) return;
-        auto formula = std::make_shared<Formula>();
+        auto formula = std::make_unique<Formula>();
         formula->text = QString::fromStdString(rc.f);
         countFormula(formula->text.size());
         bool shared = false;
@@ -401,18 +401,18 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
         for (auto& a : rc.formulaAttributes)
             if (!(shared && (a.first == "t" || a.first == "si" || a.first == "ref"))) formula->attributes.push_back(std::move(a));
         if (!shared) {
-            cell.formula = std::move(formula);
+            cell.formula.reset(formula.release());
             return;
         }
         const auto index = si ? parseUnsigned(si->c_str(), 0xffffffffu) : std::nullopt;
         if (!index) throw Error(QStringLiteral("The worksheet %1 has a shared formula without its index.").arg(where));
         if (!formula->text.isEmpty() && !masters.contains(*index)) {
             masters.emplace(*index, Master{r, column, formula->text});
-            cell.formula = std::move(formula);
+            cell.formula.reset(formula.release());
         } else if (const auto m = masters.find(*index); m != masters.end()) {
             countFormula(m->second.text.size());
             formula->text = offsetRelative(m->second.text, r - m->second.row, column - m->second.column);
-            cell.formula = std::move(formula);
+            cell.formula.reset(formula.release());
         } else {
             pending.push_back({r, column, *index});
         }
@@ -511,10 +511,10 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
     for (const Pending& pd : pending) {
         const auto m = masters.find(pd.si);
         if (m == masters.end()) throw Error(QStringLiteral("The worksheet %1 has a shared formula without its master.").arg(where));
-        auto formula = std::make_shared<Formula>();
+        auto formula = std::make_unique<Formula>();
         countFormula(m->second.text.size());
         formula->text = offsetRelative(m->second.text, pd.row - m->second.row, pd.column - m->second.column);
-        sheet.cells.at(pd.row, pd.column).formula = std::move(formula);
+        sheet.cells.at(pd.row, pd.column).formula.reset(formula.release());
     }
 
     // Keep the rest of the part, without its cells, as a small document.

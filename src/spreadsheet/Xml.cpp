@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace spreadsheet::xml {
 
@@ -14,6 +15,7 @@ void parse(pugi::xml_document& doc, const QByteArray& data, const std::string& p
         throw Error(QStringLiteral("The workbook part %1 is too large (%2 bytes) to be read.").arg(QString::fromStdString(partName)).arg(data.size()));
     const unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
     const pugi::xml_parse_result result = doc.load_buffer(data.constData(), static_cast<size_t>(data.size()), options);
+    if (result.status == pugi::status_out_of_memory) throw std::bad_alloc();
     if (!result)
         throw Error(QStringLiteral("The workbook part %1 is not well-formed XML (%2 at byte %3).")
                         .arg(QString::fromStdString(partName), QString::fromUtf8(result.description()))
