@@ -56,6 +56,7 @@ struct BookData {
 
     // Set once any cell of the workbook changed: from then on no formula has a known result.
     bool cellsChanged = false;
+    bool date1904 = false; // the workbook counts days from 1904
 
     std::uint32_t cellFormatCount = 0; // xf elements of cellXfs
     std::map<std::pair<std::uint32_t, int>, std::uint32_t> formattedStyles;

@@ -1,6 +1,8 @@
 // Reading an Office Open XML package into a Book.
 #include "spreadsheet/BookData.h"
+#include "spreadsheet/DateSerial.h"
 #include "spreadsheet/Error.h"
+#include "spreadsheet/NumberFormats.h"
 #include "spreadsheet/References.h"
 #include "spreadsheet/Xml.h"
 #include "spreadsheet/XmlPull.h"
@@ -194,6 +196,9 @@ void BookData::loadOoxml(const QByteArray& bytes)
         targets.emplace(r.attribute("Id").value(), std::move(t));
     }
 
+    const pugi::xml_attribute system = xml::child(workbook.document_element(), "workbookPr").attribute("date1904");
+    date1904 = system && (std::strcmp(system.value(), "1") == 0 || std::strcmp(system.value(), "true") == 0);
+
     if (!stylesPart.empty()) {
         const PackagePart* p = findPart(stylesPart);
         if (!p) throw Error(QStringLiteral("The workbook's styles part %1 is missing.").arg(partLabel(stylesPart)));
@@ -355,10 +360,22 @@ void BookData::loadWorksheet(SheetEntry& sheet, const QByteArray& raw)
         } else if (t == "inlineStr") {
             cell.type = CellType::Text;
             cell.text = xml::decodeText(rc.inlineText.c_str());
-        } else if (t == "str" || t == "d") {
+        } else if (t == "str") {
             if (rc.hasV) {
                 cell.type = CellType::Text;
                 cell.text = xml::decodeText(vt);
+            }
+        } else if (t == "d") {
+            // A date is a day number with a date format, however the file wrote it.
+            if (rc.hasV) {
+                const auto serial = dateSerial(rc.v, date1904);
+                if (!serial)
+                    throw Error(QStringLiteral("The worksheet %1 holds \"%2\" as a date.").arg(where, QString::fromStdString(rc.v).left(40)));
+                cell.type = CellType::Number;
+                cell.number = *serial;
+                if (!isDateFormat(numberFormatCode(cell.style)))
+                    cell.style = styleWithFormat(cell.style, numberFormatId(rc.v.find(':') == std::string::npos ? QStringLiteral("yyyy-mm-dd")
+                                                                                                             : QStringLiteral("yyyy-mm-dd hh:mm:ss")));
             }
         } else if (t == "b") {
             if (rc.hasV) {

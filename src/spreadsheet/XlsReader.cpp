@@ -4,6 +4,7 @@
 #include "spreadsheet/Book.h"
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/CompoundFile.h"
+#include "spreadsheet/DateSerial.h"
 #include "spreadsheet/Error.h"
 #include "spreadsheet/NumberFormats.h"
 #include "spreadsheet/SheetNames.h"
@@ -28,8 +29,6 @@ constexpr unsigned kMaxXlsColumns = 256;
 constexpr std::size_t kMaxRecordSize = 8224;
 constexpr std::uint16_t kWorksheetSubstream = 0x0010;
 constexpr std::uint16_t kGlobalsSubstream = 0x0005;
-// Days between the 1904 and the 1900 date systems.
-constexpr double k1904Offset = 1462;
 
 [[noreturn]] void damaged(const QString& why)
 {

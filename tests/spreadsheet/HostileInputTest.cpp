@@ -96,6 +96,7 @@ TEST(HostileInput, BrokenPackagesAndPartsAreRefused)
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\"><v>nan</v></c></row></sheetData>")), "number", "nan as a number"},
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\"><v>1e999</v></c></row></sheetData>")), "number", "overflowing number"},
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\" t=\"zz\"><v>1</v></c></row></sheetData>")), "unknown type", "unknown cell type"},
+        {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\" t=\"d\"><v>soon</v></c></row></sheetData>")), "as a date", "date that is none"},
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\"><f t=\"shared\" si=\"3\"/></c></row></sheetData>")), "master", "shared formula without master"},
         {pack(withSheet("<cols/>")), "no cell data", "worksheet without cells"},
         {pack(withSheet("<sheetData/><sheetData/>")), "two cell data", "two cell data elements"},
