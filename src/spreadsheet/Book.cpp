@@ -3,6 +3,7 @@
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/CsvReader.h"
 #include "spreadsheet/Error.h"
+#include "spreadsheet/FileKinds.h"
 #include "spreadsheet/NumberFormats.h"
 #include "spreadsheet/References.h"
 #include "spreadsheet/SheetNames.h"
@@ -13,6 +14,7 @@
 
 #include "model/NumberText.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -199,22 +201,11 @@ std::unique_ptr<Book> Book::fromCsv(const QByteArray& bytes, const QString& shee
     });
 }
 
-namespace {
-
-bool startsWith(const QByteArray& bytes, const char* magic, int n)
-{
-    return bytes.size() >= n && std::memcmp(bytes.constData(), magic, static_cast<size_t>(n)) == 0;
-}
-
-bool isZip(const QByteArray& b) { return startsWith(b, "PK\x03\x04", 4) || startsWith(b, "PK\x05\x06", 4); }
-bool isCompoundFile(const QByteArray& b) { return startsWith(b, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8); }
-
-} // namespace
-
 std::unique_ptr<Book> Book::fromBytes(const QByteArray& bytes, const QString& name)
 {
-    if (isZip(bytes)) return fromOoxml(bytes);
-    if (isCompoundFile(bytes)) {
+    const ContentKind kind = contentKind(bytes);
+    if (kind == ContentKind::OfficeOpenXml) return fromOoxml(bytes);
+    if (kind == ContentKind::LegacyWorkbook) {
         return guardMemory([&] {
             std::unique_ptr<Book> book = XlsReader::read(bytes);
             book->d->format = SourceFormat::LegacyXls;
@@ -226,11 +217,17 @@ std::unique_ptr<Book> Book::fromBytes(const QByteArray& bytes, const QString& na
 
 std::unique_ptr<Book> Book::open(const QString& path)
 {
+    const QString shown = QDir::toNativeSeparators(path);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw Error(QStringLiteral("The file %1 cannot be opened: %2").arg(path, file.errorString()));
-    if (file.size() > kMaxFileSize) throw Error(QStringLiteral("The file %1 is larger than %2 bytes.").arg(path).arg(kMaxFileSize));
+    if (!file.open(QIODevice::ReadOnly)) throw Error(QStringLiteral("The file %1 cannot be opened: %2").arg(shown, file.errorString()));
+    if (file.size() > kMaxFileSize) throw Error(QStringLiteral("The file %1 is larger than %2 bytes.").arg(shown).arg(kMaxFileSize));
     try {
-        if (isCompoundFile(file.peek(8)) && file.size() > kMaxXlsFileSize)
+        const QByteArray head = file.peek(4096);
+        const ContentKind kind = contentKind(head);
+        // A workbook's name promises a workbook: anything else is a damaged one, never text.
+        if (kind == ContentKind::Other && namedAsWorkbook(path))
+            throw Error(QStringLiteral("The workbook is damaged or is not a workbook at all: %1.").arg(notAWorkbookReason(head)));
+        if (kind == ContentKind::LegacyWorkbook && file.size() > kMaxXlsFileSize)
             throw Error(QStringLiteral("The legacy workbook is larger than %1 bytes.").arg(kMaxXlsFileSize));
         return guardMemory([&] {
             const QByteArray bytes = file.read(file.size() + 1); // the size was checked above

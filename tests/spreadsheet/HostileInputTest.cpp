@@ -1,6 +1,7 @@
 // Broken and hostile files get a clear error, never a crash, a hang or unbounded memory.
 #include "TestSupport.h"
 
+#include "spreadsheet/Application.h"
 #include "spreadsheet/Book.h"
 #include "spreadsheet/Error.h"
 #include "spreadsheet/SheetData.h"
@@ -358,3 +359,47 @@ TEST(HostileInput, RunningOutOfMemoryWhileOpeningIsAnError)
     EXPECT_GT(opened, 0);
 }
 #endif
+
+TEST(HostileInput, AFileNamedAsAWorkbookIsReadAsOneOrRefused)
+{
+    QTemporaryDir dir;
+    const QByteArray workbook = Book::createNew(1)->toBytes();
+    QByteArray noise(3000, '\0');
+    for (int i = 0; i < noise.size(); ++i) noise[i] = char((i * 7919) % 251);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* reason; // nullptr: opens
+    } cases[] = {
+        {"empty.xlsx", {}, "empty"},
+        {"page.xlsx", "\xEF\xBB\xBF <!DOCTYPE html><html><body>x</body></html>", "markup"},
+        {"noise.xls", noise, "another kind"},
+        {"data.xlsm", "lot,value\r\nA1,10.5\r\n", "holds text"},
+        {"template.XLSX", "a,b\r\n", "holds text"},
+        {"renamed.xls", workbook, nullptr},  // the contents decide which kind of workbook
+        {"data.csv", "lot,value\r\nA1,10.5\r\n", nullptr},
+        {"data.txt", "lot,value\r\n", nullptr},
+        {"data", "lot,value\r\n", nullptr},
+        {"data.dat", "lot,value\r\n", nullptr},
+        {"zipped.csv", workbook, nullptr},
+    };
+    Application app;
+    for (const auto& c : cases) {
+        const QString path = written(dir, c.name, c.bytes);
+        if (!c.reason) {
+            EXPECT_NO_THROW(app.openWorkbook(path)) << c.name;
+            continue;
+        }
+        const int before = app.workbookCount();
+        try {
+            app.openWorkbook(path);
+            ADD_FAILURE() << c.name << ": opened";
+        } catch (const Error& e) {
+            EXPECT_TRUE(e.message().startsWith(QString::fromUtf8(c.name) + u':')) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains("damaged or is not a workbook")) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.reason))) << e.message().toStdString();
+        }
+        EXPECT_EQ(app.workbookCount(), before) << c.name;
+    }
+    EXPECT_EQ(app.activeWorkbook().worksheet(1).range("A1").value(), ""); // the zip named .csv is a workbook
+}
