@@ -7,6 +7,7 @@
 #include "spreadsheet/Zip.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -376,11 +377,15 @@ QByteArray Book::toBytes()
 
 void Book::save(const QString& path)
 {
+    const QString shown = QDir::toNativeSeparators(path);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(path, file.errorString()));
-    d->writePackage(file); // on an exception the temporary file is discarded and the target left alone
-    if (!file.commit()) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(path, file.errorString()));
+    if (!file.open(QIODevice::WriteOnly)) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, file.errorString()));
+    try {
+        d->writePackage(file); // on an exception the temporary file is discarded and the target left alone
+    } catch (const Error& e) {
+        throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, e.message()));
+    }
+    if (!file.commit()) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, file.errorString()));
 }
 
 } // namespace spreadsheet

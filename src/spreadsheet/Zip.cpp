@@ -5,6 +5,8 @@
 #include <zip.h>
 #include <zlib.h>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <set>
 
@@ -119,8 +121,12 @@ ZipWriter::ZipWriter(QIODevice& out, int level)
 void ZipWriter::write(const void* data, size_t size)
 {
     if (size == 0) return;
-    if (out_.write(static_cast<const char*>(data), static_cast<qint64>(size)) != static_cast<qint64>(size))
-        throw Error(QStringLiteral("Writing the file failed: %1").arg(out_.errorString()));
+    errno = 0;
+    if (out_.write(static_cast<const char*>(data), static_cast<qint64>(size)) != static_cast<qint64>(size)) {
+        // The device's own text for a failed write is often just "Unknown error"; the system's is not.
+        const int reason = errno;
+        throw Error(QStringLiteral("writing failed: %1").arg(reason ? QString::fromLocal8Bit(std::strerror(reason)) : out_.errorString()));
+    }
     offset_ += size;
 }
 

@@ -303,6 +303,15 @@ TEST(Application, SaveNeedsANameAndWritesOnlyWorkbooks)
     ASSERT_TRUE(again.open(QIODevice::ReadOnly));
     EXPECT_EQ(again.readAll(), QByteArray("a,0012\r\n"));
     EXPECT_THROW(app.openWorkbook(pathIn(dir, "missing.xlsx")), Error);
+
+    // A name without an extension gets the workbook's.
+    QDir(dir.path()).mkdir("a.b");
+    for (const char* name : {"report", "report.", "a.b/report"}) {
+        const QString written = wb.saveAs(pathIn(dir, name));
+        const QString expected = pathIn(dir, name).endsWith(u'.') ? pathIn(dir, name) + "xlsx" : pathIn(dir, name) + ".xlsx";
+        EXPECT_EQ(written, expected) << name;
+        EXPECT_EQ(Book::open(written)->sourceFormat(), SourceFormat::OfficeOpenXml) << name;
+    }
 }
 
 namespace {

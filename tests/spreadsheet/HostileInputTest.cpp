@@ -14,6 +14,9 @@
 #include <functional>
 #include <set>
 
+#include <cerrno>
+#include <cstring>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
@@ -197,8 +200,17 @@ TEST(HostileInput, FailedSaveLeavesTheExistingFileIntact)
     rlimit small = old;
     small.rlim_cur = 4096;
     setrlimit(RLIMIT_FSIZE, &small);
-    EXPECT_THROW(book->save(target), Error);
+    QString message;
+    try {
+        book->save(target);
+    } catch (const Error& e) {
+        message = e.message();
+    }
     setrlimit(RLIMIT_FSIZE, &old);
+    // The message names the file and the system's reason.
+    EXPECT_TRUE(message.contains(QDir::toNativeSeparators(target))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QString::fromLocal8Bit(std::strerror(EFBIG)))) << message.toStdString();
+    EXPECT_FALSE(message.contains("Unknown error")) << message.toStdString();
     std::signal(SIGXFSZ, oldHandler);
 
     QFile f(target);
