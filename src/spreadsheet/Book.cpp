@@ -574,7 +574,10 @@ void refreshChartCache(pugi::xml_node f, const BookData& d)
     // A series too long to cache is left without points; the opening program reads the cells.
     const bool usable = sheet && (refs[0].kind == FormulaReference::Kind::Cell || refs[0].kind == FormulaReference::Kind::Area)
                         && (refs[0].top == refs[0].bottom || refs[0].left == refs[0].right) && refs[0].rect().area() <= kMaxCachedPoints;
-    pugi::xml_node count = cache.insert_child_after((prefix + "ptCount").c_str(), xml::child(cache, "formatCode"));
+    // The point count goes after the format code, or first when the cache has none.
+    const pugi::xml_node formatCode = xml::child(cache, "formatCode");
+    pugi::xml_node count = formatCode ? cache.insert_child_after((prefix + "ptCount").c_str(), formatCode)
+                                      : cache.prepend_child((prefix + "ptCount").c_str());
     if (!usable) {
         count.append_attribute("val") = 0;
         return;
