@@ -311,7 +311,10 @@ private:
             const QString code = formatCode(xf);
             const bool isDate = isDateFormat(code);
             std::uint32_t id = 0;
-            if (code.compare(u"General", Qt::CaseInsensitive) != 0) id = book_.styleWithFormat(0, book_.numberFormatId(code));
+            if (code.compare(u"General", Qt::CaseInsensitive) != 0) {
+                Styles& styles = book_.editableStyles();
+                id = styles.withNumberFormat(0, styles.numberFormatId(code));
+            }
             s = static_cast<std::int64_t>(id) | (isDate ? (std::int64_t(1) << 32) : 0);
         }
         if (date) *date = (s >> 32) & 1;

@@ -73,6 +73,30 @@ const char* localName(const pugi::xml_node& node)
     return colon ? colon + 1 : n;
 }
 
+std::string prefixOf(const pugi::xml_node& node)
+{
+    const char* n = node.name();
+    const char* colon = std::strrchr(n, ':');
+    return colon ? std::string(n, static_cast<size_t>(colon - n + 1)) : std::string();
+}
+
+std::string qualified(const pugi::xml_node& node, const char* local) { return prefixOf(node) + local; }
+
+QByteArray asUtf8(const QByteArray& data)
+{
+    if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF")) {
+        const bool little = data.startsWith("\xFF\xFE");
+        QString text;
+        text.reserve(data.size() / 2);
+        for (qsizetype i = 2; i + 1 < data.size(); i += 2) {
+            const auto a = static_cast<unsigned char>(data[i]), b = static_cast<unsigned char>(data[i + 1]);
+            text += QChar(char16_t(little ? (b << 8 | a) : (a << 8 | b)));
+        }
+        return text.toUtf8();
+    }
+    return data;
+}
+
 bool is(const pugi::xml_node& node, const char* local) { return std::strcmp(localName(node), local) == 0; }
 
 pugi::xml_node child(const pugi::xml_node& node, const char* local)

@@ -84,7 +84,14 @@ TEST(HostileInput, BrokenPackagesAndPartsAreRefused)
         {pack(noTypes), "not a workbook", "no content types"},
         {pack(noWorkbook), "no workbook", "no workbook part"},
         {pack(doctypeWorkbook), "document type", "DOCTYPE with entities"},
-        {pack(withSheet("<!DOCTYPE x SYSTEM \"file:///etc/passwd\"><sheetData/>")), "document type", "DOCTYPE inside"},
+        {pack(withSheet("<!DOCTYPE x SYSTEM \"file:///etc/passwd\"><sheetData/>")), "well-formed", "DOCTYPE inside the root"},
+        {pack([] {
+             Parts p = newWorkbookParts();
+             p["xl/worksheets/sheet1.xml"] = "<!DOCTYPE worksheet [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">]>"
+                                             + QByteArray(kSheetHead) + "<sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>&b;</t></is></c></row></sheetData></worksheet>";
+             return p;
+         }()),
+         "document type", "DOCTYPE with entities in a worksheet"},
         {pack(missingSheet), "missing", "worksheet part missing"},
         {pack(badStrings), "well-formed", "broken shared strings"},
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row></sheetData>")), "shared string", "string index without strings"},
