@@ -89,21 +89,6 @@ TEST(CsvReader, OpensAsOneWorksheetOfTexts)
     EXPECT_EQ(again->text(0, 2, 2), "10.500");
 }
 
-namespace {
-
-QString writeFile(const QTemporaryDir& dir, const char* name, const QByteArray& bytes)
-{
-    const QString path = dir.path() + u'/' + QString::fromUtf8(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    return path;
-}
-
-double extraMiB(const testing_support::ProbeResult& r) { return static_cast<double>(r.peakKiB - testing_support::probeBaselineKiB()) / 1024; }
-
-} // namespace
-
 TEST(CsvReader, LongFieldsAreRefusedLikeLongCells)
 {
     EXPECT_EQ(readCsv("a,\"" + QByteArray(32767, 'x') + "\"\r\n")[0][1].size(), 32767);
@@ -123,11 +108,11 @@ TEST(CsvReader, TooManyFieldsAreRefusedBeforeAnyCellIsMade)
     QTemporaryDir dir;
     // 600 lines of 15,000 empty fields: nine million fields in 9 MB.
     const QByteArray line = QByteArray(14999, ',') + "\r\n";
-    const QString path = writeFile(dir, "fields.csv", line.repeated(600));
+    const QString path = testing_support::writeFile(dir, "fields.csv", line.repeated(600));
     const testing_support::ProbeResult r = testing_support::probe(path);
     EXPECT_FALSE(r.opened);
     EXPECT_TRUE(r.message.contains("more than 8388608 fields")) << r.message.toStdString();
-    EXPECT_LT(extraMiB(r), (testing_support::underSanitizer() ? 4 : 1) * 30.0);
+    testing_support::expectPeakBelow(r, 30, "nine million fields");
 }
 
 TEST(CsvReader, MemoryFollowsTheCells)
@@ -154,10 +139,9 @@ TEST(CsvReader, MemoryFollowsTheCells)
         double timesFileSize;
     } cases[] = {{"measurements.csv", measurements, 14}, {"distinct.csv", distinct, 24}};
     for (const auto& c : cases) {
-        const testing_support::ProbeResult r = testing_support::probe(writeFile(dir, c.name, c.bytes));
+        const testing_support::ProbeResult r = testing_support::probe(testing_support::writeFile(dir, c.name, c.bytes));
         EXPECT_TRUE(r.opened) << r.message.toStdString();
         const double fileMiB = static_cast<double>(c.bytes.size()) / (1 << 20);
-        EXPECT_LT(extraMiB(r), fileMiB * c.timesFileSize * (testing_support::underSanitizer() ? 4 : 1))
-            << c.name << ": " << extraMiB(r) << " MiB for " << fileMiB << " MiB";
+        testing_support::expectPeakBelow(r, fileMiB * c.timesFileSize, c.name);
     }
 }

@@ -26,6 +26,7 @@ using namespace spreadsheet;
 using testing_support::newWorkbookParts;
 using testing_support::pack;
 using testing_support::Parts;
+using testing_support::expectRefused;
 
 namespace {
 
@@ -36,18 +37,6 @@ Parts withSheet(const QByteArray& body)
     Parts p = newWorkbookParts();
     p["xl/worksheets/sheet1.xml"] = QByteArray(kSheetHead) + body + "</worksheet>";
     return p;
-}
-
-// Expects the bytes to be refused with a message holding `fragment`.
-void expectRefused(const QByteArray& bytes, const char* fragment, const char* label)
-{
-    try {
-        Book::fromBytes(bytes, "x");
-        ADD_FAILURE() << label << ": accepted";
-    } catch (const Error& e) {
-        EXPECT_TRUE(e.message().contains(QString::fromUtf8(fragment), Qt::CaseInsensitive))
-            << label << ": " << e.message().toStdString();
-    }
 }
 
 } // namespace
@@ -306,15 +295,6 @@ QByteArray worksheetOf(int rows)
     return QByteArray(kSheetHead) + body + "</sheetData></worksheet>";
 }
 
-QString written(const QTemporaryDir& dir, const char* name, const QByteArray& bytes)
-{
-    const QString path = dir.path() + u'/' + QString::fromUtf8(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    return path;
-}
-
 } // namespace
 
 TEST(HostileInput, APartListedForManySheetsIsRefusedBeforeItMultiplies)
@@ -333,11 +313,10 @@ TEST(HostileInput, APartListedForManySheetsIsRefusedBeforeItMultiplies)
     };
     for (const auto& c : cases) {
         const QByteArray bytes = manySheets(c.sheets, c.target, c.sheets == 256 ? worksheetOf(2) : sheet);
-        const testing_support::ProbeResult r = testing_support::probe(written(dir, "many.xlsx", bytes));
+        const testing_support::ProbeResult r = testing_support::probe(testing_support::writeFile(dir, "many.xlsx", bytes));
         EXPECT_FALSE(r.opened) << c.label;
         EXPECT_TRUE(r.message.contains(QString::fromUtf8(c.fragment))) << c.label << ": " << r.message.toStdString();
-        const double extraMiB = static_cast<double>(r.peakKiB - testing_support::probeBaselineKiB()) / 1024;
-        EXPECT_LT(extraMiB, testing_support::underSanitizer() ? 200 : 50) << c.label;
+        testing_support::expectPeakBelow(r, 50, c.label);
     }
     // 255 sheets of their own are fine.
     auto book = Book::fromBytes(manySheets(255, [](int i) { return "worksheets/s" + QByteArray::number(i) + ".xml"; }, worksheetOf(2)), "x");
@@ -404,7 +383,7 @@ TEST(HostileInput, AFileNamedAsAWorkbookIsReadAsOneOrRefused)
     };
     Application app;
     for (const auto& c : cases) {
-        const QString path = written(dir, c.name, c.bytes);
+        const QString path = testing_support::writeFile(dir, c.name, c.bytes);
         if (!c.reason) {
             EXPECT_NO_THROW(app.openWorkbook(path)) << c.name;
             continue;
