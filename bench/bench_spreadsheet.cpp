@@ -1,6 +1,8 @@
 // The largest workbook the program exchanges: 100 worksheets of 101 x 101 numeric texts
 // (about one million cells), written and read back through the object model; and, for scale,
 // LibreOffice headless converting the same file to CSV.
+#include "LibreOffice.h"
+#include "PeakMemory.h"
 #include "spreadsheet/Application.h"
 #include "spreadsheet/Book.h"
 
@@ -10,29 +12,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#ifdef Q_OS_UNIX
-#include <sys/resource.h>
-#endif
-
 namespace {
 
 constexpr int kSheets = 100;
-
-double peakRssMiB()
-{
-#ifdef Q_OS_UNIX
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_maxrss) / 1024.0; // KiB on Linux
-#else
-    return 0;
-#endif
-}
 
 QTemporaryDir& folder()
 {
@@ -98,25 +84,12 @@ void BM_ReadMillionCells(benchmark::State& state)
 void BM_LibreOfficeToCsvRatio(benchmark::State& state)
 {
     if (!QFile::exists(workbookPath())) writeWorkbook(workbookPath());
-    const QString profile = QStringLiteral("-env:UserInstallation=file://") + folder().path() + QStringLiteral("/profile");
-    auto convert = [&](const QString& file) {
-        QProcess p;
-        p.start(QStringLiteral("soffice"), {profile, "--headless", "--norestore", "--convert-to", "csv", "--outdir", folder().path() + "/csv", file});
-        return p.waitForFinished(600000) && p.exitCode() == 0;
-    };
-    {
-        // First start creates the profile; not part of the measurement.
-        QFile warm(folder().path() + QStringLiteral("/warm.csv"));
-        warm.open(QIODevice::WriteOnly);
-        warm.write("1\r\n");
-        warm.close();
-        convert(warm.fileName());
-    }
+    LibreOfficeConverter libreOffice;
     double lo = 0, ours = 0;
     for (auto _ : state) {
         QElapsedTimer t;
         t.start();
-        if (!convert(workbookPath())) state.SkipWithError("soffice failed");
+        if (!libreOffice.convert(workbookPath(), QStringLiteral("csv"))) state.SkipWithError("soffice failed");
         lo = static_cast<double>(t.nsecsElapsed()) / 1e9;
         t.restart();
         benchmark::DoNotOptimize(readWorkbook(workbookPath()));

@@ -4,7 +4,10 @@
 #include "app/Version.h"
 #include "dialogs/TAboutForm.h"
 #include "dialogs/TLotEditForm.h"
+#include "dialogs/TOptionForm.h"
+#include "dialogs/TSettingForm.h"
 #include "dialogs/TSheetsForm.h"
+#include "ui/FilteredLineEdit.h"
 #include "ui/Interaction.h"
 #include "ui/Look.h"
 #include "ui/SpinEdit.h"
@@ -41,8 +44,8 @@ QLabel* label(const QString& text, QWidget* parent, bool blue = false)
 
 QLineEdit* edit(QWidget* parent, int maxLength, const QString& hint, Qt::Alignment align)
 {
-    auto* e = new QLineEdit(parent);
-    e->setMaxLength(maxLength);
+    auto* e = new ui::FilteredLineEdit(parent);
+    e->setMaxInput(maxLength);
     e->setToolTip(hint);
     e->setAlignment(align | Qt::AlignVCenter);
     return e;
@@ -124,6 +127,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectHandlers();
     connectEditingHandlers();
+    connectExchangeHandlers();
     qApp->installEventFilter(this);
     FormCreate();
 }
@@ -136,6 +140,12 @@ void TMainForm::setCompanions(TSplashForm* splash, TSheetsForm* sheets, TAboutFo
     sheetsForm_ = sheets;
     aboutForm_ = about;
     lotEditForm_ = lotEdit;
+}
+
+void TMainForm::setSettingsDialogs(TOptionForm* option, TSettingForm* setting)
+{
+    optionForm_ = option;
+    settingForm_ = setting;
 }
 
 QString TMainForm::programFolder() { return QCoreApplication::applicationDirPath(); }
@@ -172,8 +182,7 @@ void TMainForm::buildMenus()
     menuHelpAbout = help->addAction(QStringLiteral("バージョン情報(&A)"));
 
     // Commands whose work is not connected in this build stay visible but unavailable.
-    for (QAction* a : {mainMenuXlsImport, mainMenuCsvImport, mainMenuXlsSave, mainMenuCsvSave, menuSettingInit,
-                       menuSettingOption, menuExecChart, menuExecHist})
+    for (QAction* a : {mainMenuXlsImport, mainMenuCsvImport, mainMenuXlsSave, mainMenuCsvSave})
         a->setEnabled(false);
 }
 
@@ -268,9 +277,9 @@ void TMainForm::buildHeader(QWidget* parent)
     spinRow->setFixedWidth(64);
     spinCol->setFixedWidth(64);
     btnReset = button(QStringLiteral("全てリセット"), pnlCommand);
-    btnExcel = button(QStringLiteral("判定結果出力"), pnlCommand, false);
-    btnControlChart = button(QStringLiteral("管理図作成"), pnlCommand, false);
-    btnHistogram = button(QStringLiteral("ﾋｽﾄｸﾞﾗﾑ作成"), pnlCommand, false);
+    btnExcel = button(QStringLiteral("判定結果出力"), pnlCommand);
+    btnControlChart = button(QStringLiteral("管理図作成"), pnlCommand);
+    btnHistogram = button(QStringLiteral("ﾋｽﾄｸﾞﾗﾑ作成"), pnlCommand);
     bar->addWidget(label(QStringLiteral("ロット数(行)"), pnlCommand, true));
     bar->addWidget(spinRow);
     bar->addWidget(label(QStringLiteral("検査ｎ数(列)"), pnlCommand, true));
@@ -313,6 +322,7 @@ void TMainForm::buildPages(QWidget* parent)
     gridCtrl->setFixedWidth(151);
     gridCtrl->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     gridCtrl->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    gridCtrl->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     gridEdit = new ui::StringGrid(TabSheet1);
     gridEdit->setObjectName(QStringLiteral("gridEdit"));
     grids->addWidget(gridCtrl);
@@ -394,6 +404,8 @@ void TMainForm::connectHandlers()
     on(cmbLimit, &QComboBox::activated, &TMainForm::cmbLimitChange);
     on(cmbChart, &QComboBox::activated, &TMainForm::cmbChartChange);
     on(menuSettingSheets, &QAction::triggered, &TMainForm::menuSettingSheetsClick);
+    on(menuSettingInit, &QAction::triggered, &TMainForm::menuSettingInitClick);
+    on(menuSettingOption, &QAction::triggered, &TMainForm::menuSettingOptionClick);
     on(menuFileExit, &QAction::triggered, &TMainForm::menuFileExitClick);
     connect(chkCpCpk, &QCheckBox::toggled, this, [this] { chkCpCpkClick(); });
     on(btnSpecJudg, &QPushButton::clicked, &TMainForm::btnSpecJudgClick);
@@ -403,6 +415,11 @@ void TMainForm::connectHandlers()
     on(menuExecOperation, &QAction::triggered, &TMainForm::menuExecOperationClick);
     on(btnSpcJudg, &QPushButton::clicked, &TMainForm::btnSpcJudgClick);
     on(menuExecSpc, &QAction::triggered, &TMainForm::menuExecSpcClick);
+    on(btnControlChart, &QPushButton::clicked, &TMainForm::btnControlChartClick);
+    on(menuExecChart, &QAction::triggered, &TMainForm::menuExecChartClick);
+    on(btnHistogram, &QPushButton::clicked, &TMainForm::btnHistogramClick);
+    on(menuExecHist, &QAction::triggered, &TMainForm::menuExecHistClick);
+    on(btnExcel, &QPushButton::clicked, &TMainForm::btnExcelClick);
     gridCalc->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridCalcDrawCell(p, c); });
     gridSpc->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridSpcDrawCell(p, c); });
     // The two grids scroll together; the lot grid has no scroll bars of its own.
@@ -439,10 +456,13 @@ void TMainForm::showEvent(QShowEvent* e)
 
 void TMainForm::FormShow()
 {
-    SplashGuard busy(splash_, QStringLiteral("アプリケーションを起動中です。"));
-    ReadFileVersion();
-    setWindowTitle(QStringLiteral("%1  [for Version %2]").arg(QApplication::applicationName(), fileVersion_));
-    ui::guarded(this, [this] { btnResetClick(); });
+    // An error of the reset is reported once the busy window has closed.
+    ui::guarded(this, [this] {
+        SplashGuard busy(splash_, QStringLiteral("アプリケーションを起動中です。"));
+        ReadFileVersion();
+        setWindowTitle(QStringLiteral("%1  [for Version %2]").arg(QApplication::applicationName(), fileVersion_));
+        btnResetClick();
+    });
 }
 
 void TMainForm::ReadFileVersion() { fileVersion_ = QStringLiteral(QUORVANE_FILE_VERSION); }

@@ -6,7 +6,11 @@
 #include "judge/ResultTexts.h"
 #include "model/Settings.h"
 #include "model/SheetRecord.h"
+#include "reports/ReportFiles.h"
 #include "ui/Interaction.h"
+#include "ui/KeyFilters.h"
+
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -32,6 +36,8 @@ class TSplashForm;
 class TSheetsForm;
 class TAboutForm;
 class TLotEditForm;
+class TOptionForm;
+class TSettingForm;
 
 // The main window: one sheet of the workbook at a time, its header fields, the chart
 // settings, the command bar and the three pages with the four grids.
@@ -43,6 +49,8 @@ public:
 
     // Windows created after the main window at start-up.
     void setCompanions(TSplashForm* splash, TSheetsForm* sheets, TAboutForm* about, TLotEditForm* lotEdit);
+    // The rule-settings and initial-values dialogs, created after the sheet-count dialog.
+    void setSettingsDialogs(TOptionForm* option, TSettingForm* setting);
 
     model::AppSettings& appSettings() { return settings_.app; }
     model::RuleOptions& ruleOptions() { return settings_.rules; }
@@ -74,6 +82,9 @@ public:
     void cmbLimitChange();
     void cmbChartChange();
     void menuSettingSheetsClick();
+    // The settings dialogs (TMainFormSettings.cpp).
+    void menuSettingInitClick();
+    void menuSettingOptionClick();
     void menuFileExitClick();
 
     // Judgements.
@@ -89,6 +100,13 @@ public:
     void gridCalcDrawCell(QPainter& p, const ui::CellPaint& cell);
     void gridSpcDrawCell(QPainter& p, const ui::CellPaint& cell);
 
+    // Reports (TMainFormReports.cpp).
+    void btnControlChartClick();
+    void menuExecChartClick();
+    void btnHistogramClick();
+    void menuExecHistClick();
+    void btnExcelClick();
+
     // Editing, focus colours, the lot-number editor and help (TMainFormEditing.cpp).
     void gridEditEnter();
     void gridEditClick();
@@ -102,6 +120,7 @@ public:
     void Set_OffColor(QWidget* field);
     // The character filter of a header or setting field; true when the key is refused.
     bool fieldKeyPress(QWidget* field, QKeyEvent& key);
+    std::optional<ui::CharFilter> fieldFilter(const QWidget* field) const;
     void popMenuCutClick();
     void popMenuCopyClick();
     void popMenuPasteClick();
@@ -111,6 +130,14 @@ public:
     void menuHelpManualClick();
     void menuHelpHomeClick();
     void menuHelpAboutClick();
+
+    // Import and export of sheets (TMainFormExchange.cpp).
+    void mainMenuCsvSaveClick();
+    void mainMenuCsvImportClick();
+    void mainMenuXlsSaveClick();
+    void mainMenuXlsImportClick();
+    // The pause after each CSV file of an export, in milliseconds.
+    int csvFilePause = 100;
 
     // Selects a sheet tab without the leaving handler, as whole-workbook operations do.
     void selectTab(int index);
@@ -156,6 +183,9 @@ public:
     bool specJudged = false;
     bool capabilityJudged = false;
 
+    // The report templates and the folder of the filled copies, beside the executable.
+    reports::ReportFolders reportFolders = reports::ReportFolders::beside(programFolder());
+
     // Sets a result panel: empty, "合格" in lime or "不合格" in red.
     static void setJudgement(QLabel* panel, const QString& caption, bool pass);
 
@@ -176,6 +206,7 @@ private:
         connect(sender, signal, this, [this, handler] { ui::guarded(this, [&] { (this->*handler)(); }); });
     }
     void connectEditingHandlers();
+    void connectExchangeHandlers();
     bool FormKeyPress(QObject* receiver, int key);
     void showJudgement(QLabel* panel, judge::Outcome outcome);
     judge::ControlLimitTexts controlLimitTexts() const;
@@ -189,4 +220,6 @@ private:
     QPointer<TSheetsForm> sheetsForm_;
     QPointer<TAboutForm> aboutForm_;
     QPointer<TLotEditForm> lotEditForm_;
+    QPointer<TOptionForm> optionForm_;
+    QPointer<TSettingForm> settingForm_;
 };

@@ -7,8 +7,9 @@
 #include "dialogs/TLotEditForm.h"
 #include "judge/SpecLimits.h"
 #include "model/Text.h"
-#include "ui/Cp932Validator.h"
+#include "ui/FocusMoves.h"
 #include "ui/Desktop.h"
+#include "ui/FilteredLineEdit.h"
 #include "ui/GridOps.h"
 #include "ui/GridPainters.h"
 #include "ui/InputMethod.h"
@@ -37,14 +38,6 @@ bool isReadOnlyEdit(const QWidget* w)
 {
     const auto* e = qobject_cast<const QLineEdit*>(w);
     return e && e->isReadOnly();
-}
-
-// Focus moves that do not leave a field: a popup menu or list opening over it, another
-// window becoming active.
-bool passingFocus(const QEvent* e)
-{
-    const Qt::FocusReason r = static_cast<const QFocusEvent*>(e)->reason();
-    return r == Qt::PopupFocusReason || r == Qt::ActiveWindowFocusReason;
 }
 
 void setTextIfChanged(QLineEdit* e, const QString& text)
@@ -76,7 +69,7 @@ protected:
         case QEvent::FocusIn: ui::guarded(form_, [&] { form_->Set_OnColor(field); }); break;
         case QEvent::FocusOut:
             // Spin edits report their exit themselves, before bringing the value into range.
-            if (!passingFocus(event) && watched == field && !qobject_cast<ui::SpinEdit*>(field))
+            if (ui::leavesField(*static_cast<QFocusEvent*>(event)) && watched == field && !qobject_cast<ui::SpinEdit*>(field))
                 ui::guarded(form_, [&] { form_->Set_OffColor(field); });
             break;
         case QEvent::KeyPress:
@@ -105,7 +98,10 @@ void TMainForm::connectEditingHandlers()
         return consumed;
     });
     gridEdit->setEditTextHandler([this](const QString& t) { return gridEditSetEditText(t); });
-    gridEdit->setEditorSetup([](QLineEdit& e) { ui::setJapaneseInput(&e, false); });
+    gridEdit->setEditorSetup([](ui::FilteredLineEdit& e) {
+        e.setCharFilter(ui::CharFilter::GridEdit);
+        ui::setJapaneseInput(&e, false);
+    });
     on(gridEdit, &ui::StringGrid::entered, &TMainForm::gridEditEnter);
     on(gridEdit, &ui::StringGrid::currentCellChanged, &TMainForm::gridEditClick);
     on(gridEdit, &ui::StringGrid::cellPressed, &TMainForm::gridEditClick);
@@ -144,11 +140,16 @@ void TMainForm::connectEditingHandlers()
     for (ui::SpinEdit* s : {spinTab, spinKeta, spinBetWeen, spinRow, spinCol})
         connect(s, &ui::SpinEdit::exited, this, [this, s] { ui::guarded(this, [&] { Set_OffColor(s); }); });
 
-    // Texts the sheet files must be able to hold; Japanese input where names are typed.
-    for (QLineEdit* e : {editProduct, editProcess, editMbc, editLabel, editUnit}) e->setValidator(new ui::Cp932Validator(e));
+    // The same filters for pasted, dropped and committed text as for typed keys.
+    for (QLineEdit* e : {editProduct, editProcess, editMbc, editLabel, editUnit, editKupper, editKlower, editUcl, editLcl,
+                         editRsUcl, editCpCpk})
+        if (auto* f = qobject_cast<ui::FilteredLineEdit*>(e)) f->setCharFilter(fieldFilter(e));
+    spinKeta->setCharFilter(ui::CharFilter::Keta);
+
+    // Japanese input where names are typed; direct input everywhere else.
     for (QLineEdit* e : {editProduct, editProcess, editMbc, editLabel}) ui::setJapaneseInput(e, true);
-    for (QWidget* w : std::initializer_list<QWidget*>{editUnit, editKupper, editKlower, editUcl, editLcl, editRsUcl,
-                                                      editCpCpk, gridEdit, gridCtrl})
+    for (QWidget* w : std::initializer_list<QWidget*>{editUnit, editKupper, editKlower, editUcl, editLcl, editRsUcl, editCpCpk,
+                                                      spinTab, spinRow, spinCol, spinKeta, spinBetWeen, gridEdit, gridCtrl})
         ui::setJapaneseInput(w, false);
 
     on(btnLotEdit, &QPushButton::clicked, &TMainForm::btnLotEditClick);
@@ -239,20 +240,21 @@ void TMainForm::Set_OffColor(QWidget* field)
     if (field == editCpCpk) setTextIfChanged(editCpCpk, ui::normalisedThreshold(editCpCpk->text()));
 }
 
+std::optional<ui::CharFilter> TMainForm::fieldFilter(const QWidget* w) const
+{
+    if (w == editProduct || w == editProcess || w == editMbc || w == editLabel || w == editUnit) return ui::CharFilter::Product;
+    if (w == editKupper || w == editUcl || w == editRsUcl) return ui::CharFilter::Kupper;
+    if (w == editKlower || w == editLcl) return ui::CharFilter::Klower;
+    if (w == spinTab || w == spinRow || w == spinCol || w == spinBetWeen) return ui::CharFilter::Digits;
+    if (w == spinKeta) return ui::CharFilter::Keta;
+    if (w == editCpCpk) return ui::CharFilter::CpCpk;
+    return std::nullopt;
+}
+
 bool TMainForm::fieldKeyPress(QWidget* field, QKeyEvent& key)
 {
-    const auto filterOf = [](const TMainForm& f, const QWidget* w) -> std::optional<ui::CharFilter> {
-        if (w == f.editProduct || w == f.editProcess || w == f.editMbc || w == f.editLabel || w == f.editUnit)
-            return ui::CharFilter::Product;
-        if (w == f.editKupper || w == f.editUcl || w == f.editRsUcl) return ui::CharFilter::Kupper;
-        if (w == f.editKlower || w == f.editLcl) return ui::CharFilter::Klower;
-        if (w == f.spinTab || w == f.spinRow || w == f.spinCol || w == f.spinBetWeen) return ui::CharFilter::Digits;
-        if (w == f.spinKeta) return ui::CharFilter::Keta;
-        if (w == f.editCpCpk) return ui::CharFilter::CpCpk;
-        return std::nullopt;
-    };
-    const auto filter = filterOf(*this, field);
-    if (!filter || key.text().isEmpty()) return false;
+    const auto filter = fieldFilter(field);
+    if (!filter || !ui::isTypedText(key)) return false;
     QString text;
     if (auto* e = qobject_cast<QLineEdit*>(field)) text = e->text();
     else if (auto* s = qobject_cast<ui::SpinEdit*>(field)) text = s->text();

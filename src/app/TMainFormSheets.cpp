@@ -6,9 +6,12 @@
 #include "model/NumberText.h"
 #include "model/SheetTransfer.h"
 #include "model/Text.h"
+#include "ui/Lists.h"
 #include "ui/Busy.h"
 #include "ui/GridOps.h"
+#include "ui/InputMethod.h"
 #include "ui/Interaction.h"
+#include "ui/KeyFilters.h"
 #include "ui/Look.h"
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
@@ -26,8 +29,6 @@ const QString kUnsuitableValue = QStringLiteral("不適切な測定値が見つ�
 const QString kWarningCaption = QStringLiteral("警告メッセージ");
 
 QString defaultLotNumber(int row) { return QStringLiteral("K%1").arg(row, 3, 10, QLatin1Char('0')); }
-
-int boundedIndex(const QComboBox* c, int i) { return std::clamp(i, 0, c->count() - 1); }
 
 // Rewrites a stored limit with the sheet's digits; a limit that is not a number is left empty.
 QString reformatLimit(const QString& stored, int digits, bool& unsuitable)
@@ -68,10 +69,10 @@ void TMainForm::ResetSheetView()
 {
     const model::AppSettings& a = settings_.app;
     chkCpCpk->setChecked(a.CpkCheck);
-    cmbCpCpk->setCurrentIndex(boundedIndex(cmbCpCpk, a.CpkIndex));
+    cmbCpCpk->setCurrentIndex(ui::boundedIndex(cmbCpCpk, a.CpkIndex));
     editCpCpk->setText(a.CpCpk);
-    cmbChart->setCurrentIndex(boundedIndex(cmbChart, a.ChartIndex));
-    cmbLimit->setCurrentIndex(boundedIndex(cmbLimit, a.LimitIndex));
+    cmbChart->setCurrentIndex(ui::boundedIndex(cmbChart, a.ChartIndex));
+    cmbLimit->setCurrentIndex(ui::boundedIndex(cmbLimit, a.LimitIndex));
     pageInput->setCurrentIndex(0);
     btnSpecClearClick();
     editUcl->clear();
@@ -197,8 +198,8 @@ void TMainForm::ApplyGridLayout()
 
 void TMainForm::spinRowChange()
 {
-    const QString t = spinRow->text();
-    if (t.isEmpty() || t == u"0") return;
+    // An empty text, "0" or a text that is no number changes nothing until a count is typed.
+    if (!ui::isGivenCount(spinRow->text())) return;
     ApplyGridLayout();
     btnAllOnClick();
 }
@@ -206,8 +207,8 @@ void TMainForm::spinRowChange()
 void TMainForm::spinColChange()
 {
     const QString t = spinCol->text();
-    if (t.isEmpty() || t == u"0") return;
-    cmbChart->setCurrentIndex(t == u"1" ? 2 : boundedIndex(cmbChart, settings_.app.ChartIndex));
+    if (!ui::isGivenCount(t)) return;
+    cmbChart->setCurrentIndex(t == u"1" ? 2 : ui::boundedIndex(cmbChart, settings_.app.ChartIndex));
     if (spinCol->value() > spinCol->maximum()) spinCol->setValue(spinCol->maximum());
     ApplyGridLayout();
 }
@@ -218,8 +219,8 @@ void TMainForm::ResizeStore(const QString& countText, bool reinitialise)
 {
     // Records below the count keep their content; added ones (all with reinitialise) start
     // from the defaults.
-    if (countText.isEmpty() || countText == u"0") return;
-    const int count = spinTab->bounded(countText.toInt());
+    if (!ui::isGivenCount(countText)) return;
+    const int count = spinTab->bounded(*ui::countFromText(countText));
     if (reinitialise || tabCtrl->count() != count)
         store_.resize(count, reinitialise, settings_.app, spinRow->value(), spinCol->value());
     {
@@ -263,7 +264,7 @@ void TMainForm::btnSpecClearClick()
     spinKeta->setValue(a.Keta);
     editKupper->clear();
     editKlower->clear();
-    cmbSpecKind->setCurrentIndex(boundedIndex(cmbSpecKind, a.SpecIndex));
+    cmbSpecKind->setCurrentIndex(ui::boundedIndex(cmbSpecKind, a.SpecIndex));
     for (QLabel* p : {pnlSpecJudg, pnlCpkJudg, pnlSpcJudg}) p->clear();
     gridEdit->viewport()->update();
     gridCalc->viewport()->update();
@@ -303,6 +304,7 @@ void TMainForm::cmbChartChange()
 void TMainForm::menuSettingSheetsClick()
 {
     if (!sheetsForm_) return;
+    ui::switchJapaneseInputOff();
     sheetsForm_->spinTab->setValue(spinTab->value());
     if (ui::interaction().execDialog(*sheetsForm_) == QDialog::Accepted) spinTab->setText(sheetsForm_->spinTab->text());
 }

@@ -2,7 +2,7 @@
 
 #include "model/Cp932.h"
 #include "model/Text.h"
-#include "ui/Cp932Validator.h"
+#include "ui/FilteredLineEdit.h"
 #include "ui/GridOps.h"
 #include "ui/GridPainters.h"
 #include "ui/InputMethod.h"
@@ -38,11 +38,12 @@ TLotEditForm::TLotEditForm(QWidget* parent)
     gridLotno->setFixedSize(85 + gridLotno->verticalScrollBar()->sizeHint().width() + 2 * gridLotno->frameWidth(),
                             20 * 15 + 2 * gridLotno->frameWidth());
     gridLotno->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridLotnoDrawCell(p, c); });
-    gridLotno->setEditorSetup([](QLineEdit& e) {
+    gridLotno->setEditorSetup([](ui::FilteredLineEdit& e) {
         e.setAlignment(Qt::AlignCenter);
-        e.setValidator(new ui::Cp932Validator(&e));
+        e.setCharFilter(ui::CharFilter::LotNumber);
         ui::setJapaneseInput(&e, false);
     });
+    ui::setJapaneseInput(gridLotno, false);
     gridLotno->setKeyDownHandler([this](QKeyEvent& k) { return gridLotnoKeyDown(k); });
     gridLotno->setKeyPressHandler([this](QKeyEvent& k) { return gridLotnoKeyPress(k); });
     connect(gridLotno, &ui::StringGrid::entered, this, &TLotEditForm::gridLotnoEnter);

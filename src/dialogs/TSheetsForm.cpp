@@ -1,5 +1,6 @@
 #include "dialogs/TSheetsForm.h"
 
+#include "ui/InputMethod.h"
 #include "ui/Look.h"
 #include "ui/SpinEdit.h"
 
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 TSheetsForm::TSheetsForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
@@ -32,8 +34,9 @@ TSheetsForm::TSheetsForm(QWidget* parent)
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    // Only digits and Backspace; yellow while focused.
-    spinTab->editor()->installEventFilter(this);
+    // Only digits and Backspace, typed or pasted (the spin edit's own filter); direct input;
+    // yellow while focused.
+    ui::setJapaneseInput(spinTab, false);
     spinTab->installEventFilter(this);
     connect(spinTab, &ui::SpinEdit::exited, this, [this] {
         ui::setFieldColour(spinTab, ui::kFieldColor);
@@ -43,6 +46,7 @@ TSheetsForm::TSheetsForm(QWidget* parent)
 void TSheetsForm::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);
+    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
     spinTab->setFocus();
 }
 
@@ -50,12 +54,6 @@ bool TSheetsForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn && watched == spinTab) {
         ui::setFieldColour(spinTab, ui::kFocusColor);
-    }
-    if (event->type() == QEvent::KeyPress && watched == spinTab->editor()) {
-        auto* k = static_cast<QKeyEvent*>(event);
-        const QString t = k->text();
-        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter || k->key() == Qt::Key_Escape) return false;
-        if (!t.isEmpty() && t[0].isPrint() && !(t[0] >= u'0' && t[0] <= u'9')) return true;
     }
     return QDialog::eventFilter(watched, event);
 }

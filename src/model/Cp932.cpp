@@ -87,4 +87,16 @@ bool representableInCp932(QStringView text)
     return representableWithSystem(text);
 }
 
+QString firstUnrepresentableInCp932(QStringView text)
+{
+    if (representableInCp932(text)) return QString();
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        const QStringView ch = text.mid(i, n);
+        if (!representableInCp932(ch)) return ch.toString();
+        i += n;
+    }
+    return QString(); // each character alone fits; only their combination did not
+}
+
 } // namespace model

@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 #include <QStringView>
 
 namespace model {
@@ -7,5 +8,9 @@ namespace model {
 // character of `text` exactly: no unmapped characters and no best-fit substitutes
 // (a yen sign is not a backslash, a wave dash is not a full-width tilde).
 bool representableInCp932(QStringView text);
+
+// The first character (a whole code point) of `text` that code page 932 cannot hold, or an
+// empty string when it holds them all.
+QString firstUnrepresentableInCp932(QStringView text);
 
 } // namespace model

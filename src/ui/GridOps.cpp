@@ -1,6 +1,7 @@
 #include "ui/GridOps.h"
 
 #include "model/Cp932.h"
+#include "ui/Interaction.h"
 #include "ui/StringGrid.h"
 
 #include <QAction>
@@ -103,7 +104,11 @@ bool GridPaste(StringGrid& grid)
 {
     const QString text = QApplication::clipboard()->text();
     if (!model::representableInCp932(text)) {
-        QApplication::beep();
+        const QString ch = model::firstUnrepresentableInCp932(text);
+        showMessage(grid.window(),
+                    QStringLiteral("貼り付けるデータに使用できない文字「%1」が含まれています。貼り付けは行いませんでした。")
+                        .arg(ch.isEmpty() ? text.left(8) : ch),
+                    QStringLiteral("警告メッセージ"), MessageIcon::Warning);
         return false;
     }
     const GridRect s = grid.selection();

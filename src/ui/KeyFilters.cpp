@@ -1,7 +1,13 @@
 #include "ui/KeyFilters.h"
 
+#include "model/Cp932.h"
 #include "model/NumberText.h"
 #include "model/Text.h"
+
+#include <QKeyEvent>
+
+#include <algorithm>
+#include <climits>
 
 namespace ui {
 
@@ -24,7 +30,8 @@ bool acceptsChar(CharFilter filter, QChar ch, QStringView text)
 {
     if (ch.unicode() < 32 || ch.unicode() == 127) return true;
     switch (filter) {
-    case CharFilter::Product: return !QStringView(u"#*,/:?[\\]").contains(ch);
+    case CharFilter::Product: return !QStringView(u"#*,/:?[\\]").contains(ch) && model::representableInCp932(QStringView(&ch, 1));
+    case CharFilter::LotNumber: return model::representableInCp932(QStringView(&ch, 1));
     case CharFilter::Kupper:
     case CharFilter::Klower:
     case CharFilter::GridEdit: return numberChar(ch, text, true);
@@ -40,6 +47,43 @@ bool acceptsKeyText(CharFilter filter, QStringView keyText, QStringView text)
     for (QChar ch : keyText)
         if (!acceptsChar(filter, ch, text)) return false;
     return true;
+}
+
+bool isTypedText(const QKeyEvent& key)
+{
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    return !key.text().isEmpty() && key.text().front().isPrint();
+}
+
+QString filteredInsertion(std::optional<CharFilter> filter, QStringView before, QStringView after, int& cursor,
+                          int maxLength)
+{
+    // The changed span: what lies between the common beginning and the common end.
+    const qsizetype shorter = std::min(before.size(), after.size());
+    qsizetype head = 0;
+    while (head < shorter && before[head] == after[head]) ++head;
+    qsizetype tail = 0;
+    while (tail < shorter - head && before[before.size() - 1 - tail] == after[after.size() - 1 - tail]) ++tail;
+    const QStringView inserted = after.mid(head, after.size() - head - tail);
+
+    QString kept;
+    QString context = before.left(head).toString();
+    context.append(before.right(tail));
+    for (QChar ch : inserted) {
+        if (maxLength >= 0 && context.size() >= maxLength) break;
+        // Control characters are keys with a meaning of their own; they insert nothing.
+        if (ch.unicode() < 32 || ch.unicode() == 127 || (filter && !acceptsChar(*filter, ch, context))) continue;
+        kept += ch;
+        context.insert(head + kept.size() - 1, ch);
+    }
+    const qsizetype dropped = inserted.size() - kept.size();
+    if (dropped == 0) return after.toString();
+    const qsizetype end = head + inserted.size();
+    if (cursor >= end) cursor -= int(dropped);
+    else if (cursor > head + kept.size()) cursor = int(head + kept.size());
+    QString result = after.left(head).toString();
+    result.append(kept).append(after.right(tail));
+    return result;
 }
 
 QString withLeadingMinusOnly(QStringView text)
@@ -74,16 +118,28 @@ QString normalisedThreshold(const QString& text)
 
 QString normalisedCount(const QString& text, int minimum, int maximum)
 {
-    if (text.isEmpty() || text == u"0") return QString::number(minimum);
-    bool ok = false;
-    const long long v = text.toLongLong(&ok);
-    if (!ok) {
-        // A digit string too long for a number is above every maximum.
-        bool digits = !text.isEmpty();
-        for (QChar c : text) digits = digits && c.isDigit();
-        return digits ? QString::number(maximum) : text;
+    const auto v = countFromText(text);
+    if (!v || *v == 0) return QString::number(minimum);
+    return *v > maximum ? QString::number(maximum) : text;
+}
+
+std::optional<int> countFromText(QStringView text)
+{
+    const bool negative = text.startsWith(u'-');
+    const QStringView digits = text.mid(negative ? 1 : 0);
+    if (digits.isEmpty()) return std::nullopt;
+    long long v = 0;
+    for (QChar c : digits) {
+        if (!isDigit(c)) return std::nullopt;
+        v = std::min<long long>(v * 10 + (c.unicode() - u'0'), INT_MAX);
     }
-    return v > maximum ? QString::number(maximum) : text;
+    return int(negative ? -v : v);
+}
+
+bool isGivenCount(QStringView text)
+{
+    const auto v = countFromText(text);
+    return v && *v != 0;
 }
 
 } // namespace ui

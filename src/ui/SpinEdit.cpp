@@ -1,18 +1,28 @@
 #include "ui/SpinEdit.h"
 
+#include "ui/FilteredLineEdit.h"
+#include "ui/FocusMoves.h"
+
 #include <QFocusEvent>
-#include <QLineEdit>
 
 #include <algorithm>
 
 namespace ui {
 
-SpinEdit::SpinEdit(QWidget* parent) : QAbstractSpinBox(parent)
+SpinEdit::SpinEdit(QWidget* parent) : QAbstractSpinBox(parent), edit_(new FilteredLineEdit(this))
 {
+    edit_->setCharFilter(CharFilter::Digits);
+    setLineEdit(edit_);
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     setKeyboardTracking(true);
-    connect(lineEdit(), &QLineEdit::textChanged, this, &SpinEdit::textChanged);
+    // A paste whose characters were all refused reports the unchanged text again; the
+    // change handlers hear of real changes only.
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this](const QString& t) {
+        if (t == reported_) return;
+        reported_ = t;
+        emit textChanged(t);
+    });
 }
 
 void SpinEdit::setRange(int min, int max)
@@ -21,7 +31,9 @@ void SpinEdit::setRange(int min, int max)
     max_ = max;
 }
 
-void SpinEdit::setMaxLength(int n) { lineEdit()->setMaxLength(n); }
+void SpinEdit::setMaxLength(int n) { edit_->setMaxInput(n); }
+
+void SpinEdit::setCharFilter(CharFilter filter) { edit_->setCharFilter(filter); }
 
 QString SpinEdit::text() const { return lineEdit()->text(); }
 
@@ -30,25 +42,15 @@ void SpinEdit::setText(const QString& t)
     if (t != lineEdit()->text()) lineEdit()->setText(t);
 }
 
-int SpinEdit::value() const
-{
-    bool ok = false;
-    const int v = lineEdit()->text().toInt(&ok);
-    return ok ? v : min_;
-}
+bool SpinEdit::hasNumber() const { return countFromText(lineEdit()->text()).has_value(); }
+
+int SpinEdit::value() const { return countFromText(lineEdit()->text()).value_or(min_); }
 
 int SpinEdit::bounded(int v) const { return max_ > min_ ? std::clamp(v, min_, max_) : v; }
 
 void SpinEdit::setValue(int v) { setText(QString::number(bounded(v))); }
 
 void SpinEdit::stepBy(int steps) { setValue(value() + steps); }
-
-QValidator::State SpinEdit::validate(QString& input, int&) const
-{
-    for (QChar c : input)
-        if (!c.isDigit() && c != u'-') return QValidator::Invalid;
-    return QValidator::Acceptable;
-}
 
 QAbstractSpinBox::StepEnabled SpinEdit::stepEnabled() const
 {
@@ -60,12 +62,21 @@ QAbstractSpinBox::StepEnabled SpinEdit::stepEnabled() const
 
 void SpinEdit::focusOutEvent(QFocusEvent* e)
 {
-    // A popup opening over the field or another window becoming active does not leave it.
-    if (e->reason() != Qt::PopupFocusReason && e->reason() != Qt::ActiveWindowFocusReason) {
+    if (leavesField(*e)) {
         emit exited();
-        if (bounded(value()) != value()) setValue(value());
+        if (!hasNumber() || bounded(value()) != value()) setValue(value());
     }
     QAbstractSpinBox::focusOutEvent(e);
+}
+
+bool SpinEdit::event(QEvent* e)
+{
+    // The spin edit runs its text field's context menu itself.
+    if (e->type() == QEvent::ContextMenu) {
+        const FilteredLineEdit::OperatorInput input(edit_);
+        return QAbstractSpinBox::event(e);
+    }
+    return QAbstractSpinBox::event(e);
 }
 
 } // namespace ui

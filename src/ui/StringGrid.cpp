@@ -1,5 +1,8 @@
 #include "ui/StringGrid.h"
 
+#include "ui/FilteredLineEdit.h"
+#include "ui/KeyFilters.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFocusEvent>
@@ -167,12 +170,13 @@ public:
         p->restore();
     }
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
     {
-        auto* e = new QLineEdit(parent);
+        auto* e = new FilteredLineEdit(parent);
         e->setFrame(false);
         e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid_->editor_ = e;
+        grid_->editorOriginal_ = index.data(Qt::EditRole).toString();
         // Each change the operator makes goes through the grid's correction first.
         connect(e, &QLineEdit::textEdited, e, [grid = grid_, e](const QString& text) {
             if (!grid->editText_) return;
@@ -184,8 +188,28 @@ public:
             e->setCursorPosition(std::min(pos, int(corrected.size())));
         });
         if (grid_->editorSetup_) grid_->editorSetup_(*e);
+        // The cell holds what the editor shows, keystroke by keystroke, so whatever reads the
+        // grid sees the pending edit.
+        // (The editor's text, not the signal's: a correction made while the change is being
+        // reported has already replaced it.)
+        connect(e, &QLineEdit::textChanged, e, [grid = grid_, e, cell = QPersistentModelIndex(index)] {
+            if (cell.isValid() && cell.data(Qt::EditRole).toString() != e->text())
+                grid->model_->setData(cell, e->text(), Qt::EditRole);
+        });
         return e;
     }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        // Also runs when the cell changes while the editor is open (the editor's own writes
+        // among them): only a different text is set, so the cursor stays where it is.
+        auto* e = static_cast<QLineEdit*>(editor);
+        const QString text = index.data(Qt::EditRole).toString();
+        if (e->text() != text) e->setText(text);
+    }
+
+    // The cell already holds the editor's text.
+    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
 
     void destroyEditor(QWidget* editor, const QModelIndex& index) const override
     {
@@ -201,6 +225,11 @@ protected:
         if (event->type() == QEvent::KeyPress && object == grid_->editor_) {
             auto* k = static_cast<QKeyEvent*>(event);
             if (grid_->dispatchKey(*k)) return true;
+            if (k->key() == Qt::Key_Escape) {
+                // Esc abandons the edit: the cell gets back the text it had before.
+                grid_->revertEditor();
+                return true;
+            }
             if ((k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) && !(k->modifiers() & Qt::ControlModifier)) {
                 grid_->commitEditor();
                 grid_->focusNextPrevChild(k->key() == Qt::Key_Tab && !(k->modifiers() & Qt::ShiftModifier));
@@ -260,16 +289,19 @@ StringGrid::~StringGrid() { disconnect(focusWatch_); }
 
 void StringGrid::setRowCount(int rows)
 {
+    if (rows != rowCount()) discardEditor();
     model_->setGridSize(colCount(), rows);
 }
 
 void StringGrid::setColCount(int cols)
 {
+    if (cols != colCount()) discardEditor();
     model_->setGridSize(cols, rowCount());
 }
 
 void StringGrid::setFixedCols(int n)
 {
+    discardEditor();
     model_->setFixed(n, 1);
     applyFixedLayout();
 }
@@ -291,6 +323,7 @@ QString StringGrid::cell(int col, int row) const
 void StringGrid::setCell(int col, int row, const QString& text)
 {
     if (!model::CellTable::contains(col, row)) return;
+    discardEditor();
     table().setText(col, row, text);
     model_->cellChanged(col, row);
 }
@@ -309,6 +342,7 @@ void StringGrid::setFlag(int col, int row, bool on)
 
 void StringGrid::refresh()
 {
+    discardEditor();
     model_->storageChanged();
     viewport()->update();
 }
@@ -384,18 +418,28 @@ void StringGrid::setEditingAllowed(bool on)
                        : QAbstractItemView::NoEditTriggers);
 }
 
-QString StringGrid::currentText() const
-{
-    return editor_ ? editor_->text() : cell(currentCol(), currentRow());
-}
+QString StringGrid::currentText() const { return cell(currentCol(), currentRow()); }
 
-void StringGrid::commitEditor()
+void StringGrid::commitEditor() { discardEditor(); }
+
+void StringGrid::discardEditor()
 {
     if (!editor_) return;
     QLineEdit* e = editor_;
-    commitData(e);
-    closeEditor(e, QAbstractItemDelegate::NoHint);
     editor_ = nullptr;
+    // The grid keeps the focus its editor had, also while a menu is open over the window.
+    const bool hadFocus = e->hasFocus() || (window() && window()->focusWidget() == e);
+    closeEditor(e, QAbstractItemDelegate::NoHint);
+    if (hadFocus) setFocus();
+}
+
+void StringGrid::revertEditor()
+{
+    if (!editor_) return;
+    const QModelIndex i = currentIndex();
+    const QString original = editorOriginal_;
+    discardEditor();
+    if (i.isValid()) model_->setData(i, original, Qt::EditRole);
 }
 
 bool StringGrid::hasFocusWithin() const
@@ -408,7 +452,7 @@ bool StringGrid::dispatchKey(QKeyEvent& e)
 {
     if (keyDown_ && keyDown_(e)) return true;
     const bool enter = e.key() == Qt::Key_Return || e.key() == Qt::Key_Enter;
-    const bool typing = !e.text().isEmpty() && e.text().front().isPrint();
+    const bool typing = isTypedText(e);
     return (enter || typing) && keyPress_ && keyPress_(e);
 }
 

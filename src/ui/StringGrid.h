@@ -14,6 +14,7 @@ class QHeaderView;
 
 namespace ui {
 
+class FilteredLineEdit;
 class StringGrid;
 
 // The table model over a grid's fixed storage. The fixed row and the fixed column are not
@@ -75,7 +76,7 @@ public:
     // Given the in-place editor's text after each change by the operator, returns the text
     // it should hold instead (or the same text).
     using EditTextHandler = std::function<QString(const QString&)>;
-    using EditorSetup = std::function<void(QLineEdit&)>;
+    using EditorSetup = std::function<void(FilteredLineEdit&)>;
 
     explicit StringGrid(QWidget* parent = nullptr);
     ~StringGrid() override;
@@ -110,12 +111,16 @@ public:
     bool editingAllowed() const { return editing_; }
     bool isEditing() const { return state() == EditingState; }
     void setEditingAllowed(bool on);
-    // The in-place editor while one is open.
+    // The in-place editor while one is open. While it is open the cell's text follows it
+    // keystroke by keystroke: a pending edit is part of the grid. A change of the grid's
+    // cells or extent by the program closes it (what was typed is already in the cell).
     QLineEdit* activeEditor() const { return editor_; }
-    // The current cell's text as the operator sees it: the editor's while editing.
+    // The current cell's text as the operator sees it.
     QString currentText() const;
     // Closes the in-place editor, keeping what was typed in the cell.
     void commitEditor();
+    // Closes the in-place editor and gives the cell back the text it had when editing began.
+    void revertEditor();
     // The grid or its in-place editor has the keyboard focus.
     bool hasFocusWithin() const;
 
@@ -173,6 +178,7 @@ private:
     friend class GridDelegate;
     friend class GridHeader;
     void applyFixedLayout();
+    void discardEditor();
     StringGridModel* model_;
     Painter painter_;
     bool editing_ = false;
@@ -181,6 +187,7 @@ private:
     int defaultColWidth_ = 64;
     int defaultRowHeight_ = 20;
     QPointer<QLineEdit> editor_;
+    QString editorOriginal_;
     KeyHandler keyDown_, keyPress_;
     EditTextHandler editText_;
     EditorSetup editorSetup_;

@@ -305,12 +305,13 @@ TEST_F(EditingTest, NameFieldsRefuseCharactersTheSheetFilesCannotHold)
     typeCharacter(QStringLiteral("😀"));
     typeCharacter(QStringLiteral("品"));
     EXPECT_EQ(form->editProduct->text(), QStringLiteral("AB品"));
+    // Pasting drops what typing would drop, and keeps the rest.
     QApplication::clipboard()->setText(QStringLiteral("x😀y"));
     press(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(form->editProduct->text(), QStringLiteral("AB品"));
+    EXPECT_EQ(form->editProduct->text(), QStringLiteral("AB品xy"));
     QApplication::clipboard()->setText(QStringLiteral("ｶﾅ①"));
     press(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(form->editProduct->text(), QStringLiteral("AB品ｶﾅ①"));
+    EXPECT_EQ(form->editProduct->text(), QStringLiteral("AB品xyｶﾅ①"));
 }
 
 TEST_F(EditingTest, JapaneseInputIsOnForNamesAndOffForNumbersAndGrids)

@@ -5,12 +5,17 @@
 #include "app/TSplashForm.h"
 #include "dialogs/TAboutForm.h"
 #include "dialogs/TLotEditForm.h"
+#include "dialogs/TOptionForm.h"
+#include "dialogs/TSettingForm.h"
 #include "dialogs/TSheetsForm.h"
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
@@ -41,9 +46,12 @@ protected:
         form = std::make_unique<TMainForm>();
         splash = new TSplashForm(form.get());
         sheets = new TSheetsForm(form.get());
+        option = new TOptionForm(form->ruleOptions(), form.get());
+        setting = new TSettingForm(form->appSettings(), form.get());
         about = new TAboutForm(form.get());
         lotEdit = new TLotEditForm(form.get());
         form->setCompanions(splash, sheets, about, lotEdit);
+        form->setSettingsDialogs(option, setting);
         form->show();
         QApplication::setActiveWindow(form.get());
         QApplication::processEvents();
@@ -61,6 +69,23 @@ protected:
         QApplication::processEvents();
     }
 
+    // Chooses a menu item with the mouse: the menu's title in the menu bar, then the item.
+    void chooseMenuItem(QAction* item)
+    {
+        QMenu* menu = nullptr;
+        for (QObject* o : item->associatedObjects())
+            if ((menu = qobject_cast<QMenu*>(o))) break;
+        ASSERT_TRUE(menu);
+        QMenuBar* bar = form->menuBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+        ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+        QApplication::processEvents();
+        // The offscreen platform does not give the window back its activation after a popup.
+        if (QApplication::activeWindow() != form.get()) QApplication::setActiveWindow(form.get());
+        QApplication::processEvents();
+    }
+
     // Types into a field and leaves it with Tab.
     void type(QWidget* w, const QString& text)
     {
@@ -72,6 +97,8 @@ protected:
     std::unique_ptr<TMainForm> form;
     TSplashForm* splash = nullptr;
     TSheetsForm* sheets = nullptr;
+    TOptionForm* option = nullptr;
+    TSettingForm* setting = nullptr;
     TAboutForm* about = nullptr;
     TLotEditForm* lotEdit = nullptr;
 };

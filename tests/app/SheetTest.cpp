@@ -86,23 +86,27 @@ TEST_F(MainFormTest, ShrinkingTheLotCountHidesCellsThatComeBackWhenItGrows)
 TEST_F(MainFormTest, OneMeasurementPerLotSelectsTheMovingRangeChart)
 {
     start();
+    form->appSettings().ChartIndex = 1; // the chart kind that one measurement per lot leaves again
     form->spinCol->setValue(1);
     EXPECT_EQ(form->cmbChart->currentIndex(), 2);
     EXPECT_EQ(form->gridSpc->cell(9, 0), "Rs①");
     EXPECT_EQ(form->gridSpc->cell(16, 0), "Rs⑧");
     EXPECT_EQ(form->pageInput->tabText(2), "SPC異常判定(X側-Rs側)");
     form->spinCol->setValue(5);
-    EXPECT_EQ(form->cmbChart->currentIndex(), 0);
-    EXPECT_EQ(form->gridSpc->cell(9, 0), "R①");
+    EXPECT_EQ(form->cmbChart->currentIndex(), 1);
+    EXPECT_EQ(form->gridSpc->cell(9, 0), "S①");
     EXPECT_EQ(form->gridEdit->cell(4, 0), "N5");
     form->spinCol->setText("150");                  // above the maximum: cut at once
     EXPECT_EQ(form->spinCol->text(), "100");
 
-    form->cmbChart->setCurrentIndex(1);
-    form->cmbChartChange();
     EXPECT_EQ(form->pnlRsUcl->text(), "S-UCL");
     EXPECT_EQ(form->editRsUcl->toolTip(), "「S-管理限界上限値」を入力してください。");
-    EXPECT_EQ(form->gridSpc->cell(9, 0), "S①");
+
+    form->cmbChart->setCurrentIndex(0);
+    form->cmbChartChange();
+    EXPECT_EQ(form->pnlRsUcl->text(), "R-UCL");
+    EXPECT_EQ(form->editRsUcl->toolTip(), "「R-管理限界上限値」を入力してください。");
+    EXPECT_EQ(form->gridSpc->cell(9, 0), "R①");
 }
 
 TEST_F(MainFormTest, SpecKindEnablesAndClearsTheLimitFields)

@@ -151,3 +151,25 @@ TEST(SingleInstance, TheRealProgramStartsOnceAndAfterAKilledCopy)
     third.kill();
     third.waitForFinished(5000);
 }
+
+TEST(SessionEnd, ATerminationRequestClosesTheProgramAndWritesTheSettings)
+{
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    env.insert("XDG_RUNTIME_DIR", home.path());
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QUORVANE_APP_EXE, {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    ASSERT_FALSE(program.waitForFinished(2500));
+    program.terminate(); // what the system sends when the desktop session ends
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    const QSettings stored(home.path() + "/config/Mirelda/Quorvane.conf", QSettings::IniFormat);
+    EXPECT_EQ(stored.value("Settings/Tab").toString(), "3");
+    EXPECT_EQ(stored.value("Windows/Width").toString(), "950");
+    EXPECT_EQ(stored.value("Options/Chk2Comp1").toString(), "9");
+}

@@ -1,5 +1,7 @@
 #include "ui/KeyFilters.h"
 
+#include <climits>
+
 #include <gtest/gtest.h>
 
 using ui::CharFilter;
@@ -14,6 +16,43 @@ struct CharCase {
 };
 
 class CharFilterTest : public testing::TestWithParam<CharCase> {};
+
+const char* filterName(CharFilter f)
+{
+    switch (f) {
+    case CharFilter::Product: return "Name";
+    case CharFilter::Kupper: return "UpperLimit";
+    case CharFilter::Klower: return "LowerLimit";
+    case CharFilter::Digits: return "Count";
+    case CharFilter::Keta: return "Digits";
+    case CharFilter::CpCpk: return "Threshold";
+    case CharFilter::GridEdit: return "Cell";
+    case CharFilter::LotNumber: return "LotNumber";
+    }
+    return "Filter";
+}
+
+// "Count_Refuses_Minus_Into_Empty": what is typed, into what, and the outcome, so that the
+// test list says what each case checks.
+std::string caseName(const testing::TestParamInfo<CharCase>& info)
+{
+    auto spell = [](QStringView text) {
+        std::string out;
+        for (QChar c : text) {
+            if (c.isLetterOrNumber() && c.unicode() < 128) out += char(c.unicode());
+            else if (c == u'.') out += "Period";
+            else if (c == u'-') out += "Minus";
+            else if (c == u' ') out += "Blank";
+            else out.append(c.unicode() < 32 ? "Control" : "U").append(std::to_string(c.unicode()));
+        }
+        return out.empty() ? std::string("Empty") : out;
+    };
+    const CharCase& c = info.param;
+    std::string name = filterName(c.filter);
+    name.append(c.accepted ? "_Takes_" : "_Refuses_").append(spell(QStringView(c.typed)));
+    name.append("_Into_").append(spell(QStringView(c.text))).append("_").append(std::to_string(info.index));
+    return name;
+}
 
 TEST_P(CharFilterTest, AcceptsOrDropsTheKey)
 {
@@ -54,7 +93,60 @@ INSTANTIATE_TEST_SUITE_P(
         CharCase{CharFilter::GridEdit, u"-1", u"-", false}, CharCase{CharFilter::GridEdit, u"", u"a", false},
         CharCase{CharFilter::GridEdit, u"", u" ", false}, CharCase{CharFilter::GridEdit, u"", u"\r", true},
         // A key carrying several characters passes only as a whole.
-        CharCase{CharFilter::Digits, u"", u"12", true}, CharCase{CharFilter::Digits, u"", u"1a", false}));
+        CharCase{CharFilter::Digits, u"", u"12", true}, CharCase{CharFilter::Digits, u"", u"1a", false},
+        // Full-width digits are no digits; names and lot numbers hold only what the files can.
+        CharCase{CharFilter::Digits, u"", u"１", false}, CharCase{CharFilter::Keta, u"", u"３", false},
+        CharCase{CharFilter::Kupper, u"", u"１", false}, CharCase{CharFilter::Product, u"", u"😀", false},
+        CharCase{CharFilter::Product, u"", u"µ", false}, CharCase{CharFilter::Product, u"", u"ｶ", true},
+        CharCase{CharFilter::LotNumber, u"", u"#", true}, CharCase{CharFilter::LotNumber, u"", u"😀", false}),
+    caseName);
+
+TEST(FilteredInsertionTest, DropsWhatTypingWouldDropWhereverTheTextGoes)
+{
+    struct Case {
+        std::optional<CharFilter> filter;
+        QString before, after;
+        int cursor, maxLength;
+        QString expected;
+        int expectedCursor;
+    };
+    const Case cases[] = {
+        // Pasted at the end, in the middle, over a selection; the period and minus rules see
+        // the text that stays.
+        {CharFilter::Kupper, "", "ab-1.2.3", 8, -1, "-1.23", 5},
+        {CharFilter::Kupper, "1.5", "1..5", 2, -1, "1.5", 2},
+        {CharFilter::Kupper, "1.5", "x2.5", 2, -1, "2.5", 1},
+        {CharFilter::Kupper, "10.5", "19.5", 2, -1, "19.5", 2},
+        {CharFilter::Digits, "20", "20１２", 4, -1, "20", 2},
+        {CharFilter::Digits, "20", "2a5x0", 4, -1, "250", 2},
+        // Control characters insert nothing; a typed over-long text stops at the limit.
+        {CharFilter::Product, "A", "A\tB\r\nC", 6, -1, "ABC", 3},
+        {CharFilter::Digits, "10", "10a5", 4, 3, "105", 3},
+        {CharFilter::Digits, "10", "10a56", 5, 3, "105", 3},
+        {std::nullopt, "abc", "abcdef", 6, 4, "abcd", 4},
+        // Deleting is never filtered.
+        {CharFilter::Kupper, "-1.5", "1.5", 0, -1, "1.5", 0},
+    };
+    for (const Case& c : cases) {
+        int cursor = c.cursor;
+        EXPECT_EQ(ui::filteredInsertion(c.filter, c.before, c.after, cursor, c.maxLength), c.expected)
+            << c.before.toStdString() << " -> " << c.after.toStdString();
+        EXPECT_EQ(cursor, c.expectedCursor) << c.before.toStdString() << " -> " << c.after.toStdString();
+    }
+}
+
+TEST(CountTextTest, OnlyAsciiDigitsMakeACount)
+{
+    EXPECT_EQ(ui::countFromText(u"12"), 12);
+    EXPECT_EQ(ui::countFromText(u"-3"), -3);
+    EXPECT_EQ(ui::countFromText(u"99999999999999999999"), INT_MAX);
+    for (const char16_t* t : {u"", u"-", u"１２", u"1 2", u"+1", u"1a", u"٣"})
+        EXPECT_FALSE(ui::countFromText(t).has_value()) << QString::fromUtf16(t).toStdString();
+    EXPECT_TRUE(ui::isGivenCount(u"7"));
+    EXPECT_FALSE(ui::isGivenCount(u"0"));
+    EXPECT_FALSE(ui::isGivenCount(u"00"));
+    EXPECT_FALSE(ui::isGivenCount(u"１２"));
+}
 
 TEST(EditTextTest, AMinusStaysOnlyInFront)
 {
@@ -98,6 +190,8 @@ TEST(LeaveFieldTest, NormalisesLimitsThresholdsAndCounts)
     EXPECT_EQ(ui::normalisedCount("99999999999999999999", 10, 100), "100");
     EXPECT_EQ(ui::normalisedCount("5", 10, 100), "5"); // below the minimum: the spin edit raises it
     EXPECT_EQ(ui::normalisedCount("50", 10, 100), "50");
+    EXPECT_EQ(ui::normalisedCount("１２", 10, 100), "10"); // no count: the minimum, not the maximum
+    EXPECT_EQ(ui::normalisedCount("abc", 1, 100), "1");
 }
 
 } // namespace

@@ -1,0 +1,170 @@
+// The main window's import and export commands: all sheets as CSV files or as one workbook,
+// one CSV file into the shown sheet, a workbook replacing all sheets. The file work is in
+// src/exchange; these handlers ask for the file, gather from the view, call it and apply the
+// result.
+#include "app/TMainForm.h"
+
+#include "app/TSplashForm.h"
+#include "exchange/CsvWriter.h"
+#include "exchange/UnencodableText.h"
+#include "exchange/SheetReader.h"
+#include "exchange/WorkbookExport.h"
+#include "spreadsheet/Application.h"
+#include "spreadsheet/Error.h"
+#include "ui/Interaction.h"
+#include "ui/SpinEdit.h"
+#include "ui/StringGrid.h"
+
+#include <QAction>
+#include <QDir>
+#include <QEventLoop>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QTimer>
+
+namespace {
+
+const QString kGuidanceCaption = QStringLiteral("ガイドメッセージ");
+const QString kWarningCaption = QStringLiteral("警告メッセージ");
+const QString kOpenTitle = QStringLiteral("ファイルを開く");
+const QString kWorkbookFilter = QStringLiteral("Excelブック (*.xls;*.xlsx)|*.xls;*.xlsx");
+const QString kUnsuitableValue = QStringLiteral("不適切な測定値が見つかりました。ファイルの内容を確認してください…");
+
+QString sampleFolder() { return TMainForm::programFolder() + QStringLiteral("/Sample Files/"); }
+QString saveFolder() { return TMainForm::programFolder() + QStringLiteral("/Save Files/"); }
+
+void warn(QWidget* parent, const QString& text) { ui::showMessage(parent, text, kWarningCaption, ui::MessageIcon::Warning); }
+
+// Waits without taking the operator's input (it waits in the queue until the export is done),
+// while the busy window and the main window keep being painted.
+void pauseKeepingWindowsPainted(int milliseconds)
+{
+    if (milliseconds <= 0) return;
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
+void TMainForm::connectExchangeHandlers()
+{
+    on(mainMenuCsvSave, &QAction::triggered, &TMainForm::mainMenuCsvSaveClick);
+    on(mainMenuCsvImport, &QAction::triggered, &TMainForm::mainMenuCsvImportClick);
+    on(mainMenuXlsSave, &QAction::triggered, &TMainForm::mainMenuXlsSaveClick);
+    on(mainMenuXlsImport, &QAction::triggered, &TMainForm::mainMenuXlsImportClick);
+    for (QAction* a : {mainMenuCsvSave, mainMenuCsvImport, mainMenuXlsSave, mainMenuXlsImport}) a->setEnabled(true);
+}
+
+void TMainForm::mainMenuCsvSaveClick()
+{
+    const QString folder = ui::interaction().folderName(this, QStringLiteral("保存先フォルダの指定"), saveFolder());
+    if (folder.isEmpty()) return;
+    try {
+        SplashGuard busy(splash_, QStringLiteral("CSVファイルに出力中です。"));
+        SaveSheet(tabCtrl->currentIndex());
+        // Every file gets the headings of the sheet shown now.
+        QStringList headings;
+        for (int c = 0; c < gridEdit->colCount(); ++c) headings.append(gridEdit->cell(c, 0));
+        const QString headingLine = exchange::csvHeadingLine(gridCtrl->cell(0, 0), headings);
+        for (int i = 0; i < tabCtrl->count(); ++i) {
+            exchange::WriteSheetCsv(QDir(folder).filePath(exchange::csvFileName(i + 1)), store_[i], i + 1, headingLine);
+            pauseKeepingWindowsPainted(csvFilePause);
+        }
+        ui::showMessage(this, QDir::toNativeSeparators(folder) + QStringLiteral(" に保存されました。"), kGuidanceCaption,
+                        ui::MessageIcon::Warning);
+    } catch (const exchange::UnencodableText& e) {
+        // The files before this sheet's stay written; this one and the rest are not.
+        warn(this, e.message());
+    }
+}
+
+void TMainForm::mainMenuCsvImportClick()
+{
+    const QString path = ui::interaction().openFileName(
+        this, kOpenTitle, QStringLiteral("CSVファイル (カンマ区切り) (*.csv)|*.csv"), sampleFolder());
+    if (path.isEmpty()) return;
+    bool imported = false;
+    {
+        SplashGuard busy(splash_, QStringLiteral("CSVファイルを読み込み中です。"));
+        try {
+            exchange::ReadResult result = exchange::ReadSheets(exchange::ReadMode::Csv, path);
+            if (!result.records.empty()) {
+                // The shown sheet is replaced, not saved first; entering it again shows the file.
+                store_[tabCtrl->currentIndex()] = std::move(result.records.front());
+                tabCtrlChange();
+                imported = true;
+            }
+        } catch (const std::exception&) {
+            // Reported below, once the busy window has closed.
+        }
+    }
+    if (!imported) warn(this, QStringLiteral("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。"));
+}
+
+void TMainForm::mainMenuXlsSaveClick()
+{
+    const QString path = ui::interaction().saveFileName(this, QStringLiteral("Excelブックに名前を付けて保存"), kWorkbookFilter,
+                                                        saveFolder());
+    if (path.isEmpty()) return;
+    bool saved = false;
+    {
+        SplashGuard busy(splash_, QStringLiteral("Excelブックに出力中です。"));
+        const int shown = tabCtrl->currentIndex();
+        SaveSheet(shown);
+        spreadsheet::Application application; // closes the workbook unsaved and quits on every way out
+        exchange::WorkbookSheets written = exchange::WriteWorkbookSheets(application, store_);
+        // Each sheet is written as entering it shows it; entering one with a value that is not
+        // a number warns of it.
+        for (int i : written.unsuitableSheets)
+            if (i != shown) warn(this, kUnsuitableValue);
+        selectTab(shown);
+        tabCtrlChange();
+        try {
+            written.workbook.saveAs(path);
+            saved = true;
+        } catch (const spreadsheet::Error&) {
+            // Reported below, once the busy window has closed.
+        }
+        if (saved)
+            ui::showMessage(this, QStringLiteral("正常にExcelブックへの保存が完了しました。"), kGuidanceCaption,
+                            ui::MessageIcon::Warning);
+    }
+    if (!saved) warn(this, QStringLiteral("Excelブックの保存に失敗しました。保存先を確認してください…。"));
+}
+
+void TMainForm::mainMenuXlsImportClick()
+{
+    const QString path = ui::interaction().openFileName(this, kOpenTitle, kWorkbookFilter, sampleFolder());
+    if (path.isEmpty()) return;
+    QString warning;
+    {
+        SplashGuard busy(splash_, QStringLiteral("Excelブックを読み込み中です。"));
+        exchange::ReadResult result;
+        try {
+            result = exchange::ReadSheets(exchange::ReadMode::Workbook, path);
+        } catch (const std::exception&) {
+            warning = QStringLiteral("Excelブックのオープンに失敗しました。拡張子がサポートされているか確認してください…。");
+        }
+        if (warning.isEmpty() && result.count == 0)
+            warning = QStringLiteral("Excelブックのオープンに失敗しました。ファイルの内容を確認してください…。");
+        else if (warning.isEmpty() && result.tooManySheets())
+            warning = QStringLiteral("シートの最大値を超えました。Excelファイルのシート数を確認してください…。");
+        if (warning.isEmpty()) {
+            // Every worksheet was read: only now are the sheets replaced.
+            const int n = result.count;
+            exchange::replaceSheets(store_, std::move(result.records));
+            shownTab_ = -1; // the view belongs to no record until sheet 1 is entered
+            {
+                const QSignalBlocker block(spinTab);
+                spinTab->setValue(n);
+            }
+            spinTabChange();
+            selectTab(0);
+            tabCtrlChange();
+            for (int i = 0; i < n; ++i)
+                if (tabCtrl->tabText(i) != store_[i].item) tabCtrl->setTabText(i, store_[i].item);
+        }
+    }
+    if (!warning.isEmpty()) warn(this, warning);
+}

@@ -1,0 +1,100 @@
+#include "exchange/CsvWriter.h"
+
+#include "exchange/UnencodableText.h"
+#include "exchange/SheetLayout.h"
+#include "model/CommaText.h"
+#include "model/Cp932.h"
+#include "model/DataLine.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace exchange {
+
+UnencodableText::UnencodableText(int sheetNumber, const QString& sheetName, const QString& text)
+    : spreadsheet::Error(QStringLiteral("シート「%1」（%2）の「%3」には、CSVファイル（シフトJIS）で表せない文字が含まれています。"
+                           "このシートから後のCSVファイルは保存されていません…。")
+                .arg(sheetName, csvFileName(sheetNumber), text))
+    , sheetNumber_(sheetNumber)
+    , text_(text)
+{
+}
+
+QString csvField(const QString& field)
+{
+    const bool quoted = field.contains(u',') || field.contains(u'"') || field.contains(u'\r') || field.contains(u'\n');
+    if (!quoted) return field;
+    QString q = field;
+    q.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + q + u'"';
+}
+
+QString csvHeadingLine(const QString& lotHeading, const QStringList& measurementHeadings)
+{
+    return csvField(lotHeading) + u',' + model::writeCommaText(measurementHeadings);
+}
+
+QStringList sheetCsvLines(const model::SheetRecord& record, const QString& headingLine)
+{
+    QStringList lines;
+    lines.reserve(4 + record.dataLines.size());
+    lines.append(SheetLayout::labels().join(u','));
+    QStringList fields = SheetLayout::fields(record);
+    for (QString& f : fields) f = csvField(f);
+    lines.append(fields.join(u','));
+    lines.append(QString());
+    lines.append(headingLine);
+    const qsizetype n = std::min(record.enableFlags.size(), record.dataLines.size());
+    for (qsizetype i = 0; i < n; ++i)
+        if (record.enableFlags[i] == u"1") lines.append(record.dataLines[i]);
+    return lines;
+}
+
+QString csvFileName(int sheetNumber) { return QStringLiteral("Sheet%1.csv").arg(sheetNumber); }
+
+namespace {
+
+// The first text of the sheet's lines that code page 932 cannot hold: a header field, a
+// heading, a lot number or a cell, as the operator knows it.
+QString firstUnencodable(const model::SheetRecord& record, const QStringList& lines)
+{
+    for (const QString& f : SheetLayout::fields(record))
+        if (!model::representableInCp932(f)) return f;
+    for (qsizetype i = 3; i < lines.size(); ++i) {
+        if (model::representableInCp932(lines[i])) continue;
+        const model::ParsedDataLine parsed = model::readDataLine(lines[i]);
+        if (!model::representableInCp932(parsed.lotNumber)) return parsed.lotNumber;
+        for (const QString& cell : parsed.cells)
+            if (!model::representableInCp932(cell)) return cell;
+        return lines[i];
+    }
+    return {};
+}
+
+QByteArray encodeCp932(const model::SheetRecord& record, int sheetNumber, const QStringList& lines)
+{
+    QString text = lines.join(QStringLiteral("\r\n"));
+    text += QStringLiteral("\r\n");
+    QStringEncoder encoder("windows-31j", QStringEncoder::Flag::Stateless);
+    QStringDecoder decoder("windows-31j", QStringDecoder::Flag::Stateless);
+    if (!encoder.isValid() || !decoder.isValid()) throw spreadsheet::Error(QStringLiteral("The code page 932 encoder is not available."));
+    QByteArray bytes = encoder.encode(text);
+    // A character without a code, or one written as a look-alike, never reaches the file.
+    if (encoder.hasError() || decoder.decode(bytes) != text || decoder.hasError())
+        throw UnencodableText(sheetNumber, record.item, firstUnencodable(record, lines));
+    return bytes;
+}
+
+} // namespace
+
+void WriteSheetCsv(const QString& path, const model::SheetRecord& record, int sheetNumber, const QString& headingLine)
+{
+    const QByteArray bytes = encodeCp932(record, sheetNumber, sheetCsvLines(record, headingLine));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw spreadsheet::Error(QStringLiteral("ファイル「%1」を保存できません。%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+} // namespace exchange

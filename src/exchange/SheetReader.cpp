@@ -1,0 +1,67 @@
+#include "exchange/SheetReader.h"
+
+#include "exchange/CellReference.h"
+#include "exchange/SheetLayout.h"
+#include "model/CommaText.h"
+#include "model/Text.h"
+#include "spreadsheet/Application.h"
+
+namespace exchange {
+
+bool ReadResult::tooManySheets() const { return count > SheetLayout::kMaxSheets; }
+
+model::SheetRecord readSheetRecord(const spreadsheet::Worksheet& ws)
+{
+    model::SheetRecord record;
+    const QString lastField = RowColToCell(SheetLayout::kFieldRow, SheetLayout::kFieldCount);
+    SheetLayout::setFields(record, ws.range(QStringLiteral("A2"), lastField).values().value(0));
+
+    const QString lastCell = RowColToCell(SheetLayout::kLastLotRow, SheetLayout::kColumns);
+    const QList<QStringList> rows = ws.range(QStringLiteral("A5"), lastCell).values();
+    record.enableFlags = QStringList(SheetLayout::kMaxLots, QStringLiteral("1"));
+    record.dataLines.reserve(SheetLayout::kMaxLots);
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        const QStringList& row = rows[r];
+        QString line;
+        line.reserve(row.size() * 8);
+        for (const QString& cell : row) {
+            line += model::quoteCommaField(model::trimmed(cell).toString());
+            line += u',';
+        }
+        record.dataLines.append(line);
+        // The counts reach the last lot number and the last measurement of the first lot, so a
+        // blank lot number or cell in between never hides the lots or cells after it (a hidden
+        // row or column would be dropped by the next save of the sheet).
+        if (!row.isEmpty() && !model::isBlank(row[0])) record.lotCount = int(r) + 1;
+        if (r == 0)
+            for (qsizetype c = 1; c < row.size(); ++c)
+                if (!model::isBlank(row[c])) record.measurementCount = int(c);
+    }
+    return record;
+}
+
+ReadResult ReadSheets(ReadMode mode, const QString& path)
+{
+    spreadsheet::Application application; // quits, closing the workbook unsaved, on every way out
+    spreadsheet::Workbook workbook = application.openWorkbook(path);
+    ReadResult result;
+    result.count = workbook.worksheetCount();
+    if (result.count == 0) return result;
+    if (mode == ReadMode::Csv) {
+        result.records.push_back(readSheetRecord(workbook.worksheet(1)));
+        return result;
+    }
+    if (result.tooManySheets()) return result;
+    result.records.reserve(size_t(result.count));
+    for (int d = 1; d <= result.count; ++d) result.records.push_back(readSheetRecord(workbook.worksheet(d)));
+    return result;
+}
+
+void replaceSheets(model::SheetStore& store, std::vector<model::SheetRecord> records)
+{
+    // The defaults the resize gives added records are replaced right away.
+    store.resize(int(records.size()), false, model::AppSettings{}, 0, 0);
+    for (size_t i = 0; i < records.size(); ++i) store[int(i)] = std::move(records[i]);
+}
+
+} // namespace exchange

@@ -1,0 +1,81 @@
+#include "exchange/WorksheetWriter.h"
+
+#include "exchange/CellReference.h"
+#include "exchange/SheetLayout.h"
+#include "model/NumberText.h"
+#include "spreadsheet/CellRef.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace exchange {
+
+QString digitsNumberFormat(const QString& digits)
+{
+    // The decimals the view shows for this digits text, so the cells look as they did there.
+    return fixedNumberFormat(model::digitsFromText(digits));
+}
+
+QString fixedNumberFormat(int decimals) { return model::formatFixed(0.0, decimals) + QStringLiteral("_ "); }
+
+void WriteSheetHeader(spreadsheet::Worksheet& ws, const model::SheetRecord& record)
+{
+    const QStringList& labels = SheetLayout::labels();
+    const QStringList fields = SheetLayout::fields(record);
+    for (int c = 0; c < SheetLayout::kFieldCount; ++c) {
+        const QString column = spreadsheet::columnLetters(c + 1);
+        ws.range(column + QString::number(SheetLayout::kLabelRow)).setValue(labels[c]);
+        ws.range(column + QString::number(SheetLayout::kFieldRow)).setValue(fields[c]);
+    }
+    ws.range(QStringLiteral("H2"), QStringLiteral("I2")).setNumberFormatLocal(digitsNumberFormat(record.digits));
+}
+
+namespace {
+
+// The values of the block, row by row.
+QList<QStringList> blockValues(const GridBlock& b, int rows, int columns)
+{
+    QList<QStringList> out(rows, QStringList(columns));
+    const model::CellTable& cells = *b.cells;
+    const int gridRows = std::min(rows, model::CellTable::kRows);
+    if (b.kind == GridKind::Measurements) {
+        const model::CellTable& lots = *b.lots;
+        int taken = 0;
+        for (int r = 0; r < gridRows; ++r) {
+            if (r > 0 && !lots.flag(1, r)) continue;
+            QStringList& row = out[taken++];
+            row[0] = lots.text(0, r);
+            for (int c = 1; c < columns && c - 1 < model::CellTable::kCols; ++c) row[c] = cells.text(c - 1, r);
+        }
+    } else {
+        for (int r = 0; r < gridRows; ++r)
+            for (int c = 0; c < columns && c < model::CellTable::kCols; ++c) out[r][c] = cells.text(c, r);
+    }
+    return out;
+}
+
+} // namespace
+
+void WriteGridBlock(spreadsheet::Worksheet& ws, const model::SheetRecord& record, const GridBlock& block)
+{
+    WriteSheetHeader(ws, record);
+    if (!block.cells || (block.kind == GridKind::Measurements && !block.lots)) return;
+    const RowCol origin = CellToRowCol(QStringLiteral("A4"));
+    const int rows = std::clamp(block.rows, 0, model::CellTable::kRows);
+    const int columns = std::clamp(block.cols + (block.kind == GridKind::Measurements ? 1 : 0), 0, model::CellTable::kCols + 1);
+    if (rows < 1 || columns < 1) return;
+    const QString last = RowColToCell(origin.row + rows - 1, origin.col + columns - 1);
+    ws.range(QStringLiteral("A4"), last).setValues(blockValues(block, rows, columns));
+
+    if (block.kind == GridKind::Measurements) {
+        if (rows > 1 && columns > 1) ws.range(QStringLiteral("B5"), last).setNumberFormatLocal(digitsNumberFormat(record.digits));
+    } else if (block.kind == GridKind::Capability && rows > 1) {
+        const QString end = QString::number(rows + 3);
+        ws.range(QStringLiteral("C5"), QStringLiteral("G") + end).setNumberFormatLocal(fixedNumberFormat(5));
+        ws.range(QStringLiteral("H5"), QStringLiteral("I") + end).setNumberFormatLocal(fixedNumberFormat(3));
+    }
+}
+
+} // namespace exchange

@@ -1,0 +1,95 @@
+#include "ui/FilteredLineEdit.h"
+
+#include "ui/InputMethod.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QEvent>
+#include <QKeySequence>
+#include <QMenu>
+#include <QValidator>
+
+namespace ui {
+
+namespace {
+
+// Hands every change to the field's filter; the field adopts the filtered text.
+class FilterValidator final : public QValidator {
+public:
+    explicit FilterValidator(FilteredLineEdit* edit) : QValidator(edit), edit_(edit) {}
+    State validate(QString& input, int& pos) const override
+    {
+        input = edit_->filtered(input, pos);
+        return Acceptable;
+    }
+
+private:
+    FilteredLineEdit* edit_;
+};
+
+// Events through which the operator changes a field's text.
+bool operatorEvent(QEvent::Type t)
+{
+    switch (t) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::InputMethod:
+    case QEvent::Drop:
+    case QEvent::MouseButtonRelease:
+    case QEvent::ContextMenu: return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+FilteredLineEdit::FilteredLineEdit(QWidget* parent) : QLineEdit(parent)
+{
+    setValidator(new FilterValidator(this));
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& t) { accepted_ = t; });
+}
+
+QString FilteredLineEdit::filtered(const QString& input, int& cursor) const
+{
+    if (!operatorInput()) return input;
+    return filteredInsertion(filter_, accepted_, input, cursor, maxInput_);
+}
+
+bool FilteredLineEdit::event(QEvent* e)
+{
+    if (e->type() == QEvent::ReadOnlyChange) {
+        // Becoming writable switches the input method back on; direct input stays direct.
+        const bool handled = QLineEdit::event(e);
+        reapplyJapaneseInput(this);
+        return handled;
+    }
+    if (!operatorEvent(e->type())) return QLineEdit::event(e);
+    const OperatorInput input(this);
+    return QLineEdit::event(e);
+}
+
+QMenu* FilteredLineEdit::createFilteredContextMenu()
+{
+    QMenu* menu = createStandardContextMenu();
+    // The menu's paste runs after the menu has closed, outside any event of the field. The
+    // item is known by the shortcut shown beside it.
+    const QString pasteKey = u'\t' + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+    for (QAction* item : menu->actions()) {
+        if (!item->text().endsWith(pasteKey)) continue;
+        disconnect(item, &QAction::triggered, this, nullptr);
+        connect(item, &QAction::triggered, this, [this] {
+            const OperatorInput input(this);
+            paste();
+        });
+    }
+    return menu;
+}
+
+void FilteredLineEdit::contextMenuEvent(QContextMenuEvent* e)
+{
+    QMenu* menu = createFilteredContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(e->globalPos());
+}
+
+} // namespace ui
