@@ -145,7 +145,7 @@ TEST(LegacyXls, BrokenFilesAreRefused)
     const QByteArray good = compoundFile(biffWorkbook({{QStringLiteral("S"), sheetWithCells(2, 2)}}));
     ASSERT_NO_THROW(Book::fromBytes(good, "x"));
 
-    // A text claiming far more characters than its record holds (libfreexl reads past its buffer here).
+    // A text claiming far more characters than its record holds: a reader trusting the count reads past it.
     QByteArray overrun = dimensions(2, 2) + biffRecord(0x0204, u16le(0) + u16le(0) + u16le(15) + u16le(65535) + QByteArray(1, '\x01') + "AB");
     // A FORMULA whose string result is announced; the STRING record is cut short.
     QByteArray shortString = dimensions(2, 2) + biffRecord(0x0006, u16le(0) + u16le(0) + u16le(15) + QByteArray(6, '\0') + "\xFF\xFF" + QByteArray(8, '\0'))
