@@ -23,6 +23,18 @@
 
 namespace {
 
+// Tells on every way out of a judgement, an error included, that the results may have changed.
+class ResultsNotice {
+public:
+    explicit ResultsNotice(TMainForm& form) : form_(form) {}
+    ~ResultsNotice() { emit form_.resultsChanged(); }
+    ResultsNotice(const ResultsNotice&) = delete;
+    ResultsNotice& operator=(const ResultsNotice&) = delete;
+
+private:
+    TMainForm& form_;
+};
+
 ui::MessageIcon iconOf(sheetview::NoticeIcon icon)
 {
     switch (icon) {
@@ -97,11 +109,19 @@ void TMainForm::menuExecSpecClick()
 
 void TMainForm::btn3StdevClick()
 {
-    ViewLoan loan(*this, tabCtrl->currentIndex());
-    sheetview::computeControlLimits(loan.view);
+    bool computed = false;
+    {
+        ViewLoan loan(*this, tabCtrl->currentIndex());
+        computed = sheetview::computeControlLimits(loan.view);
+    }
+    if (computed) emit resultsChanged();
 }
 
-void TMainForm::btnCpkCalcClick() { runChain(&sheetview::judgeCapability); }
+void TMainForm::btnCpkCalcClick()
+{
+    const ResultsNotice notice(*this);
+    runChain(&sheetview::judgeCapability);
+}
 
 void TMainForm::menuExecOperationClick()
 {
@@ -109,7 +129,11 @@ void TMainForm::menuExecOperationClick()
     pageInput->setCurrentIndex(1);
 }
 
-void TMainForm::btnSpcJudgClick() { runChain(&sheetview::judgeSpc); }
+void TMainForm::btnSpcJudgClick()
+{
+    const ResultsNotice notice(*this);
+    runChain(&sheetview::judgeSpc);
+}
 
 void TMainForm::menuExecSpcClick()
 {

@@ -61,6 +61,7 @@ void TMainForm::tabCtrlChange()
     ResetSheetView();
     LoadSheet();
     tabCtrl->setFocus();
+    emit resultsChanged();
 }
 
 void TMainForm::selectTab(int index)
@@ -130,8 +131,11 @@ void TMainForm::cmbSpecKindChange()
 
 void TMainForm::btnSpecClearClick()
 {
-    ViewLoan loan(*this, tabCtrl->currentIndex());
-    sheetview::clearHeader(loan.view, settings_.app);
+    {
+        ViewLoan loan(*this, tabCtrl->currentIndex());
+        sheetview::clearHeader(loan.view, settings_.app);
+    }
+    emit resultsChanged();
 }
 
 void TMainForm::btnResetClick()

@@ -81,6 +81,7 @@ TMainForm::ViewLoan::ViewLoan(TMainForm& f, int tab) : f_(f), tab_(tab)
     v.spcResult = f.pnlSpcJudg->text();
     v.specJudged = f.specJudged;
     v.capabilityJudged = f.capabilityJudged;
+    v.spcJudged = f.spcJudged;
     swapStorage();
 }
 
@@ -173,6 +174,7 @@ void TMainForm::ViewLoan::applyFields()
     }
     f_.specJudged = v.specJudged;
     f_.capabilityJudged = v.capabilityJudged;
+    f_.spcJudged = v.spcJudged;
     // The result colours follow the flags and the header as they are now.
     f_.gridEdit->viewport()->update();
     f_.gridCalc->viewport()->update();

@@ -70,13 +70,14 @@ void judgeSpecification(SheetView& view, const ChainContext& context, ChainRepor
     report.specFinished = true;
 }
 
-void computeControlLimits(SheetView& view)
+bool computeControlLimits(SheetView& view)
 {
     const auto limits = judge::computeControlLimits(measurementsOf(view), judge::chartKindFromIndex(view.chart));
-    if (!limits) return;
+    if (!limits) return false;
     view.ucl = limits->ucl;
     view.lcl = limits->lcl;
     view.rsUcl = limits->rsUcl;
+    return true;
 }
 
 void judgeCapability(SheetView& view, const ChainContext& context, ChainReport& report)
@@ -87,6 +88,7 @@ void judgeCapability(SheetView& view, const ChainContext& context, ChainReport& 
     else if (judge::anyLimitBlank(limitTexts(view))) return;
     save(view, context);
     view.capabilityJudged = true;
+    view.spcJudged = false; // the marks no longer belong to the rows about to be written
 
     judge::CapabilitySettings settings;
     settings.limits = judge::readSpecLimits(judge::specKindFromIndex(view.specKind), view.specUpper, view.specLower);
@@ -126,6 +128,7 @@ void judgeSpc(SheetView& view, const ChainContext& context, ChainReport& report)
     view.spcRowCount = result.rowCount;
     judge::writeRows(view.spc, result);
     if (result.error) throw *result.error;
+    view.spcJudged = true;
     showOutcome(view.spcResult, result.outcome);
     report.spcFinished = true;
 }

@@ -36,8 +36,9 @@ bool checkRequiredFields(SheetView& view, ChainReport& report);
 // Each raises model::ConvertError for a text that must be a number and is not; what the
 // stage wrote up to that point stays in the view.
 void judgeSpecification(SheetView& view, const ChainContext& context, ChainReport& report);
-// The three-sigma limits from the enabled lots; fewer than two values leave the fields as they are.
-void computeControlLimits(SheetView& view);
+// The three-sigma limits from the enabled lots; false when fewer than two values leave the
+// fields as they are.
+bool computeControlLimits(SheetView& view);
 void judgeCapability(SheetView& view, const ChainContext& context, ChainReport& report);
 void judgeSpc(SheetView& view, const ChainContext& context, ChainReport& report);
 

@@ -29,6 +29,7 @@ void clearHeader(SheetView& view, const model::AppSettings& app)
 {
     view.specJudged = false;
     view.capabilityJudged = false;
+    view.spcJudged = false;
     view.product.clear();
     view.process.clear();
     view.device.clear();

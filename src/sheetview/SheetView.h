@@ -61,6 +61,9 @@ struct SheetView {
     // below the threshold are drawn red while they are set.
     bool specJudged = false;
     bool capabilityJudged = false;
+    // The SPC grid's marks belong to the result grid's rows: set by an SPC judgement that
+    // wrote all its marks, cleared when the result grid is rebuilt or the results cleared.
+    bool spcJudged = false;
 
     // What the steps changed since the front end last showed the view: the grids whose
     // storage they wrote (GridFlag), whether they laid the grids out anew, and whether they
