@@ -24,7 +24,10 @@ CliRun judge(const JudgeCommand& command)
     for (int i = 1; i <= int(records.size()); ++i)
         if (!o.sheet || *o.sheet == i) numbers.push_back(i);
     std::vector<SheetJudgement> judged(numbers.size());
-    forEachSheet(int(numbers.size()), [&](int i) { judged[size_t(i)] = judgeSheet(records[size_t(numbers[size_t(i)] - 1)], numbers[size_t(i)], o); });
+    forEachSheet(int(numbers.size()), [&](int i) {
+        const int number = numbers[size_t(i)];
+        judged[size_t(i)] = judgeSheet(records[size_t(number - 1)], number, o);
+    });
 
     CliRun run;
     run.status = std::all_of(judged.begin(), judged.end(), [](const SheetJudgement& s) { return s.passed(); }) ? 0 : 1;
