@@ -61,10 +61,17 @@ void mergeBlockCharFormat(const QTextBlock& block, const QTextCharFormat& format
     c.mergeCharFormat(format);
 }
 
+bool holdsPicture(const QTextBlock& block)
+{
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+        if (it.fragment().charFormat().isImageFormat()) return true;
+    return false;
+}
+
+// A caption is the paragraph right under a picture ("図3-1　...").
 bool isCaption(const QTextBlock& block)
 {
-    const QString t = block.text();
-    return t.size() > 1 && t.startsWith(u'図') && t[1].isDigit();
+    return block.previous().isValid() && holdsPicture(block.previous()) && block.text().startsWith(u'図');
 }
 
 class Styler {
@@ -243,7 +250,7 @@ void keepTogether(QTextDocument& doc, double pageHeight)
         if (b.blockFormat().headingLevel() >= 2) {
             if (pageOf(layout->blockBoundingRect(b).top(), pageHeight) != pageOf(layout->blockBoundingRect(next).bottom(), pageHeight))
                 moved = b;
-        } else if (isCaption(next) && b.blockFormat().alignment() == Qt::AlignHCenter) {
+        } else if (isCaption(next)) {
             if (pageOf(layout->blockBoundingRect(b).top(), pageHeight) != pageOf(layout->blockBoundingRect(next).bottom(), pageHeight))
                 moved = b;
         }

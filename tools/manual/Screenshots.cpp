@@ -219,7 +219,7 @@ private:
         settle();
         expectNoMessage("the SPC judgement of sheet 2");
         require(f().pnlSpcJudg->text() == QStringLiteral("不合格"), "sheet 2 failing its SPC judgement");
-        f().gridSpc->setTopRow(22);
+        f().gridSpc->setTopRow(28);
         f().tabCtrl->setFocus();
         settle();
         save("spc-page", widgetPicture(f().pageInput));
