@@ -244,6 +244,8 @@ void keepTogether(QTextDocument& doc, double pageHeight)
 {
     QAbstractTextDocumentLayout* layout = doc.documentLayout();
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        // The layout runs lazily, and each change below invalidates what follows: finish it.
+        (void)doc.pageCount();
         const QTextBlock next = b.next();
         if (!next.isValid()) break;
         QTextBlock moved;
@@ -267,6 +269,7 @@ void keepTogether(QTextDocument& doc, double pageHeight)
 
 std::vector<Heading> headings(QTextDocument& doc, double pageHeight)
 {
+    (void)doc.pageCount(); // the whole layout, not the part done so far
     std::vector<Heading> out;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         const int level = b.blockFormat().headingLevel();
