@@ -4,6 +4,8 @@
 #include "app/Version.h"
 #include "dialogs/TAboutForm.h"
 #include "dialogs/TLotEditForm.h"
+#include "dialogs/TOptionForm.h"
+#include "dialogs/TSettingForm.h"
 #include "dialogs/TSheetsForm.h"
 #include "ui/FilteredLineEdit.h"
 #include "ui/Interaction.h"
@@ -140,6 +142,12 @@ void TMainForm::setCompanions(TSplashForm* splash, TSheetsForm* sheets, TAboutFo
     lotEditForm_ = lotEdit;
 }
 
+void TMainForm::setSettingsDialogs(TOptionForm* option, TSettingForm* setting)
+{
+    optionForm_ = option;
+    settingForm_ = setting;
+}
+
 QString TMainForm::programFolder() { return QCoreApplication::applicationDirPath(); }
 
 void TMainForm::buildMenus()
@@ -174,8 +182,7 @@ void TMainForm::buildMenus()
     menuHelpAbout = help->addAction(QStringLiteral("バージョン情報(&A)"));
 
     // Commands whose work is not connected in this build stay visible but unavailable.
-    for (QAction* a : {mainMenuXlsImport, mainMenuCsvImport, mainMenuXlsSave, mainMenuCsvSave, menuSettingInit,
-                       menuSettingOption, menuExecChart, menuExecHist})
+    for (QAction* a : {mainMenuXlsImport, mainMenuCsvImport, mainMenuXlsSave, mainMenuCsvSave, menuExecChart, menuExecHist})
         a->setEnabled(false);
 }
 
@@ -397,6 +404,8 @@ void TMainForm::connectHandlers()
     on(cmbLimit, &QComboBox::activated, &TMainForm::cmbLimitChange);
     on(cmbChart, &QComboBox::activated, &TMainForm::cmbChartChange);
     on(menuSettingSheets, &QAction::triggered, &TMainForm::menuSettingSheetsClick);
+    on(menuSettingInit, &QAction::triggered, &TMainForm::menuSettingInitClick);
+    on(menuSettingOption, &QAction::triggered, &TMainForm::menuSettingOptionClick);
     on(menuFileExit, &QAction::triggered, &TMainForm::menuFileExitClick);
     connect(chkCpCpk, &QCheckBox::toggled, this, [this] { chkCpCpkClick(); });
     on(btnSpecJudg, &QPushButton::clicked, &TMainForm::btnSpecJudgClick);

@@ -35,6 +35,8 @@ class TSplashForm;
 class TSheetsForm;
 class TAboutForm;
 class TLotEditForm;
+class TOptionForm;
+class TSettingForm;
 
 // The main window: one sheet of the workbook at a time, its header fields, the chart
 // settings, the command bar and the three pages with the four grids.
@@ -46,6 +48,8 @@ public:
 
     // Windows created after the main window at start-up.
     void setCompanions(TSplashForm* splash, TSheetsForm* sheets, TAboutForm* about, TLotEditForm* lotEdit);
+    // The rule-settings and initial-values dialogs, created after the sheet-count dialog.
+    void setSettingsDialogs(TOptionForm* option, TSettingForm* setting);
 
     model::AppSettings& appSettings() { return settings_.app; }
     model::RuleOptions& ruleOptions() { return settings_.rules; }
@@ -77,6 +81,9 @@ public:
     void cmbLimitChange();
     void cmbChartChange();
     void menuSettingSheetsClick();
+    // The settings dialogs (TMainFormSettings.cpp).
+    void menuSettingInitClick();
+    void menuSettingOptionClick();
     void menuFileExitClick();
 
     // Judgements.
@@ -202,4 +209,6 @@ private:
     QPointer<TSheetsForm> sheetsForm_;
     QPointer<TAboutForm> aboutForm_;
     QPointer<TLotEditForm> lotEditForm_;
+    QPointer<TOptionForm> optionForm_;
+    QPointer<TSettingForm> settingForm_;
 };

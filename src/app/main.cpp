@@ -4,6 +4,8 @@
 #include "app/TSplashForm.h"
 #include "dialogs/TAboutForm.h"
 #include "dialogs/TLotEditForm.h"
+#include "dialogs/TOptionForm.h"
+#include "dialogs/TSettingForm.h"
 #include "dialogs/TSheetsForm.h"
 
 #include <QApplication>
@@ -20,9 +22,12 @@ int main(int argc, char** argv)
     TMainForm mainForm;
     TSplashForm splash(&mainForm);
     TSheetsForm sheets(&mainForm);
+    TOptionForm option(mainForm.ruleOptions(), &mainForm);
+    TSettingForm setting(mainForm.appSettings(), &mainForm);
     TAboutForm about(&mainForm);
     TLotEditForm lotEdit(&mainForm);
     mainForm.setCompanions(&splash, &sheets, &about, &lotEdit);
+    mainForm.setSettingsDialogs(&option, &setting);
     watchSessionEnd(&mainForm, [&mainForm] { mainForm.FormCloseQuery(); });
     mainForm.show();
     return app.exec();

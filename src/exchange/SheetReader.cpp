@@ -29,9 +29,13 @@ model::SheetRecord readSheetRecord(const spreadsheet::Worksheet& ws)
             line += u',';
         }
         record.dataLines.append(line);
-        if (!row.isEmpty() && !model::isBlank(row[0])) ++record.lotCount;
+        // The counts reach the last lot number and the last measurement of the first lot, so a
+        // blank lot number or cell in between never hides the lots or cells after it (a hidden
+        // row or column would be dropped by the next save of the sheet).
+        if (!row.isEmpty() && !model::isBlank(row[0])) record.lotCount = int(r) + 1;
         if (r == 0)
-            for (qsizetype c = 1; c < row.size(); ++c) record.measurementCount += model::isBlank(row[c]) ? 0 : 1;
+            for (qsizetype c = 1; c < row.size(); ++c)
+                if (!model::isBlank(row[c])) record.measurementCount = int(c);
     }
     return record;
 }

@@ -5,6 +5,8 @@
 #include "app/TSplashForm.h"
 #include "dialogs/TAboutForm.h"
 #include "dialogs/TLotEditForm.h"
+#include "dialogs/TOptionForm.h"
+#include "dialogs/TSettingForm.h"
 #include "dialogs/TSheetsForm.h"
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
@@ -44,9 +46,12 @@ protected:
         form = std::make_unique<TMainForm>();
         splash = new TSplashForm(form.get());
         sheets = new TSheetsForm(form.get());
+        option = new TOptionForm(form->ruleOptions(), form.get());
+        setting = new TSettingForm(form->appSettings(), form.get());
         about = new TAboutForm(form.get());
         lotEdit = new TLotEditForm(form.get());
         form->setCompanions(splash, sheets, about, lotEdit);
+        form->setSettingsDialogs(option, setting);
         form->show();
         QApplication::setActiveWindow(form.get());
         QApplication::processEvents();
@@ -92,6 +97,8 @@ protected:
     std::unique_ptr<TMainForm> form;
     TSplashForm* splash = nullptr;
     TSheetsForm* sheets = nullptr;
+    TOptionForm* option = nullptr;
+    TSettingForm* setting = nullptr;
     TAboutForm* about = nullptr;
     TLotEditForm* lotEdit = nullptr;
 };

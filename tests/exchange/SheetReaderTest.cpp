@@ -51,9 +51,9 @@ TEST(SheetReader, CsvCellsAreTakenExactlyAsWritten)
 {
     QTemporaryDir dir;
     QString text = header();
-    text += "0012,10.500,\"1,5\",\" 2 \",4\r\n";   // quoting undone; a cell with a comma stays one cell
-    text += "K002,1,2,3,4,5,6\r\n";                // more cells than line 5: the count comes from line 5
-    text += ",,,\r\n";                              // a blank lot number is not counted
+    text += "0012,10.500,\"1,5\",,4\r\n";        // quoting undone; a cell with a comma stays one cell
+    text += "K002, 1 ,2,3,4,5,6\r\n";              // more cells than line 5: the count comes from line 5
+    text += ",,,\r\n";                              // a blank lot number hides no lot after it
     for (int i = 0; i < 147; ++i) text += QStringLiteral("X%1,1\r\n").arg(i);
     QString wide = "W";
     for (int c = 0; c < 120; ++c) wide += QStringLiteral(",%1").arg(c);
@@ -67,14 +67,15 @@ TEST(SheetReader, CsvCellsAreTakenExactlyAsWritten)
     EXPECT_EQ(r.specKind, "上限規格");
     EXPECT_EQ(r.specUpper, "10.500");  // a CSV text is not a number yet
     EXPECT_EQ(r.specLower, "");
-    EXPECT_EQ(r.measurementCount, 4);
-    EXPECT_EQ(r.lotCount, 99);         // 100 rows, one without a lot number
+    EXPECT_EQ(r.measurementCount, 4); // the blank third cell does not hide the fourth
+    EXPECT_EQ(r.lotCount, 100);       // up to the last lot number read
     ASSERT_EQ(r.enableFlags, QStringList(100, "1"));
     ASSERT_EQ(r.dataLines.size(), 100);
-    EXPECT_EQ(r.dataLines[0], "0012,10.500,\"1,5\",2,4," + QString(",").repeated(96));
+    EXPECT_EQ(r.dataLines[0], "0012,10.500,\"1,5\",,4," + QString(",").repeated(96));
     const model::ParsedDataLine first = model::readDataLine(r.dataLines[0]);
     EXPECT_EQ(first.lotNumber, "0012");
-    EXPECT_EQ(first.cells.mid(0, 4), (QStringList{"10.500", "1,5", "2", "4"}));
+    EXPECT_EQ(first.cells.mid(0, 4), (QStringList{"10.500", "1,5", "", "4"}));
+    EXPECT_EQ(model::readDataLine(r.dataLines[1]).cells.value(0), "1"); // cells are trimmed
     EXPECT_EQ(model::readDataLine(r.dataLines[2]).lotNumber, "");
     EXPECT_EQ(model::readDataLine(r.dataLines[99]).lotNumber, "X96");
 }

@@ -1,0 +1,52 @@
+#pragma once
+#include "model/Settings.h"
+
+#include <QDialog>
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+
+// The rule-settings dialog: the eight run rules switched on or off and their counts chosen
+// from fixed lists. Loads them on every showing and stores them back only on OK, which
+// refuses a window smaller than its count.
+class TOptionForm final : public QDialog {
+    Q_OBJECT
+public:
+    // `rules` must outlive the dialog.
+    explicit TOptionForm(model::RuleOptions& rules, QWidget* parent = nullptr);
+
+    QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr, *CheckBox3 = nullptr, *CheckBox4 = nullptr,
+              *CheckBox5 = nullptr, *CheckBox6 = nullptr, *CheckBox7 = nullptr, *CheckBox8 = nullptr;
+    QComboBox *cmbOption2 = nullptr, *cmbOption3 = nullptr, *cmbOption4 = nullptr, *cmbOption5_1 = nullptr,
+              *cmbOption5_2 = nullptr, *cmbOption6_1 = nullptr, *cmbOption6_2 = nullptr, *cmbOption7 = nullptr,
+              *cmbOption8 = nullptr;
+    QPushButton *btnOk = nullptr, *btnCancel = nullptr, *btnDefault = nullptr;
+
+    // Rule 1 to 8 in order.
+    std::array<QCheckBox*, 8> checkBoxes() const;
+
+    void FormShow();
+    void btnOkClick();
+    void btnCancelClick();
+    void btnDefaultClick();
+    void cmbOption2Enter(QComboBox* list);
+    void cmbOption2Exit(QComboBox* list);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // A rule's count list and the setting it edits.
+    struct Parameter {
+        QComboBox* list;
+        int model::RuleOptions::*field;
+    };
+    std::array<Parameter, 9> parameters() const;
+    // Whether a window is at least its count; otherwise the operator is told and the window's list focused.
+    bool windowHoldsCount(QComboBox* window, QComboBox* count);
+
+    model::RuleOptions& rules_;
+};

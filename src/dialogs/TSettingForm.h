@@ -1,0 +1,55 @@
+#pragma once
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace model {
+struct AppSettings;
+}
+namespace ui {
+class SpinEdit;
+}
+
+// The initial-values dialog: the counts, header defaults, capability threshold and chart
+// settings every new or reset sheet starts from. Loads them on every showing and stores
+// them back only on OK.
+class TSettingForm final : public QDialog {
+    Q_OBJECT
+public:
+    // `settings` must outlive the dialog.
+    explicit TSettingForm(model::AppSettings& settings, QWidget* parent = nullptr);
+
+    ui::SpinEdit *spinTab = nullptr, *spinRow = nullptr, *spinCol = nullptr;
+    QLineEdit* editUnit = nullptr;
+    QComboBox* cmbSpecKind = nullptr;
+    ui::SpinEdit* spinKeta = nullptr;
+    QCheckBox* chkCpCpk = nullptr;
+    QComboBox* cmbCpCpk = nullptr;
+    QLineEdit* editCpCpk = nullptr;
+    QLabel* lblCpCpk = nullptr; // the threshold field stands in the blank of its text
+    QComboBox *cmbChart = nullptr, *cmbLimit = nullptr;
+    QPushButton *btnOk = nullptr, *btnCancel = nullptr;
+
+    void FormShow();
+    void btnOkClick();
+    void btnCancelClick();
+    void chkCpCpkClick();
+    void spinColChange();
+    void cmbChartChange();
+    void Set_OnColor(QWidget* field);
+    void Set_OffColor(QWidget* field);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLayout();
+    QWidget* fieldOf(QObject* watched) const;
+
+    model::AppSettings& settings_;
+};

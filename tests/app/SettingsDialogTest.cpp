@@ -1,0 +1,469 @@
+#include "MainFormFixture.h"
+
+#include "ui/InputMethod.h"
+#include "ui/Look.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+
+// The initial-values and rule-settings dialogs, opened from the Settings menu and driven
+// with the keyboard and the mouse while the main window waits for them.
+class SettingsDialogTest : public MainFormTest {
+protected:
+    void SetUp() override { start(); }
+
+    // Opens a dialog from its menu item; `script` acts on it while it is shown.
+    template <typename Dialog>
+    void open(QAction* item, Dialog* dialog, const std::function<void(Dialog&)>& script)
+    {
+        ui.dialogScripts.push_back([&, dialog, script](QDialog& d) {
+            EXPECT_EQ(&d, dialog);
+            QApplication::setActiveWindow(&d);
+            QApplication::processEvents();
+            script(*dialog);
+            return d.result();
+        });
+        chooseMenuItem(item);
+        EXPECT_TRUE(ui.dialogScripts.empty());
+    }
+    void openSetting(const std::function<void(TSettingForm&)>& script) { open(form->menuSettingInit, setting, script); }
+    void openOption(const std::function<void(TOptionForm&)>& script) { open(form->menuSettingOption, option, script); }
+
+    // Replaces a field's text with keys: select all, then type.
+    static void retype(QWidget* field, const QString& text)
+    {
+        field->setFocus();
+        QApplication::processEvents();
+        press(Qt::Key_A, Qt::ControlModifier);
+        if (text.isEmpty()) press(Qt::Key_Backspace);
+        typeKeys(text);
+    }
+    // Opens a list with the mouse and chooses an item with the keys of its popup.
+    static void choose(QComboBox* list, const QString& text)
+    {
+        const int target = list->findText(text);
+        ASSERT_GE(target, 0) << text.toStdString();
+        QTest::mouseClick(list, Qt::LeftButton);
+        QAbstractItemView* view = list->view();
+        ASSERT_TRUE(QTest::qWaitFor([view] { return view->isVisible(); }, 2000));
+        while (view->currentIndex().row() < target) QTest::keyClick(view, Qt::Key_Down);
+        while (view->currentIndex().row() > target) QTest::keyClick(view, Qt::Key_Up);
+        QTest::keyClick(view, Qt::Key_Return);
+        QApplication::processEvents();
+        ASSERT_TRUE(QTest::qWaitFor([view] { return !view->isVisible(); }, 2000));
+        // The offscreen platform does not give the window back its activation after a popup.
+        QApplication::setActiveWindow(list->window());
+        QApplication::processEvents();
+    }
+    static QColor background(const QWidget* w) { return w->palette().color(QPalette::Base); }
+    static bool centred(const QWidget& d)
+    {
+        return (d.frameGeometry().center() - d.screen()->availableGeometry().center()).manhattanLength() <= 4;
+    }
+};
+
+// ---------------------------------------------------------------- initial values
+
+TEST_F(SettingsDialogTest, InitialValuesOpenOnTheStoredSettingsLaidOutAsTheSheetFields)
+{
+    EXPECT_TRUE(form->menuSettingInit->isEnabled());
+    form->appSettings().Unit = "KG";
+    form->appSettings().Keta = 2;
+    form->appSettings().LimitIndex = 1;
+    openSetting([&](TSettingForm& d) {
+        EXPECT_EQ(d.windowTitle(), "各種初期値設定");
+        EXPECT_TRUE(centred(d));
+        EXPECT_EQ(d.minimumSize(), d.maximumSize());
+        EXPECT_EQ(d.spinTab->text(), "3");
+        EXPECT_EQ(d.spinRow->text(), "100");
+        EXPECT_EQ(d.spinCol->text(), "10");
+        EXPECT_EQ(d.editUnit->text(), "KG");
+        EXPECT_EQ(d.cmbSpecKind->currentText(), "公差規格");
+        EXPECT_EQ(d.spinKeta->text(), "2");
+        EXPECT_TRUE(d.chkCpCpk->isChecked());
+        EXPECT_EQ(d.cmbCpCpk->currentText(), "CPK");
+        EXPECT_EQ(d.editCpCpk->text(), "1.33");
+        EXPECT_EQ(d.cmbChart->currentText(), "XbarR管理図");
+        EXPECT_EQ(d.cmbLimit->currentText(), "指定管理値");
+        EXPECT_TRUE(d.spinTab->hasFocus());
+        EXPECT_EQ(background(d.spinTab), ui::kFocusColor);
+        EXPECT_EQ(d.spinRow->toolTip(), "「ロット数（行数）」を１０～１００の範囲で設定してください。");
+        EXPECT_EQ(d.editCpCpk->toolTip(), "「演算判定種別」の不良率を入力してください。");
+        for (ui::SpinEdit* s : {d.spinTab, d.spinRow, d.spinCol, d.spinKeta}) EXPECT_TRUE(s->alignment() & Qt::AlignRight);
+        EXPECT_TRUE(d.editCpCpk->alignment() & Qt::AlignRight);
+        EXPECT_TRUE(d.editUnit->alignment() & Qt::AlignHCenter);
+        // The threshold stands in the blank of its sentence.
+        EXPECT_EQ(d.lblCpCpk->text(), "が　　　未満を「赤色表示(異常)」とする");
+        const QFontMetrics fm = d.lblCpCpk->fontMetrics();
+        EXPECT_EQ(d.editCpCpk->parentWidget(), d.lblCpCpk);
+        EXPECT_EQ(d.editCpCpk->x(), fm.horizontalAdvance("が"));
+        EXPECT_LE(d.editCpCpk->geometry().right(), fm.horizontalAdvance("が　　　"));
+        for (QWidget* w : std::initializer_list<QWidget*>{d.spinTab, d.spinRow, d.spinCol, d.editUnit, d.spinKeta, d.editCpCpk,
+                                                          d.spinTab->editor(), d.spinKeta->editor()})
+            EXPECT_FALSE(ui::japaneseInputOn(w)) << w->metaObject()->className();
+
+        // Enter walks the settings in their order; Esc cancels.
+        press(Qt::Key_Return);
+        EXPECT_TRUE(d.spinRow->hasFocus());
+        EXPECT_EQ(background(d.spinTab), ui::kFieldColor);
+        EXPECT_EQ(background(d.spinRow), ui::kFocusColor);
+        press(Qt::Key_Return);
+        press(Qt::Key_Return);
+        EXPECT_TRUE(d.editUnit->hasFocus());
+        typeKeys("g/");                          // the slash is refused, as in the sheet's unit field
+        EXPECT_EQ(d.editUnit->text(), "g");      // entered with Enter: the text was selected
+        press(Qt::Key_Escape);
+    });
+    EXPECT_EQ(setting->result(), QDialog::Rejected);
+    EXPECT_EQ(form->appSettings().Unit, "KG");
+    EXPECT_EQ(form->editUnit->text(), "MM");    // nothing applied to the window
+
+    // Every showing starts from the settings again, not from abandoned edits.
+    openSetting([&](TSettingForm& d) {
+        EXPECT_EQ(d.editUnit->text(), "KG");
+        EXPECT_EQ(background(d.editUnit), ui::kFieldColor);
+        d.btnCancel->click();
+    });
+}
+
+TEST_F(SettingsDialogTest, LeftFieldsAreBroughtIntoRangeAndTheThresholdToTwoDecimals)
+{
+    openSetting([&](TSettingForm& d) {
+        retype(d.spinRow, "");
+        press(Qt::Key_Tab);
+        EXPECT_EQ(d.spinRow->text(), "10");
+        retype(d.spinRow, "0");
+        press(Qt::Key_Tab);
+        EXPECT_EQ(d.spinRow->text(), "10");
+        retype(d.spinRow, "5");
+        press(Qt::Key_Tab);
+        EXPECT_EQ(d.spinRow->text(), "10");
+        retype(d.spinTab, "15x0");               // the letter is refused
+        EXPECT_EQ(d.spinTab->text(), "150");
+        press(Qt::Key_Tab);
+        EXPECT_EQ(d.spinTab->text(), "100");
+        retype(d.spinKeta, "9");                 // 0 to 5 only
+        EXPECT_EQ(d.spinKeta->text(), "");
+        typeKeys("4");
+        retype(d.editCpCpk, "1.5.");             // one point only
+        EXPECT_EQ(d.editCpCpk->text(), "1.5");
+        EXPECT_EQ(background(d.editCpCpk), ui::kFocusColor);
+        press(Qt::Key_Tab);
+        EXPECT_EQ(d.editCpCpk->text(), "1.50");
+        EXPECT_EQ(background(d.editCpCpk), ui::kFieldColor);
+        retype(d.editCpCpk, ".");
+        press(Qt::Key_Tab);
+        EXPECT_EQ(d.editCpCpk->text(), "1.33");
+        QTest::mouseClick(d.btnOk, Qt::LeftButton);
+    });
+    EXPECT_EQ(setting->result(), QDialog::Accepted);
+    const model::AppSettings& a = form->appSettings();
+    EXPECT_EQ(a.Tab, 100);
+    EXPECT_EQ(a.Row, 10);
+    EXPECT_EQ(a.Keta, 4);
+    EXPECT_EQ(a.CpCpk, "1.33");
+}
+
+TEST_F(SettingsDialogTest, XRsGoesWithOneMeasurementPerLot)
+{
+    form->appSettings().ChartIndex = 1;
+    openSetting([&](TSettingForm& d) {
+        EXPECT_EQ(d.cmbChart->currentText(), "XbarS管理図");
+        choose(d.cmbChart, "X-Rs管理図");
+        EXPECT_EQ(d.spinCol->text(), "1");
+        choose(d.cmbChart, "XbarR管理図");        // one measurement keeps X-Rs
+        EXPECT_EQ(d.cmbChart->currentText(), "X-Rs管理図");
+        retype(d.spinCol, "5");
+        EXPECT_EQ(d.cmbChart->currentText(), "XbarS管理図"); // the stored kind comes back
+        retype(d.spinCol, "1");
+        EXPECT_EQ(d.cmbChart->currentText(), "X-Rs管理図");
+        d.btnOk->click();
+    });
+    EXPECT_EQ(form->appSettings().Col, 1);
+    EXPECT_EQ(form->appSettings().ChartIndex, 2);
+    EXPECT_EQ(form->gridEdit->colCount(), 1);
+    EXPECT_EQ(form->cmbChart->currentText(), "X-Rs管理図");
+    EXPECT_EQ(form->gridSpc->cell(9, 0), "Rs①");
+}
+
+TEST_F(SettingsDialogTest, AnUncheckedCapabilityBoxGreysTheThresholdButItsValuesAreStored)
+{
+    openSetting([&](TSettingForm& d) {
+        choose(d.cmbCpCpk, "CP");
+        retype(d.editCpCpk, "1.5");
+        QTest::mouseClick(d.chkCpCpk, Qt::LeftButton);
+        EXPECT_FALSE(d.chkCpCpk->isChecked());
+        for (QWidget* w : std::initializer_list<QWidget*>{d.cmbCpCpk, d.editCpCpk}) {
+            EXPECT_FALSE(w->isEnabled());
+            EXPECT_EQ(background(w), ui::buttonFaceColor());
+        }
+        EXPECT_EQ(d.editCpCpk->text(), "1.50");  // left when the box was clicked
+        // Enter skips the greyed fields.
+        d.chkCpCpk->setFocus();
+        press(Qt::Key_Return);
+        EXPECT_TRUE(d.cmbChart->hasFocus());
+        QTest::mouseClick(d.btnOk, Qt::LeftButton);
+    });
+    const model::AppSettings& a = form->appSettings();
+    EXPECT_FALSE(a.CpkCheck);
+    EXPECT_EQ(a.CpkIndex, 0);
+    EXPECT_EQ(a.CpCpk, "1.50");
+    EXPECT_FALSE(form->chkCpCpk->isChecked());
+    EXPECT_FALSE(form->editCpCpk->isEnabled());
+    EXPECT_EQ(form->cmbCpCpk->currentText(), "CP");
+    EXPECT_EQ(form->editCpCpk->text(), "1.50");
+
+    // The next showing greys them again from the settings.
+    openSetting([&](TSettingForm& d) {
+        EXPECT_FALSE(d.chkCpCpk->isChecked());
+        EXPECT_FALSE(d.editCpCpk->isEnabled());
+        d.btnCancel->click();
+    });
+}
+
+TEST_F(SettingsDialogTest, OkAppliesCountsWithTheirHandlersAndListsWithoutTheirs)
+{
+    form->editProduct->setText("kept");
+    openSetting([&](TSettingForm& d) {
+        retype(d.spinTab, "5");
+        retype(d.spinRow, "20");
+        retype(d.spinCol, "4");
+        retype(d.editUnit, "CM");
+        choose(d.cmbSpecKind, "上限規格");
+        retype(d.spinKeta, "1");
+        choose(d.cmbLimit, "指定管理値");
+        QTest::mouseClick(d.btnOk, Qt::LeftButton);
+    });
+    // The counts ran their handlers: sheets added, the layout applied.
+    EXPECT_EQ(form->tabCtrl->count(), 5);
+    EXPECT_EQ(form->sheetStore().count(), 5);
+    EXPECT_EQ(form->gridEdit->rowCount(), 21);
+    EXPECT_EQ(form->gridEdit->colCount(), 4);
+    EXPECT_EQ(form->editUnit->text(), "CM");
+    EXPECT_EQ(form->spinKeta->text(), "1");
+    EXPECT_EQ(form->editProduct->text(), "kept"); // the shown sheet stays
+    // The lists did not run theirs: the fields they govern follow at the next sheet entry.
+    EXPECT_EQ(form->cmbSpecKind->currentText(), "上限規格");
+    EXPECT_TRUE(form->editKlower->isEnabled());
+    EXPECT_EQ(form->cmbLimit->currentText(), "指定管理値");
+    EXPECT_TRUE(form->editUcl->isReadOnly());
+
+    clickTab(4);
+    EXPECT_FALSE(form->editUcl->isReadOnly());
+    EXPECT_FALSE(form->editKlower->isEnabled());  // a new sheet takes the new kind
+    EXPECT_EQ(form->editUnit->text(), "CM");
+}
+
+// ---------------------------------------------------------------- rule settings
+
+TEST_F(SettingsDialogTest, RuleSettingsOpenOnTheStoredRulesWithTheListsInTheTextsBlanks)
+{
+    EXPECT_TRUE(form->menuSettingOption->isEnabled());
+    form->ruleOptions().Check4 = false;
+    form->ruleOptions().Chk7Comp1 = 17;
+    openOption([&](TOptionForm& d) {
+        EXPECT_EQ(d.windowTitle(), "異常判定ルール設定");
+        EXPECT_TRUE(centred(d));
+        EXPECT_EQ(d.minimumSize(), d.maximumSize());
+        EXPECT_TRUE(d.CheckBox1->hasFocus());
+        const QStringList texts{"①1点が管理限界線を超えている",       "②      点が中心値に対して同じ側にある",
+                                "③      点が増加、または減少している", "④      点が交互に増減している",
+                                "⑤連続する      点中、     点が > 2シグマ", "⑥連続する      点中、     点が > 1シグマ",
+                                "⑦連続する      点が <= 1シグマ",       "⑧連続する      点が > 1シグマ"};
+        for (int i = 0; i < 8; ++i) {
+            EXPECT_EQ(d.checkBoxes()[size_t(i)]->accessibleName(), texts[i]);
+            EXPECT_EQ(d.checkBoxes()[size_t(i)]->isChecked(), i != 3);
+        }
+        // Each list stands between the pieces of its rule's text.
+        auto between = [](QComboBox* list, const QString& before, const QString& after) {
+            QLabel *left = nullptr, *right = nullptr;
+            for (QLabel* l : list->parentWidget()->findChildren<QLabel*>()) {
+                if (l->y() > list->y() + list->height() || l->y() + l->height() < list->y()) continue;
+                if (l->text() == before) left = l;
+                if (l->text() == after) right = l;
+            }
+            return left && right && left->geometry().right() < list->x() && list->geometry().right() < right->x();
+        };
+        EXPECT_TRUE(between(d.cmbOption2, "②", "点が中心値に対して同じ側にある"));
+        EXPECT_TRUE(between(d.cmbOption5_1, "⑤連続する", "点中、"));
+        EXPECT_TRUE(between(d.cmbOption5_2, "点中、", "点が > 2シグマ"));
+        EXPECT_TRUE(between(d.cmbOption6_2, "点中、", "点が > 1シグマ"));
+
+        const std::pair<QComboBox*, QStringList> items[] = {
+            {d.cmbOption2, {"7", "8", "9", "10", "11"}},  {d.cmbOption3, {"4", "5", "6", "7", "8"}},
+            {d.cmbOption4, {"12", "13", "14", "15", "16"}}, {d.cmbOption5_1, {"3", "4", "5", "6", "7"}},
+            {d.cmbOption5_2, {"2", "3", "4", "5", "6"}},  {d.cmbOption6_1, {"5", "6", "7", "8", "9"}},
+            {d.cmbOption6_2, {"4", "5", "6", "7", "8"}},  {d.cmbOption7, {"13", "14", "15", "16", "17"}},
+            {d.cmbOption8, {"6", "7", "8", "9", "10"}}};
+        const QStringList selected{"9", "6", "14", "3", "2", "5", "4", "17", "8"};
+        for (size_t i = 0; i < std::size(items); ++i) {
+            QStringList texts;
+            for (int k = 0; k < items[i].first->count(); ++k) texts << items[i].first->itemText(k);
+            EXPECT_EQ(texts, items[i].second) << i;
+            EXPECT_EQ(items[i].first->currentText(), selected[int(i)]) << i;
+            EXPECT_FALSE(ui::japaneseInputOn(items[i].first));
+        }
+        EXPECT_FALSE(ui::japaneseInputOn(d.CheckBox1));
+
+        // The lists are not in the tab order: Tab runs from the last check box to OK.
+        d.CheckBox8->setFocus();
+        press(Qt::Key_Tab);
+        EXPECT_TRUE(d.btnOk->hasFocus());
+        // A list turns yellow while it has the focus.
+        choose(d.cmbOption3, "8");
+        EXPECT_TRUE(d.cmbOption3->hasFocus());
+        EXPECT_EQ(background(d.cmbOption3), ui::kFocusColor);
+        QTest::mouseClick(d.CheckBox2, Qt::LeftButton);
+        EXPECT_EQ(background(d.cmbOption3), ui::kFieldColor);
+        EXPECT_FALSE(d.CheckBox2->isChecked());
+        press(Qt::Key_Escape);
+    });
+    EXPECT_EQ(option->result(), QDialog::Rejected);
+    EXPECT_TRUE(form->ruleOptions().Check2);
+    EXPECT_EQ(form->ruleOptions().Chk3Comp1, 6);
+}
+
+TEST_F(SettingsDialogTest, AWindowSmallerThanItsCountIsRefusedAndNothingIsStored)
+{
+    openOption([&](TOptionForm& d) {
+        choose(d.cmbOption5_2, "4");
+        choose(d.cmbOption2, "11");
+        d.CheckBox1->setFocus();
+        press(Qt::Key_Return);                   // Enter presses OK
+        ASSERT_EQ(ui.messages.size(), 1);
+        EXPECT_EQ(ui.messages[0].text, "設定値が異常です。見直してください…");
+        EXPECT_EQ(ui.messages[0].caption, "ガイドメッセージ");
+        EXPECT_EQ(ui.messages[0].icon, ui::MessageIcon::Exclamation);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_TRUE(d.cmbOption5_1->hasFocus());
+        EXPECT_EQ(form->ruleOptions().Chk2Comp1, 9);
+
+        choose(d.cmbOption5_2, "3");             // window 3 with count 3 is fine
+        choose(d.cmbOption6_2, "6");
+        QTest::mouseClick(d.btnOk, Qt::LeftButton);
+        ASSERT_EQ(ui.messages.size(), 2);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_TRUE(d.cmbOption6_1->hasFocus());
+
+        choose(d.cmbOption6_1, "6");
+        QTest::mouseClick(d.btnOk, Qt::LeftButton);
+        EXPECT_EQ(ui.messages.size(), 2);
+        EXPECT_FALSE(d.isVisible());
+    });
+    EXPECT_EQ(option->result(), QDialog::Accepted);
+    const model::RuleOptions& r = form->ruleOptions();
+    EXPECT_EQ(r.Chk5Comp1, 3);
+    EXPECT_EQ(r.Chk5Comp2, 3);
+    EXPECT_EQ(r.Chk6Comp1, 6);
+    EXPECT_EQ(r.Chk6Comp2, 6);
+    EXPECT_EQ(r.Chk2Comp1, 11);
+}
+
+TEST_F(SettingsDialogTest, DefaultsThenCancelChangeNothingAndDefaultsThenOkKeepTheSwitches)
+{
+    model::RuleOptions& r = form->ruleOptions();
+    r.Chk2Comp1 = 11;
+    r.Chk6Comp1 = 9;
+    r.Chk8Comp1 = 10;
+    r.Check3 = false;
+    const model::RuleOptions before = r;
+    openOption([&](TOptionForm& d) {
+        QTest::mouseClick(d.btnDefault, Qt::LeftButton);
+        EXPECT_EQ(d.cmbOption2->currentText(), "9");
+        EXPECT_EQ(d.cmbOption6_1->currentText(), "5");
+        EXPECT_EQ(d.cmbOption8->currentText(), "8");
+        EXPECT_FALSE(d.CheckBox3->isChecked());
+        QTest::mouseClick(d.btnCancel, Qt::LeftButton);
+    });
+    EXPECT_EQ(r, before);
+
+    openOption([&](TOptionForm& d) {
+        EXPECT_EQ(d.cmbOption2->currentText(), "11"); // the abandoned defaults are gone
+        QTest::mouseClick(d.btnDefault, Qt::LeftButton);
+        QTest::mouseClick(d.btnOk, Qt::LeftButton);
+    });
+    model::RuleOptions expected = model::RuleOptions::defaults();
+    expected.Check3 = false;
+    EXPECT_EQ(r, expected);
+}
+
+TEST_F(SettingsDialogTest, NewRuleSettingsChangeTheNextSpcJudgement)
+{
+    // Seven lots above the centre line, then three far below.
+    form->spinRow->setValue(10);
+    form->spinCol->setValue(2);
+    form->editKupper->setText("20.000");
+    form->editKlower->setText("0.000");
+    for (int r = 1; r <= 10; ++r)
+        for (int c = 0; c < 2; ++c) form->gridEdit->setCell(c, r, r <= 7 ? "11.000" : "5.000");
+    form->btnSpcJudgClick();
+    EXPECT_EQ(form->gridSpc->cell(2, 7), "○");
+    EXPECT_EQ(form->gridSpc->cell(8, 7), "○");
+
+    openOption([&](TOptionForm& d) {
+        choose(d.cmbOption2, "7");
+        QTest::mouseClick(d.CheckBox8, Qt::LeftButton);
+        QTest::mouseClick(d.btnOk, Qt::LeftButton);
+    });
+    EXPECT_EQ(form->gridSpc->cell(2, 7), "○"); // nothing until the next judgement
+    form->btnSpcJudgClick();
+    EXPECT_EQ(form->gridSpc->cell(2, 7), "×");
+    EXPECT_EQ(form->gridSpc->cell(17, 7), "×異常あり");
+    for (int r = 1; r <= 10; ++r) EXPECT_EQ(form->gridSpc->cell(8, r), "－") << r;
+    EXPECT_EQ(form->pnlSpcJudg->text(), "不合格");
+}
+
+TEST_F(SettingsDialogTest, AStoredCountOutsideItsListShowsTheDefaultAndOkStoresAValidSet)
+{
+    form->close();
+    form.reset();
+    {
+        QSettings raw(QSettings::NativeFormat, QSettings::UserScope, "Mirelda", "Quorvane");
+        raw.setValue("Options/Chk5Comp1", "12");
+        raw.setValue("Options/Chk2Comp1", "-3");
+        raw.setValue("Options/Chk7Comp1", "16");
+        raw.setValue("Options/Check6", "0");
+    }
+    start();
+    openOption([&](TOptionForm& d) {
+        EXPECT_EQ(d.cmbOption5_1->currentText(), "3");
+        EXPECT_EQ(d.cmbOption2->currentText(), "9");
+        EXPECT_EQ(d.cmbOption7->currentText(), "16");  // a value of the list is kept
+        EXPECT_FALSE(d.CheckBox6->isChecked());
+        QTest::mouseClick(d.btnOk, Qt::LeftButton);
+    });
+    EXPECT_TRUE(ui.messages.isEmpty());
+    model::RuleOptions expected = model::RuleOptions::defaults();
+    expected.Chk7Comp1 = 16;
+    expected.Check6 = false;
+    EXPECT_EQ(form->ruleOptions(), expected);
+
+    // The set reaches the settings store when the window closes.
+    form->close();
+    QApplication::processEvents();
+    const QSettings stored(QSettings::NativeFormat, QSettings::UserScope, "Mirelda", "Quorvane");
+    EXPECT_EQ(stored.value("Options/Chk5Comp1").toString(), "3");
+    EXPECT_EQ(stored.value("Options/Chk2Comp1").toString(), "9");
+    EXPECT_EQ(stored.value("Options/Chk7Comp1").toString(), "16");
+    EXPECT_EQ(stored.value("Options/Check6").toString(), "0");
+}
+
+TEST_F(SettingsDialogTest, InitialValuesReachTheSettingsStoreAndTheNextStart)
+{
+    openSetting([&](TSettingForm& d) {
+        retype(d.spinRow, "30");
+        retype(d.editUnit, "UM");
+        choose(d.cmbChart, "XbarS管理図");
+        QTest::mouseClick(d.btnOk, Qt::LeftButton);
+    });
+    form->close();
+    form.reset();
+    start();
+    EXPECT_EQ(form->gridEdit->rowCount(), 31);
+    EXPECT_EQ(form->editUnit->text(), "UM");
+    EXPECT_EQ(form->cmbChart->currentText(), "XbarS管理図");
+    EXPECT_EQ(form->pnlRsUcl->text(), "S-UCL");
+}
