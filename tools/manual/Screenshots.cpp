@@ -7,6 +7,8 @@
 #include "app/TSplashForm.h"
 #include "dialogs/TAboutForm.h"
 #include "dialogs/TLotEditForm.h"
+#include "dialogs/TOptionForm.h"
+#include "dialogs/TSettingForm.h"
 #include "dialogs/TSheetsForm.h"
 #include "ui/StringGrid.h"
 
@@ -51,9 +53,12 @@ public:
         form_ = std::make_unique<TMainForm>();
         auto* splash = new TSplashForm(form_.get());
         auto* sheets = new TSheetsForm(form_.get());
+        auto* option = new TOptionForm(form_->ruleOptions(), form_.get());
+        auto* setting = new TSettingForm(form_->appSettings(), form_.get());
         auto* about = new TAboutForm(form_.get());
         auto* lotEdit = new TLotEditForm(form_.get());
         form_->setCompanions(splash, sheets, about, lotEdit);
+        form_->setSettingsDialogs(option, setting);
         form_->show();
         QApplication::setActiveWindow(form_.get());
         settle();
@@ -255,6 +260,8 @@ private:
     void dialogs()
     {
         dialog(f().menuSettingSheets, QStringLiteral("sheets-dialog"));
+        dialog(f().menuSettingOption, QStringLiteral("rules-dialog"));
+        dialog(f().menuSettingInit, QStringLiteral("settings-dialog"));
         QAction lotEdit;
         QObject::connect(&lotEdit, &QAction::triggered, f().btnLotEdit, &QPushButton::click);
         dialog(&lotEdit, QStringLiteral("lot-edit-dialog"));
