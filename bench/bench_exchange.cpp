@@ -27,22 +27,6 @@ QTemporaryDir& folder()
 
 QString workbookPath() { return folder().path() + QStringLiteral("/sheets.xlsx"); }
 
-// Answers every file dialog with one path; remembers whether a warning was shown.
-class AnsweringDialogs final : public ui::Interaction {
-public:
-    QString answer;
-    QString warning;
-    void showMessage(QWidget*, const ui::Message& m) override
-    {
-        if (m.caption == QStringLiteral("警告メッセージ")) warning = m.text;
-    }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return answer; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return answer; }
-    QString folderName(QWidget*, const QString&, const QString&) override { return answer; }
-    int execDialog(QDialog&) override { return 0; }
-    void openDocument(const QUrl&) override {}
-};
-
 AnsweringDialogs& dialogs()
 {
     static AnsweringDialogs d;

@@ -8,24 +8,6 @@
 
 namespace {
 
-void fillFullSheet(TMainForm& f, int index)
-{
-    model::SheetRecord& r = f.sheetStore()[index];
-    r.lotCount = 100;
-    r.measurementCount = 100;
-    r.digits = "3";
-    r.specUpper = "10.5";
-    r.specLower = "9.5";
-    r.enableFlags.clear();
-    r.dataLines.clear();
-    for (int lot = 1; lot <= 100; ++lot) {
-        QString line = QStringLiteral("K%1").arg(lot, 3, 10, QLatin1Char('0'));
-        for (int m = 0; m < 100; ++m) line += QStringLiteral(",%1").arg(9.5 + (lot * 7 + m * 13) % 100 / 100.0);
-        r.enableFlags << QStringLiteral("1");
-        r.dataLines << line;
-    }
-}
-
 void EnterFullSheet(benchmark::State& state)
 {
     TMainForm& f = benchWindow();

@@ -182,7 +182,7 @@ void TMainForm::buildMenus()
     menuHelpAbout = help->addAction(QStringLiteral("バージョン情報(&A)"));
 
     // Commands whose work is not connected in this build stay visible but unavailable.
-    for (QAction* a : {mainMenuXlsImport, mainMenuCsvImport, mainMenuXlsSave, mainMenuCsvSave, menuExecChart, menuExecHist})
+    for (QAction* a : {mainMenuXlsImport, mainMenuCsvImport, mainMenuXlsSave, mainMenuCsvSave})
         a->setEnabled(false);
 }
 
@@ -277,9 +277,9 @@ void TMainForm::buildHeader(QWidget* parent)
     spinRow->setFixedWidth(64);
     spinCol->setFixedWidth(64);
     btnReset = button(QStringLiteral("全てリセット"), pnlCommand);
-    btnExcel = button(QStringLiteral("判定結果出力"), pnlCommand, false);
-    btnControlChart = button(QStringLiteral("管理図作成"), pnlCommand, false);
-    btnHistogram = button(QStringLiteral("ﾋｽﾄｸﾞﾗﾑ作成"), pnlCommand, false);
+    btnExcel = button(QStringLiteral("判定結果出力"), pnlCommand);
+    btnControlChart = button(QStringLiteral("管理図作成"), pnlCommand);
+    btnHistogram = button(QStringLiteral("ﾋｽﾄｸﾞﾗﾑ作成"), pnlCommand);
     bar->addWidget(label(QStringLiteral("ロット数(行)"), pnlCommand, true));
     bar->addWidget(spinRow);
     bar->addWidget(label(QStringLiteral("検査ｎ数(列)"), pnlCommand, true));
@@ -415,6 +415,11 @@ void TMainForm::connectHandlers()
     on(menuExecOperation, &QAction::triggered, &TMainForm::menuExecOperationClick);
     on(btnSpcJudg, &QPushButton::clicked, &TMainForm::btnSpcJudgClick);
     on(menuExecSpc, &QAction::triggered, &TMainForm::menuExecSpcClick);
+    on(btnControlChart, &QPushButton::clicked, &TMainForm::btnControlChartClick);
+    on(menuExecChart, &QAction::triggered, &TMainForm::menuExecChartClick);
+    on(btnHistogram, &QPushButton::clicked, &TMainForm::btnHistogramClick);
+    on(menuExecHist, &QAction::triggered, &TMainForm::menuExecHistClick);
+    on(btnExcel, &QPushButton::clicked, &TMainForm::btnExcelClick);
     gridCalc->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridCalcDrawCell(p, c); });
     gridSpc->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridSpcDrawCell(p, c); });
     // The two grids scroll together; the lot grid has no scroll bars of its own.

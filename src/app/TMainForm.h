@@ -6,6 +6,7 @@
 #include "judge/ResultTexts.h"
 #include "model/Settings.h"
 #include "model/SheetRecord.h"
+#include "reports/ReportFiles.h"
 #include "ui/Interaction.h"
 #include "ui/KeyFilters.h"
 
@@ -99,6 +100,13 @@ public:
     void gridCalcDrawCell(QPainter& p, const ui::CellPaint& cell);
     void gridSpcDrawCell(QPainter& p, const ui::CellPaint& cell);
 
+    // Reports (TMainFormReports.cpp).
+    void btnControlChartClick();
+    void menuExecChartClick();
+    void btnHistogramClick();
+    void menuExecHistClick();
+    void btnExcelClick();
+
     // Editing, focus colours, the lot-number editor and help (TMainFormEditing.cpp).
     void gridEditEnter();
     void gridEditClick();
@@ -174,6 +182,9 @@ public:
 
     bool specJudged = false;
     bool capabilityJudged = false;
+
+    // The report templates and the folder of the filled copies, beside the executable.
+    reports::ReportFolders reportFolders = reports::ReportFolders::beside(programFolder());
 
     // Sets a result panel: empty, "合格" in lime or "不合格" in red.
     static void setJudgement(QLabel* panel, const QString& caption, bool pass);

@@ -71,6 +71,7 @@ QString ExcelSession::handOverPath() const
 QString ExcelSession::endHandOver()
 {
     QString path;
+    lastOpened_ = false;
     try {
         if (application_) {
             application_->setVisible(true);
@@ -85,8 +86,8 @@ QString ExcelSession::endHandOver()
                     throw spreadsheet::Error(QStringLiteral("The folder %1 cannot be created.").arg(handOverFolder_));
                 path = workbook_->saveAs(handOverPath());
             }
-            if (opener_) opener_(path);
             lastHandedOver_ = path;
+            lastOpened_ = opener_ && opener_(path);
         }
     } catch (...) {
         release();

@@ -19,7 +19,8 @@ namespace reports {
 //    to the desktop's default application.
 class ExcelSession {
 public:
-    using DocumentOpener = std::function<void(const QString& path)>;
+    // Opens a file with the desktop's default application; false when the desktop cannot.
+    using DocumentOpener = std::function<bool(const QString& path)>;
 
     // `handOverFolder` receives workbooks that have no saved file at hand-over; by default a
     // "Quorvane" folder in the system's temporary folder.
@@ -53,8 +54,9 @@ public:
     // Releases the handles without closing anything (the hand-over form's last step, for error paths).
     void release() noexcept;
 
-    // The path handed over last, empty when none.
+    // The path handed over last, empty when none, and whether the desktop opened it.
     QString lastHandedOver() const { return lastHandedOver_; }
+    bool lastOpened() const { return lastOpened_; }
 
 private:
     QString handOverPath() const;
@@ -65,6 +67,7 @@ private:
     std::optional<spreadsheet::Workbook> workbook_;
     std::optional<spreadsheet::Worksheet> worksheet_;
     QString lastHandedOver_;
+    bool lastOpened_ = false;
 };
 
 } // namespace reports

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeDatabase>
+#include <QProcess>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -24,6 +26,21 @@ void removeFromInternetCache(const QUrl& url)
     DeleteUrlCacheEntryW(reinterpret_cast<const wchar_t*>(text.utf16()));
 #else
     Q_UNUSED(url);
+#endif
+}
+
+bool hasDefaultApplication(const QString& path)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // The desktop's opener starts in the background and fails there unseen; ask its database first.
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), QMimeDatabase().mimeTypeForFile(path).name()});
+    if (!query.waitForStarted(5000) || !query.waitForFinished(5000)) return true; // no database to ask: let the opener try
+    return !query.readAllStandardOutput().trimmed().isEmpty();
+#else
+    Q_UNUSED(path);
+    return true;
 #endif
 }
 

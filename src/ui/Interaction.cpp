@@ -1,5 +1,7 @@
 #include "ui/Interaction.h"
 
+#include "ui/Desktop.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -55,7 +57,11 @@ public:
         return QFileDialog::getExistingDirectory(parent, caption, folder);
     }
     int execDialog(QDialog& dialog) override { return dialog.exec(); }
-    void openDocument(const QUrl& url) override { QDesktopServices::openUrl(url); }
+    bool openDocument(const QUrl& url) override
+    {
+        if (url.isLocalFile() && !hasDefaultApplication(url.toLocalFile())) return false;
+        return QDesktopServices::openUrl(url);
+    }
 };
 
 QtInteraction& qtInteraction()

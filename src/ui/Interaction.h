@@ -29,7 +29,9 @@ public:
     virtual QString folderName(QWidget* parent, const QString& caption, const QString& folder) = 0;
     // Runs one of the program's own dialogs modally; returns its result code.
     virtual int execDialog(QDialog& dialog) = 0;
-    virtual void openDocument(const QUrl& url) = 0;
+    // Opens a document or web address with the desktop's default application; false when
+    // the desktop has none for it or cannot start it.
+    virtual bool openDocument(const QUrl& url) = 0;
 };
 
 Interaction& interaction();

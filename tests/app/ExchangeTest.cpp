@@ -48,7 +48,7 @@ public:
         return inner_.folderName(p, c, d);
     }
     int execDialog(QDialog& dialog) override { return inner_.execDialog(dialog); }
-    void openDocument(const QUrl& url) override { inner_.openDocument(url); }
+    bool openDocument(const QUrl& url) override { return inner_.openDocument(url); }
 
 private:
     ScriptedInteraction& inner_;

@@ -73,6 +73,8 @@ TEST_F(InstallTest, OneProgramFolderHoldsEverythingTheProgramLooksForBesideItsel
     EXPECT_TRUE(QFileInfo(folder.filePath(QStringLiteral("quorvane"))).isExecutable());
     for (const char* name : {"SampleWorkbook.xlsx", "SampleSheet1.csv", "SampleSheet2.csv", "SampleSheet3.csv"})
         EXPECT_TRUE(QFileInfo::exists(folder.filePath(QStringLiteral("Sample Files/") + QString::fromUtf8(name)))) << name;
+    for (const char* name : {"XbarR.xlsx", "XbarS.xlsx", "X-Rs.xlsx", "Histogram.xlsx"})
+        EXPECT_TRUE(QFileInfo::exists(folder.filePath(QStringLiteral("Form Files/") + QString::fromUtf8(name)))) << name;
     QFile manual(folder.filePath(QStringLiteral("操作手順書.pdf")));
     ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
     EXPECT_TRUE(manual.read(5) == "%PDF-");
@@ -145,7 +147,8 @@ TEST_F(InstallTest, ThePackageHoldsTheTreeUnderUsrAndNamesItsDependencies)
     const Finished contents = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), deb});
     ASSERT_EQ(contents.exitCode, 0);
     for (const char* path : {"./usr/lib/quorvane/quorvane", "./usr/lib/quorvane/操作手順書.pdf",
-                             "./usr/lib/quorvane/Sample Files/SampleWorkbook.xlsx", "./usr/bin/quorvane -> ../lib/quorvane/quorvane",
+                             "./usr/lib/quorvane/Sample Files/SampleWorkbook.xlsx", "./usr/lib/quorvane/Form Files/XbarR.xlsx",
+                             "./usr/bin/quorvane -> ../lib/quorvane/quorvane",
                              "./usr/share/applications/quorvane.desktop", "./usr/share/icons/hicolor/scalable/apps/quorvane.svg"})
         EXPECT_TRUE(contents.out.contains(QString::fromUtf8(path))) << path;
 

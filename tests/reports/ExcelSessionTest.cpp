@@ -47,7 +47,7 @@ TEST(ExcelSession, HandOverOfANewWorkbookWritesItAndOpensIt)
 {
     QTemporaryDir dir;
     QStringList opened;
-    ExcelSession session([&](const QString& p) { opened << p; }, dir.path() + QStringLiteral("/handover"));
+    ExcelSession session([&](const QString& p) { opened << p; return true; }, dir.path() + QStringLiteral("/handover"));
     ASSERT_TRUE(session.start());
     session.application().setSheetsInNewWorkbook(3);
     session.setWorkbook(session.application().addWorkbook());
@@ -66,6 +66,7 @@ TEST(ExcelSession, HandOverOfANewWorkbookWritesItAndOpensIt)
     EXPECT_FALSE(session.hasApplication());
     EXPECT_FALSE(session.hasWorkbook());
     EXPECT_EQ(session.lastHandedOver(), path);
+    EXPECT_TRUE(session.lastOpened());
 }
 
 TEST(ExcelSession, HandOverOfASavedWorkbookOpensItsOwnFile)
@@ -74,7 +75,8 @@ TEST(ExcelSession, HandOverOfASavedWorkbookOpensItsOwnFile)
     const QString path = dir.path() + QStringLiteral("/20240131_174502_XbarR.xlsx");
     spreadsheet::Book::createNew(1)->save(path);
     QStringList opened;
-    ExcelSession session([&](const QString& p) { opened << p; }, dir.path() + QStringLiteral("/handover"));
+    // A desktop without a program for the file: the file is still there, and the session says so.
+    ExcelSession session([&](const QString& p) { opened << p; return false; }, dir.path() + QStringLiteral("/handover"));
     session.start();
     session.setWorkbook(session.application().openWorkbook(path));
     session.setWorksheet(session.workbook().worksheet(1));
@@ -83,6 +85,8 @@ TEST(ExcelSession, HandOverOfASavedWorkbookOpensItsOwnFile)
     EXPECT_TRUE(session.application().visible() == false);
     EXPECT_EQ(session.endHandOver(), path);
     EXPECT_EQ(opened, QStringList{path});
+    EXPECT_FALSE(session.lastOpened());
+    EXPECT_EQ(session.lastHandedOver(), path);
     EXPECT_FALSE(QDir(dir.path() + QStringLiteral("/handover")).exists());
     EXPECT_EQ(spreadsheet::Book::open(path)->text(0, 2, 2), QStringLiteral("10.5"));
 }
@@ -95,7 +99,7 @@ TEST(ExcelSession, FailedHandOverStillReleasesTheHandles)
     blocker.close();
     bool opened = false;
     // The hand-over folder cannot be made: a file stands in its path.
-    ExcelSession session([&](const QString&) { opened = true; }, blocker.fileName() + QStringLiteral("/sub"));
+    ExcelSession session([&](const QString&) { return opened = true; }, blocker.fileName() + QStringLiteral("/sub"));
     session.start();
     session.setWorkbook(session.application().addWorkbook());
     EXPECT_THROW(session.endHandOver(), spreadsheet::Error);
@@ -112,6 +116,7 @@ TEST(ExcelSession, HandOverMakesTheApplicationVisibleAndMaximised)
     ExcelSession session([&](const QString&) {
         sawVisible = self->hasApplication() && self->application().visible()
                      && self->application().windowState() == spreadsheet::WindowState::Maximized;
+        return true;
     });
     self = &session;
     session.start();

@@ -28,7 +28,13 @@ public:
     QString saveFileName(QWidget*, const QString& title, const QString&, const QString&) override;
     QString folderName(QWidget*, const QString& caption, const QString&) override;
     int execDialog(QDialog& dialog) override;
-    void openDocument(const QUrl& url) override { openedDocuments.append(url); }
+    // Whether the desktop has a program for the documents it is asked to open.
+    bool desktopOpens = true;
+    bool openDocument(const QUrl& url) override
+    {
+        openedDocuments.append(url);
+        return desktopOpens;
+    }
 
 private:
     QString nextFileAnswer(const QString& title);

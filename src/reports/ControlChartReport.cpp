@@ -1,0 +1,81 @@
+#include "reports/ControlChartReport.h"
+
+#include "judge/Capability.h"
+#include "model/NumberText.h"
+#include "model/Text.h"
+#include "reports/ExcelSession.h"
+
+#include <algorithm>
+
+namespace reports {
+
+namespace {
+
+// The template's data rows: 2 to 102, room for the 100 lots a sheet holds at most.
+constexpr int kFirstRow = 2;
+constexpr int kLastRow = 102;
+
+QList<QStringList> column(const QStringList& texts)
+{
+    QList<QStringList> block;
+    block.reserve(texts.size());
+    for (const QString& t : texts) block.append(QStringList{t});
+    return block;
+}
+
+} // namespace
+
+ControlChartData controlChartData(const model::CellTable& calc, int rowCount, judge::ChartKind kind,
+                                  const judge::ControlLimitTexts& limits)
+{
+    ControlChartData d;
+    d.kind = kind;
+    const int lotRows = std::clamp(rowCount - 2, 0, model::CellTable::kMaxLots);
+    const int dispersionColumn = kind == judge::ChartKind::XbarS ? judge::kCalcStdev : judge::kCalcRange;
+    for (int r = 1; r <= lotRows; ++r) {
+        d.lots << calc.text(judge::kCalcLot, r);
+        d.means << calc.text(judge::kCalcMean, r);
+        d.dispersions << calc.text(dispersionColumn, r);
+    }
+    const int total = lotRows + 1;
+    d.centre = model::parseNumber(calc.text(judge::kCalcMean, total));
+    if (kind == judge::ChartKind::XbarS) {
+        const QString& s = calc.text(judge::kCalcStdev, total);
+        d.dispersionCentre = model::isBlank(s) ? 0.0 : model::parseNumber(s);
+    } else {
+        d.dispersionCentre = model::parseNumber(calc.text(judge::kCalcRange, total));
+    }
+    d.ucl = model::parseNumber(limits.ucl);
+    d.lcl = model::parseNumber(limits.lcl);
+    d.dispersionUcl = model::parseNumber(limits.rsUcl);
+    return d;
+}
+
+QString fillControlChart(ExcelSession& session, const ReportFolders& folders, const QDateTime& when,
+                         const ControlChartData& data)
+{
+    const QString copy = copyTemplate(folders.formFiles + u'/' + controlChartTemplateName(data.kind), folders.saveFiles, when);
+    if (!session.start()) return copy;
+    session.setWorkbook(session.application().openWorkbook(copy));
+    session.setWorksheet(session.application().worksheet(1));
+    spreadsheet::Worksheet& sheet = session.worksheet();
+
+    const int k = static_cast<int>(data.lots.size());
+    if (k > 0) {
+        const QString last = QString::number(kFirstRow + k - 1);
+        sheet.range(QStringLiteral("A2"), u'A' + last).setValues(column(data.lots));
+        sheet.range(QStringLiteral("B2"), u'B' + last).setValues(column(data.means));
+        sheet.range(QStringLiteral("F2"), u'F' + last).setValues(column(data.dispersions));
+    }
+    sheet.range(u'A' + QString::number(kFirstRow + k), u'H' + QString::number(kLastRow)).deleteShiftUp();
+
+    sheet.range(QStringLiteral("C2")).setValue(data.centre);
+    sheet.range(QStringLiteral("D2")).setValue(data.ucl);
+    sheet.range(QStringLiteral("E2")).setValue(data.lcl);
+    sheet.range(QStringLiteral("G2")).setValue(data.dispersionCentre);
+    sheet.range(QStringLiteral("H2")).setValue(data.dispersionUcl);
+    session.workbook().save();
+    return copy;
+}
+
+} // namespace reports

@@ -1,0 +1,41 @@
+#pragma once
+#include "judge/ControlLimits.h"
+#include "judge/Kinds.h"
+#include "model/CellTable.h"
+#include "reports/ReportFiles.h"
+
+#include <QDateTime>
+#include <QStringList>
+
+namespace reports {
+
+class ExcelSession;
+
+// What the control chart report writes into worksheet 1 of its template: per lot row of the
+// result grid the lot number, the mean and the dispersion as the grid shows them (A, B, F from
+// row 2), and the centre lines and limits as numbers (C2 to E2, G2 and H2).
+struct ControlChartData {
+    judge::ChartKind kind = judge::ChartKind::XbarR;
+    QStringList lots;
+    QStringList means;
+    QStringList dispersions; // R for XbarR, the moving range for X-Rs, STDEV for XbarS
+    double centre = 0;       // total X
+    double ucl = 0;
+    double lcl = 0;
+    double dispersionCentre = 0; // total R, or total STDEV for XbarS
+    double dispersionUcl = 0;
+};
+
+// Reads the result grid (lot rows 1 to rowCount - 2, the total row after them) and the limit
+// fields. A limit or total that is not a number raises model::ConvertError before anything is
+// written. Under XbarS a blank total STDEV (all values equal) is the centre line 0.
+ControlChartData controlChartData(const model::CellTable& calc, int rowCount, judge::ChartKind kind,
+                                  const judge::ControlLimitTexts& limits);
+
+// Copies the chart kind's template into the save folder, opens the copy in the session, fills
+// it, deletes the template rows left over with shift up and saves it. Returns the copy's path;
+// nothing is filled when the session yields no application.
+QString fillControlChart(ExcelSession& session, const ReportFolders& folders, const QDateTime& when,
+                         const ControlChartData& data);
+
+} // namespace reports

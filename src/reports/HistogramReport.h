@@ -1,0 +1,32 @@
+#pragma once
+#include "model/CellTable.h"
+#include "reports/ReportFiles.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QStringList>
+
+namespace reports {
+
+class ExcelSession;
+
+// What the histogram report writes: the measurement cells of the enabled lots packed upwards
+// into a block of lot-count rows by measurement-count columns from A1 of worksheet 1 (the rows
+// after the last enabled lot empty), the sheet's digits format on it ("0.000_ " for 3 digits,
+// "0_ " for 0), and the class count into B19 of worksheet 2.
+struct HistogramData {
+    QList<QStringList> block;
+    QString numberFormat;
+    int classes = 10;
+};
+
+// From the measurement grid (lot rows 1 to lotCount, measurement columns 0 to
+// measurementCount - 1) and the lot grid (the flag of column 1 enables a lot).
+HistogramData histogramData(const model::CellTable& cells, const model::CellTable& lots, int lotCount, int measurementCount,
+                            const QString& digitsText, int classes);
+
+// Copies the histogram template into the save folder, opens the copy in the session, fills and
+// saves it. Returns the copy's path; nothing is filled when the session yields no application.
+QString fillHistogram(ExcelSession& session, const ReportFolders& folders, const QDateTime& when, const HistogramData& data);
+
+} // namespace reports

@@ -1,0 +1,29 @@
+#include "reports/ResultReport.h"
+
+#include "reports/ExcelSession.h"
+#include "spreadsheet/Error.h"
+
+#include <QDir>
+
+namespace reports {
+
+QString writeResultWorkbook(ExcelSession& session, const ReportFolders& folders, const QDateTime& when, const ResultGrids& grids)
+{
+    if (!grids.record) throw spreadsheet::Error(QStringLiteral("The result report has no sheet."));
+    if (!session.start()) return {};
+    spreadsheet::Application& app = session.application();
+    app.setSheetsInNewWorkbook(static_cast<int>(grids.grids.size()));
+    session.setWorkbook(app.addWorkbook());
+    for (size_t i = 0; i < grids.grids.size(); ++i) {
+        session.setWorksheet(app.worksheet(static_cast<int>(i) + 1));
+        session.worksheet().setName(grids.captions[i]);
+        exchange::WriteGridBlock(session.worksheet(), *grids.record, grids.grids[i]);
+    }
+    session.setWorksheet(app.worksheet(1));
+    // The spreadsheet program would keep the new workbook open unsaved; the engine has no window to
+    // keep it in, so it is saved beside the other reports before it is handed over.
+    QDir().mkpath(folders.saveFiles);
+    return session.workbook().saveAs(freeFileName(folders.saveFiles + u'/' + timeStampPrefix(when) + kResultFileName));
+}
+
+} // namespace reports

@@ -1,0 +1,31 @@
+#pragma once
+#include "exchange/WorksheetWriter.h"
+#include "model/SheetRecord.h"
+#include "reports/ReportFiles.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <array>
+
+namespace reports {
+
+class ExcelSession;
+
+// The judgement results of the shown sheet: its record (for the header rows) and the three
+// grids of the pages, each with the page's caption as its worksheet's name.
+struct ResultGrids {
+    const model::SheetRecord* record = nullptr;
+    std::array<exchange::GridBlock, 3> grids; // measurements, capability, SPC rules
+    std::array<QString, 3> captions;
+};
+
+// The result workbook's file: "判定結果.xlsx" after the time stamp, in the save folder.
+inline const QString kResultFileName = QStringLiteral("判定結果.xlsx");
+
+// Adds a workbook of three worksheets named after the pages, writes each grid with its header
+// into its worksheet, makes worksheet 1 the current one again and saves the workbook under the
+// time-stamped name (a free one when it exists). Returns the path; nothing is written when the
+// session yields no application.
+QString writeResultWorkbook(ExcelSession& session, const ReportFolders& folders, const QDateTime& when, const ResultGrids& grids);
+
+} // namespace reports

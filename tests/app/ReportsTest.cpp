@@ -1,0 +1,319 @@
+// The report buttons and menu items through the real window: the judgement chain first, the
+// busy window, the filled copy under its time stamp, and the hand-over to the desktop.
+#include "MainFormFixture.h"
+
+#include "model/NumberText.h"
+#include "spreadsheet/Book.h"
+#include "spreadsheet/SheetData.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QUrl>
+
+namespace {
+
+// First and last row of every chart range on the control chart's data sheet.
+QList<std::pair<int, int>> chartRows(const spreadsheet::Book& book)
+{
+    QList<std::pair<int, int>> rows;
+    static const QRegularExpression re(QStringLiteral("<c:f>'統計データ'!\\$[A-H]\\$(\\d+):\\$[A-H]\\$(\\d+)</c:f>"));
+    for (const QString& name : book.partNames())
+        if (name.startsWith(QStringLiteral("xl/charts/chart")))
+            for (auto it = re.globalMatch(QString::fromUtf8(book.part(name))); it.hasNext();) {
+                const auto m = it.next();
+                rows.append({m.captured(1).toInt(), m.captured(2).toInt()});
+            }
+    return rows;
+}
+
+} // namespace
+
+class ReportsTest : public MainFormTest {
+protected:
+    void SetUp() override
+    {
+        start();
+        form->reportFolders = {QStringLiteral(QUORVANE_FORM_FILES), saveDir.path()};
+        form->spinRow->setValue(10);
+        form->spinCol->setValue(3);
+        form->editKupper->setText("10.500");
+        form->editKlower->setText("9.500");
+    }
+    void values(int row, std::initializer_list<const char*> texts)
+    {
+        int c = 0;
+        for (const char* t : texts) form->gridEdit->setCell(c++, row, QString::fromUtf8(t));
+    }
+    void threeLots()
+    {
+        values(1, {"9.800", "10.000", "10.200"});
+        values(2, {"10.100"});
+        values(3, {"10.000", "10.400", "10.300"});
+    }
+    void click(QPushButton* b)
+    {
+        QTest::mouseClick(b, Qt::LeftButton);
+        QApplication::processEvents();
+    }
+    QStringList saved() const { return QDir(saveDir.path()).entryList(QDir::Files, QDir::Name); }
+    // The one report made, opened by the desktop.
+    std::unique_ptr<spreadsheet::Book> report(const QString& kind)
+    {
+        const QStringList files = saved();
+        EXPECT_EQ(files.size(), 1) << files.join(' ').toStdString();
+        if (files.isEmpty()) return nullptr;
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{8}_\\d{6}_") + QRegularExpression::escape(kind) + QStringLiteral("\\.xlsx$"))
+                        .match(files.first())
+                        .hasMatch())
+            << files.first().toStdString();
+        const QString path = saveDir.path() + u'/' + files.first();
+        EXPECT_EQ(ui.openedDocuments, QList<QUrl>{QUrl::fromLocalFile(path)});
+        return spreadsheet::Book::open(path);
+    }
+    QTemporaryDir saveDir;
+};
+
+TEST_F(ReportsTest, AControlChartOfThreeLotsRunsTheChainAndFillsRowsTwoToFour)
+{
+    threeLots();
+    click(form->btnControlChart);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(form->gridCalc->rowCount(), 5); // the chain ran: three lot rows and the total
+    EXPECT_FALSE(form->pnlSpcJudg->text().isEmpty());
+    EXPECT_EQ(splash->lblTitle->text(), QStringLiteral("Excelに統計データを展開しています。"));
+    EXPECT_FALSE(splash->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    const auto book = report(QStringLiteral("XbarR"));
+    ASSERT_TRUE(book);
+    for (int r = 2; r <= 4; ++r) {
+        EXPECT_EQ(book->text(0, r, 1), form->gridCalc->cell(0, r - 1));
+        EXPECT_EQ(model::tryParseNumber(book->text(0, r, 2)), model::tryParseNumber(form->gridCalc->cell(4, r - 1)));
+        EXPECT_EQ(model::tryParseNumber(book->text(0, r, 6)), model::tryParseNumber(form->gridCalc->cell(5, r - 1)));
+    }
+    EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 3)), model::tryParseNumber(form->gridCalc->cell(4, 4)));
+    EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 4)), model::tryParseNumber(form->editUcl->text()));
+    EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 5)), model::tryParseNumber(form->editLcl->text()));
+    EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 7)), model::tryParseNumber(form->gridCalc->cell(5, 4)));
+    EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 8)), model::tryParseNumber(form->editRsUcl->text()));
+    for (int c = 1; c <= 8; ++c) EXPECT_EQ(book->text(0, 5, c), "") << c;
+    const auto rows = chartRows(*book);
+    EXPECT_EQ(rows.size(), 14);
+    for (const auto& r : rows) EXPECT_EQ(r, (std::pair{2, 4}));
+}
+
+TEST_F(ReportsTest, AHundredLotsKeepRowsTwoToAHundredAndOneFromTheMenu)
+{
+    form->spinRow->setValue(100);
+    for (int r = 1; r <= 100; ++r)
+        form->gridEdit->setCell(0, r, model::formatFixed(9.9 + (r % 9) * 0.02, 3));
+    form->menuExecChart->trigger();
+    QApplication::processEvents();
+    const auto book = report(QStringLiteral("XbarR"));
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->text(0, 101, 1), form->gridCalc->cell(0, 100));
+    for (int c = 1; c <= 8; ++c) EXPECT_EQ(book->text(0, 102, c), "") << c;
+    for (const auto& r : chartRows(*book)) EXPECT_EQ(r, (std::pair{2, 101}));
+}
+
+TEST_F(ReportsTest, XbarSWritesLotAndOverallStandardDeviations)
+{
+    form->cmbChart->setCurrentIndex(1);
+    form->cmbChartChange();
+    threeLots();
+    click(form->btnControlChart);
+    const auto book = report(QStringLiteral("XbarS"));
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->text(0, 2, 6), "0.2");
+    EXPECT_EQ(book->text(0, 3, 6), ""); // the lot of one value has no standard deviation
+    EXPECT_EQ(model::tryParseNumber(book->text(0, 4, 6)), model::tryParseNumber(form->gridCalc->cell(6, 3)));
+    EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 7)), model::tryParseNumber(form->gridCalc->cell(6, 4)));
+}
+
+TEST_F(ReportsTest, XRsStartsTheMovingRangeAtZero)
+{
+    form->cmbChart->setCurrentIndex(2);
+    form->cmbChartChange();
+    ASSERT_EQ(form->spinCol->text(), "1");
+    values(1, {"10.000"});
+    values(2, {"10.300"});
+    values(3, {"10.100"});
+    click(form->btnControlChart);
+    const auto book = report(QStringLiteral("X-Rs"));
+    ASSERT_TRUE(book);
+    const spreadsheet::Cell* f2 = book->cells(0).find(2, 6);
+    ASSERT_NE(f2, nullptr);
+    EXPECT_EQ(f2->type, spreadsheet::CellType::Number);
+    EXPECT_EQ(f2->number, 0.0);
+    EXPECT_EQ(book->text(0, 3, 6), "0.3");
+}
+
+TEST_F(ReportsTest, TheHistogramPacksTheEnabledLotsWithTheSheetsDigits)
+{
+    threeLots();
+    form->gridCtrl->setFocus();
+    QApplication::processEvents();
+    const QRect lot2 = form->gridCtrl->visualRect(form->gridCtrl->model()->index(1, 0));
+    QTest::mouseClick(form->gridCtrl->viewport(), Qt::LeftButton, {}, lot2.center());
+    ASSERT_FALSE(form->gridCtrl->flag(1, 2));
+    form->spinKeta->setValue(0);
+    form->spinBetWeen->setValue(7);
+    click(form->btnHistogram);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    const auto book = report(QStringLiteral("Histogram"));
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->text(0, 1, 1), "9.8");
+    EXPECT_EQ(book->text(0, 2, 2), "10.4"); // lot 3 moved up
+    EXPECT_EQ(book->text(0, 2, 3), "10.3");
+    for (int r = 3; r <= 10; ++r)
+        for (int c = 1; c <= 3; ++c) EXPECT_EQ(book->text(0, r, c), "") << r << ' ' << c;
+    EXPECT_EQ(book->numberFormat(0, 1, 1), QStringLiteral("0_ "));
+    EXPECT_EQ(book->numberFormat(0, 10, 3), QStringLiteral("0_ "));
+    EXPECT_EQ(book->text(1, 19, 2), "7");
+
+    form->menuExecHist->trigger(); // the menu item makes a second one
+    QApplication::processEvents();
+    EXPECT_EQ(saved().size(), 2);
+}
+
+TEST_F(ReportsTest, TwoReportsInOneSecondGiveTwoFiles)
+{
+    threeLots();
+    // Whatever second the report runs in, a file of its time stamp exists already.
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList earlier;
+    for (int s = 0; s < 10; ++s) {
+        earlier << saveDir.path() + u'/' + now.addSecs(s).toString(QStringLiteral("yyyyMMdd_HHmmss_")) + QStringLiteral("XbarR.xlsx");
+        QFile f(earlier.last());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the operator's earlier report");
+    }
+    click(form->btnControlChart);
+    ASSERT_EQ(ui.openedDocuments.size(), 1);
+    const QString made = ui.openedDocuments.first().toLocalFile();
+    EXPECT_TRUE(made.endsWith(QStringLiteral("_XbarR_2.xlsx"))) << made.toStdString();
+    EXPECT_EQ(spreadsheet::Book::open(made)->text(0, 2, 1), "K001");
+    for (const QString& e : earlier) {
+        QFile f(e);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), "the operator's earlier report");
+    }
+}
+
+TEST_F(ReportsTest, WithoutACapabilityResultNothingHappens)
+{
+    threeLots();
+    form->cmbLimit->setCurrentIndex(1); // specified limits, the R limit left blank
+    form->cmbLimitChange();
+    form->editUcl->setText("10.600");
+    form->editLcl->setText("9.400");
+    form->editRsUcl->clear();
+    click(form->btnControlChart);
+    click(form->btnHistogram);
+    EXPECT_TRUE(form->pnlCpkJudg->text().isEmpty());
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_TRUE(ui.openedDocuments.isEmpty());
+    EXPECT_TRUE(saved().isEmpty());
+}
+
+TEST_F(ReportsTest, ADesktopWithoutAProgramForWorkbooksSaysWhereTheReportIs)
+{
+    threeLots();
+    ui.desktopOpens = false;
+    click(form->btnHistogram);
+    ASSERT_EQ(saved().size(), 1);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("ガイドメッセージ"));
+    EXPECT_TRUE(ui.messages[0].text.contains(QDir::toNativeSeparators(saveDir.path() + u'/' + saved().first())))
+        << ui.messages[0].text.toStdString();
+    EXPECT_FALSE(splash->isVisible()); // the message comes after the busy window closed
+}
+
+TEST_F(ReportsTest, AMissingTemplateIsReportedInTheErrorBox)
+{
+    threeLots();
+    QTemporaryDir empty;
+    form->reportFolders.formFiles = empty.path();
+    bool busyWhenShown = true;
+    ui.onMessage = [&](const ui::Message&) { busyWhenShown = splash->isVisible(); };
+    click(form->btnControlChart);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].caption, QApplication::applicationName());
+    EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("XbarR.xlsx"))) << ui.messages[0].text.toStdString();
+    EXPECT_FALSE(busyWhenShown);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(ui.openedDocuments.isEmpty());
+    EXPECT_TRUE(saved().isEmpty());
+}
+
+TEST_F(ReportsTest, AValueStillBeingTypedGoesIntoTheHistogram)
+{
+    threeLots();
+    form->gridEdit->setFocus();
+    QApplication::processEvents();
+    form->gridEdit->setCurrentCell(1, 2);
+    typeKeys("10.25");
+    ASSERT_TRUE(form->gridEdit->isEditing());
+    click(form->btnHistogram);
+    const auto book = report(QStringLiteral("Histogram"));
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->text(0, 2, 2), "10.25");
+    EXPECT_EQ(book->text(0, 2, 1), "10.1");
+}
+
+TEST_F(ReportsTest, TheResultWorkbookHoldsTheThreePagesAfterTheChain)
+{
+    form->spinRow->setValue(20);
+    for (int r = 1; r <= 20; ++r) values(r, {"10.000", "10.100", r % 2 ? "9.950" : "10.050"});
+    form->gridCtrl->setFlag(1, 5, false);
+    click(form->btnExcel);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(splash->lblTitle->text(), QStringLiteral("Excelブックに出力中です。"));
+    EXPECT_FALSE(splash->isVisible());
+    const auto book = report(QStringLiteral("判定結果"));
+    ASSERT_TRUE(book);
+    ASSERT_EQ(book->worksheetCount(), 3);
+    EXPECT_EQ(book->worksheetName(0), QStringLiteral("測定値入力＆規格判定"));
+    EXPECT_EQ(book->worksheetName(1), QStringLiteral("CP-CPK不良率判定"));
+    EXPECT_EQ(book->worksheetName(2), QStringLiteral("SPC異常判定(X側-R側)"));
+    EXPECT_EQ(book->text(0, 2, 4), form->editLabel->text());
+    // Nineteen lots from row 5, lot 5 left out; the other pages as the grids show them.
+    EXPECT_EQ(book->text(0, 8, 1), "K004");
+    EXPECT_EQ(book->text(0, 9, 1), "K006");
+    EXPECT_EQ(book->text(0, 23, 1), "K020");
+    EXPECT_EQ(book->text(0, 24, 1), "");
+    ASSERT_EQ(form->gridCalc->rowCount(), 21);
+    EXPECT_EQ(book->text(1, 4 + 20, 1), QStringLiteral("＊トータル"));
+    EXPECT_EQ(book->text(1, 4 + 20, 2), "57");
+    EXPECT_EQ(book->text(2, 4 + 19, 1), form->gridSpc->cell(0, 19));
+    EXPECT_EQ(book->text(2, 4 + 19, 18), form->gridSpc->cell(17, 19));
+}
+
+TEST_F(ReportsTest, TheResultWorkbookUnderXRsNamesItsThirdPageAndNeedsTheItem)
+{
+    form->cmbChart->setCurrentIndex(2);
+    form->cmbChartChange();
+    values(1, {"10.000"});
+    values(2, {"10.200"});
+    values(3, {"10.100"});
+    const QString item = form->editLabel->text();
+    form->editLabel->clear();
+    click(form->btnExcel);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("必須項目が入力されていません。"));
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("ガイドメッセージ"));
+    EXPECT_TRUE(saved().isEmpty());
+    EXPECT_TRUE(ui.openedDocuments.isEmpty());
+
+    ui.messages.clear();
+    form->editLabel->setText(item.isEmpty() ? QStringLiteral("外径") : item);
+    click(form->btnExcel);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    const auto book = report(QStringLiteral("判定結果"));
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->worksheetName(2), QStringLiteral("SPC異常判定(X側-Rs側)"));
+}

@@ -1,0 +1,85 @@
+// Names and copies of the report files: the time stamp, free names, copying templates.
+#include "reports/ReportFiles.h"
+
+#include "spreadsheet/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace reports;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(ReportFiles, NamesFollowTheFoldersBesideTheProgramAndTheChartKind)
+{
+    const ReportFolders f = ReportFolders::beside(QStringLiteral("/opt/quorvane"));
+    EXPECT_EQ(f.formFiles, QStringLiteral("/opt/quorvane/Form Files"));
+    EXPECT_EQ(f.saveFiles, QStringLiteral("/opt/quorvane/Save Files"));
+    EXPECT_EQ(controlChartTemplateName(judge::ChartKind::XbarR), QStringLiteral("XbarR.xlsx"));
+    EXPECT_EQ(controlChartTemplateName(judge::ChartKind::XbarS), QStringLiteral("XbarS.xlsx"));
+    EXPECT_EQ(controlChartTemplateName(judge::ChartKind::XRs), QStringLiteral("X-Rs.xlsx"));
+    // Two-digit fields with leading zeros and a 24-hour clock.
+    EXPECT_EQ(timeStampPrefix(QDateTime(QDate(2024, 1, 31), QTime(17, 45, 2))), QStringLiteral("20240131_174502_"));
+    EXPECT_EQ(timeStampPrefix(QDateTime(QDate(2025, 9, 3), QTime(4, 5, 6))), QStringLiteral("20250903_040506_"));
+}
+
+TEST(ReportFiles, AFreeNameCountsUpBeforeTheExtension)
+{
+    QTemporaryDir dir;
+    const QString base = dir.path() + QStringLiteral("/20240131_174502_XbarR.xlsx");
+    EXPECT_EQ(freeFileName(base), base);
+    writeFile(base, "first");
+    EXPECT_EQ(freeFileName(base), dir.path() + QStringLiteral("/20240131_174502_XbarR_2.xlsx"));
+    writeFile(dir.path() + QStringLiteral("/20240131_174502_XbarR_2.xlsx"), "second");
+    EXPECT_EQ(freeFileName(base), dir.path() + QStringLiteral("/20240131_174502_XbarR_3.xlsx"));
+    // A folder of that name is taken too; a name without extension gets the number at its end.
+    QDir(dir.path()).mkdir(QStringLiteral("plain"));
+    EXPECT_EQ(freeFileName(dir.path() + QStringLiteral("/plain")), dir.path() + QStringLiteral("/plain_2"));
+}
+
+TEST(ReportFiles, TwoCopiesInOneSecondGiveTwoFilesAndLeaveTheFirstAlone)
+{
+    QTemporaryDir dir;
+    const QString templ = dir.path() + QStringLiteral("/X-Rs.xlsx");
+    writeFile(templ, "template");
+    const QString out = dir.path() + QStringLiteral("/Save Files");
+    const QDateTime when(QDate(2024, 1, 31), QTime(17, 45, 2));
+
+    const QString first = copyTemplate(templ, out, when); // the folder is made when missing
+    EXPECT_EQ(first, out + QStringLiteral("/20240131_174502_X-Rs.xlsx"));
+    EXPECT_EQ(readFile(first), "template");
+    writeFile(first, "edited by the operator");
+    const QString second = copyTemplate(templ, out, when);
+    EXPECT_EQ(second, out + QStringLiteral("/20240131_174502_X-Rs_2.xlsx"));
+    EXPECT_EQ(readFile(second), "template");
+    EXPECT_EQ(readFile(first), "edited by the operator");
+}
+
+TEST(ReportFiles, AMissingTemplateIsNamedAndNothingIsCopied)
+{
+    QTemporaryDir dir;
+    try {
+        copyTemplate(dir.path() + QStringLiteral("/Form Files/Histogram.xlsx"), dir.path(), QDateTime::currentDateTime());
+        ADD_FAILURE() << "no error";
+    } catch (const spreadsheet::Error& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("Histogram.xlsx"))) << e.message().toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 0);
+}
