@@ -23,7 +23,11 @@ public:
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return nextAnswer(); }
     QString folderName(QWidget*, const QString&, const QString&) override { return nextAnswer(); }
     int execDialog(QDialog& dialog) override;
-    void openDocument(const QUrl& url) override { openedDocuments.append(url); }
+    bool openDocument(const QUrl& url) override
+    {
+        openedDocuments.append(url);
+        return true;
+    }
 
 private:
     QString nextAnswer();
