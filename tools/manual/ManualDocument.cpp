@@ -68,6 +68,11 @@ bool holdsPicture(const QTextBlock& block)
     return false;
 }
 
+bool isCode(const QTextBlock& block)
+{
+    return block.isValid() && (block.blockFormat().nonBreakableLines() || block.blockFormat().hasProperty(QTextFormat::BlockCodeFence));
+}
+
 // A caption is the paragraph right under a picture ("図3-1　...").
 bool isCaption(const QTextBlock& block)
 {
@@ -249,7 +254,14 @@ void keepTogether(QTextDocument& doc, double pageHeight)
         const QTextBlock next = b.next();
         if (!next.isValid()) break;
         QTextBlock moved;
-        if (b.blockFormat().headingLevel() >= 2) {
+        if (isCode(b) && !isCode(b.previous())) {
+            // A short code block is not cut in two.
+            QTextBlock last = b;
+            while (isCode(last.next())) last = last.next();
+            const QRectF first = layout->blockBoundingRect(b), end = layout->blockBoundingRect(last);
+            if (end.bottom() - first.top() < pageHeight / 3 && pageOf(first.top(), pageHeight) != pageOf(end.bottom(), pageHeight))
+                moved = b;
+        } else if (b.blockFormat().headingLevel() >= 2) {
             if (pageOf(layout->blockBoundingRect(b).top(), pageHeight) != pageOf(layout->blockBoundingRect(next).bottom(), pageHeight))
                 moved = b;
         } else if (isCaption(next)) {
@@ -261,6 +273,8 @@ void keepTogether(QTextDocument& doc, double pageHeight)
         QTextBlock first = moved;
         const QTextBlock prev = moved.previous();
         if (prev.isValid() && prev.blockFormat().headingLevel() >= 2) first = prev;
+        // So does the sentence that introduces a code block ("…の例：").
+        if (isCode(moved) && prev.isValid() && (prev.text().endsWith(u'：') || prev.text().endsWith(u':'))) first = prev;
         QTextBlockFormat bf = first.blockFormat();
         bf.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
         QTextCursor(first).setBlockFormat(bf);
