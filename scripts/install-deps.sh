@@ -5,6 +5,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+  qt6-charts-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libzip-dev zlib1g-dev libpugixml-dev libexpat1-dev libxlsxwriter-dev
   clang libclang-rt-14-dev

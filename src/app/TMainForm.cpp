@@ -174,6 +174,9 @@ void TMainForm::buildMenus()
     exec->addSeparator();
     menuExecChart = exec->addAction(QStringLiteral("管理図作成(&C)"));
     menuExecHist = exec->addAction(QStringLiteral("ヒストグラム作成(&H)"));
+    exec->addSeparator();
+    menuExecChartView = exec->addAction(QStringLiteral("管理図の表示(&G)"));
+    menuExecHistView = exec->addAction(QStringLiteral("ヒストグラムの表示(&T)"));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     menuHelpManual = help->addAction(QStringLiteral("操作手順書(&M)"));
@@ -420,6 +423,8 @@ void TMainForm::connectHandlers()
     on(btnHistogram, &QPushButton::clicked, &TMainForm::btnHistogramClick);
     on(menuExecHist, &QAction::triggered, &TMainForm::menuExecHistClick);
     on(btnExcel, &QPushButton::clicked, &TMainForm::btnExcelClick);
+    on(menuExecChartView, &QAction::triggered, &TMainForm::menuExecChartViewClick);
+    on(menuExecHistView, &QAction::triggered, &TMainForm::menuExecHistViewClick);
     gridCalc->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridCalcDrawCell(p, c); });
     gridSpc->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridSpcDrawCell(p, c); });
     // The two grids scroll together; the lot grid has no scroll bars of its own.
@@ -477,6 +482,7 @@ void TMainForm::FormCloseQuery()
 {
     const QRect g = geometry();
     settings_.bounds = model::WindowBounds{g.left(), g.top(), g.height(), g.width()};
+    saveChartBounds();
     model::saveSettings(settings_);
 }
 

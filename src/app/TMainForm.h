@@ -2,6 +2,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "judge/ChartData.h"
 #include "judge/ControlLimits.h"
 #include "judge/ResultTexts.h"
 #include "model/Settings.h"
@@ -36,6 +37,7 @@ class TSplashForm;
 class TSheetsForm;
 class TAboutForm;
 class TLotEditForm;
+class TChartForm;
 class TOptionForm;
 class TSettingForm;
 
@@ -139,6 +141,14 @@ public:
     // The pause after each CSV file of an export, in milliseconds.
     int csvFilePause = 100;
 
+    // The chart window (TMainFormCharts.cpp).
+    void menuExecChartViewClick();
+    void menuExecHistViewClick();
+    void showChartForm(int page);
+    judge::ChartSet chartSet() const;
+    void saveChartBounds();
+    TChartForm* chartForm() const;
+
     // Selects a sheet tab without the leaving handler, as whole-workbook operations do.
     void selectTab(int index);
 
@@ -178,16 +188,25 @@ public:
     QAction *menuSettingSheets = nullptr, *menuSettingInit = nullptr, *menuSettingOption = nullptr;
     QAction *menuExecSpec = nullptr, *menuExecOperation = nullptr, *menuExecSpc = nullptr, *menuExecChart = nullptr,
             *menuExecHist = nullptr;
+    QAction *menuExecChartView = nullptr, *menuExecHistView = nullptr;
     QAction *menuHelpManual = nullptr, *menuHelpHome = nullptr, *menuHelpAbout = nullptr;
 
     bool specJudged = false;
     bool capabilityJudged = false;
+    // The SPC grid's marks belong to the result grid's rows: set by an SPC judgement that
+    // wrote all its marks, cleared when the result grid is rebuilt or the results cleared.
+    bool spcJudged = false;
 
     // The report templates and the folder of the filled copies, beside the executable.
     reports::ReportFolders reportFolders = reports::ReportFolders::beside(programFolder());
 
     // Sets a result panel: empty, "合格" in lime or "不合格" in red.
     static void setJudgement(QLabel* panel, const QString& caption, bool pass);
+
+signals:
+    // The shown sheet's results or control limits may have changed: a judgement ran, a
+    // sheet was entered or the results were cleared. The chart window redraws.
+    void resultsChanged();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -220,6 +239,7 @@ private:
     QPointer<TSheetsForm> sheetsForm_;
     QPointer<TAboutForm> aboutForm_;
     QPointer<TLotEditForm> lotEditForm_;
+    QPointer<TChartForm> chartForm_;
     QPointer<TOptionForm> optionForm_;
     QPointer<TSettingForm> settingForm_;
 };

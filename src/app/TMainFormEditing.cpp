@@ -7,6 +7,7 @@
 #include "dialogs/TLotEditForm.h"
 #include "judge/SpecLimits.h"
 #include "model/Text.h"
+#include "ui/FocusMoves.h"
 #include "ui/Desktop.h"
 #include "ui/FilteredLineEdit.h"
 #include "ui/GridOps.h"
@@ -39,14 +40,6 @@ bool isReadOnlyEdit(const QWidget* w)
     return e && e->isReadOnly();
 }
 
-// Focus moves that do not leave a field: a popup menu or list opening over it, another
-// window becoming active.
-bool passingFocus(const QEvent* e)
-{
-    const Qt::FocusReason r = static_cast<const QFocusEvent*>(e)->reason();
-    return r == Qt::PopupFocusReason || r == Qt::ActiveWindowFocusReason;
-}
-
 void setTextIfChanged(QLineEdit* e, const QString& text)
 {
     if (e->text() != text) e->setText(text);
@@ -76,7 +69,7 @@ protected:
         case QEvent::FocusIn: ui::guarded(form_, [&] { form_->Set_OnColor(field); }); break;
         case QEvent::FocusOut:
             // Spin edits report their exit themselves, before bringing the value into range.
-            if (!passingFocus(event) && watched == field && !qobject_cast<ui::SpinEdit*>(field))
+            if (ui::leavesField(*static_cast<QFocusEvent*>(event)) && watched == field && !qobject_cast<ui::SpinEdit*>(field))
                 ui::guarded(form_, [&] { form_->Set_OffColor(field); });
             break;
         case QEvent::KeyPress:

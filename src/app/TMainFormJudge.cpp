@@ -27,6 +27,18 @@ namespace {
 const QString kGuidanceCaption = QStringLiteral("ガイドメッセージ");
 const QString kWarningCaption = QStringLiteral("警告メッセージ");
 
+// Tells on every way out of a judgement, an error included, that the results may have changed.
+class ResultsNotice {
+public:
+    explicit ResultsNotice(TMainForm& form) : form_(form) {}
+    ~ResultsNotice() { emit form_.resultsChanged(); }
+    ResultsNotice(const ResultsNotice&) = delete;
+    ResultsNotice& operator=(const ResultsNotice&) = delete;
+
+private:
+    TMainForm& form_;
+};
+
 judge::Measurements measurementsOf(const ui::StringGrid& cells, const ui::StringGrid& lots)
 {
     return judge::Measurements(cells.table(), lots.table(), cells.rowCount() - 1, cells.colCount());
@@ -100,10 +112,12 @@ void TMainForm::btn3StdevClick()
     editUcl->setText(limits->ucl);
     editLcl->setText(limits->lcl);
     editRsUcl->setText(limits->rsUcl);
+    emit resultsChanged();
 }
 
 void TMainForm::btnCpkCalcClick()
 {
+    const ResultsNotice notice(*this);
     ui::BusyCursor busy;
     btnSpecJudgClick();
     if (pnlSpecJudg->text().isEmpty()) return;
@@ -111,6 +125,7 @@ void TMainForm::btnCpkCalcClick()
     else if (judge::anyLimitBlank(controlLimitTexts())) return;
     SaveSheet(tabCtrl->currentIndex());
     capabilityJudged = true;
+    spcJudged = false;
 
     judge::CapabilitySettings settings;
     settings.limits = judge::readSpecLimits(judge::specKindFromIndex(cmbSpecKind->currentIndex()),
@@ -140,6 +155,7 @@ void TMainForm::menuExecOperationClick()
 
 void TMainForm::btnSpcJudgClick()
 {
+    const ResultsNotice notice(*this);
     ui::BusyCursor busy;
     btnCpkCalcClick();
     if (pnlCpkJudg->text().isEmpty()) return;
@@ -157,6 +173,7 @@ void TMainForm::btnSpcJudgClick()
     judge::writeRows(gridSpc->table(), result);
     gridSpc->refresh();
     if (result.error) throw *result.error;
+    spcJudged = true;
     showJudgement(pnlSpcJudg, result.outcome);
     gridSpc->setCurrentCell(1, 1);
 }

@@ -6,6 +6,7 @@
 #include "model/NumberText.h"
 #include "model/SheetTransfer.h"
 #include "model/Text.h"
+#include "ui/Lists.h"
 #include "ui/Busy.h"
 #include "ui/GridOps.h"
 #include "ui/InputMethod.h"
@@ -28,8 +29,6 @@ const QString kUnsuitableValue = QStringLiteral("不適切な測定値が見つ�
 const QString kWarningCaption = QStringLiteral("警告メッセージ");
 
 QString defaultLotNumber(int row) { return QStringLiteral("K%1").arg(row, 3, 10, QLatin1Char('0')); }
-
-int boundedIndex(const QComboBox* c, int i) { return std::clamp(i, 0, c->count() - 1); }
 
 // Rewrites a stored limit with the sheet's digits; a limit that is not a number is left empty.
 QString reformatLimit(const QString& stored, int digits, bool& unsuitable)
@@ -70,10 +69,10 @@ void TMainForm::ResetSheetView()
 {
     const model::AppSettings& a = settings_.app;
     chkCpCpk->setChecked(a.CpkCheck);
-    cmbCpCpk->setCurrentIndex(boundedIndex(cmbCpCpk, a.CpkIndex));
+    cmbCpCpk->setCurrentIndex(ui::boundedIndex(cmbCpCpk, a.CpkIndex));
     editCpCpk->setText(a.CpCpk);
-    cmbChart->setCurrentIndex(boundedIndex(cmbChart, a.ChartIndex));
-    cmbLimit->setCurrentIndex(boundedIndex(cmbLimit, a.LimitIndex));
+    cmbChart->setCurrentIndex(ui::boundedIndex(cmbChart, a.ChartIndex));
+    cmbLimit->setCurrentIndex(ui::boundedIndex(cmbLimit, a.LimitIndex));
     pageInput->setCurrentIndex(0);
     btnSpecClearClick();
     editUcl->clear();
@@ -133,6 +132,7 @@ void TMainForm::tabCtrlChange()
     ResetSheetView();
     LoadSheet();
     tabCtrl->setFocus();
+    emit resultsChanged();
 }
 
 void TMainForm::selectTab(int index)
@@ -209,7 +209,7 @@ void TMainForm::spinColChange()
 {
     const QString t = spinCol->text();
     if (!ui::isGivenCount(t)) return;
-    cmbChart->setCurrentIndex(t == u"1" ? 2 : boundedIndex(cmbChart, settings_.app.ChartIndex));
+    cmbChart->setCurrentIndex(t == u"1" ? 2 : ui::boundedIndex(cmbChart, settings_.app.ChartIndex));
     if (spinCol->value() > spinCol->maximum()) spinCol->setValue(spinCol->maximum());
     ApplyGridLayout();
 }
@@ -257,6 +257,7 @@ void TMainForm::btnSpecClearClick()
     const model::AppSettings& a = settings_.app;
     specJudged = false;
     capabilityJudged = false;
+    spcJudged = false;
     editProduct->clear();
     editProcess->clear();
     editMbc->clear();
@@ -265,10 +266,11 @@ void TMainForm::btnSpecClearClick()
     spinKeta->setValue(a.Keta);
     editKupper->clear();
     editKlower->clear();
-    cmbSpecKind->setCurrentIndex(boundedIndex(cmbSpecKind, a.SpecIndex));
+    cmbSpecKind->setCurrentIndex(ui::boundedIndex(cmbSpecKind, a.SpecIndex));
     for (QLabel* p : {pnlSpecJudg, pnlCpkJudg, pnlSpcJudg}) p->clear();
     gridEdit->viewport()->update();
     gridCalc->viewport()->update();
+    emit resultsChanged();
 }
 
 void TMainForm::btnResetClick()

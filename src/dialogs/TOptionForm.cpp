@@ -1,5 +1,6 @@
 #include "dialogs/TOptionForm.h"
 
+#include "ui/FocusMoves.h"
 #include "ui/InputMethod.h"
 #include "ui/Interaction.h"
 #include "ui/Look.h"
@@ -49,12 +50,6 @@ QHBoxLayout* ruleLine(QCheckBox* box, const QString& text, std::initializer_list
     }
     line->addStretch(1);
     return line;
-}
-
-bool passingFocus(const QEvent* e)
-{
-    const Qt::FocusReason r = static_cast<const QFocusEvent*>(e)->reason();
-    return r == Qt::PopupFocusReason || r == Qt::ActiveWindowFocusReason;
 }
 
 } // namespace
@@ -196,7 +191,7 @@ bool TOptionForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (auto* list = qobject_cast<QComboBox*>(watched)) {
         if (event->type() == QEvent::FocusIn) cmbOption2Enter(list);
-        else if (event->type() == QEvent::FocusOut && !passingFocus(event)) cmbOption2Exit(list);
+        else if (event->type() == QEvent::FocusOut && ui::leavesField(*static_cast<QFocusEvent*>(event))) cmbOption2Exit(list);
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -2,6 +2,8 @@
 
 #include "model/Settings.h"
 #include "model/SheetRecord.h"
+#include "ui/Lists.h"
+#include "ui/FocusMoves.h"
 #include "ui/FilteredLineEdit.h"
 #include "ui/InputMethod.h"
 #include "ui/KeyFilters.h"
@@ -57,17 +59,7 @@ QGroupBox* fieldGroup(QWidget* parent, const QString& title, std::initializer_li
     return group;
 }
 
-int boundedIndex(const QComboBox* c, int i) { return std::clamp(i, 0, c->count() - 1); }
-
 int boundedValue(const ui::SpinEdit* s) { return s->bounded(s->value()); }
-
-// A focus move that does not leave the field: a list opening over it, another window
-// becoming active.
-bool passingFocus(const QEvent* e)
-{
-    const Qt::FocusReason r = static_cast<const QFocusEvent*>(e)->reason();
-    return r == Qt::PopupFocusReason || r == Qt::ActiveWindowFocusReason;
-}
 
 } // namespace
 
@@ -188,14 +180,14 @@ void TSettingForm::FormShow()
     spinRow->setValue(a.Row);
     spinCol->setValue(a.Col);
     editUnit->setText(a.Unit);
-    cmbSpecKind->setCurrentIndex(boundedIndex(cmbSpecKind, a.SpecIndex));
+    cmbSpecKind->setCurrentIndex(ui::boundedIndex(cmbSpecKind, a.SpecIndex));
     spinKeta->setValue(a.Keta);
     chkCpCpk->setChecked(a.CpkCheck);
     chkCpCpkClick();
-    cmbCpCpk->setCurrentIndex(boundedIndex(cmbCpCpk, a.CpkIndex));
+    cmbCpCpk->setCurrentIndex(ui::boundedIndex(cmbCpCpk, a.CpkIndex));
     editCpCpk->setText(a.CpCpk);
-    cmbChart->setCurrentIndex(boundedIndex(cmbChart, a.ChartIndex));
-    cmbLimit->setCurrentIndex(boundedIndex(cmbLimit, a.LimitIndex));
+    cmbChart->setCurrentIndex(ui::boundedIndex(cmbChart, a.ChartIndex));
+    cmbLimit->setCurrentIndex(ui::boundedIndex(cmbLimit, a.LimitIndex));
     // A field that had the focus when the dialog last closed is not left yellow.
     for (QWidget* w : std::initializer_list<QWidget*>{spinTab, spinRow, spinCol, editUnit, cmbSpecKind, spinKeta, cmbChart,
                                                       cmbLimit})
@@ -236,7 +228,7 @@ void TSettingForm::spinColChange()
 {
     const QString t = spinCol->text();
     if (!ui::isGivenCount(t)) return;
-    cmbChart->setCurrentIndex(t == u"1" ? 2 : boundedIndex(cmbChart, settings_.ChartIndex));
+    cmbChart->setCurrentIndex(t == u"1" ? 2 : ui::boundedIndex(cmbChart, settings_.ChartIndex));
     if (spinCol->value() > spinCol->maximum()) spinCol->setValue(spinCol->maximum());
 }
 
@@ -292,7 +284,7 @@ bool TSettingForm::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::FocusOut:
         // Spin edits report their exit themselves, before bringing the value into range.
-        if (QWidget* f = fieldOf(watched); f && !passingFocus(event) && !qobject_cast<ui::SpinEdit*>(f)) Set_OffColor(f);
+        if (QWidget* f = fieldOf(watched); f && ui::leavesField(*static_cast<QFocusEvent*>(event)) && !qobject_cast<ui::SpinEdit*>(f)) Set_OffColor(f);
         break;
     default: break;
     }

@@ -101,6 +101,10 @@ void transfer(QSettings& store, StoredSettings& s, bool writing)
         w.integer("Top", s.bounds.Top, wb.Top);
         w.integer("Height", s.bounds.Height, wb.Height);
         w.integer("Width", s.bounds.Width, wb.Width);
+        w.integer("ChartLeft", s.chartBounds.Left, kChartWindowDefaults.Left);
+        w.integer("ChartTop", s.chartBounds.Top, kChartWindowDefaults.Top);
+        w.integer("ChartHeight", s.chartBounds.Height, kChartWindowDefaults.Height);
+        w.integer("ChartWidth", s.chartBounds.Width, kChartWindowDefaults.Width);
     }
     {
         Section o(store, "Options", writing);
@@ -145,7 +149,7 @@ void transfer(QSettings& store, StoredSettings& s, bool writing)
 StoredSettings loadSettings(QSettings& store)
 {
     // Everything starts from zero; each field is then assigned from the store or its default.
-    StoredSettings s{WindowBounds{0, 0, 0, 0}, RuleOptions{}, AppSettings{}};
+    StoredSettings s{WindowBounds{0, 0, 0, 0}, RuleOptions{}, AppSettings{}, WindowBounds{0, 0, 0, 0}};
     transfer(store, s, false);
     return s;
 }

@@ -38,14 +38,19 @@ struct WindowBounds {
     friend bool operator==(const WindowBounds&, const WindowBounds&) = default;
 };
 
+// The chart window's bounds when none are stored.
+inline constexpr WindowBounds kChartWindowDefaults{40, 40, 720, 960};
+
 struct StoredSettings {
     WindowBounds bounds;
     RuleOptions rules;
     AppSettings app;
+    WindowBounds chartBounds = kChartWindowDefaults;
 };
 
 // The per-user settings: organisation "Mirelda", application "Quorvane", native format
 // (the registry on Windows, an INI file elsewhere); groups "Windows", "Options", "Settings".
+// "Windows" holds the main window's bounds and, beside them, the chart window's.
 // Every value is written as a string; a missing value or an integer text that does not
 // convert reads as the default.
 StoredSettings loadSettings();

@@ -12,7 +12,7 @@ Application::~Application() { quit(); }
 
 void Application::setSheetsInNewWorkbook(int count)
 {
-    if (count < 1 || count > 255) throw Error(QStringLiteral("A new workbook holds 1 to 255 worksheets, not %1.").arg(count));
+    if (count < 1 || count > kMaxSheets) throw Error(QStringLiteral("A new workbook holds 1 to %1 worksheets, not %2.").arg(kMaxSheets).arg(count));
     sheetsInNewWorkbook_ = count;
 }
 

@@ -26,6 +26,8 @@ public:
     // A new workbook with `sheets` empty worksheets named Sheet1, Sheet2, ...
     static std::unique_ptr<Book> createNew(int sheets);
     // Reads a workbook by its content: Office Open XML, legacy .xls or text (CSV, code page 932).
+    // A file named as a workbook (.xlsx, .xlsm, .xls) that holds neither kind is refused as a
+    // damaged workbook, never read as text. Errors name the file and the reason.
     static std::unique_ptr<Book> open(const QString& path);
     // The same for bytes in memory; `name` names the worksheet of a text file.
     static std::unique_ptr<Book> fromBytes(const QByteArray& bytes, const QString& name);
@@ -45,7 +47,9 @@ public:
     void renameWorksheet(int index, const QString& name);
 
     // Cell texts as a spreadsheet reads them: "" empty, text as stored, numbers in their
-    // shortest form, "TRUE"/"FALSE", a formula's cached result, an error's text.
+    // shortest form (dates are day numbers), "TRUE"/"FALSE", an error's text, a formula's
+    // cached result — until any cell of the workbook changes: from then on formulas have no
+    // result here and are saved without one, for the reading program to compute.
     QString text(int sheet, int row, int column) const;
     // Enters a text as if typed: a number the project's parser accepts becomes a number,
     // "" clears the value, anything else is stored as text (never as a formula).
@@ -83,6 +87,9 @@ private:
 // Cells (and row records) one workbook may hold when read: eight times the largest workbook the
 // program exchanges; a file holding more is refused before memory runs away.
 inline constexpr long long kMaxCells = 8LL << 20;
+
+// Sheets one workbook may hold, as a new workbook may.
+inline constexpr int kMaxSheets = 255;
 
 // Rectangles larger than this are refused by the editing operations (formats, block writes).
 inline constexpr long long kMaxEditCells = 1LL << 22;

@@ -1,4 +1,6 @@
 #pragma once
+#include <QExplicitlySharedDataPointer>
+#include <QSharedData>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -18,7 +20,7 @@ enum class CellType : std::uint8_t {
 
 // A formula as the workbook stores it (A1 notation, no leading "="). Kept, never evaluated;
 // the cell's value is the result the writing program cached.
-struct Formula {
+struct Formula : QSharedData {
     QString text;
     // Attributes of the formula element other than the shared-formula ones (t="array", ref, ca, ...).
     std::vector<std::pair<std::string, std::string>> attributes;
@@ -32,7 +34,7 @@ struct Cell {
     std::int32_t sharedString = -1; // index of `text` in the shared strings when it came from there
     double number = 0.0;
     QString text; // text value, or the error text
-    std::shared_ptr<const Formula> formula;
+    QExplicitlySharedDataPointer<const Formula> formula; // shared by copies; replaced, never changed
 
     bool hasValue() const { return type != CellType::Empty; }
     void clearValue()

@@ -13,56 +13,93 @@ QString columnLetters(int column)
     return s;
 }
 
-std::optional<int> columnNumber(QStringView letters)
+namespace {
+
+char16_t at(QStringView v, qsizetype i) { return v[i].unicode(); }
+char16_t at(std::string_view v, qsizetype i) { return static_cast<unsigned char>(v[static_cast<size_t>(i)]); }
+QStringView slice(QStringView v, qsizetype from, qsizetype n) { return v.mid(from, n); }
+std::string_view slice(std::string_view v, qsizetype from, qsizetype n) { return v.substr(static_cast<size_t>(from), static_cast<size_t>(n)); }
+bool isAsciiLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
+bool isAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+template <class View>
+std::optional<int> columnOf(View letters)
 {
-    if (letters.isEmpty() || letters.size() > 3) return std::nullopt;
+    const auto size = static_cast<qsizetype>(letters.size());
+    if (size == 0 || size > 3) return std::nullopt;
     int n = 0;
-    for (QChar c : letters) {
-        const char16_t u = c.unicode();
-        int d = 0;
-        if (u >= u'A' && u <= u'Z') d = u - u'A' + 1;
-        else if (u >= u'a' && u <= u'z') d = u - u'a' + 1;
-        else return std::nullopt;
-        n = n * 26 + d;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t u = at(letters, i);
+        if (!isAsciiLetter(u)) return std::nullopt;
+        n = n * 26 + ((u | 0x20) - u'a' + 1);
     }
     if (n > kMaxColumns) return std::nullopt;
     return n;
 }
 
-namespace {
-
-bool isAsciiLetter(QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
-bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-
 // Reads 1..7 decimal digits without a leading zero; nullopt when out of 1..limit.
-std::optional<int> parseIndex(QStringView digits, int limit)
+template <class View>
+std::optional<int> indexOf(View v, qsizetype from, int limit)
 {
-    if (digits.isEmpty() || digits.size() > 7 || digits[0] == u'0') return std::nullopt;
-    int n = 0;
-    for (QChar c : digits) {
-        if (!isAsciiDigit(c)) return std::nullopt;
-        n = n * 10 + (c.unicode() - u'0');
+    const auto size = static_cast<qsizetype>(v.size());
+    const qsizetype n = size - from;
+    if (n <= 0 || n > 7 || at(v, from) == u'0') return std::nullopt;
+    int value = 0;
+    for (qsizetype i = from; i < size; ++i) {
+        if (!isAsciiDigit(at(v, i))) return std::nullopt;
+        value = value * 10 + (at(v, i) - u'0');
     }
-    if (n < 1 || n > limit) return std::nullopt;
-    return n;
+    if (value < 1 || value > limit) return std::nullopt;
+    return value;
+}
+
+template <class View>
+A1Part parsePart(View v)
+{
+    A1Part p;
+    const auto n = static_cast<qsizetype>(v.size());
+    qsizetype i = 0;
+    const bool firstDollar = i < n && at(v, i) == u'$';
+    if (firstDollar) ++i;
+    const qsizetype lettersBegin = i;
+    while (i < n && isAsciiLetter(at(v, i))) ++i;
+    if (i > lettersBegin) {
+        const auto column = columnOf(slice(v, lettersBegin, i - lettersBegin));
+        if (!column) return {};
+        p.column = *column;
+        p.columnAbsolute = firstDollar;
+        if (i == n) {
+            p.kind = A1Part::Kind::Column;
+            return p;
+        }
+        if (at(v, i) == u'$') {
+            p.rowAbsolute = true;
+            ++i;
+        }
+    } else {
+        p.rowAbsolute = firstDollar;
+    }
+    const auto row = indexOf(v, i, kMaxRows);
+    if (!row) return {};
+    p.row = *row;
+    p.kind = p.column ? A1Part::Kind::Cell : A1Part::Kind::Row;
+    return p;
+}
+
+std::optional<CellPos> cellOf(const A1Part& p)
+{
+    if (p.kind != A1Part::Kind::Cell) return std::nullopt;
+    return CellPos{p.row, p.column};
 }
 
 } // namespace
 
-std::optional<CellPos> parseA1(QStringView text)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    if (i < n && text[i] == u'$') ++i;
-    const qsizetype letterStart = i;
-    while (i < n && isAsciiLetter(text[i])) ++i;
-    const auto column = columnNumber(text.mid(letterStart, i - letterStart));
-    if (!column) return std::nullopt;
-    if (i < n && text[i] == u'$') ++i;
-    const auto row = parseIndex(text.mid(i), kMaxRows);
-    if (!row) return std::nullopt;
-    return CellPos{*row, *column};
-}
+std::optional<int> columnNumber(QStringView letters) { return columnOf(letters); }
+
+A1Part parseA1Part(QStringView text) { return parsePart(text); }
+A1Part parseA1Part(std::string_view text) { return parsePart(text); }
+std::optional<CellPos> parseA1(QStringView text) { return cellOf(parseA1Part(text)); }
+std::optional<CellPos> parseA1(std::string_view text) { return cellOf(parseA1Part(text)); }
 
 QString formatA1(CellPos pos, bool absolute)
 {
@@ -96,10 +133,10 @@ std::optional<CellPos> parseR1C1(QStringView text)
 {
     if (text.size() < 4 || (text[0] != u'R' && text[0] != u'r')) return std::nullopt;
     qsizetype c = 1;
-    while (c < text.size() && isAsciiDigit(text[c])) ++c;
+    while (c < text.size() && isAsciiDigit(text[c].unicode())) ++c;
     if (c >= text.size() || (text[c] != u'C' && text[c] != u'c')) return std::nullopt;
-    const auto row = parseIndex(text.mid(1, c - 1), kMaxRows);
-    const auto column = parseIndex(text.mid(c + 1), kMaxColumns);
+    const auto row = indexOf(text.left(c), 1, kMaxRows);
+    const auto column = indexOf(text, c + 1, kMaxColumns);
     if (!row || !column) return std::nullopt;
     return CellPos{*row, *column};
 }

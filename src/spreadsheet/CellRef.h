@@ -2,6 +2,7 @@
 #include <QString>
 #include <QStringView>
 #include <optional>
+#include <string_view>
 
 namespace spreadsheet {
 
@@ -30,8 +31,22 @@ QString columnLetters(int column);
 // Column number of letters "A".."XFD" (case-insensitive); nullopt when invalid or out of range.
 std::optional<int> columnNumber(QStringView letters);
 
-// Parses "B2" or "$B$2" (case-insensitive); nullopt when not a single cell inside the grid.
+// One side of an A1 reference: a cell "$B$2", a whole column "B" or a whole row "$2".
+struct A1Part {
+    enum class Kind { None, Cell, Column, Row } kind = Kind::None;
+    int row = 0, column = 0;
+    bool rowAbsolute = false, columnAbsolute = false;
+};
+
+// The one reader of A1 text, for text and for the bytes of a part alike: letters "A".."XFD"
+// (case-insensitive), rows 1..1,048,576 without leading zeros, each optionally after "$".
+// Kind::None when the text is none of the three or lies outside the grid.
+A1Part parseA1Part(QStringView text);
+A1Part parseA1Part(std::string_view text);
+
+// Parses "B2" or "$B$2"; nullopt when not a single cell inside the grid.
 std::optional<CellPos> parseA1(QStringView text);
+std::optional<CellPos> parseA1(std::string_view text);
 // "B2"; with absolute "$B$2".
 QString formatA1(CellPos pos, bool absolute = false);
 

@@ -6,88 +6,157 @@
 
 #include <QStringDecoder>
 
+#include <array>
+#include <cstring>
+
 namespace spreadsheet {
 
 namespace {
 
-QString decode(const QByteArray& bytes)
-{
-    const qsizetype nul = bytes.indexOf('\0');
-    if (nul >= 0) throw Error(QStringLiteral("The text file holds a NUL byte at offset %1; it is not a text file.").arg(nul));
-    const bool utf8 = bytes.startsWith("\xEF\xBB\xBF");
-    QStringDecoder decoder = utf8 ? QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless)
-                                  : QStringDecoder("windows-31j", QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid()) throw Error(QStringLiteral("The code page 932 decoder is not available."));
-    QString text = decoder.decode(utf8 ? bytes.mid(3) : bytes);
-    if (decoder.hasError())
-        throw Error(utf8 ? QStringLiteral("The text file is not valid UTF-8.")
-                         : QStringLiteral("The text file holds bytes that are not valid code page 932 (Shift_JIS)."));
-    return text;
-}
+constexpr int kMaxFieldLength = 32767;
 
-} // namespace
-
-QList<QStringList> readCsv(const QByteArray& bytes)
+// Walks the fields of the text; the separators (comma, quote, CR, LF) are single bytes below 0x40
+// that are never part of a multi-byte character in code page 932 or UTF-8, so the walk works on
+// bytes. `field(begin, end, quoted)` gets each field's bytes (quotes still doubled when quoted,
+// the closing quote and any text after it included), `endRow()` each end of a line.
+template <class Field, class EndRow>
+void walk(const char* b, qsizetype n, Field&& field, EndRow&& endRow)
 {
-    if (bytes.size() > kMaxCsvSize) throw Error(QStringLiteral("The text file is larger than %1 bytes.").arg(kMaxCsvSize));
-    const QString text = decode(bytes);
-    long long fields = 0;
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
-    const qsizetype n = text.size();
     qsizetype i = 0;
-    auto endField = [&] {
-        if (++fields > kMaxCells) throw Error(QStringLiteral("The text file holds more than %1 fields.").arg(kMaxCells));
-        if (row.size() >= kMaxColumns) throw Error(QStringLiteral("A line of the text file has more than %1 fields.").arg(kMaxColumns));
-        row.append(field);
-        field.clear();
-    };
-    auto endRow = [&] {
-        if (rows.size() >= kMaxRows) throw Error(QStringLiteral("The text file has more than %1 lines.").arg(kMaxRows));
-        rows.append(row);
-        row.clear();
-    };
     while (i < n) {
-        // One field.
-        if (text[i] == u'"') {
+        const qsizetype begin = i;
+        bool quoted = false;
+        if (b[i] == '"') {
+            quoted = true;
             ++i;
             while (i < n) {
-                if (text[i] == u'"') {
-                    if (i + 1 < n && text[i + 1] == u'"') {
-                        field += u'"';
+                if (b[i] == '"') {
+                    if (i + 1 < n && b[i + 1] == '"') {
                         i += 2;
                         continue;
                     }
                     ++i;
                     break;
                 }
-                field += text[i++];
+                ++i;
             }
         }
         // Unquoted text, or what follows a closing quote, runs to the next separator.
-        const qsizetype start = i;
-        while (i < n && text[i] != u',' && text[i] != u'\r' && text[i] != u'\n') ++i;
-        field += QStringView(text).mid(start, i - start);
+        while (i < n && b[i] != ',' && b[i] != '\r' && b[i] != '\n') ++i;
+        field(begin, i, quoted);
         if (i >= n) {
-            endField();
             endRow();
-            break;
+            return;
         }
-        if (text[i] == u',') {
-            endField();
+        if (b[i] == ',') {
             ++i;
             if (i == n) { // a final comma leaves an empty last field
-                endField();
+                field(i, i, false);
                 endRow();
             }
             continue;
         }
-        endField();
         endRow();
-        if (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
+        if (b[i] == '\r' && i + 1 < n && b[i + 1] == '\n') ++i;
         ++i;
     }
+}
+
+} // namespace
+
+void readCsvFields(const QByteArray& bytes, const std::function<void(int row, int column, const QString& text)>& field)
+{
+    if (bytes.size() > kMaxCsvSize) throw Error(QStringLiteral("The text file is larger than %1 bytes.").arg(kMaxCsvSize));
+    if (const void* nul = std::memchr(bytes.constData(), 0, static_cast<size_t>(bytes.size())))
+        throw Error(QStringLiteral("The text file holds a NUL byte at offset %1; it is not a text file.")
+                        .arg(static_cast<const char*>(nul) - bytes.constData()));
+    const bool utf8 = bytes.startsWith("\xEF\xBB\xBF");
+    const char* text = bytes.constData() + (utf8 ? 3 : 0);
+    const qsizetype size = bytes.size() - (utf8 ? 3 : 0);
+
+    // The shape first: nothing is decoded or stored for a file that is refused anyway.
+    {
+        long long fields = 0;
+        int rows = 0, columns = 0;
+        walk(
+            text, size,
+            [&](qsizetype, qsizetype, bool) {
+                if (++fields > kMaxCells) throw Error(QStringLiteral("The text file holds more than %1 fields.").arg(kMaxCells));
+                if (++columns > kMaxColumns)
+                    throw Error(QStringLiteral("Line %1 of the text file has more than %2 fields.").arg(rows + 1).arg(kMaxColumns));
+            },
+            [&] {
+                if (++rows > kMaxRows) throw Error(QStringLiteral("The text file has more than %1 lines.").arg(kMaxRows));
+                columns = 0;
+            });
+    }
+
+    QStringDecoder decoder = utf8 ? QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless)
+                                  : QStringDecoder("windows-31j", QStringDecoder::Flag::Stateless);
+    if (!decoder.isValid()) throw Error(QStringLiteral("The code page 932 decoder is not available."));
+    QByteArray unquoted;
+    int row = 0, column = 0;
+    // Measurements repeat: a short text met again shares the text decoded before, so a file of
+    // numbers costs little more than its cells.
+    std::array<QString, 4096> recent;
+    auto decode = [&](const char* p, qsizetype n) {
+        bool ascii = true;
+        for (qsizetype k = 0; k < n && ascii; ++k) ascii = static_cast<unsigned char>(p[k]) < 0x80;
+        if (ascii && n <= 16) {
+            QString& slot = recent[qHash(QByteArrayView(p, n)) % recent.size()];
+            if (slot != QLatin1StringView(p, n)) slot = QString::fromLatin1(p, n);
+            return slot;
+        }
+        if (ascii) return QString::fromLatin1(p, n);
+        QString s = decoder.decode(QByteArrayView(p, n));
+        if (decoder.hasError())
+            throw Error(utf8 ? QStringLiteral("Line %1 of the text file is not valid UTF-8.").arg(row + 1)
+                             : QStringLiteral("Line %1 of the text file holds bytes that are not valid code page 932 (Shift_JIS).").arg(row + 1));
+        return s;
+    };
+    walk(
+        text, size,
+        [&](qsizetype begin, qsizetype end, bool quoted) {
+            const char* p = text + begin;
+            qsizetype n = end - begin;
+            if (quoted) {
+                // Undo the quoting: doubled quotes become one; the text after the closing quote stays.
+                unquoted.clear();
+                qsizetype k = 1;
+                for (; k < n; ++k) {
+                    if (p[k] == '"') {
+                        if (k + 1 < n && p[k + 1] == '"') {
+                            unquoted += '"';
+                            ++k;
+                            continue;
+                        }
+                        ++k;
+                        break;
+                    }
+                    unquoted += p[k];
+                }
+                unquoted.append(p + k, n - k);
+                p = unquoted.constData();
+                n = unquoted.size();
+            }
+            const QString value = decode(p, n);
+            if (value.size() > kMaxFieldLength)
+                throw Error(QStringLiteral("Line %1 of the text file has a field longer than %2 characters.").arg(row + 1).arg(kMaxFieldLength));
+            field(row, column++, value);
+        },
+        [&] {
+            ++row;
+            column = 0;
+        });
+}
+
+QList<QStringList> readCsv(const QByteArray& bytes)
+{
+    QList<QStringList> rows;
+    readCsvFields(bytes, [&](int row, int, const QString& text) {
+        if (row == rows.size()) rows.append(QStringList());
+        rows.last().append(text);
+    });
     return rows;
 }
 

@@ -12,50 +12,9 @@ bool isNameChar(QChar c)
 bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 bool isAsciiLetter(QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); }
 
-// One side of a reference: "$B$2", "B", "$2".
-struct Part {
-    enum class Kind { None, Cell, Column, Row } kind = Kind::None;
-    int row = 0, column = 0;
-    bool rowAbsolute = false, columnAbsolute = false;
-};
+using Part = A1Part;
 
-Part parsePart(QStringView run)
-{
-    Part p;
-    qsizetype i = 0;
-    const qsizetype n = run.size();
-    bool firstDollar = false;
-    if (i < n && run[i] == u'$') {
-        firstDollar = true;
-        ++i;
-    }
-    const qsizetype lettersBegin = i;
-    while (i < n && isAsciiLetter(run[i])) ++i;
-    if (i > lettersBegin) {
-        const auto column = columnNumber(run.mid(lettersBegin, i - lettersBegin));
-        if (!column) return {};
-        p.column = *column;
-        p.columnAbsolute = firstDollar;
-        if (i == n) {
-            p.kind = Part::Kind::Column;
-            return p;
-        }
-        if (run[i] == u'$') {
-            p.rowAbsolute = true;
-            ++i;
-        }
-    } else {
-        p.rowAbsolute = firstDollar;
-    }
-    const qsizetype digitsBegin = i;
-    while (i < n && isAsciiDigit(run[i])) ++i;
-    if (i != n || i == digitsBegin || i - digitsBegin > 7 || run[digitsBegin] == u'0') return {};
-    const int row = run.mid(digitsBegin).toInt();
-    if (row < 1 || row > kMaxRows) return {};
-    p.row = row;
-    p.kind = p.column ? Part::Kind::Cell : Part::Kind::Row;
-    return p;
-}
+Part parsePart(QStringView run) { return parseA1Part(run); }
 
 qsizetype readRun(QStringView f, qsizetype i)
 {

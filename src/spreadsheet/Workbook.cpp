@@ -26,6 +26,8 @@ QString Workbook::savePathFor(const QString& path)
     const QFileInfo info(path);
     const QString suffix = info.suffix().toLower();
     if (suffix == u"xls" || suffix == u"csv" || suffix == u"txt") return path.left(path.size() - suffix.size()) + QStringLiteral("xlsx");
+    // A name without an extension gets the workbook's, so the desktop knows what to open it with.
+    if (suffix.isEmpty()) return path.endsWith(u'.') ? path + QStringLiteral("xlsx") : path + QStringLiteral(".xlsx");
     return path;
 }
 

@@ -19,7 +19,8 @@ public:
     // Saves to the file it came from (a name ending in .xls, .csv or .txt is written with .xlsx).
     void save();
     // Saves as Office Open XML; a name ending in .xls (or .csv, .txt) is written with the ending
-    // .xlsx. Returns the path written, which becomes the workbook's full name.
+    // .xlsx, and a name without an extension gets ".xlsx". Returns the path written, which
+    // becomes the workbook's full name.
     QString saveAs(const QString& path);
     bool saved() const;
     void setSaved(bool saved);

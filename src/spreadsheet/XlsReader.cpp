@@ -4,6 +4,7 @@
 #include "spreadsheet/Book.h"
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/CompoundFile.h"
+#include "spreadsheet/DateSerial.h"
 #include "spreadsheet/Error.h"
 #include "spreadsheet/NumberFormats.h"
 #include "spreadsheet/SheetNames.h"
@@ -25,12 +26,9 @@ using biff::RecordReader;
 // BIFF8 bounds: a worksheet claiming more is not read.
 constexpr unsigned kMaxXlsRows = 65536;
 constexpr unsigned kMaxXlsColumns = 256;
-constexpr unsigned kMaxXlsSheets = 255;
 constexpr std::size_t kMaxRecordSize = 8224;
 constexpr std::uint16_t kWorksheetSubstream = 0x0010;
 constexpr std::uint16_t kGlobalsSubstream = 0x0005;
-// Days between the 1904 and the 1900 date systems.
-constexpr double k1904Offset = 1462;
 
 [[noreturn]] void damaged(const QString& why)
 {
@@ -112,7 +110,7 @@ Globals readGlobals(const QByteArray& stream)
         case biff::CodePage: g.decoder = biff::codePageDecoder(c.u16()); break;
         case biff::DateMode: g.date1904 = c.u16() == 1; break;
         case biff::BoundSheet: {
-            if (g.sheets.size() >= kMaxXlsSheets) throw Error(QStringLiteral("The legacy workbook has more than %1 sheets.").arg(kMaxXlsSheets));
+            if (g.sheets.size() >= static_cast<size_t>(kMaxSheets)) throw Error(QStringLiteral("The legacy workbook has more than %1 sheets.").arg(kMaxSheets));
             SheetEntryInfo s;
             s.offset = c.u32();
             c.u8(); // visibility
@@ -313,7 +311,10 @@ private:
             const QString code = formatCode(xf);
             const bool isDate = isDateFormat(code);
             std::uint32_t id = 0;
-            if (code.compare(u"General", Qt::CaseInsensitive) != 0) id = book_.styleWithFormat(0, book_.numberFormatId(code));
+            if (code.compare(u"General", Qt::CaseInsensitive) != 0) {
+                Styles& styles = book_.editableStyles();
+                id = styles.withNumberFormat(0, styles.numberFormatId(code));
+            }
             s = static_cast<std::int64_t>(id) | (isDate ? (std::int64_t(1) << 32) : 0);
         }
         if (date) *date = (s >> 32) & 1;

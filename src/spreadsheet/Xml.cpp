@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace spreadsheet::xml {
 
@@ -14,6 +15,7 @@ void parse(pugi::xml_document& doc, const QByteArray& data, const std::string& p
         throw Error(QStringLiteral("The workbook part %1 is too large (%2 bytes) to be read.").arg(QString::fromStdString(partName)).arg(data.size()));
     const unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
     const pugi::xml_parse_result result = doc.load_buffer(data.constData(), static_cast<size_t>(data.size()), options);
+    if (result.status == pugi::status_out_of_memory) throw std::bad_alloc();
     if (!result)
         throw Error(QStringLiteral("The workbook part %1 is not well-formed XML (%2 at byte %3).")
                         .arg(QString::fromStdString(partName), QString::fromUtf8(result.description()))
@@ -69,6 +71,30 @@ const char* localName(const pugi::xml_node& node)
     const char* n = node.name();
     const char* colon = std::strrchr(n, ':');
     return colon ? colon + 1 : n;
+}
+
+std::string prefixOf(const pugi::xml_node& node)
+{
+    const char* n = node.name();
+    const char* colon = std::strrchr(n, ':');
+    return colon ? std::string(n, static_cast<size_t>(colon - n + 1)) : std::string();
+}
+
+std::string qualified(const pugi::xml_node& node, const char* local) { return prefixOf(node) + local; }
+
+QByteArray asUtf8(const QByteArray& data)
+{
+    if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF")) {
+        const bool little = data.startsWith("\xFF\xFE");
+        QString text;
+        text.reserve(data.size() / 2);
+        for (qsizetype i = 2; i + 1 < data.size(); i += 2) {
+            const auto a = static_cast<unsigned char>(data[i]), b = static_cast<unsigned char>(data[i + 1]);
+            text += QChar(char16_t(little ? (b << 8 | a) : (a << 8 | b)));
+        }
+        return text.toUtf8();
+    }
+    return data;
 }
 
 bool is(const pugi::xml_node& node, const char* local) { return std::strcmp(localName(node), local) == 0; }

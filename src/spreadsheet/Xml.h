@@ -15,8 +15,32 @@ void parse(pugi::xml_document& doc, const QByteArray& data, const std::string& p
 // The document as UTF-8 text behind a standard declaration, nothing reformatted.
 QByteArray serialize(const pugi::xml_document& doc);
 
+// The part as UTF-8 (a UTF-16 part, known by its byte-order mark, is converted).
+QByteArray asUtf8(const QByteArray& data);
+
 // Element name without its namespace prefix.
 const char* localName(const pugi::xml_node& node);
+// The namespace prefix of an element's name with its colon ("c:" for "c:numCache", "" for none).
+std::string prefixOf(const pugi::xml_node& node);
+// A name in the same namespace as `node`: qualified(<x:row>, "c") is "x:c".
+std::string qualified(const pugi::xml_node& node, const char* local);
+
+// Calls f for every element below `root`, walking iteratively: charts can nest deeply.
+template <class F>
+void forEachElement(pugi::xml_node root, F&& f)
+{
+    pugi::xml_node n = root.first_child();
+    while (n) {
+        if (n.type() == pugi::node_element) f(n);
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n && n != root && !n.next_sibling()) n = n.parent();
+        if (!n || n == root) break;
+        n = n.next_sibling();
+    }
+}
 bool is(const pugi::xml_node& node, const char* local);
 pugi::xml_node child(const pugi::xml_node& node, const char* local);
 // Attribute by local name ("r:id" matches "id" only when asked with the prefix-free name "id").

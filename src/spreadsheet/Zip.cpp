@@ -3,8 +3,11 @@
 #include "spreadsheet/Error.h"
 
 #include <zip.h>
-#include <zlib.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <memory>
 #include <set>
 
@@ -92,117 +95,149 @@ std::vector<ZipEntry> readZip(const QByteArray& archive, const ZipLimits& limits
     return entries;
 }
 
+// libzip writes through this device: sequentially, seeking back to complete each entry's header.
+struct ZipWriter::Device {
+    QIODevice& out;
+    zip_error_t error;
+    QString failure; // the first write that failed, and why
+    qint64 start = 0;
+
+    explicit Device(QIODevice& o)
+        : out(o)
+    {
+        zip_error_init(&error);
+        start = out.pos();
+    }
+    ~Device() { zip_error_fini(&error); }
+
+    zip_int64_t fail(int code)
+    {
+        zip_error_set(&error, code, 0);
+        return -1;
+    }
+
+    zip_int64_t write(const void* data, zip_uint64_t length)
+    {
+        errno = 0;
+        const qint64 n = out.write(static_cast<const char*>(data), static_cast<qint64>(length));
+        if (n != static_cast<qint64>(length)) {
+            // The device's own text for a failed write is often just "Unknown error"; the system's is not.
+            const int reason = errno;
+            if (failure.isEmpty()) failure = reason ? QString::fromLocal8Bit(std::strerror(reason)) : out.errorString();
+            return fail(ZIP_ER_WRITE);
+        }
+        return static_cast<zip_int64_t>(length);
+    }
+
+    static zip_int64_t command(void* self, void* data, zip_uint64_t length, zip_source_cmd_t cmd)
+    {
+        auto* d = static_cast<Device*>(self);
+        switch (cmd) {
+        case ZIP_SOURCE_SUPPORTS: return ZIP_SOURCE_SUPPORTS_WRITABLE;
+        case ZIP_SOURCE_STAT: { // an empty archive: there is nothing to read, the archive is new
+            if (length < sizeof(zip_stat_t)) return d->fail(ZIP_ER_INVAL);
+            auto* st = static_cast<zip_stat_t*>(data);
+            zip_stat_init(st);
+            st->size = 0;
+            st->valid |= ZIP_STAT_SIZE;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_OPEN:
+        case ZIP_SOURCE_CLOSE:
+        case ZIP_SOURCE_READ:
+        case ZIP_SOURCE_SEEK:
+        case ZIP_SOURCE_TELL:
+        case ZIP_SOURCE_FREE:
+        case ZIP_SOURCE_BEGIN_WRITE:
+        case ZIP_SOURCE_COMMIT_WRITE:
+        case ZIP_SOURCE_ROLLBACK_WRITE:
+        case ZIP_SOURCE_REMOVE: return 0;
+        case ZIP_SOURCE_WRITE: return d->write(data, length);
+        case ZIP_SOURCE_TELL_WRITE: return d->out.pos() - d->start;
+        case ZIP_SOURCE_SEEK_WRITE: {
+            const zip_int64_t offset = zip_source_seek_compute_offset(static_cast<zip_uint64_t>(d->out.pos() - d->start),
+                                                                      static_cast<zip_uint64_t>(d->out.size() - d->start), data, length, &d->error);
+            if (offset < 0) return -1;
+            if (!d->out.seek(d->start + offset)) return d->fail(ZIP_ER_SEEK);
+            return 0;
+        }
+        case ZIP_SOURCE_ERROR: return zip_error_to_data(&d->error, data, length);
+        default: return d->fail(ZIP_ER_OPNOTSUPP);
+        }
+    }
+};
+
 namespace {
 
-void put16(std::string& s, unsigned v)
+// 1980-01-01, the earliest date a zip entry can carry.
+time_t fixedEntryTime()
 {
-    s.push_back(char(v & 0xff));
-    s.push_back(char((v >> 8) & 0xff));
-}
-void put32(std::string& s, unsigned long long v)
-{
-    for (int i = 0; i < 4; ++i) s.push_back(char((v >> (8 * i)) & 0xff));
+    std::tm t{};
+    t.tm_year = 80;
+    t.tm_mon = 0;
+    t.tm_mday = 1;
+    t.tm_isdst = -1;
+    return std::mktime(&t);
 }
 
-constexpr unsigned kDosTime = 0;
-constexpr unsigned kDosDate = (0 << 9) | (1 << 5) | 1; // 1980-01-01
-constexpr unsigned long long kMax32 = 0xffffffffULL;
+zip_t* archiveOf(void* a) { return static_cast<zip_t*>(a); }
 
 } // namespace
 
 ZipWriter::ZipWriter(QIODevice& out, int level)
-    : out_(out)
+    : device_(std::make_unique<Device>(out))
     , level_(level)
 {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_function_create(&Device::command, device_.get(), &error);
+    if (source) {
+        archive_ = zip_open_from_source(source, ZIP_CREATE | ZIP_TRUNCATE, &error);
+        if (!archive_) zip_source_free(source);
+    }
+    const QString message = QString::fromUtf8(zip_error_strerror(&error));
+    zip_error_fini(&error);
+    if (!archive_) throw Error(QStringLiteral("The package cannot be written: %1").arg(message));
 }
 
-void ZipWriter::write(const void* data, size_t size)
+ZipWriter::~ZipWriter()
 {
-    if (size == 0) return;
-    if (out_.write(static_cast<const char*>(data), static_cast<qint64>(size)) != static_cast<qint64>(size))
-        throw Error(QStringLiteral("Writing the file failed: %1").arg(out_.errorString()));
-    offset_ += size;
+    if (archive_) zip_discard(archiveOf(archive_));
 }
 
 void ZipWriter::add(const std::string& name, const QByteArray& data)
 {
-    add(name, data.constData(), static_cast<size_t>(data.size()));
+    if (!archive_) throw Error(QStringLiteral("The package has been written already."));
+    data_.push_back(data);
+    const QByteArray& kept = data_.back();
+    zip_t* zip = archiveOf(archive_);
+    zip_source_t* source = zip_source_buffer(zip, kept.constData(), static_cast<zip_uint64_t>(kept.size()), 0);
+    const zip_int64_t index = source ? zip_file_add(zip, name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
+    if (index < 0) {
+        if (source) zip_source_free(source);
+        throw Error(QStringLiteral("The part %1 cannot be added to the package: %2").arg(QString::fromStdString(name), QString::fromUtf8(zip_strerror(zip))));
+    }
+    const auto i = static_cast<zip_uint64_t>(index);
+    if (zip_set_file_compression(zip, i, level_ > 0 ? ZIP_CM_DEFLATE : ZIP_CM_STORE, static_cast<zip_uint32_t>(std::max(level_, 0))) != 0
+        || zip_file_set_mtime(zip, i, fixedEntryTime(), 0) != 0)
+        throw Error(QStringLiteral("The part %1 cannot be added to the package: %2").arg(QString::fromStdString(name), QString::fromUtf8(zip_strerror(zip))));
 }
 
 void ZipWriter::add(const std::string& name, const char* data, size_t size)
 {
-    if (size >= kMax32) throw Error(QStringLiteral("A workbook part is too large to be written."));
-    const unsigned crc = static_cast<unsigned>(crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size)));
-
-    z_stream z{};
-    if (deflateInit2(&z, level_, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw Error(QStringLiteral("The compressor cannot be started."));
-    std::string packed;
-    packed.resize(deflateBound(&z, static_cast<uLong>(size)));
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
-    z.avail_in = static_cast<uInt>(size);
-    z.next_out = reinterpret_cast<Bytef*>(packed.data());
-    z.avail_out = static_cast<uInt>(packed.size());
-    const int rc = deflate(&z, Z_FINISH);
-    const size_t compressed = packed.size() - z.avail_out;
-    deflateEnd(&z);
-    if (rc != Z_STREAM_END) throw Error(QStringLiteral("Compressing a workbook part failed."));
-    if (offset_ >= kMax32) throw Error(QStringLiteral("The workbook is too large to be written."));
-
-    std::string header;
-    put32(header, 0x04034b50);
-    put16(header, 20);
-    put16(header, 0x0800);
-    put16(header, 8);
-    put16(header, kDosTime);
-    put16(header, kDosDate);
-    put32(header, crc);
-    put32(header, compressed);
-    put32(header, size);
-    put16(header, static_cast<unsigned>(name.size()));
-    put16(header, 0);
-    header += name;
-    entries_.push_back({name, crc, compressed, size, offset_});
-    write(header.data(), header.size());
-    write(packed.data(), compressed);
+    add(name, QByteArray(data, static_cast<qsizetype>(size)));
 }
 
 void ZipWriter::finish()
 {
-    if (entries_.size() > 0xffff || offset_ >= kMax32) throw Error(QStringLiteral("The workbook is too large to be written."));
-    std::string dir;
-    for (const Central& e : entries_) {
-        put32(dir, 0x02014b50);
-        put16(dir, 20);
-        put16(dir, 20);
-        put16(dir, 0x0800);
-        put16(dir, 8);
-        put16(dir, kDosTime);
-        put16(dir, kDosDate);
-        put32(dir, e.crc);
-        put32(dir, e.compressed);
-        put32(dir, e.size);
-        put16(dir, static_cast<unsigned>(e.name.size()));
-        put16(dir, 0);
-        put16(dir, 0);
-        put16(dir, 0);
-        put16(dir, 0);
-        put32(dir, 0);
-        put32(dir, e.offset);
-        dir += e.name;
+    if (!archive_) throw Error(QStringLiteral("The package has been written already."));
+    zip_t* zip = archiveOf(archive_);
+    if (zip_close(zip) != 0) {
+        const QString reason = !device_->failure.isEmpty() ? device_->failure : QString::fromUtf8(zip_strerror(zip));
+        throw Error(QStringLiteral("writing failed: %1").arg(reason)); // the destructor discards the archive
     }
-    const unsigned long long dirOffset = offset_;
-    write(dir.data(), dir.size());
-    std::string end;
-    put32(end, 0x06054b50);
-    put16(end, 0);
-    put16(end, 0);
-    put16(end, static_cast<unsigned>(entries_.size()));
-    put16(end, static_cast<unsigned>(entries_.size()));
-    put32(end, dir.size());
-    put32(end, dirOffset);
-    put16(end, 0);
-    write(end.data(), end.size());
+    archive_ = nullptr;
+    data_.clear();
 }
 
 } // namespace spreadsheet

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QIODevice>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,25 +25,28 @@ struct ZipEntry {
 // corrupt or truncated archive, encryption, unknown compression or an entry over the limits.
 std::vector<ZipEntry> readZip(const QByteArray& archive, const ZipLimits& limits = {});
 
-// Writes a zip archive entry by entry (deflated, UTF-8 names) onto a device.
+// Writes a zip archive with libzip onto a device: entries deflated (at `level`, 1 for speed;
+// 0 stores them), UTF-8 names, a fixed date so the same workbook gives the same bytes. The data
+// added is held until finish() writes everything; a device that fails to take the bytes throws
+// spreadsheet::Error with the system's reason.
 class ZipWriter {
 public:
     explicit ZipWriter(QIODevice& out, int level = 1);
+    ~ZipWriter();
+    ZipWriter(const ZipWriter&) = delete;
+    ZipWriter& operator=(const ZipWriter&) = delete;
+
     void add(const std::string& name, const QByteArray& data);
     void add(const std::string& name, const char* data, size_t size);
     void finish();
 
+    struct Device; // what libzip writes through
+
 private:
-    struct Central {
-        std::string name;
-        unsigned crc;
-        unsigned long long compressed, size, offset;
-    };
-    void write(const void* data, size_t size);
-    QIODevice& out_;
+    std::unique_ptr<Device> device_;
+    void* archive_ = nullptr;
     int level_;
-    unsigned long long offset_ = 0;
-    std::vector<Central> entries_;
+    std::vector<QByteArray> data_; // kept alive until the archive is written
 };
 
 } // namespace spreadsheet

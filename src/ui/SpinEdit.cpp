@@ -1,6 +1,7 @@
 #include "ui/SpinEdit.h"
 
 #include "ui/FilteredLineEdit.h"
+#include "ui/FocusMoves.h"
 
 #include <QFocusEvent>
 
@@ -61,8 +62,7 @@ QAbstractSpinBox::StepEnabled SpinEdit::stepEnabled() const
 
 void SpinEdit::focusOutEvent(QFocusEvent* e)
 {
-    // A popup opening over the field or another window becoming active does not leave it.
-    if (e->reason() != Qt::PopupFocusReason && e->reason() != Qt::ActiveWindowFocusReason) {
+    if (leavesField(*e)) {
         emit exited();
         if (!hasNumber() || bounded(value()) != value()) setValue(value());
     }

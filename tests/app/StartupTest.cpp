@@ -7,6 +7,21 @@
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
+#include <QTemporaryDir>
+
+namespace {
+
+// The real program on the offscreen platform, with its settings and lock in `home`.
+QProcessEnvironment programEnvironment(const QTemporaryDir& home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    env.insert("XDG_RUNTIME_DIR", home.path());
+    return env;
+}
+
+} // namespace
 
 TEST_F(MainFormTest, FirstStartShowsTheDefaultWorkbook)
 {
@@ -53,7 +68,7 @@ TEST_F(MainFormTest, ClosingWritesEverySettingAsTextAndTheNextStartReadsItBack)
     EXPECT_EQ(raw.value("Options/Check1").toString(), "1");
     EXPECT_EQ(raw.value("Options/Chk7Comp1").toString(), "13");
     EXPECT_EQ(raw.value("Windows/Width").toString(), "1000");
-    EXPECT_EQ(raw.allKeys().size(), 4 + 17 + 11);
+    EXPECT_EQ(raw.allKeys().size(), 4 + 4 + 17 + 11); // "Windows": the main window's and the chart window's bounds
 
     start();
     EXPECT_EQ(form->appSettings().Unit, "cm");
@@ -114,10 +129,7 @@ TEST(SingleInstance, OneCopyPerExecutableNameAndStaleLocksAreTakenOver)
 TEST(SingleInstance, TheRealProgramStartsOnceAndAfterAKilledCopy)
 {
     QTemporaryDir home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_CONFIG_HOME", home.path() + "/config");
-    env.insert("XDG_RUNTIME_DIR", home.path());
+    const QProcessEnvironment env = programEnvironment(home);
     auto launch = [&](QProcess& p) {
         p.setProcessEnvironment(env);
         p.start(QUORVANE_APP_EXE, {});
@@ -155,10 +167,7 @@ TEST(SingleInstance, TheRealProgramStartsOnceAndAfterAKilledCopy)
 TEST(SessionEnd, ATerminationRequestClosesTheProgramAndWritesTheSettings)
 {
     QTemporaryDir home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_CONFIG_HOME", home.path() + "/config");
-    env.insert("XDG_RUNTIME_DIR", home.path());
+    const QProcessEnvironment env = programEnvironment(home);
     QProcess program;
     program.setProcessEnvironment(env);
     program.start(QUORVANE_APP_EXE, {});

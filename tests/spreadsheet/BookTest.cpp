@@ -303,6 +303,15 @@ TEST(Application, SaveNeedsANameAndWritesOnlyWorkbooks)
     ASSERT_TRUE(again.open(QIODevice::ReadOnly));
     EXPECT_EQ(again.readAll(), QByteArray("a,0012\r\n"));
     EXPECT_THROW(app.openWorkbook(pathIn(dir, "missing.xlsx")), Error);
+
+    // A name without an extension gets the workbook's.
+    QDir(dir.path()).mkdir("a.b");
+    for (const char* name : {"report", "report.", "a.b/report"}) {
+        const QString written = wb.saveAs(pathIn(dir, name));
+        const QString expected = pathIn(dir, name).endsWith(u'.') ? pathIn(dir, name) + "xlsx" : pathIn(dir, name) + ".xlsx";
+        EXPECT_EQ(written, expected) << name;
+        EXPECT_EQ(Book::open(written)->sourceFormat(), SourceFormat::OfficeOpenXml) << name;
+    }
 }
 
 namespace {
@@ -315,6 +324,7 @@ Parts withChart()
                                                  "ContentType=\"application/vnd.openxmlformats-officedocument.drawingml.chart+xml\"/></Types>");
     QByteArray chart = "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"><c:chart><c:plotArea><c:lineChart>"
                        "<c:ser><c:tx><c:strRef><c:f>Data!$A$1</c:f><c:strCache><c:ptCount val=\"1\"/><c:pt idx=\"0\"><c:v>Lot</c:v></c:pt></c:strCache></c:strRef></c:tx>"
+                       "<c:cat><c:strRef><c:f>Data!$A$2:$A$12</c:f><c:strCache><c:ptCount val=\"11\"/><c:pt idx=\"0\"><c:v>old</c:v></c:pt></c:strCache></c:strRef></c:cat>"
                        "<c:val><c:numRef><c:f>Data!$B$2:$B$12</c:f><c:numCache><c:formatCode>General</c:formatCode><c:ptCount val=\"11\"/>";
     for (int i = 0; i < 11; ++i) chart += "<c:pt idx=\"" + QByteArray::number(i) + "\"><c:v>" + QByteArray::number(i) + "</c:v></c:pt>";
     chart += "</c:numCache></c:numRef></c:val></c:ser></c:lineChart></c:plotArea></c:chart></c:chartSpace>";
@@ -333,6 +343,9 @@ TEST(Book, ChartSeriesAndTheirCachedPointsFollowADelete)
                                "<c:pt idx=\"0\"><c:v>1.5</c:v></c:pt><c:pt idx=\"1\"><c:v>2.5</c:v></c:pt></c:numCache>"))
         << chart.toStdString();
     EXPECT_TRUE(chart.contains("<c:f>Data!$A$1</c:f><c:strCache><c:ptCount val=\"1\"/><c:pt idx=\"0\"><c:v>Lot</c:v></c:pt></c:strCache>"));
+    // Category caches without a format code are rebuilt the same way.
+    EXPECT_TRUE(chart.contains("<c:f>Data!$A$2:$A$3</c:f><c:strCache><c:ptCount val=\"2\"/><c:pt idx=\"0\"><c:v>ﾛｯﾄ</c:v></c:pt></c:strCache>"))
+        << chart.toStdString();
 }
 
 TEST(Book, RenamingASheetRenamesItsReferences)

@@ -3,7 +3,9 @@
 #include "spreadsheet/CsvReader.h"
 #include "spreadsheet/Error.h"
 
+#include <QFile>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -85,4 +87,61 @@ TEST(CsvReader, OpensAsOneWorksheetOfTexts)
     auto again = spreadsheet::Book::fromOoxml(book->toBytes());
     EXPECT_EQ(again->text(0, 5, 1), "0012");
     EXPECT_EQ(again->text(0, 2, 2), "10.500");
+}
+
+TEST(CsvReader, LongFieldsAreRefusedLikeLongCells)
+{
+    EXPECT_EQ(readCsv("a,\"" + QByteArray(32767, 'x') + "\"\r\n")[0][1].size(), 32767);
+    // Characters count, not bytes: 32767 two-byte characters fit.
+    EXPECT_EQ(readCsv(sjis(QString(32767, u'測')))[0][0].size(), 32767);
+    try {
+        readCsv("a\r\nb," + QByteArray(32768, 'x') + "\r\n");
+        ADD_FAILURE() << "accepted";
+    } catch (const spreadsheet::Error& e) {
+        EXPECT_TRUE(e.message().contains("Line 2")) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains("32767")) << e.message().toStdString();
+    }
+}
+
+TEST(CsvReader, TooManyFieldsAreRefusedBeforeAnyCellIsMade)
+{
+    QTemporaryDir dir;
+    // 600 lines of 15,000 empty fields: nine million fields in 9 MB.
+    const QByteArray line = QByteArray(14999, ',') + "\r\n";
+    const QString path = testing_support::writeFile(dir, "fields.csv", line.repeated(600));
+    const testing_support::ProbeResult r = testing_support::probe(path);
+    EXPECT_FALSE(r.opened);
+    EXPECT_TRUE(r.message.contains("more than 8388608 fields")) << r.message.toStdString();
+    testing_support::expectPeakBelow(r, 30, "nine million fields");
+}
+
+TEST(CsvReader, MemoryFollowsTheCells)
+{
+    QTemporaryDir dir;
+    // 24 MB of measurements: lot numbers and values with three decimals, as the program exports them.
+    QByteArray measurements;
+    measurements.reserve(25 << 20);
+    for (int r = 0; measurements.size() < (24 << 20); ++r) {
+        measurements += "L" + QByteArray::number(r);
+        for (int c = 0; c < 100; ++c) measurements += ',' + QByteArray::number(10 + ((r * 7919 + c * 104729) % 1000) / 1000.0, 'f', 3);
+        measurements += "\r\n";
+    }
+    // 24 MB of texts that are all different.
+    QByteArray distinct;
+    distinct.reserve(25 << 20);
+    for (int r = 0; distinct.size() < (24 << 20); ++r) {
+        for (int c = 0; c < 100; ++c) distinct += (c ? "," : "") + QByteArray::number(r * 100 + c, 36);
+        distinct += "\r\n";
+    }
+    const struct {
+        const char* name;
+        const QByteArray& bytes;
+        double timesFileSize;
+    } cases[] = {{"measurements.csv", measurements, 14}, {"distinct.csv", distinct, 24}};
+    for (const auto& c : cases) {
+        const testing_support::ProbeResult r = testing_support::probe(testing_support::writeFile(dir, c.name, c.bytes));
+        EXPECT_TRUE(r.opened) << r.message.toStdString();
+        const double fileMiB = static_cast<double>(c.bytes.size()) / (1 << 20);
+        testing_support::expectPeakBelow(r, fileMiB * c.timesFileSize, c.name);
+    }
 }

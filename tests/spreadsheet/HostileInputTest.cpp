@@ -1,6 +1,7 @@
 // Broken and hostile files get a clear error, never a crash, a hang or unbounded memory.
 #include "TestSupport.h"
 
+#include "spreadsheet/Application.h"
 #include "spreadsheet/Book.h"
 #include "spreadsheet/Error.h"
 #include "spreadsheet/SheetData.h"
@@ -9,6 +10,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+#include <cerrno>
+#include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -19,6 +26,7 @@ using namespace spreadsheet;
 using testing_support::newWorkbookParts;
 using testing_support::pack;
 using testing_support::Parts;
+using testing_support::expectRefused;
 
 namespace {
 
@@ -29,18 +37,6 @@ Parts withSheet(const QByteArray& body)
     Parts p = newWorkbookParts();
     p["xl/worksheets/sheet1.xml"] = QByteArray(kSheetHead) + body + "</worksheet>";
     return p;
-}
-
-// Expects the bytes to be refused with a message holding `fragment`.
-void expectRefused(const QByteArray& bytes, const char* fragment, const char* label)
-{
-    try {
-        Book::fromBytes(bytes, "x");
-        ADD_FAILURE() << label << ": accepted";
-    } catch (const Error& e) {
-        EXPECT_TRUE(e.message().contains(QString::fromUtf8(fragment), Qt::CaseInsensitive))
-            << label << ": " << e.message().toStdString();
-    }
 }
 
 } // namespace
@@ -77,7 +73,14 @@ TEST(HostileInput, BrokenPackagesAndPartsAreRefused)
         {pack(noTypes), "not a workbook", "no content types"},
         {pack(noWorkbook), "no workbook", "no workbook part"},
         {pack(doctypeWorkbook), "document type", "DOCTYPE with entities"},
-        {pack(withSheet("<!DOCTYPE x SYSTEM \"file:///etc/passwd\"><sheetData/>")), "document type", "DOCTYPE inside"},
+        {pack(withSheet("<!DOCTYPE x SYSTEM \"file:///etc/passwd\"><sheetData/>")), "well-formed", "DOCTYPE inside the root"},
+        {pack([] {
+             Parts p = newWorkbookParts();
+             p["xl/worksheets/sheet1.xml"] = "<!DOCTYPE worksheet [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">]>"
+                                             + QByteArray(kSheetHead) + "<sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>&b;</t></is></c></row></sheetData></worksheet>";
+             return p;
+         }()),
+         "document type", "DOCTYPE with entities in a worksheet"},
         {pack(missingSheet), "missing", "worksheet part missing"},
         {pack(badStrings), "well-formed", "broken shared strings"},
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row></sheetData>")), "shared string", "string index without strings"},
@@ -93,6 +96,7 @@ TEST(HostileInput, BrokenPackagesAndPartsAreRefused)
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\"><v>nan</v></c></row></sheetData>")), "number", "nan as a number"},
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\"><v>1e999</v></c></row></sheetData>")), "number", "overflowing number"},
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\" t=\"zz\"><v>1</v></c></row></sheetData>")), "unknown type", "unknown cell type"},
+        {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\" t=\"d\"><v>soon</v></c></row></sheetData>")), "as a date", "date that is none"},
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\"><f t=\"shared\" si=\"3\"/></c></row></sheetData>")), "master", "shared formula without master"},
         {pack(withSheet("<cols/>")), "no cell data", "worksheet without cells"},
         {pack(withSheet("<sheetData/><sheetData/>")), "two cell data", "two cell data elements"},
@@ -192,8 +196,17 @@ TEST(HostileInput, FailedSaveLeavesTheExistingFileIntact)
     rlimit small = old;
     small.rlim_cur = 4096;
     setrlimit(RLIMIT_FSIZE, &small);
-    EXPECT_THROW(book->save(target), Error);
+    QString message;
+    try {
+        book->save(target);
+    } catch (const Error& e) {
+        message = e.message();
+    }
     setrlimit(RLIMIT_FSIZE, &old);
+    // The message names the file and the system's reason.
+    EXPECT_TRUE(message.contains(QDir::toNativeSeparators(target))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QString::fromLocal8Bit(std::strerror(EFBIG)))) << message.toStdString();
+    EXPECT_FALSE(message.contains("Unknown error")) << message.toStdString();
     std::signal(SIGXFSZ, oldHandler);
 
     QFile f(target);
@@ -246,4 +259,145 @@ TEST(HostileInput, FormulaTextAndChartCachesAreBounded)
     book->deleteShiftUp(0, {3, 1, 3, 2});
     EXPECT_TRUE(book->part("xl/charts/chart1.xml").contains("<c:f>Sheet1!$B$1:$B$1048575</c:f><c:numCache><c:formatCode>General</c:formatCode><c:ptCount val=\"0\"/></c:numCache>"))
         << book->part("xl/charts/chart1.xml").toStdString();
+}
+
+namespace {
+
+// A package whose workbook lists `sheets` sheets; `target(i)` names the part of sheet i.
+QByteArray manySheets(int sheets, const std::function<QByteArray(int)>& target, const QByteArray& sheetXml)
+{
+    Parts p = newWorkbookParts();
+    QByteArray list = "<sheets>";
+    QByteArray rels = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    std::set<QByteArray> parts;
+    for (int i = 1; i <= sheets; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        list += "<sheet name=\"S" + n + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"/>";
+        rels += "<Relationship Id=\"rId" + n + "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\""
+                + target(i) + "\"/>";
+        parts.insert(target(i));
+    }
+    rels += "<Relationship Id=\"rIdS\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" Target=\"styles.xml\"/></Relationships>";
+    QByteArray& wb = p["xl/workbook.xml"];
+    wb.replace(wb.indexOf("<sheets>"), wb.indexOf("</sheets>") - wb.indexOf("<sheets>"), list);
+    p["xl/_rels/workbook.xml.rels"] = rels;
+    p.erase("xl/worksheets/sheet1.xml");
+    for (const QByteArray& t : parts) p["xl/" + t.toStdString()] = sheetXml;
+    return pack(p);
+}
+
+QByteArray worksheetOf(int rows)
+{
+    QByteArray body = "<sheetData>";
+    for (int r = 1; r <= rows; ++r)
+        body += "<row r=\"" + QByteArray::number(r) + "\"><c r=\"A" + QByteArray::number(r) + "\"><v>" + QByteArray::number(r * 1.25) + "</v></c><c r=\"B"
+                + QByteArray::number(r) + "\" t=\"inlineStr\"><is><t>lot " + QByteArray::number(r) + "</t></is></c></row>";
+    return QByteArray(kSheetHead) + body + "</sheetData></worksheet>";
+}
+
+} // namespace
+
+TEST(HostileInput, APartListedForManySheetsIsRefusedBeforeItMultiplies)
+{
+    QTemporaryDir dir;
+    const QByteArray sheet = worksheetOf(9000); // about 760 KB of cells
+    const struct {
+        int sheets;
+        std::function<QByteArray(int)> target;
+        const char* fragment;
+        const char* label;
+    } cases[] = {
+        {1000, [](int) { return QByteArray("worksheets/shared.xml"); }, "more than one sheet", "1000 entries, one part"},
+        {3000, [](int) { return QByteArray("worksheets/shared.xml"); }, "more than", "3000 entries, one part"},
+        {256, [](int i) { return "worksheets/s" + QByteArray::number(i) + ".xml"; }, "more than 255 sheets", "256 parts"},
+    };
+    for (const auto& c : cases) {
+        const QByteArray bytes = manySheets(c.sheets, c.target, c.sheets == 256 ? worksheetOf(2) : sheet);
+        const testing_support::ProbeResult r = testing_support::probe(testing_support::writeFile(dir, "many.xlsx", bytes));
+        EXPECT_FALSE(r.opened) << c.label;
+        EXPECT_TRUE(r.message.contains(QString::fromUtf8(c.fragment))) << c.label << ": " << r.message.toStdString();
+        testing_support::expectPeakBelow(r, 50, c.label);
+    }
+    // 255 sheets of their own are fine.
+    auto book = Book::fromBytes(manySheets(255, [](int i) { return "worksheets/s" + QByteArray::number(i) + ".xml"; }, worksheetOf(2)), "x");
+    EXPECT_EQ(book->worksheetCount(), 255);
+}
+
+TEST(HostileInput, MarkupPartsShareOneBudget)
+{
+    // Forty worksheets, each with 2 MB of column markup besides its cells: every part is within
+    // its own limit, all of them read into trees would not be.
+    QByteArray cols = "<cols>";
+    for (int i = 0; i < 60000; ++i) cols += "<col min=\"1\" max=\"1\" width=\"9\"/>";
+    cols += "</cols>";
+    const QByteArray part = QByteArray(kSheetHead) + cols + "<sheetData/></worksheet>";
+    expectRefused(manySheets(40, [](int i) { return "worksheets/s" + QByteArray::number(i) + ".xml"; }, part), "markup parts", "40 large skeletons");
+}
+
+#ifdef Q_OS_UNIX
+TEST(HostileInput, RunningOutOfMemoryWhileOpeningIsAnError)
+{
+    if (testing_support::underSanitizer()) GTEST_SKIP() << "a sanitizer needs more address space than the limit leaves";
+    QTemporaryDir dir;
+    auto book = Book::createNew(20);
+    for (int s = 0; s < 20; ++s)
+        for (int r = 1; r <= 300; ++r)
+            for (int c = 1; c <= 100; ++c) book->setNumber(s, r, c, r * 0.5 + c);
+    const QString path = dir.path() + QStringLiteral("/big.xlsx");
+    book->save(path);
+    // Address space limits from too small to start to enough: every run ends in an answer.
+    int memoryErrors = 0, opened = 0;
+    for (int limit : {60, 70, 80, 90, 100, 110, 120, 2000}) {
+        const testing_support::ProbeResult r = testing_support::probe(path, limit);
+        if (r.opened) ++opened;
+        else if (r.message.contains("not enough memory")) ++memoryErrors;
+        else ADD_FAILURE() << limit << " MiB: " << r.message.toStdString();
+    }
+    EXPECT_GT(memoryErrors, 0);
+    EXPECT_GT(opened, 0);
+}
+#endif
+
+TEST(HostileInput, AFileNamedAsAWorkbookIsReadAsOneOrRefused)
+{
+    QTemporaryDir dir;
+    const QByteArray workbook = Book::createNew(1)->toBytes();
+    QByteArray noise(3000, '\0');
+    for (int i = 0; i < noise.size(); ++i) noise[i] = char((i * 7919) % 251);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* reason; // nullptr: opens
+    } cases[] = {
+        {"empty.xlsx", {}, "empty"},
+        {"page.xlsx", "\xEF\xBB\xBF <!DOCTYPE html><html><body>x</body></html>", "markup"},
+        {"noise.xls", noise, "another kind"},
+        {"data.xlsm", "lot,value\r\nA1,10.5\r\n", "holds text"},
+        {"template.XLSX", "a,b\r\n", "holds text"},
+        {"renamed.xls", workbook, nullptr},  // the contents decide which kind of workbook
+        {"data.csv", "lot,value\r\nA1,10.5\r\n", nullptr},
+        {"data.txt", "lot,value\r\n", nullptr},
+        {"data", "lot,value\r\n", nullptr},
+        {"data.dat", "lot,value\r\n", nullptr},
+        {"zipped.csv", workbook, nullptr},
+    };
+    Application app;
+    for (const auto& c : cases) {
+        const QString path = testing_support::writeFile(dir, c.name, c.bytes);
+        if (!c.reason) {
+            EXPECT_NO_THROW(app.openWorkbook(path)) << c.name;
+            continue;
+        }
+        const int before = app.workbookCount();
+        try {
+            app.openWorkbook(path);
+            ADD_FAILURE() << c.name << ": opened";
+        } catch (const Error& e) {
+            EXPECT_TRUE(e.message().startsWith(QString::fromUtf8(c.name) + u':')) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains("damaged or is not a workbook")) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.reason))) << e.message().toStdString();
+        }
+        EXPECT_EQ(app.workbookCount(), before) << c.name;
+    }
+    EXPECT_EQ(app.activeWorkbook().worksheet(1).range("A1").value(), ""); // the zip named .csv is a workbook
 }

@@ -1,10 +1,12 @@
 #include "TestSupport.h"
 
 #include "spreadsheet/Book.h"
+#include "spreadsheet/Error.h"
 #include "spreadsheet/Zip.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -109,6 +111,30 @@ bool underSanitizer()
 #else
     return false;
 #endif
+}
+
+void expectPeakBelow(const ProbeResult& r, double mib, const std::string& label)
+{
+    const double extra = static_cast<double>(r.peakKiB - probeBaselineKiB()) / 1024.0;
+    EXPECT_LT(extra, underSanitizer() ? mib * 4 : mib) << label << ": " << extra << " MiB above the baseline";
+}
+
+QString writeFile(const QTemporaryDir& dir, const char* name, const QByteArray& bytes)
+{
+    const QString path = dir.path() + u'/' + QString::fromUtf8(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) ADD_FAILURE() << "cannot write " << path.toStdString();
+    return path;
+}
+
+void expectRefused(const QByteArray& bytes, const char* fragment, const char* label)
+{
+    try {
+        spreadsheet::Book::fromBytes(bytes, "x");
+        ADD_FAILURE() << label << ": accepted";
+    } catch (const spreadsheet::Error& e) {
+        EXPECT_TRUE(e.message().contains(QString::fromUtf8(fragment), Qt::CaseInsensitive)) << label << ": " << e.message().toStdString();
+    }
 }
 
 } // namespace testing_support

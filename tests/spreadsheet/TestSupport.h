@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <map>
 #include <ostream>
 #include <string>
@@ -43,5 +44,12 @@ ProbeResult probe(const QString& path, int addressLimitMiB = 0);
 long long probeBaselineKiB();
 // Whether the tests run under a sanitizer, whose bookkeeping inflates resident memory.
 bool underSanitizer();
+// Expects the probe to have needed less than `mib` beyond its baseline (four times that under a sanitizer).
+void expectPeakBelow(const ProbeResult& r, double mib, const std::string& label);
+
+// Writes the bytes as a file of that name in the folder; returns its path.
+QString writeFile(const QTemporaryDir& dir, const char* name, const QByteArray& bytes);
+// Expects the engine to refuse the bytes with a message holding `fragment`.
+void expectRefused(const QByteArray& bytes, const char* fragment, const char* label);
 
 } // namespace testing_support

@@ -1,5 +1,6 @@
 // What a cell reads as after a number is stored or a text is entered as if typed.
 #include "spreadsheet/Book.h"
+#include "spreadsheet/DateSerial.h"
 #include "spreadsheet/Error.h"
 #include "spreadsheet/SheetData.h"
 #include "spreadsheet/ValueText.h"
@@ -131,4 +132,35 @@ TEST(ValueSemantics, LongTextsAndCellsOutsideTheGridAreRefused)
     EXPECT_THROW(book->setTyped(0, 1048577, 1, "1"), spreadsheet::Error);
     EXPECT_THROW(book->setTyped(0, 1, 16385, "1"), spreadsheet::Error);
     EXPECT_THROW(book->setTyped(1, 1, 1, "1"), spreadsheet::Error);
+}
+
+TEST(DateSerial, DayNumbersAsSpreadsheetsCountThem)
+{
+    using spreadsheet::dateSerial;
+    const struct {
+        const char* iso;
+        bool date1904;
+        std::optional<double> serial;
+    } cases[] = {
+        {"1900-01-01", false, 1},
+        {"1900-02-28", false, 59},
+        {"1900-03-01", false, 61}, // after the leap day spreadsheets count in 1900
+        {"2024-01-15", false, 45306},
+        {"2024-01-15T13:30:00", false, 45306.5625},
+        {"2024-01-15 13:30:00.5", false, 45306 + (13 * 3600 + 30 * 60 + 0.5) / 86400},
+        {"2024-01-15T13:30:00Z", false, 45306.5625},
+        {"2024-01-15T13:30:00+09:00", false, 45306.5625},
+        {"13:30:00", false, 0.5625},
+        {"T06:00", false, 0.25},
+        {"1904-01-02", true, 1},
+        {"2024-01-15", true, 45306 - 1462},
+        {"1899-12-31", false, std::nullopt},
+        {"2024-13-01", false, std::nullopt},
+        {"2024-02-30", false, std::nullopt},
+        {"25:00:00", false, std::nullopt},
+        {"2024-01-15T13:30:00junk", false, std::nullopt},
+        {"45306", false, std::nullopt},
+        {"", false, std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(dateSerial(c.iso, c.date1904), c.serial) << c.iso;
 }

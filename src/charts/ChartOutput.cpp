@@ -1,0 +1,115 @@
+#include "charts/ChartOutput.h"
+
+#include <QChartView>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+
+namespace charts {
+
+namespace {
+
+constexpr qreal kPngScale = 2.0;
+constexpr int kPdfResolution = 300;
+
+// Where the views lie, relative to the first one's parent.
+QRect pageRect(const QList<QChartView*>& views)
+{
+    QRect page;
+    for (const QChartView* v : views) page = page.united(v->geometry());
+    return page;
+}
+
+void prepare(QPainter& p)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+}
+
+QRectF paintArea(const QPagedPaintDevice& device, int resolution)
+{
+    return QRectF(QPointF(0, 0), device.pageLayout().paintRectPixels(resolution).size());
+}
+
+} // namespace
+
+void paintPage(QPainter& painter, const QList<QChartView*>& views, const QRectF& target)
+{
+    const QRect page = pageRect(views);
+    if (page.isEmpty() || target.isEmpty()) return;
+    const qreal scale = std::min(target.width() / page.width(), target.height() / page.height());
+    const QPointF origin = target.center() - QPointF(page.width() * scale, page.height() * scale) / 2;
+    for (QChartView* v : views) {
+        const QRectF at(origin + QPointF(v->x() - page.x(), v->y() - page.y()) * scale,
+                        QSizeF(v->width(), v->height()) * scale);
+        v->render(&painter, at, v->viewport()->rect());
+    }
+}
+
+QImage pageImage(const QList<QChartView*>& views, qreal scale)
+{
+    const QSize size = pageRect(views).size() * scale;
+    if (size.isEmpty()) return QImage();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    prepare(p);
+    paintPage(p, views, QRectF(QPointF(0, 0), QSizeF(size)));
+    return image;
+}
+
+bool savePng(const QList<QChartView*>& views, const QString& path, QString& error)
+{
+    QSaveFile file(path);
+    const QImage image = pageImage(views, kPngScale);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool savePdf(const QList<QChartView*>& views, const QString& path, const QString& title, QString& error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    {
+        QPdfWriter writer(&file);
+        writer.setTitle(title);
+        writer.setCreator(QStringLiteral("Quorvane"));
+        writer.setResolution(kPdfResolution);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10),
+                                         QPageLayout::Millimeter));
+        QPainter p(&writer);
+        if (!p.isActive()) {
+            file.cancelWriting();
+            error = QStringLiteral("PDFの描画を開始できませんでした。");
+            return false;
+        }
+        prepare(p);
+        paintPage(p, views, paintArea(writer, kPdfResolution));
+    }
+    if (!file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool printPage(QPrinter& printer, const QList<QChartView*>& views)
+{
+    QPainter p;
+    if (!p.begin(&printer)) return false;
+    prepare(p);
+    paintPage(p, views, paintArea(printer, printer.resolution()));
+    return p.end();
+}
+
+} // namespace charts

@@ -1,0 +1,89 @@
+#include "charts/HistogramPlot.h"
+
+#include "charts/ChartStyle.h"
+
+#include <QAreaSeries>
+#include <QChart>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QValueAxis>
+
+namespace charts {
+
+namespace {
+
+constexpr int kGuides = 3; // the mean and two specification limits
+
+QPen guidePen(judge::GuideKind kind)
+{
+    if (kind == judge::GuideKind::Centre) return linePen(kCentreColor, 1.5, Qt::DashLine);
+    return linePen(kSpecColor, 2, Qt::DashDotLine);
+}
+
+void attach(QChart& chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y)
+{
+    chart.addSeries(series);
+    series->attachAxis(x);
+    series->attachAxis(y);
+}
+
+} // namespace
+
+HistogramPlot::HistogramPlot(QChart& chart)
+    : chart_(chart), valueAxis_(new QValueAxis), countAxis_(new QValueAxis), outline_(new QLineSeries)
+{
+    frameChart(chart);
+    styleAxis(*valueAxis_);
+    styleAxis(*countAxis_);
+    countAxis_->setTitleText(QStringLiteral("度数"));
+    chart.addAxis(valueAxis_, Qt::AlignBottom);
+    chart.addAxis(countAxis_, Qt::AlignLeft);
+
+    bars_ = new QAreaSeries(outline_);
+    outline_->setParent(bars_);
+    bars_->setName(QStringLiteral("度数"));
+    bars_->setBrush(kBarColor);
+    bars_->setPen(linePen(kBarEdgeColor, 1));
+    attach(chart, bars_, valueAxis_, countAxis_);
+    curve_ = new QLineSeries;
+    curve_->setName(QStringLiteral("正規分布"));
+    curve_->setPen(linePen(kCurveColor, 2));
+    attach(chart, curve_, valueAxis_, countAxis_);
+    guides_ = std::make_unique<GuideSeries>(chart, valueAxis_, countAxis_, kGuides);
+}
+
+HistogramPlot::~HistogramPlot() = default;
+
+void HistogramPlot::plot(const judge::Histogram& h)
+{
+    const QString title =
+        QStringLiteral("<div align=\"center\">%1<br>"
+                       "<span style=\"font-size:13px; font-weight:normal; white-space:pre\">%2</span></div>")
+                              .arg(plain(h.title), plain(h.caption));
+    if (chart_.title() != title) chart_.setTitle(title);
+    valueAxis_->setTitleText(plain(h.axisTitle));
+    setValueRange(*valueAxis_, h.low, h.high, 8);
+    setValueRange(*countAxis_, 0.0, h.top, 6, 1.0);
+
+    // One area whose outline drops to 0 at every class edge: the bars stand apart.
+    QList<QPointF> outline;
+    outline.reserve(qsizetype(h.classes.size()) * 4);
+    for (const judge::HistogramClass& c : h.classes)
+        outline << QPointF(c.lower, 0) << QPointF(c.lower, c.count) << QPointF(c.upper, c.count) << QPointF(c.upper, 0);
+    outline_->replace(outline);
+
+    QList<QPointF> curve;
+    curve.reserve(qsizetype(h.curve.size()));
+    for (const judge::CurvePoint& p : h.curve) curve << QPointF(p.x, p.y);
+    curve_->replace(curve);
+    curve_->setVisible(!curve.isEmpty());
+    for (QLegendMarker* m : chart_.legend()->markers(curve_)) m->setVisible(!curve.isEmpty());
+
+    int used = 0;
+    for (const judge::GuideLine& g : h.lines)
+        guides_->show(used++, g.label, guidePen(g.kind), QPointF(g.value, 0), QPointF(g.value, h.top), true);
+    guides_->hideFrom(used);
+}
+
+} // namespace charts

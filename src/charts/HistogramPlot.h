@@ -1,0 +1,33 @@
+// The histogram: the class bars, the normal curve, and the mean and specification limits
+// as vertical lines. Series and axes are made once; every plot replaces their data.
+#pragma once
+#include "charts/GuideSeries.h"
+#include "judge/ChartData.h"
+
+#include <memory>
+
+class QAreaSeries;
+class QChart;
+class QLineSeries;
+class QValueAxis;
+
+namespace charts {
+
+class HistogramPlot {
+public:
+    explicit HistogramPlot(QChart& chart);
+    ~HistogramPlot();
+
+    void plot(const judge::Histogram& histogram);
+
+private:
+    QChart& chart_;
+    QValueAxis* valueAxis_;
+    QValueAxis* countAxis_;
+    QLineSeries* outline_;
+    QAreaSeries* bars_;
+    QLineSeries* curve_;
+    std::unique_ptr<GuideSeries> guides_;
+};
+
+} // namespace charts

@@ -1,0 +1,269 @@
+#include "charts/TChartForm.h"
+
+#include "charts/ChartOutput.h"
+#include "charts/ChartStyle.h"
+#include "charts/ControlChartPlot.h"
+#include "charts/HistogramPlot.h"
+#include "ui/Interaction.h"
+#include "ui/Look.h"
+
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QDateTime>
+#include <QDir>
+#include <QGraphicsLayout>
+#include <QLegend>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kWarningCaption = QStringLiteral("警告メッセージ");
+
+QChartView* chartView(QWidget* parent)
+{
+    auto* view = new QChartView(new QChart, parent);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumHeight(160);
+    return view;
+}
+
+QLabel* messageLabel(QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    label->setFont(ui::gothicFont(20, true));
+    label->setAutoFillBackground(true);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    label->setPalette(pal);
+    return label;
+}
+
+// Lays a chart and its legend out now rather than on a posted request: the view is then
+// painted once, with its final layout.
+void layOutNow(QChart& chart)
+{
+    for (QGraphicsWidget* w : {static_cast<QGraphicsWidget*>(&chart), static_cast<QGraphicsWidget*>(chart.legend())})
+        if (w->layout()) w->layout()->activate();
+}
+
+// Page 0 the chart views, page 1 the message.
+QStackedWidget* stack(QWidget* parent, QWidget* charts, QLabel* message)
+{
+    auto* s = new QStackedWidget(parent);
+    s->addWidget(charts);
+    s->addWidget(message);
+    return s;
+}
+
+} // namespace
+
+TChartForm::TChartForm(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setWindowTitle(QStringLiteral("管理図・ヒストグラム"));
+    setFont(ui::proportionalGothicFont(12));
+    setMinimumSize(640, 480);
+    resize(960, 720);
+
+    pageCharts = new QTabWidget(this);
+    pageCharts->setFont(ui::gothicFont(15));
+
+    auto* controlCharts = new QWidget;
+    auto* cl = new QVBoxLayout(controlCharts);
+    cl->setContentsMargins(0, 0, 0, 0);
+    cl->setSpacing(0);
+    viewXChart = chartView(controlCharts);
+    viewDispersionChart = chartView(controlCharts);
+    cl->addWidget(viewXChart, 1);
+    cl->addWidget(viewDispersionChart, 1);
+    lblControlMessage = messageLabel(nullptr);
+    stackControl = stack(pageCharts, controlCharts, lblControlMessage);
+    pageCharts->addTab(stackControl, QStringLiteral("管理図"));
+
+    viewHistogram = chartView(nullptr);
+    lblHistogramMessage = messageLabel(nullptr);
+    stackHistogram = stack(pageCharts, viewHistogram, lblHistogramMessage);
+    pageCharts->addTab(stackHistogram, QStringLiteral("ヒストグラム"));
+
+    btnCopy = new QPushButton(QStringLiteral("コピー"), this);
+    btnSave = new QPushButton(QStringLiteral("保存..."), this);
+    btnPrint = new QPushButton(QStringLiteral("印刷..."), this);
+    btnClose = new QPushButton(QStringLiteral("閉じる"), this);
+    btnCopy->setToolTip(QStringLiteral("表示中の図をクリップボードに画像としてコピーします。"));
+    btnSave->setToolTip(QStringLiteral("表示中の図をPNG画像またはPDFファイルに保存します。"));
+    btnPrint->setToolTip(QStringLiteral("表示中の図を印刷します。"));
+    auto* bar = new QHBoxLayout;
+    for (QPushButton* b : {btnCopy, btnSave, btnPrint}) bar->addWidget(b);
+    bar->addStretch(1);
+    bar->addWidget(btnClose);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(pageCharts, 1);
+    layout->addLayout(bar);
+
+    auto guarded = [this](void (TChartForm::*handler)()) {
+        return [this, handler] { ui::guarded(this, [&] { (this->*handler)(); }); };
+    };
+    connect(btnCopy, &QPushButton::clicked, this, guarded(&TChartForm::btnCopyClick));
+    connect(btnSave, &QPushButton::clicked, this, guarded(&TChartForm::btnSaveClick));
+    connect(btnPrint, &QPushButton::clicked, this, guarded(&TChartForm::btnPrintClick));
+    connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(pageCharts, &QTabWidget::currentChanged, this, [this] { updateButtons(); });
+    plotX_ = std::make_unique<charts::ControlChartPlot>(*viewXChart->chart());
+    plotDispersion_ = std::make_unique<charts::ControlChartPlot>(*viewDispersionChart->chart());
+    plotHistogram_ = std::make_unique<charts::HistogramPlot>(*viewHistogram->chart());
+    rebuild();
+}
+
+TChartForm::~TChartForm() = default;
+
+void TChartForm::setSource(Source source)
+{
+    source_ = std::move(source);
+    invalidate();
+}
+
+void TChartForm::invalidate()
+{
+    dirty_ = true;
+    if (!isVisible() || queued_) return;
+    // A judgement tells several times (each stage of its chain); one rebuild follows them all.
+    queued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            queued_ = false;
+            if (dirty_ && isVisible()) ui::guarded(this, [this] { rebuild(); });
+        },
+        Qt::QueuedConnection);
+}
+
+void TChartForm::rebuild()
+{
+    dirty_ = false;
+    if (source_) {
+        charts_ = source_();
+    } else {
+        charts_ = judge::ChartSet{};
+        charts_.control.message = charts_.histogram.message = judge::kJudgePromptText;
+    }
+    const judge::ControlChart& c = charts_.control;
+    if (c.message.isEmpty()) {
+        plotX_->plot(c.lots, c.x);
+        plotDispersion_->plot(c.lots, c.dispersion);
+    } else {
+        lblControlMessage->setText(c.message);
+    }
+    stackControl->setCurrentIndex(c.message.isEmpty() ? 0 : 1);
+
+    const judge::Histogram& h = charts_.histogram;
+    if (h.message.isEmpty()) plotHistogram_->plot(h);
+    else lblHistogramMessage->setText(h.message);
+    stackHistogram->setCurrentIndex(h.message.isEmpty() ? 0 : 1);
+    for (QChartView* v : {viewXChart, viewDispersionChart, viewHistogram})
+        if (v->isVisible()) layOutNow(*v->chart());
+    updateButtons();
+}
+
+void TChartForm::showPage(Page page) { pageCharts->setCurrentIndex(int(page)); }
+
+void TChartForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (dirty_) ui::guarded(this, [this] { rebuild(); });
+}
+
+model::WindowBounds TChartForm::bounds() const
+{
+    const QRect g = geometry();
+    return model::WindowBounds{g.left(), g.top(), g.height(), g.width()};
+}
+
+void TChartForm::applyBounds(const model::WindowBounds& b)
+{
+    QRect r(b.Left, b.Top, std::max(b.Width, minimumWidth()), std::max(b.Height, minimumHeight()));
+    bool onScreen = false;
+    for (const QScreen* s : QGuiApplication::screens())
+        onScreen = onScreen || s->availableGeometry().intersected(r).width() >= 100;
+    if (!onScreen) {
+        const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+        r.moveTopLeft(owner ? owner->geometry().topLeft() + QPoint(40, 40)
+                            : QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+    }
+    setGeometry(r);
+}
+
+QList<QChartView*> TChartForm::shownViews() const
+{
+    if (pageCharts->currentIndex() == ControlChartPage)
+        return stackControl->currentIndex() == 0 ? QList<QChartView*>{viewXChart, viewDispersionChart}
+                                                 : QList<QChartView*>{};
+    return stackHistogram->currentIndex() == 0 ? QList<QChartView*>{viewHistogram} : QList<QChartView*>{};
+}
+
+QString TChartForm::pageTitle() const
+{
+    return pageCharts->currentIndex() == ControlChartPage ? QStringLiteral("管理図") : QStringLiteral("ヒストグラム");
+}
+
+void TChartForm::updateButtons()
+{
+    const bool drawn = !shownViews().isEmpty();
+    for (QPushButton* b : {btnCopy, btnSave, btnPrint}) b->setEnabled(drawn);
+}
+
+void TChartForm::btnCopyClick()
+{
+    const QList<QChartView*> views = shownViews();
+    if (views.isEmpty()) return;
+    QApplication::clipboard()->setImage(charts::pageImage(views, devicePixelRatioF()));
+}
+
+void TChartForm::btnSaveClick()
+{
+    const QList<QChartView*> views = shownViews();
+    if (views.isEmpty()) return;
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/Save Files");
+    QDir().mkpath(folder);
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss_"));
+    const QString suggested = QStringLiteral("%1/%2%3.png").arg(folder, stamp, pageTitle());
+    QString path = ui::interaction().saveFileName(this, pageTitle() + QStringLiteral("の保存"),
+                                                  QStringLiteral("PNG画像 (*.png)|*.png|PDFファイル (*.pdf)|*.pdf"),
+                                                  suggested);
+    if (path.isEmpty()) return;
+    const bool pdf = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+    if (!pdf && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) path += QStringLiteral(".png");
+    QString error;
+    const bool saved = pdf ? charts::savePdf(views, path, pageTitle(), error) : charts::savePng(views, path, error);
+    if (!saved)
+        ui::showMessage(this,
+                        QStringLiteral("ファイルを保存できませんでした。\n%1\n%2").arg(QDir::toNativeSeparators(path), error),
+                        kWarningCaption, ui::MessageIcon::Warning);
+}
+
+void TChartForm::btnPrintClick()
+{
+    const QList<QChartView*> views = shownViews();
+    if (views.isEmpty()) return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setDocName(pageTitle());
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("印刷"));
+    if (ui::interaction().execDialog(dialog) != QDialog::Accepted) return;
+    if (!charts::printPage(printer, views))
+        ui::showMessage(this, QStringLiteral("印刷できませんでした。プリンターの設定を確認してください。"), kWarningCaption,
+                        ui::MessageIcon::Warning);
+}

@@ -1,0 +1,71 @@
+#pragma once
+#include "judge/ChartData.h"
+#include "model/Settings.h"
+
+#include <QList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QChartView;
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+class QTabWidget;
+
+namespace charts {
+class ControlChartPlot;
+class HistogramPlot;
+} // namespace charts
+
+// The chart window: the control chart (lot means above the dispersion chart) and the
+// histogram of the shown sheet, on two pages. Non-modal; it draws what its source builds
+// from the main window's grids, and is told when those change.
+class TChartForm : public QWidget {
+    Q_OBJECT
+public:
+    enum Page { ControlChartPage = 0, HistogramPage = 1 };
+    using Source = std::function<judge::ChartSet()>;
+
+    explicit TChartForm(QWidget* parent = nullptr);
+    ~TChartForm() override;
+
+    void setSource(Source source);
+    // The grids changed: rebuilt once the current event is handled while shown, else when shown.
+    void invalidate();
+    // Builds from the source and redraws now.
+    void rebuild();
+    void showPage(Page page);
+    const judge::ChartSet& charts() const { return charts_; }
+
+    model::WindowBounds bounds() const;
+    // A position on no screen (a monitor since removed) is replaced by one beside the owner.
+    void applyBounds(const model::WindowBounds& bounds);
+
+    // The chart views of the shown page, top to bottom; none while it shows a message.
+    QList<QChartView*> shownViews() const;
+
+    void btnCopyClick();
+    void btnSaveClick();
+    void btnPrintClick();
+
+    QTabWidget* pageCharts = nullptr;
+    QStackedWidget *stackControl = nullptr, *stackHistogram = nullptr;
+    QChartView *viewXChart = nullptr, *viewDispersionChart = nullptr, *viewHistogram = nullptr;
+    QLabel *lblControlMessage = nullptr, *lblHistogramMessage = nullptr;
+    QPushButton *btnCopy = nullptr, *btnSave = nullptr, *btnPrint = nullptr, *btnClose = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QString pageTitle() const;
+    void updateButtons();
+
+    std::unique_ptr<charts::ControlChartPlot> plotX_, plotDispersion_;
+    std::unique_ptr<charts::HistogramPlot> plotHistogram_;
+    Source source_;
+    judge::ChartSet charts_;
+    bool dirty_ = true;
+    bool queued_ = false;
+};

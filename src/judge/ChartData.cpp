@@ -1,0 +1,254 @@
+#include "judge/ChartData.h"
+
+#include "judge/Capability.h"
+#include "judge/HistogramClasses.h"
+#include "judge/Measurements.h"
+#include "judge/ResultTexts.h"
+#include "judge/SpcJudgement.h"
+#include "judge/SpecLimits.h"
+#include "model/NumberText.h"
+#include "model/Text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace judge {
+
+namespace {
+
+constexpr int kCurveSamples = 161;
+
+const QString kRuleNumbers[] = {QStringLiteral("①"), QStringLiteral("②"), QStringLiteral("③"), QStringLiteral("④"),
+                                QStringLiteral("⑤"), QStringLiteral("⑥"), QStringLiteral("⑦"), QStringLiteral("⑧")};
+
+// A blank standard deviation means the values do not spread: sigma 0.
+double numberOrZero(const QString& text) { return model::isBlank(text) ? 0.0 : model::parseNumber(text); }
+
+QString orDash(const QString& text) { return model::isBlank(text) ? kNotJudgedText : text; }
+
+QString withUnit(const QString& title, const QString& unit)
+{
+    return model::isBlank(unit) ? title : QStringLiteral("%1 (%2)").arg(title, unit.trimmed());
+}
+
+QString titled(const QString& item, const QString& chart)
+{
+    return model::isBlank(item) ? chart : QStringLiteral("%1　%2").arg(item.trimmed(), chart);
+}
+
+GuideLine line(GuideKind kind, const QString& name, double value, const QString& valueText)
+{
+    return {kind, QStringLiteral("%1 = %2").arg(name, valueText), value};
+}
+
+// The vertical range that shows every point and line with some room; a dispersion chart
+// starts at 0, its implicit lower limit.
+void fitRange(ControlPanel& panel, bool fromZero)
+{
+    double lo = fromZero ? 0.0 : HUGE_VAL, hi = -HUGE_VAL;
+    for (const ChartPoint& p : panel.points) lo = std::min(lo, p.value), hi = std::max(hi, p.value);
+    for (const GuideLine& l : panel.lines) lo = std::min(lo, l.value), hi = std::max(hi, l.value);
+    if (hi < lo) lo = hi = 0.0;
+    // Room taken from each end apart, so that values far apart do not overflow.
+    const double pad = hi > lo ? hi * 0.08 - lo * 0.08 : (hi == 0.0 ? 1.0 : std::fabs(hi) * 0.05);
+    panel.low = fromZero && lo >= 0.0 ? 0.0 : lo - pad;
+    panel.high = hi + pad;
+}
+
+struct SideSpec {
+    QString name;      // "X", "R", "S", "Rs"
+    QString chartName; // "X管理図" ...
+    QString axisTitle;
+    int valueColumn;   // result grid column of the lot value
+    int centreColumn;  // total row column of the centre line
+    int firstRuleColumn;
+    bool dispersion;
+};
+
+SideSpec dispersionSpec(ChartKind chart)
+{
+    switch (chart) {
+    case ChartKind::XbarS:
+        return {QStringLiteral("S"), QStringLiteral("S管理図"), QStringLiteral("標準偏差"), kCalcStdev, kCalcStdev,
+                kSpcFirstDispersion, true};
+    case ChartKind::XRs:
+        return {QStringLiteral("Rs"), QStringLiteral("Rs管理図"), QStringLiteral("移動範囲"), kCalcRange, kCalcRange,
+                kSpcFirstDispersion, true};
+    case ChartKind::XbarR: break;
+    }
+    return {QStringLiteral("R"), QStringLiteral("R管理図"), QStringLiteral("範囲"), kCalcRange, kCalcRange,
+            kSpcFirstDispersion, true};
+}
+
+class ControlChartBuilder {
+public:
+    ControlChartBuilder(const ChartInput& in, int lotRows) : in_(in), calc_(*in.calc), lotRows_(lotRows) {}
+
+    ControlChart build()
+    {
+        ControlChart chart;
+        for (int r = 1; r <= lotRows_; ++r) chart.lots << calc_.text(kCalcLot, r);
+        const double sigma = numberOrZero(total(kCalcStdev));
+        const SideSpec x{QStringLiteral("X"), QStringLiteral("X管理図"), QStringLiteral("平均値"), kCalcMean, kCalcMean,
+                         kSpcFirstX, false};
+        chart.x = panel(x, sigma, in_.limits.ucl, &in_.limits.lcl);
+        chart.dispersion = panel(dispersionSpec(in_.chart), sigma, in_.limits.rsUcl, nullptr);
+        return chart;
+    }
+
+private:
+    const QString& total(int column) const { return calc_.text(column, lotRows_ + 1); }
+
+    std::vector<int> rulesOf(int row, int firstColumn) const
+    {
+        std::vector<int> rules;
+        if (!in_.spc) return rules;
+        for (int rule = 0; rule < 8; ++rule)
+            if (isAnomalyText(in_.spc->text(firstColumn + rule, row))) rules.push_back(rule + 1);
+        return rules;
+    }
+
+    ChartPoint point(const SideSpec& side, int row) const
+    {
+        ChartPoint p;
+        const QString& text = calc_.text(side.valueColumn, row);
+        // A lot without a standard deviation (one value, or all equal) is judged as 0.
+        p.value = side.dispersion ? numberOrZero(text) : model::parseNumber(text);
+        p.rules = rulesOf(row, side.firstRuleColumn);
+        p.tip = QStringLiteral("%1　%2 = %3").arg(calc_.text(kCalcLot, row), side.name, orDash(text));
+        if (p.marked()) {
+            QString numbers;
+            for (int rule : p.rules) numbers += kRuleNumbers[rule - 1];
+            p.tip += QStringLiteral("\n異常判定ルール：%1").arg(numbers);
+        }
+        return p;
+    }
+
+    // `lowerText` is null on the dispersion side, whose lower limit is 0.
+    ControlPanel panel(const SideSpec& side, double sigma, const QString& upperText, const QString* lowerText) const
+    {
+        ControlPanel panel;
+        panel.title = titled(in_.item, side.chartName);
+        panel.axisTitle = withUnit(side.axisTitle, in_.unit);
+        panel.points.reserve(size_t(lotRows_));
+        for (int r = 1; r <= lotRows_; ++r) panel.points.push_back(point(side, r));
+
+        const QString& centreText = total(side.centreColumn);
+        const double centre = numberOrZero(centreText);
+        panel.lines.push_back(line(GuideKind::Centre, QStringLiteral("CL"), centre, orDash(centreText)));
+        panel.lines.push_back(
+            line(GuideKind::Upper, QStringLiteral("UCL"), model::parseNumber(upperText), upperText.trimmed()));
+        if (lowerText)
+            panel.lines.push_back(
+                line(GuideKind::Lower, QStringLiteral("LCL"), model::parseNumber(*lowerText), lowerText->trimmed()));
+        // Zones of the run rules; below 0 a dispersion never reaches them.
+        if (sigma > 0.0) {
+            for (int k : {2, 1, -1, -2}) {
+                const double v = centre + k * sigma;
+                if ((side.dispersion && v < 0.0) || !std::isfinite(v)) continue;
+                const QString name = QStringLiteral("%1%2σ").arg(k > 0 ? u'+' : u'−').arg(std::abs(k));
+                panel.lines.push_back(line(GuideKind::Zone, name, v, model::formatFixed(v, 5)));
+            }
+        }
+        fitRange(panel, side.dispersion);
+        return panel;
+    }
+
+    const ChartInput& in_;
+    const model::CellTable& calc_;
+    int lotRows_;
+};
+
+Histogram buildHistogram(const ChartInput& in, int lotRows)
+{
+    const model::CellTable& calc = *in.calc;
+    auto total = [&](int column) -> const QString& { return calc.text(column, lotRows + 1); };
+    Histogram h;
+    h.title = titled(in.item, QStringLiteral("ヒストグラム"));
+    h.axisTitle = withUnit(QStringLiteral("測定値"), in.unit);
+    h.caption = QStringLiteral("N = %1　平均 = %2　σ = %3　CP = %4　CPK = %5")
+                    .arg(orDash(total(kCalcCount)), orDash(total(kCalcMean)), orDash(total(kCalcStdev)),
+                         orDash(total(kCalcCp)), orDash(total(kCalcCpk)));
+
+    std::vector<double> values;
+    const Measurements sheet(*in.cells, *in.lots, in.lotCount, in.measurementCount);
+    for (int r = 1; r <= sheet.lotCount(); ++r)
+        if (sheet.enabled(r)) sheet.appendValues(r, values);
+    h.classes = histogramClasses(values, std::clamp(in.classCount, 1, 100), in.digits);
+    if (h.classes.empty()) {
+        h.message = kJudgePromptText;
+        return h;
+    }
+
+    const double mean = model::parseNumber(total(kCalcMean));
+    const double sigma = numberOrZero(total(kCalcStdev));
+    const int digits = std::clamp(in.digits, 0, 5);
+    h.lines.push_back(line(GuideKind::Centre, QStringLiteral("平均"), mean, total(kCalcMean)));
+    // Limits that no longer convert (edited after the judgement) are left out, as the grid's painter does.
+    if (const auto spec = tryReadSpecLimits(in.specKind, in.specUpper, in.specLower)) {
+        if (spec->kind != SpecKind::LowerOnly)
+            h.lines.push_back(line(GuideKind::Upper, QStringLiteral("規格上限"), spec->upper,
+                                   model::formatFixed(spec->upper, digits)));
+        if (spec->kind != SpecKind::UpperOnly)
+            h.lines.push_back(line(GuideKind::Lower, QStringLiteral("規格下限"), spec->lower,
+                                   model::formatFixed(spec->lower, digits)));
+    }
+
+    double lo = h.classes.front().lower, hi = h.classes.back().upper;
+    for (const GuideLine& l : h.lines) lo = std::min(lo, l.value), hi = std::max(hi, l.value);
+    if (sigma > 0.0 && std::isfinite(mean - 3 * sigma) && std::isfinite(mean + 3 * sigma))
+        lo = std::min(lo, mean - 3 * sigma), hi = std::max(hi, mean + 3 * sigma);
+    const double pad = hi * 0.05 - lo * 0.05;
+    h.low = lo - pad;
+    h.high = hi + pad;
+
+    const double width = h.classes.front().upper - h.classes.front().lower;
+    h.curve = normalCurve(mean, sigma, int(values.size()), width, h.low, h.high, kCurveSamples);
+    double top = 1.0;
+    for (const HistogramClass& c : h.classes) top = std::max(top, double(c.count));
+    for (const CurvePoint& p : h.curve) top = std::max(top, p.y);
+    h.top = top * 1.12;
+    return h;
+}
+
+// The number of lot rows of a filled result grid, or nothing.
+std::optional<int> judgedLotRows(const ChartInput& in)
+{
+    if (!in.judged || !in.calc || !in.cells || !in.lots) return std::nullopt;
+    const int last = in.calcRowCount - 1;
+    if (last < 2 || last >= model::CellTable::kRows) return std::nullopt;
+    if (in.calc->text(kCalcLot, last) != kTotalRowLabel || model::isBlank(in.calc->text(kCalcMean, last)))
+        return std::nullopt;
+    return last - 1;
+}
+
+template <typename Chart, typename Build>
+Chart guardedBuild(Build build)
+{
+    try {
+        return build();
+    } catch (const model::ConvertError& e) {
+        Chart chart;
+        chart.message = e.message();
+        return chart;
+    }
+}
+
+} // namespace
+
+ChartSet buildCharts(const ChartInput& in)
+{
+    ChartSet set;
+    const std::optional<int> lotRows = judgedLotRows(in);
+    if (!lotRows) {
+        set.control.message = kJudgePromptText;
+        set.histogram.message = kJudgePromptText;
+        return set;
+    }
+    set.control = guardedBuild<ControlChart>([&] { return ControlChartBuilder(in, *lotRows).build(); });
+    set.histogram = guardedBuild<Histogram>([&] { return buildHistogram(in, *lotRows); });
+    return set;
+}
+
+} // namespace judge

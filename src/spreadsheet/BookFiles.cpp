@@ -1,0 +1,157 @@
+// Making a Book: new, from a file's bytes of any kind, and writing it as a package.
+#include "spreadsheet/Book.h"
+
+#include "spreadsheet/BookData.h"
+#include "spreadsheet/CsvReader.h"
+#include "spreadsheet/Error.h"
+#include "spreadsheet/FileKinds.h"
+#include "spreadsheet/NewWorkbook.h"
+#include "spreadsheet/SheetNames.h"
+#include "spreadsheet/XlsReader.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <new>
+#include <stdexcept>
+
+namespace spreadsheet {
+
+namespace {
+
+constexpr long long kMaxFileSize = 512LL << 20;
+
+// Reading may run out of memory before any bound is reached; that is reported like any other
+// fault of the file, never left to abort the program.
+template <class Read>
+auto guardMemory(Read&& read) -> decltype(read())
+{
+    try {
+        return read();
+    } catch (const std::bad_alloc&) {
+        throw Error(QStringLiteral("There is not enough memory to read the file."));
+    } catch (const std::length_error&) {
+        throw Error(QStringLiteral("There is not enough memory to read the file."));
+    }
+}
+
+} // namespace
+
+std::unique_ptr<Book> Book::createNew(int sheets)
+{
+    if (sheets < 1 || sheets > kMaxSheets) throw Error(QStringLiteral("A new workbook holds 1 to %1 worksheets, not %2.").arg(kMaxSheets).arg(sheets));
+    std::unique_ptr<Book> book(new Book);
+    // The reader runs on the parts just made, so a new workbook is an ordinary one.
+    book->d->load(Package::fromParts(newWorkbookParts(sheets), book->d->budget));
+    for (SheetEntry& s : book->d->sheets) s.modified = true;
+    book->d->format = SourceFormat::New;
+    return book;
+}
+
+std::unique_ptr<Book> Book::fromOoxml(const QByteArray& bytes)
+{
+    return guardMemory([&] {
+        std::unique_ptr<Book> book(new Book);
+        book->d->load(Package::read(bytes, book->d->budget));
+        book->d->format = SourceFormat::OfficeOpenXml;
+        return book;
+    });
+}
+
+std::unique_ptr<Book> Book::fromCsv(const QByteArray& bytes, const QString& sheetName)
+{
+    return guardMemory([&] {
+        auto book = createNew(1);
+        const QString name = sanitizedSheetName(sheetName);
+        book->renameWorksheet(0, name.isEmpty() ? QStringLiteral("Sheet1") : name);
+        SheetEntry& s = book->d->worksheet(0);
+        // Fields go straight into cells, one row at a time; each row takes exactly its cells' room.
+        SheetData::Row row;
+        int rowNumber = 0;
+        auto flush = [&] {
+            if (row.empty()) return;
+            s.cells.rows().emplace(rowNumber, SheetData::Row(std::make_move_iterator(row.begin()), std::make_move_iterator(row.end())));
+            row.clear();
+        };
+        readCsvFields(bytes, [&](int r, int c, const QString& text) {
+            if (text.isEmpty()) return;
+            if (r + 1 != rowNumber) {
+                flush();
+                rowNumber = r + 1;
+            }
+            Cell& cell = row.emplace_back();
+            cell.column = c + 1;
+            cell.type = CellType::Text;
+            cell.text = text;
+        });
+        flush();
+        s.modified = true;
+        book->d->format = SourceFormat::Text;
+        return book;
+    });
+}
+
+std::unique_ptr<Book> Book::fromBytes(const QByteArray& bytes, const QString& name)
+{
+    switch (contentKind(bytes)) {
+    case ContentKind::OfficeOpenXml: return fromOoxml(bytes);
+    case ContentKind::LegacyWorkbook:
+        return guardMemory([&] {
+            std::unique_ptr<Book> book = XlsReader::read(bytes);
+            book->d->format = SourceFormat::LegacyXls;
+            return book;
+        });
+    case ContentKind::Other: break;
+    }
+    return fromCsv(bytes, name);
+}
+
+std::unique_ptr<Book> Book::open(const QString& path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) throw Error(QStringLiteral("The file %1 cannot be opened: %2").arg(shown, file.errorString()));
+    if (file.size() > kMaxFileSize) throw Error(QStringLiteral("The file %1 is larger than %2 bytes.").arg(shown).arg(kMaxFileSize));
+    try {
+        const QByteArray head = file.peek(4096);
+        const ContentKind kind = contentKind(head);
+        // A workbook's name promises a workbook: anything else is a damaged one, never text.
+        if (kind == ContentKind::Other && namedAsWorkbook(path))
+            throw Error(QStringLiteral("The workbook is damaged or is not a workbook at all: %1.").arg(notAWorkbookReason(head)));
+        if (kind == ContentKind::LegacyWorkbook && file.size() > kMaxXlsFileSize)
+            throw Error(QStringLiteral("The legacy workbook is larger than %1 bytes.").arg(kMaxXlsFileSize));
+        return guardMemory([&] {
+            const QByteArray bytes = file.read(file.size() + 1); // the size was checked above
+            if (bytes.size() > kMaxFileSize) throw Error(QStringLiteral("The file is larger than %1 bytes.").arg(kMaxFileSize));
+            return fromBytes(bytes, QFileInfo(path).completeBaseName());
+        });
+    } catch (const Error& e) {
+        throw Error(QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), e.message()));
+    }
+}
+
+QByteArray Book::toBytes()
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    d->write(buffer);
+    return buffer.data();
+}
+
+void Book::save(const QString& path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, file.errorString()));
+    try {
+        d->write(file); // on an exception the temporary file is discarded and the target left alone
+    } catch (const Error& e) {
+        throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, e.message()));
+    }
+    if (!file.commit()) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, file.errorString()));
+}
+
+} // namespace spreadsheet

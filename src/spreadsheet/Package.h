@@ -1,0 +1,55 @@
+#pragma once
+#include <QByteArray>
+#include <QIODevice>
+#include <pugixml.hpp>
+
+#include <string>
+#include <vector>
+
+namespace spreadsheet {
+
+class ParseBudget;
+
+struct PackagePart {
+    std::string name; // without a leading "/"
+    QByteArray data;
+};
+
+// The parts of an Office Open XML package, bytes as read, and its content types. Parts the
+// engine does not understand are kept byte for byte.
+class Package {
+public:
+    // Unpacks an archive (within the zip limits) and reads its content types.
+    static Package read(const QByteArray& archive, ParseBudget& budget);
+    // A package of the given parts; the content types part must be among them.
+    static Package fromParts(std::vector<PackagePart> parts, ParseBudget& budget);
+
+    PackagePart* find(const std::string& name);
+    const PackagePart* find(const std::string& name) const;
+    void set(const std::string& name, QByteArray data);
+    // Removes the part and its content type.
+    void remove(const std::string& name);
+    const std::vector<PackagePart>& parts() const { return parts_; }
+
+    void addContentType(const std::string& name, const char* contentType);
+    // The parts of one content type, in package order.
+    std::vector<PackagePart*> partsOfType(const char* contentType);
+
+    // Writes the archive, the content types first as other writers do.
+    void write(QIODevice& out);
+
+private:
+    std::vector<PackagePart> parts_;
+    pugi::xml_document contentTypes_;
+};
+
+inline constexpr const char* kContentTypesPart = "[Content_Types].xml";
+
+// Folder part of a part name ("xl/workbook.xml" -> "xl/").
+std::string folderOf(const std::string& partName);
+// The relationships part of a part ("xl/workbook.xml" -> "xl/_rels/workbook.xml.rels").
+std::string relsPartOf(const std::string& partName);
+// Resolves a relationship target against the source part's folder; empty when it leaves the package.
+std::string resolveTarget(const std::string& sourcePart, const std::string& target);
+
+} // namespace spreadsheet

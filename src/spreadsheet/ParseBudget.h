@@ -1,0 +1,24 @@
+#pragma once
+#include <QtGlobal>
+#include <string>
+
+namespace spreadsheet {
+
+// Bytes of parts that reading one workbook may parse: every part parsed is charged with its
+// size, so a part a file lists many times costs many times, and the parts read into trees
+// (which take several times their text) are charged against a smaller share as well.
+inline constexpr long long kMaxParsedBytes = 256LL << 20;
+inline constexpr long long kMaxTreeBytes = 64LL << 20;
+
+class ParseBudget {
+public:
+    // Throws spreadsheet::Error when the part would exceed the budget.
+    void chargeStreamed(qsizetype bytes, const std::string& part);
+    void chargeTree(qsizetype bytes, const std::string& part);
+
+private:
+    long long parsed_ = 0;
+    long long trees_ = 0;
+};
+
+} // namespace spreadsheet

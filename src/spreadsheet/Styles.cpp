@@ -1,0 +1,152 @@
+#include "spreadsheet/Styles.h"
+
+#include "spreadsheet/Error.h"
+#include "spreadsheet/NumberFormats.h"
+#include "spreadsheet/Package.h"
+#include "spreadsheet/ParseBudget.h"
+#include "spreadsheet/Relationships.h"
+#include "spreadsheet/Xml.h"
+
+namespace spreadsheet {
+
+namespace {
+
+} // namespace
+
+QByteArray Styles::defaultPart()
+{
+    return QByteArrayLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+        "<fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/><family val=\"2\"/></font></fonts>"
+        "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill><fill><patternFill patternType=\"gray125\"/></fill></fills>"
+        "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
+        "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs>"
+        "<cellXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/></cellXfs>"
+        "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
+        "</styleSheet>");
+}
+
+namespace {
+
+constexpr const char* kStylesType = "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
+
+void setAttribute(pugi::xml_node node, const char* name, long long value)
+{
+    if (!node.attribute(name)) node.append_attribute(name);
+    node.attribute(name) = value;
+}
+
+} // namespace
+
+void Styles::read(const QByteArray& part, const std::string& partName, ParseBudget& budget)
+{
+    budget.chargeTree(part.size(), partName);
+    xml::parse(doc_, part, partName);
+    partName_ = partName;
+    cellFormatCount_ = 0;
+    for (pugi::xml_node x = xml::child(xml::child(doc_.document_element(), "cellXfs"), "xf"); x; x = x.next_sibling())
+        if (xml::is(x, "xf")) ++cellFormatCount_;
+}
+
+void Styles::create(Package& package, Relationships& workbookRelationships, const std::string& workbookPart)
+{
+    const std::string folder = folderOf(workbookPart);
+    const std::string name = package.find(folder + "styles.xml") ? folder + "quorvaneStyles.xml" : folder + "styles.xml";
+    package.set(name, defaultPart());
+    xml::parse(doc_, defaultPart(), name);
+    partName_ = name;
+    cellFormatCount_ = 1;
+    workbookRelationships.add("http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles", name.substr(folder.size()));
+    package.addContentType(name, kStylesType);
+}
+
+QString Styles::numberFormatCode(std::uint32_t style) const
+{
+    if (!exists()) return QStringLiteral("General");
+    const pugi::xml_node root = doc_.document_element();
+    std::uint32_t i = 0;
+    int id = 0;
+    for (pugi::xml_node x = xml::child(root, "cellXfs").first_child(); x; x = x.next_sibling()) {
+        if (!xml::is(x, "xf")) continue;
+        if (i++ == style) {
+            id = x.attribute("numFmtId").as_int();
+            break;
+        }
+    }
+    // The file's own codes come first, as other readers take them.
+    for (pugi::xml_node f = xml::child(root, "numFmts").first_child(); f; f = f.next_sibling())
+        if (xml::is(f, "numFmt") && f.attribute("numFmtId").as_int() == id) return QString::fromUtf8(f.attribute("formatCode").value());
+    if (const char* b = builtinNumberFormat(id)) return QString::fromLatin1(b);
+    return QStringLiteral("General");
+}
+
+int Styles::numberFormatId(const QString& code)
+{
+    if (code == QStringLiteral("G/標準")) return 0; // the Japanese name of the General format
+    if (const int id = builtinNumberFormatId(code); id >= 0) return id;
+    const QByteArray utf8 = code.toUtf8();
+    pugi::xml_node root = doc_.document_element();
+    pugi::xml_node fmts = xml::child(root, "numFmts");
+    int maxId = 163;
+    for (pugi::xml_node f = fmts.first_child(); f; f = f.next_sibling()) {
+        if (!xml::is(f, "numFmt")) continue;
+        const int id = f.attribute("numFmtId").as_int();
+        if (utf8 == f.attribute("formatCode").value()) return id;
+        maxId = std::max(maxId, id);
+    }
+    if (!fmts) fmts = root.prepend_child(xml::qualified(root, "numFmts").c_str());
+    pugi::xml_node f = fmts.append_child(xml::qualified(fmts, "numFmt").c_str());
+    f.append_attribute("numFmtId") = maxId + 1;
+    f.append_attribute("formatCode") = utf8.constData();
+    int count = 0;
+    for (pugi::xml_node k = fmts.first_child(); k; k = k.next_sibling())
+        if (xml::is(k, "numFmt")) ++count;
+    setAttribute(fmts, "count", count);
+    changed_ = true;
+    return maxId + 1;
+}
+
+std::uint32_t Styles::withNumberFormat(std::uint32_t style, int formatId)
+{
+    const auto key = std::make_pair(style, formatId);
+    if (const auto it = formatted_.find(key); it != formatted_.end()) return it->second;
+    pugi::xml_node root = doc_.document_element();
+    pugi::xml_node xfs = xml::child(root, "cellXfs");
+    if (!xfs || cellFormatCount_ == 0) {
+        // A styles part without cell formats: give it the default one.
+        if (!xfs) xfs = root.append_child(xml::qualified(root, "cellXfs").c_str());
+        pugi::xml_node x = xfs.append_child(xml::qualified(xfs, "xf").c_str());
+        for (const char* a : {"numFmtId", "fontId", "fillId", "borderId", "xfId"}) x.append_attribute(a) = 0;
+        cellFormatCount_ = 1;
+    }
+    pugi::xml_node source;
+    std::uint32_t i = 0;
+    for (pugi::xml_node x = xfs.first_child(); x; x = x.next_sibling()) {
+        if (!xml::is(x, "xf")) continue;
+        if (i++ == style) {
+            source = x;
+            break;
+        }
+    }
+    if (!source) throw Error(QStringLiteral("The workbook has no cell format %1.").arg(style));
+    std::uint32_t result = style;
+    if (source.attribute("numFmtId").as_int() != formatId) {
+        pugi::xml_node copy = xfs.append_copy(source);
+        setAttribute(copy, "numFmtId", formatId);
+        setAttribute(copy, "applyNumberFormat", 1);
+        result = cellFormatCount_++;
+        setAttribute(xfs, "count", cellFormatCount_);
+        changed_ = true;
+    }
+    formatted_.emplace(key, result);
+    return result;
+}
+
+QByteArray Styles::serialized()
+{
+    changed_ = false;
+    return xml::serialize(doc_);
+}
+
+} // namespace spreadsheet

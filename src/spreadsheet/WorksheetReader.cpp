@@ -1,0 +1,362 @@
+#include "spreadsheet/WorksheetReader.h"
+
+#include "spreadsheet/Book.h"
+#include "spreadsheet/DateSerial.h"
+#include "spreadsheet/Error.h"
+#include "spreadsheet/ParseBudget.h"
+#include "spreadsheet/References.h"
+#include "spreadsheet/SharedStrings.h"
+#include "spreadsheet/SheetEntry.h"
+#include "spreadsheet/Xml.h"
+#include "spreadsheet/XmlStream.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+
+namespace spreadsheet {
+
+namespace {
+
+constexpr int kMaxRowAttributes = 32;
+constexpr int kMaxFormulaAttributes = 16;
+
+std::optional<std::uint64_t> parseUnsigned(std::string_view s, std::uint64_t max)
+{
+    std::uint64_t v = 0;
+    const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || p != s.data() + s.size() || s.empty() || v > max) return std::nullopt;
+    return v;
+}
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// A cell as its markup gives it, before it is checked and stored.
+struct RawCell {
+    std::string s, t, v, f, inlineText;
+    bool hasV = false, hasF = false, hasInline = false;
+    std::vector<std::pair<std::string, std::string>> formulaAttributes;
+    void clear()
+    {
+        s.clear(), t.clear(), v.clear(), f.clear(), inlineText.clear();
+        hasV = hasF = hasInline = false;
+        formulaAttributes.clear();
+    }
+};
+
+class WorksheetHandler : public xml::StreamHandler {
+public:
+    WorksheetHandler(SheetEntry& sheet, WorksheetContext& context, const xml::StreamParser& parser)
+        : sheet_(sheet)
+        , c_(context)
+        , parser_(parser)
+        , where_(QString::fromStdString(sheet.partName))
+    {
+    }
+
+    void startElement(std::string_view name, const char** attributes) override
+    {
+        const int depth = parser_.depth();
+        const std::string_view local = xml::localName(name);
+        if (depth == 1) {
+            if (local != "worksheet") throw Error(QStringLiteral("The part %1 is not a worksheet.").arg(where_));
+            return;
+        }
+        if (depth == 2 && local == "sheetData") {
+            if (found_) throw Error(QStringLiteral("The worksheet %1 has two cell data elements.").arg(where_));
+            found_ = inCells_ = true;
+            openEnd_ = parser_.eventEnd();
+            return;
+        }
+        if (!inCells_) return;
+        if (depth == 3 && local == "row") {
+            startRow(attributes);
+        } else if (depth == 4 && local == "c" && row_ > 0) {
+            startCell(attributes);
+        } else if (depth == 5 && inCell_) {
+            if (local == "v") {
+                raw_.hasV = true;
+                collect_ = Collect::V;
+            } else if (local == "f") {
+                raw_.hasF = true;
+                collect_ = Collect::F;
+                if (xml::attributeCount(attributes) > kMaxFormulaAttributes)
+                    throw Error(QStringLiteral("The worksheet %1 has a formula with too many attributes.").arg(where_));
+                for (const char** a = attributes; *a; a += 2) raw_.formulaAttributes.emplace_back(a[0], a[1]);
+            } else if (local == "is") {
+                raw_.hasInline = true;
+            }
+        } else if (inCell_ && raw_.hasInline && (depth == 6 || depth == 7)) {
+            if (local == "rPh") ++phonetic_;
+            else if (local == "t" && !phonetic_) collect_ = Collect::T;
+        }
+    }
+
+    void endElement(std::string_view name) override
+    {
+        if (!inCells_) return;
+        const int depth = parser_.depth();
+        const std::string_view local = xml::localName(name);
+        if (depth == 1) { // the cells end
+            closeBegin_ = parser_.eventBegin();
+            selfClosing_ = parser_.eventEnd() == closeBegin_;
+            inCells_ = false;
+            return;
+        }
+        if (depth == 2 && local == "row") flushRow();
+        if (local == "rPh") --phonetic_;
+        if (local == "v" || local == "f" || local == "t") collect_ = Collect::None;
+        if (depth == 3 && local == "c" && inCell_) {
+            storeCell();
+            inCell_ = false;
+        }
+    }
+
+    void characters(std::string_view text) override
+    {
+        if (phonetic_) return;
+        switch (collect_) {
+        case Collect::V: raw_.v.append(text); break;
+        case Collect::F: raw_.f.append(text); break;
+        case Collect::T: raw_.inlineText.append(text); break;
+        case Collect::None: break;
+        }
+    }
+
+    // After the part: shared formulas whose master came late, and the skeleton.
+    void finish(const QByteArray& data)
+    {
+        if (!found_) throw Error(QStringLiteral("The worksheet %1 has no cell data.").arg(where_));
+        for (const Pending& pd : pending_) {
+            const auto m = masters_.find(pd.si);
+            if (m == masters_.end()) throw Error(QStringLiteral("The worksheet %1 has a shared formula without its master.").arg(where_));
+            auto formula = std::make_unique<Formula>();
+            countFormula(m->second.text.size());
+            formula->text = offsetRelative(m->second.text, pd.row - m->second.row, pd.column - m->second.column);
+            sheet_.cells.at(pd.row, pd.column).formula.reset(formula.release());
+        }
+        // The rest of the part, without its cells, is kept as a small document.
+        const QByteArray skeleton = selfClosing_ ? data : data.left(static_cast<qsizetype>(openEnd_)) + data.mid(static_cast<qsizetype>(closeBegin_));
+        sheet_.skeleton = std::make_unique<pugi::xml_document>();
+        c_.budget.chargeTree(skeleton.size(), sheet_.partName);
+        xml::parse(*sheet_.skeleton, skeleton, sheet_.partName);
+    }
+
+private:
+    enum class Collect { None, V, F, T };
+    struct Master {
+        int row, column;
+        QString text;
+    };
+    struct Pending {
+        int row, column;
+        std::uint64_t si;
+    };
+
+    void startRow(const char** attributes)
+    {
+        int row = lastRow_ + 1;
+        if (const char* r = xml::attribute(attributes, "r")) {
+            const auto v = parseUnsigned(r, kMaxRows);
+            if (!v || *v == 0)
+                throw Error(QStringLiteral("The worksheet %1 has a row number \"%2\" outside 1 to %3.").arg(where_, QString::fromUtf8(r).left(20)).arg(kMaxRows));
+            row = static_cast<int>(*v);
+        }
+        if (row > kMaxRows) throw Error(QStringLiteral("The worksheet %1 has more than %2 rows.").arg(where_).arg(kMaxRows));
+        row_ = lastRow_ = row;
+        lastColumn_ = 0;
+        if (xml::attributeCount(attributes) > kMaxRowAttributes) throw Error(QStringLiteral("The worksheet %1 has a row with too many attributes.").arg(where_));
+        SheetData::RowAttributes kept;
+        for (const char** a = attributes; *a; a += 2)
+            if (std::strcmp(a[0], "r") != 0 && std::strcmp(a[0], "spans") != 0) kept.emplace_back(a[0], a[1]);
+        if (!kept.empty()) {
+            countCell();
+            sheet_.cells.setRowAttributes(row, std::move(kept));
+        }
+    }
+
+    void startCell(const char** attributes)
+    {
+        raw_.clear();
+        inCell_ = true;
+        column_ = lastColumn_ + 1;
+        if (const char* r = xml::attribute(attributes, "r")) {
+            const auto pos = parseA1(std::string_view(r));
+            if (!pos) throw Error(QStringLiteral("The worksheet %1 has a cell reference \"%2\" outside the grid.").arg(where_, QString::fromUtf8(r).left(20)));
+            if (pos->row != row_) throw Error(QStringLiteral("The worksheet %1 places cell %2 in row %3.").arg(where_, QString::fromUtf8(r)).arg(row_));
+            column_ = pos->column;
+        }
+        if (column_ > kMaxColumns) throw Error(QStringLiteral("The worksheet %1 has more than %2 columns.").arg(where_).arg(kMaxColumns));
+        lastColumn_ = column_;
+        if (const char* s = xml::attribute(attributes, "s")) raw_.s = s;
+        if (const char* t = xml::attribute(attributes, "t")) raw_.t = t;
+    }
+
+    void countCell()
+    {
+        if (++c_.cells > kMaxCells) throw Error(QStringLiteral("The workbook holds more than %1 cells.").arg(kMaxCells));
+    }
+
+    // Formulas cost memory and work by their length, copies of shared formulas included.
+    void countFormula(qsizetype length)
+    {
+        c_.formulaCharacters += length;
+        if (c_.formulaCharacters > kMaxFormulaCharacters)
+            throw Error(QStringLiteral("The workbook's formulas are longer than %1 characters in all.").arg(kMaxFormulaCharacters));
+    }
+
+    void storeCell()
+    {
+        countCell();
+        if (!rowCells_.empty() && rowCells_.back().column >= column_) ordered_ = false;
+        Cell& cell = rowCells_.emplace_back();
+        cell.column = column_;
+        if (!raw_.s.empty()) {
+            const auto s = parseUnsigned(raw_.s, 0xffffffffu);
+            if (!s || (*s != 0 && *s >= c_.cellFormats))
+                throw Error(QStringLiteral("The worksheet %1 uses style %2 of %3 at row %4.").arg(where_, QString::fromStdString(raw_.s).left(20)).arg(c_.cellFormats).arg(row_));
+            cell.style = static_cast<std::uint32_t>(*s);
+        }
+        storeValue(cell);
+        if (raw_.hasF) storeFormula(cell);
+    }
+
+    void storeValue(Cell& cell)
+    {
+        const std::string& t = raw_.t;
+        if (t == "s") {
+            if (!raw_.hasV) return; // a shared string cell without its index holds nothing
+            const auto index = parseUnsigned(raw_.v, 0x7fffffff);
+            if (!index || *index >= c_.strings.size())
+                throw Error(QStringLiteral("The worksheet %1 refers to shared string %2 of %3.").arg(where_, QString::fromStdString(raw_.v).left(20)).arg(c_.strings.size()));
+            cell.type = CellType::Text;
+            cell.sharedString = static_cast<std::int32_t>(*index);
+            cell.text = c_.strings.at(*index);
+        } else if (t == "inlineStr") {
+            cell.type = CellType::Text;
+            cell.text = xml::decodeText(raw_.inlineText.c_str());
+        } else if (t == "str") {
+            if (!raw_.hasV) return;
+            cell.type = CellType::Text;
+            cell.text = xml::decodeText(raw_.v.c_str());
+        } else if (t == "d") {
+            // A date is a day number with a date format, however the file wrote it.
+            if (!raw_.hasV) return;
+            const auto serial = dateSerial(raw_.v, c_.date1904);
+            if (!serial) throw Error(QStringLiteral("The worksheet %1 holds \"%2\" as a date.").arg(where_, QString::fromStdString(raw_.v).left(40)));
+            cell.type = CellType::Number;
+            cell.number = *serial;
+            cell.style = c_.dateStyle(cell.style, raw_.v.find(':') != std::string::npos);
+        } else if (t == "b") {
+            if (!raw_.hasV) return;
+            cell.type = CellType::Boolean;
+            cell.booleanValue = raw_.v == "1" || raw_.v == "true";
+        } else if (t == "e") {
+            if (!raw_.hasV) return;
+            cell.type = CellType::Error;
+            cell.text = QString::fromStdString(raw_.v);
+        } else if (t.empty() || t == "n") {
+            if (!raw_.hasV || raw_.v.empty()) return;
+            const char* b = raw_.v.data();
+            const char* e = b + raw_.v.size();
+            while (b < e && isSpace(*b)) ++b;
+            while (e > b && isSpace(e[-1])) --e;
+            if (b < e && *b == '+') ++b;
+            double number = 0;
+            const auto [ptr, ec] = std::from_chars(b, e, number);
+            if (ec != std::errc() || ptr != e || !std::isfinite(number))
+                throw Error(QStringLiteral("The worksheet %1 holds \"%2\" as a number.").arg(where_, QString::fromStdString(raw_.v).left(40)));
+            cell.type = CellType::Number;
+            cell.number = number;
+        } else {
+            throw Error(QStringLiteral("The worksheet %1 has a cell of unknown type \"%2\".").arg(where_, QString::fromStdString(t).left(20)));
+        }
+    }
+
+    void storeFormula(Cell& cell)
+    {
+        auto formula = std::make_unique<Formula>();
+        formula->text = QString::fromStdString(raw_.f);
+        countFormula(formula->text.size());
+        bool shared = false;
+        const std::string* si = nullptr;
+        for (const auto& [n, v] : raw_.formulaAttributes) {
+            if (n == "t" && v == "shared") shared = true;
+            if (n == "si") si = &v;
+        }
+        for (auto& a : raw_.formulaAttributes)
+            if (!(shared && (a.first == "t" || a.first == "si" || a.first == "ref"))) formula->attributes.push_back(a);
+        if (!shared) {
+            cell.formula.reset(formula.release());
+            return;
+        }
+        // A shared formula: the first cell holds its text, the others move its relative references.
+        const auto index = si ? parseUnsigned(*si, 0xffffffffu) : std::nullopt;
+        if (!index) throw Error(QStringLiteral("The worksheet %1 has a shared formula without its index.").arg(where_));
+        if (!formula->text.isEmpty() && !masters_.contains(*index)) {
+            masters_.emplace(*index, Master{row_, column_, formula->text});
+            cell.formula.reset(formula.release());
+        } else if (const auto m = masters_.find(*index); m != masters_.end()) {
+            countFormula(m->second.text.size());
+            formula->text = offsetRelative(m->second.text, row_ - m->second.row, column_ - m->second.column);
+            cell.formula.reset(formula.release());
+        } else {
+            pending_.push_back({row_, column_, *index});
+        }
+    }
+
+    // A row whose cells came out of order is sorted once at its end, not inserted into cell by
+    // cell; a column given twice keeps its last cell.
+    void flushRow()
+    {
+        if (rowCells_.empty()) return;
+        if (!ordered_) {
+            std::stable_sort(rowCells_.begin(), rowCells_.end(), [](const Cell& a, const Cell& b) { return a.column < b.column; });
+            std::vector<Cell> unique;
+            unique.reserve(rowCells_.size());
+            for (size_t i = 0; i < rowCells_.size(); ++i)
+                if (i + 1 == rowCells_.size() || rowCells_[i + 1].column != rowCells_[i].column) unique.push_back(std::move(rowCells_[i]));
+            rowCells_ = std::move(unique);
+        }
+        auto& rows = sheet_.cells.rows();
+        if (const auto existing = rows.find(row_); existing == rows.end()) {
+            rows.emplace(row_, SheetData::Row(std::make_move_iterator(rowCells_.begin()), std::make_move_iterator(rowCells_.end())));
+        } else {
+            for (Cell& cell : rowCells_) {
+                const int column = cell.column;
+                sheet_.cells.at(row_, column) = std::move(cell);
+            }
+        }
+        rowCells_.clear();
+        ordered_ = true;
+    }
+
+    SheetEntry& sheet_;
+    WorksheetContext& c_;
+    const xml::StreamParser& parser_;
+    const QString where_;
+    std::size_t openEnd_ = 0, closeBegin_ = 0;
+    bool found_ = false, inCells_ = false, selfClosing_ = false;
+    int row_ = 0, lastRow_ = 0, column_ = 0, lastColumn_ = 0, phonetic_ = 0;
+    bool inCell_ = false, ordered_ = true;
+    Collect collect_ = Collect::None;
+    RawCell raw_;
+    std::vector<Cell> rowCells_;
+    std::unordered_map<std::uint64_t, Master> masters_;
+    std::vector<Pending> pending_;
+};
+
+} // namespace
+
+void readWorksheet(SheetEntry& sheet, const QByteArray& part, WorksheetContext& context)
+{
+    const QByteArray data = xml::asUtf8(part);
+    xml::StreamParser parser(sheet.partName);
+    WorksheetHandler handler(sheet, context, parser);
+    parser.parse(data, handler);
+    handler.finish(data);
+}
+
+} // namespace spreadsheet

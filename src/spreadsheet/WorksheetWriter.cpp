@@ -1,0 +1,199 @@
+#include "spreadsheet/WorksheetWriter.h"
+
+#include "spreadsheet/SharedStrings.h"
+#include "spreadsheet/SheetEntry.h"
+#include "spreadsheet/ValueText.h"
+#include "spreadsheet/Xml.h"
+
+namespace spreadsheet {
+
+namespace {
+
+constexpr const char* kXmlDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+
+struct StringWriter : pugi::xml_writer {
+    std::string& out;
+    explicit StringWriter(std::string& o)
+        : out(o)
+    {
+    }
+    void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
+};
+
+void appendAttribute(std::string& out, const char* name, const char* value)
+{
+    out += ' ';
+    out += name;
+    out += "=\"";
+    xml::appendEscaped(out, value);
+    out += '"';
+}
+
+void appendStartTag(std::string& out, const pugi::xml_node& node)
+{
+    out += '<';
+    out += node.name();
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) appendAttribute(out, a.name(), a.value());
+    out += '>';
+}
+
+void appendColumnLetters(std::string& out, int column)
+{
+    char buf[4];
+    int n = 0;
+    while (column > 0) {
+        buf[n++] = char('A' + (column - 1) % 26);
+        column = (column - 1) / 26;
+    }
+    while (n) out += buf[--n];
+}
+
+// Writes the rows of a sheet: the row elements of rows with cells or attributes, in order.
+// The tags, in the namespace prefix of the part, are made once.
+class CellWriter {
+public:
+    CellWriter(std::string& out, const std::string& ns, SharedStrings& strings)
+        : out_(out)
+        , strings_(strings)
+        , rowOpen_("<" + ns + "row r=\"")
+        , rowClose_("</" + ns + "row>")
+        , cellOpen_("<" + ns + "c r=\"")
+        , cellClose_("</" + ns + "c>")
+        , formulaOpen_("<" + ns + "f")
+        , formulaClose_("</" + ns + "f>")
+        , valueOpen_("<" + ns + "v>")
+        , valueClose_("</" + ns + "v>")
+    {
+    }
+
+    void rows(SheetData& cells)
+    {
+        const auto& rows = cells.rows();
+        const auto& attributes = cells.rowAttributes();
+        auto rit = rows.begin();
+        auto ait = attributes.begin();
+        while (rit != rows.end() || ait != attributes.end()) {
+            const int r = (ait == attributes.end() || (rit != rows.end() && rit->first <= ait->first)) ? rit->first : ait->first;
+            const SheetData::Row* rowCells = (rit != rows.end() && rit->first == r) ? &rit->second : nullptr;
+            const SheetData::RowAttributes* rowAttributes = (ait != attributes.end() && ait->first == r) ? &ait->second : nullptr;
+            if (rowCells) ++rit;
+            if (rowAttributes) ++ait;
+            row(r, const_cast<SheetData::Row*>(rowCells), rowAttributes);
+        }
+    }
+
+private:
+    void row(int r, SheetData::Row* cells, const SheetData::RowAttributes* attributes)
+    {
+        rowNumber_ = std::to_string(r);
+        out_ += rowOpen_;
+        out_ += rowNumber_;
+        out_ += '"';
+        if (attributes)
+            for (const auto& [name, value] : *attributes) appendAttribute(out_, name.c_str(), value.c_str());
+        if (!cells || cells->empty()) {
+            out_ += "/>";
+            return;
+        }
+        out_ += '>';
+        for (Cell& c : *cells) cell(c);
+        out_ += rowClose_;
+    }
+
+    void cell(Cell& c)
+    {
+        out_ += cellOpen_;
+        appendColumnLetters(out_, c.column);
+        out_ += rowNumber_;
+        out_ += '"';
+        if (c.style) {
+            out_ += " s=\"";
+            out_ += std::to_string(c.style);
+            out_ += '"';
+        }
+        switch (c.type) {
+        case CellType::Empty:
+        case CellType::Number: break;
+        case CellType::Text: out_ += c.formula ? " t=\"str\"" : " t=\"s\""; break;
+        case CellType::Boolean: out_ += " t=\"b\""; break;
+        case CellType::Error: out_ += " t=\"e\""; break;
+        }
+        if (c.type == CellType::Empty && !c.formula) {
+            out_ += "/>";
+            return;
+        }
+        out_ += '>';
+        if (c.formula) {
+            out_ += formulaOpen_;
+            for (const auto& [name, value] : c.formula->attributes) appendAttribute(out_, name.c_str(), value.c_str());
+            out_ += '>';
+            xml::appendPlainText(out_, c.formula->text);
+            out_ += formulaClose_;
+        }
+        if (c.type != CellType::Empty) {
+            out_ += valueOpen_;
+            value(c);
+            out_ += valueClose_;
+        }
+        out_ += cellClose_;
+    }
+
+    void value(Cell& c)
+    {
+        switch (c.type) {
+        case CellType::Number: appendStoredNumber(out_, c.number); break;
+        case CellType::Text:
+            if (c.formula) {
+                xml::appendText(out_, c.text);
+            } else {
+                if (c.sharedString < 0) c.sharedString = strings_.indexOf(c.text);
+                out_ += std::to_string(c.sharedString);
+            }
+            break;
+        case CellType::Boolean: out_ += c.booleanValue ? '1' : '0'; break;
+        case CellType::Error: xml::appendPlainText(out_, c.text); break;
+        case CellType::Empty: break;
+        }
+    }
+
+    std::string& out_;
+    SharedStrings& strings_;
+    const std::string rowOpen_, rowClose_, cellOpen_, cellClose_, formulaOpen_, formulaClose_, valueOpen_, valueClose_;
+    std::string rowNumber_;
+};
+
+} // namespace
+
+QByteArray writeWorksheet(SheetEntry& sheet, SharedStrings& strings)
+{
+    const pugi::xml_node root = sheet.skeleton->document_element();
+    std::string out;
+    out.reserve(static_cast<size_t>(sheet.cells.cellCount()) * 28 + 1024);
+    out += kXmlDeclaration;
+    appendStartTag(out, root);
+    StringWriter writer(out);
+    for (pugi::xml_node child = root.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_element && xml::is(child, "dimension")) {
+            const auto used = sheet.cells.usedRect();
+            out += '<';
+            out += child.name();
+            out += " ref=\"";
+            out += (used ? formatA1Range(*used) : QStringLiteral("A1")).toStdString();
+            out += "\"/>";
+        } else if (child.type() == pugi::node_element && xml::is(child, "sheetData")) {
+            appendStartTag(out, child);
+            CellWriter(out, xml::prefixOf(child), strings).rows(sheet.cells);
+            out += "</";
+            out += child.name();
+            out += '>';
+        } else {
+            child.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+        }
+    }
+    out += "</";
+    out += root.name();
+    out += '>';
+    return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+} // namespace spreadsheet

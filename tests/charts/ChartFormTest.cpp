@@ -1,0 +1,287 @@
+// The chart window in the real main window: opened after a judgement, in step with every
+// judgement and sheet change, and its output.
+#include "MainFormFixture.h"
+
+#include "charts/ChartStyle.h"
+#include "charts/TChartForm.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QMouseEvent>
+#include <QToolTip>
+#include <QXYSeries>
+
+namespace {
+
+bool isMarkedRed(const QColor& c) { return c == QColor(255, 0, 0); }
+
+int redPixels(const QImage& img)
+{
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (isMarkedRed(img.pixelColor(x, y))) ++n;
+    return n;
+}
+
+// Where a lot's point lies in the view's viewport.
+QPoint pointInView(QChartView* view, int lotIndex, double value)
+{
+    QChart* chart = view->chart();
+    const QPointF scene = chart->mapToScene(chart->mapToPosition(QPointF(lotIndex, value), chart->series().first()));
+    return view->mapFromScene(scene);
+}
+
+} // namespace
+
+class ChartFormTest : public MainFormTest {
+protected:
+    void SetUp() override
+    {
+        start();
+        form->spinRow->setValue(10);
+        form->spinCol->setValue(3);
+        form->editKupper->setText("10.500");
+        form->editKlower->setText("9.500");
+        // Means rise over lots 1 to 7: rule ③ marks lot 7 on the X side.
+        for (int r = 1; r <= 10; ++r) {
+            const double m = r <= 7 ? 9.9 + 0.03 * r : 10.0;
+            const double d = 0.01 * ((r * 7) % 5 + 1);
+            values(r, {m - d, m, m + d});
+        }
+    }
+    void values(int row, std::initializer_list<double> vs)
+    {
+        int c = 0;
+        for (double v : vs) form->gridEdit->setCell(c++, row, QString::number(v, 'f', 3));
+    }
+    TChartForm* charts() const { return form->chartForm(); }
+    void settle() { QApplication::processEvents(); }
+    bool showsPrompt() const
+    {
+        return charts()->stackControl->currentIndex() == 1 && charts()->stackHistogram->currentIndex() == 1 &&
+               charts()->lblControlMessage->text() == "判定を実行してください。" &&
+               charts()->lblHistogramMessage->text() == "判定を実行してください。";
+    }
+    // True when the lot's point is drawn in the anomaly red, checked at its centre.
+    bool drawnRed(QChartView* view, const QImage& img, int lotRow, int valueColumn)
+    {
+        const QPoint at = pointInView(view, lotRow - 1, form->gridCalc->cell(valueColumn, lotRow).toDouble());
+        return isMarkedRed(img.pixelColor(at));
+    }
+};
+
+TEST_F(ChartFormTest, TheMenuItemsAreAppendedToTheExecuteMenu)
+{
+    QStringList menus, execute;
+    for (QAction* m : form->menuBar()->actions()) {
+        menus << m->text();
+        if (m->text() == "実行(&E)")
+            for (QAction* a : m->menu()->actions()) execute << (a->isSeparator() ? QString("-") : a->text());
+    }
+    EXPECT_EQ(menus, (QStringList{"ファイル(&F)", "設定(&S)", "実行(&E)", "ヘルプ(&H)"}));
+    EXPECT_EQ(execute, (QStringList{"規格判定(&K)", "CP-CPK不良率判定(&O)", "SPC異常判定(&S)", "-", "管理図作成(&C)",
+                                    "ヒストグラム作成(&H)", "-", "管理図の表示(&G)", "ヒストグラムの表示(&T)"}));
+    EXPECT_EQ(form->pageInput->count(), 3);
+}
+
+TEST_F(ChartFormTest, MarkedLotsAreDrawnRedAfterTheJudgementTheMenuRuns)
+{
+    form->menuExecChartView->trigger();
+    settle();
+    ASSERT_TRUE(charts() && charts()->isVisible());
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(form->pnlSpcJudg->text(), "不合格");
+    EXPECT_EQ(charts()->pageCharts->currentIndex(), 0);
+    ASSERT_EQ(charts()->stackControl->currentIndex(), 0);
+    EXPECT_EQ(charts()->viewXChart->chart()->title(), "Sheet1　X管理図");
+    EXPECT_EQ(charts()->viewDispersionChart->chart()->title(), "Sheet1　R管理図");
+
+    const QImage img = charts()->viewXChart->viewport()->grab().toImage();
+    const QImage dispersion = charts()->viewDispersionChart->viewport()->grab().toImage();
+    int marked = 0;
+    for (int r = 1; r <= 10; ++r) {
+        bool xMarked = false, rMarked = false;
+        for (int c = 1; c <= 8; ++c) xMarked = xMarked || form->gridSpc->cell(c, r) == "×";
+        for (int c = 9; c <= 16; ++c) rMarked = rMarked || form->gridSpc->cell(c, r) == "×";
+        EXPECT_EQ(drawnRed(charts()->viewXChart, img, r, 4), xMarked) << "lot " << r;
+        EXPECT_EQ(drawnRed(charts()->viewDispersionChart, dispersion, r, 5), rMarked) << "lot " << r;
+        marked += xMarked;
+    }
+    EXPECT_EQ(form->gridSpc->cell(3, 7), "×"); // rule ③ on lot 7
+    EXPECT_GE(marked, 1);
+
+    // Pointing at the marked point names its rules.
+    const QPoint at = pointInView(charts()->viewXChart, 6, form->gridCalc->cell(4, 7).toDouble());
+    QWidget* viewport = charts()->viewXChart->viewport();
+    for (QPoint p : {at + QPoint(0, 30), at}) {
+        QMouseEvent move(QEvent::MouseMove, p, viewport->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+    }
+    settle();
+    EXPECT_TRUE(QToolTip::text().contains("K007")) << QToolTip::text().toStdString();
+    EXPECT_TRUE(QToolTip::text().contains("異常判定ルール：③")) << QToolTip::text().toStdString();
+
+    // A capability judgement alone rebuilds the result grid: the SPC grid's marks no longer
+    // belong to it and are not drawn.
+    QTest::mouseClick(form->btnCpkCalc, Qt::LeftButton);
+    settle();
+    ASSERT_EQ(charts()->stackControl->currentIndex(), 0);
+    EXPECT_EQ(redPixels(charts()->viewXChart->viewport()->grab().toImage()), 0);
+    QTest::mouseClick(form->btnSpcJudg, Qt::LeftButton);
+    settle();
+    EXPECT_GT(redPixels(charts()->viewXChart->viewport()->grab().toImage()), 20);
+}
+
+TEST_F(ChartFormTest, ASheetChangeWithoutAJudgementShowsThePrompt)
+{
+    form->menuExecHistView->trigger();
+    settle();
+    ASSERT_TRUE(charts()->isVisible());
+    EXPECT_EQ(charts()->pageCharts->currentIndex(), 1);
+    EXPECT_EQ(charts()->stackHistogram->currentIndex(), 0);
+    EXPECT_TRUE(charts()->btnSave->isEnabled());
+
+    clickTab(1);
+    settle();
+    EXPECT_TRUE(showsPrompt());
+    EXPECT_FALSE(charts()->btnSave->isEnabled());
+    EXPECT_EQ(redPixels(charts()->grab().toImage()), 0);
+
+    // Back on the judged sheet its results were cleared on entering it: still the prompt,
+    // until the operator judges again.
+    clickTab(0);
+    settle();
+    EXPECT_TRUE(showsPrompt());
+    form->pageInput->setCurrentIndex(2);
+    QTest::mouseClick(form->btnSpcJudg, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(charts()->stackControl->currentIndex(), 0);
+    EXPECT_EQ(charts()->stackHistogram->currentIndex(), 0);
+
+    // The clear button empties the results too.
+    QTest::mouseClick(form->btnSpecClear, Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(showsPrompt());
+}
+
+TEST_F(ChartFormTest, TheHistogramFollowsTheClassCountAndTheEnabledLots)
+{
+    form->menuExecHistView->trigger();
+    settle();
+    const judge::Histogram& h = charts()->charts().histogram;
+    ASSERT_TRUE(h.message.isEmpty());
+    EXPECT_EQ(h.classes.size(), 10u);
+    int total = 0;
+    for (const judge::HistogramClass& c : h.classes) total += c.count;
+    EXPECT_EQ(total, 30);
+    EXPECT_TRUE(charts()->viewHistogram->chart()->title().contains("CPK = " + form->gridCalc->cell(8, 11)));
+
+    form->spinBetWeen->setValue(6);
+    settle();
+    EXPECT_EQ(charts()->charts().histogram.classes.size(), 6u);
+
+    // Disabling a lot changes nothing until the next judgement, which leaves it out.
+    form->gridCtrl->table().setFlag(1, 2, false);
+    settle();
+    form->btnSpcJudgClick();
+    settle();
+    total = 0;
+    for (const judge::HistogramClass& c : charts()->charts().histogram.classes) total += c.count;
+    EXPECT_EQ(total, 27);
+}
+
+TEST_F(ChartFormTest, CopySaveAndPrintTheShownChart)
+{
+    form->menuExecChartView->trigger();
+    settle();
+    QTemporaryDir dir;
+
+    QTest::mouseClick(charts()->btnCopy, Qt::LeftButton);
+    const QImage copied = QApplication::clipboard()->image();
+    EXPECT_FALSE(copied.isNull());
+    EXPECT_GT(redPixels(copied), 20);
+
+    ui.fileAnswers = {dir.filePath("管理図.png"), dir.filePath("chart"), dir.filePath("chart.PDF"), ""};
+    for (int i = 0; i < 4; ++i) QTest::mouseClick(charts()->btnSave, Qt::LeftButton);
+    EXPECT_EQ(ui.fileDialogTitles, QStringList(4, "管理図の保存"));
+    const QImage png(dir.filePath("管理図.png"));
+    ASSERT_FALSE(png.isNull());
+    const QSize page = charts()->stackControl->size();
+    EXPECT_NEAR(png.width(), 2 * page.width(), 4);
+    EXPECT_GT(redPixels(png), 40);
+    EXPECT_FALSE(QImage(dir.filePath("chart.png")).isNull()); // no suffix: PNG
+    QFile pdf(dir.filePath("chart.PDF"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5) == "%PDF-");
+    EXPECT_GT(pdf.size(), 5000);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3); // the cancelled dialog wrote nothing
+    EXPECT_TRUE(ui.messages.isEmpty());
+
+    // A folder that does not exist: a warning, nothing written.
+    ui.fileAnswers = {dir.filePath("missing/chart.png")};
+    QTest::mouseClick(charts()->btnSave, Qt::LeftButton);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].caption, "警告メッセージ");
+    EXPECT_TRUE(ui.messages[0].text.startsWith("ファイルを保存できませんでした。"));
+
+    // Printing through the print dialog, here onto a PDF file.
+    const QString printed = dir.filePath("printed.pdf");
+    ui.dialogScripts.push_back([&](QDialog& d) {
+        auto& dialog = dynamic_cast<QPrintDialog&>(d);
+        dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
+        dialog.printer()->setOutputFileName(printed);
+        return int(QDialog::Accepted);
+    });
+    charts()->pageCharts->setCurrentIndex(1);
+    QTest::mouseClick(charts()->btnPrint, Qt::LeftButton);
+    EXPECT_TRUE(ui.dialogScripts.empty());
+    EXPECT_GT(QFileInfo(printed).size(), 5000);
+}
+
+TEST_F(ChartFormTest, TheWindowsBoundsAreKeptBesideTheMainWindows)
+{
+    form->menuExecChartView->trigger();
+    settle();
+    charts()->setGeometry(30, 40, 700, 500);
+    form->close();
+    form.reset();
+    {
+        QSettings raw(QSettings::NativeFormat, QSettings::UserScope, "Mirelda", "Quorvane");
+        EXPECT_EQ(raw.value("Windows/ChartLeft").toString(), "30");
+        EXPECT_EQ(raw.value("Windows/ChartTop").toString(), "40");
+        EXPECT_EQ(raw.value("Windows/ChartHeight").toString(), "500");
+        EXPECT_EQ(raw.value("Windows/ChartWidth").toString(), "700");
+        EXPECT_EQ(raw.value("Windows/Width").toString(), "950");
+    }
+    start();
+    form->menuExecChartView->trigger();
+    settle();
+    EXPECT_EQ(charts()->geometry(), QRect(30, 40, 700, 500));
+
+    // A position on no screen (a monitor that is gone) is not used.
+    form->close();
+    form.reset();
+    {
+        QSettings stored(QSettings::NativeFormat, QSettings::UserScope, "Mirelda", "Quorvane");
+        stored.setValue("Windows/ChartLeft", "-5000");
+    }
+    start();
+    form->menuExecChartView->trigger();
+    settle();
+    EXPECT_TRUE(charts()->screen()->availableGeometry().intersects(charts()->geometry()));
+    EXPECT_EQ(charts()->width(), 700);
+}
