@@ -5,6 +5,7 @@
 
 #include "app/TMainForm.h"
 #include "app/TSplashForm.h"
+#include "charts/TChartForm.h"
 #include "dialogs/TAboutForm.h"
 #include "dialogs/TLotEditForm.h"
 #include "dialogs/TOptionForm.h"
@@ -78,6 +79,7 @@ public:
         measurementPage();
         capabilityPage();
         spcPages();
+        chartWindow();
         dialogs();
         return written_;
     }
@@ -241,6 +243,30 @@ private:
         settle();
         save("spc-page-pass", widgetPicture(f().pageInput));
         clickTab(0);
+    }
+
+    // The chart window as the two commands of the 実行 menu open it.
+    void chartWindow()
+    {
+        clickTab(1);
+        f().menuExecChartView->trigger();
+        settle();
+        expectNoMessage("showing the control chart of sheet 2");
+        TChartForm* charts = f().chartForm();
+        require(charts && charts->isVisible(), "the chart window");
+        QTest::qWait(100); // the charts lay out once the window has its size
+        settle();
+        save("chart-window", framedWindow(charts));
+
+        clickTab(0);
+        f().menuExecHistView->trigger();
+        settle();
+        expectNoMessage("showing the histogram of sheet 1");
+        QTest::qWait(100);
+        settle();
+        save("histogram-window", framedWindow(charts));
+        charts->close();
+        settle();
     }
 
     // Each dialog is pictured as it opens and then cancelled.
