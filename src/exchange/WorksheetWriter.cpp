@@ -20,6 +20,28 @@ QString digitsNumberFormat(const QString& digits)
 
 QString fixedNumberFormat(int decimals) { return model::formatFixed(0.0, decimals) + QStringLiteral("_ "); }
 
+namespace {
+
+// Whether entering a name or lot number as typed would change it: "0012" would become the
+// number 12 and come back as "12". Such a text is stored as text; one that reads back the
+// same ("12", "K001") is entered as typed.
+bool typingChanges(const QString& text)
+{
+    const auto v = model::tryParseNumber(text);
+    return v && model::shortestText(*v) != text;
+}
+
+void enterName(spreadsheet::Range cell, const QString& text)
+{
+    if (typingChanges(text)) cell.setText(text);
+    else cell.setValue(text);
+}
+
+// The header fields that are names; the limits are numbers shown with the sheet's digits.
+constexpr int kNameFields = 7;
+
+} // namespace
+
 void WriteSheetHeader(spreadsheet::Worksheet& ws, const model::SheetRecord& record)
 {
     const QStringList& labels = SheetLayout::labels();
@@ -27,7 +49,9 @@ void WriteSheetHeader(spreadsheet::Worksheet& ws, const model::SheetRecord& reco
     for (int c = 0; c < SheetLayout::kFieldCount; ++c) {
         const QString column = spreadsheet::columnLetters(c + 1);
         ws.range(column + QString::number(SheetLayout::kLabelRow)).setValue(labels[c]);
-        ws.range(column + QString::number(SheetLayout::kFieldRow)).setValue(fields[c]);
+        spreadsheet::Range field = ws.range(column + QString::number(SheetLayout::kFieldRow));
+        if (c < kNameFields) enterName(field, fields[c]);
+        else field.setValue(fields[c]);
     }
     ws.range(QStringLiteral("H2"), QStringLiteral("I2")).setNumberFormatLocal(digitsNumberFormat(record.digits));
 }
@@ -67,7 +91,11 @@ void WriteGridBlock(spreadsheet::Worksheet& ws, const model::SheetRecord& record
     const int columns = std::clamp(block.cols + (block.kind == GridKind::Measurements ? 1 : 0), 0, model::CellTable::kCols + 1);
     if (rows < 1 || columns < 1) return;
     const QString last = RowColToCell(origin.row + rows - 1, origin.col + columns - 1);
-    ws.range(QStringLiteral("A4"), last).setValues(blockValues(block, rows, columns));
+    const QList<QStringList> values = blockValues(block, rows, columns);
+    ws.range(QStringLiteral("A4"), last).setValues(values);
+    // Lot numbers keep their text ("0012" is not the number 12).
+    for (int r = 1; r < rows; ++r)
+        if (typingChanges(values[r][0])) ws.range(RowColToCell(origin.row + r, origin.col)).setText(values[r][0]);
 
     if (block.kind == GridKind::Measurements) {
         if (rows > 1 && columns > 1) ws.range(QStringLiteral("B5"), last).setNumberFormatLocal(digitsNumberFormat(record.digits));

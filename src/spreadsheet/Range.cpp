@@ -48,6 +48,15 @@ void Range::setValue(double number)
         for (int c = rect_.left; c <= rect_.right; ++c) book.setNumber(sheet_, r, c, number);
 }
 
+void Range::setText(const QString& text)
+{
+    Book& book = state_->checked();
+    if (rect_.area() > kMaxEditCells) throw Error(QStringLiteral("The range %1 is too large to be filled.").arg(address()));
+    state_->saved = false;
+    for (int r = rect_.top; r <= rect_.bottom; ++r)
+        for (int c = rect_.left; c <= rect_.right; ++c) book.setText(sheet_, r, c, text);
+}
+
 void Range::setValues(const QList<QStringList>& block)
 {
     Book& book = state_->checked();

@@ -26,6 +26,9 @@ public:
     // Enters the text into every cell of the range as if typed (numbers become numbers, "" clears).
     void setValue(const QString& text);
     void setValue(double number);
+    // Stores the text exactly as given in every cell of the range, even one that reads as a
+    // number ("0012" stays "0012"); "" clears.
+    void setText(const QString& text);
     // Enters a block, row by row from the top-left cell, as if typed. Elements beyond the
     // range are ignored; cells of the range the block does not reach are cleared.
     void setValues(const QList<QStringList>& block);

@@ -95,11 +95,11 @@ TEST(ExchangeInterop, ExportedWorkbookReadByOpenpyxlShowsTheLayout)
     const QStringList labels = SheetLayout::labels();
     for (int c = 0; c < 9; ++c) EXPECT_EQ(s1.value(QString(QChar('A' + c)) + u'1').toArray().at(0).toString(), labels[c]);
     // Cell, value ("-" for none at all), number format. Fields and measurements are entered as
-    // typed; lot 2 is disabled, so lot 3 follows lot 1, then the default lots K004.. of the ten
+    // typed, but a name typing would change ("0012") stays text; lot 2 is disabled, so lot 3 follows lot 1, then the default lots K004.. of the ten
     // shown; digits 0 round the measurements as the view does; the block keeps its rows.
     const struct {
         const char *cell, *value, *format;
-    } expected[] = {{"A2", "12", "General"},  {"D2", "外径", "General"}, {"G2", "0", "General"},  {"H2", "10.5", "0_ "},
+    } expected[] = {{"A2", "0012", "General"},  {"D2", "外径", "General"}, {"G2", "0", "General"},  {"H2", "10.5", "0_ "},
                     {"I2", "9.5", "0_ "},     {"A3", "-", ""},           {"A4", "ﾛｯﾄ№", "General"}, {"B4", "N1", "General"},
                     {"C4", "N2", "General"},  {"D4", "-", ""},           {"A5", "K001", "General"}, {"B5", "10", "0_ "},
                     {"C5", "10", "0_ "},      {"A6", "K,3", "General"},  {"B6", "11", "0_ "},     {"C6", "", "0_ "},

@@ -6,6 +6,7 @@
 #include "exchange/WorksheetWriter.h"
 #include "spreadsheet/Application.h"
 #include "spreadsheet/Book.h"
+#include "spreadsheet/SheetData.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,36 @@ TEST(WorksheetWriter, HeaderHoldsLabelsFieldsAndTheDigitsFormat)
     EXPECT_EQ(digitsNumberFormat("0"), "0_ ");
     EXPECT_EQ(digitsNumberFormat("5"), "0.00000_ ");
     EXPECT_EQ(digitsNumberFormat(""), "0.000_ "); // as the view shows a blank digits text
+}
+
+TEST(WorksheetWriter, NamesAndLotNumbersThatTypingWouldChangeStayText)
+{
+    Fixture f;
+    model::SheetRecord r;
+    SheetLayout::setFields(r, {"007", "12", " 3", "1e3", "mm", "公差規格", "3", "10.050", "9.950"});
+    model::CellTable lots, cells;
+    const char* numbers[] = {"ﾛｯﾄ№", "0012", "12", "1.50", "K4"};
+    for (int row = 0; row < 5; ++row) {
+        lots.setText(0, row, numbers[row]);
+        lots.setFlag(1, row, true);
+        cells.setText(0, row, row == 0 ? "N1" : "1.000");
+    }
+    WriteGridBlock(f.ws, r, GridBlock{GridKind::Measurements, &cells, &lots, 5, 1});
+    const spreadsheet::SheetData& data = f.wb.book().cells(0);
+    auto isText = [&](int row, int col) { return data.find(row, col) && data.find(row, col)->type == spreadsheet::CellType::Text; };
+    EXPECT_EQ(f.text(2, 1), "007");
+    EXPECT_TRUE(isText(2, 1));
+    EXPECT_FALSE(isText(2, 2)); // "12" reads back the same as a number
+    EXPECT_EQ(f.text(2, 3), " 3");
+    EXPECT_EQ(f.text(2, 4), "1e3");
+    EXPECT_FALSE(isText(2, 7));  // the digits and the limits are numbers
+    EXPECT_FALSE(isText(2, 8));
+    EXPECT_EQ(f.text(5, 1), "0012");
+    EXPECT_TRUE(isText(5, 1));
+    EXPECT_FALSE(isText(6, 1));
+    EXPECT_EQ(f.text(7, 1), "1.50");
+    EXPECT_EQ(f.text(8, 1), "K4");
+    EXPECT_FALSE(isText(5, 2)); // measurements stay numbers
 }
 
 TEST(WorksheetWriter, MeasurementBlockTakesEnabledLotsWithoutGaps)
