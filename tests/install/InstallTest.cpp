@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -141,7 +144,7 @@ TEST_F(InstallTest, ThePackageHoldsTheTreeUnderUsrAndNamesItsDependencies)
     const Finished depends = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), deb, QStringLiteral("Depends")});
     ASSERT_EQ(depends.exitCode, 0);
     // From dpkg-shlibdeps: the libraries the executables link; named: the platform plugin and the fonts.
-    for (const char* package : {"libqt6widgets6", "libqt6core6", "libzip4", "qt6-qpa-plugins", "fonts-noto-cjk"})
+    for (const char* package : {"libqt6widgets6", "libqt6charts6", "libqt6core6", "libzip4", "qt6-qpa-plugins", "fonts-noto-cjk"})
         EXPECT_TRUE(depends.out.contains(QString::fromUtf8(package))) << package << " in " << depends.out.toStdString();
 
     const Finished contents = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), deb});
@@ -156,3 +159,36 @@ TEST_F(InstallTest, ThePackageHoldsTheTreeUnderUsrAndNamesItsDependencies)
     const Finished postinst = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--info"), deb, QStringLiteral("postinst")});
     EXPECT_TRUE(postinst.out.contains(QStringLiteral("chmod 1777 \"/var/lib/quorvane/Save Files\""))) << postinst.out.toStdString();
 }
+
+#ifdef QUORVANE_INSTALLS_CLI
+TEST_F(InstallTest, TheInstalledCommandJudgesTheInstalledSamples)
+{
+    const QString cli = at(QStringLiteral("bin/quorvane-cli"));
+    ASSERT_TRUE(QFileInfo(cli).isSymLink());
+    const QString samples = at(kProgramFolder + QStringLiteral("/Sample Files/"));
+
+    // The workbook: three sheets, the first two failing as the manual describes, so status 1.
+    const Finished book = run(cli, {QStringLiteral("judge"), samples + QStringLiteral("SampleWorkbook.xlsx"), QStringLiteral("--format"),
+                                   QStringLiteral("json")});
+    EXPECT_EQ(book.exitCode, 1) << book.err.toStdString();
+    EXPECT_EQ(book.err, QString());
+    const QJsonArray sheets = QJsonDocument::fromJson(book.out.toUtf8()).object().value(QStringLiteral("sheets")).toArray();
+    ASSERT_EQ(sheets.size(), 3) << book.out.toStdString();
+    const auto judgements = [&](int i) {
+        const QJsonObject j = sheets[i].toObject().value(QStringLiteral("judgements")).toObject();
+        return QStringList{j.value(QStringLiteral("spec")).toString(), j.value(QStringLiteral("capability")).toString(),
+                           j.value(QStringLiteral("spc")).toString()};
+    };
+    EXPECT_EQ(judgements(0), (QStringList{"不合格", "不合格", "不合格"}));
+    EXPECT_EQ(judgements(1), (QStringList{"合格", "合格", "不合格"}));
+    EXPECT_EQ(judgements(2), (QStringList{"合格", "合格", "合格"}));
+
+    // The stable sheet alone passes, from the workbook and from its CSV file.
+    EXPECT_EQ(run(cli, {QStringLiteral("judge"), samples + QStringLiteral("SampleWorkbook.xlsx"), QStringLiteral("--sheet"), QStringLiteral("3")})
+                  .exitCode,
+              0);
+    const Finished csv = run(cli, {QStringLiteral("judge"), samples + QStringLiteral("SampleSheet3.csv")});
+    EXPECT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    EXPECT_TRUE(csv.out.contains(QStringLiteral("溶接強度"))) << csv.out.toStdString();
+}
+#endif
