@@ -61,6 +61,11 @@ void mergeBlockCharFormat(const QTextBlock& block, const QTextCharFormat& format
     c.mergeCharFormat(format);
 }
 
+bool isCode(const QTextBlock& block)
+{
+    return block.isValid() && (block.blockFormat().nonBreakableLines() || block.blockFormat().hasProperty(QTextFormat::BlockCodeFence));
+}
+
 bool holdsPicture(const QTextBlock& block)
 {
     for (auto it = block.begin(); !it.atEnd(); ++it)
@@ -68,10 +73,6 @@ bool holdsPicture(const QTextBlock& block)
     return false;
 }
 
-bool isCode(const QTextBlock& block)
-{
-    return block.isValid() && (block.blockFormat().nonBreakableLines() || block.blockFormat().hasProperty(QTextFormat::BlockCodeFence));
-}
 
 // A caption is the paragraph right under a picture ("図3-1　...").
 bool isCaption(const QTextBlock& block)
@@ -134,7 +135,7 @@ private:
             bf.setBackground(QColor(242, 244, 247));
             bf.setLeftMargin(docMm(3));
             bf.setTopMargin(0);
-            bf.setBottomMargin(0);
+            bf.setBottomMargin(isCode(b.next()) ? 0 : docMm(2.5));
             c.setBlockFormat(bf);
             return;
         }
