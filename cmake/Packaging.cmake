@@ -1,0 +1,58 @@
+# Installation and the Debian package.
+#
+# `cmake --install` writes one program folder, <prefix>/lib/quorvane, holding the program, the
+# command, "Form Files", "Sample Files" and "操作手順書.pdf" (the program finds them beside
+# its executable), with links to both executables in <prefix>/bin and the desktop entry and
+# icon under <prefix>/share, so that the program appears in a desktop's menu. CPack builds a
+# .deb of the same tree under /usr.
+set(QUORVANE_PROGRAM_DIR "lib/quorvane")
+
+if(TARGET quorvane)
+  install(TARGETS quorvane RUNTIME DESTINATION ${QUORVANE_PROGRAM_DIR})
+  install(CODE "file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
+    file(CREATE_LINK ../${QUORVANE_PROGRAM_DIR}/quorvane \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/quorvane\" SYMBOLIC)")
+  install(FILES packaging/quorvane.desktop DESTINATION share/applications)
+  install(FILES packaging/quorvane.svg DESTINATION share/icons/hicolor/scalable/apps)
+endif()
+if(TARGET quorvane-cli)
+  install(TARGETS quorvane-cli RUNTIME DESTINATION ${QUORVANE_PROGRAM_DIR})
+  install(CODE "file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
+    file(CREATE_LINK ../${QUORVANE_PROGRAM_DIR}/quorvane-cli \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/quorvane-cli\" SYMBOLIC)")
+endif()
+if(DEFINED QUORVANE_FORM_FILES)
+  install(DIRECTORY "${QUORVANE_FORM_FILES}/" DESTINATION "${QUORVANE_PROGRAM_DIR}/Form Files")
+endif()
+if(DEFINED QUORVANE_SAMPLE_FILES)
+  install(DIRECTORY "${QUORVANE_SAMPLE_FILES}/" DESTINATION "${QUORVANE_PROGRAM_DIR}/Sample Files")
+endif()
+if(DEFINED QUORVANE_MANUAL AND TARGET manual)
+  install(FILES "${QUORVANE_MANUAL}" DESTINATION ${QUORVANE_PROGRAM_DIR})
+endif()
+if(EXISTS ${PROJECT_SOURCE_DIR}/LICENSE)
+  install(FILES LICENSE DESTINATION share/doc/quorvane RENAME copyright)
+endif()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quorvane)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR Mirelda)
+set(CPACK_PACKAGE_CONTACT "Mirelda <quorvane@mirelda.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Statistical process control: specification, capability and run-rule judgements")
+set(CPACK_PACKAGE_DESCRIPTION "Quorvane judges measurements typed, pasted or imported into a workbook of sheets:
+every value against its specification limits, the process capability (CP, CPK) of every lot,
+control limits and eight run rules. It exchanges sheets with spreadsheet workbooks and CSV
+files, writes control chart, histogram and result workbooks, and judges files from the
+command line with quorvane-cli. Japanese interface.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The libraries the executables link come from dpkg-shlibdeps; what Qt loads at run time (the
+# X11 platform plugin) and the Japanese fonts of the interface are named here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libreoffice-calc | xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/packaging/postinst;${PROJECT_SOURCE_DIR}/packaging/postrm")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+include(CPack)

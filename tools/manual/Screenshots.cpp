@@ -1,0 +1,312 @@
+#include "Screenshots.h"
+
+#include "ToolInteraction.h"
+#include "WindowPictures.h"
+
+#include "app/TMainForm.h"
+#include "app/TSplashForm.h"
+#include "charts/TChartForm.h"
+#include "dialogs/TAboutForm.h"
+#include "dialogs/TLotEditForm.h"
+#include "dialogs/TOptionForm.h"
+#include "dialogs/TSettingForm.h"
+#include "dialogs/TSheetsForm.h"
+#include "ui/StringGrid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <stdexcept>
+
+namespace manual {
+
+namespace {
+
+void settle()
+{
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+QRect rectIn(QWidget* w, QWidget* window) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); }
+
+QGroupBox* groupTitled(QWidget* window, const QString& title)
+{
+    for (QGroupBox* g : window->findChildren<QGroupBox*>())
+        if (g->title() == title) return g;
+    throw std::runtime_error("no group " + title.toStdString());
+}
+
+class Session {
+public:
+    Session(const QString& samples, const QString& out) : samples_(samples), out_(out)
+    {
+        form_ = std::make_unique<TMainForm>();
+        auto* splash = new TSplashForm(form_.get());
+        auto* sheets = new TSheetsForm(form_.get());
+        auto* option = new TOptionForm(form_->ruleOptions(), form_.get());
+        auto* setting = new TSettingForm(form_->appSettings(), form_.get());
+        auto* about = new TAboutForm(form_.get());
+        auto* lotEdit = new TLotEditForm(form_.get());
+        form_->setCompanions(splash, sheets, about, lotEdit);
+        form_->setSettingsDialogs(option, setting);
+        form_->show();
+        QApplication::setActiveWindow(form_.get());
+        settle();
+    }
+    ~Session()
+    {
+        form_->close();
+        form_.reset();
+    }
+
+    QStringList run()
+    {
+        save("start-window", framedWindow(form_.get()));
+
+        importWorkbook();
+        menus();
+        measurementPage();
+        capabilityPage();
+        spcPages();
+        chartWindow();
+        dialogs();
+        return written_;
+    }
+
+private:
+    TMainForm& f() { return *form_; }
+
+    void save(const QString& name, const QImage& picture)
+    {
+        const QString file = name + QStringLiteral(".png");
+        if (!picture.save(QDir(out_).filePath(file))) throw std::runtime_error("cannot write " + file.toStdString());
+        written_.append(file);
+    }
+    void expectNoMessage(const char* step)
+    {
+        if (ui_.messages.isEmpty()) return;
+        const ui::Message m = ui_.messages.front();
+        throw std::runtime_error(std::string(step) + ": the window showed \"" + m.text.toStdString() + "\"");
+    }
+    void click(QWidget* w)
+    {
+        QTest::mouseClick(w, Qt::LeftButton);
+        settle();
+    }
+    void clickTab(int index)
+    {
+        QTest::mouseClick(f().tabCtrl, Qt::LeftButton, {}, f().tabCtrl->tabRect(index).center());
+        settle();
+    }
+    // The operator's click on a grid cell.
+    void clickCell(ui::StringGrid* grid, int col, int row)
+    {
+        const QRect r = grid->visualRect(grid->model()->index(row - grid->fixedRows(), col - grid->fixedCols()));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+        settle();
+    }
+    void require(bool condition, const char* what)
+    {
+        if (!condition) throw std::runtime_error(std::string("the window does not show ") + what);
+    }
+
+    void importWorkbook()
+    {
+        ui_.fileAnswers.push_back(QDir(samples_).filePath(QStringLiteral("SampleWorkbook.xlsx")));
+        f().mainMenuXlsImport->trigger();
+        settle();
+        expectNoMessage("importing the sample workbook");
+        require(f().tabCtrl->count() == 3, "the three sample sheets");
+    }
+
+    void menus()
+    {
+        QList<QImage> pictures;
+        for (QAction* a : f().menuBar()->actions()) {
+            QMenu* menu = a->menu();
+            if (!menu) continue;
+            menu->popup(f().mapToGlobal(QPoint(0, 0)));
+            settle();
+            // The menu's title over the menu, as it opens from the menu bar.
+            const QImage items = widgetPicture(menu);
+            QImage titled(items.width(), items.height() + int(26 * items.devicePixelRatio()), QImage::Format_ARGB32_Premultiplied);
+            titled.setDevicePixelRatio(items.devicePixelRatio());
+            titled.fill(Qt::white);
+            {
+                QPainter p(&titled);
+                QFont font = f().menuBar()->font();
+                font.setBold(true);
+                p.setFont(font);
+                p.setPen(Qt::black);
+                p.drawText(QRect(8, 0, 300, 24), Qt::AlignVCenter | Qt::AlignLeft, a->text().remove(QRegularExpression(QStringLiteral("\\(&.\\)"))));
+                p.drawImage(QPoint(0, 26), items);
+            }
+            pictures.append(titled);
+            menu->hide();
+            settle();
+        }
+        save("menus", sideBySide(pictures, 24));
+    }
+
+    void measurementPage()
+    {
+        clickTab(0);
+        click(f().btnSpecJudg);
+        expectNoMessage("the specification judgement of sheet 1");
+        require(f().pnlSpecJudg->text() == QStringLiteral("不合格"), "sheet 1 failing its specification");
+        // Bring the lot with the value above the limit into view.
+        f().gridEdit->setTopRow(9);
+        f().tabCtrl->setFocus();
+        settle();
+
+        QWidget* window = form_.get();
+        const int bar = titleBarHeight();
+        const QImage framed = framedWindow(window);
+        save("main-window", framed);
+        const QRect page1Bar = rectIn(f().btnAllOn, window).united(rectIn(f().pnlSpecJudg, window)).adjusted(-3, -3, 3, 3);
+        save("main-window-parts",
+             withMarks(framed,
+                       {{rectIn(f().menuBar(), window), 1},
+                        {rectIn(f().tabCtrl, window), 2},
+                        {rectIn(groupTitled(window, QStringLiteral("項目間情報設定")), window), 3},
+                        {rectIn(groupTitled(window, QStringLiteral("管理図＆ヒストグラム設定")), window), 4},
+                        {rectIn(f().pnlCommand, window), 5},
+                        {rectIn(f().pageInput->tabBar(), window), 6},
+                        {page1Bar, 7},
+                        {rectIn(f().gridCtrl, window), 8},
+                        {rectIn(f().gridEdit, window), 9}},
+                       QPoint(1, bar)));
+        save("header", widgetPicture(f().pnlHedCtrl));
+
+        // A lot switched off with its check box, as the operator does it, then on again.
+        clickCell(f().gridCtrl, 1, 12);
+        require(!f().gridCtrl->flag(1, 12), "a disabled lot");
+        f().tabCtrl->setFocus();
+        settle();
+        save("input-page", widgetPicture(f().pageInput));
+        clickCell(f().gridCtrl, 1, 12);
+        require(f().gridCtrl->flag(1, 12), "the lot enabled again");
+
+        // The measurement grid's context menu.
+        f().gridEdit->setFocus();
+        f().popMenu->popup(f().gridEdit->mapToGlobal(QPoint(80, 60)));
+        settle();
+        save("context-menu", widgetPicture(f().popMenu));
+        f().popMenu->hide();
+        settle();
+    }
+
+    void capabilityPage()
+    {
+        f().menuExecOperation->trigger();
+        settle();
+        expectNoMessage("the capability judgement of sheet 1");
+        require(f().pageInput->currentIndex() == 1 && !f().pnlCpkJudg->text().isEmpty(), "the capability page");
+        f().gridCalc->setTopRow(9);
+        f().tabCtrl->setFocus();
+        settle();
+        save("capability-page", widgetPicture(f().pageInput));
+    }
+
+    void spcPages()
+    {
+        clickTab(1);
+        f().menuExecSpc->trigger();
+        settle();
+        expectNoMessage("the SPC judgement of sheet 2");
+        require(f().pnlSpcJudg->text() == QStringLiteral("不合格"), "sheet 2 failing its SPC judgement");
+        f().gridSpc->setTopRow(28);
+        f().tabCtrl->setFocus();
+        settle();
+        save("spc-page", widgetPicture(f().pageInput));
+        save("control-limits", widgetPicture(groupTitled(form_.get(), QStringLiteral("管理図＆ヒストグラム設定"))));
+
+        clickTab(2);
+        f().menuExecSpc->trigger();
+        settle();
+        expectNoMessage("the SPC judgement of sheet 3");
+        require(f().pnlSpecJudg->text() == QStringLiteral("合格") && f().pnlCpkJudg->text() == QStringLiteral("合格") &&
+                    f().pnlSpcJudg->text() == QStringLiteral("合格"),
+                "sheet 3 passing every judgement");
+        f().tabCtrl->setFocus();
+        settle();
+        save("spc-page-pass", widgetPicture(f().pageInput));
+        clickTab(0);
+    }
+
+    // The chart window as the two commands of the 実行 menu open it.
+    void chartWindow()
+    {
+        clickTab(1);
+        f().menuExecChartView->trigger();
+        settle();
+        expectNoMessage("showing the control chart of sheet 2");
+        TChartForm* charts = f().chartForm();
+        require(charts && charts->isVisible(), "the chart window");
+        QTest::qWait(100); // the charts lay out once the window has its size
+        settle();
+        save("chart-window", framedWindow(charts));
+
+        clickTab(0);
+        f().menuExecHistView->trigger();
+        settle();
+        expectNoMessage("showing the histogram of sheet 1");
+        QTest::qWait(100);
+        settle();
+        save("histogram-window", framedWindow(charts));
+        charts->close();
+        settle();
+    }
+
+    // Each dialog is pictured as it opens and then cancelled.
+    void dialog(QAction* command, const QString& name)
+    {
+        ui_.onDialog = [this, name](QDialog& d) {
+            settle();
+            save(name, framedWindow(&d));
+            return int(QDialog::Rejected);
+        };
+        command->trigger();
+        settle();
+        ui_.onDialog = nullptr;
+        require(written_.contains(name + QStringLiteral(".png")), qPrintable(name));
+    }
+
+    void dialogs()
+    {
+        dialog(f().menuSettingSheets, QStringLiteral("sheets-dialog"));
+        dialog(f().menuSettingOption, QStringLiteral("rules-dialog"));
+        dialog(f().menuSettingInit, QStringLiteral("settings-dialog"));
+        QAction lotEdit;
+        QObject::connect(&lotEdit, &QAction::triggered, f().btnLotEdit, &QPushButton::click);
+        dialog(&lotEdit, QStringLiteral("lot-edit-dialog"));
+        dialog(f().menuHelpAbout, QStringLiteral("about-dialog"));
+    }
+
+    QString samples_, out_;
+    ToolInteraction ui_;
+    std::unique_ptr<TMainForm> form_;
+    QStringList written_;
+};
+
+} // namespace
+
+QStringList takeScreenshots(const QString& sampleFolder, const QString& outFolder)
+{
+    if (!QDir().mkpath(outFolder)) throw std::runtime_error("cannot create " + outFolder.toStdString());
+    Session session(sampleFolder, outFolder);
+    return session.run();
+}
+
+} // namespace manual
