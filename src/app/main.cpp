@@ -1,12 +1,7 @@
+#include "app/ProgramWindows.h"
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/TMainForm.h"
-#include "app/TSplashForm.h"
-#include "dialogs/TAboutForm.h"
-#include "dialogs/TLotEditForm.h"
-#include "dialogs/TOptionForm.h"
-#include "dialogs/TSettingForm.h"
-#include "dialogs/TSheetsForm.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -19,15 +14,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
     QApplication::setOrganizationName(QStringLiteral("Mirelda"));
 
-    TMainForm mainForm;
-    TSplashForm splash(&mainForm);
-    TSheetsForm sheets(&mainForm);
-    TOptionForm option(mainForm.ruleOptions(), &mainForm);
-    TSettingForm setting(mainForm.appSettings(), &mainForm);
-    TAboutForm about(&mainForm);
-    TLotEditForm lotEdit(&mainForm);
-    mainForm.setCompanions(&splash, &sheets, &about, &lotEdit);
-    mainForm.setSettingsDialogs(&option, &setting);
+    const ProgramWindows windows = createProgramWindows();
+    TMainForm& mainForm = *windows.main;
     watchSessionEnd(&mainForm, [&mainForm] { mainForm.FormCloseQuery(); });
     mainForm.show();
     return app.exec();

@@ -1,6 +1,7 @@
 #pragma once
 #include "GuiTestEnvironment.h"
 
+#include "app/ProgramWindows.h"
 #include "app/TMainForm.h"
 #include "app/TSplashForm.h"
 #include "dialogs/TAboutForm.h"
@@ -43,15 +44,14 @@ class MainFormTest : public GuiTest {
 protected:
     void start()
     {
-        form = std::make_unique<TMainForm>();
-        splash = new TSplashForm(form.get());
-        sheets = new TSheetsForm(form.get());
-        option = new TOptionForm(form->ruleOptions(), form.get());
-        setting = new TSettingForm(form->appSettings(), form.get());
-        about = new TAboutForm(form.get());
-        lotEdit = new TLotEditForm(form.get());
-        form->setCompanions(splash, sheets, about, lotEdit);
-        form->setSettingsDialogs(option, setting);
+        ProgramWindows windows = createProgramWindows();
+        form = std::move(windows.main);
+        splash = windows.splash;
+        sheets = windows.sheets;
+        option = windows.option;
+        setting = windows.setting;
+        about = windows.about;
+        lotEdit = windows.lotEdit;
         form->show();
         QApplication::setActiveWindow(form.get());
         QApplication::processEvents();

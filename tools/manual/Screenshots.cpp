@@ -3,14 +3,9 @@
 #include "ToolInteraction.h"
 #include "WindowPictures.h"
 
+#include "app/ProgramWindows.h"
 #include "app/TMainForm.h"
-#include "app/TSplashForm.h"
 #include "charts/TChartForm.h"
-#include "dialogs/TAboutForm.h"
-#include "dialogs/TLotEditForm.h"
-#include "dialogs/TOptionForm.h"
-#include "dialogs/TSettingForm.h"
-#include "dialogs/TSheetsForm.h"
 #include "ui/StringGrid.h"
 
 #include <QAction>
@@ -51,15 +46,7 @@ class Session {
 public:
     Session(const QString& samples, const QString& out) : samples_(samples), out_(out)
     {
-        form_ = std::make_unique<TMainForm>();
-        auto* splash = new TSplashForm(form_.get());
-        auto* sheets = new TSheetsForm(form_.get());
-        auto* option = new TOptionForm(form_->ruleOptions(), form_.get());
-        auto* setting = new TSettingForm(form_->appSettings(), form_.get());
-        auto* about = new TAboutForm(form_.get());
-        auto* lotEdit = new TLotEditForm(form_.get());
-        form_->setCompanions(splash, sheets, about, lotEdit);
-        form_->setSettingsDialogs(option, setting);
+        form_ = createProgramWindows().main;
         form_->show();
         QApplication::setActiveWindow(form_.get());
         settle();
