@@ -82,6 +82,10 @@ bool computeControlLimits(SheetView& view)
 
 void judgeCapability(SheetView& view, const ChainContext& context, ChainReport& report)
 {
+    // A run that gives no result leaves no result shown: the stages after it would otherwise
+    // go on from a caption that belongs to other data (rows of an earlier run, or too few
+    // values to judge).
+    view.capabilityResult.clear();
     judgeSpecification(view, context, report);
     if (view.specResult.isEmpty()) return;
     if (judge::limitMethodFromIndex(view.limitMethod) == judge::LimitMethod::ThreeSigma) computeControlLimits(view);
@@ -110,6 +114,7 @@ void judgeCapability(SheetView& view, const ChainContext& context, ChainReport& 
 
 void judgeSpc(SheetView& view, const ChainContext& context, ChainReport& report)
 {
+    view.spcResult.clear();
     judgeCapability(view, context, report);
     if (view.capabilityResult.isEmpty()) return;
     view.spc.clearRows(1);

@@ -139,22 +139,42 @@ TEST(JudgementChain, AMeasurementThatIsNotANumberStopsWithTheConversionError)
     EXPECT_EQ(v.capabilityResult, "");
 }
 
-TEST(JudgementChain, ResultsOfAnEarlierRunStayWhenALaterRunGivesNone)
+TEST(JudgementChain, ARunWithoutAResultLeavesNoEarlierResultToGoOnFrom)
 {
     SheetView v = enterSheet(record({"K001,9.8,10.0,10.2", "K002,10.1,9.9,10"}), kApp).view;
     ChainReport report;
     judgeSpc(v, ChainContext{&kRules, nullptr}, report);
     ASSERT_EQ(v.capabilityResult, "不合格");
-    // One value left: the specification passes, the capability judgement has nothing to
-    // judge and leaves the caption of the previous run (the SPC stage would go on with it and
-    // stop at the empty total row).
+    ASSERT_FALSE(v.spcResult.isEmpty());
+
+    // One value left: the capability judgement has nothing to judge. No caption of the
+    // earlier run stays, so the SPC stage stops silently instead of failing on the empty
+    // total row.
     for (int r = 1; r <= 2; ++r)
         for (int c = 0; c < 3; ++c) v.cells.setText(c, r, r == 1 && c == 0 ? "10" : "");
-    judgeCapability(v, ChainContext{&kRules, nullptr}, report);
+    report = {};
+    EXPECT_NO_THROW(judgeSpc(v, ChainContext{&kRules, nullptr}, report));
     EXPECT_EQ(v.specResult, "合格");
-    EXPECT_EQ(v.capabilityResult, "不合格");
+    EXPECT_EQ(v.capabilityResult, "");
+    EXPECT_EQ(v.spcResult, "");
+    EXPECT_FALSE(report.spcFinished);
     EXPECT_EQ(v.calc.text(0, 2), "＊トータル");
     EXPECT_EQ(v.calc.text(1, 2), "");
+
+    // Specified limits left empty: the capability grid keeps the rows of the earlier run,
+    // and no stage after it judges them as if they were the sheet's data now.
+    for (int c = 0; c < 3; ++c) v.cells.setText(c, 2, "10.1");
+    judgeSpc(v, ChainContext{&kRules, nullptr}, report);
+    ASSERT_FALSE(v.capabilityResult.isEmpty());
+    v.limitMethod = 1;
+    v.ucl.clear();
+    v.cells.setText(0, 1, "30");
+    report = {};
+    judgeSpc(v, ChainContext{&kRules, nullptr}, report);
+    EXPECT_EQ(v.specResult, "不合格");
+    EXPECT_EQ(v.capabilityResult, "");
+    EXPECT_EQ(v.spcResult, "");
+    EXPECT_FALSE(report.notice);
 }
 
 TEST(JudgementChain, TheRedCellsFollowTheLimitsShownNow)
