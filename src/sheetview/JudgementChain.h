@@ -1,5 +1,5 @@
-// The judgement chain on the sheet view, as the judgement buttons run it: the specification
-// judgement, then (with the three-sigma method after computing the control limits) the
+// The judgement chain on the sheet view, as the judgement buttons run it: first the
+// specification judgement, then (with the three-sigma method after computing the control limits) the
 // capability judgement, then the SPC rules. Each stage runs the one before it and goes on
 // only when that stage left a result in its panel; the stops that show no message are the
 // chain's, not the front end's.
@@ -28,7 +28,7 @@ struct ChainReport {
     bool spcFinished = false;          // the SPC judgement ended: its grid's first row is current
 };
 
-// The required-field check: empties the specification result, then finds the first blank
+// The required-field check: empties the specification judgement's panel, then finds the first blank
 // of the item name, the unit and the limit fields in use; that one gets the focus and the
 // guidance message. False when one is blank.
 bool checkRequiredFields(SheetView& view, ChainReport& report);
