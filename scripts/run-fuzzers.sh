@@ -9,7 +9,11 @@ BUILD=build-fuzz
 
 CC=clang CXX=clang++ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUORVANE_FUZZ=ON -DQUORVANE_GUI=OFF -DQUORVANE_TESTS=OFF -DQUORVANE_BENCH=OFF >/dev/null
-cmake --build "$BUILD" -j "$(nproc)"
+# Only the fuzz targets: the programs beside them link the instrumented libraries without
+# the fuzzer's runtime.
+targets=()
+for src in fuzz/*.cpp; do targets+=("$(basename "$src" .cpp)"); done
+cmake --build "$BUILD" -j "$(nproc)" --target "${targets[@]}"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
