@@ -6,18 +6,18 @@
 #include "dialogs/TSettingForm.h"
 #include "ui/InputMethod.h"
 #include "ui/Interaction.h"
+#include "ui/Lists.h"
 #include "ui/SpinEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 
-#include <algorithm>
 
 namespace {
 
 // Selects an item without the list's change handler, which runs on the operator's choice only.
-void selectItem(QComboBox* list, int index) { list->setCurrentIndex(std::clamp(index, 0, list->count() - 1)); }
+void selectItem(QComboBox* list, int index) { list->setCurrentIndex(ui::boundedIndex(list, index)); }
 
 } // namespace
 
