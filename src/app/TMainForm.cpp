@@ -31,6 +31,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -474,6 +475,13 @@ void TMainForm::ReadFileVersion() { fileVersion_ = QStringLiteral(QUORVANE_FILE_
 
 void TMainForm::closeEvent(QCloseEvent* e)
 {
+    // A long operation keeps its windows painted, so a close request (the close button, the
+    // session ending) can arrive while it runs: the window closes once the operation is done.
+    if (splash_ && splash_->isVisible()) {
+        e->ignore();
+        QTimer::singleShot(100, this, &QWidget::close);
+        return;
+    }
     FormCloseQuery();
     e->accept();
 }

@@ -193,6 +193,19 @@ TEST_F(ExchangeTest, CsvExportWritesEverySheetInCodePage932WhileTheBusyWindowSta
               (QList<QByteArray>{",,,Sheet2,MM," + cp932("公差規格") + ",3,,\r", "\r", cp932("ﾛｯﾄ№") + ",N1,N2,N3\r", ""}));
 }
 
+TEST_F(ExchangeTest, ACloseRequestDuringTheExportWaitsUntilEveryFileIsWritten)
+{
+    form->csvFilePause = 100;
+    bool shownAtTheEnd = false;
+    ui.onMessage = [&](const ui::Message&) { shownAtTheEnd = form->isVisible(); };
+    QTimer::singleShot(50, form.get(), [this] { form->close(); }); // the close button, mid-export
+    run(form->mainMenuCsvSave, dir.path());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"Sheet1.csv", "Sheet2.csv", "Sheet3.csv"}));
+    expectOnlyMessage(QDir::toNativeSeparators(dir.path()) + " に保存されました。", kGuidance);
+    EXPECT_TRUE(shownAtTheEnd); // the window stayed open while the files were written
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !form->isVisible(); }, 2000)); // then it closes
+}
+
 TEST_F(ExchangeTest, CsvRoundTripKeepsTextsQuotedFieldsAndEnablesEveryWrittenLot)
 {
     layout(20, 2);
