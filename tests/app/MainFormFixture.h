@@ -56,6 +56,21 @@ protected:
         QApplication::setActiveWindow(form.get());
         QApplication::processEvents();
     }
+    // The window started on a small tolerance sheet: 10 lots of 3 measurements, limits 9.5 to 10.5.
+    void startSmallSheet()
+    {
+        start();
+        form->spinRow->setValue(10);
+        form->spinCol->setValue(3);
+        form->editKupper->setText("10.500");
+        form->editKlower->setText("9.500");
+    }
+    // Puts texts into the measurement cells of one lot row, from the first column on.
+    void values(int row, std::initializer_list<const char*> texts)
+    {
+        int c = 0;
+        for (const char* t : texts) form->gridEdit->setCell(c++, row, QString::fromUtf8(t));
+    }
     void TearDown() override
     {
         if (form) form->close();

@@ -36,17 +36,8 @@ class ReportsTest : public MainFormTest {
 protected:
     void SetUp() override
     {
-        start();
+        startSmallSheet();
         form->reportFolders = {QStringLiteral(QUORVANE_FORM_FILES), saveDir.path()};
-        form->spinRow->setValue(10);
-        form->spinCol->setValue(3);
-        form->editKupper->setText("10.500");
-        form->editKlower->setText("9.500");
-    }
-    void values(int row, std::initializer_list<const char*> texts)
-    {
-        int c = 0;
-        for (const char* t : texts) form->gridEdit->setCell(c++, row, QString::fromUtf8(t));
     }
     void threeLots()
     {

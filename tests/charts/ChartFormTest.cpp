@@ -51,11 +51,7 @@ class ChartFormTest : public MainFormTest {
 protected:
     void SetUp() override
     {
-        start();
-        form->spinRow->setValue(10);
-        form->spinCol->setValue(3);
-        form->editKupper->setText("10.500");
-        form->editKlower->setText("9.500");
+        startSmallSheet();
         // Means rise over lots 1 to 7: rule ③ marks lot 7 on the X side.
         for (int r = 1; r <= 10; ++r) {
             const double m = r <= 7 ? 9.9 + 0.03 * r : 10.0;

@@ -1,5 +1,6 @@
 // Runs the real quorvane-cli and writes the files it reads.
 #pragma once
+#include "ImportedSheet.h"
 #include "TestSupport.h"
 
 #include "exchange/CsvWriter.h"
@@ -52,21 +53,7 @@ inline CliResult runCli(const QStringList& arguments)
 inline model::SheetRecord sheet(const QString& item, std::initializer_list<const char*> lines, int lots = 10,
                                 int measurements = 3)
 {
-    model::SheetRecord r;
-    r.product = q("P-100");
-    r.item = item;
-    r.unit = q("mm");
-    r.specKind = q("公差規格");
-    r.digits = q("3");
-    r.specUpper = q("10.500");
-    r.specLower = q("9.500");
-    r.lotCount = lots;
-    r.measurementCount = measurements;
-    for (const char* l : lines) {
-        r.dataLines.append(q(l));
-        r.enableFlags.append(q("1"));
-    }
-    return r;
+    return test_support::importedSheet(item, lines, lots, measurements);
 }
 
 inline void writeWorkbook(const QString& path, const std::vector<model::SheetRecord>& sheets)

@@ -1,5 +1,6 @@
 // Records for the sheet view tests, built as an import leaves them.
 #pragma once
+#include "ImportedSheet.h"
 #include "model/SheetRecord.h"
 
 #include <QString>
@@ -19,21 +20,7 @@ inline QString q(const char* s) { return QString::fromUtf8(s); }
 // ("K001,9.8,10.0,10.2"); every lot enabled.
 inline model::SheetRecord record(std::initializer_list<const char*> lines, int lotCount = 10, int measurements = 3)
 {
-    model::SheetRecord r;
-    r.product = q("P-100");
-    r.item = q("Length");
-    r.unit = q("mm");
-    r.specKind = q("公差規格");
-    r.digits = q("3");
-    r.specUpper = q("10.5");
-    r.specLower = q("9.5");
-    r.lotCount = lotCount;
-    r.measurementCount = measurements;
-    for (const char* l : lines) {
-        r.dataLines.append(q(l));
-        r.enableFlags.append(q("1"));
-    }
-    return r;
+    return test_support::importedSheet(q("Length"), lines, lotCount, measurements, q("10.5"), q("9.5"));
 }
 
 } // namespace sheetview_test
