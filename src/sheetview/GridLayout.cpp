@@ -1,5 +1,7 @@
 #include "sheetview/GridLayout.h"
 
+#include "model/Text.h"
+
 #include <QStringList>
 
 #include <algorithm>
@@ -28,10 +30,14 @@ void applyGridLayout(SheetView& view)
     view.calcRowCount = lots + 1;
     view.spcRowCount = lots + 1;
 
-    for (model::CellTable* t : {&view.lots, &view.calc, &view.spc}) {
-        for (int r = 1; r <= lots; ++r) t->setText(0, r, defaultLotNumber(r));
-        t->setText(0, 0, kLotCaption);
+    // Lot numbers the sheet already has (imported, typed in the lot-number editor) stay; a
+    // blank one gets its default. The result grids repeat the lot grid's.
+    for (int r = 1; r <= lots; ++r) {
+        if (model::isBlank(view.lots.text(0, r))) view.lots.setText(0, r, defaultLotNumber(r));
+        view.calc.setText(0, r, view.lots.text(0, r));
+        view.spc.setText(0, r, view.lots.text(0, r));
     }
+    for (model::CellTable* t : {&view.lots, &view.calc, &view.spc}) t->setText(0, 0, kLotCaption);
     view.lots.setText(1, 0, QStringLiteral("ﾁｪｯｸ"));
     for (int c = 0; c < n; ++c) view.cells.setText(c, 0, QStringLiteral("N%1").arg(c + 1));
 

@@ -11,7 +11,8 @@ QString dispersionSide(int chart);
 QString defaultLotNumber(int row);
 
 // Displayed extents from the counts (kept within what the grids hold), captions, and the
-// default lot numbers K001.. in the lot column of the lot grid and both result grids.
+// lot numbers: a displayed lot row with a blank lot number gets its default (K001..), every
+// other keeps its own; both result grids repeat the lot grid's lot numbers.
 void applyGridLayout(SheetView& view);
 
 // Every displayed lot enabled.

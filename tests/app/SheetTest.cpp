@@ -72,7 +72,8 @@ TEST_F(MainFormTest, ShrinkingTheLotCountHidesCellsThatComeBackWhenItGrows)
     EXPECT_EQ(form->gridCalc->rowCount(), 16);
     form->spinRow->setValue(20);
     EXPECT_EQ(form->gridEdit->cell(1, 18), "4.000");
-    EXPECT_EQ(form->gridCtrl->cell(0, 3), "K003");   // lot numbers back to the defaults
+    EXPECT_EQ(form->gridCtrl->cell(0, 3), "custom"); // the sheet's own lot numbers stay
+    EXPECT_EQ(form->gridCtrl->cell(0, 18), "K018");
     EXPECT_TRUE(form->gridCtrl->flag(1, 5));          // and every lot enabled
 
     // What is hidden when the sheet is left is not saved.

@@ -189,6 +189,29 @@ TEST_F(JudgeCommand, OptionsActAsTheOperatorsSettings)
     EXPECT_EQ(rowOf(cp["capability_grid"].toArray()[21])[9], "○異常なし");
 }
 
+TEST_F(JudgeCommand, EveryChartKindReportsTheFilesLotNumbers)
+{
+    model::SheetRecord s = sheet(q("Length"), {});
+    for (int r = 1; r <= 10; ++r) {
+        s.dataLines.append(QStringLiteral("Lot-%1,%2,10.000,10.100").arg(r).arg(9.9 + r * 0.01, 0, 'f', 3));
+        s.enableFlags.append("1");
+    }
+    s.enableFlags[4] = "0"; // the capability grid leaves lot 5 out
+    writeCsv(path("lots.csv"), s);
+    for (const char* chart : {"xbarr", "xbars", "xrs"}) {
+        const CliResult r = runCli({"judge", path("lots.csv"), "--chart", chart, "--format", "json"});
+        ASSERT_TRUE(r.status == 0 || r.status == 1) << chart << " " << r.err.toStdString();
+        const QJsonObject o = sheetOf(r.json(), 0);
+        const QJsonArray calc = o["capability_grid"].toArray(), spc = o["spc_grid"].toArray();
+        ASSERT_EQ(calc.size(), 11) << chart; // nine lots and the total row
+        for (int i = 1; i <= 9; ++i) {
+            const QString lot = QStringLiteral("Lot-%1").arg(i < 5 ? i : i + 1);
+            EXPECT_EQ(rowOf(calc[i]).first(), lot) << chart << " " << i;
+            EXPECT_EQ(rowOf(spc[i]).first(), lot) << chart << " " << i;
+        }
+    }
+}
+
 TEST_F(JudgeCommand, TheTextOutputAlignsTheWindowsTablesUnderItsCaptions)
 {
     writeCsv(path("two.csv"), sheet(q("外径"), {"K001,9.800,10.000,10.200", "K002,10.000,10.400,10.650"}));
