@@ -471,8 +471,17 @@ void StringGrid::setBottomMargin(int px)
 
 void StringGrid::updateGeometries()
 {
+    // A new extent can move the headers without a scroll (at the end of the rows the last one
+    // is aligned with the bottom): the pixels moved with them may show rows that are no longer
+    // there, so the whole grid is painted again.
+    const int rowOffset = verticalHeader()->offset(), colOffset = horizontalHeader()->offset();
     // The table view sets the margins for its headers; the bottom one is added here.
     QTableView::updateGeometries();
+    if (verticalHeader()->offset() != rowOffset || horizontalHeader()->offset() != colOffset) {
+        verticalHeader()->viewport()->update();
+        horizontalHeader()->viewport()->update();
+        viewport()->update();
+    }
     const QMargins m = viewportMargins();
     if (m.bottom() != bottomMargin_) setViewportMargins(m.left(), m.top(), m.right(), bottomMargin_);
 }
