@@ -18,9 +18,9 @@
 namespace {
 
 // Sheet s (from 1) has lots "s-001" onward whose first measurement is the lot's row.
-model::SheetRecord numberedSheet(int s, int lots)
+model::SheetRecord numberedSheet(int s, int lots, int measurements)
 {
-    model::SheetRecord r = test_support::importedSheet(QStringLiteral("Sheet%1").arg(s), {}, lots, 3, "1000", "0");
+    model::SheetRecord r = test_support::importedSheet(QStringLiteral("Sheet%1").arg(s), {}, lots, measurements, "1000", "0");
     for (int lot = 1; lot <= lots; ++lot) {
         r.dataLines.append(QStringLiteral("%1-%2,%3,1,2").arg(s).arg(lot, 3, 10, QLatin1Char('0')).arg(lot));
         r.enableFlags.append(QStringLiteral("1"));
@@ -39,9 +39,10 @@ protected:
         form->resize(950, 639);
         QApplication::processEvents();
         model::SheetStore store;
-        const int lots[] = {29, 40, 25, 100};
+        // The last sheet is wider than the window: its measurement grid has a horizontal scroll bar.
+        const int lots[] = {29, 40, 25, 100}, measurements[] = {3, 3, 3, 20};
         store.resize(4, false, model::AppSettings::defaults(), 10, 3);
-        for (int i = 0; i < 4; ++i) store[i] = numberedSheet(i + 1, lots[i]);
+        for (int i = 0; i < 4; ++i) store[i] = numberedSheet(i + 1, lots[i], measurements[i]);
         spreadsheet::Application application;
         const QString book = QDir(dir.path()).filePath("lots.xlsx");
         exchange::WriteWorkbookSheets(application, store).workbook.saveAs(book);
