@@ -246,6 +246,11 @@ TEST_F(JudgeCommand, BadFilesAndArgumentsGiveStatusTwoAndOneLineOnStandardError)
         {{"judge", ok, "--ucl", "ten", "--limits", "given"}, "--ucl"},
         {{"judge", ok, "--format", "xml"}, "--format"},
         {{"judge", ok, "--bogus"}, "--bogus"},
+        {{"judge", ok, "-x"}, "-x"},
+        {{"judge", "-x", ok}, "-x"},
+        {{"convert", "-x", ok, path("out.xlsx")}, "-x"},
+        {{"judge", "--", "--help"}, "--help"},
+        {{"judge", "--", ok, "-x"}, "judge"},
         {{"judge", ok, "--rule"}, "--rule"},
         {{"judge"}, "judge"},
         {{"judge", ok, ok}, "judge"},
@@ -266,4 +271,44 @@ TEST_F(JudgeCommand, BadFilesAndArgumentsGiveStatusTwoAndOneLineOnStandardError)
     const CliResult help = runCli({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("--rule 5=N/M"));
+}
+
+TEST_F(JudgeCommand, DoubleDashEndsTheOptionsSoAFileMayBeginWithADash)
+{
+    writeCsv(path("-x.csv"), sheet(q("Length"), {"K001,10.000,10.100,9.900", "K002,10.000,10.050,9.950"}));
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(QStringLiteral(QUORVANE_CLI), {"judge", "--format", "json", "--", "-x.csv"});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_NE(p.exitCode(), 2) << p.readAllStandardError().toStdString();
+    CliResult r;
+    r.out = p.readAllStandardOutput();
+    EXPECT_EQ(sheetOf(r.json(), 0)["item"].toString(), q("Length"));
+}
+
+TEST_F(JudgeCommand, AFailedWriteToStandardOutputIsAnError)
+{
+    writeCsv(path("ok.csv"), sheet(q("Length"), {"K001,10.000"}));
+    QProcess p;
+    p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    p.start(QStringLiteral(QUORVANE_CLI), {"judge", path("ok.csv")});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 2);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(q("標準出力に書き込めません"))) << err.toStdString();
+    EXPECT_TRUE(err.contains(q("空き容量が足りません"))) << err.toStdString();
+}
+
+TEST_F(JudgeCommand, AFileNameThatIsNotUtf8IsRefusedAsSuch)
+{
+    // The name's bytes reach the program unchanged only through a shell.
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(QStringLiteral("/bin/sh"), {"-c", "n=$(printf 'bad\\377.csv'); printf 'K001,1' > \"$n\"; \"$0\" judge \"$n\"; s=$?; rm -f \"$n\"; exit $s",
+                                        QStringLiteral(QUORVANE_CLI)});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 2);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(q("UTF-8"))) << err.toStdString();
+    EXPECT_FALSE(err.contains(q("No such file"))) << err.toStdString();
 }
