@@ -93,7 +93,8 @@ void WriteSheetCsv(const QString& path, const model::SheetRecord& record, int sh
 {
     const QByteArray bytes = encodeCp932(record, sheetNumber, sheetCsvLines(record, headingLine));
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // commit() does not see a failed flush of the last buffered bytes (a full disk): flush first.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         throw spreadsheet::Error(QStringLiteral("ファイル「%1」を保存できません。%2").arg(QDir::toNativeSeparators(path), file.errorString()));
 }
 

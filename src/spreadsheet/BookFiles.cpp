@@ -164,7 +164,8 @@ void Book::save(const QString& path)
     } catch (const Error& e) {
         throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, e.message()));
     }
-    if (!file.commit()) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, file.errorString()));
+    // commit() does not see a failed flush of the last buffered bytes (a full disk): flush first.
+    if (!file.flush() || !file.commit()) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, file.errorString()));
 }
 
 } // namespace spreadsheet
