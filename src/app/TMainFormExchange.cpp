@@ -67,6 +67,7 @@ void TMainForm::mainMenuCsvSaveClick()
         QStringList headings;
         for (int c = 0; c < gridEdit->colCount(); ++c) headings.append(gridEdit->cell(c, 0));
         const QString headingLine = exchange::csvHeadingLine(gridCtrl->cell(0, 0), headings);
+        exchange::RemoveStaleCsvTemporaries(folder);
         for (int i = 0; i < tabCtrl->count(); ++i) {
             exchange::WriteSheetCsv(QDir(folder).filePath(exchange::csvFileName(i + 1)), store_[i], i + 1, headingLine);
             pauseKeepingWindowsPainted(csvFilePause);

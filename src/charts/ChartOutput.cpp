@@ -66,7 +66,7 @@ bool savePng(const QList<QChartView*>& views, const QString& path, QString& erro
 {
     QSaveFile file(path);
     const QImage image = pageImage(views, kPngScale);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.flush() || !file.commit()) {
         error = file.errorString();
         return false;
     }
@@ -96,7 +96,7 @@ bool savePdf(const QList<QChartView*>& views, const QString& path, const QString
         prepare(p);
         paintPage(p, views, paintArea(writer, kPdfResolution));
     }
-    if (!file.commit()) {
+    if (!file.flush() || !file.commit()) {
         error = file.errorString();
         return false;
     }

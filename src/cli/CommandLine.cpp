@@ -92,6 +92,10 @@ QString threshold(const QString& value)
     return model::formatFixed(*v, 2);
 }
 
+// As usual on the command line: anything that begins with "-" is an option, except "-" alone;
+// "--" ends the options, so a file named "-x" is given as "-- -x".
+bool isOption(const QString& arg) { return arg.size() > 1 && arg.startsWith(u'-'); }
+
 struct ArgumentReader {
     const QStringList& args;
     qsizetype next = 0;
@@ -142,12 +146,18 @@ JudgeCommand parseJudge(ArgumentReader& in)
                                                                                                           : OutputFormat::Json;
          }},
     };
+    bool optionsEnded = false;
     while (!in.atEnd()) {
         const QString arg = in.args[in.next++];
-        if (!arg.startsWith(QStringLiteral("--")) || arg == u"--") {
+        if (optionsEnded || !isOption(arg)) {
             files.append(arg);
             continue;
         }
+        if (arg == u"--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (!arg.startsWith(QStringLiteral("--"))) refuse(QStringLiteral("judge に %1 というオプションはありません").arg(arg));
         const qsizetype eq = arg.indexOf(u'=');
         const QString option = eq < 0 ? arg : arg.left(eq);
         const auto handler = handlers.find(option);
@@ -167,9 +177,14 @@ JudgeCommand parseJudge(ArgumentReader& in)
 ConvertCommand parseConvert(ArgumentReader& in)
 {
     QStringList paths;
+    bool optionsEnded = false;
     while (!in.atEnd()) {
         const QString arg = in.args[in.next++];
-        if (arg.startsWith(QStringLiteral("--")) && arg != u"--") refuse(QStringLiteral("convert に %1 というオプションはありません").arg(arg));
+        if (!optionsEnded && arg == u"--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && isOption(arg)) refuse(QStringLiteral("convert に %1 というオプションはありません").arg(arg));
         paths.append(arg);
     }
     if (paths.size() != 2) refuse(QStringLiteral("convert には入力ファイルと出力先の 2 つを指定してください"));
@@ -181,6 +196,7 @@ ConvertCommand parseConvert(ArgumentReader& in)
 Command parseCommandLine(const QStringList& arguments)
 {
     for (const QString& a : arguments) {
+        if (a == u"--") break;
         if (a == u"--help" || a == u"-h") return HelpCommand{};
         if (a == u"--version") return VersionCommand{};
     }
@@ -213,6 +229,7 @@ QString usageText()
         "  --rule 5=N/M (N 3～7, M 2～6)  --rule 6=N/M (N 5～9, M 4～8)  (N は M 以上)\n"
         "  --rule 7=N  (13～17)  --rule 8=N (6～10)\n"
         "  --format text|json        出力形式 (既定: text)\n"
+        "  --                        これより後はすべてファイル名 (\"-\" で始まる名前のとき)\n"
         "\n"
         "convert: IN (CSV ファイルかExcelブック) の各シートを、OUT が .xlsx なら1冊のブックに、\n"
         "既存のフォルダなら Sheet1.csv、Sheet2.csv … に、ファイルメニューの保存と同じ形で書きます。\n"

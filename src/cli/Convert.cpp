@@ -59,6 +59,7 @@ std::vector<ConvertedSheetNotice> convertSheets(const QString& input, const QStr
 
     try {
         if (folder) {
+            exchange::RemoveStaleCsvTemporaries(output);
             for (int i = 0; i < store.count(); ++i)
                 exchange::WriteSheetCsv(QDir(output).filePath(exchange::csvFileName(i + 1)), store[i], i + 1, headings);
         } else {

@@ -3,6 +3,8 @@
 #include "cli/SheetWorkers.h"
 #include "exchange/SheetReader.h"
 
+#include <QFileInfo>
+
 namespace cli {
 
 namespace {
@@ -29,6 +31,7 @@ std::vector<model::SheetRecord> readSheetFile(const QString& path)
     // The window's warnings for the same failures, with the reader's reason after them.
     const QString openFailed = csv ? QStringLiteral("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。")
                                    : QStringLiteral("Excelブックのオープンに失敗しました。ファイルの内容を確認してください…。");
+    if (const QFileInfo info(path); info.isFile() && info.size() == 0) throw FileError(path, QStringLiteral("ファイルが空です (0 バイト)"));
     exchange::ReadResult result;
     try {
         result = exchange::ReadSheets(csv ? exchange::ReadMode::Csv : exchange::ReadMode::Workbook, path, forEachSheet);

@@ -7,9 +7,15 @@
 #include "model/DataLine.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace exchange {
 
@@ -93,8 +99,22 @@ void WriteSheetCsv(const QString& path, const model::SheetRecord& record, int sh
 {
     const QByteArray bytes = encodeCp932(record, sheetNumber, sheetCsvLines(record, headingLine));
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // commit() does not see a failed flush of the last buffered bytes (a full disk): flush first.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         throw spreadsheet::Error(QStringLiteral("ファイル「%1」を保存できません。%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+void RemoveStaleCsvTemporaries(const QString& folder)
+{
+    static const QRegularExpression temporary(QStringLiteral("^Sheet([1-9][0-9]?|100)\\.csv\\.[A-Za-z0-9]{6}$"));
+    const QDir dir(folder);
+    for (const QFileInfo& entry : dir.entryInfoList({QStringLiteral("Sheet*.csv.*")}, QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!temporary.match(entry.fileName()).hasMatch() || entry.isSymLink() || !entry.isFile()) continue;
+#ifdef Q_OS_UNIX
+        if (entry.ownerId() != ::getuid()) continue; // another user's file is not ours to remove
+#endif
+        QFile::remove(entry.filePath());
+    }
 }
 
 } // namespace exchange

@@ -5,6 +5,7 @@
 #include "spreadsheet/CsvReader.h"
 #include "spreadsheet/Error.h"
 #include "spreadsheet/FileKinds.h"
+#include "spreadsheet/InputFile.h"
 #include "spreadsheet/NewWorkbook.h"
 #include "spreadsheet/SheetNames.h"
 #include "spreadsheet/XlsReader.h"
@@ -113,7 +114,19 @@ std::unique_ptr<Book> Book::open(const QString& path)
 {
     const QString shown = QDir::toNativeSeparators(path);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw Error(QStringLiteral("The file %1 cannot be opened: %2").arg(shown, file.errorString()));
+    openInputFile(file);
+    if (file.isSequential()) {
+        // A pipe or device tells no size: read it to its end, within the same bound.
+        try {
+            return guardMemory([&] {
+                const QByteArray bytes = readToEnd(file, kMaxFileSize);
+                if (bytes.isEmpty()) throw Error(QStringLiteral("Nothing was read from %1: the pipe or device gave no data.").arg(shown));
+                return fromBytes(bytes, QFileInfo(path).completeBaseName());
+            });
+        } catch (const Error& e) {
+            throw Error(QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), e.message()));
+        }
+    }
     if (file.size() > kMaxFileSize) throw Error(QStringLiteral("The file %1 is larger than %2 bytes.").arg(shown).arg(kMaxFileSize));
     try {
         const QByteArray head = file.peek(4096);
@@ -151,7 +164,8 @@ void Book::save(const QString& path)
     } catch (const Error& e) {
         throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, e.message()));
     }
-    if (!file.commit()) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, file.errorString()));
+    // commit() does not see a failed flush of the last buffered bytes (a full disk): flush first.
+    if (!file.flush() || !file.commit()) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, file.errorString()));
 }
 
 } // namespace spreadsheet

@@ -2,6 +2,8 @@
 
 #include "spreadsheet/Error.h"
 
+#include <QFileDevice>
+
 #include <zip.h>
 
 #include <algorithm>
@@ -120,13 +122,17 @@ struct ZipWriter::Device {
     {
         errno = 0;
         const qint64 n = out.write(static_cast<const char*>(data), static_cast<qint64>(length));
-        if (n != static_cast<qint64>(length)) {
-            // The device's own text for a failed write is often just "Unknown error"; the system's is not.
-            const int reason = errno;
-            if (failure.isEmpty()) failure = reason ? QString::fromLocal8Bit(std::strerror(reason)) : out.errorString();
-            return fail(ZIP_ER_WRITE);
-        }
+        if (n != static_cast<qint64>(length)) return failed(ZIP_ER_WRITE);
         return static_cast<zip_int64_t>(length);
+    }
+
+    // A buffered write fails when it is flushed, often by a seek: keep the first reason either way.
+    zip_int64_t failed(int code)
+    {
+        // The device's own text for a failed write is often just "Unknown error"; the system's is not.
+        const int reason = errno;
+        if (failure.isEmpty()) failure = reason ? QString::fromLocal8Bit(std::strerror(reason)) : out.errorString();
+        return fail(code);
     }
 
     static zip_int64_t command(void* self, void* data, zip_uint64_t length, zip_source_cmd_t cmd)
@@ -155,10 +161,13 @@ struct ZipWriter::Device {
         case ZIP_SOURCE_WRITE: return d->write(data, length);
         case ZIP_SOURCE_TELL_WRITE: return d->out.pos() - d->start;
         case ZIP_SOURCE_SEEK_WRITE: {
+            // Written so far must have reached the file before its size means anything.
+            errno = 0;
+            if (auto* file = qobject_cast<QFileDevice*>(&d->out); file && !file->flush()) return d->failed(ZIP_ER_WRITE);
             const zip_int64_t offset = zip_source_seek_compute_offset(static_cast<zip_uint64_t>(d->out.pos() - d->start),
                                                                       static_cast<zip_uint64_t>(d->out.size() - d->start), data, length, &d->error);
             if (offset < 0) return -1;
-            if (!d->out.seek(d->start + offset)) return d->fail(ZIP_ER_SEEK);
+            if (!d->out.seek(d->start + offset)) return d->failed(ZIP_ER_SEEK);
             return 0;
         }
         case ZIP_SOURCE_ERROR: return zip_error_to_data(&d->error, data, length);

@@ -84,3 +84,57 @@ TEST(ConvertCommand, SheetsAreWrittenAsEnteredWithTheWarningsTheWindowGives)
     }
     EXPECT_FALSE(QFile::exists(dir.filePath("x.xlsx")));
 }
+
+// A full disk in a small file system of its own, mounted where only the command sees it.
+TEST(ConvertCommand, AFullDiskIsSaidAndLeavesNothingBehind)
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("in.xlsx"));
+    std::vector<model::SheetRecord> sheets;
+    for (int i = 0; i < 5; ++i) sheets.push_back(sheet(q("外径"), {"K001,9.8,10,10.2", "K002,10.0,10.4,10.1", "K003,1,2,3"}));
+    writeWorkbook(input, sheets);
+    const QString full = dir.filePath(QStringLiteral("full"));
+    ASSERT_TRUE(QDir().mkpath(full));
+    // 16 KiB, 15 of them taken: a few small files fit as names, their contents do not.
+    const QString script = QStringLiteral(
+        "mount -t tmpfs -o size=16k tmpfs \"$1\" || exit 77; dd if=/dev/zero of=\"$1/fill\" bs=1k count=15 2>/dev/null;"
+        "\"$0\" convert \"$2\" \"$1/out.xlsx\"; echo \"xlsx=$?\" >&2;"
+        "\"$0\" convert \"$2\" \"$1/\"; echo \"csv=$?\" >&2; ls -A \"$1\" >&2");
+    QProcess p;
+    p.start(QStringLiteral("unshare"), {"-m", "/bin/sh", "-c", script, QStringLiteral(QUORVANE_CLI), full, input});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    if (p.exitCode() == 77) GTEST_SKIP() << "no tmpfs can be mounted here";
+    const QStringList lines = QString::fromUtf8(p.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines[0].contains(q("out.xlsx")) && lines[0].contains(q("No space left on device"))) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], q("xlsx=2"));
+    EXPECT_TRUE(lines[2].contains(q("Sheet1.csv")) && lines[2].contains(q("No space left on device"))) << lines[2].toStdString();
+    EXPECT_EQ(lines[3], q("csv=2"));
+    EXPECT_EQ(lines[4], q("fill")) << "a file or temporary was left in the full folder";
+}
+
+TEST(ConvertCommand, AFolderExportRemovesTheTemporariesAKilledExportLeft)
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("in.csv"));
+    writeCsv(input, sheet(q("外径"), {"K001,9.8,10,10.2"}));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(out));
+    const QStringList stale{"Sheet1.csv.aB3dE9", "Sheet50.csv.Zq0000"};
+    const QStringList kept{"Sheet1.csv.bak", "Sheet1.csv.aB3dE9x", "notes.csv.aB3dE9", "Sheet50.csv.link01"};
+    for (const QString& name : stale + kept.mid(0, 3)) {
+        QFile f(QDir(out).filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("partial");
+    }
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.txt"));
+    QFile(elsewhere).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::link(elsewhere, QDir(out).filePath(kept[3])));
+
+    const CliResult r = runCli({"convert", input, out});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QStringList expected = kept + QStringList{"Sheet1.csv"};
+    expected.sort();
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name), expected);
+    EXPECT_TRUE(QFileInfo::exists(elsewhere));
+}

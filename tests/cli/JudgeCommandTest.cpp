@@ -7,6 +7,8 @@
 #include <QJsonArray>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 using namespace cli_test;
 
 namespace {
@@ -269,6 +271,11 @@ TEST_F(JudgeCommand, BadFilesAndArgumentsGiveStatusTwoAndOneLineOnStandardError)
         {{"judge", ok, "--ucl", "ten", "--limits", "given"}, "--ucl"},
         {{"judge", ok, "--format", "xml"}, "--format"},
         {{"judge", ok, "--bogus"}, "--bogus"},
+        {{"judge", ok, "-x"}, "-x"},
+        {{"judge", "-x", ok}, "-x"},
+        {{"convert", "-x", ok, path("out.xlsx")}, "-x"},
+        {{"judge", "--", "--help"}, "--help"},
+        {{"judge", "--", ok, "-x"}, "judge"},
         {{"judge", ok, "--rule"}, "--rule"},
         {{"judge"}, "judge"},
         {{"judge", ok, ok}, "judge"},
@@ -289,4 +296,83 @@ TEST_F(JudgeCommand, BadFilesAndArgumentsGiveStatusTwoAndOneLineOnStandardError)
     const CliResult help = runCli({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("--rule 5=N/M"));
+}
+
+TEST_F(JudgeCommand, DoubleDashEndsTheOptionsSoAFileMayBeginWithADash)
+{
+    writeCsv(path("-x.csv"), sheet(q("Length"), {"K001,10.000,10.100,9.900", "K002,10.000,10.050,9.950"}));
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(QStringLiteral(QUORVANE_CLI), {"judge", "--format", "json", "--", "-x.csv"});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_NE(p.exitCode(), 2) << p.readAllStandardError().toStdString();
+    CliResult r;
+    r.out = p.readAllStandardOutput();
+    EXPECT_EQ(sheetOf(r.json(), 0)["item"].toString(), q("Length"));
+}
+
+TEST_F(JudgeCommand, AFailedWriteToStandardOutputIsAnError)
+{
+    writeCsv(path("ok.csv"), sheet(q("Length"), {"K001,10.000"}));
+    QProcess p;
+    p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    p.start(QStringLiteral(QUORVANE_CLI), {"judge", path("ok.csv")});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 2);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(q("標準出力に書き込めません"))) << err.toStdString();
+    EXPECT_TRUE(err.contains(q("空き容量が足りません"))) << err.toStdString();
+}
+
+TEST_F(JudgeCommand, AFileNameThatIsNotUtf8IsRefusedAsSuch)
+{
+    // The name's bytes reach the program unchanged only through a shell.
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(QStringLiteral("/bin/sh"), {"-c", "n=$(printf 'bad\\377.csv'); printf 'K001,1' > \"$n\"; \"$0\" judge \"$n\"; s=$?; rm -f \"$n\"; exit $s",
+                                        QStringLiteral(QUORVANE_CLI)});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 2);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(q("UTF-8"))) << err.toStdString();
+    EXPECT_FALSE(err.contains(q("No such file"))) << err.toStdString();
+}
+
+TEST_F(JudgeCommand, PipesAreReadToTheirEndAndAFifoWithoutAWriterDoesNotBlock)
+{
+    const model::SheetRecord length = sheet(q("Length"), {"K001,10.000,10.100,9.900", "K002,10.000,10.050,9.950"});
+    writeCsv(path("in.csv"), length);
+    writeWorkbook(path("in.xlsx"), {length, sheet(q("Width"), {"K001,10.000,10.100,9.900"})});
+    for (const char* name : {"in.csv", "in.xlsx"}) {
+        SCOPED_TRACE(name);
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QProcess p;
+        p.start(QStringLiteral(QUORVANE_CLI), {"judge", "/dev/stdin", "--format", "json"});
+        ASSERT_TRUE(p.waitForStarted());
+        p.write(file.readAll());
+        p.closeWriteChannel();
+        ASSERT_TRUE(p.waitForFinished(120000));
+        EXPECT_NE(p.exitCode(), 2) << p.readAllStandardError().toStdString();
+        CliResult r;
+        r.out = p.readAllStandardOutput();
+        EXPECT_EQ(sheetOf(r.json(), 0)["item"].toString(), q("Length"));
+        EXPECT_EQ(r.json()["sheets"].toArray().size(), QString::fromUtf8(name).endsWith(u"xlsx") ? 2 : 1);
+    }
+
+    const QByteArray fifo = QFile::encodeName(path("fifo"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    QProcess p;
+    p.start(QStringLiteral(QUORVANE_CLI), {"judge", path("fifo")});
+    const bool finished = p.waitForFinished(20000);
+    if (!finished) p.kill();
+    ASSERT_TRUE(finished) << "a FIFO without a writer blocked the command";
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(q("fifo")));
+
+    QFile(path("empty.csv")).open(QIODevice::WriteOnly);
+    const CliResult empty = runCli({"judge", path("empty.csv")});
+    EXPECT_EQ(empty.status, 2);
+    EXPECT_TRUE(QString::fromUtf8(empty.err).contains(q("空"))) << empty.err.toStdString();
 }
