@@ -7,9 +7,9 @@
 #
 # The program ends silently when another copy holds its lock, and a crash ends it as well: when
 # it ends before its window appeared, this says so on standard error and exits non-zero
-# (the program's own status when that is not 0, else 1). A window that has not appeared within
-# QUORVANE_WINDOW_TIMEOUT seconds (default 60) counts as a failed start too; the program is
-# then ended.
+# (the program's own status when that is not 0, else 1). Without --wait, a window that has not
+# appeared within QUORVANE_WINDOW_TIMEOUT seconds (default 60) counts as a failed start too; the
+# program is then ended.
 set -uo pipefail
 
 wait_for_end=0
@@ -51,6 +51,9 @@ while [ -z "$win" ]; do
     exit 1
   fi
   if [ $SECONDS -ge $deadline ]; then
+    # The operator's own start is not ended for a window this script cannot see (a display
+    # server without X windows); it runs on, and its end gives the status.
+    [ $wait_for_end -eq 1 ] && break
     echo "Quorvane's window did not appear within $timeout seconds; the program has been ended." >&2
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
