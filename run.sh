@@ -10,7 +10,12 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$(nproc)" --target quorvane
 APP="$PWD/build/bin/quorvane"
 
-if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+# On a display: a start that ends before its window appears (another copy running, a crash)
+# is reported and ends this script with a non-zero status.
+if [ -n "${DISPLAY:-}" ]; then
+  exec scripts/await-main-window.sh --wait "$APP"
+fi
+if [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$APP"
 fi
 
@@ -31,13 +36,16 @@ esac
 echo
 
 echo "Starting Quorvane on a virtual display."
-export QUORVANE_SCREENSHOT_DELAY=${QUORVANE_SCREENSHOT_DELAY:-6}
+export QUORVANE_SCREENSHOT_DELAY=${QUORVANE_SCREENSHOT_DELAY:-3}
+# The screenshot is taken only of a window that appeared; a start that ended before (another
+# copy running, a crash) ends this script with the reason and a non-zero status.
 xvfb-run -a -s "-screen 0 1280x900x24" bash -c '
-  "$0" & pid=$!
-  sleep "$QUORVANE_SCREENSHOT_DELAY"
-  # The main window alone, found by its caption; the whole screen if it cannot be found.
-  win=$(xwininfo -root -tree | awk "/\"Quorvane  \\[for Version/ {print \$1; exit}")
-  import -window "${win:-root}" "$1"
-  kill "$pid"; wait "$pid" 2>/dev/null || true
-' "$APP" "$PWD/build/screenshot.png"
+  set -e
+  started=$("$0/scripts/await-main-window.sh" "$1")
+  read -r pid win <<<"$started"
+  sleep "$QUORVANE_SCREENSHOT_DELAY" # the sheet painted
+  import -window "$win" "$2"
+  kill "$pid"
+  while kill -0 "$pid" 2>/dev/null; do sleep 0.1; done
+' "$PWD" "$APP" "$PWD/build/screenshot.png"
 echo "Screenshot of the main window saved to build/screenshot.png; the program has been closed."

@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libzip-dev zlib1g-dev libpugixml-dev libexpat1-dev libxlsxwriter-dev
   clang libclang-rt-14-dev
-  fonts-noto-cjk
+  fonts-noto-cjk qt6-translations-l10n
   xvfb xauth x11-utils imagemagick
   desktop-file-utils poppler-utils
   python3 python3-openpyxl libreoffice-calc-nogui

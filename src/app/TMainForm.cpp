@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -444,8 +445,16 @@ void TMainForm::setJudgement(QLabel* panel, const QString& caption, bool pass)
 void TMainForm::FormCreate()
 {
     settings_ = model::loadSettings();
-    const model::WindowBounds& b = settings_.bounds;
-    setGeometry(b.Left, b.Top, std::max(b.Width, minimumWidth()), std::max(b.Height, minimumHeight()));
+    // Bounds that would put the window on no screen (a screen since removed, a hand edit) give
+    // way to the default bounds on the primary screen.
+    model::WindowBounds& b = settings_.bounds;
+    b.Width = std::max(b.Width, minimumWidth());
+    b.Height = std::max(b.Height, minimumHeight());
+    QList<QRect> screens;
+    for (const QScreen* s : QGuiApplication::screens()) screens.append(s->geometry());
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    b = model::boundsOnScreens(b, screens, primary ? primary->geometry().topLeft() : QPoint());
+    setGeometry(b.Left, b.Top, b.Width, b.Height);
     QDir().mkdir(programFolder() + QStringLiteral("/Save Files")); // a failure is reported by whoever writes there
     pageInput->setCurrentIndex(0);
     gridCtrl->setFocus();

@@ -1,4 +1,5 @@
 #include "app/ProgramWindows.h"
+#include "app/QtTranslations.h"
 #include "app/SessionEnd.h"
 #include "app/SingleInstance.h"
 #include "app/TMainForm.h"
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
     if (!instance.isFirst()) return 0;
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
     QApplication::setOrganizationName(QStringLiteral("Mirelda"));
+    installQtTranslations();
 
     const ProgramWindows windows = createProgramWindows();
     TMainForm& mainForm = *windows.main;

@@ -26,12 +26,12 @@
 
 namespace {
 
-ui::SpinEdit* spin(QWidget* parent, int min, int max, int maxLength, const QString& hint)
+ui::SpinEdit* spin(QWidget* parent, model::ParameterRange range, int maxLength, const QString& hint)
 {
     auto* s = new ui::SpinEdit(parent);
-    s->setRange(min, max);
+    s->setRange(range.min, range.max);
     s->setMaxLength(maxLength);
-    s->setValue(min);
+    s->setValue(range.min);
     s->setToolTip(hint);
     s->setFixedWidth(56);
     return s;
@@ -69,9 +69,9 @@ TSettingForm::TSettingForm(model::AppSettings& settings, QWidget* parent)
     setWindowTitle(QStringLiteral("各種初期値設定"));
     setFont(ui::gothicFont(12));
 
-    spinTab = spin(this, 1, 100, 3, QStringLiteral("「シート数（項目数）」を１～１００の範囲で設定してください。"));
-    spinRow = spin(this, 10, 100, 3, QStringLiteral("「ロット数（行数）」を１０～１００の範囲で設定してください。"));
-    spinCol = spin(this, 1, 100, 3, QStringLiteral("「検査ｎ数（列数）」を１～１００の範囲で設定してください。"));
+    spinTab = spin(this, model::SettingRanges::sheetCount, 3, QStringLiteral("「シート数（項目数）」を１～１００の範囲で設定してください。"));
+    spinRow = spin(this, model::SettingRanges::lotCount, 3, QStringLiteral("「ロット数（行数）」を１０～１００の範囲で設定してください。"));
+    spinCol = spin(this, model::SettingRanges::measurementCount, 3, QStringLiteral("「検査ｎ数（列数）」を１～１００の範囲で設定してください。"));
     auto* unit = new ui::FilteredLineEdit(this);
     unit->setMaxInput(6);
     // The unit goes into sheets and their files: the same characters as the sheet's own unit field.
@@ -81,7 +81,7 @@ TSettingForm::TSettingForm(model::AppSettings& settings, QWidget* parent)
     unit->setFixedWidth(80);
     editUnit = unit;
     cmbSpecKind = list(this, model::specKindTexts(), QStringLiteral("「規格種別」を選択してください。"));
-    spinKeta = spin(this, 0, 5, 1, QStringLiteral("「小数点以下桁数」を０～５の範囲で設定してください。"));
+    spinKeta = spin(this, model::SettingRanges::digits, 1, QStringLiteral("「小数点以下桁数」を０～５の範囲で設定してください。"));
     spinKeta->setCharFilter(ui::CharFilter::Keta);
     chkCpCpk = new QCheckBox(this);
     cmbCpCpk = list(this, {QStringLiteral("CP"), QStringLiteral("CPK")}, QStringLiteral("「演算判定種別」を選択してください。"));

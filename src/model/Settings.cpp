@@ -1,6 +1,10 @@
 #include "model/Settings.h"
 
+#include "model/NumberText.h"
+
 #include <QSettings>
+
+#include <algorithm>
 
 namespace model {
 
@@ -151,7 +155,77 @@ StoredSettings loadSettings(QSettings& store)
     // Everything starts from zero; each field is then assigned from the store or its default.
     StoredSettings s{WindowBounds{0, 0, 0, 0}, RuleOptions{}, AppSettings{}, WindowBounds{0, 0, 0, 0}};
     transfer(store, s, false);
+    return validSettings(s);
+}
+
+namespace {
+
+int clamped(int value, ParameterRange range) { return std::clamp(value, range.min, range.max); }
+
+void keepInList(int& value, ParameterRange range, int def)
+{
+    if (!range.contains(value)) value = def;
+}
+
+// A window and its count: each one of its list, and the window holding the count.
+void keepPair(int& window, int& count, ParameterRange windowRange, ParameterRange countRange, int windowDef, int countDef)
+{
+    keepInList(window, windowRange, windowDef);
+    keepInList(count, countRange, countDef);
+    if (window < count) {
+        window = windowDef;
+        count = countDef;
+    }
+}
+
+} // namespace
+
+StoredSettings validSettings(StoredSettings s)
+{
+    using R = RuleRanges;
+    const RuleOptions rd = RuleOptions::defaults();
+    RuleOptions& r = s.rules;
+    keepInList(r.Chk2Comp1, R::rule2, rd.Chk2Comp1);
+    keepInList(r.Chk3Comp1, R::rule3, rd.Chk3Comp1);
+    keepInList(r.Chk4Comp1, R::rule4, rd.Chk4Comp1);
+    keepPair(r.Chk5Comp1, r.Chk5Comp2, R::rule5Window, R::rule5Count, rd.Chk5Comp1, rd.Chk5Comp2);
+    keepPair(r.Chk6Comp1, r.Chk6Comp2, R::rule6Window, R::rule6Count, rd.Chk6Comp1, rd.Chk6Comp2);
+    keepInList(r.Chk7Comp1, R::rule7, rd.Chk7Comp1);
+    keepInList(r.Chk8Comp1, R::rule8, rd.Chk8Comp1);
+
+    using S = SettingRanges;
+    const AppSettings ad = AppSettings::defaults();
+    AppSettings& a = s.app;
+    a.Tab = clamped(a.Tab, S::sheetCount);
+    a.Row = clamped(a.Row, S::lotCount);
+    a.Col = clamped(a.Col, S::measurementCount);
+    a.Keta = clamped(a.Keta, S::digits);
+    keepInList(a.SpecIndex, {0, 2}, ad.SpecIndex);
+    keepInList(a.CpkIndex, {0, 1}, ad.CpkIndex);
+    keepInList(a.ChartIndex, {0, 2}, ad.ChartIndex);
+    keepInList(a.LimitIndex, {0, 1}, ad.LimitIndex);
+    if (!isThresholdText(a.CpCpk)) a.CpCpk = ad.CpCpk;
     return s;
+}
+
+bool isThresholdText(QStringView text)
+{
+    // What the threshold field lets through: digits and one point, four characters at most.
+    if (text.isEmpty() || text.size() > 4 || text.count(u'.') > 1) return false;
+    for (QChar c : text)
+        if (c != u'.' && (c < u'0' || c > u'9')) return false;
+    return tryParseNumber(text).has_value();
+}
+
+WindowBounds boundsOnScreens(const WindowBounds& bounds, const QList<QRect>& screens, QPoint primaryTopLeft)
+{
+    const QRect r(bounds.Left, bounds.Top, bounds.Width, bounds.Height);
+    for (const QRect& screen : screens)
+        if (screen.intersects(r)) return bounds;
+    WindowBounds d;
+    d.Left += primaryTopLeft.x();
+    d.Top += primaryTopLeft.y();
+    return d;
 }
 
 void saveSettings(QSettings& store, const StoredSettings& s)

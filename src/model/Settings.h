@@ -1,4 +1,7 @@
 #pragma once
+#include "model/RuleRanges.h"
+
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -38,6 +41,14 @@ struct WindowBounds {
     friend bool operator==(const WindowBounds&, const WindowBounds&) = default;
 };
 
+// The ranges of the initial values' spin fields.
+struct SettingRanges {
+    static constexpr ParameterRange sheetCount{1, 100};
+    static constexpr ParameterRange lotCount{10, 100};
+    static constexpr ParameterRange measurementCount{1, 100};
+    static constexpr ParameterRange digits{0, 5};
+};
+
 // The chart window's bounds when none are stored.
 inline constexpr WindowBounds kChartWindowDefaults{40, 40, 720, 960};
 
@@ -52,12 +63,27 @@ struct StoredSettings {
 // (the registry on Windows, an INI file elsewhere); groups "Windows", "Options", "Settings".
 // "Windows" holds the main window's bounds and, beside them, the chart window's.
 // Every value is written as a string; a missing value or an integer text that does not
-// convert reads as the default.
+// convert reads as the default. What is read is brought into the ranges of the controls that
+// edit it (validSettings), so the dialogs, the sheets and the judgements all see one value.
 StoredSettings loadSettings();
 void saveSettings(const StoredSettings& s);
 
 // The same against a given settings object (tests use a file of their own).
 StoredSettings loadSettings(QSettings& store);
 void saveSettings(QSettings& store, const StoredSettings& s);
+
+// The settings as their controls would hold them: a count or the digits clamped into the
+// spin field's range, a list index or rule parameter that is not among its list's items
+// replaced by its default, a rule ⑤/⑥ window smaller than its count replaced together with
+// the count by their defaults, a threshold that is not a number of the threshold field
+// ("1.5", at most four characters of digits and one point) replaced by "1.33".
+StoredSettings validSettings(StoredSettings s);
+
+// True for a threshold text the threshold field could hold.
+bool isThresholdText(QStringView text);
+
+// The bounds as they are when they overlap one of the screens; otherwise the default bounds
+// at the primary screen's top left corner.
+WindowBounds boundsOnScreens(const WindowBounds& bounds, const QList<QRect>& screens, QPoint primaryTopLeft);
 
 } // namespace model

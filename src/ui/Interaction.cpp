@@ -24,6 +24,7 @@ QMessageBox::Icon toQt(MessageIcon icon)
 }
 
 // Qt's filters separate description and pattern differently: "Desc|*.a;*.b" becomes "Desc (*.a *.b)".
+// The dialogs show the description alone (kHideDetails), as the program words it.
 QString toQtFilter(const QString& filter)
 {
     const QStringList parts = filter.split(u'|');
@@ -36,6 +37,8 @@ QString toQtFilter(const QString& filter)
     return out.join(QStringLiteral(";;"));
 }
 
+constexpr QFileDialog::Options kHideDetails = QFileDialog::HideNameFilterDetails;
+
 class QtInteraction final : public Interaction {
 public:
     void showMessage(QWidget* parent, const Message& m) override
@@ -45,12 +48,12 @@ public:
     }
     QString openFileName(QWidget* parent, const QString& title, const QString& filter, const QString& folder) override
     {
-        return QFileDialog::getOpenFileName(parent, title, folder, toQtFilter(filter));
+        return QFileDialog::getOpenFileName(parent, title, folder, toQtFilter(filter), nullptr, kHideDetails);
     }
     QString saveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& folder) override
     {
         return QFileDialog::getSaveFileName(parent, title, folder, toQtFilter(filter), nullptr,
-                                            QFileDialog::DontConfirmOverwrite);
+                                            QFileDialog::DontConfirmOverwrite | kHideDetails);
     }
     QString folderName(QWidget* parent, const QString& caption, const QString& folder) override
     {

@@ -467,3 +467,97 @@ TEST_F(SettingsDialogTest, InitialValuesReachTheSettingsStoreAndTheNextStart)
     EXPECT_EQ(form->cmbChart->currentText(), "XbarS管理図");
     EXPECT_EQ(form->pnlRsUcl->text(), "S-UCL");
 }
+
+// ---------------------------------------------------------------- a hand-edited settings file
+
+TEST_F(SettingsDialogTest, HandEditedSettingsAreReadOneWayByTheDialogsTheSheetsTheJudgementAndTheWindow)
+{
+    form->close();
+    form.reset();
+    {
+        QSettings raw(QSettings::NativeFormat, QSettings::UserScope, "Mirelda", "Quorvane");
+        raw.setValue("Windows/Left", "-5000");
+        raw.setValue("Windows/Top", "-5000");
+        raw.setValue("Options/Chk2Comp1", "100");
+        raw.setValue("Options/Chk4Comp1", "-5");
+        raw.setValue("Options/Chk5Comp1", "4");  // a window below its count: both take their defaults
+        raw.setValue("Options/Chk5Comp2", "5");
+        raw.setValue("Options/Chk6Comp1", "9");  // a valid pair stays
+        raw.setValue("Options/Chk6Comp2", "8");
+        raw.setValue("Settings/Tab", "0");
+        raw.setValue("Settings/Row", "5");
+        raw.setValue("Settings/Col", "500");
+        raw.setValue("Settings/Keta", "9");
+        raw.setValue("Settings/SpecIndex", "7");
+        raw.setValue("Settings/CpkIndex", "-1");
+        raw.setValue("Settings/CpCpk", "abc");
+        raw.setValue("Settings/ChartIndex", "3");
+        raw.setValue("Settings/LimitIndex", "2");
+    }
+    start();
+
+    // The window lies on the primary screen with the default bounds (the platform may add its frame).
+    EXPECT_EQ(form->size(), QSize(950, 639));
+    EXPECT_LE((form->geometry().topLeft() - QGuiApplication::primaryScreen()->geometry().topLeft()).manhattanLength(), 8)
+        << form->geometry().x() << "," << form->geometry().y();
+
+    // The main window and a new sheet hold what the dialogs show.
+    EXPECT_EQ(form->tabCtrl->count(), 1);
+    EXPECT_EQ(form->gridEdit->rowCount(), 11);
+    EXPECT_EQ(form->gridEdit->colCount(), 100);
+    EXPECT_EQ(form->spinKeta->text(), "5");
+    EXPECT_EQ(form->cmbSpecKind->currentText(), "公差規格");
+    EXPECT_EQ(form->cmbCpCpk->currentText(), "CPK");
+    EXPECT_EQ(form->editCpCpk->text(), "1.33");
+    EXPECT_EQ(form->cmbChart->currentText(), "XbarR管理図");
+    EXPECT_EQ(form->cmbLimit->currentText(), "３シグマ法");
+    form->spinTab->setValue(2);
+    ASSERT_EQ(form->sheetStore().count(), 2);
+    EXPECT_EQ(form->sheetStore()[1].specKind, "公差規格");
+    EXPECT_EQ(form->sheetStore()[1].digits, "5");
+    openSetting([&](TSettingForm& d) {
+        EXPECT_EQ(d.spinTab->text(), "1");
+        EXPECT_EQ(d.spinRow->text(), "10");
+        EXPECT_EQ(d.spinCol->text(), "100");
+        EXPECT_EQ(d.spinKeta->text(), "5");
+        EXPECT_EQ(d.cmbSpecKind->currentText(), "公差規格");
+        EXPECT_EQ(d.cmbCpCpk->currentText(), "CPK");
+        EXPECT_EQ(d.editCpCpk->text(), "1.33");
+        EXPECT_EQ(d.cmbChart->currentText(), "XbarR管理図");
+        EXPECT_EQ(d.cmbLimit->currentText(), "３シグマ法");
+        d.btnCancel->click();
+    });
+    openOption([&](TOptionForm& d) {
+        EXPECT_EQ(d.cmbOption2->currentText(), "9");
+        EXPECT_EQ(d.cmbOption4->currentText(), "14");
+        EXPECT_EQ(d.cmbOption5_1->currentText(), "3");
+        EXPECT_EQ(d.cmbOption5_2->currentText(), "2");
+        EXPECT_EQ(d.cmbOption6_1->currentText(), "9");
+        EXPECT_EQ(d.cmbOption6_2->currentText(), "8");
+        d.btnCancel->click();
+    });
+
+    // The judgement applies the same rules and threshold: ten lots whose means alternate up
+    // and down are no run of fourteen, and their capability is far above 1.33.
+    form->spinCol->setValue(3);
+    form->editKupper->setText("20.00000");
+    form->editKlower->setText("0.00000");
+    for (int r = 1; r <= 10; ++r) {
+        if (r % 2) values(r, {"10.00000", "10.10000", "10.20000"});
+        else values(r, {"9.80000", "9.90000", "10.00000"});
+    }
+    form->btnSpcJudgClick();
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(form->pnlCpkJudg->text(), "合格");
+    ASSERT_EQ(form->gridSpc->rowCount(), 11);
+    for (int r = 1; r <= 10; ++r) EXPECT_EQ(form->gridSpc->cell(4, r), "○") << r;
+
+    // What was read is what is written back.
+    form->close();
+    QApplication::processEvents();
+    const QSettings stored(QSettings::NativeFormat, QSettings::UserScope, "Mirelda", "Quorvane");
+    EXPECT_EQ(stored.value("Settings/CpCpk").toString(), "1.33");
+    EXPECT_EQ(stored.value("Settings/SpecIndex").toString(), "0");
+    EXPECT_EQ(stored.value("Options/Chk4Comp1").toString(), "14");
+    EXPECT_EQ(stored.value("Options/Chk5Comp2").toString(), "2");
+}

@@ -96,7 +96,7 @@ TEST_F(MainFormTest, StoredValuesThatAreNotIntegersReadAsDefaults)
     EXPECT_EQ(form->editUnit->text(), "");
     EXPECT_FALSE(form->ruleOptions().Check4);
     EXPECT_TRUE(form->ruleOptions().Check5);
-    EXPECT_EQ(form->ruleOptions().Chk2Comp1, -3);
+    EXPECT_EQ(form->ruleOptions().Chk2Comp1, 9); // not among the rule's choices
     EXPECT_EQ(form->ruleOptions().Chk3Comp1, 6);
 }
 
