@@ -31,7 +31,6 @@ const QString kGuidanceCaption = QStringLiteral("ガイドメッセージ");
 const QString kWarningCaption = QStringLiteral("警告メッセージ");
 const QString kOpenTitle = QStringLiteral("ファイルを開く");
 const QString kWorkbookFilter = QStringLiteral("Excelブック (*.xls;*.xlsx)|*.xls;*.xlsx");
-const QString kUnsuitableValue = QStringLiteral("不適切な測定値が見つかりました。ファイルの内容を確認してください…");
 
 QString sampleFolder() { return TMainForm::programFolder() + QStringLiteral("/Sample Files/"); }
 QString saveFolder() { return TMainForm::programFolder() + QStringLiteral("/Save Files/"); }
@@ -133,8 +132,8 @@ void TMainForm::mainMenuXlsSaveClick()
         exchange::WorkbookSheets written = exchange::WriteWorkbookSheets(application, store_);
         // Each sheet is written as entering it shows it; entering one with a value that is not
         // a number warns of it.
-        for (int i : written.unsuitableSheets)
-            if (i != shown) warn(this, kUnsuitableValue);
+        for (const exchange::WorkbookSheets::Warning& w : written.unsuitableSheets)
+            if (w.sheet != shown) warn(this, w.notice.text);
         selectTab(shown);
         tabCtrlChange();
         try {

@@ -528,6 +528,14 @@ TEST_F(ExchangeTest, ImportedLimitsThatAreNotNumbersAreNamedWithTheirSheetAndFie
     EXPECT_EQ(form->editKlower->text(), "");
     EXPECT_EQ(row(1).first(), "9.90");
 
+    // Exporting writes the limit of a sheet not entered since as the file held it, and entering
+    // that sheet for the export names its field.
+    ui.messages.clear();
+    run(form->mainMenuXlsSave, file("again.xlsx"));
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_EQ(ui.messages[0].text, "規格上限「1,5」は数値ではありません。ファイルの内容を確認してください…。");
+    EXPECT_EQ(spreadsheet::Book::open(file("again.xlsx"))->text(2, 2, 8), "1,5");
+
     ui.messages.clear();
     clickTab(2);
     expectOnlyMessage("規格上限「1,5」は数値ではありません。ファイルの内容を確認してください…。", kWarning);
