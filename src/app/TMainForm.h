@@ -246,6 +246,8 @@ private:
     model::SheetStore store_;
     QString fileVersion_;
     int shownTab_ = -1;
+    // Set while an import enters the sheets it has read: it names their limits that are not numbers itself.
+    bool importNamesLimits_ = false;
     bool shown_ = false;
     QPointer<TSplashForm> splash_;
     QPointer<TSheetsForm> sheetsForm_;

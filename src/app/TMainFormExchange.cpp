@@ -9,6 +9,8 @@
 #include "exchange/UnencodableText.h"
 #include "exchange/SheetReader.h"
 #include "exchange/WorkbookExport.h"
+#include "model/Text.h"
+#include "sheetview/SheetEntry.h"
 #include "spreadsheet/Application.h"
 #include "spreadsheet/Error.h"
 #include "ui/Interaction.h"
@@ -18,6 +20,7 @@
 #include <QAction>
 #include <QDir>
 #include <QEventLoop>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTimer>
@@ -28,12 +31,20 @@ const QString kGuidanceCaption = QStringLiteral("ガイドメッセージ");
 const QString kWarningCaption = QStringLiteral("警告メッセージ");
 const QString kOpenTitle = QStringLiteral("ファイルを開く");
 const QString kWorkbookFilter = QStringLiteral("Excelブック (*.xls;*.xlsx)|*.xls;*.xlsx");
-const QString kUnsuitableValue = QStringLiteral("不適切な測定値が見つかりました。ファイルの内容を確認してください…");
 
 QString sampleFolder() { return TMainForm::programFolder() + QStringLiteral("/Sample Files/"); }
 QString saveFolder() { return TMainForm::programFolder() + QStringLiteral("/Save Files/"); }
 
 void warn(QWidget* parent, const QString& text) { ui::showMessage(parent, text, kWarningCaption, ui::MessageIcon::Warning); }
+
+// The limits of imported records that are not numbers, each named with its sheet: the sheet
+// number and, when it has one, the item its tab shows ("シート2（外径）").
+void addLimitFaults(std::vector<sheetview::LimitFault>& faults, const model::SheetRecord& record, int sheetNumber)
+{
+    QString sheet = QStringLiteral("シート%1").arg(sheetNumber);
+    if (!model::isBlank(record.item)) sheet += QStringLiteral("（") + record.item + QStringLiteral("）");
+    for (sheetview::LimitFault& f : sheetview::limitFaults(record, sheet)) faults.push_back(std::move(f));
+}
 
 // Waits without taking the operator's input (it waits in the queue until the export is done),
 // while the busy window and the main window keep being painted.
@@ -86,13 +97,17 @@ void TMainForm::mainMenuCsvImportClick()
         this, kOpenTitle, QStringLiteral("CSVファイル (カンマ区切り) (*.csv)|*.csv"), sampleFolder());
     if (path.isEmpty()) return;
     bool imported = false;
+    std::vector<sheetview::LimitFault> limitFaults;
     {
         SplashGuard busy(splash_, QStringLiteral("CSVファイルを読み込み中です。"));
         try {
             exchange::ReadResult result = exchange::ReadSheets(exchange::ReadMode::Csv, path);
             if (!result.records.empty()) {
                 // The shown sheet is replaced, not saved first; entering it again shows the file.
-                store_[tabCtrl->currentIndex()] = std::move(result.records.front());
+                const int index = tabCtrl->currentIndex();
+                addLimitFaults(limitFaults, result.records.front(), index + 1);
+                store_[index] = std::move(result.records.front());
+                const QScopedValueRollback naming(importNamesLimits_, true);
                 tabCtrlChange();
                 imported = true;
             }
@@ -101,6 +116,7 @@ void TMainForm::mainMenuCsvImportClick()
         }
     }
     if (!imported) warn(this, QStringLiteral("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。"));
+    else if (!limitFaults.empty()) warn(this, sheetview::unsuitableLimitsNotice(limitFaults).text);
 }
 
 void TMainForm::mainMenuXlsSaveClick()
@@ -117,8 +133,8 @@ void TMainForm::mainMenuXlsSaveClick()
         exchange::WorkbookSheets written = exchange::WriteWorkbookSheets(application, store_);
         // Each sheet is written as entering it shows it; entering one with a value that is not
         // a number warns of it.
-        for (int i : written.unsuitableSheets)
-            if (i != shown) warn(this, kUnsuitableValue);
+        for (const exchange::WorkbookSheets::Warning& w : written.unsuitableSheets)
+            if (w.sheet != shown) warn(this, w.notice.text);
         selectTab(shown);
         tabCtrlChange();
         try {
@@ -139,6 +155,7 @@ void TMainForm::mainMenuXlsImportClick()
     const QString path = ui::interaction().openFileName(this, kOpenTitle, kWorkbookFilter, sampleFolder());
     if (path.isEmpty()) return;
     QString warning;
+    std::vector<sheetview::LimitFault> limitFaults;
     {
         SplashGuard busy(splash_, QStringLiteral("Excelブックを読み込み中です。"));
         exchange::ReadResult result;
@@ -154,7 +171,9 @@ void TMainForm::mainMenuXlsImportClick()
         if (warning.isEmpty()) {
             // Every worksheet was read: only now are the sheets replaced.
             const int n = result.count;
+            for (size_t i = 0; i < result.records.size(); ++i) addLimitFaults(limitFaults, result.records[i], int(i) + 1);
             exchange::replaceSheets(store_, std::move(result.records));
+            const QScopedValueRollback naming(importNamesLimits_, true);
             shownTab_ = -1; // the view belongs to no record until sheet 1 is entered
             {
                 const QSignalBlocker block(spinTab);
@@ -168,4 +187,5 @@ void TMainForm::mainMenuXlsImportClick()
         }
     }
     if (!warning.isEmpty()) warn(this, warning);
+    else if (!limitFaults.empty()) warn(this, sheetview::unsuitableLimitsNotice(limitFaults).text);
 }

@@ -42,7 +42,8 @@ void TMainForm::LoadSheet()
     std::optional<sheetview::Notice> warning;
     {
         ViewLoan loan(*this, index);
-        warning = sheetview::loadSheet(loan.view, store_[index], settings_.app);
+        warning = sheetview::loadSheet(loan.view, store_[index], settings_.app,
+                                       importNamesLimits_ ? sheetview::LimitWarning::Given : sheetview::LimitWarning::Give);
     }
     cmbLimitChange();
     if (warning) ui::showMessage(this, warning->text, warning->caption, ui::MessageIcon::Warning);

@@ -17,7 +17,7 @@ SheetGrids::SheetGrids(sheetview::EnteredSheet&& entered)
     , cells(std::move(entered.view.cells))
     , lotCount(entered.view.lotRows)
     , measurementCount(entered.view.measurementColumns)
-    , unsuitable(entered.notice.has_value())
+    , notice(std::move(entered.notice))
 {
 }
 

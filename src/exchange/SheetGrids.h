@@ -2,6 +2,9 @@
 #include "exchange/WorksheetWriter.h"
 #include "model/CellTable.h"
 #include "model/SheetRecord.h"
+#include "sheetview/Notice.h"
+
+#include <optional>
 
 namespace sheetview {
 struct EnteredSheet;
@@ -24,9 +27,8 @@ struct SheetGrids {
     model::CellTable cells; // measurements; row 0 headings N1, N2, ...
     int lotCount = 0;
     int measurementCount = 0;
-    // A measurement or a specification limit that is not a number: the view warns of it
-    // when the sheet is entered.
-    bool unsuitable = false;
+    // What entering the sheet warns of: a measurement or a specification limit that is not a number.
+    std::optional<sheetview::Notice> notice;
 
     GridBlock block() const { return {GridKind::Measurements, &cells, &lots, lotCount + 1, measurementCount}; }
 };

@@ -19,7 +19,7 @@ WorkbookSheets WriteWorkbookSheets(spreadsheet::Application& application, const 
         spreadsheet::Worksheet ws = out.workbook.worksheet(i + 1);
         const std::unique_ptr<SheetGrids> grids = gridsOf(i);
         WriteGridBlock(ws, store[i], grids->block());
-        if (grids->unsuitable) out.unsuitableSheets.push_back(i);
+        if (grids->notice) out.unsuitableSheets.push_back({i, *grids->notice});
     }
     return out;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "model/SheetRecord.h"
+#include "sheetview/Notice.h"
 #include "spreadsheet/Application.h"
 
 namespace exchange {
@@ -14,7 +15,11 @@ namespace exchange {
 
 struct WorkbookSheets {
     spreadsheet::Workbook workbook;
-    std::vector<int> unsuitableSheets; // indexes of sheets whose view warns of a value that is not a number
+    struct Warning {
+        int sheet; // index
+        sheetview::Notice notice;
+    };
+    std::vector<Warning> unsuitableSheets; // sheets whose view warns of a value that is not a number
 };
 
 // Adds a workbook of one worksheet per sheet of the store (named as the application names

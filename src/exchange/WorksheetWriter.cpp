@@ -4,6 +4,7 @@
 #include "exchange/SheetLayout.h"
 #include "model/NumberText.h"
 #include "spreadsheet/CellRef.h"
+#include "spreadsheet/ValueText.h"
 
 #include <QList>
 #include <QStringList>
@@ -22,18 +23,11 @@ QString fixedNumberFormat(int decimals) { return model::formatFixed(0.0, decimal
 
 namespace {
 
-// Whether entering a name or lot number as typed would change it: "0012" would become the
-// number 12 and come back as "12". Such a text is stored as text; one that reads back the
-// same ("12", "K001") is entered as typed.
-bool typingChanges(const QString& text)
-{
-    const auto v = model::tryParseNumber(text);
-    return v && model::shortestText(*v) != text;
-}
-
+// A name or lot number typing would change ("0012" would come back as "12") is stored as
+// text; one that reads back the same ("12", "K001") is entered as typed.
 void enterName(spreadsheet::Range cell, const QString& text)
 {
-    if (typingChanges(text)) cell.setText(text);
+    if (spreadsheet::typingChanges(text)) cell.setText(text);
     else cell.setValue(text);
 }
 
@@ -95,7 +89,7 @@ void WriteGridBlock(spreadsheet::Worksheet& ws, const model::SheetRecord& record
     ws.range(QStringLiteral("A4"), last).setValues(values);
     // Lot numbers keep their text ("0012" is not the number 12).
     for (int r = 1; r < rows; ++r)
-        if (typingChanges(values[r][0])) ws.range(RowColToCell(origin.row + r, origin.col)).setText(values[r][0]);
+        if (spreadsheet::typingChanges(values[r][0])) ws.range(RowColToCell(origin.row + r, origin.col)).setText(values[r][0]);
 
     if (block.kind == GridKind::Measurements) {
         if (rows > 1 && columns > 1) ws.range(QStringLiteral("B5"), last).setNumberFormatLocal(digitsNumberFormat(record.digits));

@@ -2,6 +2,8 @@
 
 #include "model/NumberText.h"
 
+#include <QStringList>
+
 namespace sheetview {
 
 Notice requiredFieldsNotice()
@@ -20,6 +22,15 @@ Notice unsuitableValueNotice()
 {
     return {kWarningCaption, QStringLiteral("不適切な測定値が見つかりました。ファイルの内容を確認してください…"),
             NoticeIcon::Warning};
+}
+
+Notice unsuitableLimitsNotice(const std::vector<LimitFault>& faults)
+{
+    QStringList lines;
+    for (const LimitFault& f : faults)
+        lines.append((f.sheet.isEmpty() ? QString() : f.sheet + QStringLiteral("の")) + f.field + QStringLiteral("「") + f.text +
+                     QStringLiteral("」は数値ではありません。"));
+    return {kWarningCaption, lines.join(u'\n') + QStringLiteral("ファイルの内容を確認してください…。"), NoticeIcon::Warning};
 }
 
 Notice conversionNotice(const model::ConvertError& error)

@@ -3,6 +3,8 @@
 #pragma once
 #include <QString>
 
+#include <vector>
+
 namespace model {
 class ConvertError;
 }
@@ -29,6 +31,16 @@ Notice requiredFieldsNotice();
 Notice specLimitsNotice();
 // Entering a sheet found a measurement or limit that is not a number.
 Notice unsuitableValueNotice();
+// A specification limit that is not a number: the sheet it is on ("シート2（外径）"; empty for
+// the sheet being entered), the field's label and the text as the record holds it.
+struct LimitFault {
+    QString sheet;
+    QString field;
+    QString text;
+    friend bool operator==(const LimitFault&, const LimitFault&) = default;
+};
+// Names every limit that is not a number, one line each.
+Notice unsuitableLimitsNotice(const std::vector<LimitFault>& faults);
 // A text the judgement had to convert is not a number: the standard error box.
 Notice conversionNotice(const model::ConvertError& error);
 

@@ -15,15 +15,23 @@ namespace {
 constexpr int kMinLots = 10, kMaxLots = 100, kMinMeasurements = 1, kMaxMeasurements = 100;
 
 // Rewrites a stored limit with the sheet's digits; a limit that is not a number is left empty.
-QString reformatLimit(const QString& stored, int digits, bool& unsuitable)
+QString reformatLimit(const QString& stored, int digits)
 {
-    if (model::isBlank(stored)) return QString();
-    if (const auto v = model::tryParseNumber(stored)) return model::formatFixed(*v, digits);
-    unsuitable = true;
-    return QString();
+    const auto v = model::isBlank(stored) ? std::nullopt : model::tryParseNumber(stored);
+    return v ? model::formatFixed(*v, digits) : QString();
 }
 
 } // namespace
+
+std::vector<LimitFault> limitFaults(const model::SheetRecord& r, const QString& sheet)
+{
+    std::vector<LimitFault> out;
+    const std::pair<const QString*, QString> limits[] = {{&r.specUpper, QStringLiteral("規格上限")},
+                                                         {&r.specLower, QStringLiteral("規格下限")}};
+    for (const auto& [text, field] : limits)
+        if (!model::isBlank(*text) && !model::tryParseNumber(*text)) out.push_back({sheet, field, *text});
+    return out;
+}
 
 void clearHeader(SheetView& view, const model::AppSettings& app)
 {
@@ -67,7 +75,8 @@ void resetSheetView(SheetView& view, const model::AppSettings& app)
     lotCountChanged(view);
 }
 
-std::optional<Notice> loadSheet(SheetView& view, const model::SheetRecord& r, const model::AppSettings& app)
+std::optional<Notice> loadSheet(SheetView& view, const model::SheetRecord& r, const model::AppSettings& app,
+                                LimitWarning limits)
 {
     view.tabCaption = r.item;
     view.product = r.product;
@@ -79,22 +88,25 @@ std::optional<Notice> loadSheet(SheetView& view, const model::SheetRecord& r, co
     specKindChanged(view);
     const int digits = model::digitsFromText(r.digits);
     view.digits = QString::number(digits);
-    bool unsuitable = false;
-    view.specUpper = reformatLimit(r.specUpper, digits, unsuitable);
-    view.specLower = reformatLimit(r.specLower, digits, unsuitable);
+    view.specUpper = reformatLimit(r.specUpper, digits);
+    view.specLower = reformatLimit(r.specLower, digits);
     view.lotCount = std::clamp(r.lotCount, kMinLots, kMaxLots);
     view.measurementCount = std::clamp(r.measurementCount, kMinMeasurements, kMaxMeasurements);
     view.countsChanged = true;
     lotCountChanged(view);
     measurementCountChanged(view, view.measurementCount == 1, app.ChartIndex);
     if (!r.enableFlags.isEmpty()) model::applyEnableFlags(r.enableFlags, view.lots);
+    bool unsuitable = false;
     if (!r.dataLines.isEmpty()) {
         model::applyDataLines(r.dataLines, {&view.lots, &view.calc, &view.spc}, view.cells, view.measurementCount);
         if (model::reformatCells(view.cells, digits)) unsuitable = true;
     }
     view.changedGrids |= kAllGrids;
-    if (unsuitable) return unsuitableValueNotice();
-    return std::nullopt;
+    const std::vector<LimitFault> faults = limits == LimitWarning::Give ? limitFaults(r) : std::vector<LimitFault>{};
+    if (faults.empty()) return unsuitable ? std::optional(unsuitableValueNotice()) : std::nullopt;
+    Notice notice = unsuitableLimitsNotice(faults);
+    if (unsuitable) notice.text += u'\n' + unsuitableValueNotice().text;
+    return notice;
 }
 
 EnteredSheet enterSheet(const model::SheetRecord& record, const model::AppSettings& app)

@@ -6,6 +6,7 @@
 #include "sheetview/SheetView.h"
 
 #include <optional>
+#include <vector>
 
 namespace sheetview {
 
@@ -20,12 +21,19 @@ void specKindChanged(SheetView& view);
 // The view back to the initial values with empty grids, laid out for the counts it shows.
 void resetSheetView(SheetView& view, const model::AppSettings& app);
 
+// Whether loading warns of limits that are not numbers: an import that named them already does not.
+enum class LimitWarning { Give, Given };
+
+// The record's specification limits that are neither blank nor a number, named with the sheet given.
+std::vector<LimitFault> limitFaults(const model::SheetRecord& record, const QString& sheet = {});
+
 // Fills a reset view from a record: header fields, kind, digits, the limits rewritten with
 // the digits, the counts (within the fields' ranges) and the layout they give, the enable
 // flags, the data lines, and every measurement rewritten with the digits up to the first that
-// is not a number. A measurement or limit that is not a number gives the warning to show;
-// a limit that is not a number is left empty.
-std::optional<Notice> loadSheet(SheetView& view, const model::SheetRecord& record, const model::AppSettings& app);
+// is not a number. A limit that is not a number is left empty; the warning to show names it
+// (unless `limits` says it was named), then tells of a measurement that is not a number.
+std::optional<Notice> loadSheet(SheetView& view, const model::SheetRecord& record, const model::AppSettings& app,
+                                LimitWarning limits = LimitWarning::Give);
 
 // A sheet entered as a tab click enters it: a reset view, then the record loaded.
 struct EnteredSheet {

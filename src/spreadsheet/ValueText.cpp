@@ -1,5 +1,7 @@
 #include "spreadsheet/ValueText.h"
 
+#include "model/NumberText.h"
+
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -69,6 +71,12 @@ QString numberText(double value)
         out += std::to_string(a);
     }
     return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+bool typingChanges(const QString& text)
+{
+    const auto v = model::tryParseNumber(text);
+    return v && numberText(*v) != text;
 }
 
 void appendStoredNumber(std::string& out, double value)

@@ -10,6 +10,11 @@ namespace spreadsheet {
 // as "1.5E+20" or "1E-07" beyond them. Negative zero reads as "0".
 QString numberText(double value);
 
+// Whether a text entered as if typed reads back as another text: it becomes a number whose
+// shown text differs from it ("0012", "1e3", "-0", a code of 16 digits, "0.30000000000000004").
+// Writers store such a text as text, so it reads back exactly as entered.
+bool typingChanges(const QString& text);
+
 // The exact shortest text of a double, as stored in a workbook part ("0.30000000000000004").
 void appendStoredNumber(std::string& out, double value);
 

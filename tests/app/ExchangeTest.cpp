@@ -496,3 +496,48 @@ TEST_F(ExchangeTest, FailedExportsSayWhatWasNotWritten)
     EXPECT_EQ(readAll(file("Sheet2.csv")), "old\r\n");
     EXPECT_FALSE(QFile::exists(file("Sheet3.csv")));
 }
+
+TEST_F(ExchangeTest, ImportedLimitsThatAreNotNumbersAreNamedWithTheirSheetAndField)
+{
+    // A CSV file into the second sheet: the warning after the busy window names the field; the
+    // rest of the sheet is imported.
+    EXPECT_TRUE(exchange_test::writeAll(file("limit.csv"), cp932("品種名称,工程名称,装置名称,項目名称,測定単位,規格種別,小数点桁,規格上限,規格下限\r\n"
+                                                               "P,Q,R,外径,mm,公差規格,3,1x,9.5\r\n\r\nﾛｯﾄ№,N1,N2\r\nK1,10,10.1\r\n")));
+    clickTab(1);
+    run(form->mainMenuCsvImport, file("limit.csv"));
+    expectOnlyMessage("シート2（外径）の規格上限「1x」は数値ではありません。ファイルの内容を確認してください…。", kWarning);
+    EXPECT_EQ(busyAtMessage, QStringList{""});
+    EXPECT_EQ(form->editKupper->text(), "");
+    EXPECT_EQ(form->editKlower->text(), "9.500");
+    EXPECT_EQ(row(1), (QStringList{"10.000", "10.100"}));
+
+    // A workbook: one warning names every such limit of every worksheet, the sheet shown first
+    // included; entering another of them later names its field again.
+    const QString book = engineWorkbook("limits.xlsx", {{{"P", "", "", "A", "mm", "公差規格", "2", "10", "abc"}, {"L1", "9.9"}},
+                                                        {{"P", "", "", "B", "mm", "公差規格", "2", "10", "9"}, {"L1", "9.5"}},
+                                                        {{"P", "", "", "", "mm", "公差規格", "2", "1,5", " "}, {"L1", "1"}}});
+    ui.messages.clear();
+    busyAtMessage.clear();
+    run(form->mainMenuXlsImport, book);
+    expectOnlyMessage("シート1（A）の規格下限「abc」は数値ではありません。\n"
+                      "シート3の規格上限「1,5」は数値ではありません。ファイルの内容を確認してください…。",
+                      kWarning);
+    EXPECT_EQ(busyAtMessage, QStringList{""});
+    EXPECT_EQ(form->tabCtrl->count(), 3);
+    EXPECT_EQ(form->editKupper->text(), "10.00");
+    EXPECT_EQ(form->editKlower->text(), "");
+    EXPECT_EQ(row(1).first(), "9.90");
+
+    // Exporting writes the limit of a sheet not entered since as the file held it, and entering
+    // that sheet for the export names its field.
+    ui.messages.clear();
+    run(form->mainMenuXlsSave, file("again.xlsx"));
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_EQ(ui.messages[0].text, "規格上限「1,5」は数値ではありません。ファイルの内容を確認してください…。");
+    EXPECT_EQ(spreadsheet::Book::open(file("again.xlsx"))->text(2, 2, 8), "1,5");
+
+    ui.messages.clear();
+    clickTab(2);
+    expectOnlyMessage("規格上限「1,5」は数値ではありません。ファイルの内容を確認してください…。", kWarning);
+    EXPECT_EQ(form->editKupper->text(), "");
+}

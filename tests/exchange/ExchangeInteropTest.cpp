@@ -1,10 +1,12 @@
 // Workbooks of other programs imported, and the exported workbook read by another program.
 #include "ExchangeTestSupport.h"
 
+#include "exchange/CsvWriter.h"
 #include "exchange/SheetLayout.h"
 #include "exchange/SheetReader.h"
 #include "exchange/WorkbookExport.h"
 #include "model/DataLine.h"
+#include "spreadsheet/CellRef.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -118,4 +120,97 @@ TEST(ExchangeInterop, ExportedWorkbookReadByOpenpyxlShowsTheLayout)
     const QJsonObject s2 = book.value("Sheet2").toObject();
     EXPECT_EQ(s2.value("D2").toArray().at(0).toString(), "Sheet2");
     EXPECT_EQ(s2.value("B5").toArray().at(1).toString(), "0.00000_ ");
+}
+
+namespace {
+
+// Names and lot numbers that must come back exactly as entered, whatever the file: codes that
+// read as numbers the spreadsheet would show otherwise (16 and more digits, a signed zero, a
+// leading zero, an exponent, a sum's binary tail), and texts it shows as they are.
+const QStringList kEnteredTexts = {"2024120712345678", "0.1234567890123456", "-0", "0012", "1e3", "+5", "1.0",
+                                   "0.30000000000000004", "12345678901234567890", "123456789012345", "12", "-12.5",
+                                   "10.5", "0.001", "K001", "外径"};
+
+// One sheet per text: the five name fields hold it; every sheet's lots are all the texts.
+model::SheetStore storeOfTexts()
+{
+    model::SheetStore store;
+    store.resize(int(kEnteredTexts.size()), true, model::AppSettings::defaults(), int(kEnteredTexts.size()), 1);
+    for (int s = 0; s < store.count(); ++s) {
+        const QString& t = kEnteredTexts[s];
+        model::SheetRecord& r = store[s];
+        SheetLayout::setFields(r, {t, t, t, t, t, "公差規格", "3", "10.5", "9.5"});
+        r.lotCount = int(kEnteredTexts.size());
+        r.measurementCount = 1;
+        r.enableFlags.clear();
+        r.dataLines.clear();
+        for (const QString& lot : kEnteredTexts) {
+            r.enableFlags.append("1");
+            r.dataLines.append(lot + QStringLiteral(",1.5"));
+        }
+    }
+    return store;
+}
+
+void expectTextsKept(const model::SheetRecord& r, const QString& text)
+{
+    const QStringList fields = SheetLayout::fields(r);
+    for (int f = 0; f < 5; ++f) EXPECT_EQ(fields[f], text) << "field " << f;
+    for (int i = 0; i < kEnteredTexts.size(); ++i) EXPECT_EQ(model::readDataLine(r.dataLines.value(i)).lotNumber, kEnteredTexts[i]);
+}
+
+// Cell (row, column) of sheet s as the other program shows it: a text as it is, a number with
+// the 15 significant digits a spreadsheet shows.
+QString shown(const QJsonObject& book, int s, int row, int column)
+{
+    const QJsonObject sheet = book.value(QStringLiteral("Sheet%1").arg(s + 1)).toObject();
+    const QJsonArray cell = sheet.value(spreadsheet::columnLetters(column) + QString::number(row)).toArray();
+    if (cell.at(0).toString() == "n") return QString::number(cell.at(1).toString().toDouble(), 'g', 15);
+    return cell.at(1).toString();
+}
+
+} // namespace
+
+TEST(ExchangeInterop, NamesAndLotNumbersComeBackAsEnteredFromWorkbooksAndCsvFiles)
+{
+    const model::SheetStore store = storeOfTexts();
+    QTemporaryDir dir;
+
+    // The workbook, read by another program and by our import.
+    spreadsheet::Application app;
+    const QString book = WriteWorkbookSheets(app, store).workbook.saveAs(dir.filePath("texts.xlsx"));
+    const QJsonObject dumped = QJsonDocument::fromJson(run(python(), {testing_support::toolsFolder() + "/openpyxl_dump.py", book}))
+                                   .object()
+                                   .value(book)
+                                   .toObject();
+    ASSERT_EQ(dumped.size(), kEnteredTexts.size());
+    const ReadResult read = ReadSheets(ReadMode::Workbook, book);
+    ASSERT_EQ(read.records.size(), size_t(kEnteredTexts.size()));
+    for (int s = 0; s < kEnteredTexts.size(); ++s) {
+        SCOPED_TRACE(kEnteredTexts[s].toStdString());
+        for (int c = 1; c <= 5; ++c) EXPECT_EQ(shown(dumped, s, 2, c), kEnteredTexts[s]) << "column " << c;
+        for (int i = 0; i < kEnteredTexts.size(); ++i) EXPECT_EQ(shown(dumped, s, 5 + i, 1), kEnteredTexts[i]);
+        expectTextsKept(read.records[size_t(s)], kEnteredTexts[s]);
+    }
+    // Measurements stay numbers with the sheet's format.
+    EXPECT_EQ(dumped.value("Sheet1").toObject().value("B5").toArray(), (QJsonArray{"n", "1.5"}));
+
+    // The CSV files, read by Python's CSV reader and by our import.
+    for (int s = 0; s < kEnteredTexts.size(); ++s) {
+        SCOPED_TRACE(kEnteredTexts[s].toStdString());
+        const QString csv = dir.filePath(csvFileName(s + 1));
+        WriteSheetCsv(csv, store[s], s + 1, csvHeadingLine(lotHeading(), {measurementHeading(0)}));
+        const QByteArray rows = run(python(), {"-c",
+                                               "import csv, json, sys\n"
+                                               "rows = list(csv.reader(open(sys.argv[1], encoding='cp932', newline='')))\n"
+                                               "json.dump([rows[1][:5]] + [[r[0]] for r in rows[4:]], sys.stdout)\n",
+                                               csv});
+        const QJsonArray other = QJsonDocument::fromJson(rows).array();
+        ASSERT_EQ(other.size(), kEnteredTexts.size() + 1);
+        for (int c = 0; c < 5; ++c) EXPECT_EQ(other[0].toArray()[c].toString(), kEnteredTexts[s]);
+        for (int i = 0; i < kEnteredTexts.size(); ++i) EXPECT_EQ(other[i + 1].toArray()[0].toString(), kEnteredTexts[i]);
+        const ReadResult again = ReadSheets(ReadMode::Csv, csv);
+        ASSERT_EQ(again.records.size(), 1u);
+        expectTextsKept(again.records.front(), kEnteredTexts[s]);
+    }
 }

@@ -29,11 +29,12 @@ TEST(SheetGrids, ShowTheRecordAsEnteringTheSheetDoes)
     EXPECT_EQ(g.cells.text(1, 1), "");    // beyond the measurement count
     EXPECT_EQ(g.cells.text(0, 2), "2.0");
     EXPECT_EQ(g.cells.text(0, 3), "abc");
-    EXPECT_TRUE(g.unsuitable);
+    EXPECT_EQ(g.notice, sheetview::unsuitableValueNotice());
 
     model::SheetRecord limits;
     limits.specUpper = "1O.5";
-    EXPECT_TRUE(SheetGrids(limits).unsuitable);
+    ASSERT_TRUE(SheetGrids(limits).notice);
+    EXPECT_EQ(SheetGrids(limits).notice->text, "規格上限「1O.5」は数値ではありません。ファイルの内容を確認してください…。");
     limits.specUpper = " 10.5 ";
-    EXPECT_FALSE(SheetGrids(limits).unsuitable);
+    EXPECT_FALSE(SheetGrids(limits).notice);
 }

@@ -73,7 +73,9 @@ TEST(SheetEntry, UnsuitableValuesWarnOnceAndStopTheReformatThere)
     r.specLower = "9,5";
     const EnteredSheet e = enterSheet(r, kApp);
     ASSERT_TRUE(e.notice);
-    EXPECT_EQ(*e.notice, unsuitableValueNotice());
+    // The limit is named first, then the measurement is told of.
+    EXPECT_EQ(e.notice->caption, kWarningCaption);
+    EXPECT_EQ(e.notice->text, "規格下限「9,5」は数値ではありません。ファイルの内容を確認してください…。\n" + unsuitableValueNotice().text);
     EXPECT_EQ(e.view.specLower, "");          // a limit that is not a number is left empty
     EXPECT_EQ(e.view.cells.text(1, 1), "2.000");
     EXPECT_EQ(e.view.cells.text(0, 2), "3.000");
