@@ -13,7 +13,6 @@
 #include <QSet>
 
 #include <algorithm>
-
 #include <cmath>
 #include <cstring>
 #include <map>
