@@ -54,6 +54,7 @@ bool RecordReader::next(Record& record)
 RecordCursor::RecordCursor(const Record& record)
     : record_(record)
 {
+    for (const QByteArrayView& p : record.parts) size_ += static_cast<std::size_t>(p.size());
 }
 
 void RecordCursor::overrun() const
@@ -61,21 +62,20 @@ void RecordCursor::overrun() const
     damaged(QStringLiteral("record 0x%1 at byte %2 is shorter than its contents").arg(record_.type, 4, 16, QLatin1Char('0')).arg(record_.offset));
 }
 
-void RecordCursor::nextPartIfAtEnd()
+void RecordCursor::enterNextPart()
 {
-    while (part_ < record_.parts.size() && pos_ >= static_cast<std::size_t>(record_.parts[part_].size())) {
-        ++part_;
-        pos_ = 0;
-    }
+    before_ += static_cast<std::size_t>(record_.parts[part_].size());
+    ++part_;
+    pos_ = 0;
 }
 
-std::size_t RecordCursor::remaining() const
+void RecordCursor::nextPartIfAtEnd()
 {
-    if (part_ >= record_.parts.size()) return 0;
-    std::size_t n = static_cast<std::size_t>(record_.parts[part_].size()) - pos_;
-    for (std::size_t p = part_ + 1; p < record_.parts.size(); ++p) n += static_cast<std::size_t>(record_.parts[p].size());
-    return n;
+    while (part_ < record_.parts.size() && pos_ >= static_cast<std::size_t>(record_.parts[part_].size())) enterNextPart();
 }
+
+// Kept as a running count: records split into thousands of parts are read a few bytes at a time.
+std::size_t RecordCursor::remaining() const { return size_ - before_ - pos_; }
 
 std::uint8_t RecordCursor::u8()
 {
@@ -127,8 +127,7 @@ QString RecordCursor::unicodeString(bool longCount)
     for (std::size_t i = 0; i < count; ++i) {
         if (part_ < record_.parts.size() && pos_ >= static_cast<std::size_t>(record_.parts[part_].size())) {
             // The characters go on in the next part behind an option byte of their own.
-            ++part_;
-            pos_ = 0;
+            enterNextPart();
             options = u8();
         }
         text += (options & 0x01) ? QChar(char16_t(u16())) : QChar(char16_t(u8()));

@@ -81,9 +81,12 @@ public:
 private:
     [[noreturn]] void overrun() const;
     void nextPartIfAtEnd();
+    void enterNextPart();
     const Record& record_;
     std::size_t part_ = 0;
     std::size_t pos_ = 0;
+    std::size_t size_ = 0; // of all parts
+    std::size_t before_ = 0; // bytes in the parts before the current one
 };
 
 // A decoder for a workbook code page number (1252, 932, ...); windows-1252 when unknown.

@@ -19,8 +19,6 @@ namespace spreadsheet {
 
 namespace {
 
-constexpr int kMaxTextLength = 32767;
-
 void checkCell(int row, int column)
 {
     if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns)
@@ -36,7 +34,7 @@ void checkRect(const CellRect& r)
 
 void checkLength(const QString& text)
 {
-    if (text.size() > kMaxTextLength) throw Error(QStringLiteral("A cell holds at most %1 characters.").arg(kMaxTextLength));
+    if (text.size() > kMaxCellText) throw Error(QStringLiteral("A cell holds at most %1 characters.").arg(kMaxCellText));
 }
 
 } // namespace

@@ -88,6 +88,10 @@ private:
 // program exchanges; a file holding more is refused before memory runs away.
 inline constexpr long long kMaxCells = 8LL << 20;
 
+// Characters a cell's text holds at most, as in every spreadsheet program; a file holding a longer
+// one is refused.
+inline constexpr int kMaxCellText = 32767;
+
 // Sheets one workbook may hold, as a new workbook may.
 inline constexpr int kMaxSheets = 255;
 

@@ -6,6 +6,7 @@
 #include "spreadsheet/WorksheetWriter.h"
 #include "spreadsheet/Xml.h"
 
+#include <unordered_map>
 #include <unordered_set>
 
 namespace spreadsheet {
@@ -49,11 +50,19 @@ void BookData::load(Package p)
         strings.read(part->data, part->name);
     }
 
+    // Each style's date style is found once, however many date cells use it.
+    std::unordered_map<std::uint64_t, std::uint32_t> dateStyles;
     WorksheetContext context{strings, styles.cellFormatCount(), date1904,
-                             [this](std::uint32_t style, bool withTime) {
-                                 if (isDateFormat(styles.numberFormatCode(style))) return style;
-                                 Styles& s = editableStyles();
-                                 return s.withNumberFormat(style, s.numberFormatId(withTime ? QStringLiteral("yyyy-mm-dd hh:mm:ss") : QStringLiteral("yyyy-mm-dd")));
+                             [this, &dateStyles](std::uint32_t style, bool withTime) {
+                                 const std::uint64_t key = (static_cast<std::uint64_t>(style) << 1) | (withTime ? 1 : 0);
+                                 if (const auto it = dateStyles.find(key); it != dateStyles.end()) return it->second;
+                                 std::uint32_t dated = style;
+                                 if (!isDateFormat(styles.numberFormatCode(style))) {
+                                     Styles& s = editableStyles();
+                                     dated = s.withNumberFormat(style, s.numberFormatId(withTime ? QStringLiteral("yyyy-mm-dd hh:mm:ss") : QStringLiteral("yyyy-mm-dd")));
+                                 }
+                                 dateStyles.emplace(key, dated);
+                                 return dated;
                              },
                              budget, cellTotal, formulaCharacters};
     std::unordered_set<std::string> names, parts;

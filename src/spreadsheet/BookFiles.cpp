@@ -136,6 +136,8 @@ std::unique_ptr<Book> Book::open(const QString& path)
             throw Error(QStringLiteral("The workbook is damaged or is not a workbook at all: %1.").arg(notAWorkbookReason(head)));
         if (kind == ContentKind::LegacyWorkbook && file.size() > kMaxXlsFileSize)
             throw Error(QStringLiteral("The legacy workbook is larger than %1 bytes.").arg(kMaxXlsFileSize));
+        if (kind == ContentKind::Other && file.size() > kMaxCsvSize)
+            throw Error(QStringLiteral("The text file is larger than %1 bytes.").arg(kMaxCsvSize));
         return guardMemory([&] {
             const QByteArray bytes = file.read(file.size() + 1); // the size was checked above
             if (bytes.size() > kMaxFileSize) throw Error(QStringLiteral("The file is larger than %1 bytes.").arg(kMaxFileSize));

@@ -44,17 +44,27 @@ public:
         } else if (parser_.depth() == 1 && local == "si" && inItem_) {
             if (static_cast<long long>(items_.size()) >= kMaxCells)
                 throw Error(QStringLiteral("The workbook holds more than %1 shared strings.").arg(kMaxCells));
-            items_.push_back(xml::decodeText(text_.c_str()));
+            QString item = xml::decodeText(text_.c_str());
+            if (item.size() > kMaxCellText) tooLong();
+            items_.push_back(std::move(item));
             inItem_ = false;
         }
     }
 
     void characters(std::string_view text) override
     {
-        if (collect_ && !phonetic_) text_.append(text);
+        if (!collect_ || phonetic_) return;
+        // Every character written as an escape (_xHHHH_) takes seven bytes; a longer text is refused unread.
+        if (text_.size() + text.size() > 7 * static_cast<std::size_t>(kMaxCellText)) tooLong();
+        text_.append(text);
     }
 
 private:
+    [[noreturn]] void tooLong() const
+    {
+        throw Error(QStringLiteral("The workbook's shared string %1 is longer than the %2 characters a cell holds.").arg(items_.size() + 1).arg(kMaxCellText));
+    }
+
     const xml::StreamParser& parser_;
     std::vector<QString>& items_;
     std::string text_;

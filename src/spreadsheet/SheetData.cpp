@@ -105,4 +105,77 @@ long long SheetData::cellCount() const
     return n;
 }
 
+CellLoader::~CellLoader()
+{
+    try {
+        finish();
+    } catch (...) {
+        // Out of memory while merging: the reading that stopped has failed anyway.
+    }
+}
+
+SheetData::Row& CellLoader::row(int number)
+{
+    if (!lastCells_ || number != lastRow_) {
+        lastCells_ = &cells_.rows()[number]; // a map's elements stay where they are
+        lastRow_ = number;
+    }
+    return *lastCells_;
+}
+
+Cell& CellLoader::at(int rowNumber, int column, bool* created)
+{
+    if (created) *created = false;
+    SheetData::Row& r = row(rowNumber);
+    if (r.empty() || r.back().column < column) {
+        if (created) *created = true;
+        r.emplace_back().column = column;
+        return r.back();
+    }
+    // The row already reaches this column: the cell is in it, aside, or new and goes aside.
+    const auto it = lowerBound(r, column);
+    if (it != r.end() && it->column == column) return *it;
+    const auto [found, added] = asideIndex_.try_emplace(key(rowNumber, column), aside_.size());
+    if (!added) return aside_[found->second].cell;
+    if (created) *created = true;
+    Aside& a = aside_.emplace_back(Aside{rowNumber, Cell{}});
+    a.cell.column = column;
+    return a.cell;
+}
+
+Cell* CellLoader::find(int rowNumber, int column)
+{
+    if (Cell* c = cells_.find(rowNumber, column)) return c;
+    if (asideIndex_.empty()) return nullptr;
+    const auto it = asideIndex_.find(key(rowNumber, column));
+    return it == asideIndex_.end() ? nullptr : &aside_[it->second].cell;
+}
+
+void CellLoader::finish()
+{
+    if (aside_.empty()) return;
+    asideIndex_.clear();
+    std::sort(aside_.begin(), aside_.end(), [](const Aside& a, const Aside& b) {
+        return a.row != b.row ? a.row < b.row : a.cell.column < b.cell.column;
+    });
+    // Each row's cells and the ones kept aside for it are merged once; no column is in both.
+    for (auto first = aside_.begin(); first != aside_.end();) {
+        auto last = first;
+        while (last != aside_.end() && last->row == first->row) ++last;
+        SheetData::Row& target = cells_.rows()[first->row];
+        SheetData::Row merged;
+        merged.reserve(target.size() + static_cast<size_t>(last - first));
+        auto t = target.begin();
+        for (auto a = first; a != last; ++a) {
+            while (t != target.end() && t->column < a->cell.column) merged.push_back(std::move(*t++));
+            merged.push_back(std::move(a->cell));
+        }
+        std::move(t, target.end(), std::back_inserter(merged));
+        target = std::move(merged);
+        first = last;
+    }
+    aside_.clear();
+    lastCells_ = nullptr;
+}
+
 } // namespace spreadsheet

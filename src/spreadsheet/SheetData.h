@@ -2,9 +2,11 @@
 #include "spreadsheet/Cell.h"
 #include "spreadsheet/CellRef.h"
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -40,6 +42,41 @@ public:
 private:
     std::map<int, Row> rows_;
     std::map<int, RowAttributes> rowAttributes_;
+};
+
+// Puts a reader's cells into a SheetData in whatever order a file gives them, at a cost linear
+// in their number: a cell after the last one of its row is appended, any other is kept aside
+// (and found there again) until finish() sorts them in, row by row, in one pass.
+class CellLoader {
+public:
+    explicit CellLoader(SheetData& cells)
+        : cells_(cells)
+    {
+    }
+    // Cells kept aside still reach the sheet when reading stops early.
+    ~CellLoader();
+    CellLoader(const CellLoader&) = delete;
+    CellLoader& operator=(const CellLoader&) = delete;
+
+    // The cell at (row, column), created empty (style 0) when missing; `created` tells which.
+    // The reference holds until the next call.
+    Cell& at(int row, int column, bool* created = nullptr);
+    Cell* find(int row, int column);
+    void finish();
+
+private:
+    struct Aside {
+        int row;
+        Cell cell;
+    };
+    static std::uint64_t key(int row, int column) { return (static_cast<std::uint64_t>(row) << 32) | static_cast<std::uint32_t>(column); }
+    SheetData::Row& row(int number);
+
+    SheetData& cells_;
+    std::vector<Aside> aside_;
+    std::unordered_map<std::uint64_t, std::size_t> asideIndex_;
+    int lastRow_ = 0;
+    SheetData::Row* lastCells_ = nullptr;
 };
 
 } // namespace spreadsheet

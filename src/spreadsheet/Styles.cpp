@@ -7,6 +7,8 @@
 #include "spreadsheet/Relationships.h"
 #include "spreadsheet/Xml.h"
 
+#include <algorithm>
+
 namespace spreadsheet {
 
 namespace {
@@ -44,9 +46,32 @@ void Styles::read(const QByteArray& part, const std::string& partName, ParseBudg
     budget.chargeTree(part.size(), partName);
     xml::parse(doc_, part, partName);
     partName_ = partName;
-    cellFormatCount_ = 0;
-    for (pugi::xml_node x = xml::child(xml::child(doc_.document_element(), "cellXfs"), "xf"); x; x = x.next_sibling())
-        if (xml::is(x, "xf")) ++cellFormatCount_;
+    buildIndex();
+}
+
+void Styles::buildIndex()
+{
+    const pugi::xml_node root = doc_.document_element();
+    cellFormats_.clear();
+    for (pugi::xml_node x = xml::child(xml::child(root, "cellXfs"), "xf"); x; x = x.next_sibling())
+        if (xml::is(x, "xf")) cellFormats_.push_back(x);
+    cellFormatCount_ = static_cast<std::uint32_t>(cellFormats_.size());
+    codes_.clear();
+    ids_.clear();
+    maxFormatId_ = 163;
+    formatCount_ = 0;
+    for (pugi::xml_node f = xml::child(root, "numFmts").first_child(); f; f = f.next_sibling())
+        if (xml::is(f, "numFmt")) indexNumberFormat(f);
+}
+
+void Styles::indexNumberFormat(pugi::xml_node format)
+{
+    const int id = format.attribute("numFmtId").as_int();
+    const std::string code = format.attribute("formatCode").value();
+    codes_.emplace(id, code);
+    ids_.emplace(code, id);
+    maxFormatId_ = std::max(maxFormatId_, id);
+    ++formatCount_;
 }
 
 void Styles::create(Package& package, Relationships& workbookRelationships, const std::string& workbookPart)
@@ -56,7 +81,7 @@ void Styles::create(Package& package, Relationships& workbookRelationships, cons
     package.set(name, defaultPart());
     xml::parse(doc_, defaultPart(), name);
     partName_ = name;
-    cellFormatCount_ = 1;
+    buildIndex();
     workbookRelationships.add("http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles", name.substr(folder.size()));
     package.addContentType(name, kStylesType);
 }
@@ -64,19 +89,9 @@ void Styles::create(Package& package, Relationships& workbookRelationships, cons
 QString Styles::numberFormatCode(std::uint32_t style) const
 {
     if (!exists()) return QStringLiteral("General");
-    const pugi::xml_node root = doc_.document_element();
-    std::uint32_t i = 0;
-    int id = 0;
-    for (pugi::xml_node x = xml::child(root, "cellXfs").first_child(); x; x = x.next_sibling()) {
-        if (!xml::is(x, "xf")) continue;
-        if (i++ == style) {
-            id = x.attribute("numFmtId").as_int();
-            break;
-        }
-    }
+    const int id = style < cellFormats_.size() ? cellFormats_[style].attribute("numFmtId").as_int() : 0;
     // The file's own codes come first, as other readers take them.
-    for (pugi::xml_node f = xml::child(root, "numFmts").first_child(); f; f = f.next_sibling())
-        if (xml::is(f, "numFmt") && f.attribute("numFmtId").as_int() == id) return QString::fromUtf8(f.attribute("formatCode").value());
+    if (const auto it = codes_.find(id); it != codes_.end()) return QString::fromStdString(it->second);
     if (const char* b = builtinNumberFormat(id)) return QString::fromLatin1(b);
     return QStringLiteral("General");
 }
@@ -85,26 +100,18 @@ int Styles::numberFormatId(const QString& code)
 {
     if (code == QStringLiteral("G/標準")) return 0; // the Japanese name of the General format
     if (const int id = builtinNumberFormatId(code); id >= 0) return id;
-    const QByteArray utf8 = code.toUtf8();
+    const std::string utf8 = code.toStdString();
+    if (const auto it = ids_.find(utf8); it != ids_.end()) return it->second;
     pugi::xml_node root = doc_.document_element();
     pugi::xml_node fmts = xml::child(root, "numFmts");
-    int maxId = 163;
-    for (pugi::xml_node f = fmts.first_child(); f; f = f.next_sibling()) {
-        if (!xml::is(f, "numFmt")) continue;
-        const int id = f.attribute("numFmtId").as_int();
-        if (utf8 == f.attribute("formatCode").value()) return id;
-        maxId = std::max(maxId, id);
-    }
     if (!fmts) fmts = root.prepend_child(xml::qualified(root, "numFmts").c_str());
     pugi::xml_node f = fmts.append_child(xml::qualified(fmts, "numFmt").c_str());
-    f.append_attribute("numFmtId") = maxId + 1;
-    f.append_attribute("formatCode") = utf8.constData();
-    int count = 0;
-    for (pugi::xml_node k = fmts.first_child(); k; k = k.next_sibling())
-        if (xml::is(k, "numFmt")) ++count;
-    setAttribute(fmts, "count", count);
+    f.append_attribute("numFmtId") = maxFormatId_ + 1;
+    f.append_attribute("formatCode") = utf8.c_str();
+    indexNumberFormat(f);
+    setAttribute(fmts, "count", formatCount_);
     changed_ = true;
-    return maxId + 1;
+    return maxFormatId_;
 }
 
 std::uint32_t Styles::withNumberFormat(std::uint32_t style, int formatId)
@@ -118,23 +125,17 @@ std::uint32_t Styles::withNumberFormat(std::uint32_t style, int formatId)
         if (!xfs) xfs = root.append_child(xml::qualified(root, "cellXfs").c_str());
         pugi::xml_node x = xfs.append_child(xml::qualified(xfs, "xf").c_str());
         for (const char* a : {"numFmtId", "fontId", "fillId", "borderId", "xfId"}) x.append_attribute(a) = 0;
+        cellFormats_.assign(1, x);
         cellFormatCount_ = 1;
     }
-    pugi::xml_node source;
-    std::uint32_t i = 0;
-    for (pugi::xml_node x = xfs.first_child(); x; x = x.next_sibling()) {
-        if (!xml::is(x, "xf")) continue;
-        if (i++ == style) {
-            source = x;
-            break;
-        }
-    }
+    const pugi::xml_node source = style < cellFormats_.size() ? cellFormats_[style] : pugi::xml_node();
     if (!source) throw Error(QStringLiteral("The workbook has no cell format %1.").arg(style));
     std::uint32_t result = style;
     if (source.attribute("numFmtId").as_int() != formatId) {
         pugi::xml_node copy = xfs.append_copy(source);
         setAttribute(copy, "numFmtId", formatId);
         setAttribute(copy, "applyNumberFormat", 1);
+        cellFormats_.push_back(copy);
         result = cellFormatCount_++;
         setAttribute(xfs, "count", cellFormatCount_);
         changed_ = true;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace spreadsheet {
 
@@ -40,9 +42,19 @@ public:
     QByteArray serialized();
 
 private:
+    // The cell formats by index and the number format codes by id and by code, so that looking
+    // one up never walks the part: a file may hold hundreds of thousands of them.
+    void buildIndex();
+    void indexNumberFormat(pugi::xml_node format);
+
     pugi::xml_document doc_;
     std::string partName_;
     std::uint32_t cellFormatCount_ = 0;
+    std::vector<pugi::xml_node> cellFormats_;
+    std::unordered_map<int, std::string> codes_; // the first code given for each id
+    std::unordered_map<std::string, int> ids_;   // the first id given for each code
+    int maxFormatId_ = 163;
+    int formatCount_ = 0;
     std::map<std::pair<std::uint32_t, int>, std::uint32_t> formatted_;
     bool changed_ = false;
 };

@@ -22,6 +22,8 @@ namespace {
 
 constexpr int kMaxRowAttributes = 32;
 constexpr int kMaxFormulaAttributes = 16;
+// The longest markup of a cell's text: every character written as an escape (_xHHHH_).
+constexpr std::size_t kMaxCellTextMarkup = 7 * static_cast<std::size_t>(kMaxCellText);
 
 std::optional<std::uint64_t> parseUnsigned(std::string_view s, std::uint64_t max)
 {
@@ -118,9 +120,9 @@ public:
     {
         if (phonetic_) return;
         switch (collect_) {
-        case Collect::V: raw_.v.append(text); break;
+        case Collect::V: collectValue(raw_.v, text); break;
         case Collect::F: raw_.f.append(text); break;
-        case Collect::T: raw_.inlineText.append(text); break;
+        case Collect::T: collectValue(raw_.inlineText, text); break;
         case Collect::None: break;
         }
     }
@@ -129,6 +131,7 @@ public:
     void finish(const QByteArray& data)
     {
         if (!found_) throw Error(QStringLiteral("The worksheet %1 has no cell data.").arg(where_));
+        loader_.finish();
         for (const Pending& pd : pending_) {
             const auto m = masters_.find(pd.si);
             if (m == masters_.end()) throw Error(QStringLiteral("The worksheet %1 has a shared formula without its master.").arg(where_));
@@ -194,6 +197,25 @@ private:
         if (const char* t = xml::attribute(attributes, "t")) raw_.t = t;
     }
 
+    [[noreturn]] void tooLong() const
+    {
+        throw Error(QStringLiteral("The worksheet %1 has a value at row %2 longer than the %3 characters a cell holds.").arg(where_).arg(row_).arg(kMaxCellText));
+    }
+
+    // A value's markup is refused as soon as it is longer than any cell's value can be written.
+    void collectValue(std::string& value, std::string_view text)
+    {
+        if (value.size() + text.size() > kMaxCellTextMarkup) tooLong();
+        value.append(text);
+    }
+
+    QString cellText(const std::string& markup) const
+    {
+        QString text = xml::decodeText(markup.c_str());
+        if (text.size() > kMaxCellText) tooLong();
+        return text;
+    }
+
     void countCell()
     {
         if (++c_.cells > kMaxCells) throw Error(QStringLiteral("The workbook holds more than %1 cells.").arg(kMaxCells));
@@ -236,11 +258,11 @@ private:
             cell.text = c_.strings.at(*index);
         } else if (t == "inlineStr") {
             cell.type = CellType::Text;
-            cell.text = xml::decodeText(raw_.inlineText.c_str());
+            cell.text = cellText(raw_.inlineText);
         } else if (t == "str") {
             if (!raw_.hasV) return;
             cell.type = CellType::Text;
-            cell.text = xml::decodeText(raw_.v.c_str());
+            cell.text = cellText(raw_.v);
         } else if (t == "d") {
             // A date is a day number with a date format, however the file wrote it.
             if (!raw_.hasV) return;
@@ -324,9 +346,10 @@ private:
         if (const auto existing = rows.find(row_); existing == rows.end()) {
             rows.emplace(row_, SheetData::Row(std::make_move_iterator(rowCells_.begin()), std::make_move_iterator(rowCells_.end())));
         } else {
+            // A row given again (in several row elements) may add cells anywhere in it.
             for (Cell& cell : rowCells_) {
                 const int column = cell.column;
-                sheet_.cells.at(row_, column) = std::move(cell);
+                loader_.at(row_, column) = std::move(cell);
             }
         }
         rowCells_.clear();
@@ -344,6 +367,7 @@ private:
     Collect collect_ = Collect::None;
     RawCell raw_;
     std::vector<Cell> rowCells_;
+    CellLoader loader_{sheet_.cells};
     std::unordered_map<std::uint64_t, Master> masters_;
     std::vector<Pending> pending_;
 };

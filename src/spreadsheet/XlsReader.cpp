@@ -7,10 +7,12 @@
 #include "spreadsheet/DateSerial.h"
 #include "spreadsheet/Error.h"
 #include "spreadsheet/NumberFormats.h"
+#include "spreadsheet/SheetData.h"
 #include "spreadsheet/SheetNames.h"
 
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -146,10 +148,28 @@ Globals readGlobals(const QByteArray& stream)
     damaged(QStringLiteral("its globals have no end"));
 }
 
-// Reads one worksheet's substream, from its BOF record to the matching EOF, handing every
-// record to `visit`; embedded chart substreams are passed over.
+// Where each worksheet's records must end: at the next worksheet's beginning. Sheets sharing
+// their records are refused, as a package listing one part for two sheets is; a body read for
+// many sheets would multiply the work.
+std::vector<std::size_t> worksheetEnds(const std::vector<const SheetEntryInfo*>& worksheets, std::size_t streamSize)
+{
+    std::vector<std::uint32_t> starts;
+    for (const SheetEntryInfo* w : worksheets) starts.push_back(w->offset);
+    std::sort(starts.begin(), starts.end());
+    if (const auto twice = std::adjacent_find(starts.begin(), starts.end()); twice != starts.end())
+        throw Error(QStringLiteral("The legacy workbook lists the worksheet at byte %1 for more than one sheet.").arg(*twice));
+    std::vector<std::size_t> ends;
+    for (const SheetEntryInfo* w : worksheets) {
+        const auto next = std::upper_bound(starts.begin(), starts.end(), w->offset);
+        ends.push_back(next == starts.end() ? streamSize : *next);
+    }
+    return ends;
+}
+
+// Reads one worksheet's substream, from its BOF record to the matching EOF before `end`, handing
+// every record to `visit`; embedded chart substreams are passed over.
 template <class Visit>
-void walkSheet(const QByteArray& stream, const SheetEntryInfo& sheet, int number, Visit&& visit)
+void walkSheet(const QByteArray& stream, const SheetEntryInfo& sheet, std::size_t end, int number, Visit&& visit)
 {
     RecordReader records(stream, kMaxRecordSize);
     records.seek(sheet.offset);
@@ -158,6 +178,7 @@ void walkSheet(const QByteArray& stream, const SheetEntryInfo& sheet, int number
         damaged(QStringLiteral("worksheet %1 does not begin where the workbook says").arg(number));
     int depth = 0;
     while (records.next(r)) {
+        if (r.offset >= end) damaged(QStringLiteral("worksheet %1 runs into the next worksheet").arg(number));
         if (r.type == biff::Bof) {
             ++depth;
         } else if (r.type == biff::Eof) {
@@ -189,6 +210,9 @@ public:
         : book_(book), cells_(cells), g_(globals), styles_(styles), cellTotal_(cellTotal)
     {
     }
+
+    // After the last record: cells that came out of order take their places.
+    void finish() { cells_.finish(); }
 
     void record(const Record& r)
     {
@@ -324,14 +348,13 @@ private:
     Cell& at(std::uint16_t row, std::uint16_t column, std::uint16_t xf)
     {
         if (column >= kMaxColumns) damaged(QStringLiteral("a cell in column %1").arg(column + 1));
-        Cell* existing = cells_.find(row + 1, column + 1);
-        if (!existing) {
-            if (++cellTotal_ > kMaxCells) throw Error(QStringLiteral("The workbook holds more than %1 cells.").arg(kMaxCells));
-            existing = &cells_.at(row + 1, column + 1);
-        }
-        existing->style = style(xf);
-        existing->formula.reset();
-        return *existing;
+        const std::uint32_t id = style(xf);
+        bool created = false;
+        Cell& cell = cells_.at(row + 1, column + 1, &created);
+        if (created && ++cellTotal_ > kMaxCells) throw Error(QStringLiteral("The workbook holds more than %1 cells.").arg(kMaxCells));
+        cell.style = id;
+        cell.formula.reset();
+        return cell;
     }
 
     void number(std::uint16_t row, std::uint16_t column, std::uint16_t xf, double v)
@@ -376,7 +399,7 @@ private:
     }
 
     BookData& book_;
-    SheetData& cells_;
+    CellLoader cells_;
     Globals& g_;
     std::vector<std::int64_t>& styles_;
     long long& cellTotal_;
@@ -409,12 +432,13 @@ std::unique_ptr<Book> XlsReader::read(const QByteArray& file)
         if (g.sheets[i].kind == 0 && substreamKind(*stream, g.sheets[i], static_cast<int>(i + 1)) == kWorksheetSubstream)
             worksheets.push_back(&g.sheets[i]);
     if (worksheets.empty()) throw Error(QStringLiteral("The legacy workbook holds no worksheet."));
+    const std::vector<std::size_t> ends = worksheetEnds(worksheets, static_cast<std::size_t>(stream->size()));
 
     // The claimed dimensions are checked before any cell is read.
     unsigned long long claimed = 0;
     for (size_t i = 0; i < worksheets.size(); ++i) {
         const int number = static_cast<int>(i + 1);
-        walkSheet(*stream, *worksheets[i], number, [&](const Record& r) {
+        walkSheet(*stream, *worksheets[i], ends[i], number, [&](const Record& r) {
             if (r.type != biff::Dimensions) return;
             RecordCursor c(r);
             std::uint32_t rows = 0, columns = 0;
@@ -447,7 +471,8 @@ std::unique_ptr<Book> XlsReader::read(const QByteArray& file)
         book->renameWorksheet(static_cast<int>(i), uniqueName(worksheets[i]->name, number, used));
         SheetEntry& sheet = d.worksheet(static_cast<int>(i));
         SheetBuilder builder(d, sheet.cells, g, styles, cellTotal);
-        walkSheet(*stream, *worksheets[i], number, [&](const Record& r) { builder.record(r); });
+        walkSheet(*stream, *worksheets[i], ends[i], number, [&](const Record& r) { builder.record(r); });
+        builder.finish();
         sheet.modified = true;
     }
     return book;
