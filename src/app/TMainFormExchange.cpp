@@ -6,6 +6,7 @@
 
 #include "app/TSplashForm.h"
 #include "exchange/CsvWriter.h"
+#include "exchange/ImportedText.h"
 #include "exchange/UnencodableText.h"
 #include "exchange/SheetReader.h"
 #include "exchange/WorkbookExport.h"
@@ -85,11 +86,14 @@ void TMainForm::mainMenuCsvImportClick()
         this, kOpenTitle, QStringLiteral("CSVファイル (カンマ区切り) (*.csv)|*.csv"), sampleFolder());
     if (path.isEmpty()) return;
     bool imported = false;
+    QString refused;
     {
         SplashGuard busy(splash_, QStringLiteral("CSVファイルを読み込み中です。"));
         try {
             exchange::ReadResult result = exchange::ReadSheets(exchange::ReadMode::Csv, path);
-            if (!result.records.empty()) {
+            if (const auto notHeld = exchange::fitToCp932(result.records))
+                refused = exchange::notHeldImportMessage(*notHeld, exchange::ReadMode::Csv);
+            else if (!result.records.empty()) {
                 // The shown sheet is replaced, not saved first; entering it again shows the file.
                 store_[tabCtrl->currentIndex()] = std::move(result.records.front());
                 tabCtrlChange();
@@ -99,7 +103,8 @@ void TMainForm::mainMenuCsvImportClick()
             // Reported below, once the busy window has closed.
         }
     }
-    if (!imported) warn(this, QStringLiteral("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。"));
+    if (!refused.isEmpty()) warn(this, refused);
+    else if (!imported) warn(this, QStringLiteral("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。"));
 }
 
 void TMainForm::mainMenuXlsSaveClick()
@@ -150,6 +155,10 @@ void TMainForm::mainMenuXlsImportClick()
             warning = QStringLiteral("Excelブックのオープンに失敗しました。ファイルの内容を確認してください…。");
         else if (warning.isEmpty() && result.tooManySheets())
             warning = QStringLiteral("シートの最大値を超えました。Excelファイルのシート数を確認してください…。");
+        else if (warning.isEmpty()) {
+            if (const auto notHeld = exchange::fitToCp932(result.records))
+                warning = exchange::notHeldImportMessage(*notHeld, exchange::ReadMode::Workbook);
+        }
         if (warning.isEmpty()) {
             // Every worksheet was read: only now are the sheets replaced.
             const int n = result.count;
