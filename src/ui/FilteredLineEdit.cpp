@@ -84,8 +84,16 @@ void FilteredLineEdit::reportNotHeld()
 {
     if (notHeld_.isEmpty()) return;
     const QString character = std::exchange(notHeld_, QString());
-    if (std::exchange(pasteRefused_, false)) warnPasteNotHeld(window(), character);
-    else noteNotHeld(this, character);
+    const bool pasted = std::exchange(pasteRefused_, false);
+    // Once the change has been handled: a message box opened inside the field's own event
+    // would close an in-place editor under it.
+    QMetaObject::invokeMethod(
+        this,
+        [this, character, pasted] {
+            if (pasted) warnPasteNotHeld(window(), character);
+            else noteNotHeld(this, character);
+        },
+        Qt::QueuedConnection);
 }
 
 bool FilteredLineEdit::event(QEvent* e)
