@@ -3,6 +3,8 @@
 #include "../exchange/ExchangeTestSupport.h"
 #include "MainFormFixture.h"
 
+#include "model/NumberText.h"
+
 #include <QDir>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -114,6 +116,8 @@ protected:
             if (text != full) {
                 EXPECT_TRUE(text.endsWith(kMark)) << text.toStdString() << " for " << full.toStdString();
                 EXPECT_TRUE(full.startsWith(text.chopped(1))) << text.toStdString() << " for " << full.toStdString();
+                // A number keeps its whole integer part, or shows the mark alone.
+                if (text.size() > 1 && model::tryParseNumber(full)) EXPECT_GE(text.size() - 1, full.indexOf(u'.')) << text.toStdString();
             }
             shown[cell] = text;
         }
@@ -156,13 +160,17 @@ TEST_F(ShownNumbersTest, AWideValueIsShownWholeOrMarkedAsShortenedNeverCut)
         }
     }
 
-    // The operator narrows a column by hand: the values are marked as shortened and the tip
-    // shows them whole.
-    form->gridEdit->horizontalHeader()->resizeSection(0, 50);
+    // The operator narrows the columns by hand: the values are marked as shortened, a number
+    // whose integer part no longer fits shows the mark alone, and the tip shows them whole.
+    const int digit = form->gridEdit->fontMetrics().horizontalAdvance(u'0');
+    form->gridEdit->horizontalHeader()->resizeSection(0, 4 + 9 * digit);
+    form->gridEdit->horizontalHeader()->resizeSection(2, 4 + 3 * digit);
     QApplication::processEvents();
     shown = shownTexts(form->gridEdit);
-    EXPECT_TRUE(shown[wide].endsWith(kMark)) << shown[wide].toStdString();
+    EXPECT_TRUE(shown[wide].endsWith(kMark) && shown[wide].startsWith("123456")) << shown[wide].toStdString();
+    EXPECT_EQ(shown[negative], QString(kMark));
     EXPECT_EQ(tipOf(form->gridEdit, 0, 1), "123456.12346");
+    EXPECT_EQ(tipOf(form->gridEdit, 2, 1), "-98765.43210");
 
     // The statistics of the capability grid, five decimals of the same magnitude.
     form->btnCpkCalc->click();
