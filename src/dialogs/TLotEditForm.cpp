@@ -12,7 +12,6 @@
 #include "ui/StringGrid.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenu>

@@ -1,7 +1,6 @@
 #include "ui/GridOps.h"
 
 #include "model/Cp932.h"
-#include "ui/Interaction.h"
 #include "ui/NotHeldCharacters.h"
 #include "ui/StringGrid.h"
 

@@ -117,7 +117,9 @@ protected:
                 EXPECT_TRUE(text.endsWith(kMark)) << text.toStdString() << " for " << full.toStdString();
                 EXPECT_TRUE(full.startsWith(text.chopped(1))) << text.toStdString() << " for " << full.toStdString();
                 // A number keeps its whole integer part, or shows the mark alone.
-                if (text.size() > 1 && model::tryParseNumber(full)) EXPECT_GE(text.size() - 1, full.indexOf(u'.')) << text.toStdString();
+                if (text.size() > 1 && model::tryParseNumber(full)) {
+                    EXPECT_GE(text.size() - 1, full.indexOf(u'.')) << text.toStdString();
+                }
             }
             shown[cell] = text;
         }
