@@ -6,6 +6,7 @@
 #include "dialogs/TAboutForm.h"
 #include "dialogs/TLotEditForm.h"
 #include "judge/SpecLimits.h"
+#include "model/Cp932.h"
 #include "model/Text.h"
 #include "ui/FocusMoves.h"
 #include "ui/Desktop.h"
@@ -255,10 +256,14 @@ bool TMainForm::fieldKeyPress(QWidget* field, QKeyEvent& key)
 {
     const auto filter = fieldFilter(field);
     if (!filter || !ui::isTypedText(key)) return false;
+    // Look-alikes the sheet files cannot hold are taken as the ones they can; a character
+    // they cannot hold at all goes on to the field, which names it in a note.
+    const QString typed = model::withCp932LookAlikes(key.text());
+    if (ui::holdsOnlyCp932(filter) && !model::representableInCp932(typed)) return false;
     QString text;
     if (auto* e = qobject_cast<QLineEdit*>(field)) text = e->text();
     else if (auto* s = qobject_cast<ui::SpinEdit*>(field)) text = s->text();
-    return !ui::acceptsKeyText(*filter, key.text(), text);
+    return !ui::acceptsKeyText(*filter, typed, text);
 }
 
 // ---------------------------------------------------------------- context menu

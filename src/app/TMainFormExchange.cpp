@@ -6,6 +6,7 @@
 
 #include "app/TSplashForm.h"
 #include "exchange/CsvWriter.h"
+#include "exchange/ImportedText.h"
 #include "exchange/UnencodableText.h"
 #include "exchange/SheetReader.h"
 #include "exchange/WorkbookExport.h"
@@ -98,11 +99,14 @@ void TMainForm::mainMenuCsvImportClick()
     if (path.isEmpty()) return;
     bool imported = false;
     std::vector<sheetview::LimitFault> limitFaults;
+    QString refused;
     {
         SplashGuard busy(splash_, QStringLiteral("CSVファイルを読み込み中です。"));
         try {
             exchange::ReadResult result = exchange::ReadSheets(exchange::ReadMode::Csv, path);
-            if (!result.records.empty()) {
+            if (const auto notHeld = exchange::fitToCp932(result.records))
+                refused = exchange::notHeldImportMessage(*notHeld, exchange::ReadMode::Csv);
+            else if (!result.records.empty()) {
                 // The shown sheet is replaced, not saved first; entering it again shows the file.
                 const int index = tabCtrl->currentIndex();
                 addLimitFaults(limitFaults, result.records.front(), index + 1);
@@ -115,7 +119,8 @@ void TMainForm::mainMenuCsvImportClick()
             // Reported below, once the busy window has closed.
         }
     }
-    if (!imported) warn(this, QStringLiteral("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。"));
+    if (!refused.isEmpty()) warn(this, refused);
+    else if (!imported) warn(this, QStringLiteral("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。"));
     else if (!limitFaults.empty()) warn(this, sheetview::unsuitableLimitsNotice(limitFaults).text);
 }
 
@@ -168,6 +173,10 @@ void TMainForm::mainMenuXlsImportClick()
             warning = QStringLiteral("Excelブックのオープンに失敗しました。ファイルの内容を確認してください…。");
         else if (warning.isEmpty() && result.tooManySheets())
             warning = QStringLiteral("シートの最大値を超えました。Excelファイルのシート数を確認してください…。");
+        else if (warning.isEmpty()) {
+            if (const auto notHeld = exchange::fitToCp932(result.records))
+                warning = exchange::notHeldImportMessage(*notHeld, exchange::ReadMode::Workbook);
+        }
         if (warning.isEmpty()) {
             // Every worksheet was read: only now are the sheets replaced.
             const int n = result.count;

@@ -8,10 +8,10 @@
 #include "ui/InputMethod.h"
 #include "ui/Interaction.h"
 #include "ui/Look.h"
+#include "ui/NotHeldCharacters.h"
 #include "ui/StringGrid.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenu>
@@ -132,9 +132,12 @@ bool TLotEditForm::gridLotnoKeyPress(QKeyEvent& key)
         ui::MoveToNextCell(*gridLotno);
         return true;
     }
-    // A lot number holds only what the sheet files can store.
-    if (!model::representableInCp932(key.text())) {
-        QApplication::beep();
+    // A lot number holds only what the sheet files can store; a look-alike they cannot hold
+    // goes on to the editor, which takes the one they can.
+    const QString typed = model::withCp932LookAlikes(key.text());
+    if (!model::representableInCp932(typed)) {
+        QWidget* at = gridLotno->activeEditor() ? static_cast<QWidget*>(gridLotno->activeEditor()) : gridLotno;
+        ui::noteNotHeld(at, model::firstUnrepresentableInCp932(typed));
         return true;
     }
     return false;

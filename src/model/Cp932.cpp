@@ -99,4 +99,36 @@ QString firstUnrepresentableInCp932(QStringView text)
     return QString(); // each character alone fits; only their combination did not
 }
 
+char16_t cp932LookAlike(char16_t ch)
+{
+    switch (ch) {
+    case 0x00A5: return 0xFFE5; // yen sign → full-width yen sign
+    case 0x203E: return 0xFFE3; // overline → full-width macron
+    case 0x00A6: return 0xFFE4; // broken bar → full-width broken bar
+    case 0x00B5: return 0x03BC; // micro sign → Greek small mu
+    case 0x301C: return 0xFF5E; // wave dash → full-width tilde
+    case 0x2212: return 0xFF0D; // minus sign → full-width hyphen-minus
+    case 0x2016: return 0x2225; // double vertical line → parallel to
+    case 0x2014: return 0x2015; // em dash → horizontal bar
+    case 0x00A2: return 0xFFE0; // cent sign → full-width cent sign
+    case 0x00A3: return 0xFFE1; // pound sign → full-width pound sign
+    case 0x00AC: return 0xFFE2; // not sign → full-width not sign
+    default: return ch;
+    }
+}
+
+QString withCp932LookAlikes(QStringView text)
+{
+    QString out = text.toString();
+    for (QChar& c : out) c = QChar(cp932LookAlike(c.unicode()));
+    return out;
+}
+
+QString characterForMessage(QStringView ch)
+{
+    uint code = ch.isEmpty() ? 0 : ch[0].unicode();
+    if (ch.size() >= 2 && ch[0].isHighSurrogate() && ch[1].isLowSurrogate()) code = QChar::surrogateToUcs4(ch[0], ch[1]);
+    return QStringLiteral("「%1」(U+%2)").arg(ch.toString(), QStringLiteral("%1").arg(code, 4, 16, QLatin1Char('0')).toUpper());
+}
+
 } // namespace model

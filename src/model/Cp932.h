@@ -13,4 +13,13 @@ bool representableInCp932(QStringView text);
 // empty string when it holds them all.
 QString firstUnrepresentableInCp932(QStringView text);
 
+// The character code page 932 holds for a well-known look-alike it lacks (µ → μ, 〜 → ～,
+// − → －, ¥ → ￥ and the like), or `ch` itself. A text with these replaced looks the same
+// and can be saved.
+char16_t cp932LookAlike(char16_t ch);
+QString withCp932LookAlikes(QStringView text);
+
+// One character (a whole code point) as messages name it: 「é」(U+00E9).
+QString characterForMessage(QStringView ch);
+
 } // namespace model

@@ -1,10 +1,12 @@
 #include "ui/FilteredLineEdit.h"
 
 #include "ui/InputMethod.h"
+#include "ui/NotHeldCharacters.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QValidator>
@@ -41,6 +43,18 @@ bool operatorEvent(QEvent::Type t)
     }
 }
 
+// Events that put text the operator did not type: pasting, dropping, the middle button.
+bool pastesText(QEvent* e)
+{
+    switch (e->type()) {
+    case QEvent::KeyPress: return static_cast<QKeyEvent*>(e)->matches(QKeySequence::Paste);
+    case QEvent::Drop:
+    case QEvent::MouseButtonRelease:
+    case QEvent::ContextMenu: return true;
+    default: return false;
+    }
+}
+
 } // namespace
 
 FilteredLineEdit::FilteredLineEdit(QWidget* parent) : QLineEdit(parent)
@@ -52,7 +66,34 @@ FilteredLineEdit::FilteredLineEdit(QWidget* parent) : QLineEdit(parent)
 QString FilteredLineEdit::filtered(const QString& input, int& cursor) const
 {
     if (!operatorInput()) return input;
-    return filteredInsertion(filter_, accepted_, input, cursor, maxInput_);
+    FilteredText r = filterInsertion(filter_, accepted_, input, cursor, maxInput_);
+    if (!r.notHeld.isEmpty()) {
+        notHeld_ = r.notHeld;
+        if (pasting_) {
+            // Nothing of a paste is taken when a part of it would be lost.
+            pasteRefused_ = true;
+            cursor = std::min(cursorBefore_, int(accepted_.size()));
+            return accepted_;
+        }
+    }
+    cursor = r.cursor;
+    return std::move(r.text);
+}
+
+void FilteredLineEdit::reportNotHeld()
+{
+    if (notHeld_.isEmpty()) return;
+    const QString character = std::exchange(notHeld_, QString());
+    const bool pasted = std::exchange(pasteRefused_, false);
+    // Once the change has been handled: a message box opened inside the field's own event
+    // would close an in-place editor under it.
+    QMetaObject::invokeMethod(
+        this,
+        [this, character, pasted] {
+            if (pasted) warnPasteNotHeld(window(), character);
+            else noteNotHeld(this, character);
+        },
+        Qt::QueuedConnection);
 }
 
 bool FilteredLineEdit::event(QEvent* e)
@@ -64,7 +105,7 @@ bool FilteredLineEdit::event(QEvent* e)
         return handled;
     }
     if (!operatorEvent(e->type())) return QLineEdit::event(e);
-    const OperatorInput input(this);
+    const OperatorInput input(this, pastesText(e));
     return QLineEdit::event(e);
 }
 
@@ -78,7 +119,7 @@ QMenu* FilteredLineEdit::createFilteredContextMenu()
         if (!item->text().endsWith(pasteKey)) continue;
         disconnect(item, &QAction::triggered, this, nullptr);
         connect(item, &QAction::triggered, this, [this] {
-            const OperatorInput input(this);
+            const OperatorInput input(this, true);
             paste();
         });
     }

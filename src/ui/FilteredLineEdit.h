@@ -3,6 +3,7 @@
 
 #include <QLineEdit>
 #include <optional>
+#include <utility>
 
 class QMenu;
 
@@ -12,6 +13,9 @@ namespace ui {
 // pasted text (shortcut, context menu, middle button), dropped text and an input method's
 // committed text. Refused characters are dropped, as typing drops them. Texts the program
 // sets itself (a loaded sheet, a normalised value) are kept exactly as given.
+// In names and lot numbers a character the sheet files cannot hold changes the meaning when
+// dropped unseen: a paste or drop holding one is refused as a whole with a warning; a typed or
+// committed one is not taken and a note at the field names it.
 class FilteredLineEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -32,13 +36,23 @@ public:
     // does not receive itself, such as the context menu of a spin edit around it).
     class OperatorInput {
     public:
-        explicit OperatorInput(FilteredLineEdit* edit) : edit_(edit) { ++edit_->operatorDepth_; }
-        ~OperatorInput() { --edit_->operatorDepth_; }
+        // `pasting`: what comes in is pasted or dropped text, not typed.
+        explicit OperatorInput(FilteredLineEdit* edit, bool pasting = false)
+            : edit_(edit), pasting_(std::exchange(edit->pasting_, pasting))
+        {
+            if (edit_->operatorDepth_++ == 0) edit_->cursorBefore_ = edit_->cursorPosition();
+        }
+        ~OperatorInput()
+        {
+            edit_->pasting_ = pasting_;
+            if (--edit_->operatorDepth_ == 0) edit_->reportNotHeld();
+        }
         OperatorInput(const OperatorInput&) = delete;
         OperatorInput& operator=(const OperatorInput&) = delete;
 
     private:
         FilteredLineEdit* edit_;
+        bool pasting_;
     };
     bool operatorInput() const { return operatorDepth_ > 0; }
 
@@ -50,10 +64,17 @@ protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
+    // Tells the operator of a character the last change refused.
+    void reportNotHeld();
+
     std::optional<CharFilter> filter_;
     int maxInput_ = -1;
     QString accepted_; // the text after the last change
     int operatorDepth_ = 0;
+    bool pasting_ = false;
+    int cursorBefore_ = 0;
+    mutable QString notHeld_;         // a character code page 932 cannot hold, refused by the change
+    mutable bool pasteRefused_ = false; // the whole paste was refused for it
 };
 
 } // namespace ui

@@ -1,7 +1,7 @@
 #include "ui/GridOps.h"
 
 #include "model/Cp932.h"
-#include "ui/Interaction.h"
+#include "ui/NotHeldCharacters.h"
 #include "ui/StringGrid.h"
 
 #include <QAction>
@@ -102,13 +102,10 @@ GridRect pasteGridText(model::CellTable& table, QStringView text, int startCol, 
 
 bool GridPaste(StringGrid& grid)
 {
-    const QString text = QApplication::clipboard()->text();
+    const QString text = model::withCp932LookAlikes(QApplication::clipboard()->text());
     if (!model::representableInCp932(text)) {
         const QString ch = model::firstUnrepresentableInCp932(text);
-        showMessage(grid.window(),
-                    QStringLiteral("貼り付けるデータに使用できない文字「%1」が含まれています。貼り付けは行いませんでした。")
-                        .arg(ch.isEmpty() ? text.left(8) : ch),
-                    QStringLiteral("警告メッセージ"), MessageIcon::Warning);
+        warnPasteNotHeld(grid.window(), ch.isEmpty() ? text.left(8) : ch);
         return false;
     }
     const GridRect s = grid.selection();

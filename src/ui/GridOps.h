@@ -29,7 +29,8 @@ void GridDelete(StringGrid& grid);
 // CR LF.
 void GridCopy(const StringGrid& grid);
 // Stores the clipboard text from the selection's top-left cell on, clipped at the displayed
-// extent. A text with a character code page 932 cannot hold is refused as a whole: the
+// extent, look-alikes the sheet files cannot hold replaced by the ones they can (µ → μ). A
+// text with any other character code page 932 cannot hold is refused as a whole: the
 // operator is told which character, and nothing changes (false).
 bool GridPaste(StringGrid& grid);
 // Selects every data cell; the bottom-right one becomes current.

@@ -55,8 +55,13 @@ bool isTypedText(const QKeyEvent& key)
     return !key.text().isEmpty() && key.text().front().isPrint();
 }
 
-QString filteredInsertion(std::optional<CharFilter> filter, QStringView before, QStringView after, int& cursor,
-                          int maxLength)
+bool holdsOnlyCp932(std::optional<CharFilter> filter)
+{
+    return filter == CharFilter::Product || filter == CharFilter::LotNumber;
+}
+
+FilteredText filterInsertion(std::optional<CharFilter> filter, QStringView before, QStringView after, int cursor,
+                             int maxLength)
 {
     // The changed span: what lies between the common beginning and the common end.
     const qsizetype shorter = std::min(before.size(), after.size());
@@ -64,26 +69,43 @@ QString filteredInsertion(std::optional<CharFilter> filter, QStringView before, 
     while (head < shorter && before[head] == after[head]) ++head;
     qsizetype tail = 0;
     while (tail < shorter - head && before[before.size() - 1 - tail] == after[after.size() - 1 - tail]) ++tail;
-    const QStringView inserted = after.mid(head, after.size() - head - tail);
+    const QString inserted = model::withCp932LookAlikes(after.mid(head, after.size() - head - tail));
 
+    FilteredText out;
     QString kept;
     QString context = before.left(head).toString();
     context.append(before.right(tail));
-    for (QChar ch : inserted) {
-        if (maxLength >= 0 && context.size() >= maxLength) break;
+    for (qsizetype i = 0; i < inserted.size();) {
+        const qsizetype n = inserted[i].isHighSurrogate() && i + 1 < inserted.size() && inserted[i + 1].isLowSurrogate() ? 2 : 1;
+        const QStringView ch = QStringView(inserted).mid(i, n);
+        i += n;
+        if (maxLength >= 0 && context.size() + n > maxLength) break;
         // Control characters are keys with a meaning of their own; they insert nothing.
-        if (ch.unicode() < 32 || ch.unicode() == 127 || (filter && !acceptsChar(*filter, ch, context))) continue;
+        if (n == 1 && (ch[0].unicode() < 32 || ch[0].unicode() == 127)) continue;
+        if (filter && (n == 2 || !acceptsChar(*filter, ch[0], context))) {
+            if (out.notHeld.isEmpty() && holdsOnlyCp932(filter) && !model::representableInCp932(ch))
+                out.notHeld = ch.toString();
+            continue;
+        }
+        context.insert(head + kept.size(), ch);
         kept += ch;
-        context.insert(head + kept.size() - 1, ch);
     }
+    out.cursor = cursor;
     const qsizetype dropped = inserted.size() - kept.size();
-    if (dropped == 0) return after.toString();
     const qsizetype end = head + inserted.size();
-    if (cursor >= end) cursor -= int(dropped);
-    else if (cursor > head + kept.size()) cursor = int(head + kept.size());
-    QString result = after.left(head).toString();
-    result.append(kept).append(after.right(tail));
-    return result;
+    if (cursor >= end) out.cursor = int(cursor - dropped);
+    else if (cursor > head + kept.size()) out.cursor = int(head + kept.size());
+    out.text = after.left(head).toString();
+    out.text.append(kept).append(after.right(tail));
+    return out;
+}
+
+QString filteredInsertion(std::optional<CharFilter> filter, QStringView before, QStringView after, int& cursor,
+                          int maxLength)
+{
+    FilteredText r = filterInsertion(filter, before, after, cursor, maxLength);
+    cursor = r.cursor;
+    return std::move(r.text);
 }
 
 QString withLeadingMinusOnly(QStringView text)

@@ -30,10 +30,24 @@ bool acceptsKeyText(CharFilter filter, QStringView keyText, QStringView text);
 // (Ctrl+V is a command whatever text a platform gives it).
 bool isTypedText(const QKeyEvent& key);
 
+// Whether the filter takes only what the sheet files (code page 932) can hold: names and lot
+// numbers.
+bool holdsOnlyCp932(std::optional<CharFilter> filter);
+
 // What the field holds after the operator changed `before` into `after` (typing, pasting, an
 // input method's commit, a drop): the inserted characters go through the filter one by one,
-// as if typed, and the refused ones are dropped, as are those that would make the text longer
-// than `maxLength` (none when negative). `cursor` is moved with the text.
+// as if typed, look-alikes the sheet files cannot hold replaced by the ones they can (µ → μ);
+// refused characters are dropped, as are those that would make the text longer than
+// `maxLength` (none when negative). `notHeld` is the first inserted character (a whole code
+// point) that was dropped only because code page 932 cannot hold it.
+struct FilteredText {
+    QString text;
+    int cursor = 0;
+    QString notHeld;
+};
+FilteredText filterInsertion(std::optional<CharFilter> filter, QStringView before, QStringView after, int cursor,
+                             int maxLength = -1);
+// The text and cursor of filterInsertion().
 QString filteredInsertion(std::optional<CharFilter> filter, QStringView before, QStringView after, int& cursor,
                           int maxLength = -1);
 

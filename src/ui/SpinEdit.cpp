@@ -73,7 +73,7 @@ bool SpinEdit::event(QEvent* e)
 {
     // The spin edit runs its text field's context menu itself.
     if (e->type() == QEvent::ContextMenu) {
-        const FilteredLineEdit::OperatorInput input(edit_);
+        const FilteredLineEdit::OperatorInput input(edit_, true);
         return QAbstractSpinBox::event(e);
     }
     return QAbstractSpinBox::event(e);

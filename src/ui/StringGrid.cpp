@@ -1,11 +1,13 @@
 #include "ui/StringGrid.h"
 
+#include "model/NumberText.h"
 #include "ui/FilteredLineEdit.h"
 #include "ui/KeyFilters.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFocusEvent>
+#include <QHelpEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -13,10 +15,26 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 #include <algorithm>
 
 namespace ui {
+
+namespace {
+
+QRect textArea(const QRect& cell) { return cell.adjusted(2, 0, -2, 0); }
+
+// Shows the full text of a cell drawn shortened, or hides the tip.
+bool showCutTextTip(QEvent* e, QWidget* over, const QRect& cell, const QString& fullText)
+{
+    auto* help = static_cast<QHelpEvent*>(e);
+    if (fullText.isEmpty()) QToolTip::hideText();
+    else QToolTip::showText(help->globalPos(), fullText, over, cell);
+    return true;
+}
+
+} // namespace
 
 // ---------------------------------------------------------------- model
 
@@ -145,6 +163,19 @@ protected:
         p->drawLine(rect.topRight(), rect.bottomRight());
         p->drawLine(rect.bottomLeft(), rect.bottomRight());
         p->restore();
+    }
+
+    bool viewportEvent(QEvent* e) override
+    {
+        if (e->type() != QEvent::ToolTip) return QHeaderView::viewportEvent(e);
+        const QPoint pos = static_cast<QHelpEvent*>(e)->pos();
+        const int section = logicalIndexAt(pos);
+        if (section < 0) return showCutTextTip(e, viewport(), {}, {});
+        const bool across = orientation() == Qt::Horizontal;
+        const QRect rect = across ? QRect(sectionViewportPosition(section), 0, sectionSize(section), height())
+                                  : QRect(0, sectionViewportPosition(section), width(), sectionSize(section));
+        const QString text = across ? grid_->cell(section + grid_->fixedCols(), 0) : grid_->cell(0, section + grid_->fixedRows());
+        return showCutTextTip(e, viewport(), rect, grid_->cutTextTip(rect, text));
     }
 
 private:
@@ -545,9 +576,47 @@ void StringGrid::paintCell(QPainter& p, const CellPaint& cell) const
     else defaultPaint(p, cell);
 }
 
+
+QString StringGrid::shownText(const QFontMetrics& fm, const QRect& rect, const QString& text)
+{
+    const int width = textArea(rect).width();
+    if (fm.horizontalAdvance(text) <= width) return text;
+    const QString mark(QChar(0x2026));
+    // A number is shortened only within its decimals: without the end of its integer part or
+    // its exponent it would read as another number, so then the mark stands alone.
+    qsizetype least = 1;
+    if (model::tryParseNumber(text)) {
+        const qsizetype point = text.indexOf(u'.');
+        const bool exponent = text.contains(u'e') || text.contains(u'E');
+        least = exponent || point < 0 ? text.size() : std::max<qsizetype>(point, 1);
+    }
+    for (qsizetype n = text.size() - 1; n >= least; --n)
+        if (fm.horizontalAdvance(text.left(n) + mark) <= width) return text.left(n) + mark;
+    return fm.horizontalAdvance(mark) <= width ? mark : QString();
+}
+
 void StringGrid::drawText(QPainter& p, const QRect& rect, const QString& text, Qt::Alignment align)
 {
-    p.drawText(rect.adjusted(2, 0, -2, 0), int(align | Qt::AlignVCenter | Qt::TextSingleLine), text);
+    p.drawText(textArea(rect), int(align | Qt::AlignVCenter | Qt::TextSingleLine),
+               shownText(p.fontMetrics(), rect, text));
+}
+
+QString StringGrid::cutTextTip(const QRect& rect, const QString& text) const
+{
+    // Painters may draw a cell bold; the tip is there whenever either weight is shortened.
+    QFont bold = font();
+    bold.setBold(true);
+    const bool cut = shownText(fontMetrics(), rect, text) != text || shownText(QFontMetrics(bold), rect, text) != text;
+    return cut ? text : QString();
+}
+
+bool StringGrid::viewportEvent(QEvent* e)
+{
+    if (e->type() != QEvent::ToolTip) return QTableView::viewportEvent(e);
+    const QModelIndex i = indexAt(static_cast<QHelpEvent*>(e)->pos());
+    if (!i.isValid()) return showCutTextTip(e, viewport(), {}, {});
+    const QRect rect = visualRect(i);
+    return showCutTextTip(e, viewport(), rect, cutTextTip(rect, table().text(i.column() + fixedCols(), i.row() + fixedRows())));
 }
 
 void StringGrid::defaultPaint(QPainter& p, const CellPaint& c) const

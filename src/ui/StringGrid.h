@@ -147,7 +147,15 @@ public:
 
     // Paints one cell through the hook (or the default look when there is none).
     virtual void paintCell(QPainter& p, const CellPaint& cell) const;
+    // Draws a cell's text on one line. A text wider than the cell is never cut at its edge
+    // (a cut number reads as another number): it is shortened at its end with a mark — a
+    // number only within its decimals, else the mark stands alone — and the cell's tool tip
+    // shows it whole.
     static void drawText(QPainter& p, const QRect& rect, const QString& text, Qt::Alignment align);
+    // The text drawText() shows for `text` in a cell of `rect` with the font metrics `fm`.
+    static QString shownText(const QFontMetrics& fm, const QRect& rect, const QString& text);
+    // The full text of the cell at `rect`, when it is shown shortened (bold included).
+    QString cutTextTip(const QRect& rect, const QString& text) const;
     void defaultPaint(QPainter& p, const CellPaint& cell) const;
 
     void keyboardSearch(const QString&) override {} // typing never jumps to a matching cell
@@ -169,6 +177,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* e) override;
     void updateGeometries() override;
+    bool viewportEvent(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     // Runs the key handlers; true when one consumed the key.

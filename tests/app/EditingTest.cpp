@@ -305,13 +305,14 @@ TEST_F(EditingTest, NameFieldsRefuseCharactersTheSheetFilesCannotHold)
     typeCharacter(QStringLiteral("😀"));
     typeCharacter(QStringLiteral("品"));
     EXPECT_EQ(form->editProduct->text(), QStringLiteral("AB品"));
-    // Pasting drops what typing would drop, and keeps the rest.
+    // A paste holding such a character is refused as a whole, with a warning.
     QApplication::clipboard()->setText(QStringLiteral("x😀y"));
     press(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(form->editProduct->text(), QStringLiteral("AB品xy"));
+    EXPECT_EQ(form->editProduct->text(), QStringLiteral("AB品"));
+    EXPECT_EQ(ui.messages.size(), 1);
     QApplication::clipboard()->setText(QStringLiteral("ｶﾅ①"));
     press(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(form->editProduct->text(), QStringLiteral("AB品xyｶﾅ①"));
+    EXPECT_EQ(form->editProduct->text(), QStringLiteral("AB品ｶﾅ①"));
 }
 
 TEST_F(EditingTest, JapaneseInputIsOnForNamesAndOffForNumbersAndGrids)

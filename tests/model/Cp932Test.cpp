@@ -27,3 +27,16 @@ TEST(Cp932Test, HoldsExactlyWhatTheCodePageCanStore)
     };
     for (const Case& c : cases) EXPECT_EQ(model::representableInCp932(c.text), c.representable) << c.text.toStdString();
 }
+
+TEST(Cp932Test, LookAlikesTheCodePageLacksBecomeTheOnesItHolds)
+{
+    const QString lacking = QStringLiteral("\u00a5\u203e\u00a6\u00b5\u301c\u2212\u2016\u2014\u00a2\u00a3\u00ac");
+    const QString held = QStringLiteral("\uffe5\uffe3\uffe4\u03bc\uff5e\uff0d\u2225\u2015\uffe0\uffe1\uffe2");
+    for (QChar c : lacking) EXPECT_FALSE(model::representableInCp932(QString(c))) << int(c.unicode());
+    EXPECT_EQ(model::withCp932LookAlikes(lacking), held);
+    EXPECT_TRUE(model::representableInCp932(held));
+    // Everything else stays as it was, also what the code page cannot hold.
+    EXPECT_EQ(model::withCp932LookAlikes(QStringLiteral("A-B~10µm😀é")), QStringLiteral("A-B~10μm😀é"));
+    EXPECT_EQ(model::characterForMessage(QStringLiteral("é")), QStringLiteral("「é」(U+00E9)"));
+    EXPECT_EQ(model::characterForMessage(QStringLiteral("😀")), QStringLiteral("「😀」(U+1F600)"));
+}

@@ -135,6 +135,24 @@ TEST(FilteredInsertionTest, DropsWhatTypingWouldDropWhereverTheTextGoes)
     }
 }
 
+TEST(FilteredInsertionTest, TakesLookAlikesAndNamesWhatOnlyTheCodePageRefuses)
+{
+    // Names: look-alikes become the characters the files hold; one they cannot hold at all
+    // is dropped and named whole (a surrogate pair is one character), the name list's own
+    // refusals are not named.
+    ui::FilteredText r = ui::filterInsertion(CharFilter::Product, u"A", u"A\u2212B\U0001F600C#\u00e9", 8);
+    EXPECT_EQ(r.text, QStringLiteral("A\uff0dBC"));
+    EXPECT_EQ(r.notHeld, QStringLiteral("\U0001F600"));
+    EXPECT_EQ(r.cursor, 4);
+    r = ui::filterInsertion(CharFilter::LotNumber, u"", u"\u00b5#", 2);
+    EXPECT_EQ(r.text, QStringLiteral("\u03bc#"));
+    EXPECT_TRUE(r.notHeld.isEmpty());
+    // Number fields refuse such characters as they refuse letters, without naming them.
+    r = ui::filterInsertion(CharFilter::Kupper, u"", u"\u22121\u00e9", 3);
+    EXPECT_EQ(r.text, "1");
+    EXPECT_TRUE(r.notHeld.isEmpty());
+}
+
 TEST(CountTextTest, OnlyAsciiDigitsMakeACount)
 {
     EXPECT_EQ(ui::countFromText(u"12"), 12);
