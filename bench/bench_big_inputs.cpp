@@ -77,8 +77,9 @@ void ImportBigWorkbook(benchmark::State& state) { import(state, exchange::ReadMo
 // The command runs first, while this process is still small: a forked child starts with its pages.
 BENCHMARK(JudgeBigCsv)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(JudgeBigWorkbook)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
-BENCHMARK(ImportBigCsv)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
-BENCHMARK(ImportBigWorkbook)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+// Once each: memory freed by one reading may stay with the process and hide the next one's.
+BENCHMARK(ImportBigCsv)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(ImportBigWorkbook)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv)
 {
