@@ -115,20 +115,12 @@ std::unique_ptr<Book> Book::fromBytes(const QByteArray& bytes, const QString& na
 
 std::unique_ptr<Book> Book::fromOoxmlFile(QFile& file, const CellBounds& keep)
 {
-    // The archive is read where it lies: only the pages of the parts read are touched.
-    const qint64 size = file.size();
-    QByteArray held;
-    const char* bytes = reinterpret_cast<const char*>(file.map(0, size));
-    if (!bytes) {
-        held = file.read(size + 1);
-        if (held.size() > kMaxFileSize) throw Error(QStringLiteral("The file is larger than %1 bytes.").arg(kMaxFileSize));
-        bytes = held.constData();
-    }
+    // Only the archive's directory and the parts read are read from the file.
     std::unique_ptr<Book> book(new Book);
     book->d->lastRow = keep.lastRow;
     book->d->lastColumn = keep.lastColumn;
-    book->d->load(Package::open(std::make_shared<ZipArchive>(bytes, size), book->d->budget));
-    book->d->package.closeArchive(); // the bytes go with the file
+    book->d->load(Package::open(std::make_shared<ZipArchive>(file), book->d->budget));
+    book->d->package.closeArchive(); // the file is closed after this
     book->d->format = SourceFormat::OfficeOpenXml;
     return book;
 }

@@ -31,8 +31,60 @@ struct ZipArchive::Entry {
     long long compressed = 0;
 };
 
+// libzip reads a device through this: seeking and reading, nothing written.
+struct ZipArchive::DeviceSource {
+    QIODevice& in;
+    zip_error_t error;
+
+    explicit DeviceSource(QIODevice& device)
+        : in(device)
+    {
+        zip_error_init(&error);
+    }
+    ~DeviceSource() { zip_error_fini(&error); }
+
+    zip_int64_t fail(int code)
+    {
+        zip_error_set(&error, code, 0);
+        return -1;
+    }
+
+    static zip_int64_t command(void* self, void* data, zip_uint64_t length, zip_source_cmd_t cmd)
+    {
+        auto* d = static_cast<DeviceSource*>(self);
+        switch (cmd) {
+        case ZIP_SOURCE_OPEN: return d->in.seek(0) ? 0 : d->fail(ZIP_ER_SEEK);
+        case ZIP_SOURCE_READ: {
+            const qint64 n = d->in.read(static_cast<char*>(data), static_cast<qint64>(length));
+            return n < 0 ? d->fail(ZIP_ER_READ) : n;
+        }
+        case ZIP_SOURCE_CLOSE:
+        case ZIP_SOURCE_FREE: return 0;
+        case ZIP_SOURCE_STAT: {
+            if (length < sizeof(zip_stat_t)) return d->fail(ZIP_ER_INVAL);
+            auto* st = static_cast<zip_stat_t*>(data);
+            zip_stat_init(st);
+            st->size = static_cast<zip_uint64_t>(d->in.size());
+            st->valid |= ZIP_STAT_SIZE;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_SEEK: {
+            const zip_int64_t offset = zip_source_seek_compute_offset(static_cast<zip_uint64_t>(d->in.pos()),
+                                                                      static_cast<zip_uint64_t>(d->in.size()), data, length, &d->error);
+            if (offset < 0) return -1;
+            return d->in.seek(offset) ? 0 : d->fail(ZIP_ER_SEEK);
+        }
+        case ZIP_SOURCE_TELL: return d->in.pos();
+        case ZIP_SOURCE_ERROR: return zip_error_to_data(&d->error, data, length);
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR,
+                                                  ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_SUPPORTS, -1);
+        default: return d->fail(ZIP_ER_OPNOTSUPP);
+        }
+    }
+};
+
 ZipArchive::ZipArchive(const char* data, qsizetype size, const ZipLimits& limits)
-    : limits_(limits)
 {
     zip_error_t error;
     zip_error_init(&error);
@@ -42,6 +94,31 @@ ZipArchive::ZipArchive(const char* data, qsizetype size, const ZipLimits& limits
         zip_error_fini(&error);
         throw Error(QStringLiteral("The package cannot be read: %1").arg(m));
     }
+    zip_error_fini(&error);
+    open(source, limits);
+}
+
+ZipArchive::ZipArchive(QIODevice& device, const ZipLimits& limits)
+    : device_(std::make_unique<DeviceSource>(device))
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_function_create(&DeviceSource::command, device_.get(), &error);
+    if (!source) {
+        const QString m = zipMessage(&error);
+        zip_error_fini(&error);
+        throw Error(QStringLiteral("The package cannot be read: %1").arg(m));
+    }
+    zip_error_fini(&error);
+    open(source, limits);
+}
+
+void ZipArchive::open(void* from, const ZipLimits& limits)
+{
+    limits_ = limits;
+    auto* source = static_cast<zip_source_t*>(from);
+    zip_error_t error;
+    zip_error_init(&error);
     std::unique_ptr<zip_t, ArchiveCloser> zip(zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error));
     if (!zip) {
         zip_source_free(source);

@@ -22,12 +22,15 @@ struct ZipEntry {
     QByteArray data;
 };
 
-// A zip archive held in memory (the bytes must outlive it), its entries read on demand. Opening
-// checks the directory: the entry count, names given twice, encryption and compression methods.
-// What is read of the entries counts against the size limits; entries never read cost nothing.
+// A zip archive held in memory (the bytes must outlive it) or read from a device (which must
+// stay open while the archive is read), its entries read on demand. Opening checks the
+// directory: the entry count, names given twice, encryption and compression methods. What is
+// read of the entries counts against the size limits; entries never read cost nothing, and of a
+// device only the directory and the entries read are read.
 class ZipArchive {
 public:
     ZipArchive(const char* data, qsizetype size, const ZipLimits& limits = {});
+    explicit ZipArchive(QIODevice& device, const ZipLimits& limits = {});
     ~ZipArchive();
     ZipArchive(const ZipArchive&) = delete;
     ZipArchive& operator=(const ZipArchive&) = delete;
@@ -40,8 +43,12 @@ public:
     void read(const std::string& name, const std::function<bool(const char* data, qsizetype size)>& piece);
     QByteArray readAll(const std::string& name);
 
+    struct DeviceSource; // what libzip reads a device through
+
 private:
     struct Entry;
+    void open(void* source, const ZipLimits& limits);
+    std::unique_ptr<DeviceSource> device_;
     void* zip_ = nullptr;
     ZipLimits limits_;
     std::vector<std::string> names_;
