@@ -59,3 +59,27 @@ TEST(BoundedRead, TheCellsReadAreCheckedAsEver)
         EXPECT_TRUE(e.message().contains("shared string 100 of 100")) << e.message().toStdString();
     }
 }
+
+TEST(BoundedRead, PartsAreInflatedOnlyWhenNeededAndWithinTheLimits)
+{
+    QTemporaryDir dir;
+    const QByteArray head = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+    // A part nothing needs is never inflated, however it would inflate.
+    testing_support::Parts parts = testing_support::newWorkbookParts();
+    parts["xl/worksheets/sheet1.xml"] = head + "<row r=\"1\"><c r=\"A1\"><v>7</v></c></row></sheetData></worksheet>";
+    parts["xl/media/unused.bin"] = QByteArray(64 << 20, '\0');
+    const QString unused = testing_support::writeFile(dir, "unused.xlsx", testing_support::pack(parts, 9));
+    EXPECT_EQ(Book::open(unused, {104, 101})->text(0, 1, 1), "7");
+    EXPECT_THROW(Book::open(unused), Error);
+
+    // The worksheet is inflated piece by piece, under the same limits.
+    parts.erase("xl/media/unused.bin");
+    parts["xl/worksheets/sheet1.xml"] = head + QByteArray(64 << 20, ' ') + "</sheetData></worksheet>";
+    const QString bomb = testing_support::writeFile(dir, "bomb.xlsx", testing_support::pack(parts, 9));
+    try {
+        Book::open(bomb, {104, 101});
+        ADD_FAILURE() << "a worksheet inflating without bound was read";
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.message().contains("inflates")) << e.message().toStdString();
+    }
+}
