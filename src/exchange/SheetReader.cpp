@@ -48,7 +48,8 @@ void inOrder(int count, const std::function<void(int)>& step)
 ReadResult ReadSheets(ReadMode mode, const QString& path, const ForEachWorksheet& forEach)
 {
     spreadsheet::Application application; // quits, closing the workbook unsaved, on every way out
-    spreadsheet::Workbook workbook = application.openWorkbook(path);
+    // Only the layout's cells are read: the rest of a file, however large, is never read.
+    spreadsheet::Workbook workbook = application.openWorkbook(path, {SheetLayout::kLastLotRow, SheetLayout::kColumns});
     ReadResult result;
     result.count = workbook.worksheetCount();
     if (result.count == 0) return result;

@@ -24,8 +24,9 @@ struct ReadResult {
 using ForEachWorksheet = std::function<void(int count, const std::function<void(int)>& step)>;
 void inOrder(int count, const std::function<void(int)>& step);
 
-// Opens the file as a workbook through the spreadsheet engine and reads its worksheets into
-// new records (nothing else is touched; the caller replaces its sheets only with a complete
+// Opens the file as a workbook through the spreadsheet engine, reading only the cells of the
+// sheet layout (rows 1 to 104, columns A to CW; the rest of the file is not read), and reads its
+// worksheets into new records (nothing else is touched; the caller replaces its sheets only with a complete
 // result). A workbook of more than 100 worksheets is refused right after opening: the count
 // comes back without records. Throws when the file cannot be opened or read.
 ReadResult ReadSheets(ReadMode mode, const QString& path, const ForEachWorksheet& forEach = inOrder);

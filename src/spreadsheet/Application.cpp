@@ -25,10 +25,10 @@ Workbook Application::addWorkbook()
     return Workbook(state);
 }
 
-Workbook Application::openWorkbook(const QString& path)
+Workbook Application::openWorkbook(const QString& path, const CellBounds& keep)
 {
     auto state = std::make_shared<WorkbookState>();
-    state->book = Book::open(path);
+    state->book = Book::open(path, keep);
     state->path = QFileInfo(path).absoluteFilePath();
     state->name = QFileInfo(path).fileName();
     workbooks_.push_back(state);

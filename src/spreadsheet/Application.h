@@ -1,4 +1,5 @@
 #pragma once
+#include "spreadsheet/Book.h"
 #include "spreadsheet/Workbook.h"
 
 #include <QString>
@@ -28,7 +29,8 @@ public:
     // A new workbook with sheetsInNewWorkbook() worksheets Sheet1, Sheet2, ...; it becomes active.
     Workbook addWorkbook();
     // Opens a workbook file by its content (.xlsx, legacy .xls, text/CSV); it becomes active.
-    Workbook openWorkbook(const QString& path);
+    // With bounds, only the cells within them are read (Book::open); such a workbook cannot be saved.
+    Workbook openWorkbook(const QString& path, const CellBounds& keep = {});
     // The workbook opened or added last and still open.
     Workbook activeWorkbook() const;
     int workbookCount() const;

@@ -6,10 +6,19 @@
 #include <memory>
 #include <optional>
 
+class QFile;
+
 namespace spreadsheet {
 
 class SheetData;
 struct BookData;
+
+// The cells a bounded read keeps: rows 1 to lastRow, columns 1 to lastColumn.
+struct CellBounds {
+    int lastRow = kMaxRows;
+    int lastColumn = kMaxColumns;
+    bool whole() const { return lastRow >= kMaxRows && lastColumn >= kMaxColumns; }
+};
 
 // The file format a workbook was read from.
 enum class SourceFormat { New, OfficeOpenXml, LegacyXls, Text };
@@ -29,10 +38,16 @@ public:
     // A file named as a workbook (.xlsx, .xlsm, .xls) that holds neither kind is refused as a
     // damaged workbook, never read as text. Errors name the file and the reason.
     static std::unique_ptr<Book> open(const QString& path);
+    // Reads only the cells within `keep`, and of the file only what they need: a text file up to
+    // its line lastRow; a workbook's worksheets streamed up to their row lastRow and, of the shared
+    // strings, those the kept cells use. Every check applies to what is read; the rest of the
+    // file is not read at all. A legacy .xls file is read whole, then cut to the bounds. A
+    // workbook read in part is never written: saving it is refused.
+    static std::unique_ptr<Book> open(const QString& path, const CellBounds& keep);
     // The same for bytes in memory; `name` names the worksheet of a text file.
     static std::unique_ptr<Book> fromBytes(const QByteArray& bytes, const QString& name);
     static std::unique_ptr<Book> fromOoxml(const QByteArray& bytes);
-    static std::unique_ptr<Book> fromCsv(const QByteArray& bytes, const QString& sheetName);
+    static std::unique_ptr<Book> fromCsv(const QByteArray& bytes, const QString& sheetName, const CellBounds& keep = {});
 
     SourceFormat sourceFormat() const;
 
@@ -79,6 +94,8 @@ public:
 
 private:
     Book();
+    static std::unique_ptr<Book> fromOoxmlFile(QFile& file, const CellBounds& keep);
+    void keepOnly(const CellBounds& keep);
     std::unique_ptr<BookData> d;
     friend struct BookData;
     friend class XlsReader;

@@ -5,6 +5,7 @@
 #include "spreadsheet/WorksheetReader.h"
 #include "spreadsheet/WorksheetWriter.h"
 #include "spreadsheet/Xml.h"
+#include "spreadsheet/Zip.h"
 
 #include <unordered_map>
 #include <unordered_set>
@@ -42,8 +43,12 @@ void BookData::load(Package p)
         if (!part) throw Error(QStringLiteral("The workbook's styles part %1 is missing.").arg(label(name)));
         styles.read(part->data, name, budget);
     }
+    ZipArchive* const archive = package.archive();
     sharedStringsPart = workbookRelationships.firstOfType(rel::sharedStrings);
-    if (!sharedStringsPart.empty()) {
+    if (archive && !sharedStringsPart.empty()) {
+        if (!archive->contains(sharedStringsPart))
+            throw Error(QStringLiteral("The workbook's shared strings part %1 is missing.").arg(label(sharedStringsPart)));
+    } else if (!sharedStringsPart.empty()) {
         const PackagePart* part = package.find(sharedStringsPart);
         if (!part) throw Error(QStringLiteral("The workbook's shared strings part %1 is missing.").arg(label(sharedStringsPart)));
         budget.chargeStreamed(part->data.size(), part->name);
@@ -64,7 +69,7 @@ void BookData::load(Package p)
                                  dateStyles.emplace(key, dated);
                                  return dated;
                              },
-                             budget, cellTotal, formulaCharacters};
+                             budget, cellTotal, formulaCharacters, lastRow, lastColumn, archive != nullptr};
     std::unordered_set<std::string> names, parts;
     for (pugi::xml_node s = xml::child(workbook.document_element(), "sheets").first_child(); s; s = s.next_sibling()) {
         if (!xml::is(s, "sheet")) continue;
@@ -80,7 +85,11 @@ void BookData::load(Package p)
         // Each sheet has a part of its own; one part read for many sheets would multiply it.
         if (!parts.insert(entry.partName).second)
             throw Error(QStringLiteral("The workbook lists the part %1 for more than one sheet.").arg(label(entry.partName)));
-        if (entry.isWorksheet) {
+        if (entry.isWorksheet && archive) {
+            if (!archive->contains(entry.partName)) throw Error(QStringLiteral("The worksheet part %1 is missing.").arg(label(entry.partName)));
+            readWorksheetPieces(entry, [&](const auto& piece) { archive->read(entry.partName, piece); }, context);
+            worksheets.push_back(sheets.size());
+        } else if (entry.isWorksheet) {
             const PackagePart* part = package.find(entry.partName);
             if (!part) throw Error(QStringLiteral("The worksheet part %1 is missing.").arg(label(entry.partName)));
             budget.chargeStreamed(part->data.size(), part->name);
@@ -89,10 +98,42 @@ void BookData::load(Package p)
         }
         sheets.push_back(std::move(entry));
     }
+    if (archive) fillSharedStrings(*archive);
+}
+
+void BookData::fillSharedStrings(ZipArchive& archive)
+{
+    std::unordered_set<std::uint32_t> wanted;
+    for (const SheetEntry& s : sheets)
+        for (const auto& [r, row] : s.cells.rows())
+            for (const Cell& c : row)
+                if (c.sharedString >= 0) wanted.insert(static_cast<std::uint32_t>(c.sharedString));
+    if (wanted.empty()) return;
+    std::unordered_map<std::uint32_t, QString> kept;
+    std::size_t count = 0;
+    if (!sharedStringsPart.empty())
+        count = SharedStrings::readSelected(
+            [&](const auto& piece) {
+                archive.read(sharedStringsPart, [&](const char* data, qsizetype size) {
+                    budget.chargeStreamed(size, sharedStringsPart);
+                    return piece(data, size);
+                });
+            },
+            sharedStringsPart, wanted, kept);
+    for (SheetEntry& s : sheets)
+        for (auto& [r, row] : s.cells.rows())
+            for (Cell& c : row) {
+                if (c.sharedString < 0) continue;
+                const auto k = kept.find(static_cast<std::uint32_t>(c.sharedString));
+                if (k == kept.end())
+                    throw Error(QStringLiteral("The worksheet %1 refers to shared string %2 of %3.").arg(label(s.partName)).arg(c.sharedString).arg(count));
+                c.text = k->second;
+            }
 }
 
 void BookData::write(QIODevice& out)
 {
+    if (partial()) throw Error(QStringLiteral("The workbook was read only in part and cannot be saved."));
     // Worksheets that changed are written from their cells; the others keep their bytes.
     for (SheetEntry& s : sheets) {
         if (!s.isWorksheet || !s.modified) continue;

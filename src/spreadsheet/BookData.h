@@ -16,6 +16,8 @@
 
 namespace spreadsheet {
 
+class ZipArchive;
+
 struct BookData {
     SourceFormat format = SourceFormat::New;
     Package package;
@@ -36,8 +38,15 @@ struct BookData {
     // Set once any cell of the workbook changed: from then on no formula has a known result.
     bool cellsChanged = false;
     bool date1904 = false; // the workbook counts days from 1904
+    // Set before load() for a bounded read: only the cells of rows 1..lastRow and columns
+    // 1..lastColumn are kept. Such a workbook is read in part and never written back.
+    int lastRow = kMaxRows;
+    int lastColumn = kMaxColumns;
+    bool partial() const { return lastRow < kMaxRows || lastColumn < kMaxColumns; }
 
-    // Reads the workbook the package holds: its sheets, cells, shared strings and styles.
+    // Reads the workbook the package holds: its sheets, cells, shared strings and styles. A
+    // package opened on its archive has its worksheets streamed from there, and only the shared
+    // strings the kept cells use are read, after the worksheets.
     void load(Package package);
     // Writes the package: changed worksheets from their cells, the other parts as read.
     void write(QIODevice& out);
@@ -51,6 +60,10 @@ struct BookData {
     // Called before cells change: the cached results of every formula become stale, so they are
     // dropped (and the formulas written without them) for every reader to compute afresh.
     void noteCellsChanging();
+
+private:
+    // The texts of the shared strings the cells of a bounded read use.
+    void fillSharedStrings(ZipArchive& archive);
 };
 
 } // namespace spreadsheet

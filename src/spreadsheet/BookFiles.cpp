@@ -9,6 +9,7 @@
 #include "spreadsheet/NewWorkbook.h"
 #include "spreadsheet/SheetNames.h"
 #include "spreadsheet/XlsReader.h"
+#include "spreadsheet/Zip.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <iterator>
 #include <new>
 #include <stdexcept>
 
@@ -62,7 +64,7 @@ std::unique_ptr<Book> Book::fromOoxml(const QByteArray& bytes)
     });
 }
 
-std::unique_ptr<Book> Book::fromCsv(const QByteArray& bytes, const QString& sheetName)
+std::unique_ptr<Book> Book::fromCsv(const QByteArray& bytes, const QString& sheetName, const CellBounds& keep)
 {
     return guardMemory([&] {
         auto book = createNew(1);
@@ -78,7 +80,7 @@ std::unique_ptr<Book> Book::fromCsv(const QByteArray& bytes, const QString& shee
             row.clear();
         };
         readCsvFields(bytes, [&](int r, int c, const QString& text) {
-            if (text.isEmpty()) return;
+            if (text.isEmpty() || r >= keep.lastRow || c >= keep.lastColumn) return;
             if (r + 1 != rowNumber) {
                 flush();
                 rowNumber = r + 1;
@@ -91,6 +93,8 @@ std::unique_ptr<Book> Book::fromCsv(const QByteArray& bytes, const QString& shee
         flush();
         s.modified = true;
         book->d->format = SourceFormat::Text;
+        book->d->lastRow = keep.lastRow;
+        book->d->lastColumn = keep.lastColumn;
         return book;
     });
 }
@@ -110,8 +114,37 @@ std::unique_ptr<Book> Book::fromBytes(const QByteArray& bytes, const QString& na
     return fromCsv(bytes, name);
 }
 
-std::unique_ptr<Book> Book::open(const QString& path)
+std::unique_ptr<Book> Book::fromOoxmlFile(QFile& file, const CellBounds& keep)
 {
+    // Only the archive's directory and the parts read are read from the file.
+    std::unique_ptr<Book> book(new Book);
+    book->d->lastRow = keep.lastRow;
+    book->d->lastColumn = keep.lastColumn;
+    book->d->load(Package::open(std::make_shared<ZipArchive>(file), book->d->budget));
+    book->d->package.closeArchive(); // the file is closed after this
+    book->d->format = SourceFormat::OfficeOpenXml;
+    return book;
+}
+
+void Book::keepOnly(const CellBounds& keep)
+{
+    d->lastRow = keep.lastRow;
+    d->lastColumn = keep.lastColumn;
+    for (SheetEntry& s : d->sheets) {
+        auto& rows = s.cells.rows();
+        rows.erase(rows.upper_bound(keep.lastRow), rows.end());
+        for (auto it = rows.begin(); it != rows.end();) {
+            std::erase_if(it->second, [&](const Cell& c) { return c.column > keep.lastColumn; });
+            it = it->second.empty() ? rows.erase(it) : std::next(it);
+        }
+    }
+}
+
+std::unique_ptr<Book> Book::open(const QString& path) { return open(path, CellBounds{}); }
+
+std::unique_ptr<Book> Book::open(const QString& path, const CellBounds& keep)
+{
+    if (keep.lastRow < 1 || keep.lastColumn < 1) throw Error(QStringLiteral("A bounded read keeps at least one cell."));
     const QString shown = QDir::toNativeSeparators(path);
     QFile file(path);
     openInputFile(file);
@@ -121,7 +154,9 @@ std::unique_ptr<Book> Book::open(const QString& path)
             return guardMemory([&] {
                 const QByteArray bytes = readToEnd(file, kMaxFileSize);
                 if (bytes.isEmpty()) throw Error(QStringLiteral("Nothing was read from %1: the pipe or device gave no data.").arg(shown));
-                return fromBytes(bytes, QFileInfo(path).completeBaseName());
+                std::unique_ptr<Book> book = fromBytes(bytes, QFileInfo(path).completeBaseName());
+                if (!keep.whole()) book->keepOnly(keep);
+                return book;
             });
         } catch (const Error& e) {
             throw Error(QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), e.message()));
@@ -136,12 +171,17 @@ std::unique_ptr<Book> Book::open(const QString& path)
             throw Error(QStringLiteral("The workbook is damaged or is not a workbook at all: %1.").arg(notAWorkbookReason(head)));
         if (kind == ContentKind::LegacyWorkbook && file.size() > kMaxXlsFileSize)
             throw Error(QStringLiteral("The legacy workbook is larger than %1 bytes.").arg(kMaxXlsFileSize));
+        if (!keep.whole() && kind == ContentKind::OfficeOpenXml) return guardMemory([&] { return fromOoxmlFile(file, keep); });
+        if (!keep.whole() && kind == ContentKind::Other)
+            return guardMemory([&] { return fromCsv(readCsvRows(file, keep.lastRow), QFileInfo(path).completeBaseName(), keep); });
         if (kind == ContentKind::Other && file.size() > kMaxCsvSize)
             throw Error(QStringLiteral("The text file is larger than %1 bytes.").arg(kMaxCsvSize));
         return guardMemory([&] {
             const QByteArray bytes = file.read(file.size() + 1); // the size was checked above
             if (bytes.size() > kMaxFileSize) throw Error(QStringLiteral("The file is larger than %1 bytes.").arg(kMaxFileSize));
-            return fromBytes(bytes, QFileInfo(path).completeBaseName());
+            std::unique_ptr<Book> book = fromBytes(bytes, QFileInfo(path).completeBaseName());
+            if (!keep.whole()) book->keepOnly(keep); // a legacy workbook is read whole, then cut
+            return book;
         });
     } catch (const Error& e) {
         throw Error(QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), e.message()));

@@ -6,6 +6,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -62,7 +63,72 @@ void walk(const char* b, qsizetype n, Field&& field, EndRow&& endRow)
     }
 }
 
+// Where the line that starts at `i` ends as walk() reads it: the offset after its line break; -1
+// when the bytes end inside it and more may follow (`last` false).
+qsizetype lineEnd(const char* b, qsizetype i, qsizetype n, bool last)
+{
+    for (;;) {
+        if (i < n && b[i] == '"') {
+            ++i;
+            for (;;) {
+                if (i >= n) return last ? n : -1;
+                if (b[i] == '"') {
+                    if (i + 1 >= n && !last) return -1; // a doubled quote may follow
+                    if (i + 1 < n && b[i + 1] == '"') {
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                ++i;
+            }
+        }
+        while (i < n && b[i] != ',' && b[i] != '\r' && b[i] != '\n') ++i;
+        if (i >= n) return last ? n : -1;
+        if (b[i] == ',') {
+            ++i;
+            if (i == n) return last ? n : -1;
+            continue;
+        }
+        if (b[i] == '\r') {
+            if (i + 1 >= n && !last) return -1; // a line feed may follow
+            if (i + 1 < n && b[i + 1] == '\n') ++i;
+        }
+        return i + 1;
+    }
+}
+
 } // namespace
+
+QByteArray readCsvRows(QIODevice& device, int rows)
+{
+    QByteArray bytes;
+    qsizetype end = 0; // after the last whole line found
+    int found = 0;
+    bool last = false;
+    while (found < rows && !last) {
+        // Reads grow with the line in hand, so a long line is scanned a bounded number of times.
+        const qsizetype want = std::max<qsizetype>(64 * 1024, bytes.size() - end);
+        const qsizetype before = bytes.size();
+        bytes.resize(before + want);
+        const qint64 n = device.read(bytes.data() + before, want);
+        if (n < 0) throw Error(QStringLiteral("The text file cannot be read: %1").arg(device.errorString()));
+        bytes.resize(before + n);
+        last = n == 0 || device.atEnd();
+        if (before == 0 && bytes.startsWith("\xEF\xBB\xBF")) end = 3;
+        while (found < rows && end < bytes.size()) {
+            const qsizetype e = lineEnd(bytes.constData(), end, bytes.size(), last);
+            if (e < 0) break;
+            end = e;
+            ++found;
+        }
+        if (end > kMaxCsvSize || (found < rows && !last && bytes.size() > kMaxCsvSize))
+            throw Error(QStringLiteral("The first %1 lines of the text file come to more than %2 bytes.").arg(rows).arg(kMaxCsvSize));
+    }
+    bytes.truncate(end);
+    return bytes;
+}
 
 void readCsvFields(const QByteArray& bytes, const std::function<void(int row, int column, const QString& text)>& field)
 {

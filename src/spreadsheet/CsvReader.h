@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QIODevice>
 #include <QList>
 #include <QStringList>
 
@@ -22,6 +23,11 @@ inline constexpr qsizetype kMaxCsvSize = 64 << 20;
 //
 // Hands every field to `field` (row and column from 0) in file order; nothing is kept here.
 void readCsvFields(const QByteArray& bytes, const std::function<void(int row, int column, const QString& text)>& field);
+
+// The bytes of the first `rows` lines of a text file, read from the device only as far as they
+// reach (a quoted field may span lines, as readCsvFields reads it); the whole file when it
+// has fewer lines. Refused with spreadsheet::Error when they come to more than kMaxCsvSize bytes.
+QByteArray readCsvRows(QIODevice& device, int rows);
 
 // Every row's field texts.
 QList<QStringList> readCsv(const QByteArray& bytes);

@@ -29,10 +29,24 @@ Package Package::fromParts(std::vector<PackagePart> parts, ParseBudget& budget)
     return p;
 }
 
+Package Package::open(std::shared_ptr<ZipArchive> archive, ParseBudget& budget)
+{
+    Package p;
+    p.archive_ = std::move(archive);
+    const PackagePart* types = p.find(kContentTypesPart);
+    if (!types) throw Error(QStringLiteral("The package is not a workbook: it lacks its content types."));
+    budget.chargeTree(types->data.size(), types->name);
+    xml::parse(p.contentTypes_, types->data, types->name);
+    return p;
+}
+
 PackagePart* Package::find(const std::string& name)
 {
     for (PackagePart& p : parts_)
         if (p.name == name) return &p;
+    for (PackagePart& p : fetched_)
+        if (p.name == name) return &p;
+    if (archive_ && archive_->contains(name)) return &fetched_.emplace_back(PackagePart{name, archive_->readAll(name)});
     return nullptr;
 }
 

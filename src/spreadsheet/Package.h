@@ -3,12 +3,15 @@
 #include <QIODevice>
 #include <pugixml.hpp>
 
+#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace spreadsheet {
 
 class ParseBudget;
+class ZipArchive;
 
 struct PackagePart {
     std::string name; // without a leading "/"
@@ -23,6 +26,15 @@ public:
     static Package read(const QByteArray& archive, ParseBudget& budget);
     // A package of the given parts; the content types part must be among them.
     static Package fromParts(std::vector<PackagePart> parts, ParseBudget& budget);
+
+    // The parts of an archive, each inflated when first asked for: a bounded read asks only for
+    // the parts it needs and streams the worksheets from the archive itself.
+    static Package open(std::shared_ptr<ZipArchive> archive, ParseBudget& budget);
+    // The archive of a package opened that way, else nullptr.
+    ZipArchive* archive() const { return archive_.get(); }
+    // Forgets the archive once reading is done: parts not inflated by then are no longer part
+    // of the package (a workbook read in part is never written back).
+    void closeArchive() { archive_.reset(); }
 
     PackagePart* find(const std::string& name);
     const PackagePart* find(const std::string& name) const;
@@ -41,6 +53,8 @@ public:
 private:
     std::vector<PackagePart> parts_;
     pugi::xml_document contentTypes_;
+    std::shared_ptr<ZipArchive> archive_;
+    std::deque<PackagePart> fetched_; // parts inflated from archive_ on demand; they stay in place
 };
 
 inline constexpr const char* kContentTypesPart = "[Content_Types].xml";

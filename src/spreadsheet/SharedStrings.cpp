@@ -14,11 +14,19 @@ constexpr const char* kXmlDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\
 // Collects the text of each <si>: its <t> elements, runs included, phonetic runs left out.
 class ItemReader : public xml::StreamHandler {
 public:
-    ItemReader(const xml::StreamParser& parser, std::vector<QString>& items)
+    ItemReader(xml::StreamParser& parser, std::vector<QString>& items)
         : parser_(parser)
-        , items_(items)
+        , items_(&items)
     {
     }
+    // Only the items of the wanted indices are kept.
+    ItemReader(xml::StreamParser& parser, const std::unordered_set<std::uint32_t>& wanted, std::unordered_map<std::uint32_t, QString>& kept)
+        : parser_(parser)
+        , wanted_(&wanted)
+        , kept_(&kept)
+    {
+    }
+    long long count() const { return count_; }
 
     void startElement(std::string_view name, const char**) override
     {
@@ -26,6 +34,7 @@ public:
         const int depth = parser_.depth();
         if (depth == 2 && local == "si") {
             inItem_ = true;
+            keep_ = !wanted_ || wanted_->contains(static_cast<std::uint32_t>(count_));
             text_.clear();
         } else if (inItem_ && local == "rPh") {
             ++phonetic_;
@@ -42,18 +51,23 @@ public:
         } else if (local == "rPh") {
             --phonetic_;
         } else if (parser_.depth() == 1 && local == "si" && inItem_) {
-            if (static_cast<long long>(items_.size()) >= kMaxCells)
-                throw Error(QStringLiteral("The workbook holds more than %1 shared strings.").arg(kMaxCells));
-            QString item = xml::decodeText(text_.c_str());
-            if (item.size() > kMaxCellText) tooLong();
-            items_.push_back(std::move(item));
+            if (count_ >= kMaxCells) throw Error(QStringLiteral("The workbook holds more than %1 shared strings.").arg(kMaxCells));
+            if (items_ || keep_) {
+                QString item = xml::decodeText(text_.c_str());
+                if (item.size() > kMaxCellText) tooLong();
+                if (items_) items_->push_back(std::move(item));
+                else kept_->emplace(static_cast<std::uint32_t>(count_), std::move(item));
+            }
+            ++count_;
             inItem_ = false;
+            // Every text wanted is in hand: the items after them are not needed.
+            if (kept_ && kept_->size() == wanted_->size()) parser_.stop();
         }
     }
 
     void characters(std::string_view text) override
     {
-        if (!collect_ || phonetic_) return;
+        if (!collect_ || phonetic_ || !keep_) return;
         // Every character written as an escape (_xHHHH_) takes seven bytes; a longer text is refused unread.
         if (text_.size() + text.size() > 7 * static_cast<std::size_t>(kMaxCellText)) tooLong();
         text_.append(text);
@@ -62,13 +76,16 @@ public:
 private:
     [[noreturn]] void tooLong() const
     {
-        throw Error(QStringLiteral("The workbook's shared string %1 is longer than the %2 characters a cell holds.").arg(items_.size() + 1).arg(kMaxCellText));
+        throw Error(QStringLiteral("The workbook's shared string %1 is longer than the %2 characters a cell holds.").arg(count_ + 1).arg(kMaxCellText));
     }
 
-    const xml::StreamParser& parser_;
-    std::vector<QString>& items_;
+    xml::StreamParser& parser_;
+    std::vector<QString>* items_ = nullptr;
+    const std::unordered_set<std::uint32_t>* wanted_ = nullptr;
+    std::unordered_map<std::uint32_t, QString>* kept_ = nullptr;
+    long long count_ = 0;
     std::string text_;
-    bool collect_ = false, inItem_ = false;
+    bool collect_ = false, inItem_ = false, keep_ = true;
     int phonetic_ = 0;
 };
 
@@ -114,6 +131,17 @@ void SharedStrings::read(const QByteArray& part, const std::string& partName)
     ItemReader reader(parser, items_);
     parser.parse(xml::asUtf8(part), reader);
     inPart_ = items_.size();
+}
+
+std::size_t SharedStrings::readSelected(const xml::PartPieces& pieces, const std::string& partName,
+                                       const std::unordered_set<std::uint32_t>& wanted, std::unordered_map<std::uint32_t, QString>& kept)
+{
+    xml::StreamParser parser(partName);
+    ItemReader reader(parser, wanted, kept);
+    parser.begin(reader);
+    pieces([&](const char* data, qsizetype size) { return parser.feed(data, size); });
+    parser.finish();
+    return static_cast<std::size_t>(reader.count());
 }
 
 int SharedStrings::indexOf(const QString& text)

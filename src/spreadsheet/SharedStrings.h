@@ -3,8 +3,13 @@
 #include <QHash>
 #include <QString>
 
+#include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
+
+#include "spreadsheet/XmlStream.h"
 
 namespace spreadsheet {
 
@@ -15,6 +20,12 @@ class SharedStrings {
 public:
     // Reads the items of a shared strings part (rich text runs joined, phonetic runs left out).
     void read(const QByteArray& part, const std::string& partName);
+
+    // Streams a part and keeps only the items whose indices `wanted` holds, in `kept`; the others
+    // are counted, not decoded, and reading ends once every wanted item is kept. Returns the
+    // number of items read (all the part holds when some wanted index lies beyond them).
+    static std::size_t readSelected(const xml::PartPieces& pieces, const std::string& partName,
+                                    const std::unordered_set<std::uint32_t>& wanted, std::unordered_map<std::uint32_t, QString>& kept);
 
     std::size_t size() const { return items_.size(); }
     const QString& at(std::size_t index) const { return items_[index]; }

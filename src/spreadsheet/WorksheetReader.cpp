@@ -50,7 +50,7 @@ struct RawCell {
 
 class WorksheetHandler : public xml::StreamHandler {
 public:
-    WorksheetHandler(SheetEntry& sheet, WorksheetContext& context, const xml::StreamParser& parser)
+    WorksheetHandler(SheetEntry& sheet, WorksheetContext& context, xml::StreamParser& parser)
         : sheet_(sheet)
         , c_(context)
         , parser_(parser)
@@ -130,21 +130,30 @@ public:
     // After the part: shared formulas whose master came late, and the skeleton.
     void finish(const QByteArray& data)
     {
+        finishCells();
+        if (parser_.stopped()) return; // the part was not read to its end: no skeleton
+        // The rest of the part, without its cells, is kept as a small document.
+        const QByteArray skeleton = selfClosing_ ? data : data.left(static_cast<qsizetype>(openEnd_)) + data.mid(static_cast<qsizetype>(closeBegin_));
+        sheet_.skeleton = std::make_unique<pugi::xml_document>();
+        c_.budget.chargeTree(skeleton.size(), sheet_.partName);
+        xml::parse(*sheet_.skeleton, skeleton, sheet_.partName);
+    }
+
+    void finishCells()
+    {
+        flushRow(); // a row the reading stopped in
         if (!found_) throw Error(QStringLiteral("The worksheet %1 has no cell data.").arg(where_));
         loader_.finish();
         for (const Pending& pd : pending_) {
             const auto m = masters_.find(pd.si);
+            // A master below the rows read is not needed: the cell keeps its cached value.
+            if (m == masters_.end() && parser_.stopped()) continue;
             if (m == masters_.end()) throw Error(QStringLiteral("The worksheet %1 has a shared formula without its master.").arg(where_));
             auto formula = std::make_unique<Formula>();
             countFormula(m->second.text.size());
             formula->text = offsetRelative(m->second.text, pd.row - m->second.row, pd.column - m->second.column);
             sheet_.cells.at(pd.row, pd.column).formula.reset(formula.release());
         }
-        // The rest of the part, without its cells, is kept as a small document.
-        const QByteArray skeleton = selfClosing_ ? data : data.left(static_cast<qsizetype>(openEnd_)) + data.mid(static_cast<qsizetype>(closeBegin_));
-        sheet_.skeleton = std::make_unique<pugi::xml_document>();
-        c_.budget.chargeTree(skeleton.size(), sheet_.partName);
-        xml::parse(*sheet_.skeleton, skeleton, sheet_.partName);
     }
 
 private:
@@ -168,6 +177,11 @@ private:
             row = static_cast<int>(*v);
         }
         if (row > kMaxRows) throw Error(QStringLiteral("The worksheet %1 has more than %2 rows.").arg(where_).arg(kMaxRows));
+        if (row > c_.lastRow) { // a bounded read ends here
+            inCells_ = false;
+            parser_.stop();
+            return;
+        }
         row_ = lastRow_ = row;
         lastColumn_ = 0;
         if (xml::attributeCount(attributes) > kMaxRowAttributes) throw Error(QStringLiteral("The worksheet %1 has a row with too many attributes.").arg(where_));
@@ -243,6 +257,7 @@ private:
         }
         storeValue(cell);
         if (raw_.hasF) storeFormula(cell);
+        if (column_ > c_.lastColumn) rowCells_.pop_back(); // checked as read, not kept
     }
 
     void storeValue(Cell& cell)
@@ -251,11 +266,11 @@ private:
         if (t == "s") {
             if (!raw_.hasV) return; // a shared string cell without its index holds nothing
             const auto index = parseUnsigned(raw_.v, 0x7fffffff);
-            if (!index || *index >= c_.strings.size())
+            if (!index || (!c_.deferStrings && *index >= c_.strings.size()))
                 throw Error(QStringLiteral("The worksheet %1 refers to shared string %2 of %3.").arg(where_, QString::fromStdString(raw_.v).left(20)).arg(c_.strings.size()));
             cell.type = CellType::Text;
             cell.sharedString = static_cast<std::int32_t>(*index);
-            cell.text = c_.strings.at(*index);
+            if (!c_.deferStrings) cell.text = c_.strings.at(*index);
         } else if (t == "inlineStr") {
             cell.type = CellType::Text;
             cell.text = cellText(raw_.inlineText);
@@ -325,7 +340,7 @@ private:
             formula->text = offsetRelative(m->second.text, row_ - m->second.row, column_ - m->second.column);
             cell.formula.reset(formula.release());
         } else {
-            pending_.push_back({row_, column_, *index});
+            if (column_ <= c_.lastColumn) pending_.push_back({row_, column_, *index});
         }
     }
 
@@ -358,7 +373,7 @@ private:
 
     SheetEntry& sheet_;
     WorksheetContext& c_;
-    const xml::StreamParser& parser_;
+    xml::StreamParser& parser_;
     const QString where_;
     std::size_t openEnd_ = 0, closeBegin_ = 0;
     bool found_ = false, inCells_ = false, selfClosing_ = false;
@@ -381,6 +396,19 @@ void readWorksheet(SheetEntry& sheet, const QByteArray& part, WorksheetContext& 
     WorksheetHandler handler(sheet, context, parser);
     parser.parse(data, handler);
     handler.finish(data);
+}
+
+void readWorksheetPieces(SheetEntry& sheet, const xml::PartPieces& pieces, WorksheetContext& context)
+{
+    xml::StreamParser parser(sheet.partName);
+    WorksheetHandler handler(sheet, context, parser);
+    parser.begin(handler);
+    pieces([&](const char* data, qsizetype size) {
+        context.budget.chargeStreamed(size, sheet.partName);
+        return parser.feed(data, size);
+    });
+    parser.finish();
+    handler.finishCells();
 }
 
 } // namespace spreadsheet

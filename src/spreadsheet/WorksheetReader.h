@@ -1,6 +1,9 @@
 #pragma once
 #include <QByteArray>
 
+#include "spreadsheet/CellRef.h"
+#include "spreadsheet/XmlStream.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -21,6 +24,13 @@ struct WorksheetContext {
     ParseBudget& budget;
     long long& cells;             // cells and row records of the workbook, against kMaxCells
     long long& formulaCharacters; // against kMaxFormulaCharacters
+    // A bounded read keeps no cell right of lastColumn and ends at the first row below lastRow
+    // (rows come in order in every workbook a program writes).
+    int lastRow = kMaxRows;
+    int lastColumn = kMaxColumns;
+    // Shared string cells get their index only (text empty): the table is read after the
+    // worksheets, for the indices they use.
+    bool deferStrings = false;
 };
 
 // Characters of formula text one workbook may hold when read (shared formulas counted per cell).
@@ -30,5 +40,10 @@ inline constexpr long long kMaxFormulaCharacters = 128LL << 20;
 // reference checked; the rest of the part, without the cells, becomes the sheet's skeleton.
 // Throws spreadsheet::Error for anything malformed or beyond the limits.
 void readWorksheet(SheetEntry& sheet, const QByteArray& part, WorksheetContext& context);
+
+// The same for a part read piece by piece, for a bounded read: the rest of the part after the
+// last row kept is never read. The sheet gets no skeleton: a workbook read in part is not
+// written back.
+void readWorksheetPieces(SheetEntry& sheet, const xml::PartPieces& pieces, WorksheetContext& context);
 
 } // namespace spreadsheet

@@ -28,16 +28,99 @@ struct FileCloser {
 
 } // namespace
 
-std::vector<ZipEntry> readZip(const QByteArray& archive, const ZipLimits& limits)
+struct ZipArchive::Entry {
+    zip_uint64_t index = 0;
+    long long compressed = 0;
+};
+
+// libzip reads a device through this: seeking and reading, nothing written.
+struct ZipArchive::DeviceSource {
+    QIODevice& in;
+    zip_error_t error;
+
+    explicit DeviceSource(QIODevice& device)
+        : in(device)
+    {
+        zip_error_init(&error);
+    }
+    ~DeviceSource() { zip_error_fini(&error); }
+
+    zip_int64_t fail(int code)
+    {
+        zip_error_set(&error, code, 0);
+        return -1;
+    }
+
+    static zip_int64_t command(void* self, void* data, zip_uint64_t length, zip_source_cmd_t cmd)
+    {
+        auto* d = static_cast<DeviceSource*>(self);
+        switch (cmd) {
+        case ZIP_SOURCE_OPEN: return d->in.seek(0) ? 0 : d->fail(ZIP_ER_SEEK);
+        case ZIP_SOURCE_READ: {
+            const qint64 n = d->in.read(static_cast<char*>(data), static_cast<qint64>(length));
+            return n < 0 ? d->fail(ZIP_ER_READ) : n;
+        }
+        case ZIP_SOURCE_CLOSE:
+        case ZIP_SOURCE_FREE: return 0;
+        case ZIP_SOURCE_STAT: {
+            if (length < sizeof(zip_stat_t)) return d->fail(ZIP_ER_INVAL);
+            auto* st = static_cast<zip_stat_t*>(data);
+            zip_stat_init(st);
+            st->size = static_cast<zip_uint64_t>(d->in.size());
+            st->valid |= ZIP_STAT_SIZE;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_SEEK: {
+            const zip_int64_t offset = zip_source_seek_compute_offset(static_cast<zip_uint64_t>(d->in.pos()),
+                                                                      static_cast<zip_uint64_t>(d->in.size()), data, length, &d->error);
+            if (offset < 0) return -1;
+            return d->in.seek(offset) ? 0 : d->fail(ZIP_ER_SEEK);
+        }
+        case ZIP_SOURCE_TELL: return d->in.pos();
+        case ZIP_SOURCE_ERROR: return zip_error_to_data(&d->error, data, length);
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR,
+                                                  ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL, ZIP_SOURCE_SUPPORTS, -1);
+        default: return d->fail(ZIP_ER_OPNOTSUPP);
+        }
+    }
+};
+
+ZipArchive::ZipArchive(const char* data, qsizetype size, const ZipLimits& limits)
 {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(archive.constData(), static_cast<zip_uint64_t>(archive.size()), 0, &error);
+    zip_source_t* source = zip_source_buffer_create(data, static_cast<zip_uint64_t>(size), 0, &error);
     if (!source) {
         const QString m = zipMessage(&error);
         zip_error_fini(&error);
         throw Error(QStringLiteral("The package cannot be read: %1").arg(m));
     }
+    zip_error_fini(&error);
+    open(source, limits);
+}
+
+ZipArchive::ZipArchive(QIODevice& device, const ZipLimits& limits)
+    : device_(std::make_unique<DeviceSource>(device))
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_function_create(&DeviceSource::command, device_.get(), &error);
+    if (!source) {
+        const QString m = zipMessage(&error);
+        zip_error_fini(&error);
+        throw Error(QStringLiteral("The package cannot be read: %1").arg(m));
+    }
+    zip_error_fini(&error);
+    open(source, limits);
+}
+
+void ZipArchive::open(void* from, const ZipLimits& limits)
+{
+    limits_ = limits;
+    auto* source = static_cast<zip_source_t*>(from);
+    zip_error_t error;
+    zip_error_init(&error);
     std::unique_ptr<zip_t, ArchiveCloser> zip(zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error));
     if (!zip) {
         zip_source_free(source);
@@ -51,10 +134,7 @@ std::vector<ZipEntry> readZip(const QByteArray& archive, const ZipLimits& limits
     if (count < 0 || count > limits.maxEntries)
         throw Error(QStringLiteral("The package holds too many entries (%1; at most %2 are accepted).").arg(count).arg(limits.maxEntries));
 
-    std::vector<ZipEntry> entries;
     std::set<std::string> names;
-    long long total = 0;
-    std::vector<char> buffer(64 * 1024);
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
         zip_stat_init(&st);
@@ -67,33 +147,62 @@ std::vector<ZipEntry> readZip(const QByteArray& archive, const ZipLimits& limits
         if ((st.valid & ZIP_STAT_COMP_METHOD) && st.comp_method != ZIP_CM_STORE && st.comp_method != ZIP_CM_DEFLATE)
             throw Error(QStringLiteral("The package uses an unsupported compression method."));
         if (!names.insert(name).second) throw Error(QStringLiteral("The package holds the entry %1 twice.").arg(QString::fromStdString(name)));
-        const long long compressed = (st.valid & ZIP_STAT_COMP_SIZE) ? static_cast<long long>(st.comp_size) : 0;
-
-        std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(zip.get(), static_cast<zip_uint64_t>(i), 0));
-        if (!file)
-            throw Error(QStringLiteral("The package entry %1 cannot be opened: %2")
-                            .arg(QString::fromStdString(name), QString::fromUtf8(zip_strerror(zip.get()))));
-        ZipEntry entry;
-        entry.name = name;
-        long long size = 0;
-        for (;;) {
-            const zip_int64_t n = zip_fread(file.get(), buffer.data(), buffer.size());
-            if (n < 0)
-                throw Error(QStringLiteral("The package entry %1 is corrupt: %2")
-                                .arg(QString::fromStdString(name), QString::fromUtf8(zip_file_strerror(file.get()))));
-            if (n == 0) break;
-            size += n;
-            total += n;
-            if (size > limits.maxEntrySize)
-                throw Error(QStringLiteral("The package entry %1 unpacks to more than %2 bytes.").arg(QString::fromStdString(name)).arg(limits.maxEntrySize));
-            if (total > limits.maxTotalSize)
-                throw Error(QStringLiteral("The package unpacks to more than %1 bytes.").arg(limits.maxTotalSize));
-            if (size > limits.ratioFloor && size > (compressed + 1) * limits.maxRatio)
-                throw Error(QStringLiteral("The package entry %1 inflates beyond %2 times its packed size.").arg(QString::fromStdString(name)).arg(limits.maxRatio));
-            entry.data.append(buffer.data(), static_cast<qsizetype>(n));
-        }
-        entries.push_back(std::move(entry));
+        names_.push_back(name);
+        entries_.push_back({static_cast<zip_uint64_t>(i), (st.valid & ZIP_STAT_COMP_SIZE) ? static_cast<long long>(st.comp_size) : 0});
     }
+    zip_ = zip.release();
+}
+
+ZipArchive::~ZipArchive()
+{
+    if (zip_) zip_discard(static_cast<zip_t*>(zip_));
+}
+
+bool ZipArchive::contains(const std::string& name) const { return std::find(names_.begin(), names_.end(), name) != names_.end(); }
+
+void ZipArchive::read(const std::string& name, const std::function<bool(const char*, qsizetype)>& piece)
+{
+    const auto found = std::find(names_.begin(), names_.end(), name);
+    if (found == names_.end()) throw Error(QStringLiteral("The package has no entry %1.").arg(QString::fromStdString(name)));
+    const Entry& e = entries_[static_cast<size_t>(found - names_.begin())];
+    auto* zip = static_cast<zip_t*>(zip_);
+    std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(zip, e.index, 0));
+    if (!file)
+        throw Error(QStringLiteral("The package entry %1 cannot be opened: %2").arg(QString::fromStdString(name), QString::fromUtf8(zip_strerror(zip))));
+    std::vector<char> buffer(64 * 1024);
+    long long size = 0;
+    for (;;) {
+        const zip_int64_t n = zip_fread(file.get(), buffer.data(), buffer.size());
+        if (n < 0)
+            throw Error(QStringLiteral("The package entry %1 is corrupt: %2").arg(QString::fromStdString(name), QString::fromUtf8(zip_file_strerror(file.get()))));
+        if (n == 0) break;
+        size += n;
+        total_ += n;
+        if (size > limits_.maxEntrySize)
+            throw Error(QStringLiteral("The package entry %1 unpacks to more than %2 bytes.").arg(QString::fromStdString(name)).arg(limits_.maxEntrySize));
+        if (total_ > limits_.maxTotalSize) throw Error(QStringLiteral("The package unpacks to more than %1 bytes.").arg(limits_.maxTotalSize));
+        if (size > limits_.ratioFloor && size > (e.compressed + 1) * limits_.maxRatio)
+            throw Error(QStringLiteral("The package entry %1 inflates beyond %2 times its packed size.").arg(QString::fromStdString(name)).arg(limits_.maxRatio));
+        if (!piece(buffer.data(), static_cast<qsizetype>(n))) return;
+    }
+}
+
+QByteArray ZipArchive::readAll(const std::string& name)
+{
+    QByteArray data;
+    read(name, [&](const char* p, qsizetype n) {
+        data.append(p, n);
+        return true;
+    });
+    return data;
+}
+
+std::vector<ZipEntry> readZip(const QByteArray& archive, const ZipLimits& limits)
+{
+    ZipArchive zip(archive.constData(), archive.size(), limits);
+    std::vector<ZipEntry> entries;
+    entries.reserve(zip.names().size());
+    for (const std::string& name : zip.names()) entries.push_back({name, zip.readAll(name)});
     return entries;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QIODevice>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,40 @@ struct ZipLimits {
 struct ZipEntry {
     std::string name;
     QByteArray data;
+};
+
+// A zip archive held in memory (the bytes must outlive it) or read from a device (which must
+// stay open while the archive is read), its entries read on demand. Opening checks the
+// directory: the entry count, names given twice, encryption and compression methods. What is
+// read of the entries counts against the size limits; entries never read cost nothing, and of a
+// device only the directory and the entries read are read.
+class ZipArchive {
+public:
+    ZipArchive(const char* data, qsizetype size, const ZipLimits& limits = {});
+    explicit ZipArchive(QIODevice& device, const ZipLimits& limits = {});
+    ~ZipArchive();
+    ZipArchive(const ZipArchive&) = delete;
+    ZipArchive& operator=(const ZipArchive&) = delete;
+
+    // File entries in archive order.
+    const std::vector<std::string>& names() const { return names_; }
+    bool contains(const std::string& name) const;
+    // Inflates an entry piece by piece; `piece` returns false to stop early, and the rest of the
+    // entry is never inflated.
+    void read(const std::string& name, const std::function<bool(const char* data, qsizetype size)>& piece);
+    QByteArray readAll(const std::string& name);
+
+    struct DeviceSource; // what libzip reads a device through
+
+private:
+    struct Entry;
+    void open(void* source, const ZipLimits& limits);
+    std::unique_ptr<DeviceSource> device_;
+    void* zip_ = nullptr;
+    ZipLimits limits_;
+    std::vector<std::string> names_;
+    std::vector<Entry> entries_; // by name order of names_
+    long long total_ = 0;
 };
 
 // Unpacks every file entry of a zip archive held in memory. Throws spreadsheet::Error for a

@@ -122,3 +122,46 @@ TEST(SheetReader, UnreadableFilesAreErrors)
     ASSERT_TRUE(writeAll(binary, QByteArray("a,b\r\n\0\0", 7)));
     EXPECT_THROW(ReadSheets(ReadMode::Csv, binary), spreadsheet::Error);
 }
+
+// The imports read the layout's rows and nothing below them: what lies further down a file,
+// however broken, is never read, while the rows read are checked as before.
+TEST(SheetReader, NothingBelowTheLayoutIsRead)
+{
+    QTemporaryDir dir;
+    // A quoted lot number spans two lines: rows are records, not lines.
+    QString text = header() + "\"K\r\n001\",1,2\r\n";
+    for (int lot = 2; lot <= 100; ++lot) text += QStringLiteral("K%1,1,2\r\n").arg(lot, 3, 10, QLatin1Char('0'));
+    const QByteArray layout = cp932(text);
+    const QByteArray broken("X,\x81\x20,\0\r\n", 8); // a byte pair code page 932 lacks, and a NUL
+    const QString csv = dir.filePath("below.csv");
+    ASSERT_TRUE(writeAll(csv, layout + broken + "K102,1,2\r\n"));
+    const ReadResult r = ReadSheets(ReadMode::Csv, csv);
+    ASSERT_EQ(r.records.size(), 1u);
+    EXPECT_EQ(r.records[0].lotCount, 100);
+    EXPECT_EQ(model::readDataLine(r.records[0].dataLines[0]).lotNumber, "K\r\n001");
+    EXPECT_TRUE(r.records[0].dataLines[99].startsWith("K100,1,2,"));
+    // The same line as row 104 is read, and refused.
+    const QString last = dir.filePath("last.csv");
+    ASSERT_TRUE(writeAll(last, layout.left(layout.lastIndexOf("K100")) + broken));
+    EXPECT_THROW(ReadSheets(ReadMode::Csv, last), spreadsheet::Error);
+
+    // A worksheet: a value no number reads as below row 104, and a cell beyond column XFD.
+    auto sheet = [](const QByteArray& after, const QByteArray& row104 = "104") {
+        testing_support::Parts p = testing_support::newWorkbookParts();
+        QByteArray rows = "<row r=\"2\"><c r=\"D2\" t=\"inlineStr\"><is><t>Deep</t></is></c></row>";
+        for (int r = 5; r <= 104; ++r)
+            rows += "<row r=\"" + QByteArray::number(r) + "\"><c r=\"A" + QByteArray::number(r) + "\"><v>" + QByteArray::number(r) + "</v></c></row>";
+        rows.replace("<v>104</v>", "<v>" + row104 + "</v>");
+        p["xl/worksheets/sheet1.xml"] = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" + rows
+                                        + after + "</sheetData></worksheet>";
+        return testing_support::pack(p);
+    };
+    const QString book = testing_support::writeFile(dir, "below.xlsx", sheet("<row r=\"105\"><c r=\"A105\"><v>oops</v></c><c r=\"ZZZZ105\"/></row>"));
+    const ReadResult w = ReadSheets(ReadMode::Workbook, book);
+    ASSERT_EQ(w.records.size(), 1u);
+    EXPECT_EQ(w.records[0].item, "Deep");
+    EXPECT_EQ(w.records[0].lotCount, 100);
+    EXPECT_TRUE(w.records[0].dataLines[99].startsWith("104,"));
+    const QString bad = testing_support::writeFile(dir, "bad.xlsx", sheet("<row r=\"106\"/>", "oops"));
+    EXPECT_THROW(ReadSheets(ReadMode::Workbook, bad), spreadsheet::Error);
+}

@@ -1,0 +1,95 @@
+// Files far larger than the sheet layout: a CSV file of 80,000 lines x 100 fields (about 56 MB)
+// and a workbook whose worksheet runs to 1,000,000 rows. Read as quorvane-cli judge reads them,
+// a whole process (time and the child's own peak memory), and through the import's reader in
+// this process (time and the memory it adds).
+#include "BigInputs.h"
+#include "PeakMemory.h"
+
+#include "exchange/SheetReader.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QTemporaryDir& folder()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+const QString& bigCsv()
+{
+    static const QString path = [] {
+        const QString p = folder().path() + QStringLiteral("/big.csv");
+        big_inputs::writeCsv(p, 80000, 100);
+        return p;
+    }();
+    return path;
+}
+
+const QString& bigWorkbook()
+{
+    static const QString path = [] {
+        const QString p = folder().path() + QStringLiteral("/big.xlsx");
+        big_inputs::writeWorkbook(p, 1000000);
+        return p;
+    }();
+    return path;
+}
+
+void judge(benchmark::State& state, const QString& file)
+{
+    ChildRun run;
+    for (auto _ : state) {
+        run = runChild({QUORVANE_CLI, "judge", file.toStdString()});
+        // 0 or 1: judged, passed or failed.
+        if (run.status != 0 && run.status != 1) state.SkipWithError("quorvane-cli failed");
+        state.SetIterationTime(run.seconds);
+    }
+    state.counters["file_MiB"] = double(QFile(file).size()) / (1 << 20);
+    state.counters["peak_rss_MiB"] = run.peakMiB;
+}
+
+void JudgeBigCsv(benchmark::State& state) { judge(state, bigCsv()); }
+void JudgeBigWorkbook(benchmark::State& state) { judge(state, bigWorkbook()); }
+
+void import(benchmark::State& state, exchange::ReadMode mode, const QString& file)
+{
+    double before = 0, added = 0;
+    for (auto _ : state) {
+        before = currentRssMiB();
+        resetPeakRss();
+        const exchange::ReadResult result = exchange::ReadSheets(mode, file);
+        added = highWaterRssMiB() - before;
+        if (result.records.empty() || result.records[0].lotCount != 100) state.SkipWithError("the import did not read 100 lots");
+    }
+    state.counters["added_rss_MiB"] = added;
+}
+
+void ImportBigCsv(benchmark::State& state) { import(state, exchange::ReadMode::Csv, bigCsv()); }
+void ImportBigWorkbook(benchmark::State& state) { import(state, exchange::ReadMode::Workbook, bigWorkbook()); }
+
+} // namespace
+
+// The command runs first, while this process is still small: a forked child starts with its pages.
+BENCHMARK(JudgeBigCsv)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(JudgeBigWorkbook)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+// Once each: memory freed by one reading may stay with the process and hide the next one's.
+BENCHMARK(ImportBigCsv)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(ImportBigWorkbook)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    // The files are written before anything is measured.
+    bigCsv();
+    bigWorkbook();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
