@@ -9,6 +9,7 @@
 #include "exchange/UnencodableText.h"
 #include "exchange/SheetReader.h"
 #include "exchange/WorkbookExport.h"
+#include "model/UserFolders.h"
 #include "spreadsheet/Application.h"
 #include "spreadsheet/Error.h"
 #include "ui/Interaction.h"
@@ -31,7 +32,7 @@ const QString kWorkbookFilter = QStringLiteral("Excelブック (*.xls;*.xlsx)|*.
 const QString kUnsuitableValue = QStringLiteral("不適切な測定値が見つかりました。ファイルの内容を確認してください…");
 
 QString sampleFolder() { return TMainForm::programFolder() + QStringLiteral("/Sample Files/"); }
-QString saveFolder() { return TMainForm::programFolder() + QStringLiteral("/Save Files/"); }
+QString saveFolder() { return model::saveFilesFolder(TMainForm::programFolder()) + u'/'; }
 
 void warn(QWidget* parent, const QString& text) { ui::showMessage(parent, text, kWarningCaption, ui::MessageIcon::Warning); }
 
