@@ -11,7 +11,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   fonts-noto-cjk qt6-translations-l10n
   xvfb xauth x11-utils imagemagick
-  desktop-file-utils poppler-utils
+  desktop-file-utils poppler-utils lintian
   python3 python3-openpyxl libreoffice-calc-nogui
 )
 

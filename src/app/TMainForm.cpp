@@ -7,6 +7,8 @@
 #include "dialogs/TOptionForm.h"
 #include "dialogs/TSettingForm.h"
 #include "dialogs/TSheetsForm.h"
+#include "model/FileSafety.h"
+#include "model/UserFolders.h"
 #include "ui/FilteredLineEdit.h"
 #include "ui/Interaction.h"
 #include "ui/Look.h"
@@ -20,7 +22,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QHBoxLayout>
@@ -455,7 +456,7 @@ void TMainForm::FormCreate()
     const QScreen* primary = QGuiApplication::primaryScreen();
     b = model::boundsOnScreens(b, screens, primary ? primary->geometry().topLeft() : QPoint());
     setGeometry(b.Left, b.Top, b.Width, b.Height);
-    QDir().mkdir(programFolder() + QStringLiteral("/Save Files")); // a failure is reported by whoever writes there
+    model::makePrivateFolder(model::saveFilesFolder(programFolder())); // a failure is reported by whoever writes there
     pageInput->setCurrentIndex(0);
     gridCtrl->setFocus();
 }

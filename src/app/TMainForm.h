@@ -203,8 +203,8 @@ public:
     // wrote all its marks, cleared when the result grid is rebuilt or the results cleared.
     bool spcJudged = false;
 
-    // The report templates and the folder of the filled copies, beside the executable.
-    reports::ReportFolders reportFolders = reports::ReportFolders::beside(programFolder());
+    // The report templates beside the executable and the user's folder of the filled copies.
+    reports::ReportFolders reportFolders = reports::ReportFolders::forProgram(programFolder());
 
     // Sets a result panel: empty, "合格" in lime or "不合格" in red.
     static void setJudgement(QLabel* panel, const QString& caption, bool pass);

@@ -11,6 +11,7 @@
 #include "exchange/SheetReader.h"
 #include "exchange/WorkbookExport.h"
 #include "model/Text.h"
+#include "model/UserFolders.h"
 #include "sheetview/SheetEntry.h"
 #include "spreadsheet/Application.h"
 #include "spreadsheet/Error.h"
@@ -34,7 +35,7 @@ const QString kOpenTitle = QStringLiteral("ファイルを開く");
 const QString kWorkbookFilter = QStringLiteral("Excelブック (*.xls;*.xlsx)|*.xls;*.xlsx");
 
 QString sampleFolder() { return TMainForm::programFolder() + QStringLiteral("/Sample Files/"); }
-QString saveFolder() { return TMainForm::programFolder() + QStringLiteral("/Save Files/"); }
+QString saveFolder() { return model::saveFilesFolder(TMainForm::programFolder()) + u'/'; }
 
 void warn(QWidget* parent, const QString& text) { ui::showMessage(parent, text, kWarningCaption, ui::MessageIcon::Warning); }
 

@@ -1,12 +1,13 @@
 #include "charts/ChartOutput.h"
 
+#include "model/FileSafety.h"
+
 #include <QChartView>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 
 namespace charts {
 
@@ -64,7 +65,7 @@ QImage pageImage(const QList<QChartView*>& views, qreal scale)
 
 bool savePng(const QList<QChartView*>& views, const QString& path, QString& error)
 {
-    QSaveFile file(path);
+    model::SafeSaveFile file(path);
     const QImage image = pageImage(views, kPngScale);
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.flush() || !file.commit()) {
         error = file.errorString();
@@ -75,7 +76,7 @@ bool savePng(const QList<QChartView*>& views, const QString& path, QString& erro
 
 bool savePdf(const QList<QChartView*>& views, const QString& path, const QString& title, QString& error)
 {
-    QSaveFile file(path);
+    model::SafeSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         error = file.errorString();
         return false;

@@ -4,6 +4,8 @@
 #include "charts/ChartStyle.h"
 #include "charts/ControlChartPlot.h"
 #include "charts/HistogramPlot.h"
+#include "model/FileSafety.h"
+#include "model/UserFolders.h"
 #include "ui/Interaction.h"
 #include "ui/Look.h"
 
@@ -235,8 +237,8 @@ void TChartForm::btnSaveClick()
 {
     const QList<QChartView*> views = shownViews();
     if (views.isEmpty()) return;
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/Save Files");
-    QDir().mkpath(folder);
+    const QString folder = model::saveFilesFolder(QCoreApplication::applicationDirPath());
+    model::makePrivateFolder(folder);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss_"));
     const QString suggested = QStringLiteral("%1/%2%3.png").arg(folder, stamp, pageTitle());
     QString path = ui::interaction().saveFileName(this, pageTitle() + QStringLiteral("の保存"),

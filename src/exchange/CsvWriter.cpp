@@ -5,11 +5,11 @@
 #include "model/CommaText.h"
 #include "model/Cp932.h"
 #include "model/DataLine.h"
+#include "model/FileSafety.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -98,7 +98,7 @@ QByteArray encodeCp932(const model::SheetRecord& record, int sheetNumber, const 
 void WriteSheetCsv(const QString& path, const model::SheetRecord& record, int sheetNumber, const QString& headingLine)
 {
     const QByteArray bytes = encodeCp932(record, sheetNumber, sheetCsvLines(record, headingLine));
-    QSaveFile file(path);
+    model::SafeSaveFile file(path);
     // commit() does not see a failed flush of the last buffered bytes (a full disk): flush first.
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         throw spreadsheet::Error(QStringLiteral("ファイル「%1」を保存できません。%2").arg(QDir::toNativeSeparators(path), file.errorString()));

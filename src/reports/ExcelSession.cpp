@@ -1,16 +1,17 @@
 #include "reports/ExcelSession.h"
 
+#include "model/FileSafety.h"
+#include "model/UserFolders.h"
 #include "spreadsheet/Error.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 
 namespace reports {
 
 ExcelSession::ExcelSession(DocumentOpener opener, QString handOverFolder)
     : opener_(std::move(opener))
-    , handOverFolder_(handOverFolder.isEmpty() ? QDir::tempPath() + QStringLiteral("/Quorvane") : std::move(handOverFolder))
+    , handOverFolder_(handOverFolder.isEmpty() ? model::userSaveFilesFolder() : std::move(handOverFolder))
 {
 }
 
@@ -63,7 +64,7 @@ QString ExcelSession::handOverPath() const
     if (base.isEmpty()) base = QStringLiteral("Book");
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
     QString path = handOverFolder_ + u'/' + base + u'_' + stamp + QStringLiteral(".xlsx");
-    for (int n = 2; QFileInfo::exists(path); ++n)
+    for (int n = 2; model::entryExists(path); ++n)
         path = handOverFolder_ + u'/' + base + u'_' + stamp + u'_' + QString::number(n) + QStringLiteral(".xlsx");
     return path;
 }
@@ -82,7 +83,7 @@ QString ExcelSession::endHandOver()
                 path = workbook_->fullName();
             } else {
                 // Never written over the operator's file: an unsaved workbook goes to a file of its own.
-                if (!QDir().mkpath(handOverFolder_))
+                if (!model::makePrivateFolder(handOverFolder_))
                     throw spreadsheet::Error(QStringLiteral("The folder %1 cannot be created.").arg(handOverFolder_));
                 path = workbook_->saveAs(handOverPath());
             }

@@ -22,8 +22,8 @@ public:
     // Opens a file with the desktop's default application; false when the desktop cannot.
     using DocumentOpener = std::function<bool(const QString& path)>;
 
-    // `handOverFolder` receives workbooks that have no saved file at hand-over; by default a
-    // "Quorvane" folder in the system's temporary folder.
+    // `handOverFolder` receives workbooks that have no saved file at hand-over; by default the
+    // user's own "Save Files" (model::userSaveFilesFolder), never a folder other users share.
     explicit ExcelSession(DocumentOpener opener = {}, QString handOverFolder = {});
     ~ExcelSession();
     ExcelSession(const ExcelSession&) = delete;

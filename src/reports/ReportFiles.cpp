@@ -1,5 +1,7 @@
 #include "reports/ReportFiles.h"
 
+#include "model/FileSafety.h"
+#include "model/UserFolders.h"
 #include "spreadsheet/Error.h"
 
 #include <QDir>
@@ -11,6 +13,11 @@ namespace reports {
 ReportFolders ReportFolders::beside(const QString& programFolder)
 {
     return {programFolder + QStringLiteral("/Form Files"), programFolder + QStringLiteral("/Save Files")};
+}
+
+ReportFolders ReportFolders::forProgram(const QString& programFolder)
+{
+    return {programFolder + QStringLiteral("/Form Files"), model::saveFilesFolder(programFolder)};
 }
 
 QString controlChartTemplateName(judge::ChartKind kind)
@@ -25,25 +32,21 @@ QString controlChartTemplateName(judge::ChartKind kind)
 
 QString timeStampPrefix(const QDateTime& when) { return when.toString(QStringLiteral("yyyyMMdd_HHmmss_")); }
 
-QString freeFileName(const QString& path)
-{
-    if (!QFileInfo::exists(path)) return path;
-    const QFileInfo info(path);
-    const QString suffix = info.suffix();
-    const QString stem = path.left(path.size() - (suffix.isEmpty() ? 0 : suffix.size() + 1));
-    for (int n = 2;; ++n) {
-        const QString candidate = stem + u'_' + QString::number(n) + (suffix.isEmpty() ? QString() : u'.' + suffix);
-        if (!QFileInfo::exists(candidate)) return candidate;
-    }
-}
+QString freeFileName(const QString& path) { return model::freeName(path); }
 
 QString copyTemplate(const QString& templatePath, const QString& folder, const QDateTime& when)
 {
     if (!QFileInfo(templatePath).isFile())
         throw spreadsheet::Error(QStringLiteral("帳票のひな形「%1」が見つかりません。").arg(QDir::toNativeSeparators(templatePath)));
-    QDir().mkpath(folder); // a folder removed while the program runs comes back
-    const QString copy = freeFileName(folder + u'/' + timeStampPrefix(when) + QFileInfo(templatePath).fileName());
-    QFile::copy(templatePath, copy);
+    model::makePrivateFolder(folder); // a folder removed while the program runs comes back
+    QFile source(templatePath);
+    const QString name = folder + u'/' + timeStampPrefix(when) + QFileInfo(templatePath).fileName();
+    if (!source.open(QIODevice::ReadOnly))
+        throw spreadsheet::Error(QStringLiteral("帳票のひな形「%1」を読み込めません。%2").arg(QDir::toNativeSeparators(templatePath), source.errorString()));
+    QString error;
+    const QString copy = model::writeNewFile(name, source.readAll(), error);
+    if (copy.isEmpty())
+        throw spreadsheet::Error(QStringLiteral("帳票のファイル「%1」を作成できません。%2").arg(QDir::toNativeSeparators(name), error));
     return copy;
 }
 

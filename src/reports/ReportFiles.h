@@ -6,13 +6,16 @@
 
 namespace reports {
 
-// Where the reports live: the templates in "Form Files" and the filled copies and result
-// workbooks in "Save Files", both beside the executable.
+// Where the reports live: the templates in "Form Files" beside the executable, the filled
+// copies and result workbooks in "Save Files".
 struct ReportFolders {
     QString formFiles;
     QString saveFiles;
 
+    // Both folders beside the executable.
     static ReportFolders beside(const QString& programFolder);
+    // The templates beside the executable, the copies in the user's "Save Files" (model::saveFilesFolder).
+    static ReportFolders forProgram(const QString& programFolder);
 };
 
 // The template of a control chart kind ("XbarR.xlsx", "XbarS.xlsx", "X-Rs.xlsx") and of the histogram.
@@ -22,13 +25,14 @@ inline const QString kHistogramTemplateName = QStringLiteral("Histogram.xlsx");
 // "YYYYMMDD_HHNNSS_" of a local date and time, for example 20240131_174502_.
 QString timeStampPrefix(const QDateTime& when);
 
-// The path itself when no file of that name exists, otherwise the first free one of
-// name_2.ext, name_3.ext, ... A report never fills a file made earlier.
+// The path itself when no entry of that name exists (a link to nothing is one), otherwise the
+// first free one of name_2.ext, name_3.ext, ... A report never fills a file made earlier.
 QString freeFileName(const QString& path);
 
-// Copies a template into `folder` under the time stamp and the template's own name, never over
-// an existing file. Returns the path of the copy. A template that is missing raises
-// spreadsheet::Error naming it; a copy that fails otherwise is left for opening to report.
+// Copies a template into `folder` (created for its owner alone when missing) under the time
+// stamp and the template's own name, created exclusively under the first free name: never over
+// an existing entry, never through a link. Returns the path of the copy. A template that is
+// missing or a copy that cannot be made raises spreadsheet::Error naming the file and the reason.
 QString copyTemplate(const QString& templatePath, const QString& folder, const QDateTime& when);
 
 } // namespace reports

@@ -1,9 +1,9 @@
 #include "reports/ResultReport.h"
 
 #include "reports/ExcelSession.h"
+#include "model/FileSafety.h"
 #include "spreadsheet/Error.h"
 
-#include <QDir>
 
 namespace reports {
 
@@ -22,7 +22,7 @@ QString writeResultWorkbook(ExcelSession& session, const ReportFolders& folders,
     session.setWorksheet(app.worksheet(1));
     // The spreadsheet program would keep the new workbook open unsaved; the engine has no window to
     // keep it in, so it is saved beside the other reports before it is handed over.
-    QDir().mkpath(folders.saveFiles);
+    model::makePrivateFolder(folders.saveFiles);
     return session.workbook().saveAs(freeFileName(folders.saveFiles + u'/' + timeStampPrefix(when) + kResultFileName));
 }
 

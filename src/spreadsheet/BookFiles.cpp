@@ -1,6 +1,7 @@
 // Making a Book: new, from a file's bytes of any kind, and writing it as a package.
 #include "spreadsheet/Book.h"
 
+#include "model/FileSafety.h"
 #include "spreadsheet/BookData.h"
 #include "spreadsheet/CsvReader.h"
 #include "spreadsheet/Error.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <iterator>
 #include <new>
@@ -199,7 +199,7 @@ QByteArray Book::toBytes()
 void Book::save(const QString& path)
 {
     const QString shown = QDir::toNativeSeparators(path);
-    QSaveFile file(path);
+    model::SafeSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, file.errorString()));
     try {
         d->write(file); // on an exception the temporary file is discarded and the target left alone

@@ -1,7 +1,7 @@
 // `cmake --install` into a temporary prefix and the .deb that CPack builds: the program folder
 // with everything the program looks for beside its executable, the links on the path, the
-// desktop entry and its icon, the package's dependencies; and the installed program started
-// from its link finds its own folder.
+// desktop entry and its icon; the installed program writing only into the user's own folder;
+// the package's contents, dependencies and maintainer script, checked by lintian.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -37,6 +39,25 @@ Finished run(const QString& program, const QStringList& args, const QString& wor
 }
 
 const QString kProgramFolder = QStringLiteral("lib/quorvane");
+const QFile::Permissions kAnyoneElse = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                                       QFile::WriteOther | QFile::ExeOther;
+
+// Starts the program and waits until `folder` appears, which it makes as it starts.
+bool startsAndCreates(const QString& program, const QProcessEnvironment& env, const QString& folder)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, {});
+    if (!p.waitForStarted()) return false;
+    bool created = false;
+    for (int i = 0; i < 300 && !created && p.state() == QProcess::Running; ++i) {
+        QThread::msleep(50);
+        created = QFileInfo(folder).isDir();
+    }
+    p.terminate();
+    p.waitForFinished(10000);
+    return created;
+}
 
 QString desktopValue(const QString& entry, const QString& key)
 {
@@ -107,59 +128,169 @@ TEST_F(InstallTest, TheDesktopEntryStartsTheProgramOnThePathWithTheInstalledIcon
     EXPECT_EQ(v.out.trimmed(), QString()) << v.out.toStdString();
 }
 
-TEST_F(InstallTest, TheInstalledProgramStartedFromItsLinkUsesItsOwnFolder)
+TEST_F(InstallTest, TheInstalledProgramWritesOnlyIntoTheUsersOwnFolder)
 {
-    // It creates "Save Files" beside its executable as it starts; the settings go to a folder
-    // of the test's own.
-    QTemporaryDir config;
+    // The settings, the lock and the documents folder go to a home of the test's own.
+    QTemporaryDir home;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), config.path());
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.start(at(QStringLiteral("bin/quorvane")), {});
-    ASSERT_TRUE(program.waitForStarted());
-    const QString saveFiles = at(kProgramFolder + QStringLiteral("/Save Files"));
-    bool created = false;
-    for (int i = 0; i < 300 && !created && program.state() == QProcess::Running; ++i) {
-        QThread::msleep(50);
-        created = QFileInfo(saveFiles).isDir();
-    }
-    program.terminate();
-    program.waitForFinished(10000);
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/.config"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+    const QString own = home.path() + QStringLiteral("/Documents/Quorvane/Save Files");
+
+    // A copy of the program folder that the user made is theirs: "Save Files" beside it, as in a build tree.
+    QTemporaryDir copies;
+    const QString portable = copies.filePath(QStringLiteral("quorvane"));
+    ASSERT_EQ(run(QStringLiteral("cp"), {QStringLiteral("-a"), at(kProgramFolder), portable}).exitCode, 0);
+    EXPECT_TRUE(startsAndCreates(portable + QStringLiteral("/quorvane"), env, portable + QStringLiteral("/Save Files")));
+    EXPECT_FALSE(QFileInfo::exists(own));
+
+    // Installed for every user, the program folder belongs to none of them (here: to another
+    // user): it stays as installed, and the user's own folder is made for them alone.
+    if (::geteuid() != 0) GTEST_SKIP() << "giving the program folder to another user needs the administrator";
+    const QByteArray folder = QFile::encodeName(at(kProgramFolder));
+    ASSERT_EQ(::chown(folder.constData(), 65534, 65534), 0);
+    const bool created = startsAndCreates(at(QStringLiteral("bin/quorvane")), env, own);
+    ASSERT_EQ(::chown(folder.constData(), ::geteuid(), ::getegid()), 0);
     EXPECT_TRUE(created);
+    EXPECT_FALSE(QFileInfo::exists(at(kProgramFolder + QStringLiteral("/Save Files"))));
+    for (const QString& level : {home.path() + QStringLiteral("/Documents"), home.path() + QStringLiteral("/Documents/Quorvane"), own})
+        EXPECT_EQ(QFileInfo(level).permissions() & kAnyoneElse, QFile::Permissions()) << level.toStdString();
 }
 
-TEST_F(InstallTest, ThePackageHoldsTheTreeUnderUsrAndNamesItsDependencies)
-{
-    QTemporaryDir out;
-    const Finished pack = run(QStringLiteral(QUORVANE_CPACK),
-                         {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"), out.path()}, QStringLiteral(QUORVANE_BINARY_DIR));
-    ASSERT_EQ(pack.exitCode, 0) << pack.out.toStdString() << pack.err.toStdString();
-    const QStringList debs = QDir(out.path()).entryList({QStringLiteral("quorvane_*.deb")}, QDir::Files);
-    ASSERT_EQ(debs.size(), 1);
-    const QString deb = QDir(out.path()).filePath(debs.front());
+namespace {
 
-    const Finished depends = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), deb, QStringLiteral("Depends")});
-    ASSERT_EQ(depends.exitCode, 0);
-    // From dpkg-shlibdeps: the libraries the executables link; named: the platform plugin, the fonts and
-    // Qt's Japanese texts.
+// The .deb that CPack builds from this build folder, made once for the tests that look into it.
+class Package : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        out = new QTemporaryDir;
+        const Finished pack = run(QStringLiteral(QUORVANE_CPACK), {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("-B"), out->path()},
+                                  QStringLiteral(QUORVANE_BINARY_DIR));
+        const QStringList debs = QDir(out->path()).entryList({QStringLiteral("quorvane_*.deb")}, QDir::Files);
+        if (pack.exitCode == 0 && debs.size() == 1) deb = QDir(out->path()).filePath(debs.front());
+        else packError = pack.out + pack.err;
+    }
+    static void TearDownTestSuite()
+    {
+        delete out;
+        out = nullptr;
+    }
+    void SetUp() override { ASSERT_FALSE(deb.isEmpty()) << packError.toStdString(); }
+
+    static QString field(const QString& name)
+    {
+        return run(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), deb, name}).out.trimmed();
+    }
+
+    static inline QTemporaryDir* out = nullptr;
+    static inline QString deb, packError;
+};
+
+// Every entry under a folder, with the target of each link, as `find` lists them.
+QStringList tree(const QString& root)
+{
+    return run(QStringLiteral("find"), {root, QStringLiteral("-printf"), QStringLiteral("%P %y %l %m\\n")}).out.split(u'\n', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+TEST_F(Package, HoldsTheTreeUnderUsrWithItsDocumentsAndNamesItsDependencies)
+{
+    // From dpkg-shlibdeps: the libraries the executables link; named: the platform plugin, the fonts and Qt's Japanese texts.
+    const QString depends = field(QStringLiteral("Depends"));
     for (const char* package : {"libqt6widgets6", "libqt6charts6", "libqt6core6", "libzip4", "qt6-qpa-plugins", "fonts-noto-cjk",
                                 "qt6-translations-l10n"})
-        EXPECT_TRUE(depends.out.contains(QString::fromUtf8(package))) << package << " in " << depends.out.toStdString();
+        EXPECT_TRUE(depends.contains(QString::fromUtf8(package))) << package << " in " << depends.toStdString();
+    // Recommending a spreadsheet program made apt replace a headless one with a desktop suite.
+    EXPECT_EQ(field(QStringLiteral("Recommends")), QStringLiteral("xdg-utils"));
+    EXPECT_TRUE(field(QStringLiteral("Suggests")).contains(QStringLiteral("libreoffice-calc")));
 
     const Finished contents = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), deb});
     ASSERT_EQ(contents.exitCode, 0);
     for (const char* path : {"./usr/lib/quorvane/quorvane", "./usr/lib/quorvane/操作手順書.pdf",
                              "./usr/lib/quorvane/Sample Files/SampleWorkbook.xlsx", "./usr/lib/quorvane/Form Files/XbarR.xlsx",
                              "./usr/bin/quorvane -> ../lib/quorvane/quorvane",
-                             "./usr/share/applications/quorvane.desktop", "./usr/share/icons/hicolor/scalable/apps/quorvane.svg"})
+                             "./usr/share/applications/quorvane.desktop", "./usr/share/icons/hicolor/scalable/apps/quorvane.svg",
+                             "./usr/share/man/man1/quorvane.1.gz", "./usr/share/man/man1/quorvane-cli.1.gz",
+                             "./usr/share/doc/quorvane/copyright", "./usr/share/doc/quorvane/changelog.gz"})
         EXPECT_TRUE(contents.out.contains(QString::fromUtf8(path))) << path;
+    // Nothing outside /usr, no folder anyone may write into, nothing owned by anyone but root.
+    for (const QString& line : contents.out.split(u'\n', Qt::SkipEmptyParts)) {
+        EXPECT_TRUE(line.startsWith(u'd') || line.startsWith(u'-') || line.startsWith(u'l')) << line.toStdString();
+        EXPECT_TRUE(line.startsWith(u'l') || (line.at(5) != u'w' && line.at(8) != u'w')) << line.toStdString();
+        EXPECT_TRUE(line.contains(QStringLiteral(" root/root "))) << line.toStdString();
+        EXPECT_TRUE(line.contains(QStringLiteral(" ./usr/")) || line.endsWith(QStringLiteral(" ./"))) << line.toStdString();
+    }
 
-    // The shared "Save Files" folder is made when the package is configured.
-    const Finished postinst = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--info"), deb, QStringLiteral("postinst")});
-    EXPECT_TRUE(postinst.out.contains(QStringLiteral("chmod 1777 \"/var/lib/quorvane/Save Files\""))) << postinst.out.toStdString();
+    // The copyright file in the machine-readable form, pointing at the licence every system has.
+    QTemporaryDir unpacked;
+    ASSERT_EQ(run(QStringLiteral("dpkg-deb"), {QStringLiteral("--extract"), deb, unpacked.path()}).exitCode, 0);
+    QFile copyright(unpacked.filePath(QStringLiteral("usr/share/doc/quorvane/copyright")));
+    ASSERT_TRUE(copyright.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(copyright.readAll());
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/")));
+    EXPECT_TRUE(text.contains(QStringLiteral("License: GPL-3+")));
+    EXPECT_TRUE(text.contains(QStringLiteral("/usr/share/common-licenses/GPL-3")));
+    // The manual pages read without a complaint from the formatter.
+    for (const char* page : {"quorvane.1.gz", "quorvane-cli.1.gz"}) {
+        const QString path = unpacked.filePath(QStringLiteral("usr/share/man/man1/") + QString::fromUtf8(page));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
+        const Finished man = run(QStringLiteral("man"), {QStringLiteral("--warnings"), QStringLiteral("-E"), QStringLiteral("UTF-8"),
+                                                          QStringLiteral("-l"), path}, {}, env);
+        EXPECT_EQ(man.exitCode, 0) << page;
+        EXPECT_EQ(man.err, QString()) << page << ": " << man.err.toStdString();
+        EXPECT_TRUE(man.out.contains(QStringLiteral("quorvane"))) << page;
+    }
+}
+
+TEST_F(Package, AnUpgradeRemovesOnlyTheOldLinkAndKeepsTheUsersFiles)
+{
+    QTemporaryDir control;
+    ASSERT_EQ(run(QStringLiteral("dpkg-deb"), {QStringLiteral("--control"), deb, control.path()}).exitCode, 0);
+    // Only postinst: no postrm, so a purge deletes nothing but the package's own files.
+    EXPECT_EQ(QDir(control.path()).entryList(QDir::Files), (QStringList{"control", "md5sums", "postinst"}));
+
+    // A system as the earlier package left it: the link beside the program, the shared folder
+    // with a user's report in it.
+    QTemporaryDir root;
+    const QString shared = root.filePath(QStringLiteral("var/lib/quorvane/Save Files"));
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ASSERT_TRUE(QDir().mkpath(root.filePath(QStringLiteral("usr/lib/quorvane"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/var/lib/quorvane/Save Files"), root.filePath(QStringLiteral("usr/lib/quorvane/Save Files"))));
+    QFile report(shared + QStringLiteral("/20240131_174502_XbarR.xlsx"));
+    ASSERT_TRUE(report.open(QIODevice::WriteOnly));
+    report.write("a user's report");
+    report.close();
+    ASSERT_TRUE(QFile::setPermissions(shared, QFile::Permissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                                                 QFile::WriteOther | QFile::ExeOther)));
+    QStringList before = tree(root.path());
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DPKG_ROOT"), root.path());
+    const Finished configure = run(QStringLiteral("sh"), {control.filePath(QStringLiteral("postinst")), QStringLiteral("configure"),
+                                                          QStringLiteral("0.9.0.0")}, {}, env);
+    EXPECT_EQ(configure.exitCode, 0) << configure.err.toStdString();
+    // The link went; everything else is as it was, permissions included.
+    before.removeAll(QStringLiteral("usr/lib/quorvane/Save Files l /var/lib/quorvane/Save Files 777"));
+    EXPECT_EQ(tree(root.path()), before);
+
+    // A folder of that name that is not the old link is not the package's to remove.
+    ASSERT_TRUE(QDir(root.filePath(QStringLiteral("usr/lib/quorvane"))).mkdir(QStringLiteral("Save Files")));
+    const QStringList withFolder = tree(root.path());
+    EXPECT_EQ(run(QStringLiteral("sh"), {control.filePath(QStringLiteral("postinst")), QStringLiteral("configure"), QString()}, {}, env).exitCode, 0);
+    EXPECT_EQ(tree(root.path()), withFolder);
+}
+
+TEST_F(Package, LintianFindsNoErrorAndNoWarning)
+{
+    const Finished lintian = run(QStringLiteral("lintian"), {QStringLiteral("--fail-on"), QStringLiteral("error,warning"), deb});
+    EXPECT_EQ(lintian.exitCode, 0) << lintian.out.toStdString() << lintian.err.toStdString();
+    for (const QString& line : lintian.out.split(u'\n', Qt::SkipEmptyParts))
+        EXPECT_FALSE(line.startsWith(QStringLiteral("E:")) || line.startsWith(QStringLiteral("W:"))) << line.toStdString();
 }
 
 #ifdef QUORVANE_INSTALLS_CLI

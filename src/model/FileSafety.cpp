@@ -1,0 +1,91 @@
+#include "model/FileSafety.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace model {
+
+bool entryExists(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink() || info.isJunction();
+}
+
+bool isLink(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isSymLink() || info.isJunction();
+}
+
+QString linkRefusal(const QString& path)
+{
+    return QStringLiteral("「%1」はシンボリックリンクです。リンク先には書き込みません。").arg(QDir::toNativeSeparators(path));
+}
+
+QString freeName(const QString& path)
+{
+    if (!entryExists(path)) return path;
+    const QFileInfo info(path);
+    const QString suffix = info.suffix();
+    const QString stem = path.left(path.size() - (suffix.isEmpty() ? 0 : suffix.size() + 1));
+    for (int n = 2;; ++n) {
+        const QString candidate = stem + u'_' + QString::number(n) + (suffix.isEmpty() ? QString() : u'.' + suffix);
+        if (!entryExists(candidate)) return candidate;
+    }
+}
+
+bool SafeSaveFile::open(OpenMode mode)
+{
+    if (isLink(fileName())) {
+        setErrorString(linkRefusal(fileName()));
+        return false;
+    }
+    return QSaveFile::open(mode);
+}
+
+QString writeNewFile(const QString& path, const QByteArray& bytes, QString& error)
+{
+    // Each failed attempt means an entry took the name after the search; a name further on is
+    // looked for then. Someone who keeps doing that gets an error, not an endless loop.
+    constexpr int kAttempts = 100;
+    QString candidate = path;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        candidate = freeName(candidate);
+        QFile file(candidate);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (entryExists(candidate)) continue;
+            error = file.errorString();
+            return {};
+        }
+        if (file.write(bytes) != bytes.size() || !file.flush()) {
+            error = file.errorString();
+            file.close();
+            file.remove();
+            return {};
+        }
+        return candidate;
+    }
+    error = QStringLiteral("空いているファイル名が見つかりません。");
+    return {};
+}
+
+bool makePrivateFolder(const QString& path)
+{
+    const QString target = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (QFileInfo(target).isDir()) return true;
+    // The missing levels from the top down: each is created for its owner alone.
+    QStringList missing;
+    for (QString level = target; !QFileInfo(level).isDir();) {
+        missing.prepend(level);
+        const QString parent = QFileInfo(level).path();
+        if (parent == level) break;
+        level = parent;
+    }
+    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    for (const QString& level : missing)
+        if (!QDir().mkdir(level, ownerOnly) && !QFileInfo(level).isDir()) return false;
+    return QFileInfo(target).isDir();
+}
+
+} // namespace model

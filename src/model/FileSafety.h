@@ -1,0 +1,45 @@
+#pragma once
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+
+// The rules every file the program writes follows, so that whoever can add names to a folder we
+// write into cannot make us write anywhere else: a link at the name we write is refused, a name is
+// free only when no entry of any kind has it, and a file meant to be new is created exclusively.
+namespace model {
+
+// True when a directory entry of that name exists, whatever it is: a file, a folder or a link,
+// a link to nothing included (QFileInfo::exists follows links and calls a dangling link free).
+bool entryExists(const QString& path);
+
+// True when the last component of the path is a symbolic link (on Windows also a junction).
+// Links higher up the path, a linked home folder for one, are the user's own arrangement.
+bool isLink(const QString& path);
+
+// Why a save refused its target: a link of that name is there.
+QString linkRefusal(const QString& path);
+
+// The path itself when no entry has its name, otherwise the first free one of name_2.ext,
+// name_3.ext, ...
+QString freeName(const QString& path);
+
+// A QSaveFile that never writes through a link at its name: open() fails with linkRefusal() as
+// its error string. The file is still written to a temporary file beside the target and renamed
+// over it, which replaces a name and never follows it.
+class SafeSaveFile : public QSaveFile {
+public:
+    using QSaveFile::QSaveFile;
+    bool open(OpenMode mode) override;
+};
+
+// Writes `bytes` into a new file under the first free name of `path` (see freeName). The file
+// is created exclusively, so an entry that appears between the search and the creation is never
+// written through: the next free name is taken instead. Returns the path written, or an empty
+// string with the reason in `error`; a file that could not be written whole is removed.
+QString writeNewFile(const QString& path, const QByteArray& bytes, QString& error);
+
+// Creates the folder and each missing folder above it readable and writable by its owner only.
+// True when the folder exists afterwards.
+bool makePrivateFolder(const QString& path);
+
+} // namespace model
