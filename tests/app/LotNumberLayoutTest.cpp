@@ -166,7 +166,9 @@ TEST_F(LotNumberLayoutTest, LotNumbersSurviveEveryLayoutChangeIntoTheExport)
     for (int r = 1; r <= 20; ++r) {
         const QList<QByteArray> fields = lines[3 + r].trimmed().split(',');
         EXPECT_EQ(QString::fromLatin1(fields[0]), expected[r - 1]) << r;
-        if (r <= 12) EXPECT_EQ(fields.value(1), QByteArray::number(r) + ".000") << r;
+        if (r <= 12) {
+            EXPECT_EQ(fields.value(1), QByteArray::number(r) + ".000") << r;
+        }
     }
 }
 
