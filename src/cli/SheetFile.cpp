@@ -1,6 +1,7 @@
 #include "cli/SheetFile.h"
 
 #include "cli/SheetWorkers.h"
+#include "exchange/ImportedText.h"
 #include "exchange/SheetReader.h"
 
 #include <QFileInfo>
@@ -44,6 +45,10 @@ std::vector<model::SheetRecord> readSheetFile(const QString& path)
         throw FileError(path, QStringLiteral("シートの最大値を超えました。Excelファイルのシート数を確認してください…。 (%1 シート)")
                                    .arg(result.count));
     if (result.records.empty()) throw FileError(path, openFailed);
+    // As the window imports: look-alikes become the characters the sheet files hold, and a file
+    // with any other character they cannot hold is refused.
+    if (const auto notHeld = exchange::fitToCp932(result.records))
+        throw FileError(path, exchange::notHeldImportMessage(*notHeld, csv ? exchange::ReadMode::Csv : exchange::ReadMode::Workbook));
     return std::move(result.records);
 }
 

@@ -138,3 +138,27 @@ TEST(ConvertCommand, AFolderExportRemovesTheTemporariesAKilledExportLeft)
     EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name), expected);
     EXPECT_TRUE(QFileInfo::exists(elsewhere));
 }
+
+TEST(ConvertCommand, LookAlikesAreTakenAsTheWindowTakesThemAndOtherCharactersTheFilesCannotHoldRefused)
+{
+    QTemporaryDir dir;
+    model::SheetRecord record = sheet(q("外径"), {"A−1,9.8,10,10.2"});
+    record.unit = q("µm");
+    const QString input = dir.filePath(QStringLiteral("in.xlsx"));
+    writeWorkbook(input, {record});
+    const CliResult r = runCli({"convert", input, dir.path()});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QFile csv(dir.filePath(QStringLiteral("Sheet1.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    QStringDecoder cp932("windows-31j");
+    const QString text = cp932.decode(csv.readAll());
+    EXPECT_TRUE(text.contains(q("μm"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(q("\r\nA－1,"))) << text.toStdString();
+
+    record.unit = q("é");
+    writeWorkbook(input, {record});
+    const CliResult refused = runCli({"convert", input, dir.filePath(QStringLiteral("out.xlsx"))});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_TRUE(QString::fromUtf8(refused.err).contains(q("U+00E9"))) << refused.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("out.xlsx"))));
+}
