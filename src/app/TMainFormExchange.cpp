@@ -92,6 +92,7 @@ void TMainForm::mainMenuCsvImportClick()
             exchange::ReadResult result = exchange::ReadSheets(exchange::ReadMode::Csv, path);
             if (!result.records.empty()) {
                 // The shown sheet is replaced, not saved first; entering it again shows the file.
+                journalBeforeReplace(tabCtrl->currentIndex());
                 store_[tabCtrl->currentIndex()] = std::move(result.records.front());
                 tabCtrlChange();
                 imported = true;
@@ -154,6 +155,7 @@ void TMainForm::mainMenuXlsImportClick()
         if (warning.isEmpty()) {
             // Every worksheet was read: only now are the sheets replaced.
             const int n = result.count;
+            journalBeforeReplace(-1);
             exchange::replaceSheets(store_, std::move(result.records));
             shownTab_ = -1; // the view belongs to no record until sheet 1 is entered
             {
