@@ -285,7 +285,6 @@ private:
     QPointer<TOptionForm> optionForm_;
     QPointer<TSettingForm> settingForm_;
     std::unique_ptr<journal::JournalWriter> journal_;
-    std::unique_ptr<sheetview::SheetView> journalView_;
     QTimer* journalTimer_ = nullptr;
     bool journalReady_ = false;
 };

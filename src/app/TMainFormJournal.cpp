@@ -47,6 +47,57 @@ bool holdsMeasurements(const journal::Workbook& book)
     return false;
 }
 
+// The workbook as the store holds it, with the window's chart settings; the shown sheet's
+// record is still the store's (saveShownSheet puts the view's in).
+journal::Workbook unsavedWorkbook(const TMainForm& f, const model::SheetStore& store, int shownTab)
+{
+    journal::Workbook b;
+    const int n = store.count();
+    b.sheets.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        b.sheets.push_back(store[i]);
+        b.captions.append(f.tabCtrl->tabText(i));
+    }
+    b.shown = shownTab >= 0 && shownTab < n ? shownTab : std::clamp(f.tabCtrl->currentIndex(), 0, std::max(n - 1, 0));
+    b.chart = f.cmbChart->currentIndex();
+    b.limitMethod = f.cmbLimit->currentIndex();
+    b.ucl = f.editUcl->text();
+    b.lcl = f.editLcl->text();
+    b.rsUcl = f.editRsUcl->text();
+    return b;
+}
+
+// A copy of what saving the shown sheet reads from the window: the fields and the two grids.
+std::shared_ptr<sheetview::SheetView> shownView(const TMainForm& f, int shownTab)
+{
+    auto v = std::make_shared<sheetview::SheetView>();
+    v->tabCaption = f.tabCtrl->tabText(shownTab);
+    v->product = f.editProduct->text();
+    v->process = f.editProcess->text();
+    v->device = f.editMbc->text();
+    v->item = f.editLabel->text();
+    v->unit = f.editUnit->text();
+    v->specKind = f.cmbSpecKind->currentIndex();
+    v->digits = f.spinKeta->text();
+    v->specUpper = f.editKupper->text();
+    v->specLower = f.editKlower->text();
+    v->lotCount = f.spinRow->value();
+    v->measurementCount = f.spinCol->value();
+    v->lotRows = f.gridEdit->rowCount() - 1;
+    v->measurementColumns = f.gridEdit->colCount();
+    v->lots = f.gridCtrl->table();
+    v->cells = f.gridEdit->table();
+    return v;
+}
+
+// The shown sheet as saving it would store it, from a copy of the view (saving may change
+// the copy's caption and item, never the window's).
+void saveShownSheet(journal::Workbook& b, sheetview::SheetView& shown)
+{
+    sheetview::saveSheet(shown, b.sheets[size_t(b.shown)]);
+    b.captions[b.shown] = shown.tabCaption;
+}
+
 } // namespace
 
 QString TMainForm::journalPath()
@@ -83,7 +134,6 @@ void TMainForm::startJournal()
         statusBar()->showMessage(QStringLiteral("復元用データが壊れていたため、新しく作り直しました（元のファイル: %1）。")
                                      .arg(QDir::toNativeSeparators(opened->setAsidePath())));
     const std::optional<qint64> unclean = opened->uncleanSession();
-    journalView_ = std::make_unique<sheetview::SheetView>();
     journal_ = std::make_unique<journal::JournalWriter>(std::move(opened), [this](quint64, const QString& error) {
         QMetaObject::invokeMethod(this, [this, error] { journalFailed(error); }, Qt::QueuedConnection);
     });
@@ -156,7 +206,14 @@ void TMainForm::journalChanged()
 void TMainForm::journalNow()
 {
     if (!journal_ || !journalReady_ || store_.count() == 0) return;
-    journal_->post(journaledWorkbook());
+    journal::Workbook b = unsavedWorkbook(*this, store_, shownTab_);
+    if (b.shown != shownTab_) {
+        journal_->post(std::move(b));
+        return;
+    }
+    // The shown sheet's lines are made on the journal's thread, from a copy of the view.
+    std::shared_ptr<sheetview::SheetView> view = shownView(*this, shownTab_);
+    journal_->post(std::move(b), [view](journal::Workbook& book) { saveShownSheet(book, *view); });
 }
 
 void TMainForm::journalWaitIdle()
@@ -178,45 +235,8 @@ void TMainForm::journalFailed(const QString& error)
 
 journal::Workbook TMainForm::journaledWorkbook()
 {
-    journal::Workbook b;
-    const int n = store_.count();
-    b.sheets.reserve(size_t(n));
-    for (int i = 0; i < n; ++i) {
-        b.sheets.push_back(store_[i]);
-        b.captions.append(tabCtrl->tabText(i));
-    }
-    if (shownTab_ >= 0 && shownTab_ < n) {
-        // The shown sheet as saving it would store it now, without touching the window.
-        sheetview::SheetView& v = *journalView_;
-        v.tabCaption = tabCtrl->tabText(shownTab_);
-        v.product = editProduct->text();
-        v.process = editProcess->text();
-        v.device = editMbc->text();
-        v.item = editLabel->text();
-        v.unit = editUnit->text();
-        v.specKind = cmbSpecKind->currentIndex();
-        v.digits = spinKeta->text();
-        v.specUpper = editKupper->text();
-        v.specLower = editKlower->text();
-        v.lotCount = spinRow->value();
-        v.measurementCount = spinCol->value();
-        v.lotRows = gridEdit->rowCount() - 1;
-        v.measurementColumns = gridEdit->colCount();
-        std::swap(v.lots, gridCtrl->table());
-        std::swap(v.cells, gridEdit->table());
-        sheetview::saveSheet(v, b.sheets[size_t(shownTab_)]);
-        std::swap(v.lots, gridCtrl->table());
-        std::swap(v.cells, gridEdit->table());
-        b.captions[shownTab_] = v.tabCaption;
-        b.shown = shownTab_;
-    } else {
-        b.shown = std::clamp(tabCtrl->currentIndex(), 0, std::max(n - 1, 0));
-    }
-    b.chart = cmbChart->currentIndex();
-    b.limitMethod = cmbLimit->currentIndex();
-    b.ucl = editUcl->text();
-    b.lcl = editLcl->text();
-    b.rsUcl = editRsUcl->text();
+    journal::Workbook b = unsavedWorkbook(*this, store_, shownTab_);
+    if (b.shown == shownTab_) saveShownSheet(b, *shownView(*this, shownTab_));
     return b;
 }
 

@@ -19,7 +19,7 @@ JournalWriter::~JournalWriter()
     thread_.join();
 }
 
-quint64 JournalWriter::post(Workbook book)
+quint64 JournalWriter::post(Workbook book, std::function<void(Workbook&)> complete)
 {
     quint64 n = 0;
     {
@@ -28,10 +28,11 @@ quint64 JournalWriter::post(Workbook book)
         // A workbook still waiting is replaced: each write commits the whole state.
         if (!queue_.empty() && queue_.back().book) {
             queue_.back().book = std::move(book);
+            queue_.back().complete = std::move(complete);
             queue_.back().post = n;
             return n;
         }
-        queue_.push_back(Task{std::move(book), n, {}});
+        queue_.push_back(Task{std::move(book), std::move(complete), n, {}});
     }
     wake_.notify_all();
     return n;
@@ -41,7 +42,7 @@ void JournalWriter::postSnapshot(Snapshot snapshot)
 {
     {
         const std::lock_guard lock(mutex_);
-        queue_.push_back(Task{std::nullopt, 0, [s = std::move(snapshot)](Journal& j) { j.addSnapshot(s); }});
+        queue_.push_back(Task{std::nullopt, {}, 0, [s = std::move(snapshot)](Journal& j) { j.addSnapshot(s); }});
     }
     wake_.notify_all();
 }
@@ -54,7 +55,7 @@ void JournalWriter::run(const std::function<void(Journal&)>& task)
     std::condition_variable finished;
     {
         const std::lock_guard lock(mutex_);
-        queue_.push_back(Task{std::nullopt, 0, [&](Journal& j) {
+        queue_.push_back(Task{std::nullopt, {}, 0, [&](Journal& j) {
                                   try {
                                       task(j);
                                   } catch (...) {
@@ -90,6 +91,7 @@ void JournalWriter::loop()
         lock.unlock();
         QString error;
         try {
+            if (task.book && task.complete) task.complete(*task.book);
             if (task.book) journal_->write(*task.book);
             else task.work(*journal_);
         } catch (const std::exception& e) {

@@ -24,8 +24,9 @@ public:
     JournalWriter(const JournalWriter&) = delete;
     JournalWriter& operator=(const JournalWriter&) = delete;
 
-    // Queues the workbook; returns the number of this post.
-    quint64 post(Workbook book);
+    // Queues the workbook; returns the number of this post. `complete`, when given, finishes
+    // the workbook on the writer's thread before it is written (work the caller need not wait for).
+    quint64 post(Workbook book, std::function<void(Workbook&)> complete = {});
     // Queues a snapshot, written before anything posted after it.
     void postSnapshot(Snapshot snapshot);
     // Runs `task` on the writer's thread after everything queued before it, and waits for it.
@@ -37,6 +38,7 @@ public:
 private:
     struct Task {
         std::optional<Workbook> book;
+        std::function<void(Workbook&)> complete;
         quint64 post = 0;
         std::function<void(Journal&)> work;
     };

@@ -94,6 +94,11 @@ TEST_F(JournalTest, WritesOnlyTheSheetsThatChangedAndReadsTheWorkbookBackExactly
     ASSERT_TRUE(read);
     EXPECT_EQ(*read, next);
     EXPECT_EQ(read->sheets[0].dataLines, next.sheets[0].dataLines);
+
+    // A record cut short or with a byte too many is damaged, never read as some other record.
+    const QByteArray bytes = journal::encodeRecord(book.sheets[1]);
+    EXPECT_THROW(journal::decodeRecord(bytes.left(bytes.size() - 3)), journal::JournalError);
+    EXPECT_THROW(journal::decodeRecord(bytes + 'x'), journal::JournalError);
 }
 
 TEST_F(JournalTest, OffersASessionThatEndedUncleanlyOnceAndNeverOneThatStillRuns)
