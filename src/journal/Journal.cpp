@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QUuid>
 
 #include <sqlite3.h>
 
@@ -112,6 +113,7 @@ CREATE TABLE session(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
   program TEXT NOT NULL,
   started TEXT NOT NULL,
+  token TEXT NOT NULL, -- names the lock file held while the copy runs
   state INTEGER NOT NULL DEFAULT 0, -- 0 running or ended uncleanly, 1 closed, 2 unclean and offered
   sheet_count INTEGER NOT NULL DEFAULT 0,
   shown INTEGER NOT NULL DEFAULT 0,
@@ -235,14 +237,17 @@ void Journal::openDatabase(const QString& path, const QString& program)
         } else if (v != 1) {
             throw DamagedJournal("journal: unknown version");
         }
-        Statement add(db_, "INSERT INTO session(program, started) VALUES(?, ?)");
-        add.bind(1, program).bind(2, QDateTime::currentDateTime().toString(Qt::ISODateWithMs)).run();
+        // The lock is held before the session can be seen: a copy starting at the same
+        // moment never takes it for the session of a copy that ended.
+        const QString token = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        lock_ = std::make_unique<QLockFile>(lockPath(token));
+        lock_->setStaleLockTime(0);
+        if (!lock_->tryLock(0)) throw JournalError("journal: cannot lock the session");
+        Statement add(db_, "INSERT INTO session(program, started, token) VALUES(?, ?, ?)");
+        add.bind(1, program).bind(2, QDateTime::currentDateTime().toString(Qt::ISODateWithMs)).bind(3, token).run();
         session_ = sqlite3_last_insert_rowid(db_);
         t.commit();
     }
-    lock_ = std::make_unique<QLockFile>(lockPath(session_));
-    lock_->setStaleLockTime(0);
-    lock_->tryLock(0);
 
     Statement ended(db_, "SELECT id, sheet_count FROM session WHERE state = 0 AND id <> ? ORDER BY id DESC");
     ended.bind(1, session_);
@@ -255,12 +260,15 @@ void Journal::openDatabase(const QString& path, const QString& program)
     prune();
 }
 
-QString Journal::lockPath(qint64 id) const { return path_ + QStringLiteral(".session-%1.lock").arg(id); }
+QString Journal::lockPath(const QString& token) const { return path_ + QStringLiteral(".") + token + QStringLiteral(".lock"); }
 
 bool Journal::running(qint64 id) const
 {
     if (id == session_) return true;
-    QLockFile probe(lockPath(id));
+    Statement s(db_, "SELECT token FROM session WHERE id = ?");
+    s.bind(1, id);
+    if (!s.step()) return false;
+    QLockFile probe(lockPath(s.text(0)));
     probe.setStaleLockTime(0); // a lock whose process is gone is taken over at once
     if (!probe.tryLock(0)) return true;
     probe.unlock();

@@ -58,7 +58,7 @@ private:
     Journal() = default;
     void openDatabase(const QString& path, const QString& program);
     bool running(qint64 id) const;
-    QString lockPath(qint64 id) const;
+    QString lockPath(const QString& token) const;
     void prune();
 
     sqlite3* db_ = nullptr;

@@ -38,6 +38,12 @@ TEST(JournalCrash, AKilledCopyLeavesItsLastCommitOrTheOneInFlight)
         // Killed somewhere after its first commit, mostly within the next few.
         ASSERT_TRUE(child.waitForReadyRead(20000)) << child.readAllStandardError().toStdString();
         QThread::usleep(rng() % 6000);
+        if (kill % 10 == 0) {
+            // Another copy starting meanwhile never takes the running one's session for ended.
+            auto other = journal::Journal::open(path, QStringLiteral("other"));
+            EXPECT_FALSE(other->uncleanSession()) << "kill " << kill;
+            other->closeSession();
+        }
         child.kill(); // SIGKILL
         child.waitForFinished();
         const QString out = QString::fromUtf8(child.readAllStandardOutput());
