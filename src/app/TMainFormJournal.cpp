@@ -227,7 +227,9 @@ void TMainForm::journalFailed(const QString& error)
     static const QString warning =
         QStringLiteral("復元用データを書き込めません。入力したデータはExcelまたはCSVで保存してください。");
     if (error.isEmpty()) {
-        if (statusBar()->currentMessage() == warning) statusBar()->clearMessage();
+        // The status bar is made only when there is something to say.
+        auto* bar = findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly);
+        if (bar && bar->currentMessage() == warning) bar->clearMessage();
         return;
     }
     if (statusBar()->currentMessage() != warning) statusBar()->showMessage(warning);

@@ -136,6 +136,7 @@ TEST_F(JournalWindowTest, AfterANormalCloseTheMenuOpensThePreviousWorkbook)
     start();
     QApplication::processEvents();
     EXPECT_TRUE(ui.messages.isEmpty()) << "a normal close asks nothing";
+    EXPECT_FALSE(form->findChild<QStatusBar*>()) << "a journal that works shows nothing";
     QAction* restore = fileItem(QStringLiteral("前回終了時のデータを開く(&R)"));
     ASSERT_TRUE(restore);
     // Data typed in this session: the operator is asked first, and "no" keeps it.
