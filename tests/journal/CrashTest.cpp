@@ -67,3 +67,33 @@ TEST(JournalCrash, AKilledCopyLeavesItsLastCommitOrTheOneInFlight)
 }
 
 } // namespace
+
+// A disk that fills up while the copy works: the failing commits are reported as failures,
+// and the journal still holds the last commit that was reported.
+TEST(JournalCrash, AFullDiskIsReportedAndKeepsTheLastCommit)
+{
+    QTemporaryDir dir;
+    const QString full = dir.filePath(QStringLiteral("full"));
+    ASSERT_TRUE(QDir().mkpath(full));
+    const unsigned seed = 11;
+    // A small file system of its own, seen only by the script; the journal is copied out after.
+    const QString script = QStringLiteral(
+        "mount -t tmpfs -o size=192k tmpfs \"$1\" || exit 77;"
+        "\"$0\" \"$1/journal.sqlite\" %1 | grep -m1 -B1 error;"
+        "cp \"$1/journal.sqlite\" \"$1/journal.sqlite-wal\" \"$2\"/")
+                               .arg(seed);
+    QProcess p;
+    p.start(QStringLiteral("unshare"),
+            {"-m", "/bin/sh", "-c", script, QStringLiteral(JOURNAL_CRASH_CHILD), full, dir.path()});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    if (p.exitCode() == 77) GTEST_SKIP() << "no tmpfs can be mounted here";
+    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << p.readAllStandardError().toStdString();
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("error"))) << lines[1].toStdString();
+    const quint64 reported = lines[0].toULongLong();
+    ASSERT_GT(reported, 0u) << lines[0].toStdString();
+
+    auto j = journal::Journal::open(dir.filePath(QStringLiteral("journal.sqlite")), QStringLiteral("checker"));
+    ASSERT_TRUE(j->uncleanSession());
+    EXPECT_EQ(*j->readSession(*j->uncleanSession()), stateOfPost(seed, reported));
+}
