@@ -19,6 +19,7 @@ public:
     {
         if (m.caption == QStringLiteral("警告メッセージ")) warning = m.text;
     }
+    bool askYesNo(QWidget*, const ui::Message&) override { return true; }
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return answer; }
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return answer; }
     QString folderName(QWidget*, const QString&, const QString&) override { return answer; }
@@ -65,6 +66,7 @@ inline int runWindowBenchmarks(int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    qputenv("XDG_DATA_HOME", settings.path().toLocal8Bit()); // the recovery journal
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

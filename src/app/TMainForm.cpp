@@ -7,8 +7,10 @@
 #include "dialogs/TOptionForm.h"
 #include "dialogs/TSettingForm.h"
 #include "dialogs/TSheetsForm.h"
+#include "journal/JournalWriter.h"
 #include "model/FileSafety.h"
 #include "model/UserFolders.h"
+#include "sheetview/SheetView.h"
 #include "ui/FilteredLineEdit.h"
 #include "ui/Interaction.h"
 #include "ui/Look.h"
@@ -478,6 +480,7 @@ void TMainForm::FormShow()
         ReadFileVersion();
         setWindowTitle(QStringLiteral("%1  [for Version %2]").arg(QApplication::applicationName(), fileVersion_));
         btnResetClick();
+        startJournal();
     });
 }
 
@@ -502,6 +505,7 @@ void TMainForm::FormCloseQuery()
     settings_.bounds = model::WindowBounds{g.left(), g.top(), g.height(), g.width()};
     saveChartBounds();
     model::saveSettings(settings_);
+    closeJournal();
 }
 
 void TMainForm::menuFileExitClick() { close(); }

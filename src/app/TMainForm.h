@@ -11,6 +11,7 @@
 #include "ui/Interaction.h"
 #include "ui/KeyFilters.h"
 
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -25,6 +26,7 @@ class QPainter;
 class QPushButton;
 class QTabBar;
 class QTabWidget;
+class QTimer;
 class QWidget;
 
 namespace sheetview {
@@ -32,6 +34,11 @@ struct ChainContext;
 struct ChainReport;
 struct SheetView;
 } // namespace sheetview
+
+namespace journal {
+class JournalWriter;
+struct Workbook;
+} // namespace journal
 
 namespace ui {
 struct CellPaint;
@@ -155,6 +162,18 @@ public:
     void saveChartBounds();
     TChartForm* chartForm() const;
 
+    // The recovery journal (TMainFormJournal.cpp): the workbook is journaled shortly after
+    // every change; after an unclean end the next start offers it back.
+    void mainMenuRestoreLastClick();
+    void mainMenuUndoImportClick();
+    static QString journalPath();
+    // Posts the workbook as it is now; the journal's thread commits it.
+    void journalNow();
+    // Waits until everything posted is committed (tests, benchmarks).
+    void journalWaitIdle();
+    // The wait between a change and its journaling, in milliseconds.
+    int journalDelay = 200;
+
     // Selects a sheet tab without the leaving handler, as whole-workbook operations do.
     void selectTab(int index);
 
@@ -191,6 +210,7 @@ public:
 
     QAction *mainMenuXlsImport = nullptr, *mainMenuCsvImport = nullptr, *mainMenuXlsSave = nullptr,
             *mainMenuCsvSave = nullptr, *menuFileExit = nullptr;
+    QAction *mainMenuRestoreLast = nullptr, *mainMenuUndoImport = nullptr;
     QAction *menuSettingSheets = nullptr, *menuSettingInit = nullptr, *menuSettingOption = nullptr;
     QAction *menuExecSpec = nullptr, *menuExecOperation = nullptr, *menuExecSpc = nullptr, *menuExecChart = nullptr,
             *menuExecHist = nullptr;
@@ -242,6 +262,16 @@ private:
     void runChain(ChainStage stage);
     void showChainReport(const sheetview::ChainReport& report);
 
+    void startJournal();
+    void closeJournal();
+    void offerRestore(qint64 session);
+    void journalChanged();
+    void journalFailed(const QString& error);
+    // Before an operation replaces the whole workbook (sheet -1) or one sheet.
+    void journalBeforeReplace(int sheet);
+    journal::Workbook journaledWorkbook();
+    void restoreWorkbook(const journal::Workbook& book);
+
     model::StoredSettings settings_;
     model::SheetStore store_;
     QString fileVersion_;
@@ -256,4 +286,7 @@ private:
     QPointer<TChartForm> chartForm_;
     QPointer<TOptionForm> optionForm_;
     QPointer<TSettingForm> settingForm_;
+    std::unique_ptr<journal::JournalWriter> journal_;
+    QTimer* journalTimer_ = nullptr;
+    bool journalReady_ = false;
 };

@@ -111,6 +111,7 @@ void TMainForm::mainMenuCsvImportClick()
                 // The shown sheet is replaced, not saved first; entering it again shows the file.
                 const int index = tabCtrl->currentIndex();
                 addLimitFaults(limitFaults, result.records.front(), index + 1);
+                journalBeforeReplace(index);
                 store_[index] = std::move(result.records.front());
                 const QScopedValueRollback naming(importNamesLimits_, true);
                 tabCtrlChange();
@@ -182,6 +183,7 @@ void TMainForm::mainMenuXlsImportClick()
             // Every worksheet was read: only now are the sheets replaced.
             const int n = result.count;
             for (size_t i = 0; i < result.records.size(); ++i) addLimitFaults(limitFaults, result.records[i], int(i) + 1);
+            journalBeforeReplace(-1);
             exchange::replaceSheets(store_, std::move(result.records));
             const QScopedValueRollback naming(importNamesLimits_, true);
             shownTab_ = -1; // the view belongs to no record until sheet 1 is entered

@@ -141,6 +141,7 @@ void TMainForm::btnSpecClearClick()
 
 void TMainForm::btnResetClick()
 {
+    journalBeforeReplace(-1);
     const model::AppSettings& a = settings_.app;
     spinTab->setValue(a.Tab);
     spinRow->setValue(a.Row);
@@ -175,5 +176,7 @@ void TMainForm::menuSettingSheetsClick()
     if (!sheetsForm_) return;
     ui::switchJapaneseInputOff();
     sheetsForm_->spinTab->setValue(spinTab->value());
-    if (ui::interaction().execDialog(*sheetsForm_) == QDialog::Accepted) spinTab->setText(sheetsForm_->spinTab->text());
+    if (ui::interaction().execDialog(*sheetsForm_) != QDialog::Accepted) return;
+    if (sheetsForm_->spinTab->value() < tabCtrl->count()) journalBeforeReplace(-1); // sheets are dropped
+    spinTab->setText(sheetsForm_->spinTab->text());
 }

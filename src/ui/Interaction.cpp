@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace ui {
 
@@ -46,6 +47,13 @@ public:
         QMessageBox box(toQt(m.icon), m.caption, m.text, QMessageBox::Ok, parent);
         box.exec();
     }
+    bool askYesNo(QWidget* parent, const Message& m) override
+    {
+        QMessageBox box(toQt(m.icon), m.caption, m.text, QMessageBox::Yes | QMessageBox::No, parent);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+        return box.exec() == QMessageBox::Yes;
+    }
     QString openFileName(QWidget* parent, const QString& title, const QString& filter, const QString& folder) override
     {
         return QFileDialog::getOpenFileName(parent, title, folder, toQtFilter(filter), nullptr, kHideDetails);
@@ -84,6 +92,11 @@ void setInteraction(Interaction* replacement) { current = replacement; }
 void showMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon)
 {
     interaction().showMessage(parent, Message{caption, text, icon});
+}
+
+bool askYesNo(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon)
+{
+    return interaction().askYesNo(parent, Message{caption, text, icon});
 }
 
 void reportError(QWidget* parent, const std::exception& error)

@@ -24,6 +24,8 @@ class Interaction {
 public:
     virtual ~Interaction() = default;
     virtual void showMessage(QWidget* parent, const Message& message) = 0;
+    // Asks a question with the buttons はい and いいえ; true for はい.
+    virtual bool askYesNo(QWidget* parent, const Message& question) = 0;
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter, const QString& folder) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& folder) = 0;
     virtual QString folderName(QWidget* parent, const QString& caption, const QString& folder) = 0;
@@ -40,6 +42,9 @@ void setInteraction(Interaction* replacement);
 
 // Shows a message with an OK button.
 void showMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon);
+
+// Asks a question with the buttons はい and いいえ; true for はい.
+bool askYesNo(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon);
 
 // The standard error box for errors a handler does not catch itself: the application's
 // title as caption, the error's message as text.

@@ -53,6 +53,7 @@ TEST(AwaitMainWindow, TheRealProgramsWindowIsFoundAndASecondCopyIsReported)
     env.remove("QT_QPA_PLATFORM"); // the X display of xvfb-run
     env.insert("XDG_CONFIG_HOME", home.path() + "/config");
     env.insert("XDG_RUNTIME_DIR", home.path());
+    env.insert("XDG_DATA_HOME", home.path() + "/data");
     const QString script = QStringLiteral(R"(
         first=$("$0" "$1") || exit 10
         echo "first: $first"

@@ -32,6 +32,7 @@ public:
     QList<Asked> asked;
 
     void showMessage(QWidget* p, const ui::Message& m) override { inner_.showMessage(p, m); }
+    bool askYesNo(QWidget* p, const ui::Message& m) override { return inner_.askYesNo(p, m); }
     QString openFileName(QWidget* p, const QString& t, const QString& f, const QString& d) override
     {
         asked.append({t, f, d});

@@ -18,6 +18,7 @@ QProcessEnvironment programEnvironment(const QTemporaryDir& home)
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("XDG_CONFIG_HOME", home.path() + "/config");
     env.insert("XDG_RUNTIME_DIR", home.path());
+    env.insert("XDG_DATA_HOME", home.path() + "/data");
     return env;
 }
 

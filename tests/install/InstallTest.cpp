@@ -201,7 +201,7 @@ TEST_F(Package, HoldsTheTreeUnderUsrWithItsDocumentsAndNamesItsDependencies)
 {
     // From dpkg-shlibdeps: the libraries the executables link; named: the platform plugin, the fonts and Qt's Japanese texts.
     const QString depends = field(QStringLiteral("Depends"));
-    for (const char* package : {"libqt6widgets6", "libqt6charts6", "libqt6core6", "libzip4", "qt6-qpa-plugins", "fonts-noto-cjk",
+    for (const char* package : {"libqt6widgets6", "libqt6charts6", "libqt6core6", "libzip4", "libsqlite3-0", "qt6-qpa-plugins", "fonts-noto-cjk",
                                 "qt6-translations-l10n"})
         EXPECT_TRUE(depends.contains(QString::fromUtf8(package))) << package << " in " << depends.toStdString();
     // Recommending a spreadsheet program made apt replace a headless one with a desktop suite.

@@ -9,6 +9,19 @@ void ScriptedInteraction::showMessage(QWidget*, const ui::Message& m)
     if (onMessage) onMessage(m);
 }
 
+bool ScriptedInteraction::askYesNo(QWidget*, const ui::Message& m)
+{
+    messages.append(m);
+    if (onMessage) onMessage(m);
+    if (yesNoAnswers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << m.text.toStdString();
+        return false;
+    }
+    const bool yes = yesNoAnswers.front();
+    yesNoAnswers.pop_front();
+    return yes;
+}
+
 QString ScriptedInteraction::nextFileAnswer(const QString& title)
 {
     fileDialogTitles.append(title);

@@ -24,6 +24,9 @@ public:
     std::function<void(const ui::Message&)> onMessage;
 
     void showMessage(QWidget*, const ui::Message& m) override;
+    // Questions are recorded with the messages and answered from here (true: はい).
+    std::deque<bool> yesNoAnswers;
+    bool askYesNo(QWidget*, const ui::Message& m) override;
     QString openFileName(QWidget*, const QString& title, const QString&, const QString&) override;
     QString saveFileName(QWidget*, const QString& title, const QString&, const QString&) override;
     QString folderName(QWidget*, const QString& caption, const QString&) override;

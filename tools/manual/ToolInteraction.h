@@ -19,6 +19,12 @@ public:
     QList<QUrl> openedDocuments;
 
     void showMessage(QWidget*, const ui::Message& m) override { messages.append(m); }
+    // No question is expected: it is kept like a message and answered no.
+    bool askYesNo(QWidget*, const ui::Message& m) override
+    {
+        messages.append(m);
+        return false;
+    }
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return nextAnswer(); }
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return nextAnswer(); }
     QString folderName(QWidget*, const QString&, const QString&) override { return nextAnswer(); }

@@ -54,6 +54,7 @@ int main(int argc, char** argv)
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    qputenv("XDG_DATA_HOME", settings.path().toLocal8Bit()); // a recovery journal of its own
 
     try {
         const QStringList pictures = manual::takeScreenshots(args[1], args[3]);

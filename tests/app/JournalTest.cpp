@@ -1,0 +1,278 @@
+// The recovery journal through the real window: what an unclean end, a normal close, an
+// import and a reset leave to bring back, and a journal that cannot be used.
+#include "MainFormFixture.h"
+
+#include "exchange/CsvWriter.h"
+#include "journal/Workbook.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace {
+
+const QString kGuidance = QStringLiteral("ガイドメッセージ");
+const QString kUncleanQuestion = QStringLiteral("前回は正常に終了しませんでした。入力途中のデータを復元しますか？");
+
+class JournalWindowTest : public MainFormTest {
+protected:
+    // Lets the change reach the journal the way it does while the operator works: the
+    // window's own wait of under a second, then the commit.
+    void settle()
+    {
+        QTest::qWait(form->journalDelay + 100);
+        form->journalWaitIdle();
+    }
+    // The program ends without closing its window: killed, crashed or the power gone.
+    void endUncleanly()
+    {
+        settle();
+        form.reset();
+        ui.messages.clear();
+    }
+    void closeNormally()
+    {
+        settle();
+        form->close();
+        form.reset();
+        ui.messages.clear();
+    }
+    std::vector<model::SheetRecord> records() const
+    {
+        std::vector<model::SheetRecord> out;
+        for (int i = 0; i < form->sheetStore().count(); ++i) out.push_back(form->sheetStore()[i]);
+        return out;
+    }
+    QStringList captions() const
+    {
+        QStringList out;
+        for (int i = 0; i < form->tabCtrl->count(); ++i) out << form->tabCtrl->tabText(i);
+        return out;
+    }
+    void typeInto(int col, int row, const QString& text)
+    {
+        form->gridEdit->setFocus();
+        form->gridEdit->setCurrentCell(col, row);
+        QApplication::processEvents();
+        typeKeys(text);
+    }
+    QAction* fileItem(const QString& text) const
+    {
+        for (QAction* a : form->menuFileExit->associatedObjects().isEmpty()
+                              ? QList<QAction*>{}
+                              : qobject_cast<QMenu*>(form->menuFileExit->associatedObjects().front())->actions())
+            if (a->text() == text) return a;
+        return nullptr;
+    }
+};
+
+TEST_F(JournalWindowTest, AfterAnUncleanEndTheWorkbookComesBackAsItWasTyped)
+{
+    start();
+    type(form->editProduct, "Shaft");
+    clickTab(2);
+    form->editLabel->setFocus();
+    QTest::keyClick(form->editLabel, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(form->editLabel, "Bore");
+    form->cmbLimit->setFocus();
+    QTest::keyClick(form->cmbLimit, Qt::Key_Down); // 指定管理値
+    type(form->editUcl, "10.4");
+    typeInto(1, 2, "9.75");
+    ASSERT_TRUE(form->gridEdit->isEditing()); // still pending when the program dies
+    settle();
+    std::vector<model::SheetRecord> expected = records();
+    form->SaveSheet(2); // the shown sheet as the journal took it
+    expected[2] = form->sheetStore()[2];
+    const QStringList expectedCaptions = captions();
+    endUncleanly();
+
+    ui.yesNoAnswers = {true};
+    start();
+    QApplication::processEvents();
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_EQ(ui.messages[0].text, kUncleanQuestion);
+    EXPECT_EQ(ui.messages[0].caption, kGuidance);
+    EXPECT_EQ(ui.messages[1].text, QStringLiteral("3 シートのデータを復元しました。"));
+    EXPECT_EQ(records(), expected);
+    EXPECT_EQ(captions(), expectedCaptions);
+    EXPECT_EQ(form->tabCtrl->currentIndex(), 2);
+    EXPECT_EQ(form->editLabel->text(), "Bore");
+    EXPECT_EQ(form->gridEdit->cell(1, 2), "9.750");
+    EXPECT_EQ(form->cmbLimit->currentIndex(), 1);
+    EXPECT_FALSE(form->editUcl->isReadOnly());
+    EXPECT_EQ(form->editUcl->text(), "10.4");
+    clickTab(0);
+    EXPECT_EQ(form->editProduct->text(), "Shaft");
+
+    // Ended uncleanly again, and this time the operator says no: the program starts as
+    // it always does, and asks no more after that.
+    endUncleanly();
+    ui.yesNoAnswers = {false};
+    start();
+    QApplication::processEvents();
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, kUncleanQuestion);
+    EXPECT_EQ(form->editProduct->text(), "");
+    EXPECT_EQ(captions(), (QStringList{"Sheet1", "Sheet2", "Sheet3"}));
+    closeNormally();
+    start();
+    QApplication::processEvents();
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(JournalWindowTest, AfterANormalCloseTheMenuOpensThePreviousWorkbook)
+{
+    start();
+    typeInto(0, 1, "1.5");
+    type(form->editProduct, "Gear");
+    settle();
+    std::vector<model::SheetRecord> expected = records();
+    form->SaveSheet(0);
+    expected[0] = form->sheetStore()[0];
+    closeNormally();
+
+    start();
+    QApplication::processEvents();
+    EXPECT_TRUE(ui.messages.isEmpty()) << "a normal close asks nothing";
+    EXPECT_FALSE(form->findChild<QStatusBar*>()) << "a journal that works shows nothing";
+    QAction* restore = fileItem(QStringLiteral("前回終了時のデータを開く(&R)"));
+    ASSERT_TRUE(restore);
+    // Data typed in this session: the operator is asked first, and "no" keeps it.
+    typeInto(2, 5, "3");
+    ui.yesNoAnswers = {false};
+    chooseMenuItem(restore);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].icon, ui::MessageIcon::Warning);
+    EXPECT_EQ(form->gridEdit->cell(2, 5), "3");
+    ui.yesNoAnswers = {true};
+    chooseMenuItem(restore);
+    EXPECT_EQ(records(), expected);
+    EXPECT_EQ(form->editProduct->text(), "Gear");
+    EXPECT_EQ(form->gridEdit->cell(0, 1), "1.500");
+    EXPECT_EQ(ui.messages.last().text, QStringLiteral("3 シートのデータを復元しました。"));
+}
+
+TEST_F(JournalWindowTest, TheDataAnImportOrAResetReplacedComesBack)
+{
+    start();
+    type(form->editProduct, "Typed");
+    typeInto(0, 1, "2.5");
+    QTemporaryDir dir;
+    model::SheetRecord imported = form->sheetStore()[1];
+    imported.item = "Imported";
+    imported.dataLines = QStringList{"K1,7"};
+    imported.enableFlags = QStringList{"1"};
+    const QString csv = dir.filePath("one.csv");
+    exchange::WriteSheetCsv(csv, imported, 1, exchange::csvHeadingLine("Lot", {"N1", "N2", "N3"}));
+    QAction* undo = fileItem(QStringLiteral("取り込み前のデータに戻す(&U)"));
+    ASSERT_TRUE(undo);
+    EXPECT_FALSE(undo->isEnabled()) << "nothing replaced yet";
+
+    ui.fileAnswers.push_back(csv);
+    chooseMenuItem(form->mainMenuCsvImport);
+    ASSERT_EQ(form->editLabel->text(), "Imported");
+    EXPECT_TRUE(undo->isEnabled());
+    chooseMenuItem(undo);
+    EXPECT_EQ(form->editProduct->text(), "Typed");
+    EXPECT_EQ(form->gridEdit->cell(0, 1), "2.500");
+    EXPECT_EQ(form->tabCtrl->tabText(0), "Sheet1");
+    // The command undoes itself: the imported sheet again.
+    chooseMenuItem(undo);
+    EXPECT_EQ(form->editLabel->text(), "Imported");
+    chooseMenuItem(undo);
+
+    // The full reset: every sheet comes back, the shown one as it was shown.
+    clickTab(1);
+    type(form->editProduct, "Second");
+    const std::vector<model::SheetRecord> before = [&] {
+        form->SaveSheet(1);
+        return records();
+    }();
+    QTest::mouseClick(form->btnReset, Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_EQ(form->editProduct->text(), "");
+    chooseMenuItem(undo);
+    EXPECT_EQ(records(), before);
+    EXPECT_EQ(form->tabCtrl->currentIndex(), 1);
+    EXPECT_EQ(form->editProduct->text(), "Second");
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+TEST_F(JournalWindowTest, AHundredFullSheetsComeBackRecordForRecord)
+{
+    start();
+    form->spinTab->setText("100"); // the count as the sheet-count dialog sets it
+    ASSERT_EQ(form->sheetStore().count(), 100);
+    for (int s = 0; s < 100; ++s) {
+        model::SheetRecord& r = form->sheetStore()[s];
+        r.product = QStringLiteral("品種%1 \"引用\"").arg(s);
+        r.lotCount = 100;
+        r.measurementCount = 100;
+        r.enableFlags.clear();
+        r.dataLines.clear();
+        for (int lot = 1; lot <= 100; ++lot) {
+            QString line = QStringLiteral("L%1-%2").arg(s).arg(lot);
+            for (int m = 0; m < 100; ++m) line += (m + lot + s) % 17 ? QStringLiteral(",%1").arg(9 + (m * lot % 200) / 100.0) : QStringLiteral(",");
+            r.enableFlags << ((lot + s) % 5 ? QStringLiteral("1") : QStringLiteral("0"));
+            r.dataLines << line;
+        }
+    }
+    clickTab(57);
+    settle();
+    form->SaveSheet(57);
+    const std::vector<model::SheetRecord> expected = records();
+    endUncleanly();
+
+    ui.yesNoAnswers = {true};
+    start();
+    QApplication::processEvents();
+    EXPECT_EQ(ui.messages.size(), 2);
+    ASSERT_EQ(form->sheetStore().count(), 100);
+    for (int s = 0; s < 100; ++s)
+        ASSERT_EQ(journal::encodeRecord(form->sheetStore()[s]), journal::encodeRecord(expected[size_t(s)])) << "sheet " << s;
+    EXPECT_EQ(form->tabCtrl->currentIndex(), 57);
+}
+
+TEST_F(JournalWindowTest, AJournalThatCannotBeUsedLeavesAWarningAndTheProgramWorking)
+{
+    // A damaged journal is set aside and a new one started.
+    const QString path = TMainForm::journalPath();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(8192, 'x'));
+    f.close();
+    start();
+    QApplication::processEvents();
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_TRUE(form->statusBar()->currentMessage().contains(QStringLiteral("新しく作り直しました")))
+        << form->statusBar()->currentMessage().toStdString();
+    type(form->editProduct, "Kept");
+    endUncleanly();
+    ui.yesNoAnswers = {true};
+    start();
+    QApplication::processEvents();
+    EXPECT_EQ(form->editProduct->text(), "Kept");
+    closeNormally();
+
+    // No journal can be written at all: a warning in the status bar, and the window works.
+    const QByteArray home = qgetenv("XDG_DATA_HOME");
+    QFile block(settingsDir.filePath("block"));
+    ASSERT_TRUE(block.open(QIODevice::WriteOnly));
+    block.close();
+    qputenv("XDG_DATA_HOME", settingsDir.filePath("block").toLocal8Bit());
+    start();
+    qputenv("XDG_DATA_HOME", home);
+    QApplication::processEvents();
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_TRUE(form->statusBar()->currentMessage().contains(QStringLiteral("復元用データを書き込めません")));
+    type(form->editProduct, "Works");
+    clickTab(1);
+    clickTab(0);
+    EXPECT_EQ(form->editProduct->text(), "Works");
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+} // namespace
