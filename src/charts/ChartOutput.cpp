@@ -8,6 +8,10 @@
 #include <QPrinter>
 #include <QSaveFile>
 
+#include "model/FileFailure.h"
+
+#include <cerrno>
+
 namespace charts {
 
 namespace {
@@ -66,8 +70,9 @@ bool savePng(const QList<QChartView*>& views, const QString& path, QString& erro
 {
     QSaveFile file(path);
     const QImage image = pageImage(views, kPngScale);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        error = file.errorString();
+        error = model::problemText(model::writeFailure(path, errno).problem);
         return false;
     }
     return true;
@@ -76,8 +81,9 @@ bool savePng(const QList<QChartView*>& views, const QString& path, QString& erro
 bool savePdf(const QList<QChartView*>& views, const QString& path, const QString& title, QString& error)
 {
     QSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
+        error = model::problemText(model::writeFailure(path, errno).problem);
         return false;
     }
     {
@@ -96,8 +102,9 @@ bool savePdf(const QList<QChartView*>& views, const QString& path, const QString
         prepare(p);
         paintPage(p, views, paintArea(writer, kPdfResolution));
     }
+    errno = 0;
     if (!file.commit()) {
-        error = file.errorString();
+        error = model::problemText(model::writeFailure(path, errno).problem);
         return false;
     }
     return true;

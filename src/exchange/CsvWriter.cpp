@@ -6,10 +6,12 @@
 #include "model/Cp932.h"
 #include "model/DataLine.h"
 
-#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <cerrno>
 
 namespace exchange {
 
@@ -79,7 +81,7 @@ QByteArray encodeCp932(const model::SheetRecord& record, int sheetNumber, const 
     text += QStringLiteral("\r\n");
     QStringEncoder encoder("windows-31j", QStringEncoder::Flag::Stateless);
     QStringDecoder decoder("windows-31j", QStringDecoder::Flag::Stateless);
-    if (!encoder.isValid() || !decoder.isValid()) throw spreadsheet::Error(QStringLiteral("The code page 932 encoder is not available."));
+    if (!encoder.isValid() || !decoder.isValid()) throw spreadsheet::Error(QStringLiteral("シフトJIS（コードページ932）の変換が使えないため、CSVファイルを保存できません。"));
     QByteArray bytes = encoder.encode(text);
     // A character without a code, or one written as a look-alike, never reaches the file.
     if (encoder.hasError() || decoder.decode(bytes) != text || decoder.hasError())
@@ -93,8 +95,10 @@ void WriteSheetCsv(const QString& path, const model::SheetRecord& record, int sh
 {
     const QByteArray bytes = encodeCp932(record, sheetNumber, sheetCsvLines(record, headingLine));
     QSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw spreadsheet::Error(QStringLiteral("ファイル「%1」を保存できません。%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw spreadsheet::fileError(QStringLiteral("CSVファイル「%1」を保存できませんでした。").arg(QFileInfo(path).fileName()),
+                                     model::writeFailure(path, errno));
 }
 
 } // namespace exchange

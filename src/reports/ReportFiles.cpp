@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+
 namespace reports {
 
 ReportFolders ReportFolders::beside(const QString& programFolder)
@@ -41,9 +43,24 @@ QString copyTemplate(const QString& templatePath, const QString& folder, const Q
 {
     if (!QFileInfo(templatePath).isFile())
         throw spreadsheet::Error(QStringLiteral("帳票のひな形「%1」が見つかりません。").arg(QDir::toNativeSeparators(templatePath)));
-    QDir().mkpath(folder); // a folder removed while the program runs comes back
+    QFile source(templatePath);
+    errno = 0;
+    if (!source.open(QIODevice::ReadOnly))
+        throw spreadsheet::fileError(QStringLiteral("帳票のひな形を読み込めませんでした。"), model::readFailure(templatePath, errno));
+    const QByteArray bytes = source.readAll();
+    errno = 0;
+    if (!QDir().mkpath(folder)) // a folder removed while the program runs comes back
+        throw spreadsheet::fileError(QStringLiteral("帳票の保存先フォルダを作成できませんでした。"), model::writeFailure(folder, errno));
     const QString copy = freeFileName(folder + u'/' + timeStampPrefix(when) + QFileInfo(templatePath).fileName());
-    QFile::copy(templatePath, copy);
+    QFile out(copy);
+    errno = 0;
+    // NewOnly: never over a file that appeared since the name was chosen.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly) || out.write(bytes) != bytes.size() || !out.flush()) {
+        const int reason = errno;
+        if (out.isOpen()) out.remove(); // a part of a template is no report
+        throw spreadsheet::fileError(QStringLiteral("帳票ファイルを作成できませんでした。"), model::writeFailure(copy, reason));
+    }
+    out.close();
     return copy;
 }
 

@@ -27,8 +27,8 @@ QString timeStampPrefix(const QDateTime& when);
 QString freeFileName(const QString& path);
 
 // Copies a template into `folder` under the time stamp and the template's own name, never over
-// an existing file. Returns the path of the copy. A template that is missing raises
-// spreadsheet::Error naming it; a copy that fails otherwise is left for opening to report.
+// an existing file. Returns the path of the copy. A template that is missing, or a copy that
+// cannot be made, raises spreadsheet::Error naming the file and the reason.
 QString copyTemplate(const QString& templatePath, const QString& folder, const QDateTime& when);
 
 } // namespace reports

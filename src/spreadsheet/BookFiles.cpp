@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <new>
 #include <stdexcept>
 
@@ -113,7 +114,8 @@ std::unique_ptr<Book> Book::open(const QString& path)
 {
     const QString shown = QDir::toNativeSeparators(path);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw Error(QStringLiteral("The file %1 cannot be opened: %2").arg(shown, file.errorString()));
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) throw fileError(QStringLiteral("ファイルを開けませんでした。"), model::readFailure(path, errno));
     if (file.size() > kMaxFileSize) throw Error(QStringLiteral("The file %1 is larger than %2 bytes.").arg(shown).arg(kMaxFileSize));
     try {
         const QByteArray head = file.peek(4096);
@@ -143,15 +145,18 @@ QByteArray Book::toBytes()
 
 void Book::save(const QString& path)
 {
-    const QString shown = QDir::toNativeSeparators(path);
+    const QString failed = QStringLiteral("ブックを保存できませんでした。");
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, file.errorString()));
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly)) throw fileError(failed, model::writeFailure(path, errno));
     try {
         d->write(file); // on an exception the temporary file is discarded and the target left alone
     } catch (const Error& e) {
-        throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, e.message()));
+        if (e.systemError() == 0 && file.error() == QFileDevice::NoError) throw; // not a failure of the file system
+        throw fileError(failed, model::writeFailure(path, e.systemError()));
     }
-    if (!file.commit()) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, file.errorString()));
+    errno = 0;
+    if (!file.commit()) throw fileError(failed, model::writeFailure(path, errno));
 }
 
 } // namespace spreadsheet

@@ -100,6 +100,7 @@ struct ZipWriter::Device {
     QIODevice& out;
     zip_error_t error;
     QString failure; // the first write that failed, and why
+    int failureError = 0; // its system error number
     qint64 start = 0;
 
     explicit Device(QIODevice& o)
@@ -123,7 +124,10 @@ struct ZipWriter::Device {
         if (n != static_cast<qint64>(length)) {
             // The device's own text for a failed write is often just "Unknown error"; the system's is not.
             const int reason = errno;
-            if (failure.isEmpty()) failure = reason ? QString::fromLocal8Bit(std::strerror(reason)) : out.errorString();
+            if (failure.isEmpty()) {
+                failure = reason ? QString::fromLocal8Bit(std::strerror(reason)) : out.errorString();
+                failureError = reason;
+            }
             return fail(ZIP_ER_WRITE);
         }
         return static_cast<zip_int64_t>(length);
@@ -234,7 +238,7 @@ void ZipWriter::finish()
     zip_t* zip = archiveOf(archive_);
     if (zip_close(zip) != 0) {
         const QString reason = !device_->failure.isEmpty() ? device_->failure : QString::fromUtf8(zip_strerror(zip));
-        throw Error(QStringLiteral("writing failed: %1").arg(reason)); // the destructor discards the archive
+        throw Error(QStringLiteral("writing failed: %1").arg(reason), device_->failureError); // the destructor discards the archive
     }
     archive_ = nullptr;
     data_.clear();
