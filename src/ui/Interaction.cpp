@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace ui {
 
@@ -42,6 +43,14 @@ public:
     {
         QMessageBox box(toQt(m.icon), m.caption, m.text, QMessageBox::Ok, parent);
         box.exec();
+    }
+    bool askYesNo(QWidget* parent, const Message& m) override
+    {
+        QMessageBox box(toQt(m.icon), m.caption, m.text, QMessageBox::Yes | QMessageBox::No, parent);
+        box.setDefaultButton(QMessageBox::No);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
+        return box.exec() == QMessageBox::Yes;
     }
     QString openFileName(QWidget* parent, const QString& title, const QString& filter, const QString& folder) override
     {
@@ -83,9 +92,14 @@ void showMessage(QWidget* parent, const QString& text, const QString& caption, M
     interaction().showMessage(parent, Message{caption, text, icon});
 }
 
+bool askYesNo(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon)
+{
+    return interaction().askYesNo(parent, Message{caption, text, icon});
+}
+
 void reportError(QWidget* parent, const std::exception& error)
 {
-    showMessage(parent, QString::fromUtf8(error.what()), QApplication::applicationName(), MessageIcon::Error);
+    showMessage(parent, QString::fromUtf8(error.what()), kErrorCaption, MessageIcon::Error);
 }
 
 void guarded(QWidget* parent, const std::function<void()>& handler)

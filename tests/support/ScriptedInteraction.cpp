@@ -9,6 +9,18 @@ void ScriptedInteraction::showMessage(QWidget*, const ui::Message& m)
     if (onMessage) onMessage(m);
 }
 
+bool ScriptedInteraction::askYesNo(QWidget*, const ui::Message& question)
+{
+    questions.append(question);
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << question.text.toStdString();
+        return false;
+    }
+    const bool a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
 QString ScriptedInteraction::nextFileAnswer(const QString& title)
 {
     fileDialogTitles.append(title);
