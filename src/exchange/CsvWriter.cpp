@@ -96,7 +96,8 @@ void WriteSheetCsv(const QString& path, const model::SheetRecord& record, int sh
     const QByteArray bytes = encodeCp932(record, sheetNumber, sheetCsvLines(record, headingLine));
     QSaveFile file(path);
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // Unbuffered: a write that fails does so at once, with the system's reason still at hand.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() || !file.commit())
         throw spreadsheet::fileError(QStringLiteral("CSVファイル「%1」を保存できませんでした。").arg(QFileInfo(path).fileName()),
                                      model::writeFailure(path, errno));
 }

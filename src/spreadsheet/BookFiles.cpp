@@ -148,7 +148,8 @@ void Book::save(const QString& path)
     const QString failed = QStringLiteral("ブックを保存できませんでした。");
     QSaveFile file(path);
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) throw fileError(failed, model::writeFailure(path, errno));
+    // Unbuffered: a write that fails does so at once, with the system's reason still at hand.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) throw fileError(failed, model::writeFailure(path, errno));
     try {
         d->write(file); // on an exception the temporary file is discarded and the target left alone
     } catch (const Error& e) {

@@ -15,6 +15,13 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <functional>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 using exchange_test::cp932;
 using exchange_test::readAll;
 
@@ -121,7 +128,7 @@ protected:
     void expectOnlyMessage(const QString& text, const QString& caption)
     {
         ASSERT_EQ(ui.messages.size(), 1);
-        EXPECT_EQ(ui.messages[0].text, text);
+        EXPECT_EQ(ui.messages[0].text, text) << ui.messages[0].text.toStdString();
         EXPECT_EQ(ui.messages[0].caption, caption);
         EXPECT_EQ(ui.messages[0].icon, ui::MessageIcon::Warning);
     }
@@ -605,6 +612,33 @@ TEST_F(ExchangeTest, FailedFilesAreNamedWithTheReasonInJapanese)
                                        + native(file("gone.xlsx")) + "：ファイルが見つかりません");
     EXPECT_EQ(ui.messages[1].text, "CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。\n" + native(file("gone.csv"))
                                        + "：ファイルが見つかりません");
+
+#ifdef Q_OS_UNIX
+    // A disk that takes no more than a few bytes from this process.
+    const auto withFileSizeLimit = [](rlim_t bytes, const std::function<void()>& work) {
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+        work();
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    };
+    ui.messages.clear();
+    withFileSizeLimit(1024, [&] { run(form->mainMenuXlsSave, file("full.xlsx")); });
+    expectOnlyMessage("Excelブックの保存に失敗しました。保存先を確認してください…。\n" + native(file("full.xlsx")) + "：空き容量が足りません",
+                      kWarning);
+    EXPECT_FALSE(QFile::exists(file("full.xlsx")));
+    ui.messages.clear();
+    ASSERT_TRUE(QDir(dir.path()).mkdir("full"));
+    withFileSizeLimit(64, [&] { run(form->mainMenuCsvSave, file("full")); });
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text,
+              "CSVファイル「Sheet1.csv」を保存できませんでした。\n" + native(file("full/Sheet1.csv")) + "：空き容量が足りません");
+    EXPECT_TRUE(QDir(file("full")).isEmpty());
+#endif
 
     // A folder that refuses new files.
     const QString locked = unwritableFolder();
