@@ -153,8 +153,7 @@ void TMainForm::mainMenuXlsSaveClick()
             written = sheets.workbook.saveAs(path);
         } catch (const spreadsheet::Error& e) {
             // Reported below, once the busy window has closed.
-            failure = e.fileFailure() ? model::failureLine(*e.fileFailure())
-                                      : QDir::toNativeSeparators(target) + QStringLiteral("：") + e.message();
+            failure = model::failureLine(e.fileFailure() ? *e.fileFailure() : model::FileFailure{model::FileProblem::Other, target});
         }
         if (!written.isEmpty())
             ui::showMessage(this, QStringLiteral("正常にExcelブックへの保存が完了しました。\n") + QDir::toNativeSeparators(written),
