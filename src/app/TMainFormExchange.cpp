@@ -7,6 +7,7 @@
 #include "app/TSplashForm.h"
 #include "exchange/CsvWriter.h"
 #include "exchange/ImportedText.h"
+#include "exchange/SheetGrids.h"
 #include "exchange/UnencodableText.h"
 #include "exchange/SheetReader.h"
 #include "exchange/WorkbookExport.h"
@@ -15,12 +16,14 @@
 #include "sheetview/SheetEntry.h"
 #include "spreadsheet/Application.h"
 #include "spreadsheet/Error.h"
+#include "model/FileFailure.h"
 #include "ui/Interaction.h"
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QEventLoop>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
@@ -46,6 +49,14 @@ void addLimitFaults(std::vector<sheetview::LimitFault>& faults, const model::She
     QString sheet = QStringLiteral("シート%1").arg(sheetNumber);
     if (!model::isBlank(record.item)) sheet += QStringLiteral("（") + record.item + QStringLiteral("）");
     for (sheetview::LimitFault& f : sheetview::limitFaults(record, sheet)) faults.push_back(std::move(f));
+}
+
+// The second line of an import warning: the file and why it could not be read.
+QString readFailureLine(const QString& path, const std::exception& error)
+{
+    const auto* e = dynamic_cast<const spreadsheet::Error*>(&error);
+    if (e && e->fileFailure()) return model::failureLine(*e->fileFailure());
+    return model::failureLine({model::FileProblem::Unreadable, path});
 }
 
 // Waits without taking the operator's input (it waits in the queue until the export is done),
@@ -81,7 +92,9 @@ void TMainForm::mainMenuCsvSaveClick()
         for (int c = 0; c < gridEdit->colCount(); ++c) headings.append(gridEdit->cell(c, 0));
         const QString headingLine = exchange::csvHeadingLine(gridCtrl->cell(0, 0), headings);
         exchange::RemoveStaleCsvTemporaries(folder);
-        for (int i = 0; i < tabCtrl->count(); ++i) {
+        const int n = tabCtrl->count();
+        for (int i = 0; i < n; ++i) {
+            busy.progress(exchange::csvFileName(i + 1), i + 1, n);
             exchange::WriteSheetCsv(QDir(folder).filePath(exchange::csvFileName(i + 1)), store_[i], i + 1, headingLine);
             pauseKeepingWindowsPainted(csvFilePause);
         }
@@ -101,6 +114,7 @@ void TMainForm::mainMenuCsvImportClick()
     bool imported = false;
     std::vector<sheetview::LimitFault> limitFaults;
     QString refused;
+    QString reason;
     {
         SplashGuard busy(splash_, QStringLiteral("CSVファイルを読み込み中です。"));
         try {
@@ -117,12 +131,12 @@ void TMainForm::mainMenuCsvImportClick()
                 tabCtrlChange();
                 imported = true;
             }
-        } catch (const std::exception&) {
-            // Reported below, once the busy window has closed.
+        } catch (const std::exception& e) {
+            reason = u'\n' + readFailureLine(path, e); // reported below, once the busy window has closed
         }
     }
     if (!refused.isEmpty()) warn(this, refused);
-    else if (!imported) warn(this, QStringLiteral("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。"));
+    else if (!imported) warn(this, QStringLiteral("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。") + reason);
     else if (!limitFaults.empty()) warn(this, sheetview::unsuitableLimitsNotice(limitFaults).text);
 }
 
@@ -131,30 +145,45 @@ void TMainForm::mainMenuXlsSaveClick()
     const QString path = ui::interaction().saveFileName(this, QStringLiteral("Excelブックに名前を付けて保存"), kWorkbookFilter,
                                                         saveFolder());
     if (path.isEmpty()) return;
-    bool saved = false;
+    // The engine writes workbooks only: another name is written as .xlsx, which may be another
+    // file of the operator's.
+    const QString named = QFileInfo(path).absoluteFilePath();
+    const QString target = spreadsheet::Workbook::savePathFor(named);
+    if (target != named && QFileInfo::exists(target)
+        && !ui::askYesNo(this,
+                         QStringLiteral("ブックは「%1」として保存されます。\nこのファイルは既に存在します。置き換えますか？")
+                             .arg(QDir::toNativeSeparators(target)),
+                         kWarningCaption, ui::MessageIcon::Warning))
+        return;
+    QString written;
+    QString failure;
     {
         SplashGuard busy(splash_, QStringLiteral("Excelブックに出力中です。"));
         const int shown = tabCtrl->currentIndex();
         SaveSheet(shown);
         spreadsheet::Application application; // closes the workbook unsaved and quits on every way out
-        exchange::WorkbookSheets written = exchange::WriteWorkbookSheets(application, store_);
+        const int n = store_.count();
+        exchange::WorkbookSheets sheets = exchange::WriteWorkbookSheets(application, store_, [&](int i) {
+            busy.progress(QStringLiteral("Sheet%1").arg(i + 1), i + 1, n);
+            return std::make_unique<exchange::SheetGrids>(store_[i]);
+        });
         // Each sheet is written as entering it shows it; entering one with a value that is not
         // a number warns of it.
-        for (const exchange::WorkbookSheets::Warning& w : written.unsuitableSheets)
+        for (const exchange::WorkbookSheets::Warning& w : sheets.unsuitableSheets)
             if (w.sheet != shown) warn(this, w.notice.text);
         selectTab(shown);
         tabCtrlChange();
         try {
-            written.workbook.saveAs(path);
-            saved = true;
-        } catch (const spreadsheet::Error&) {
+            written = sheets.workbook.saveAs(path);
+        } catch (const spreadsheet::Error& e) {
             // Reported below, once the busy window has closed.
+            failure = model::failureLine(e.fileFailure() ? *e.fileFailure() : model::FileFailure{model::FileProblem::Other, target});
         }
-        if (saved)
-            ui::showMessage(this, QStringLiteral("正常にExcelブックへの保存が完了しました。"), kGuidanceCaption,
-                            ui::MessageIcon::Warning);
+        if (!written.isEmpty())
+            ui::showMessage(this, QStringLiteral("正常にExcelブックへの保存が完了しました。\n") + QDir::toNativeSeparators(written),
+                            kGuidanceCaption, ui::MessageIcon::Warning);
     }
-    if (!saved) warn(this, QStringLiteral("Excelブックの保存に失敗しました。保存先を確認してください…。"));
+    if (written.isEmpty()) warn(this, QStringLiteral("Excelブックの保存に失敗しました。保存先を確認してください…。\n") + failure);
 }
 
 void TMainForm::mainMenuXlsImportClick()
@@ -168,8 +197,9 @@ void TMainForm::mainMenuXlsImportClick()
         exchange::ReadResult result;
         try {
             result = exchange::ReadSheets(exchange::ReadMode::Workbook, path);
-        } catch (const std::exception&) {
-            warning = QStringLiteral("Excelブックのオープンに失敗しました。拡張子がサポートされているか確認してください…。");
+        } catch (const std::exception& e) {
+            warning = QStringLiteral("Excelブックのオープンに失敗しました。拡張子がサポートされているか確認してください…。\n")
+                    + readFailureLine(path, e);
         }
         if (warning.isEmpty() && result.count == 0)
             warning = QStringLiteral("Excelブックのオープンに失敗しました。ファイルの内容を確認してください…。");

@@ -10,6 +10,11 @@ class TSplashForm final : public QDialog {
 public:
     explicit TSplashForm(QWidget* parent = nullptr);
     QLabel* lblTitle = nullptr;
+    // Under the title: how far a long operation has come ("Sheet37.csv (37/100)"); hidden when empty.
+    QLabel* lblProgress = nullptr;
+
+    // Shows a step of the operation and paints it at once.
+    void setProgress(const QString& text);
 };
 
 // Shows the busy window with a text and the hourglass for its lifetime; on every way out it
@@ -18,9 +23,12 @@ class SplashGuard {
 public:
     SplashGuard(TSplashForm* splash, const QString& text);
     ~SplashGuard();
+    // Step `done` of `total`, named by `item`, under the busy window's text.
+    void progress(const QString& item, int done, int total);
     SplashGuard(const SplashGuard&) = delete;
     SplashGuard& operator=(const SplashGuard&) = delete;
 
 private:
     QPointer<TSplashForm> splash_;
+    QPointer<QWidget> active_; // the window the operator was in, given back when done
 };

@@ -9,6 +9,10 @@
 #include <QPdfWriter>
 #include <QPrinter>
 
+#include "model/FileFailure.h"
+
+#include <cerrno>
+
 namespace charts {
 
 namespace {
@@ -67,8 +71,9 @@ bool savePng(const QList<QChartView*>& views, const QString& path, QString& erro
 {
     model::SafeSaveFile file(path);
     const QImage image = pageImage(views, kPngScale);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.flush() || !file.commit()) {
-        error = file.errorString();
+        error = model::problemText(model::writeFailure(path, errno).problem);
         return false;
     }
     return true;
@@ -77,8 +82,9 @@ bool savePng(const QList<QChartView*>& views, const QString& path, QString& erro
 bool savePdf(const QList<QChartView*>& views, const QString& path, const QString& title, QString& error)
 {
     model::SafeSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
+        error = model::problemText(model::writeFailure(path, errno).problem);
         return false;
     }
     {
@@ -97,8 +103,9 @@ bool savePdf(const QList<QChartView*>& views, const QString& path, const QString
         prepare(p);
         paintPage(p, views, paintArea(writer, kPdfResolution));
     }
+    errno = 0;
     if (!file.flush() || !file.commit()) {
-        error = file.errorString();
+        error = model::problemText(model::writeFailure(path, errno).problem);
         return false;
     }
     return true;

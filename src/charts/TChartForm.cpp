@@ -251,7 +251,7 @@ void TChartForm::btnSaveClick()
     const bool saved = pdf ? charts::savePdf(views, path, pageTitle(), error) : charts::savePng(views, path, error);
     if (!saved)
         ui::showMessage(this,
-                        QStringLiteral("ファイルを保存できませんでした。\n%1\n%2").arg(QDir::toNativeSeparators(path), error),
+                        QStringLiteral("ファイルを保存できませんでした。\n%1：%2").arg(QDir::toNativeSeparators(path), error),
                         kWarningCaption, ui::MessageIcon::Warning);
 }
 

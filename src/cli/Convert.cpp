@@ -69,6 +69,9 @@ std::vector<ConvertedSheetNotice> convertSheets(const QString& input, const QStr
             written.workbook.saveAs(output);
         }
     } catch (const spreadsheet::Error& e) {
+        // The file that failed (a folder export writes several) and why.
+        if (const auto& f = e.fileFailure())
+            throw FileError(f->path, e.message().section(u'\n', 0, 0) + QStringLiteral(" (") + model::problemText(f->problem) + u')');
         throw FileError(output, e.message());
     }
     return notices;

@@ -13,6 +13,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cerrno>
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -85,7 +87,7 @@ QByteArray encodeCp932(const model::SheetRecord& record, int sheetNumber, const 
     text += QStringLiteral("\r\n");
     QStringEncoder encoder("windows-31j", QStringEncoder::Flag::Stateless);
     QStringDecoder decoder("windows-31j", QStringDecoder::Flag::Stateless);
-    if (!encoder.isValid() || !decoder.isValid()) throw spreadsheet::Error(QStringLiteral("The code page 932 encoder is not available."));
+    if (!encoder.isValid() || !decoder.isValid()) throw spreadsheet::Error(QStringLiteral("シフトJIS（コードページ932）の変換が使えないため、CSVファイルを保存できません。"));
     QByteArray bytes = encoder.encode(text);
     // A character without a code, or one written as a look-alike, never reaches the file.
     if (encoder.hasError() || decoder.decode(bytes) != text || decoder.hasError())
@@ -99,9 +101,11 @@ void WriteSheetCsv(const QString& path, const model::SheetRecord& record, int sh
 {
     const QByteArray bytes = encodeCp932(record, sheetNumber, sheetCsvLines(record, headingLine));
     model::SafeSaveFile file(path);
-    // commit() does not see a failed flush of the last buffered bytes (a full disk): flush first.
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
-        throw spreadsheet::Error(QStringLiteral("ファイル「%1」を保存できません。%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    errno = 0;
+    // Unbuffered: a write that fails does so at once, with the system's reason still at hand.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() || !file.commit())
+        throw spreadsheet::fileError(QStringLiteral("CSVファイル「%1」を保存できませんでした。").arg(QFileInfo(path).fileName()),
+                                     model::writeFailure(path, errno));
 }
 
 void RemoveStaleCsvTemporaries(const QString& folder)

@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QFileInfo>
 
+#include <cerrno>
+
 namespace reports {
 
 ExcelSession::ExcelSession(DocumentOpener opener, QString handOverFolder)
@@ -26,19 +28,19 @@ bool ExcelSession::start()
 
 spreadsheet::Application& ExcelSession::application() const
 {
-    if (!application_) throw spreadsheet::Error(QStringLiteral("The spreadsheet application has not been started."));
+    if (!application_) throw spreadsheet::Error(QStringLiteral("表計算の処理が開始されていません。"));
     return *application_;
 }
 
 spreadsheet::Workbook& ExcelSession::workbook()
 {
-    if (!workbook_) throw spreadsheet::Error(QStringLiteral("No workbook is in use."));
+    if (!workbook_) throw spreadsheet::Error(QStringLiteral("処理中のブックがありません。"));
     return *workbook_;
 }
 
 spreadsheet::Worksheet& ExcelSession::worksheet()
 {
-    if (!worksheet_) throw spreadsheet::Error(QStringLiteral("No worksheet is in use."));
+    if (!worksheet_) throw spreadsheet::Error(QStringLiteral("処理中のワークシートがありません。"));
     return *worksheet_;
 }
 
@@ -83,8 +85,10 @@ QString ExcelSession::endHandOver()
                 path = workbook_->fullName();
             } else {
                 // Never written over the operator's file: an unsaved workbook goes to a file of its own.
+                errno = 0;
                 if (!model::makePrivateFolder(handOverFolder_))
-                    throw spreadsheet::Error(QStringLiteral("The folder %1 cannot be created.").arg(handOverFolder_));
+                    throw spreadsheet::fileError(QStringLiteral("ブックを渡すためのフォルダを作成できませんでした。"),
+                                                 model::writeFailure(handOverFolder_, errno));
                 path = workbook_->saveAs(handOverPath());
             }
             lastHandedOver_ = path;

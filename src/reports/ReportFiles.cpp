@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+
 namespace reports {
 
 ReportFolders ReportFolders::beside(const QString& programFolder)
@@ -38,15 +40,19 @@ QString copyTemplate(const QString& templatePath, const QString& folder, const Q
 {
     if (!QFileInfo(templatePath).isFile())
         throw spreadsheet::Error(QStringLiteral("帳票のひな形「%1」が見つかりません。").arg(QDir::toNativeSeparators(templatePath)));
-    model::makePrivateFolder(folder); // a folder removed while the program runs comes back
     QFile source(templatePath);
-    const QString name = folder + u'/' + timeStampPrefix(when) + QFileInfo(templatePath).fileName();
+    errno = 0;
     if (!source.open(QIODevice::ReadOnly))
-        throw spreadsheet::Error(QStringLiteral("帳票のひな形「%1」を読み込めません。%2").arg(QDir::toNativeSeparators(templatePath), source.errorString()));
+        throw spreadsheet::fileError(QStringLiteral("帳票のひな形を読み込めませんでした。"), model::readFailure(templatePath, errno));
+    const QByteArray bytes = source.readAll();
+    errno = 0;
+    if (!model::makePrivateFolder(folder)) // a folder removed while the program runs comes back
+        throw spreadsheet::fileError(QStringLiteral("帳票の保存先フォルダを作成できませんでした。"), model::writeFailure(folder, errno));
+    const QString name = folder + u'/' + timeStampPrefix(when) + QFileInfo(templatePath).fileName();
     QString error;
-    const QString copy = model::writeNewFile(name, source.readAll(), error);
-    if (copy.isEmpty())
-        throw spreadsheet::Error(QStringLiteral("帳票のファイル「%1」を作成できません。%2").arg(QDir::toNativeSeparators(name), error));
+    errno = 0;
+    const QString copy = model::writeNewFile(name, bytes, error);
+    if (copy.isEmpty()) throw spreadsheet::fileError(QStringLiteral("帳票ファイルを作成できませんでした。"), model::writeFailure(name, errno));
     return copy;
 }
 

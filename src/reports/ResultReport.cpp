@@ -9,7 +9,7 @@ namespace reports {
 
 QString writeResultWorkbook(ExcelSession& session, const ReportFolders& folders, const QDateTime& when, const ResultGrids& grids)
 {
-    if (!grids.record) throw spreadsheet::Error(QStringLiteral("The result report has no sheet."));
+    if (!grids.record) throw spreadsheet::Error(QStringLiteral("判定結果を出力するシートがありません。"));
     if (!session.start()) return {};
     spreadsheet::Application& app = session.application();
     app.setSheetsInNewWorkbook(static_cast<int>(grids.grids.size()));

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <iterator>
 #include <new>
 #include <stdexcept>
@@ -198,16 +199,20 @@ QByteArray Book::toBytes()
 
 void Book::save(const QString& path)
 {
-    const QString shown = QDir::toNativeSeparators(path);
+    const QString failed = QStringLiteral("ブックを保存できませんでした。");
     model::SafeSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, file.errorString()));
+    errno = 0;
+    // Unbuffered: a write that fails does so at once, with the system's reason still at hand.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) throw fileError(failed, model::writeFailure(path, errno));
     try {
         d->write(file); // on an exception the temporary file is discarded and the target left alone
     } catch (const Error& e) {
-        throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, e.message()));
+        if (e.systemError() == 0 && file.error() == QFileDevice::NoError) throw; // not a failure of the file system
+        throw fileError(failed, model::writeFailure(path, e.systemError()));
     }
     // commit() does not see a failed flush of the last buffered bytes (a full disk): flush first.
-    if (!file.flush() || !file.commit()) throw Error(QStringLiteral("The workbook cannot be saved as %1: %2").arg(shown, file.errorString()));
+    errno = 0;
+    if (!file.flush() || !file.commit()) throw fileError(failed, model::writeFailure(path, errno));
 }
 
 } // namespace spreadsheet

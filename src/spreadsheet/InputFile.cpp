@@ -5,9 +5,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
-#include <cstring>
+
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -17,6 +17,8 @@ namespace spreadsheet {
 namespace {
 
 QString shown(const QFile& file) { return QDir::toNativeSeparators(file.fileName()); }
+
+const QString kOpenFailed = QStringLiteral("ファイルを開けませんでした。");
 
 } // namespace
 
@@ -31,19 +33,20 @@ void openInputFile(QFile& file)
         if (fd >= 0) {
             const int flags = ::fcntl(fd, F_GETFL);
             if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
-                const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+                const int reason = errno;
                 ::close(fd);
-                throw Error(QStringLiteral("The file %1 cannot be opened: %2").arg(shown(file), reason));
+                throw fileError(kOpenFailed, model::readFailure(file.fileName(), reason));
             }
             if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
                 ::close(fd);
-                throw Error(QStringLiteral("The file %1 cannot be opened: %2").arg(shown(file), file.errorString()));
+                throw fileError(kOpenFailed, model::readFailure(file.fileName(), 0));
             }
             return;
         }
     }
 #endif
-    if (!file.open(QIODevice::ReadOnly)) throw Error(QStringLiteral("The file %1 cannot be opened: %2").arg(shown(file), file.errorString()));
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) throw fileError(kOpenFailed, model::readFailure(file.fileName(), errno));
 }
 
 QByteArray readToEnd(QFile& file, qint64 limit)

@@ -211,6 +211,7 @@ struct ZipWriter::Device {
     QIODevice& out;
     zip_error_t error;
     QString failure; // the first write that failed, and why
+    int failureError = 0; // its system error number
     qint64 start = 0;
 
     explicit Device(QIODevice& o)
@@ -240,7 +241,10 @@ struct ZipWriter::Device {
     {
         // The device's own text for a failed write is often just "Unknown error"; the system's is not.
         const int reason = errno;
-        if (failure.isEmpty()) failure = reason ? QString::fromLocal8Bit(std::strerror(reason)) : out.errorString();
+        if (failure.isEmpty()) {
+            failure = reason ? QString::fromLocal8Bit(std::strerror(reason)) : out.errorString();
+            failureError = reason;
+        }
         return fail(code);
     }
 
@@ -352,7 +356,7 @@ void ZipWriter::finish()
     zip_t* zip = archiveOf(archive_);
     if (zip_close(zip) != 0) {
         const QString reason = !device_->failure.isEmpty() ? device_->failure : QString::fromUtf8(zip_strerror(zip));
-        throw Error(QStringLiteral("writing failed: %1").arg(reason)); // the destructor discards the archive
+        throw Error(QStringLiteral("writing failed: %1").arg(reason), device_->failureError); // the destructor discards the archive
     }
     archive_ = nullptr;
     data_.clear();

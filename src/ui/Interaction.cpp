@@ -50,6 +50,7 @@ public:
     bool askYesNo(QWidget* parent, const Message& m) override
     {
         QMessageBox box(toQt(m.icon), m.caption, m.text, QMessageBox::Yes | QMessageBox::No, parent);
+        box.setDefaultButton(QMessageBox::No);
         box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
         box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
         return box.exec() == QMessageBox::Yes;
@@ -101,7 +102,7 @@ bool askYesNo(QWidget* parent, const QString& text, const QString& caption, Mess
 
 void reportError(QWidget* parent, const std::exception& error)
 {
-    showMessage(parent, QString::fromUtf8(error.what()), QApplication::applicationName(), MessageIcon::Error);
+    showMessage(parent, QString::fromUtf8(error.what()), kErrorCaption, MessageIcon::Error);
 }
 
 void guarded(QWidget* parent, const std::function<void()>& handler)

@@ -24,7 +24,7 @@ class Interaction {
 public:
     virtual ~Interaction() = default;
     virtual void showMessage(QWidget* parent, const Message& message) = 0;
-    // Asks a question with the buttons はい and いいえ; true for はい.
+    // Asks a question with the buttons はい and いいえ, いいえ being the default; true for はい.
     virtual bool askYesNo(QWidget* parent, const Message& question) = 0;
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter, const QString& folder) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& folder) = 0;
@@ -46,8 +46,11 @@ void showMessage(QWidget* parent, const QString& text, const QString& caption, M
 // Asks a question with the buttons はい and いいえ; true for はい.
 bool askYesNo(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon);
 
-// The standard error box for errors a handler does not catch itself: the application's
-// title as caption, the error's message as text.
+// The caption of the standard error box.
+inline const QString kErrorCaption = QStringLiteral("エラーメッセージ");
+
+// The standard error box for errors a handler does not catch itself: the error caption, the
+// error's message as text.
 void reportError(QWidget* parent, const std::exception& error);
 
 // Runs an event handler; an exception it lets through is reported in the standard error box.

@@ -10,8 +10,17 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+
+#include <functional>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 using exchange_test::cp932;
 using exchange_test::readAll;
@@ -119,7 +128,7 @@ protected:
     void expectOnlyMessage(const QString& text, const QString& caption)
     {
         ASSERT_EQ(ui.messages.size(), 1);
-        EXPECT_EQ(ui.messages[0].text, text);
+        EXPECT_EQ(ui.messages[0].text, text) << ui.messages[0].text.toStdString();
         EXPECT_EQ(ui.messages[0].caption, caption);
         EXPECT_EQ(ui.messages[0].icon, ui::MessageIcon::Warning);
     }
@@ -290,7 +299,9 @@ TEST_F(ExchangeTest, CsvImportReadsAHundredLotsCountsLineFiveAndRefusesACorruptF
     EXPECT_TRUE(exchange_test::writeAll(file("bad.csv"), QByteArray("\x82\xA0,\xFF\xFF\r\n")));
     const std::vector<model::SheetRecord> before = records();
     run(form->mainMenuCsvImport, file("bad.csv"));
-    expectOnlyMessage("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。", kWarning);
+    expectOnlyMessage("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。\n" + QDir::toNativeSeparators(file("bad.csv"))
+                          + "：ファイルの内容を読み取れません（壊れているか、対応していない形式です）",
+                      kWarning);
     EXPECT_EQ(busyAtMessage, QStringList{""});
     EXPECT_EQ(records(), before);
     EXPECT_EQ(form->gridCtrl->cell(0, 100), "L100");
@@ -327,7 +338,7 @@ TEST_F(ExchangeTest, WorkbookRoundTripOfEverySheetAfterJudgingWithTheDigitsForma
     EXPECT_EQ(dialogs.asked.last().title, "Excelブックに名前を付けて保存");
     EXPECT_EQ(dialogs.asked.last().filter, "Excelブック (*.xls;*.xlsx)|*.xls;*.xlsx");
     EXPECT_EQ(dialogs.asked.last().folder, TMainForm::programFolder() + "/Save Files/");
-    expectOnlyMessage("正常にExcelブックへの保存が完了しました。", kGuidance);
+    expectOnlyMessage("正常にExcelブックへの保存が完了しました。\n" + QDir::toNativeSeparators(file("all.xlsx")), kGuidance);
     EXPECT_EQ(busyAtMessage, QStringList{"Excelブックに出力中です。"});
     EXPECT_EQ(form->tabCtrl->currentIndex(), 0);
     EXPECT_EQ(form->pnlSpecJudg->text(), ""); // the shown sheet was entered again
@@ -427,7 +438,9 @@ TEST_F(ExchangeTest, RefusedAndUnreadableWorkbooksChangeNothing)
     expectOnlyMessage("シートの最大値を超えました。Excelファイルのシート数を確認してください…。", kWarning);
     ui.messages.clear();
     run(form->mainMenuXlsImport, file("broken.xlsx"));
-    expectOnlyMessage("Excelブックのオープンに失敗しました。拡張子がサポートされているか確認してください…。", kWarning);
+    expectOnlyMessage("Excelブックのオープンに失敗しました。拡張子がサポートされているか確認してください…。\n"
+                          + QDir::toNativeSeparators(file("broken.xlsx")) + "：ファイルの内容を読み取れません（壊れているか、対応していない形式です）",
+                      kWarning);
     EXPECT_EQ(busyAtMessage, (QStringList{"", ""}));
 
     EXPECT_EQ(records(), before);
@@ -478,7 +491,9 @@ TEST_F(ExchangeTest, FailedExportsSayWhatWasNotWritten)
 {
     // The workbook cannot be saved there.
     run(form->mainMenuXlsSave, file("missing/book.xlsx"));
-    expectOnlyMessage("Excelブックの保存に失敗しました。保存先を確認してください…。", kWarning);
+    expectOnlyMessage("Excelブックの保存に失敗しました。保存先を確認してください…。\n" + QDir::toNativeSeparators(file("missing/book.xlsx"))
+                          + "：フォルダが見つかりません",
+                      kWarning);
     EXPECT_EQ(busyAtMessage, QStringList{""});
 
     // A unit that code page 932 cannot hold (set by the program, as a stored default would
@@ -545,4 +560,181 @@ TEST_F(ExchangeTest, ImportedLimitsThatAreNotNumbersAreNamedWithTheirSheetAndFie
     clickTab(2);
     expectOnlyMessage("規格上限「1,5」は数値ではありません。ファイルの内容を確認してください…。", kWarning);
     EXPECT_EQ(form->editKupper->text(), "");
+
+namespace {
+
+// A folder no one may create files in, root included (sysfs refuses them); empty where that
+// cannot be had.
+QString unwritableFolder()
+{
+    const QString folder = QStringLiteral("/sys");
+    QFile probe(folder + QStringLiteral("/quorvane-probe.csv"));
+    if (!QFileInfo(folder).isDir() || probe.open(QIODevice::WriteOnly)) {
+        probe.remove();
+        return {};
+    }
+    return folder;
+}
+
+QString native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+} // namespace
+
+TEST_F(ExchangeTest, AWorkbookSavedUnderAnotherNameAsksBeforeReplacingThatFile)
+{
+    form->editProduct->setText("new");
+    for (const QString name : {"victim", "weird"}) {
+        EXPECT_TRUE(exchange_test::writeAll(file(name + ".xlsx"), "the operator's own file"));
+    }
+
+    // "victim.xls" is written as victim.xlsx, which exists: No writes nothing at all.
+    ui.answers = {false};
+    run(form->mainMenuXlsSave, file("victim.xls"));
+    ASSERT_EQ(ui.questions.size(), 1);
+    EXPECT_EQ(ui.questions[0].caption, kWarning);
+    EXPECT_EQ(ui.questions[0].text,
+              "ブックは「" + native(file("victim.xlsx")) + "」として保存されます。\nこのファイルは既に存在します。置き換えますか？");
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_TRUE(busyAtMessage.isEmpty());
+    EXPECT_EQ(readAll(file("victim.xlsx")), "the operator's own file");
+    EXPECT_FALSE(QFile::exists(file("victim.xls")));
+
+    // Yes replaces it, and the completion names the file written.
+    ui.answers = {true};
+    run(form->mainMenuXlsSave, file("victim.xls"));
+    EXPECT_EQ(ui.questions.size(), 2);
+    expectOnlyMessage("正常にExcelブックへの保存が完了しました。\n" + native(file("victim.xlsx")), kGuidance);
+    EXPECT_EQ(spreadsheet::Book::open(file("victim.xlsx"))->text(0, 2, 1), "new");
+
+    // Any other ending is replaced the same way.
+    ui.messages.clear();
+    ui.answers = {false};
+    run(form->mainMenuXlsSave, file("weird.txt"));
+    ASSERT_EQ(ui.questions.size(), 3);
+    EXPECT_TRUE(ui.questions[2].text.contains("「" + native(file("weird.xlsx")) + "」")) << ui.questions[2].text.toStdString();
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(readAll(file("weird.xlsx")), "the operator's own file");
+
+    // The name the operator gave is the file written: replaced without a question, as before.
+    // So is a new file under another ending.
+    for (const QString& name : {file("weird.xlsx"), file("fresh.xls")}) {
+        ui.messages.clear();
+        run(form->mainMenuXlsSave, name);
+        const QString written = name.endsWith(".xls") ? name + "x" : name;
+        expectOnlyMessage("正常にExcelブックへの保存が完了しました。\n" + native(written), kGuidance);
+        EXPECT_EQ(spreadsheet::Book::open(written)->text(0, 2, 1), "new");
+    }
+    EXPECT_EQ(ui.questions.size(), 3);
+    EXPECT_FALSE(QFile::exists(file("fresh.xls")));
+}
+
+TEST_F(ExchangeTest, FailedFilesAreNamedWithTheReasonInJapanese)
+{
+    QFile blocker(file("plain"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    // A folder whose parent is a file: the CSV export stops at the first file, in the error box.
+    run(form->mainMenuCsvSave, file("plain/out"));
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].caption, "エラーメッセージ");
+    EXPECT_EQ(ui.messages[0].text,
+              "CSVファイル「Sheet1.csv」を保存できませんでした。\n" + native(file("plain/out/Sheet1.csv")) + "：フォルダが見つかりません");
+    EXPECT_EQ(busyAtMessage, QStringList{""});
+
+    // A workbook where a folder has its name.
+    ui.messages.clear();
+    busyAtMessage.clear();
+    ASSERT_TRUE(QDir(dir.path()).mkdir("taken.xlsx"));
+    run(form->mainMenuXlsSave, file("taken.xlsx"));
+    expectOnlyMessage("Excelブックの保存に失敗しました。保存先を確認してください…。\n" + native(file("taken.xlsx"))
+                          + "：同じ名前のフォルダがあります",
+                      kWarning);
+
+    // Imports of a file that is not there.
+    ui.messages.clear();
+    run(form->mainMenuXlsImport, file("gone.xlsx"));
+    run(form->mainMenuCsvImport, file("gone.csv"));
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_EQ(ui.messages[0].text, "Excelブックのオープンに失敗しました。拡張子がサポートされているか確認してください…。\n"
+                                       + native(file("gone.xlsx")) + "：ファイルが見つかりません");
+    EXPECT_EQ(ui.messages[1].text, "CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。\n" + native(file("gone.csv"))
+                                       + "：ファイルが見つかりません");
+
+#ifdef Q_OS_UNIX
+    // A disk that takes no more than a few bytes from this process.
+    const auto withFileSizeLimit = [](rlim_t bytes, const std::function<void()>& work) {
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+        work();
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    };
+    ui.messages.clear();
+    withFileSizeLimit(1024, [&] { run(form->mainMenuXlsSave, file("full.xlsx")); });
+    expectOnlyMessage("Excelブックの保存に失敗しました。保存先を確認してください…。\n" + native(file("full.xlsx")) + "：空き容量が足りません",
+                      kWarning);
+    EXPECT_FALSE(QFile::exists(file("full.xlsx")));
+    ui.messages.clear();
+    ASSERT_TRUE(QDir(dir.path()).mkdir("full"));
+    withFileSizeLimit(64, [&] { run(form->mainMenuCsvSave, file("full")); });
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text,
+              "CSVファイル「Sheet1.csv」を保存できませんでした。\n" + native(file("full/Sheet1.csv")) + "：空き容量が足りません");
+    EXPECT_TRUE(QDir(file("full")).isEmpty());
+#endif
+
+    // A folder that refuses new files.
+    const QString locked = unwritableFolder();
+    if (locked.isEmpty()) GTEST_SKIP() << "no folder here refuses new files to this user";
+    ui.messages.clear();
+    run(form->mainMenuCsvSave, locked);
+    run(form->mainMenuXlsSave, locked + "/book.xlsx");
+    ASSERT_EQ(ui.messages.size(), 2);
+    EXPECT_EQ(ui.messages[0].text,
+              "CSVファイル「Sheet1.csv」を保存できませんでした。\n" + native(locked + "/Sheet1.csv") + "：保存先フォルダに書き込めません");
+    EXPECT_EQ(ui.messages[1].text, "Excelブックの保存に失敗しました。保存先を確認してください…。\n" + native(locked + "/book.xlsx")
+                                       + "：保存先フォルダに書き込めません");
+}
+
+TEST_F(ExchangeTest, TheBusyWindowShowsWhichFileOfHowManyIsBeingWritten)
+{
+    form->spinTab->setText("5");
+    form->spinTabChange();
+    ASSERT_EQ(form->tabCtrl->count(), 5);
+
+    // Every state the busy window is painted in: its title, then the other texts it shows.
+    struct PaintRecorder : QObject {
+        TSplashForm* splash = nullptr;
+        QStringList seen;
+        bool eventFilter(QObject* o, QEvent* e) override
+        {
+            auto* w = qobject_cast<QWidget*>(o);
+            if (e->type() != QEvent::Paint || !w || w->window() != splash) return false;
+            QString state = splash->lblTitle->text();
+            for (QLabel* l : splash->findChildren<QLabel*>())
+                if (l != splash->lblTitle && l->isVisible() && !l->text().isEmpty()) state += " | " + l->text();
+            if (seen.isEmpty() || seen.last() != state) seen.append(state);
+            return false;
+        }
+    } recorder;
+    recorder.splash = splash;
+    qApp->installEventFilter(&recorder);
+
+    run(form->mainMenuCsvSave, dir.path());
+    QStringList expected;
+    for (int i = 1; i <= 5; ++i) expected << QStringLiteral("CSVファイルに出力中です。 | Sheet%1.csv (%1/5)").arg(i);
+    EXPECT_EQ(recorder.seen.filter(" | "), expected) << recorder.seen.join('\n').toStdString();
+
+    recorder.seen.clear();
+    run(form->mainMenuXlsSave, file("book.xlsx"));
+    expected.clear();
+    for (int i = 1; i <= 5; ++i) expected << QStringLiteral("Excelブックに出力中です。 | Sheet%1 (%1/5)").arg(i);
+    // (A busy window shown again starts without the last operation's progress.)
+    EXPECT_EQ(recorder.seen.filter(" | "), expected) << recorder.seen.join('\n').toStdString();
+    qApp->removeEventFilter(&recorder);
 }

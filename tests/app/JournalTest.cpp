@@ -31,6 +31,7 @@ protected:
         settle();
         form.reset();
         ui.messages.clear();
+        ui.questions.clear();
     }
     void closeNormally()
     {
@@ -38,6 +39,7 @@ protected:
         form->close();
         form.reset();
         ui.messages.clear();
+        ui.questions.clear();
     }
     std::vector<model::SheetRecord> records() const
     {
@@ -88,13 +90,14 @@ TEST_F(JournalWindowTest, AfterAnUncleanEndTheWorkbookComesBackAsItWasTyped)
     const QStringList expectedCaptions = captions();
     endUncleanly();
 
-    ui.yesNoAnswers = {true};
+    ui.answers = {true};
     start();
     QApplication::processEvents();
-    ASSERT_EQ(ui.messages.size(), 2);
-    EXPECT_EQ(ui.messages[0].text, kUncleanQuestion);
-    EXPECT_EQ(ui.messages[0].caption, kGuidance);
-    EXPECT_EQ(ui.messages[1].text, QStringLiteral("3 シートのデータを復元しました。"));
+    ASSERT_EQ(ui.questions.size(), 1);
+    EXPECT_EQ(ui.questions[0].text, kUncleanQuestion);
+    EXPECT_EQ(ui.questions[0].caption, kGuidance);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("3 シートのデータを復元しました。"));
     EXPECT_EQ(records(), expected);
     EXPECT_EQ(captions(), expectedCaptions);
     EXPECT_EQ(form->tabCtrl->currentIndex(), 2);
@@ -109,17 +112,19 @@ TEST_F(JournalWindowTest, AfterAnUncleanEndTheWorkbookComesBackAsItWasTyped)
     // Ended uncleanly again, and this time the operator says no: the program starts as
     // it always does, and asks no more after that.
     endUncleanly();
-    ui.yesNoAnswers = {false};
+    ui.answers = {false};
     start();
     QApplication::processEvents();
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].text, kUncleanQuestion);
+    ASSERT_EQ(ui.questions.size(), 1);
+    EXPECT_EQ(ui.questions[0].text, kUncleanQuestion);
+    EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(form->editProduct->text(), "");
     EXPECT_EQ(captions(), (QStringList{"Sheet1", "Sheet2", "Sheet3"}));
     closeNormally();
     start();
     QApplication::processEvents();
     EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_TRUE(ui.questions.isEmpty());
 }
 
 TEST_F(JournalWindowTest, AfterANormalCloseTheMenuOpensThePreviousWorkbook)
@@ -135,18 +140,19 @@ TEST_F(JournalWindowTest, AfterANormalCloseTheMenuOpensThePreviousWorkbook)
 
     start();
     QApplication::processEvents();
-    EXPECT_TRUE(ui.messages.isEmpty()) << "a normal close asks nothing";
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_TRUE(ui.questions.isEmpty()) << "a normal close asks nothing";
     EXPECT_FALSE(form->findChild<QStatusBar*>()) << "a journal that works shows nothing";
     QAction* restore = fileItem(QStringLiteral("前回終了時のデータを開く(&R)"));
     ASSERT_TRUE(restore);
     // Data typed in this session: the operator is asked first, and "no" keeps it.
     typeInto(2, 5, "3");
-    ui.yesNoAnswers = {false};
+    ui.answers = {false};
     chooseMenuItem(restore);
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].icon, ui::MessageIcon::Warning);
+    ASSERT_EQ(ui.questions.size(), 1);
+    EXPECT_EQ(ui.questions[0].icon, ui::MessageIcon::Warning);
     EXPECT_EQ(form->gridEdit->cell(2, 5), "3");
-    ui.yesNoAnswers = {true};
+    ui.answers = {true};
     chooseMenuItem(restore);
     EXPECT_EQ(records(), expected);
     EXPECT_EQ(form->editProduct->text(), "Gear");
@@ -225,10 +231,11 @@ TEST_F(JournalWindowTest, AHundredFullSheetsComeBackRecordForRecord)
     const std::vector<model::SheetRecord> expected = records();
     endUncleanly();
 
-    ui.yesNoAnswers = {true};
+    ui.answers = {true};
     start();
     QApplication::processEvents();
-    EXPECT_EQ(ui.messages.size(), 2);
+    EXPECT_EQ(ui.questions.size(), 1);
+    EXPECT_EQ(ui.messages.size(), 1);
     ASSERT_EQ(form->sheetStore().count(), 100);
     for (int s = 0; s < 100; ++s)
         ASSERT_EQ(journal::encodeRecord(form->sheetStore()[s]), journal::encodeRecord(expected[size_t(s)])) << "sheet " << s;
@@ -251,7 +258,7 @@ TEST_F(JournalWindowTest, AJournalThatCannotBeUsedLeavesAWarningAndTheProgramWor
         << form->statusBar()->currentMessage().toStdString();
     type(form->editProduct, "Kept");
     endUncleanly();
-    ui.yesNoAnswers = {true};
+    ui.answers = {true};
     start();
     QApplication::processEvents();
     EXPECT_EQ(form->editProduct->text(), "Kept");

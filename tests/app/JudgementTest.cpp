@@ -99,7 +99,7 @@ TEST_F(JudgementTest, AMeasurementThatIsNotANumberReachesTheStandardErrorBox)
     QTest::mouseClick(form->btnSpcJudg, Qt::LeftButton);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.messages[0].text, "'1.2.3' は浮動小数点数ではありません");
-    EXPECT_EQ(ui.messages[0].caption, "Quorvane");
+    EXPECT_EQ(ui.messages[0].caption, "エラーメッセージ");
     EXPECT_EQ(ui.messages[0].icon, ui::MessageIcon::Error);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(form->specJudged);

@@ -233,7 +233,7 @@ TEST_F(ReportsTest, AMissingTemplateIsReportedInTheErrorBox)
     ui.onMessage = [&](const ui::Message&) { busyWhenShown = splash->isVisible(); };
     click(form->btnControlChart);
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].caption, QApplication::applicationName());
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("エラーメッセージ"));
     EXPECT_TRUE(ui.messages[0].text.contains(QStringLiteral("XbarR.xlsx"))) << ui.messages[0].text.toStdString();
     EXPECT_FALSE(busyWhenShown);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -307,4 +307,38 @@ TEST_F(ReportsTest, TheResultWorkbookUnderXRsNamesItsThirdPageAndNeedsTheItem)
     const auto book = report(QStringLiteral("判定結果"));
     ASSERT_TRUE(book);
     EXPECT_EQ(book->worksheetName(2), QStringLiteral("SPC異常判定(X側-Rs側)"));
+}
+
+TEST_F(ReportsTest, ASaveFolderThatCannotTakeTheCopyIsNamedWithTheReason)
+{
+    threeLots();
+    QFile blocker(saveDir.path() + QStringLiteral("/plain"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    // "Save Files" cannot be made: a file stands in its path.
+    form->reportFolders.saveFiles = blocker.fileName() + QStringLiteral("/Save Files");
+    click(form->btnControlChart);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("エラーメッセージ"));
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("帳票の保存先フォルダを作成できませんでした。\n%1：フォルダが見つかりません")
+                                       .arg(QDir::toNativeSeparators(form->reportFolders.saveFiles)));
+
+    // "Save Files" takes no new files (sysfs refuses them to root as well).
+    QFile probe(QStringLiteral("/sys/quorvane-probe.xlsx"));
+    if (probe.open(QIODevice::WriteOnly)) {
+        probe.remove();
+        GTEST_SKIP() << "no folder here refuses new files to this user";
+    }
+    ui.messages.clear();
+    form->reportFolders.saveFiles = QStringLiteral("/sys");
+    click(form->btnHistogram);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("エラーメッセージ"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^帳票ファイルを作成できませんでした。\n/sys/\\d{8}_\\d{6}_Histogram\\.xlsx：保存先フォルダに書き込めません$"))
+                    .match(ui.messages[0].text)
+                    .hasMatch())
+        << ui.messages[0].text.toStdString();
+    EXPECT_TRUE(ui.openedDocuments.isEmpty());
+    EXPECT_FALSE(splash->isVisible());
 }

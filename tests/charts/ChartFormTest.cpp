@@ -232,7 +232,8 @@ TEST_F(ChartFormTest, CopySaveAndPrintTheShownChart)
     QTest::mouseClick(charts()->btnSave, Qt::LeftButton);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.messages[0].caption, "警告メッセージ");
-    EXPECT_TRUE(ui.messages[0].text.startsWith("ファイルを保存できませんでした。"));
+    EXPECT_EQ(ui.messages[0].text, "ファイルを保存できませんでした。\n" + QDir::toNativeSeparators(dir.filePath("missing/chart.png"))
+                                       + "：フォルダが見つかりません");
 
     // Printing through the print dialog, here onto a PDF file.
     const QString printed = dir.filePath("printed.pdf");

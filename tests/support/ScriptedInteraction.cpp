@@ -9,17 +9,16 @@ void ScriptedInteraction::showMessage(QWidget*, const ui::Message& m)
     if (onMessage) onMessage(m);
 }
 
-bool ScriptedInteraction::askYesNo(QWidget*, const ui::Message& m)
+bool ScriptedInteraction::askYesNo(QWidget*, const ui::Message& question)
 {
-    messages.append(m);
-    if (onMessage) onMessage(m);
-    if (yesNoAnswers.empty()) {
-        ADD_FAILURE() << "unexpected question: " << m.text.toStdString();
+    questions.append(question);
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << question.text.toStdString();
         return false;
     }
-    const bool yes = yesNoAnswers.front();
-    yesNoAnswers.pop_front();
-    return yes;
+    const bool a = answers.front();
+    answers.pop_front();
+    return a;
 }
 
 QString ScriptedInteraction::nextFileAnswer(const QString& title)

@@ -24,9 +24,10 @@ public:
     std::function<void(const ui::Message&)> onMessage;
 
     void showMessage(QWidget*, const ui::Message& m) override;
-    // Questions are recorded with the messages and answered from here (true: はい).
-    std::deque<bool> yesNoAnswers;
-    bool askYesNo(QWidget*, const ui::Message& m) override;
+    // Questions asked, and the next answers (true = Yes); a question without an answer fails the test.
+    QList<ui::Message> questions;
+    std::deque<bool> answers;
+    bool askYesNo(QWidget*, const ui::Message& question) override;
     QString openFileName(QWidget*, const QString& title, const QString&, const QString&) override;
     QString saveFileName(QWidget*, const QString& title, const QString&, const QString&) override;
     QString folderName(QWidget*, const QString& caption, const QString&) override;
