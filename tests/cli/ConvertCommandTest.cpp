@@ -106,9 +106,9 @@ TEST(ConvertCommand, AFullDiskIsSaidAndLeavesNothingBehind)
     if (p.exitCode() == 77) GTEST_SKIP() << "no tmpfs can be mounted here";
     const QStringList lines = QString::fromUtf8(p.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5) << lines.join(u'\n').toStdString();
-    EXPECT_TRUE(lines[0].contains(q("out.xlsx")) && lines[0].contains(q("No space left on device"))) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].contains(q("out.xlsx")) && lines[0].contains(q("空き容量が足りません"))) << lines[0].toStdString();
     EXPECT_EQ(lines[1], q("xlsx=2"));
-    EXPECT_TRUE(lines[2].contains(q("Sheet1.csv")) && lines[2].contains(q("No space left on device"))) << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].contains(q("Sheet1.csv")) && lines[2].contains(q("空き容量が足りません"))) << lines[2].toStdString();
     EXPECT_EQ(lines[3], q("csv=2"));
     EXPECT_EQ(lines[4], q("fill")) << "a file or temporary was left in the full folder";
 }
