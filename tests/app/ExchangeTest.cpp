@@ -560,6 +560,7 @@ TEST_F(ExchangeTest, ImportedLimitsThatAreNotNumbersAreNamedWithTheirSheetAndFie
     clickTab(2);
     expectOnlyMessage("規格上限「1,5」は数値ではありません。ファイルの内容を確認してください…。", kWarning);
     EXPECT_EQ(form->editKupper->text(), "");
+}
 
 namespace {
 
