@@ -96,14 +96,21 @@ std::optional<AndersonDarling> andersonDarling(std::span<const double> values)
     std::vector<double> z(values.begin(), values.end());
     std::sort(z.begin(), z.end());
     for (double& v : z) v = (v - mean) / sd;
+    // ln Φ(z) and ln(1 − Φ(z)) of every value with one tail probability each: the smaller
+    // tail is computed, the other is its complement, which loses nothing there.
     const boost::math::normal_distribution<double> normal;
-    long double sum = 0.0L;
-    for (int i = 0; i < n; ++i) {
-        const double low = z[size_t(i)], high = z[size_t(n - 1 - i)];
-        const double lnLower = logTail(boost::math::cdf(normal, low), low);
-        const double lnUpper = logTail(boost::math::cdf(boost::math::complement(normal, high)), high);
-        sum += static_cast<long double>(2 * i + 1) * (static_cast<long double>(lnLower) + lnUpper);
+    std::vector<double> lnLower(z.size()), lnUpper(z.size());
+    for (size_t i = 0; i < z.size(); ++i) {
+        const double v = z[i];
+        const double tail = v <= 0 ? boost::math::cdf(normal, v) : boost::math::cdf(boost::math::complement(normal, v));
+        const double lnTail = logTail(tail, v), lnRest = std::log1p(-tail);
+        lnLower[i] = v <= 0 ? lnTail : lnRest;
+        lnUpper[i] = v <= 0 ? lnRest : lnTail;
     }
+    long double sum = 0.0L;
+    for (int i = 0; i < n; ++i)
+        sum += static_cast<long double>(2 * i + 1) *
+               (static_cast<long double>(lnLower[size_t(i)]) + lnUpper[size_t(n - 1 - i)]);
     AndersonDarling out;
     out.a2 = static_cast<double>(-n - sum / n);
     out.a2Adjusted = out.a2 * (1 + 0.75 / n + 2.25 / (double(n) * n));
