@@ -178,6 +178,7 @@ void TMainForm::buildMenus()
     exec->addSeparator();
     menuExecChartView = exec->addAction(QStringLiteral("管理図の表示(&G)"));
     menuExecHistView = exec->addAction(QStringLiteral("ヒストグラムの表示(&T)"));
+    menuExecStudyView = exec->addAction(QStringLiteral("工程能力分析の表示(&A)"));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     menuHelpManual = help->addAction(QStringLiteral("操作手順書(&M)"));
@@ -426,6 +427,7 @@ void TMainForm::connectHandlers()
     on(btnExcel, &QPushButton::clicked, &TMainForm::btnExcelClick);
     on(menuExecChartView, &QAction::triggered, &TMainForm::menuExecChartViewClick);
     on(menuExecHistView, &QAction::triggered, &TMainForm::menuExecHistViewClick);
+    on(menuExecStudyView, &QAction::triggered, &TMainForm::menuExecStudyViewClick);
     gridCalc->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridCalcDrawCell(p, c); });
     gridSpc->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridSpcDrawCell(p, c); });
     // The two grids scroll together; the lot grid has no scroll bars of its own.

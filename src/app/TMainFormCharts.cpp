@@ -1,4 +1,4 @@
-// The main window's side of the chart window: the two menu items, and the texts of the
+// The main window's side of the chart window: the three menu items, and the texts of the
 // grids and fields the charts are built from. The building is in src/judge, the drawing
 // in src/charts.
 #include "app/TMainForm.h"
@@ -22,6 +22,12 @@ void TMainForm::menuExecHistViewClick()
 {
     btnSpcJudgClick();
     showChartForm(TChartForm::HistogramPage);
+}
+
+void TMainForm::menuExecStudyViewClick()
+{
+    btnSpcJudgClick();
+    showChartForm(TChartForm::StudyPage);
 }
 
 void TMainForm::showChartForm(int page)

@@ -212,6 +212,55 @@ Histogram buildHistogram(const ChartInput& in, int lotRows)
     return h;
 }
 
+StudyChart buildStudy(const ChartInput& in, int lotRows)
+{
+    StudyChart out;
+    Histogram h = buildHistogram(in, lotRows);
+    const auto spec = tryReadSpecLimits(in.specKind, in.specUpper, in.specLower);
+    if (!h.message.isEmpty() || !spec) {
+        out.message = h.message.isEmpty() ? kJudgePromptText : h.message;
+        return out;
+    }
+    const Measurements sheet(*in.cells, *in.lots, in.lotCount, in.measurementCount);
+    const CapabilityStudy study = studyCapability(usedLots(sheet), in.chart, *spec);
+    out.table = studyLines(study);
+    out.normality = normalityLine(study);
+
+    h.title = titled(in.item, kCapabilityStudyTitle);
+    const StudyLine& within = out.table[3];
+    const StudyLine& overall = out.table[4];
+    h.caption = QStringLiteral("N = %1　%2 = %3　%4 = %5").arg(QString::number(study.n), within.label, within.value,
+                                                                overall.label, overall.value);
+    // The mean line gives way to the target, the middle of a tolerance.
+    std::erase_if(h.lines, [](const GuideLine& l) { return l.kind == GuideKind::Centre; });
+    if (spec->kind == SpecKind::Tolerance) {
+        const double target = static_cast<double>((static_cast<long double>(spec->upper) + spec->lower) / 2);
+        h.lines.push_back(line(GuideKind::Centre, QStringLiteral("目標値"), target,
+                               model::formatFixed(target, std::clamp(in.digits, 0, 5) + 1)));
+    }
+    const double mean = *study.mean;
+    const double width = h.classes.front().upper - h.classes.front().lower;
+    double lo = h.low, hi = h.high;
+    for (const GuideLine& l : h.lines) lo = std::min(lo, l.value), hi = std::max(hi, l.value);
+    for (const std::optional<double>& sigma : {study.sigmaWithin, study.sigmaOverall})
+        if (sigma && *sigma > 0.0 && std::isfinite(mean - 3 * *sigma) && std::isfinite(mean + 3 * *sigma))
+            lo = std::min(lo, mean - 3 * *sigma), hi = std::max(hi, mean + 3 * *sigma);
+    h.low = lo, h.high = hi;
+    auto curve = [&](const std::optional<double>& sigma) {
+        return sigma && *sigma > 0.0 ? normalCurve(mean, *sigma, study.n, width, h.low, h.high, kCurveSamples)
+                                     : std::vector<CurvePoint>{};
+    };
+    h.curve = curve(study.sigmaOverall);
+    out.withinCurve = curve(study.sigmaWithin);
+    double top = 1.0;
+    for (const HistogramClass& c : h.classes) top = std::max(top, double(c.count));
+    for (const auto* points : {&h.curve, &out.withinCurve})
+        for (const CurvePoint& p : *points) top = std::max(top, p.y);
+    h.top = top * 1.12;
+    out.histogram = std::move(h);
+    return out;
+}
+
 // The number of lot rows of a filled result grid, or nothing.
 std::optional<int> judgedLotRows(const ChartInput& in)
 {
@@ -244,10 +293,12 @@ ChartSet buildCharts(const ChartInput& in)
     if (!lotRows) {
         set.control.message = kJudgePromptText;
         set.histogram.message = kJudgePromptText;
+        set.study.message = kJudgePromptText;
         return set;
     }
     set.control = guardedBuild<ControlChart>([&] { return ControlChartBuilder(in, *lotRows).build(); });
     set.histogram = guardedBuild<Histogram>([&] { return buildHistogram(in, *lotRows); });
+    set.study = guardedBuild<StudyChart>([&] { return buildStudy(in, *lotRows); });
     return set;
 }
 

@@ -3,7 +3,9 @@
 // limits, zone lines and the lots the run rules marked) and the histogram of the enabled
 // lots' values. The window only draws these.
 #pragma once
+#include "judge/CapabilityStudy.h"
 #include "judge/ControlLimits.h"
+#include "judge/StudyTable.h"
 #include "judge/Kinds.h"
 #include "model/CellTable.h"
 
@@ -71,9 +73,20 @@ struct Histogram {
     double top = 1.0;              // vertical range 0..top
 };
 
+// The capability study page: the histogram with the specification limits, the target and
+// two normal curves (sigma within dashed, sigma overall solid), beside the study's table.
+struct StudyChart {
+    QString message; // when not empty, shown instead of the page
+    Histogram histogram; // its curve is the overall one
+    std::vector<CurvePoint> withinCurve;
+    std::vector<StudyLine> table;
+    QString normality;
+};
+
 struct ChartSet {
     ControlChart control;
     Histogram histogram;
+    StudyChart study;
 };
 
 // The window's texts the charts are built from.
