@@ -55,6 +55,7 @@ judge::ChartSet TMainForm::chartSet() const
     in.spc = spcJudged ? &gridSpc->table() : nullptr;
     in.limits = controlLimitTexts();
     in.chart = judge::chartKindFromIndex(cmbChart->currentIndex());
+    in.method = judge::limitMethodFromIndex(cmbLimit->currentIndex());
     in.cells = &gridEdit->table();
     in.lots = &gridCtrl->table();
     in.lotCount = gridEdit->rowCount() - 1;

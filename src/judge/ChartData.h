@@ -25,6 +25,9 @@ struct GuideLine {
     GuideKind kind = GuideKind::Centre;
     QString label; // legend text with the value, "UCL = 10.76412"
     double value = 0.0;
+    // Limits of each lot's own size: one value per lot, NaN where the lot has none; drawn
+    // as steps. Empty for a straight line at `value`.
+    std::vector<double> steps;
 };
 
 struct ChartPoint {
@@ -97,6 +100,7 @@ struct ChartInput {
     const model::CellTable* spc = nullptr;  // the SPC grid; null when its marks are not those of these rows
     ControlLimitTexts limits;
     ChartKind chart = ChartKind::XbarR;
+    LimitMethod method = LimitMethod::ThreeSigma; // by the chart constants: limits drawn as steps
     // The measurement and lot grids: the histogram counts the enabled lots' values.
     const model::CellTable* cells = nullptr;
     const model::CellTable* lots = nullptr;

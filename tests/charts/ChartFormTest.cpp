@@ -329,3 +329,27 @@ TEST_F(ChartFormTest, TheCapabilityStudyPageShowsBothCurvesAndTheTable)
     QTest::mouseClick(charts()->btnCopy, Qt::LeftButton);
     EXPECT_FALSE(QApplication::clipboard()->image().isNull());
 }
+
+TEST_F(ChartFormTest, UnderTheChartConstantsTheLimitsAreStepsOfEachLotsSize)
+{
+    form->gridEdit->setCell(2, 3, ""); // lot 3 holds two values: wider limits
+    form->cmbLimit->setCurrentIndex(2);
+    form->cmbLimitChange();
+    form->menuExecChartView->trigger();
+    settle();
+    auto guide = [](QChartView* view, const QString& prefix) -> QXYSeries* {
+        for (QAbstractSeries* s : view->chart()->series())
+            if (s->isVisible() && s->name().startsWith(prefix)) return qobject_cast<QXYSeries*>(s);
+        return nullptr;
+    };
+    QXYSeries* ucl = guide(charts()->viewXChart, "UCL = " + form->editUcl->text());
+    ASSERT_TRUE(ucl);
+    ASSERT_EQ(ucl->count(), 20); // both ends of every lot
+    EXPECT_EQ(ucl->at(0).y(), ucl->at(2).y());
+    EXPECT_GT(ucl->at(4).y(), ucl->at(2).y()); // lot 3: 3σ/√2 instead of 3σ/√3
+    EXPECT_NEAR(ucl->at(2).y(), form->editUcl->text().toDouble(), 5e-6);
+    QXYSeries* rangeCentre = guide(charts()->viewDispersionChart, "CL = ");
+    ASSERT_TRUE(rangeCentre);
+    EXPECT_LT(rangeCentre->at(4).y(), rangeCentre->at(2).y()); // d2(2) < d2(3)
+    EXPECT_FALSE(guide(charts()->viewXChart, "+1σ")); // each lot has its own zones
+}
