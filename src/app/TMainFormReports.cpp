@@ -4,6 +4,7 @@
 #include "app/TMainForm.h"
 
 #include "app/TSplashForm.h"
+#include "judge/ChartData.h"
 #include "reports/ControlChartReport.h"
 #include "reports/ExcelSession.h"
 #include "reports/HistogramReport.h"
@@ -93,6 +94,10 @@ void TMainForm::btnExcelClick()
                          exchange::GridBlock{exchange::GridKind::Spc, &gridSpc->table(), nullptr, gridSpc->rowCount(),
                                              gridSpc->colCount()}};
         for (int i = 0; i < 3; ++i) results.captions[size_t(i)] = pageInput->tabText(i);
+        if (judge::limitMethodFromIndex(cmbLimit->currentIndex()) == judge::LimitMethod::Standard) {
+            const judge::StudyChart study = chartSet().study;
+            if (study.message.isEmpty()) results.study = judge::studyRows(study.table, study.normality);
+        }
         reports::writeResultWorkbook(session, reportFolders, QDateTime::currentDateTime(), results);
         session.endHandOver();
     }

@@ -52,6 +52,15 @@ std::vector<StudyLine> studyLines(const CapabilityStudy& st)
     };
 }
 
+std::vector<QStringList> studyRows(const std::vector<StudyLine>& lines, const QString& normality)
+{
+    std::vector<QStringList> rows;
+    rows.reserve(lines.size() + 1);
+    for (const StudyLine& l : lines) rows.push_back({l.label, l.value, l.interval});
+    rows.push_back({normality});
+    return rows;
+}
+
 QString normalityLine(const CapabilityStudy& st)
 {
     if (!st.andersonDarling) return QStringLiteral("正規性の検定: 測定値が8個未満か、ばらつきがありません。");

@@ -6,6 +6,7 @@
 #include "judge/CapabilityStudy.h"
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace judge {
@@ -18,6 +19,9 @@ struct StudyLine {
 
 // The column titles, then one line per figure.
 std::vector<StudyLine> studyLines(const CapabilityStudy& study);
+
+// The lines as rows of texts (label, figure, interval), then the normality line alone in a row.
+std::vector<QStringList> studyRows(const std::vector<StudyLine>& lines, const QString& normality);
 
 // The normality line: the test's verdict, or the warning when p < 0.05.
 QString normalityLine(const CapabilityStudy& study);

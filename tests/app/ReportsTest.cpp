@@ -308,3 +308,23 @@ TEST_F(ReportsTest, TheResultWorkbookUnderXRsNamesItsThirdPageAndNeedsTheItem)
     ASSERT_TRUE(book);
     EXPECT_EQ(book->worksheetName(2), QStringLiteral("SPC異常判定(X側-Rs側)"));
 }
+
+TEST_F(ReportsTest, UnderTheChartConstantsTheResultWorkbookGainsTheCapabilityStudy)
+{
+    form->spinRow->setValue(10);
+    for (int r = 1; r <= 10; ++r) values(r, {"10.000", "10.100", r % 2 ? "9.950" : "10.050"});
+    form->cmbLimit->setCurrentIndex(2);
+    form->cmbLimitChange();
+    click(form->btnExcel);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    const auto book = report(QStringLiteral("判定結果"));
+    ASSERT_TRUE(book);
+    ASSERT_EQ(book->worksheetCount(), 4);
+    EXPECT_EQ(book->worksheetName(3), QStringLiteral("工程能力分析"));
+    EXPECT_EQ(book->text(3, 1, 3), QStringLiteral("95%信頼区間"));
+    // The overall figures are the statistics grid's CP and CPK (Pp on row 10, Ppk on row 13).
+    EXPECT_EQ(book->text(3, 10, 1), QStringLiteral("Pp (全体)"));
+    EXPECT_EQ(book->text(3, 10, 2).toDouble(), form->gridCalc->cell(7, 11).toDouble());
+    EXPECT_EQ(book->text(3, 13, 2).toDouble(), form->gridCalc->cell(8, 11).toDouble());
+    EXPECT_EQ(book->text(3, 2, 2), "30"); // N
+}
