@@ -49,8 +49,13 @@ void TMainForm::btnControlChartClick()
     reports::ExcelSession session(desktopOpener());
     {
         SplashGuard busy(splash_, kStatisticsBusy);
-        const reports::ControlChartData data = reports::controlChartData(
+        reports::ControlChartData data = reports::controlChartData(
             gridCalc->table(), gridCalc->rowCount(), judge::chartKindFromIndex(cmbChart->currentIndex()), controlLimitTexts());
+        if (judge::limitMethodFromIndex(cmbLimit->currentIndex()) == judge::LimitMethod::Standard) {
+            const judge::Measurements sheet(gridEdit->table(), gridCtrl->table(), gridEdit->rowCount() - 1, gridEdit->colCount());
+            if (const auto limits = judge::standardLimits(judge::usedLots(sheet), data.kind, gridEdit->colCount()))
+                data.lotLimits = limits->lots;
+        }
         reports::fillControlChart(session, reportFolders, QDateTime::currentDateTime(), data);
         session.endHandOver();
     }

@@ -328,3 +328,24 @@ TEST_F(ReportsTest, UnderTheChartConstantsTheResultWorkbookGainsTheCapabilityStu
     EXPECT_EQ(book->text(3, 13, 2).toDouble(), form->gridCalc->cell(8, 11).toDouble());
     EXPECT_EQ(book->text(3, 2, 2), "30"); // N
 }
+
+TEST_F(ReportsTest, UnderTheChartConstantsTheControlChartHoldsEachLotsLimits)
+{
+    // sigma = R̄/d2(3) = 0.4 / 1.69256875 over lots 1 and 3; X̿ = 70.8 / 7; lot 2 holds one value.
+    threeLots();
+    form->cmbLimit->setCurrentIndex(2);
+    form->cmbLimitChange();
+    click(form->btnControlChart);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    const auto book = report(QStringLiteral("XbarR"));
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->text(0, 1, 9), QStringLiteral("X-UCL(ロット)"));
+    EXPECT_EQ(book->text(0, 2, 9), "10.52362");
+    EXPECT_EQ(book->text(0, 3, 9), "10.82327"); // one value: 3 sigma
+    EXPECT_EQ(book->text(0, 2, 12), "1.02984");  // (d2 + 3 d3)(3) sigma, d3(3) = 0.888368004
+    EXPECT_EQ(book->text(0, 3, 12), "");          // no range of one value
+    EXPECT_EQ(book->text(0, 5, 9), "");
+    // D2 keeps the nominal limit, the field's.
+    EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 4)), model::tryParseNumber(form->editUcl->text()));
+    EXPECT_EQ(form->editUcl->text(), "10.52362");
+}
