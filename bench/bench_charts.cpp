@@ -63,7 +63,7 @@ class PaintCounter : public QObject {
 public:
     explicit PaintCounter(const TChartForm& charts)
     {
-        for (QChartView* v : {charts.viewXChart, charts.viewDispersionChart, charts.viewHistogram})
+        for (QChartView* v : {charts.viewXChart, charts.viewDispersionChart, charts.viewHistogram, charts.viewStudy})
             v->viewport()->installEventFilter(this);
     }
     int paints = 0;
@@ -111,6 +111,40 @@ void RebuildAndRepaintBothChartsAfterAJudgement(benchmark::State& state)
     if (!judged(charts)) state.SkipWithError("the sheet was not judged");
 }
 BENCHMARK(RebuildAndRepaintBothChartsAfterAJudgement)->Unit(benchmark::kMillisecond);
+
+// The capability study page shown while a judgement changes the results: every page's data
+// rebuilt (the study computed afresh), the study page's chart and table laid out and painted.
+void RebuildAndRepaintTheStudyPageAfterAJudgement(benchmark::State& state)
+{
+    TMainForm& f = benchWindow();
+    TChartForm& charts = judgedChartWindow();
+    charts.showPage(TChartForm::StudyPage);
+    QApplication::processEvents();
+    int variant = 0;
+    PaintCounter counter(charts);
+    int untimedPaints = 0, timedPaints = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        {
+            const QSignalBlocker quiet(&f);
+            fillValues(f, ++variant);
+            f.btnSpcJudgClick();
+            QApplication::processEvents();
+            f.repaint();
+            untimedPaints = counter.paints;
+        }
+        state.ResumeTiming();
+        emit f.resultsChanged();
+        QApplication::processEvents(); // the queued rebuild
+        QApplication::processEvents(); // the paints it requested
+        state.PauseTiming();
+        timedPaints += counter.paints - untimedPaints;
+        state.ResumeTiming();
+    }
+    state.counters["paints"] = benchmark::Counter(timedPaints, benchmark::Counter::kAvgIterations);
+    if (!charts.charts().study.message.isEmpty()) state.SkipWithError("the sheet was not judged");
+}
+BENCHMARK(RebuildAndRepaintTheStudyPageAfterAJudgement)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

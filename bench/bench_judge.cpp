@@ -2,9 +2,11 @@
 // specification scan, three-sigma limits, lot statistics and capability marks, run rules,
 // with the result grids' storage filled. Painting is not part of it.
 #include "judge/Capability.h"
+#include "judge/CapabilityStudy.h"
 #include "judge/ControlLimits.h"
 #include "judge/SpcJudgement.h"
 #include "judge/SpecJudgement.h"
+#include "judge/StandardLimits.h"
 #include "model/NumberText.h"
 
 #include <benchmark/benchmark.h>
@@ -62,6 +64,28 @@ void BM_SpcChainFullSheet(benchmark::State& state)
     for (auto _ : state) runChain(sheet, chart);
 }
 BENCHMARK(BM_SpcChainFullSheet)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// What the control chart constants and the capability study add to the chain on the same
+// sheet: the used lots read once, the limits of every lot, the study (with the normality
+// test over all 10 000 values) and the run rules against each lot's own limits.
+void BM_StudyAndStandardLimitsFullSheet(benchmark::State& state)
+{
+    using namespace judge;
+    FullSheet s;
+    const auto chart = static_cast<ChartKind>(state.range(0));
+    runChain(s, chart); // the result grid's rows the rules read
+    const SpecLimits limits = readSpecLimits(SpecKind::Tolerance, u"10.500", u"9.500");
+    const Measurements sheet(s.cells, s.lots, FullSheet::kLots, FullSheet::kValues);
+    for (auto _ : state) {
+        const UsedLots used = usedLots(sheet);
+        const std::optional<StandardLimits> lotLimits = standardLimits(used, chart, FullSheet::kValues);
+        const CapabilityStudy study = studyCapability(used, chart, limits);
+        const SpcResult spc = judgeSpcByLot(s.calc, chart, lotLimits->lots, model::RuleOptions::defaults());
+        benchmark::DoNotOptimize(study.andersonDarling);
+        benchmark::DoNotOptimize(spc.outcome);
+    }
+}
+BENCHMARK(BM_StudyAndStandardLimitsFullSheet)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

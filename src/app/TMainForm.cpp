@@ -182,6 +182,7 @@ void TMainForm::buildMenus()
     exec->addSeparator();
     menuExecChartView = exec->addAction(QStringLiteral("管理図の表示(&G)"));
     menuExecHistView = exec->addAction(QStringLiteral("ヒストグラムの表示(&T)"));
+    menuExecStudyView = exec->addAction(QStringLiteral("工程能力分析の表示(&A)"));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     menuHelpManual = help->addAction(QStringLiteral("操作手順書(&M)"));
@@ -250,7 +251,7 @@ void TMainForm::buildHeader(QWidget* parent)
     cmbChart = list(chart, {QStringLiteral("XbarR管理図"), QStringLiteral("XbarS管理図"), QStringLiteral("X-Rs管理図")},
                     QStringLiteral("「管理図」を指定してください。"));
     spinBetWeen = spin(chart, 5, 10, 2, 10, QStringLiteral("データ区間数を５～１０の範囲で設定してください。"));
-    cmbLimit = list(chart, {QStringLiteral("３シグマ法"), QStringLiteral("指定管理値")},
+    cmbLimit = list(chart, {QStringLiteral("３シグマ法"), QStringLiteral("指定管理値"), QStringLiteral("管理図係数法")},
                     QStringLiteral("「管理限界線」を指定してください。"));
     btn3Stdev = button(QStringLiteral("管理限界値取得"), chart);
     editUcl = edit(chart, 10, QStringLiteral("「X-管理限界上限値」を入力してください。"), right);
@@ -430,6 +431,7 @@ void TMainForm::connectHandlers()
     on(btnExcel, &QPushButton::clicked, &TMainForm::btnExcelClick);
     on(menuExecChartView, &QAction::triggered, &TMainForm::menuExecChartViewClick);
     on(menuExecHistView, &QAction::triggered, &TMainForm::menuExecHistViewClick);
+    on(menuExecStudyView, &QAction::triggered, &TMainForm::menuExecStudyViewClick);
     gridCalc->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridCalcDrawCell(p, c); });
     gridSpc->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridSpcDrawCell(p, c); });
     // The two grids scroll together; the lot grid has no scroll bars of its own.

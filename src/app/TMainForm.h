@@ -157,6 +157,7 @@ public:
     // The chart window (TMainFormCharts.cpp).
     void menuExecChartViewClick();
     void menuExecHistViewClick();
+    void menuExecStudyViewClick();
     void showChartForm(int page);
     judge::ChartSet chartSet() const;
     void saveChartBounds();
@@ -214,7 +215,7 @@ public:
     QAction *menuSettingSheets = nullptr, *menuSettingInit = nullptr, *menuSettingOption = nullptr;
     QAction *menuExecSpec = nullptr, *menuExecOperation = nullptr, *menuExecSpc = nullptr, *menuExecChart = nullptr,
             *menuExecHist = nullptr;
-    QAction *menuExecChartView = nullptr, *menuExecHistView = nullptr;
+    QAction *menuExecChartView = nullptr, *menuExecHistView = nullptr, *menuExecStudyView = nullptr;
     QAction *menuHelpManual = nullptr, *menuHelpHome = nullptr, *menuHelpAbout = nullptr;
 
     bool specJudged = false;

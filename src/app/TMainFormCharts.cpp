@@ -1,4 +1,4 @@
-// The main window's side of the chart window: the two menu items, and the texts of the
+// The main window's side of the chart window: the three menu items, and the texts of the
 // grids and fields the charts are built from. The building is in src/judge, the drawing
 // in src/charts.
 #include "app/TMainForm.h"
@@ -22,6 +22,12 @@ void TMainForm::menuExecHistViewClick()
 {
     btnSpcJudgClick();
     showChartForm(TChartForm::HistogramPage);
+}
+
+void TMainForm::menuExecStudyViewClick()
+{
+    btnSpcJudgClick();
+    showChartForm(TChartForm::StudyPage);
 }
 
 void TMainForm::showChartForm(int page)
@@ -49,6 +55,7 @@ judge::ChartSet TMainForm::chartSet() const
     in.spc = spcJudged ? &gridSpc->table() : nullptr;
     in.limits = controlLimitTexts();
     in.chart = judge::chartKindFromIndex(cmbChart->currentIndex());
+    in.method = judge::limitMethodFromIndex(cmbLimit->currentIndex());
     in.cells = &gridEdit->table();
     in.lots = &gridCtrl->table();
     in.lotCount = gridEdit->rowCount() - 1;

@@ -4,6 +4,7 @@
 #include "app/TMainForm.h"
 
 #include "app/TSplashForm.h"
+#include "judge/ChartData.h"
 #include "reports/ControlChartReport.h"
 #include "reports/ExcelSession.h"
 #include "reports/HistogramReport.h"
@@ -48,8 +49,13 @@ void TMainForm::btnControlChartClick()
     reports::ExcelSession session(desktopOpener());
     {
         SplashGuard busy(splash_, kStatisticsBusy);
-        const reports::ControlChartData data = reports::controlChartData(
+        reports::ControlChartData data = reports::controlChartData(
             gridCalc->table(), gridCalc->rowCount(), judge::chartKindFromIndex(cmbChart->currentIndex()), controlLimitTexts());
+        if (judge::limitMethodFromIndex(cmbLimit->currentIndex()) == judge::LimitMethod::Standard) {
+            const judge::Measurements sheet(gridEdit->table(), gridCtrl->table(), gridEdit->rowCount() - 1, gridEdit->colCount());
+            if (const auto limits = judge::standardLimits(judge::usedLots(sheet), data.kind, gridEdit->colCount()))
+                data.lotLimits = limits->lots;
+        }
         reports::fillControlChart(session, reportFolders, QDateTime::currentDateTime(), data);
         session.endHandOver();
     }
@@ -93,6 +99,10 @@ void TMainForm::btnExcelClick()
                          exchange::GridBlock{exchange::GridKind::Spc, &gridSpc->table(), nullptr, gridSpc->rowCount(),
                                              gridSpc->colCount()}};
         for (int i = 0; i < 3; ++i) results.captions[size_t(i)] = pageInput->tabText(i);
+        if (judge::limitMethodFromIndex(cmbLimit->currentIndex()) == judge::LimitMethod::Standard) {
+            const judge::StudyChart study = chartSet().study;
+            if (study.message.isEmpty()) results.study = judge::studyRows(study.table, study.normality);
+        }
         reports::writeResultWorkbook(session, reportFolders, QDateTime::currentDateTime(), results);
         session.endHandOver();
     }

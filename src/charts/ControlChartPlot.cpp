@@ -14,6 +14,7 @@
 #include <QToolTip>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 namespace charts {
 
@@ -119,10 +120,18 @@ void ControlChartPlot::plot(const QStringList& lots, const judge::ControlPanel& 
     int used = 0;
     // Zone lines first, beneath the centre line and the limits.
     for (bool zones : {true, false})
-        for (const judge::GuideLine& g : panel.lines)
-            if ((g.kind == judge::GuideKind::Zone) == zones)
-                guides_->show(used++, g.label, guidePen(g.kind), QPointF(left, g.value), QPointF(right, g.value),
-                              !zones);
+        for (const judge::GuideLine& g : panel.lines) {
+            if ((g.kind == judge::GuideKind::Zone) != zones) continue;
+            if (g.steps.empty()) {
+                guides_->show(used++, g.label, guidePen(g.kind), QPointF(left, g.value), QPointF(right, g.value), !zones);
+                continue;
+            }
+            // Each lot's limit across its width; lots without one are bridged.
+            QList<QPointF> path;
+            for (size_t i = 0; i < g.steps.size(); ++i)
+                if (std::isfinite(g.steps[i])) path << QPointF(double(i) - 0.5, g.steps[i]) << QPointF(double(i) + 0.5, g.steps[i]);
+            guides_->showPath(used++, g.label, guidePen(g.kind), path, !zones);
+        }
     guides_->hideFrom(used);
 
     QList<QPointF> all, marked;

@@ -33,11 +33,16 @@ GuideSeries::GuideSeries(QChart& chart, QAbstractAxis* x, QAbstractAxis* y, int 
 
 void GuideSeries::show(int index, const QString& name, const QPen& pen, QPointF a, QPointF b, bool inLegend)
 {
+    showPath(index, name, pen, QList<QPointF>{a, b}, inLegend);
+}
+
+void GuideSeries::showPath(int index, const QString& name, const QPen& pen, const QList<QPointF>& points, bool inLegend)
+{
     if (index < 0 || index >= lines_.size()) return;
     QLineSeries* s = lines_[index];
     s->setName(plain(name));
     s->setPen(pen);
-    s->replace(QList<QPointF>{a, b});
+    s->replace(points);
     s->setVisible(true);
     setInLegend(chart_, s, inLegend);
 }

@@ -19,6 +19,8 @@ public:
 
     // Line `index` from `a` to `b`; named in the legend when `inLegend`.
     void show(int index, const QString& name, const QPen& pen, QPointF a, QPointF b, bool inLegend);
+    // Line `index` through `points` (the steps of limits of each lot's own size).
+    void showPath(int index, const QString& name, const QPen& pen, const QList<QPointF>& points, bool inLegend);
     void hideFrom(int index);
     int count() const { return int(lines_.size()); }
 

@@ -28,6 +28,20 @@ void attach(QChart& chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractA
     series->attachAxis(y);
 }
 
+void showSeries(QChart& chart, QLineSeries* series, bool shown)
+{
+    series->setVisible(shown);
+    for (QLegendMarker* m : chart.legend()->markers(series)) m->setVisible(shown);
+}
+
+QList<QPointF> points(const std::vector<judge::CurvePoint>& curve)
+{
+    QList<QPointF> out;
+    out.reserve(qsizetype(curve.size()));
+    for (const judge::CurvePoint& p : curve) out << QPointF(p.x, p.y);
+    return out;
+}
+
 } // namespace
 
 HistogramPlot::HistogramPlot(QChart& chart)
@@ -50,12 +64,22 @@ HistogramPlot::HistogramPlot(QChart& chart)
     curve_->setName(QStringLiteral("正規分布"));
     curve_->setPen(linePen(kCurveColor, 2));
     attach(chart, curve_, valueAxis_, countAxis_);
+    withinCurve_ = new QLineSeries;
+    withinCurve_->setPen(linePen(kCurveColor, 2, Qt::DashLine));
+    attach(chart, withinCurve_, valueAxis_, countAxis_);
+    showSeries(chart, withinCurve_, false);
     guides_ = std::make_unique<GuideSeries>(chart, valueAxis_, countAxis_, kGuides);
 }
 
 HistogramPlot::~HistogramPlot() = default;
 
-void HistogramPlot::plot(const judge::Histogram& h)
+void HistogramPlot::setCurveNames(const QString& curve, const QString& withinCurve)
+{
+    curve_->setName(curve);
+    withinCurve_->setName(withinCurve);
+}
+
+void HistogramPlot::plot(const judge::Histogram& h, const std::vector<judge::CurvePoint>& withinCurve)
 {
     const QString title =
         QStringLiteral("<div align=\"center\">%1<br>"
@@ -73,12 +97,10 @@ void HistogramPlot::plot(const judge::Histogram& h)
         outline << QPointF(c.lower, 0) << QPointF(c.lower, c.count) << QPointF(c.upper, c.count) << QPointF(c.upper, 0);
     outline_->replace(outline);
 
-    QList<QPointF> curve;
-    curve.reserve(qsizetype(h.curve.size()));
-    for (const judge::CurvePoint& p : h.curve) curve << QPointF(p.x, p.y);
-    curve_->replace(curve);
-    curve_->setVisible(!curve.isEmpty());
-    for (QLegendMarker* m : chart_.legend()->markers(curve_)) m->setVisible(!curve.isEmpty());
+    curve_->replace(points(h.curve));
+    showSeries(chart_, curve_, !h.curve.empty());
+    withinCurve_->replace(points(withinCurve));
+    showSeries(chart_, withinCurve_, !withinCurve.empty());
 
     int used = 0;
     for (const judge::GuideLine& g : h.lines)

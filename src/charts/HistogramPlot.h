@@ -5,6 +5,7 @@
 #include "judge/ChartData.h"
 
 #include <memory>
+#include <vector>
 
 class QAreaSeries;
 class QChart;
@@ -18,7 +19,10 @@ public:
     explicit HistogramPlot(QChart& chart);
     ~HistogramPlot();
 
-    void plot(const judge::Histogram& histogram);
+    // `withinCurve` (the capability study's page): a second, dashed normal curve.
+    void plot(const judge::Histogram& histogram, const std::vector<judge::CurvePoint>& withinCurve = {});
+    // The legend names of the two curves.
+    void setCurveNames(const QString& curve, const QString& withinCurve);
 
 private:
     QChart& chart_;
@@ -27,6 +31,7 @@ private:
     QLineSeries* outline_;
     QAreaSeries* bars_;
     QLineSeries* curve_;
+    QLineSeries* withinCurve_;
     std::unique_ptr<GuideSeries> guides_;
 };
 

@@ -24,7 +24,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QHeaderView>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -98,6 +100,25 @@ TChartForm::TChartForm(QWidget* parent) : QWidget(parent, Qt::Window)
     stackHistogram = stack(pageCharts, viewHistogram, lblHistogramMessage);
     pageCharts->addTab(stackHistogram, QStringLiteral("ヒストグラム"));
 
+    auto* study = new QWidget;
+    auto* sl = new QHBoxLayout(study);
+    sl->setContentsMargins(0, 0, 0, 0);
+    viewStudy = chartView(study);
+    sl->addWidget(viewStudy, 3);
+    auto* tableSide = new QVBoxLayout;
+    tblStudy = new QTableWidget(study);
+    tblStudy->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblStudy->verticalHeader()->setVisible(false);
+    tblStudy->horizontalHeader()->setStretchLastSection(true);
+    lblNormality = new QLabel(study);
+    lblNormality->setWordWrap(true);
+    tableSide->addWidget(tblStudy, 1);
+    tableSide->addWidget(lblNormality);
+    sl->addLayout(tableSide, 2);
+    lblStudyMessage = messageLabel(nullptr);
+    stackStudy = stack(pageCharts, study, lblStudyMessage);
+    pageCharts->addTab(stackStudy, QStringLiteral("工程能力分析"));
+
     btnCopy = new QPushButton(QStringLiteral("コピー"), this);
     btnSave = new QPushButton(QStringLiteral("保存..."), this);
     btnPrint = new QPushButton(QStringLiteral("印刷..."), this);
@@ -126,6 +147,8 @@ TChartForm::TChartForm(QWidget* parent) : QWidget(parent, Qt::Window)
     plotX_ = std::make_unique<charts::ControlChartPlot>(*viewXChart->chart());
     plotDispersion_ = std::make_unique<charts::ControlChartPlot>(*viewDispersionChart->chart());
     plotHistogram_ = std::make_unique<charts::HistogramPlot>(*viewHistogram->chart());
+    plotStudy_ = std::make_unique<charts::HistogramPlot>(*viewStudy->chart());
+    plotStudy_->setCurveNames(QStringLiteral("正規分布 (全体σ)"), QStringLiteral("正規分布 (群内σ)"));
     rebuild();
 }
 
@@ -159,7 +182,7 @@ void TChartForm::rebuild()
         charts_ = source_();
     } else {
         charts_ = judge::ChartSet{};
-        charts_.control.message = charts_.histogram.message = judge::kJudgePromptText;
+        charts_.control.message = charts_.histogram.message = charts_.study.message = judge::kJudgePromptText;
     }
     const judge::ControlChart& c = charts_.control;
     if (c.message.isEmpty()) {
@@ -174,7 +197,15 @@ void TChartForm::rebuild()
     if (h.message.isEmpty()) plotHistogram_->plot(h);
     else lblHistogramMessage->setText(h.message);
     stackHistogram->setCurrentIndex(h.message.isEmpty() ? 0 : 1);
-    for (QChartView* v : {viewXChart, viewDispersionChart, viewHistogram})
+    const judge::StudyChart& st = charts_.study;
+    if (st.message.isEmpty()) {
+        plotStudy_->plot(st.histogram, st.withinCurve);
+        showStudyTable(st);
+    } else {
+        lblStudyMessage->setText(st.message);
+    }
+    stackStudy->setCurrentIndex(st.message.isEmpty() ? 0 : 1);
+    for (QChartView* v : {viewXChart, viewDispersionChart, viewHistogram, viewStudy})
         if (v->isVisible()) layOutNow(*v->chart());
     updateButtons();
 }
@@ -212,12 +243,38 @@ QList<QChartView*> TChartForm::shownViews() const
     if (pageCharts->currentIndex() == ControlChartPage)
         return stackControl->currentIndex() == 0 ? QList<QChartView*>{viewXChart, viewDispersionChart}
                                                  : QList<QChartView*>{};
-    return stackHistogram->currentIndex() == 0 ? QList<QChartView*>{viewHistogram} : QList<QChartView*>{};
+    if (pageCharts->currentIndex() == HistogramPage)
+        return stackHistogram->currentIndex() == 0 ? QList<QChartView*>{viewHistogram} : QList<QChartView*>{};
+    return stackStudy->currentIndex() == 0 ? QList<QChartView*>{viewStudy} : QList<QChartView*>{};
+}
+
+void TChartForm::showStudyTable(const judge::StudyChart& study)
+{
+    const std::vector<judge::StudyLine>& lines = study.table;
+    tblStudy->clear();
+    tblStudy->setColumnCount(3);
+    tblStudy->setRowCount(lines.empty() ? 0 : int(lines.size()) - 1);
+    if (!lines.empty())
+        tblStudy->setHorizontalHeaderLabels({lines[0].label, lines[0].value, lines[0].interval});
+    for (size_t i = 1; i < lines.size(); ++i) {
+        const QString texts[] = {lines[i].label, lines[i].value, lines[i].interval};
+        for (int c = 0; c < 3; ++c) {
+            auto* item = new QTableWidgetItem(texts[c]);
+            if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            tblStudy->setItem(int(i) - 1, c, item);
+        }
+    }
+    tblStudy->resizeColumnsToContents();
+    lblNormality->setText(study.normality);
 }
 
 QString TChartForm::pageTitle() const
 {
-    return pageCharts->currentIndex() == ControlChartPage ? QStringLiteral("管理図") : QStringLiteral("ヒストグラム");
+    switch (pageCharts->currentIndex()) {
+    case ControlChartPage: return QStringLiteral("管理図");
+    case HistogramPage: return QStringLiteral("ヒストグラム");
+    default: return QStringLiteral("工程能力分析");
+    }
 }
 
 void TChartForm::updateButtons()

@@ -12,6 +12,7 @@ class QLabel;
 class QPushButton;
 class QStackedWidget;
 class QTabWidget;
+class QTableWidget;
 
 namespace charts {
 class ControlChartPlot;
@@ -19,12 +20,12 @@ class HistogramPlot;
 } // namespace charts
 
 // The chart window: the control chart (lot means above the dispersion chart) and the
-// histogram of the shown sheet, on two pages. Non-modal; it draws what its source builds
+// histogram of the shown sheet, and the capability study (histogram and table), on three pages. Non-modal; it draws what its source builds
 // from the main window's grids, and is told when those change.
 class TChartForm : public QWidget {
     Q_OBJECT
 public:
-    enum Page { ControlChartPage = 0, HistogramPage = 1 };
+    enum Page { ControlChartPage = 0, HistogramPage = 1, StudyPage = 2 };
     using Source = std::function<judge::ChartSet()>;
 
     explicit TChartForm(QWidget* parent = nullptr);
@@ -50,9 +51,11 @@ public:
     void btnPrintClick();
 
     QTabWidget* pageCharts = nullptr;
-    QStackedWidget *stackControl = nullptr, *stackHistogram = nullptr;
-    QChartView *viewXChart = nullptr, *viewDispersionChart = nullptr, *viewHistogram = nullptr;
-    QLabel *lblControlMessage = nullptr, *lblHistogramMessage = nullptr;
+    QStackedWidget *stackControl = nullptr, *stackHistogram = nullptr, *stackStudy = nullptr;
+    QChartView *viewXChart = nullptr, *viewDispersionChart = nullptr, *viewHistogram = nullptr, *viewStudy = nullptr;
+    QLabel *lblControlMessage = nullptr, *lblHistogramMessage = nullptr, *lblStudyMessage = nullptr;
+    QTableWidget* tblStudy = nullptr;
+    QLabel* lblNormality = nullptr;
     QPushButton *btnCopy = nullptr, *btnSave = nullptr, *btnPrint = nullptr, *btnClose = nullptr;
 
 protected:
@@ -60,10 +63,11 @@ protected:
 
 private:
     QString pageTitle() const;
+    void showStudyTable(const judge::StudyChart& study);
     void updateButtons();
 
     std::unique_ptr<charts::ControlChartPlot> plotX_, plotDispersion_;
-    std::unique_ptr<charts::HistogramPlot> plotHistogram_;
+    std::unique_ptr<charts::HistogramPlot> plotHistogram_, plotStudy_;
     Source source_;
     judge::ChartSet charts_;
     bool dirty_ = true;

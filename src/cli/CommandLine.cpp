@@ -127,7 +127,7 @@ JudgeCommand parseJudge(ArgumentReader& in)
              o.chart = choice(opt, in.value(opt, v), {QStringLiteral("xbarr"), QStringLiteral("xbars"), QStringLiteral("xrs")});
          }},
         {QStringLiteral("--limits"), [&](auto& opt, auto& v) {
-             o.limitMethod = choice(opt, in.value(opt, v), {QStringLiteral("3sigma"), QStringLiteral("given")});
+             o.limitMethod = choice(opt, in.value(opt, v), {QStringLiteral("3sigma"), QStringLiteral("given"), QStringLiteral("standard")});
          }},
         {QStringLiteral("--ucl"), [&](auto& opt, auto& v) { o.ucl = controlLimit(opt, in.value(opt, v)); limitValues = true; }},
         {QStringLiteral("--lcl"), [&](auto& opt, auto& v) { o.lcl = controlLimit(opt, in.value(opt, v)); limitValues = true; }},
@@ -219,7 +219,8 @@ QString usageText()
         "  --sheet N                 N 番目のシートだけを判定する (既定: 全シート)\n"
         "  --chart xbarr|xbars|xrs   管理図 (検査ｎ数が 1 のシートは常に X-Rs管理図; xrs は\n"
         "                            画面と同じく検査ｎ数を 1 にする)\n"
-        "  --limits 3sigma|given     管理限界線: ３シグマ法 (既定) か指定管理値\n"
+        "  --limits 3sigma|given|standard\n"
+        "                            管理限界線: ３シグマ法 (既定)、指定管理値か管理図係数法\n"
         "  --ucl X --lcl Y --rsucl Z 指定管理値の X-UCL、X-LCL と R/S/Rs-UCL\n"
         "  --index cp|cpk            演算判定種別 (既定: cpk)\n"
         "  --threshold T             この値未満を異常とする (既定: 1.33)\n"

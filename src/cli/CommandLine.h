@@ -1,6 +1,6 @@
 // The command line of quorvane-cli:
 //   quorvane-cli judge FILE [--sheet N] [--chart xbarr|xbars|xrs]
-//                [--limits 3sigma|given --ucl X --lcl Y --rsucl Z] [--index cp|cpk]
+//                [--limits 3sigma|given|standard --ucl X --lcl Y --rsucl Z] [--index cp|cpk]
 //                [--threshold T | --no-threshold] [--rule K=off] [--rule K=N] [--rule K=N/M]
 //                [--format text|json]
 //   quorvane-cli convert IN OUT

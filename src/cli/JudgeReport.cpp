@@ -2,6 +2,9 @@
 
 #include "cli/TextTable.h"
 #include "judge/Capability.h"
+#include "judge/StudyTable.h"
+
+#include <cmath>
 #include "sheetview/GridLayout.h"
 
 
@@ -49,6 +52,68 @@ QString gridJson(const std::vector<QStringList>& rows, const QString& indent)
     return QStringLiteral("[\n") + lines.join(QStringLiteral(",\n")) + u'\n' + indent + u']';
 }
 
+// A number at full double precision; null where undefined.
+QString jsonNumber(std::optional<double> v)
+{
+    return v && std::isfinite(*v) ? QString::number(*v, 'g', 17) : QStringLiteral("null");
+}
+
+QString jsonInterval(const std::optional<judge::Interval>& ci)
+{
+    if (!ci) return QStringLiteral("null");
+    return u'[' + jsonNumber(ci->low) + QStringLiteral(", ") + jsonNumber(ci->high) + u']';
+}
+
+QString studyJson(const std::optional<judge::CapabilityStudy>& study)
+{
+    if (!study) return QStringLiteral("null");
+    const judge::CapabilityStudy& st = *study;
+    const std::pair<const char*, QString> fields[] = {
+        {"n", QString::number(st.n)},
+        {"mean", jsonNumber(st.mean)},
+        {"sigma_within", jsonNumber(st.sigmaWithin)},
+        {"sigma_overall", jsonNumber(st.sigmaOverall)},
+        {"cp", jsonNumber(st.cp)},
+        {"cpu", jsonNumber(st.cpu)},
+        {"cpl", jsonNumber(st.cpl)},
+        {"cpk", jsonNumber(st.cpk)},
+        {"pp", jsonNumber(st.pp)},
+        {"ppu", jsonNumber(st.ppu)},
+        {"ppl", jsonNumber(st.ppl)},
+        {"ppk", jsonNumber(st.ppk)},
+        {"cpm", jsonNumber(st.cpm)},
+        {"cp_ci", jsonInterval(st.cpCi)},
+        {"cpk_ci", jsonInterval(st.cpkCi)},
+        {"pp_ci", jsonInterval(st.ppCi)},
+        {"ppk_ci", jsonInterval(st.ppkCi)},
+        {"ppm_within", jsonNumber(st.ppmWithin)},
+        {"ppm_overall", jsonNumber(st.ppmOverall)},
+        {"ppm_observed", jsonNumber(st.ppmObserved)},
+        {"anderson_darling",
+         st.andersonDarling ? QStringLiteral("{\"a2\": %1, \"a2_adjusted\": %2, \"p\": %3}")
+                                  .arg(jsonNumber(st.andersonDarling->a2), jsonNumber(st.andersonDarling->a2Adjusted),
+                                       jsonNumber(st.andersonDarling->p))
+                            : QStringLiteral("null")},
+    };
+    QStringList parts;
+    for (const auto& [key, value] : fields) parts.append(u'"' + QString::fromLatin1(key) + QStringLiteral("\": ") + value);
+    return u'{' + parts.join(QStringLiteral(", ")) + u'}';
+}
+
+QString lotLimitsJson(const std::optional<judge::StandardLimits>& limits, const QString& indent)
+{
+    if (!limits) return QStringLiteral("null");
+    if (limits->lots.empty()) return QStringLiteral("[]");
+    QStringList lines;
+    for (const judge::LotLimits& lot : limits->lots)
+        lines.append(indent + QStringLiteral("  {\"lot\": %1, \"n\": %2, \"cl\": %3, \"ucl\": %4, \"lcl\": %5, "
+                                             "\"dispersion_cl\": %6, \"dispersion_ucl\": %7, \"dispersion_lcl\": %8}")
+                                  .arg(jsonString(lot.lot), QString::number(lot.n), jsonNumber(lot.cl), jsonNumber(lot.ucl),
+                                       jsonNumber(lot.lcl), jsonNumber(lot.dispersionCl), jsonNumber(lot.dispersionUcl),
+                                       jsonNumber(lot.dispersionLcl)));
+    return QStringLiteral("[\n") + lines.join(QStringLiteral(",\n")) + u'\n' + indent + u']';
+}
+
 QString sheetJson(const SheetJudgement& s)
 {
     const QString in = QStringLiteral("      ");
@@ -70,7 +135,10 @@ QString sheetJson(const SheetJudgement& s)
         QStringLiteral("\"spc_grid\": ") + gridJson(s.spcGrid, in),
         QStringLiteral("\"out_of_spec\": [") + outOfSpec.join(QStringLiteral(", ")) + u']',
         QStringLiteral("\"messages\": [") + messages.join(QStringLiteral(", ")) + u']',
+        QStringLiteral("\"capability_study\": ") + studyJson(s.study),
     };
+    if (judge::limitMethodFromIndex(s.limitMethod) == judge::LimitMethod::Standard)
+        fields.append(QStringLiteral("\"limits_per_lot\": ") + lotLimitsJson(s.lotLimits, in));
     return QStringLiteral("    {\n") + in + fields.join(QStringLiteral(",\n") + in) + QStringLiteral("\n    }");
 }
 
@@ -81,15 +149,24 @@ bool capabilityNumberColumn(int column) { return column >= judge::kCalcCount && 
 bool noColumnRight(int) { return false; }
 bool lastColumnRight(int column) { return column == 2; }
 
+bool lastColumnsRight(int column) { return column >= 1; }
+
+std::vector<QStringList> studyRows(const judge::CapabilityStudy& st)
+{
+    std::vector<QStringList> rows;
+    for (const judge::StudyLine& line : judge::studyLines(st)) rows.push_back({line.label, line.value, line.interval});
+    return rows;
+}
+
 QString sheetText(const SheetJudgement& s)
 {
     static const QString charts[] = {QStringLiteral("XbarR管理図"), QStringLiteral("XbarS管理図"), QStringLiteral("X-Rs管理図")};
-    static const QString methods[] = {QStringLiteral("３シグマ法"), QStringLiteral("指定管理値")};
+    static const QString methods[] = {QStringLiteral("３シグマ法"), QStringLiteral("指定管理値"), judge::kStandardLimitMethodName};
     const QString side = sheetview::dispersionSide(s.chart);
     QString t;
     t += QStringLiteral("シート%1  項目名称: %2  ロット数(行): %3  検査ｎ数(列): %4  管理図指定: %5  管理限界線: %6\n")
              .arg(QString::number(s.number), s.item, QString::number(s.lots), QString::number(s.measurements),
-                  charts[std::clamp(s.chart, 0, 2)], methods[std::clamp(s.limitMethod, 0, 1)]);
+                  charts[std::clamp(s.chart, 0, 2)], methods[std::clamp(s.limitMethod, 0, 2)]);
     t += QStringLiteral("総合判定結果  規格判定: %1  CP-CPK不良率判定: %2  SPC異常判定: %3\n")
              .arg(resultText(s.spec), resultText(s.capability), resultText(s.spc));
     t += QStringLiteral("X-UCL: %1  X-LCL: %2  %3-UCL: %4\n").arg(s.ucl, s.lcl, side, s.dispersionUcl);
@@ -104,6 +181,10 @@ QString sheetText(const SheetJudgement& s)
                              s.outOfSpecValues[qsizetype(i)]});
         t += QStringLiteral("\n規格外の測定値: %1 件\n").arg(qsizetype(s.outOfSpec.size())) + alignedTable(cells, lastColumnRight, QStringLiteral("  "));
     }
+    if (s.study)
+        t += u'\n' + judge::kCapabilityStudyTitle + u'\n'
+             + alignedTable(studyRows(*s.study), lastColumnsRight, QStringLiteral("  ")) + QStringLiteral("  ")
+             + judge::normalityLine(*s.study) + u'\n';
     for (const sheetview::Notice& m : s.messages) t += QStringLiteral("\n%1: %2\n").arg(m.caption, m.text);
     return t;
 }

@@ -12,7 +12,10 @@ namespace cli {
 // {"file": …, "sheets": [{"number", "item", "lots", "measurements", "judgements": {"spec",
 // "capability", "spc"}, "limits": {"ucl", "lcl", "dispersion_ucl"}, "capability_grid",
 // "spc_grid", "out_of_spec": [[lot row, column], …] (both from 1), "messages": [{"caption",
-// "text"}]}]}, UTF-8, ending with a line feed.
+// "text"}], "capability_study": {…} or null, and under the control chart constants
+// "limits_per_lot": [{"lot", "n", "cl", "ucl", "lcl", "dispersion_cl", "dispersion_ucl",
+// "dispersion_lcl"}] or null}]}; figures as numbers at full double precision, null where
+// undefined. UTF-8, ending with a line feed.
 QByteArray jsonReport(const QString& file, const std::vector<SheetJudgement>& sheets);
 
 QString textReport(const QString& file, const std::vector<SheetJudgement>& sheets);

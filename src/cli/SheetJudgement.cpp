@@ -89,6 +89,14 @@ SheetJudgement judgeSheet(const model::SheetRecord& stored, int number, const Ju
         out.outOfSpecLots.append(view.lots.text(0, cell.row));
         out.outOfSpecValues.append(view.cells.text(cell.col, cell.row));
     }
+    out.study = sheetview::capabilityStudyOf(view);
+    if (out.study && judge::limitMethodFromIndex(view.limitMethod) == judge::LimitMethod::Standard) {
+        try {
+            out.lotLimits = sheetview::standardLimitsOf(view);
+        } catch (const model::ConvertError&) {
+            // the chain has reported the cell already
+        }
+    }
     return out;
 }
 

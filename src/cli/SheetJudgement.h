@@ -4,6 +4,8 @@
 // as displayed, the cells painted red, and the messages it would have shown.
 #pragma once
 #include "cli/JudgeOptions.h"
+#include "judge/CapabilityStudy.h"
+#include "judge/StandardLimits.h"
 #include "model/SheetRecord.h"
 #include "sheetview/JudgementChain.h"
 #include "sheetview/Notice.h"
@@ -29,6 +31,10 @@ struct SheetJudgement {
     QStringList outOfSpecLots;               // the lot number of each of them
     QStringList outOfSpecValues;             // the cell text of each of them
     std::vector<sheetview::Notice> messages;
+    // With a capability result: the capability study; under the control chart constants also
+    // the limits of every used lot, when they can be computed.
+    std::optional<judge::CapabilityStudy> study;
+    std::optional<judge::StandardLimits> lotLimits;
 
     // Every result is "合格".
     bool passed() const;

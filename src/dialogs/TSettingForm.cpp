@@ -94,7 +94,7 @@ TSettingForm::TSettingForm(model::AppSettings& settings, QWidget* parent)
     editCpCpk = threshold;
     cmbChart = list(this, {QStringLiteral("XbarR管理図"), QStringLiteral("XbarS管理図"), QStringLiteral("X-Rs管理図")},
                     QStringLiteral("「管理図」を指定してください。"));
-    cmbLimit = list(this, {QStringLiteral("３シグマ法"), QStringLiteral("指定管理値")},
+    cmbLimit = list(this, {QStringLiteral("３シグマ法"), QStringLiteral("指定管理値"), QStringLiteral("管理図係数法")},
                     QStringLiteral("「管理限界線」を指定してください。"));
     btnOk = new QPushButton(QStringLiteral("ＯＫ"), this);
     btnCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);

@@ -6,6 +6,7 @@
 #include "judge/ResultTexts.h"
 #include "judge/SpcJudgement.h"
 #include "judge/SpecLimits.h"
+#include "judge/StandardLimits.h"
 #include "model/NumberText.h"
 #include "model/Text.h"
 
@@ -39,7 +40,7 @@ QString titled(const QString& item, const QString& chart)
 
 GuideLine line(GuideKind kind, const QString& name, double value, const QString& valueText)
 {
-    return {kind, QStringLiteral("%1 = %2").arg(name, valueText), value};
+    return {kind, QStringLiteral("%1 = %2").arg(name, valueText), value, {}};
 }
 
 // The vertical range that shows every point and line with some room; a dispersion chart
@@ -48,7 +49,11 @@ void fitRange(ControlPanel& panel, bool fromZero)
 {
     double lo = fromZero ? 0.0 : HUGE_VAL, hi = -HUGE_VAL;
     for (const ChartPoint& p : panel.points) lo = std::min(lo, p.value), hi = std::max(hi, p.value);
-    for (const GuideLine& l : panel.lines) lo = std::min(lo, l.value), hi = std::max(hi, l.value);
+    for (const GuideLine& l : panel.lines) {
+        lo = std::min(lo, l.value), hi = std::max(hi, l.value);
+        for (double v : l.steps)
+            if (std::isfinite(v)) lo = std::min(lo, v), hi = std::max(hi, v);
+    }
     if (hi < lo) lo = hi = 0.0;
     // Room taken from each end apart, so that values far apart do not overflow.
     const double pad = hi > lo ? hi * 0.08 - lo * 0.08 : (hi == 0.0 ? 1.0 : std::fabs(hi) * 0.05);
@@ -83,7 +88,10 @@ SideSpec dispersionSpec(ChartKind chart)
 
 class ControlChartBuilder {
 public:
-    ControlChartBuilder(const ChartInput& in, int lotRows) : in_(in), calc_(*in.calc), lotRows_(lotRows) {}
+    ControlChartBuilder(const ChartInput& in, int lotRows)
+        : in_(in), calc_(*in.calc), lotRows_(lotRows), lotLimits_(limitsByLot(in, lotRows))
+    {
+    }
 
     ControlChart build()
     {
@@ -134,9 +142,14 @@ private:
         panel.points.reserve(size_t(lotRows_));
         for (int r = 1; r <= lotRows_; ++r) panel.points.push_back(point(side, r));
 
+        if (in_.method == LimitMethod::Standard && lotLimits_) return stepPanel(std::move(panel), side, upperText, lowerText);
         const QString& centreText = total(side.centreColumn);
         const double centre = numberOrZero(centreText);
         panel.lines.push_back(line(GuideKind::Centre, QStringLiteral("CL"), centre, orDash(centreText)));
+        if (in_.method == LimitMethod::Standard) { // no limits without variation within the lots
+            fitRange(panel, side.dispersion);
+            return panel;
+        }
         panel.lines.push_back(
             line(GuideKind::Upper, QStringLiteral("UCL"), model::parseNumber(upperText), upperText.trimmed()));
         if (lowerText)
@@ -155,9 +168,70 @@ private:
         return panel;
     }
 
+    // One value per lot of a per-lot limit, NaN where the lot has none.
+    std::vector<double> steps(std::optional<double> LotLimits::*member) const
+    {
+        std::vector<double> out;
+        for (const LotLimits& l : lotLimits_->lots) out.push_back(l.*member ? *(l.*member) : NAN);
+        return out;
+    }
+    std::vector<double> steps(double LotLimits::*member) const
+    {
+        std::vector<double> out;
+        for (const LotLimits& l : lotLimits_->lots) out.push_back(l.*member);
+        return out;
+    }
+
+    // Under the chart constants: the centre line, then the limits of every lot as steps; the
+    // legend gives the nominal limits of the fields. No zone lines: each lot has its own.
+    ControlPanel stepPanel(ControlPanel panel, const SideSpec& side, const QString& upperText,
+                           const QString* lowerText) const
+    {
+        panel.lines.clear();
+        const QString& centreText = total(side.centreColumn);
+        if (!side.dispersion) {
+            panel.lines.push_back(line(GuideKind::Centre, QStringLiteral("CL"), lotLimits_->centre, orDash(centreText)));
+            GuideLine upper = line(GuideKind::Upper, QStringLiteral("UCL"), lotLimits_->nominal.ucl, upperText.trimmed());
+            upper.steps = steps(&LotLimits::ucl);
+            GuideLine lower = line(GuideKind::Lower, QStringLiteral("LCL"), lotLimits_->nominal.lcl,
+                                   lowerText ? lowerText->trimmed() : QString());
+            lower.steps = steps(&LotLimits::lcl);
+            panel.lines.push_back(std::move(upper));
+            panel.lines.push_back(std::move(lower));
+        } else {
+            const LotLimits& nominal = lotLimits_->nominal;
+            auto stepLine = [&](GuideKind kind, const QString& name, std::optional<double> LotLimits::*member) {
+                const std::optional<double>& v = nominal.*member;
+                // The nominal size may have no limit where lots of other sizes have one.
+                GuideLine l = line(kind, name, v.value_or(0.0), v ? model::formatFixed(*v, 5) : kNotJudgedText);
+                l.steps = steps(member);
+                return l;
+            };
+            panel.lines.push_back(stepLine(GuideKind::Centre, QStringLiteral("CL"), &LotLimits::dispersionCl));
+            panel.lines.push_back(stepLine(GuideKind::Upper, QStringLiteral("UCL"), &LotLimits::dispersionUcl));
+            const bool anyLower = std::any_of(lotLimits_->lots.begin(), lotLimits_->lots.end(),
+                                              [](const LotLimits& l) { return l.dispersionLcl.has_value(); });
+            if (anyLower) panel.lines.push_back(stepLine(GuideKind::Lower, QStringLiteral("LCL"), &LotLimits::dispersionLcl));
+        }
+        fitRange(panel, side.dispersion);
+        return panel;
+    }
+
+    // Under the chart constants, the limits of the lot rows; nothing when they cannot be
+    // computed or the grids no longer hold the judged lots.
+    static std::optional<StandardLimits> limitsByLot(const ChartInput& in, int lotRows)
+    {
+        if (in.method != LimitMethod::Standard) return std::nullopt;
+        const Measurements sheet(*in.cells, *in.lots, in.lotCount, in.measurementCount);
+        std::optional<StandardLimits> limits = standardLimits(usedLots(sheet), in.chart, in.measurementCount);
+        if (limits && int(limits->lots.size()) != lotRows) return std::nullopt;
+        return limits;
+    }
+
     const ChartInput& in_;
     const model::CellTable& calc_;
     int lotRows_;
+    const std::optional<StandardLimits> lotLimits_;
 };
 
 Histogram buildHistogram(const ChartInput& in, int lotRows)
@@ -212,6 +286,55 @@ Histogram buildHistogram(const ChartInput& in, int lotRows)
     return h;
 }
 
+StudyChart buildStudy(const ChartInput& in, int lotRows)
+{
+    StudyChart out;
+    Histogram h = buildHistogram(in, lotRows);
+    const auto spec = tryReadSpecLimits(in.specKind, in.specUpper, in.specLower);
+    if (!h.message.isEmpty() || !spec) {
+        out.message = h.message.isEmpty() ? kJudgePromptText : h.message;
+        return out;
+    }
+    const Measurements sheet(*in.cells, *in.lots, in.lotCount, in.measurementCount);
+    const CapabilityStudy study = studyCapability(usedLots(sheet), in.chart, *spec);
+    out.table = studyLines(study);
+    out.normality = normalityLine(study);
+
+    h.title = titled(in.item, kCapabilityStudyTitle);
+    const StudyLine& within = out.table[3];
+    const StudyLine& overall = out.table[4];
+    h.caption = QStringLiteral("N = %1　%2 = %3　%4 = %5").arg(QString::number(study.n), within.label, within.value,
+                                                                overall.label, overall.value);
+    // The mean line gives way to the target, the middle of a tolerance.
+    std::erase_if(h.lines, [](const GuideLine& l) { return l.kind == GuideKind::Centre; });
+    if (spec->kind == SpecKind::Tolerance) {
+        const double target = static_cast<double>((static_cast<long double>(spec->upper) + spec->lower) / 2);
+        h.lines.push_back(line(GuideKind::Centre, QStringLiteral("目標値"), target,
+                               model::formatFixed(target, std::clamp(in.digits, 0, 5) + 1)));
+    }
+    const double mean = *study.mean;
+    const double width = h.classes.front().upper - h.classes.front().lower;
+    double lo = h.low, hi = h.high;
+    for (const GuideLine& l : h.lines) lo = std::min(lo, l.value), hi = std::max(hi, l.value);
+    for (const std::optional<double>& sigma : {study.sigmaWithin, study.sigmaOverall})
+        if (sigma && *sigma > 0.0 && std::isfinite(mean - 3 * *sigma) && std::isfinite(mean + 3 * *sigma))
+            lo = std::min(lo, mean - 3 * *sigma), hi = std::max(hi, mean + 3 * *sigma);
+    h.low = lo, h.high = hi;
+    auto curve = [&](const std::optional<double>& sigma) {
+        return sigma && *sigma > 0.0 ? normalCurve(mean, *sigma, study.n, width, h.low, h.high, kCurveSamples)
+                                     : std::vector<CurvePoint>{};
+    };
+    h.curve = curve(study.sigmaOverall);
+    out.withinCurve = curve(study.sigmaWithin);
+    double top = 1.0;
+    for (const HistogramClass& c : h.classes) top = std::max(top, double(c.count));
+    for (const auto* points : {&h.curve, &out.withinCurve})
+        for (const CurvePoint& p : *points) top = std::max(top, p.y);
+    h.top = top * 1.12;
+    out.histogram = std::move(h);
+    return out;
+}
+
 // The number of lot rows of a filled result grid, or nothing.
 std::optional<int> judgedLotRows(const ChartInput& in)
 {
@@ -244,10 +367,12 @@ ChartSet buildCharts(const ChartInput& in)
     if (!lotRows) {
         set.control.message = kJudgePromptText;
         set.histogram.message = kJudgePromptText;
+        set.study.message = kJudgePromptText;
         return set;
     }
     set.control = guardedBuild<ControlChart>([&] { return ControlChartBuilder(in, *lotRows).build(); });
     set.histogram = guardedBuild<Histogram>([&] { return buildHistogram(in, *lotRows); });
+    set.study = guardedBuild<StudyChart>([&] { return buildStudy(in, *lotRows); });
     return set;
 }
 

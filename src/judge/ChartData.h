@@ -3,7 +3,9 @@
 // limits, zone lines and the lots the run rules marked) and the histogram of the enabled
 // lots' values. The window only draws these.
 #pragma once
+#include "judge/CapabilityStudy.h"
 #include "judge/ControlLimits.h"
+#include "judge/StudyTable.h"
 #include "judge/Kinds.h"
 #include "model/CellTable.h"
 
@@ -23,6 +25,9 @@ struct GuideLine {
     GuideKind kind = GuideKind::Centre;
     QString label; // legend text with the value, "UCL = 10.76412"
     double value = 0.0;
+    // Limits of each lot's own size: one value per lot, NaN where the lot has none; drawn
+    // as steps. Empty for a straight line at `value`.
+    std::vector<double> steps;
 };
 
 struct ChartPoint {
@@ -71,9 +76,20 @@ struct Histogram {
     double top = 1.0;              // vertical range 0..top
 };
 
+// The capability study page: the histogram with the specification limits, the target and
+// two normal curves (sigma within dashed, sigma overall solid), beside the study's table.
+struct StudyChart {
+    QString message; // when not empty, shown instead of the page
+    Histogram histogram; // its curve is the overall one
+    std::vector<CurvePoint> withinCurve;
+    std::vector<StudyLine> table;
+    QString normality;
+};
+
 struct ChartSet {
     ControlChart control;
     Histogram histogram;
+    StudyChart study;
 };
 
 // The window's texts the charts are built from.
@@ -84,6 +100,7 @@ struct ChartInput {
     const model::CellTable* spc = nullptr;  // the SPC grid; null when its marks are not those of these rows
     ControlLimitTexts limits;
     ChartKind chart = ChartKind::XbarR;
+    LimitMethod method = LimitMethod::ThreeSigma; // by the chart constants: limits drawn as steps
     // The measurement and lot grids: the histogram counts the enabled lots' values.
     const model::CellTable* cells = nullptr;
     const model::CellTable* lots = nullptr;

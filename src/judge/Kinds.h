@@ -1,5 +1,5 @@
 // The selectable kinds the judgements depend on: specification kind, control chart kind,
-// control limit method and the capability index judged. Each maps from the item index of
+// control limit method (three sigma, specified, or by the control chart constants) and the capability index judged. Each maps from the item index of
 // its drop-down list.
 #pragma once
 
@@ -7,7 +7,7 @@ namespace judge {
 
 enum class SpecKind { Tolerance = 0, UpperOnly = 1, LowerOnly = 2 };
 enum class ChartKind { XbarR = 0, XbarS = 1, XRs = 2 };
-enum class LimitMethod { ThreeSigma = 0, Specified = 1 };
+enum class LimitMethod { ThreeSigma = 0, Specified = 1, Standard = 2 };
 enum class CapabilityIndex { CP = 0, CPK = 1 };
 
 // Any index other than the listed ones means the first item: a tolerance uses both limits.
@@ -21,7 +21,7 @@ constexpr ChartKind chartKindFromIndex(int i)
 }
 constexpr LimitMethod limitMethodFromIndex(int i)
 {
-    return i == 1 ? LimitMethod::Specified : LimitMethod::ThreeSigma;
+    return i == 1 ? LimitMethod::Specified : i == 2 ? LimitMethod::Standard : LimitMethod::ThreeSigma;
 }
 constexpr CapabilityIndex capabilityIndexFromIndex(int i)
 {

@@ -154,18 +154,37 @@ void putRule(std::vector<std::array<Mark, 8>>& marks, int rule, bool enabled, co
 
 } // namespace
 
-std::vector<std::array<Mark, 8>> evaluateSide(const SideInput& side, const model::RuleOptions& rules)
+namespace {
+
+// `perLot` empty: every lot has the bounds `common`.
+std::vector<std::array<Mark, 8>> evaluate(std::span<const double> v, const LotBounds& common,
+                                          std::span<const LotBounds> perLot, const model::RuleOptions& rules)
 {
-    const std::span<const double> v = side.values;
+    auto bounds = [&](size_t i) -> const LotBounds& { return perLot.empty() ? common : perLot[i]; };
     std::vector<Zone> zones;
     zones.reserve(v.size());
-    for (double x : v) zones.push_back(zoneOf(x, side.centre, side.sigma));
+    for (size_t i = 0; i < v.size(); ++i) zones.push_back(zoneOf(v[i], bounds(i).centre, bounds(i).sigma));
+    auto beyond = [&] {
+        std::vector<bool> out;
+        out.reserve(v.size());
+        for (size_t i = 0; i < v.size(); ++i) out.push_back(v[i] > bounds(i).upper || v[i] < bounds(i).lower);
+        return out;
+    };
+    // With a centre per lot, the side of each lot is the sign of its distance from its own
+    // centre (exact: a difference of doubles is zero only for equal doubles).
+    auto sameSide = [&] {
+        if (perLot.empty()) return ruleSameSide(v, common.centre, rules.Chk2Comp1);
+        std::vector<double> offsets;
+        offsets.reserve(v.size());
+        for (size_t i = 0; i < v.size(); ++i) offsets.push_back(v[i] - perLot[i].centre);
+        return ruleSameSide(offsets, 0.0, rules.Chk2Comp1);
+    };
 
     std::vector<std::array<Mark, 8>> marks(v.size());
     const std::vector<bool> none(v.size(), false);
     auto put = [&](int rule, bool on, auto compute) { putRule(marks, rule, on, on ? compute() : none); };
-    put(0, rules.Check1, [&] { return ruleBeyondLimits(v, side.upper, side.lower); });
-    put(1, rules.Check2, [&] { return ruleSameSide(v, side.centre, rules.Chk2Comp1); });
+    put(0, rules.Check1, beyond);
+    put(1, rules.Check2, sameSide);
     put(2, rules.Check3, [&] { return ruleTrend(v, rules.Chk3Comp1); });
     put(3, rules.Check4, [&] { return ruleAlternating(v, rules.Chk4Comp1); });
     put(4, rules.Check5, [&] { return ruleWindow(zones, rules.Chk5Comp1, rules.Chk5Comp2, ZoneHit::A); });
@@ -173,6 +192,19 @@ std::vector<std::array<Mark, 8>> evaluateSide(const SideInput& side, const model
     put(6, rules.Check7, [&] { return ruleWindow(zones, rules.Chk7Comp1, rules.Chk7Comp1, ZoneHit::C); });
     put(7, rules.Check8, [&] { return ruleWindow(zones, rules.Chk8Comp1, rules.Chk8Comp1, ZoneHit::AorB); });
     return marks;
+}
+
+} // namespace
+
+std::vector<std::array<Mark, 8>> evaluateSide(const SideInput& side, const model::RuleOptions& rules)
+{
+    return evaluate(side.values, LotBounds{side.centre, side.sigma, side.upper, side.lower}, {}, rules);
+}
+
+std::vector<std::array<Mark, 8>> evaluateSideByLot(std::span<const double> values, std::span<const LotBounds> bounds,
+                                                   const model::RuleOptions& rules)
+{
+    return evaluate(values, LotBounds{}, bounds.first(values.size()), rules);
 }
 
 } // namespace judge

@@ -30,6 +30,14 @@ std::vector<bool> ruleAlternating(std::span<const double> values, int runLength)
 enum class ZoneHit { A, AorB, C };
 std::vector<bool> ruleWindow(std::span<const Zone> zones, int window, int count, ZoneHit hit);  // ⑤ to ⑧
 
+// Centre line, sigma (the zone width) and control limits of one lot.
+struct LotBounds {
+    double centre = 0.0;
+    double sigma = 0.0;
+    double upper = 0.0;
+    double lower = 0.0;
+};
+
 // The inputs of one side: a value per lot, centre line, sigma and control limits.
 struct SideInput {
     std::span<const double> values;
@@ -41,5 +49,9 @@ struct SideInput {
 
 // Marks of rules ① to ⑧ for every lot; a switched-off rule gives Off for every lot.
 std::vector<std::array<Mark, 8>> evaluateSide(const SideInput& side, const model::RuleOptions& rules);
+// The same with a centre, sigma and limits per lot (limits of each lot's own size); `bounds`
+// holds one entry per value.
+std::vector<std::array<Mark, 8>> evaluateSideByLot(std::span<const double> values, std::span<const LotBounds> bounds,
+                                                   const model::RuleOptions& rules);
 
 } // namespace judge

@@ -5,6 +5,7 @@
 #include "model/Text.h"
 
 #include <algorithm>
+#include <limits>
 #include <span>
 
 namespace judge {
@@ -39,6 +40,8 @@ public:
     }
 
     void side(const SideSource& src);
+    // Lots whose bounds are absent get "－" in every rule column of the side.
+    void sideByLot(const SideSource& src, const std::vector<std::optional<LotBounds>>& bounds);
     void finish();
 
     SpcResult result;
@@ -102,6 +105,33 @@ void SpcRun::side(const SideSource& src)
     if (error) throw *error;
 }
 
+void SpcRun::sideByLot(const SideSource& src, const std::vector<std::optional<LotBounds>>& bounds)
+{
+    std::optional<model::ConvertError> error;
+    const std::vector<double> values = lotValues(src, error);
+    std::vector<size_t> rows;
+    std::vector<double> judged;
+    std::vector<LotBounds> perLot;
+    for (size_t i = 0; i < values.size() && i < bounds.size(); ++i) {
+        if (!bounds[i]) continue;
+        rows.push_back(i);
+        judged.push_back(values[i]);
+        perLot.push_back(*bounds[i]);
+    }
+    const std::vector<std::array<Mark, 8>> marks = evaluateSideByLot(judged, perLot, rules_);
+    const int rulesWritten = error ? 4 : 8;
+    for (size_t i = 0; i < values.size(); ++i) {
+        SpcRow& row = result.rows[i];
+        row[kSpcLot] = lots_[i][kCalcLot];
+        if (i >= bounds.size() || !bounds[i])
+            for (int rule = 0; rule < rulesWritten; ++rule) row[size_t(src.firstColumn + rule)] = kNotJudgedText;
+    }
+    for (size_t j = 0; j < rows.size(); ++j)
+        for (int rule = 0; rule < rulesWritten; ++rule)
+            result.rows[rows[j]][size_t(src.firstColumn + rule)] = markText(marks[j][size_t(rule)]);
+    if (error) throw *error;
+}
+
 void SpcRun::finish()
 {
     bool anomaly = false;
@@ -148,6 +178,35 @@ SpcResult judgeSpc(std::span<const CalcRow> calcRows, ChartKind chart, const Con
     try {
         run.side(x);
         run.side(dispersionSource(chart, limits));
+        run.finish();
+    } catch (const model::ConvertError& e) {
+        run.result.error = e;
+        run.result.outcome = Outcome::NoResult;
+    }
+    return std::move(run.result);
+}
+
+SpcResult judgeSpcByLot(std::span<const CalcRow> calcRows, ChartKind chart, std::span<const LotLimits> lots,
+                        const model::RuleOptions& rules)
+{
+    SpcRun run(calcRows, rules);
+    std::vector<std::optional<LotBounds>> x, dispersion;
+    for (const LotLimits& lot : lots) {
+        x.push_back(LotBounds{lot.cl, (lot.ucl - lot.cl) / 3, lot.ucl, lot.lcl});
+        if (lot.dispersionUcl && lot.dispersionCl) {
+            const double cl = *lot.dispersionCl, ucl = *lot.dispersionUcl;
+            dispersion.push_back(
+                LotBounds{cl, (ucl - cl) / 3, ucl, lot.dispersionLcl.value_or(-std::numeric_limits<double>::infinity())});
+        } else {
+            dispersion.push_back(std::nullopt);
+        }
+    }
+    SideSource xSource;
+    static const ControlLimitTexts kNoTexts;
+    const SideSource dispersionSide = dispersionSource(chart, kNoTexts);
+    try {
+        run.sideByLot(xSource, x);
+        run.sideByLot(dispersionSide, dispersion);
         run.finish();
     } catch (const model::ConvertError& e) {
         run.result.error = e;

@@ -5,6 +5,7 @@
 #include "judge/Capability.h"
 #include "judge/ControlLimits.h"
 #include "judge/Kinds.h"
+#include "judge/StandardLimits.h"
 #include "judge/ResultTexts.h"
 #include "model/CellTable.h"
 #include "model/NumberText.h"
@@ -43,6 +44,14 @@ struct SpcResult {
 // A blank standard deviation in the total row counts as sigma 0 (all values equal).
 SpcResult judgeSpc(std::span<const CalcRow> calcRows, ChartKind chart, const ControlLimitTexts& limits,
                    const model::RuleOptions& rules);
+
+// The same under the control chart constants: every lot row is judged against its own
+// limits (`lots`, one per lot row of the result grid, in order), the zone width a third of
+// its distance from centre to upper limit. On the dispersion side rule ① also tests the lower
+// limit where the lot has one, and a lot without a dispersion point gets "－" there; the
+// rules count over the lots that have one.
+SpcResult judgeSpcByLot(std::span<const CalcRow> calcRows, ChartKind chart, std::span<const LotLimits> lots,
+                        const model::RuleOptions& rules);
 
 // Writes the result's rows into the SPC grid's storage from row 1 on.
 void writeRows(model::CellTable& spc, const SpcResult& result);

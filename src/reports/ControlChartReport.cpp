@@ -23,6 +23,21 @@ QList<QStringList> column(const QStringList& texts)
     return block;
 }
 
+QString fixed5(std::optional<double> v) { return v ? model::formatFixed(*v, 5) : QString(); }
+
+// The limits of every lot beside the template's columns, headed in row 1.
+void writeLotLimits(spreadsheet::Worksheet& sheet, const std::vector<judge::LotLimits>& lots, judge::ChartKind kind)
+{
+    const QString side = kind == judge::ChartKind::XbarS ? QStringLiteral("S") : kind == judge::ChartKind::XRs ? QStringLiteral("Rs") : QStringLiteral("R");
+    sheet.range(QStringLiteral("I1"), QStringLiteral("M1"))
+        .setValues({{QStringLiteral("X-UCL(ロット)"), QStringLiteral("X-LCL(ロット)"), side + QStringLiteral("-CL(ロット)"),
+                     side + QStringLiteral("-UCL(ロット)"), side + QStringLiteral("-LCL(ロット)")}});
+    QList<QStringList> block;
+    for (const judge::LotLimits& l : lots)
+        block.append({fixed5(l.ucl), fixed5(l.lcl), fixed5(l.dispersionCl), fixed5(l.dispersionUcl), fixed5(l.dispersionLcl)});
+    sheet.range(QStringLiteral("I2"), QStringLiteral("M") + QString::number(kFirstRow + int(lots.size()) - 1)).setValues(block);
+}
+
 } // namespace
 
 ControlChartData controlChartData(const model::CellTable& calc, int rowCount, judge::ChartKind kind,
@@ -67,6 +82,8 @@ QString fillControlChart(ExcelSession& session, const ReportFolders& folders, co
         sheet.range(QStringLiteral("B2"), u'B' + last).setValues(column(data.means));
         sheet.range(QStringLiteral("F2"), u'F' + last).setValues(column(data.dispersions));
     }
+    const bool byLot = k > 0 && int(data.lotLimits.size()) == k;
+    if (byLot) writeLotLimits(sheet, data.lotLimits, data.kind);
     sheet.range(u'A' + QString::number(kFirstRow + k), u'H' + QString::number(kLastRow)).deleteShiftUp();
 
     sheet.range(QStringLiteral("C2")).setValue(data.centre);

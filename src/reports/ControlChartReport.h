@@ -1,11 +1,13 @@
 #pragma once
 #include "judge/ControlLimits.h"
 #include "judge/Kinds.h"
+#include "judge/StandardLimits.h"
 #include "model/CellTable.h"
 #include "reports/ReportFiles.h"
 
 #include <QDateTime>
 #include <QStringList>
+#include <vector>
 
 namespace reports {
 
@@ -24,6 +26,9 @@ struct ControlChartData {
     double lcl = 0;
     double dispersionCentre = 0; // total R, or total STDEV for XbarS
     double dispersionUcl = 0;
+    // Under the control chart constants, one per lot row: its own limits, written from row 2
+    // into columns I to M (X-UCL, X-LCL, dispersion CL, UCL and LCL; empty where it has none).
+    std::vector<judge::LotLimits> lotLimits;
 };
 
 // Reads the result grid (lot rows 1 to rowCount - 2, the total row after them) and the limit

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QStringList>
 #include <array>
+#include <vector>
 
 namespace reports {
 
@@ -17,12 +18,15 @@ struct ResultGrids {
     const model::SheetRecord* record = nullptr;
     std::array<exchange::GridBlock, 3> grids; // measurements, capability, SPC rules
     std::array<QString, 3> captions;
+    // Under the control chart constants: the capability study's table, rows of texts, written
+    // into a fourth worksheet; empty otherwise.
+    std::vector<QStringList> study;
 };
 
 // The result workbook's file: "判定結果.xlsx" after the time stamp, in the save folder.
 inline const QString kResultFileName = QStringLiteral("判定結果.xlsx");
 
-// Adds a workbook of three worksheets named after the pages, writes each grid with its header
+// Adds a workbook of three worksheets named after the pages (four with the capability study), writes each grid with its header
 // into its worksheet, makes worksheet 1 the current one again and saves the workbook under the
 // time-stamped name (a free one when it exists). Returns the path; nothing is written when the
 // session yields no application.

@@ -70,8 +70,35 @@ void judgeSpecification(SheetView& view, const ChainContext& context, ChainRepor
     report.specFinished = true;
 }
 
+std::optional<judge::StandardLimits> standardLimitsOf(const SheetView& view)
+{
+    return judge::standardLimits(judge::usedLots(measurementsOf(view)), judge::chartKindFromIndex(view.chart),
+                                 view.measurementColumns);
+}
+
+std::optional<judge::CapabilityStudy> capabilityStudyOf(const SheetView& view)
+{
+    if (view.capabilityResult.isEmpty()) return std::nullopt;
+    const auto limits = judge::tryReadSpecLimits(judge::specKindFromIndex(view.specKind), view.specUpper, view.specLower);
+    if (!limits) return std::nullopt;
+    try {
+        return judge::studyCapability(judge::usedLots(measurementsOf(view)), judge::chartKindFromIndex(view.chart),
+                                      *limits);
+    } catch (const model::ConvertError&) {
+        return std::nullopt;
+    }
+}
+
 bool computeControlLimits(SheetView& view)
 {
+    if (judge::limitMethodFromIndex(view.limitMethod) == judge::LimitMethod::Standard) {
+        const auto limits = standardLimitsOf(view);
+        const judge::ControlLimitTexts texts = limits ? judge::nominalLimitTexts(*limits) : judge::ControlLimitTexts{};
+        view.ucl = texts.ucl;
+        view.lcl = texts.lcl;
+        view.rsUcl = texts.rsUcl;
+        return limits.has_value();
+    }
     const auto limits = judge::computeControlLimits(measurementsOf(view), judge::chartKindFromIndex(view.chart));
     if (!limits) return false;
     view.ucl = limits->ucl;
@@ -88,7 +115,8 @@ void judgeCapability(SheetView& view, const ChainContext& context, ChainReport& 
     view.capabilityResult.clear();
     judgeSpecification(view, context, report);
     if (view.specResult.isEmpty()) return;
-    if (judge::limitMethodFromIndex(view.limitMethod) == judge::LimitMethod::ThreeSigma) computeControlLimits(view);
+    const judge::LimitMethod method = judge::limitMethodFromIndex(view.limitMethod);
+    if (method != judge::LimitMethod::Specified) computeControlLimits(view);
     else if (judge::anyLimitBlank(limitTexts(view))) return;
     save(view, context);
     view.capabilityJudged = true;
@@ -117,6 +145,12 @@ void judgeSpc(SheetView& view, const ChainContext& context, ChainReport& report)
     view.spcResult.clear();
     judgeCapability(view, context, report);
     if (view.capabilityResult.isEmpty()) return;
+    const bool byLot = judge::limitMethodFromIndex(view.limitMethod) == judge::LimitMethod::Standard;
+    std::optional<judge::StandardLimits> lotLimits;
+    if (byLot) {
+        lotLimits = standardLimitsOf(view);
+        if (!lotLimits) return; // no within-lot variation to build limits from: no result
+    }
     view.spc.clearRows(1);
     view.changedGrids |= kSpcGrid;
 
@@ -128,8 +162,10 @@ void judgeSpc(SheetView& view, const ChainContext& context, ChainReport& report)
         calcRows.push_back(std::move(row));
     }
     static const model::RuleOptions defaults = model::RuleOptions::defaults();
-    const judge::SpcResult result = judge::judgeSpc(calcRows, judge::chartKindFromIndex(view.chart), limitTexts(view),
-                                                    context.rules ? *context.rules : defaults);
+    const model::RuleOptions& rules = context.rules ? *context.rules : defaults;
+    const judge::ChartKind chart = judge::chartKindFromIndex(view.chart);
+    const judge::SpcResult result = byLot ? judge::judgeSpcByLot(calcRows, chart, lotLimits->lots, rules)
+                                          : judge::judgeSpc(calcRows, chart, limitTexts(view), rules);
     view.spcRowCount = result.rowCount;
     judge::writeRows(view.spc, result);
     if (result.error) throw *result.error;

@@ -4,6 +4,8 @@
 // only when that stage left a result in its panel; the stops that show no message are the
 // chain's, not the front end's.
 #pragma once
+#include "judge/CapabilityStudy.h"
+#include "judge/StandardLimits.h"
 #include "model/SheetRecord.h"
 #include "sheetview/Notice.h"
 #include "sheetview/SheetView.h"
@@ -37,8 +39,17 @@ bool checkRequiredFields(SheetView& view, ChainReport& report);
 // stage wrote up to that point stays in the view.
 void judgeSpecification(SheetView& view, const ChainContext& context, ChainReport& report);
 // The three-sigma limits from the enabled lots; false when fewer than two values leave the
-// fields as they are.
+// fields as they are. Under the control chart constants the limits for the nominal lot size
+// (the measurement count); false when they cannot be computed, and the fields are emptied.
 bool computeControlLimits(SheetView& view);
+
+// The limits of every used lot by the control chart constants, from the sheet's values;
+// nothing when they cannot be computed. Raises model::ConvertError.
+std::optional<judge::StandardLimits> standardLimitsOf(const SheetView& view);
+
+// The capability study of the sheet's used values, when the capability judgement has a
+// result and the specification limits convert.
+std::optional<judge::CapabilityStudy> capabilityStudyOf(const SheetView& view);
 void judgeCapability(SheetView& view, const ChainContext& context, ChainReport& report);
 void judgeSpc(SheetView& view, const ChainContext& context, ChainReport& report);
 

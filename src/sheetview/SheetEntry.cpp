@@ -66,7 +66,7 @@ void resetSheetView(SheetView& view, const model::AppSettings& app)
     view.capabilityIndex = std::clamp(app.CpkIndex, 0, 1);
     view.threshold = app.CpCpk;
     view.chart = std::clamp(app.ChartIndex, 0, 2);
-    view.limitMethod = std::clamp(app.LimitIndex, 0, 1);
+    view.limitMethod = std::clamp(app.LimitIndex, 0, 2);
     clearHeader(view, app);
     view.ucl.clear();
     view.lcl.clear();

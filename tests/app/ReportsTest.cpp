@@ -342,3 +342,44 @@ TEST_F(ReportsTest, ASaveFolderThatCannotTakeTheCopyIsNamedWithTheReason)
     EXPECT_TRUE(ui.openedDocuments.isEmpty());
     EXPECT_FALSE(splash->isVisible());
 }
+
+TEST_F(ReportsTest, UnderTheChartConstantsTheResultWorkbookGainsTheCapabilityStudy)
+{
+    form->spinRow->setValue(10);
+    for (int r = 1; r <= 10; ++r) values(r, {"10.000", "10.100", r % 2 ? "9.950" : "10.050"});
+    form->cmbLimit->setCurrentIndex(2);
+    form->cmbLimitChange();
+    click(form->btnExcel);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    const auto book = report(QStringLiteral("判定結果"));
+    ASSERT_TRUE(book);
+    ASSERT_EQ(book->worksheetCount(), 4);
+    EXPECT_EQ(book->worksheetName(3), QStringLiteral("工程能力分析"));
+    EXPECT_EQ(book->text(3, 1, 3), QStringLiteral("95%信頼区間"));
+    // The overall figures are the statistics grid's CP and CPK (Pp on row 10, Ppk on row 13).
+    EXPECT_EQ(book->text(3, 10, 1), QStringLiteral("Pp (全体)"));
+    EXPECT_EQ(book->text(3, 10, 2).toDouble(), form->gridCalc->cell(7, 11).toDouble());
+    EXPECT_EQ(book->text(3, 13, 2).toDouble(), form->gridCalc->cell(8, 11).toDouble());
+    EXPECT_EQ(book->text(3, 2, 2), "30"); // N
+}
+
+TEST_F(ReportsTest, UnderTheChartConstantsTheControlChartHoldsEachLotsLimits)
+{
+    // sigma = R̄/d2(3) = 0.4 / 1.69256875 over lots 1 and 3; X̿ = 70.8 / 7; lot 2 holds one value.
+    threeLots();
+    form->cmbLimit->setCurrentIndex(2);
+    form->cmbLimitChange();
+    click(form->btnControlChart);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    const auto book = report(QStringLiteral("XbarR"));
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->text(0, 1, 9), QStringLiteral("X-UCL(ロット)"));
+    EXPECT_EQ(book->text(0, 2, 9), "10.52362");
+    EXPECT_EQ(book->text(0, 3, 9), "10.82327"); // one value: 3 sigma
+    EXPECT_EQ(book->text(0, 2, 12), "1.02984");  // (d2 + 3 d3)(3) sigma, d3(3) = 0.888368004
+    EXPECT_EQ(book->text(0, 3, 12), "");          // no range of one value
+    EXPECT_EQ(book->text(0, 5, 9), "");
+    // D2 keeps the nominal limit, the field's.
+    EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 4)), model::tryParseNumber(form->editUcl->text()));
+    EXPECT_EQ(form->editUcl->text(), "10.52362");
+}

@@ -492,7 +492,7 @@ TEST_F(SettingsDialogTest, HandEditedSettingsAreReadOneWayByTheDialogsTheSheetsT
         raw.setValue("Settings/CpkIndex", "-1");
         raw.setValue("Settings/CpCpk", "abc");
         raw.setValue("Settings/ChartIndex", "3");
-        raw.setValue("Settings/LimitIndex", "2");
+        raw.setValue("Settings/LimitIndex", "3");
     }
     start();
 

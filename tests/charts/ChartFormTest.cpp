@@ -19,6 +19,8 @@
 #include <QStackedWidget>
 #include <QSettings>
 #include <QTabWidget>
+#include <QTableWidget>
+#include <cmath>
 #include <QTemporaryDir>
 #include <QMouseEvent>
 #include <QToolTip>
@@ -90,7 +92,8 @@ TEST_F(ChartFormTest, TheMenuItemsAreAppendedToTheExecuteMenu)
     }
     EXPECT_EQ(menus, (QStringList{"ファイル(&F)", "設定(&S)", "実行(&E)", "ヘルプ(&H)"}));
     EXPECT_EQ(execute, (QStringList{"規格判定(&K)", "CP-CPK不良率判定(&O)", "SPC異常判定(&S)", "-", "管理図作成(&C)",
-                                    "ヒストグラム作成(&H)", "-", "管理図の表示(&G)", "ヒストグラムの表示(&T)"}));
+                                    "ヒストグラム作成(&H)", "-", "管理図の表示(&G)", "ヒストグラムの表示(&T)",
+                                    "工程能力分析の表示(&A)"}));
     EXPECT_EQ(form->pageInput->count(), 3);
 }
 
@@ -281,4 +284,73 @@ TEST_F(ChartFormTest, TheWindowsBoundsAreKeptBesideTheMainWindows)
     settle();
     EXPECT_TRUE(charts()->screen()->availableGeometry().intersects(charts()->geometry()));
     EXPECT_EQ(charts()->width(), 700);
+}
+
+TEST_F(ChartFormTest, TheCapabilityStudyPageShowsBothCurvesAndTheTable)
+{
+    chooseMenuItem(form->menuExecStudyView);
+    settle();
+    ASSERT_TRUE(charts());
+    EXPECT_EQ(charts()->pageCharts->currentIndex(), int(TChartForm::StudyPage));
+    EXPECT_EQ(charts()->pageCharts->tabText(2), "工程能力分析");
+    ASSERT_EQ(charts()->stackStudy->currentIndex(), 0);
+
+    // Every lot is m − d, m, m + d: its S is d, so sigma within is √(mean d²) over c4(21)
+    // (closed form with std::tgamma); tolerance 9.5 to 10.5.
+    double squares = 0;
+    for (int r = 1; r <= 10; ++r) {
+        const double d = 0.01 * ((r * 7) % 5 + 1);
+        squares += d * d;
+    }
+    const double c4 = std::sqrt(2.0 / 20) * std::tgamma(21 / 2.0) / std::tgamma(20 / 2.0);
+    const double within = std::sqrt(squares / 10) / c4;
+    QTableWidget* table = charts()->tblStudy;
+    auto valueOf = [table](const QString& label) {
+        for (int r = 0; r < table->rowCount(); ++r)
+            if (table->item(r, 0)->text() == label) return table->item(r, 1)->text();
+        return QString();
+    };
+    EXPECT_EQ(valueOf("Cp (群内)"), QString::number(1 / (6 * within), 'f', 3));
+    // The overall figures are the statistics grid's CP and CPK.
+    EXPECT_EQ(valueOf("Pp (全体)"), form->gridCalc->cell(7, 11));
+    EXPECT_EQ(valueOf("Ppk (全体)"), form->gridCalc->cell(8, 11));
+    EXPECT_EQ(table->horizontalHeaderItem(2)->text(), "95%信頼区間");
+    EXPECT_EQ(charts()->lblNormality->text().isEmpty(), false);
+
+    // Two normal curves, the within one dashed.
+    int solid = 0, dashed = 0;
+    for (QAbstractSeries* series : charts()->viewStudy->chart()->series()) {
+        auto* line = qobject_cast<QXYSeries*>(series);
+        if (!line || !line->isVisible() || line->count() < 100) continue;
+        (line->pen().style() == Qt::DashLine ? dashed : solid)++;
+    }
+    EXPECT_EQ(solid, 1);
+    EXPECT_EQ(dashed, 1);
+
+    QTest::mouseClick(charts()->btnCopy, Qt::LeftButton);
+    EXPECT_FALSE(QApplication::clipboard()->image().isNull());
+}
+
+TEST_F(ChartFormTest, UnderTheChartConstantsTheLimitsAreStepsOfEachLotsSize)
+{
+    form->gridEdit->setCell(2, 3, ""); // lot 3 holds two values: wider limits
+    form->cmbLimit->setCurrentIndex(2);
+    form->cmbLimitChange();
+    form->menuExecChartView->trigger();
+    settle();
+    auto guide = [](QChartView* view, const QString& prefix) -> QXYSeries* {
+        for (QAbstractSeries* s : view->chart()->series())
+            if (s->isVisible() && s->name().startsWith(prefix)) return qobject_cast<QXYSeries*>(s);
+        return nullptr;
+    };
+    QXYSeries* ucl = guide(charts()->viewXChart, "UCL = " + form->editUcl->text());
+    ASSERT_TRUE(ucl);
+    ASSERT_EQ(ucl->count(), 20); // both ends of every lot
+    EXPECT_EQ(ucl->at(0).y(), ucl->at(2).y());
+    EXPECT_GT(ucl->at(4).y(), ucl->at(2).y()); // lot 3: 3σ/√2 instead of 3σ/√3
+    EXPECT_NEAR(ucl->at(2).y(), form->editUcl->text().toDouble(), 5e-6);
+    QXYSeries* rangeCentre = guide(charts()->viewDispersionChart, "CL = ");
+    ASSERT_TRUE(rangeCentre);
+    EXPECT_LT(rangeCentre->at(4).y(), rangeCentre->at(2).y()); // d2(2) < d2(3)
+    EXPECT_FALSE(guide(charts()->viewXChart, "+1σ")); // each lot has its own zones
 }

@@ -376,3 +376,54 @@ TEST_F(JudgeCommand, PipesAreReadToTheirEndAndAFifoWithoutAWriterDoesNotBlock)
     EXPECT_EQ(empty.status, 2);
     EXPECT_TRUE(QString::fromUtf8(empty.err).contains(q("空"))) << empty.err.toStdString();
 }
+
+TEST_F(JudgeCommand, StandardLimitsAndTheCapabilityStudyInTheJson)
+{
+    // Lots 9.9 10.0 10.1 | 10.0 10.2 | 10.1 in 9.5 to 10.5. Expected figures by hand: mean
+    // 10.05; overall s = √(0.055 / 5); pooled s = √(0.04 / 3) over c4(4) = 2√(2/3)/√π;
+    // R/d2 with d2(3) = 1.69256875 (nine digits of the range integral) and d2(2) = 2/√π.
+    writeWorkbook(path("study.xlsx"), {sheet(q("Study"), {"K001,9.900,10.000,10.100", "K002,10.000,10.200,", "K003,10.100,,"})});
+    const CliResult r = runCli({"judge", path("study.xlsx"), "--chart", "xbarr", "--limits", "standard", "--format", "json"});
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    const QJsonObject s = sheetOf(r.json(), 0);
+
+    const double pi = 3.14159265358979323846;
+    const double within = std::sqrt(0.04 / 3) / (2 * std::sqrt(2.0 / 3) / std::sqrt(pi));
+    const double overall = std::sqrt(0.055 / 5);
+    const QJsonObject study = s["capability_study"].toObject();
+    EXPECT_EQ(study["n"].toInt(), 6);
+    EXPECT_NEAR(study["mean"].toDouble(), 10.05, 1e-12);
+    EXPECT_NEAR(study["sigma_within"].toDouble(), within, 1e-12);
+    EXPECT_NEAR(study["sigma_overall"].toDouble(), overall, 1e-12);
+    EXPECT_NEAR(study["cp"].toDouble(), 1 / (6 * within), 1e-10);
+    EXPECT_NEAR(study["cpk"].toDouble(), 0.45 / (3 * within), 1e-10);
+    EXPECT_NEAR(study["ppk"].toDouble(), 0.45 / (3 * overall), 1e-10);
+    EXPECT_EQ(study["cp_ci"].toArray().size(), 2);
+    EXPECT_TRUE(study["anderson_darling"].isNull()); // six values
+    EXPECT_EQ(study["ppm_observed"].toDouble(), 0.0);
+
+    const double sigma = (0.2 / 1.69256875 + 0.2 * std::sqrt(pi) / 2) / 2;
+    const QJsonArray lots = s["limits_per_lot"].toArray();
+    ASSERT_EQ(lots.size(), 3);
+    const QJsonObject second = lots[1].toObject();
+    EXPECT_EQ(second["lot"].toString(), "K002");
+    EXPECT_EQ(second["n"].toInt(), 2);
+    EXPECT_NEAR(second["cl"].toDouble(), 10.05, 1e-12);
+    EXPECT_NEAR(second["ucl"].toDouble(), 10.05 + 3 * sigma / std::sqrt(2.0), 1e-8);
+    EXPECT_TRUE(second["dispersion_lcl"].isNull());
+    EXPECT_TRUE(lots[2].toObject()["dispersion_ucl"].isNull()); // one value
+    EXPECT_NEAR(lots[0].toObject()["lcl"].toDouble(), 10.05 - 3 * sigma / std::sqrt(3.0), 1e-8);
+    // The fields show the limits of the nominal size, three values.
+    EXPECT_EQ(s["limits"].toObject()["ucl"].toString(),
+              QString::number(10.05 + 3 * sigma / std::sqrt(3.0), 'f', 5));
+
+    const CliResult text = runCli({"judge", path("study.xlsx"), "--limits", "standard"});
+    EXPECT_TRUE(text.out.contains("管理限界線: 管理図係数法"));
+    EXPECT_TRUE(text.out.contains("工程能力分析"));
+    EXPECT_TRUE(text.out.contains("Cp (群内)"));
+
+    // The two other methods keep their JSON, with the study beside it.
+    const QJsonObject threeSigma = sheetOf(runCli({"judge", path("study.xlsx"), "--format", "json"}).json(), 0);
+    EXPECT_FALSE(threeSigma.contains("limits_per_lot"));
+    EXPECT_NEAR(threeSigma["capability_study"].toObject()["pp"].toDouble(), 1 / (6 * overall), 1e-10);
+}

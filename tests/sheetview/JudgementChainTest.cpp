@@ -188,3 +188,62 @@ TEST(JudgementChain, TheRedCellsFollowTheLimitsShownNow)
     v.specUpper = "11.000";
     EXPECT_EQ(outOfSpecCells(v), (std::vector<CellAt>{{0, 1}}));
 }
+
+TEST(JudgementChain, ByTheChartConstantsEachLotIsJudgedAgainstItsOwnLimits)
+{
+    // Expected limits computed by hand with d2(4) = 2.05875075, d3(4) = 0.879808203:
+    // X̿ = 172.8 / 17 = 10.1647059, sigma = mean(0.3, 0.2, 0.2, 0.1) / d2(4) = 0.0971463.
+    model::SheetRecord stored = record({"K001,10.0,10.2,10.1,10.3", "K002,10.1,10.0,10.2,10.1", "K003,10.4,,,",
+                                        "K004,9.9,10.1,10.0,10.0", "K005,10.3,10.4,10.3,10.4"},
+                                       5, 4);
+    SheetView v = enterSheet(stored, kApp).view;
+    v.chart = 0;
+    v.limitMethod = 2;
+    v.ucl = "1";
+    ChainReport report;
+    judgeSpc(v, ChainContext{&kRules, nullptr}, report);
+    EXPECT_TRUE(report.spcFinished);
+    EXPECT_EQ(v.ucl, "10.31043");
+    EXPECT_EQ(v.lcl, "10.01899");
+    EXPECT_EQ(v.rsUcl, "0.45641");
+    // Rule ①: the one-value lot K003 (10.4) lies inside its own, wider limits (up to 10.45614)
+    // though above the nominal 10.31043; K004 (10.0) and K005 (10.35) lie outside theirs.
+    const char* expected[] = {"○", "○", "○", "×", "×"};
+    for (int r = 1; r <= 5; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(v.spc.text(1, r), q(expected[r - 1]));
+        EXPECT_EQ(v.spc.text(9, r), r == 3 ? "－" : "○"); // no range of one value
+    }
+    EXPECT_EQ(v.spc.text(16, 3), "－");
+    EXPECT_EQ(v.spcResult, "不合格");
+}
+
+TEST(JudgementChain, ByTheChartConstantsLotsOfOneValueGiveNoLimitsAndNoSpcResult)
+{
+    model::SheetRecord stored = record({"K001,10.0,,", "K002,10.1,,", "K003,,10.2,"});
+    SheetView v = enterSheet(stored, kApp).view;
+    v.chart = 0;
+    v.limitMethod = 2;
+    v.ucl = "10.3";
+    v.lcl = "9.9";
+    v.rsUcl = "0.2";
+    ChainReport report;
+    judgeSpc(v, ChainContext{&kRules, nullptr}, report);
+    EXPECT_FALSE(report.notice);
+    EXPECT_TRUE(report.capabilityFinished);
+    EXPECT_FALSE(v.capabilityResult.isEmpty());
+    EXPECT_EQ(v.ucl, "");
+    EXPECT_EQ(v.lcl, "");
+    EXPECT_EQ(v.rsUcl, "");
+    EXPECT_EQ(v.spcResult, "");
+    EXPECT_FALSE(report.spcFinished);
+
+    // X-Rs has its moving ranges between the three lots.
+    v.chart = 2;
+    judgeSpc(v, ChainContext{&kRules, nullptr}, report);
+    EXPECT_FALSE(v.ucl.isEmpty());
+    EXPECT_EQ(v.spc.text(9, 1), "－"); // the first lot has no moving range
+    EXPECT_EQ(v.spcResult, "合格");
+    ASSERT_TRUE(capabilityStudyOf(v));
+    EXPECT_EQ(capabilityStudyOf(v)->n, 3);
+}

@@ -1,0 +1,111 @@
+#include "judge/StandardLimits.h"
+
+#include "judge/ControlConstants.h"
+#include "model/NumberText.h"
+
+#include <cmath>
+
+namespace judge {
+
+namespace {
+
+// Mean of the k − 1 moving ranges between consecutive used lots' means.
+std::optional<double> movingRangeMean(const UsedLots& used)
+{
+    if (used.lots.size() < 2) return std::nullopt;
+    long double sum = 0.0L;
+    for (size_t i = 1; i < used.lots.size(); ++i)
+        sum += std::fabs(static_cast<long double>(used.lots[i].mean) - used.lots[i - 1].mean);
+    return static_cast<double>(sum / (used.lots.size() - 1));
+}
+
+// Mean over lots with two values or more of R/d2(n) (XbarR) or S/c4(n) (XbarS).
+std::optional<double> withinLotSigma(const UsedLots& used, ChartKind chart)
+{
+    long double sum = 0.0L;
+    int count = 0;
+    for (const LotSample& lot : used.lots) {
+        if (lot.n < 2) continue;
+        sum += chart == ChartKind::XbarS ? lot.stdev / c4(lot.n) : lot.range / d2(lot.n);
+        ++count;
+    }
+    if (count == 0) return std::nullopt;
+    return static_cast<double>(sum / count);
+}
+
+std::optional<double> positive(double v) { return v > 0.0 ? std::optional<double>(v) : std::nullopt; }
+
+} // namespace
+
+LotLimits lotLimits(ChartKind chart, int n, double centre, double sigma, double movingRangeMean, bool dispersionPoint)
+{
+    LotLimits out;
+    out.n = n;
+    out.cl = centre;
+    // X-Rs charts single lot values: the moving ranges already measure their spread.
+    const double spread = chart == ChartKind::XRs ? 3 * sigma : 3 * sigma / std::sqrt(double(n));
+    out.ucl = centre + spread;
+    out.lcl = centre - spread;
+    if (!dispersionPoint) return out;
+    switch (chart) {
+    case ChartKind::XbarR: {
+        const double a = d2(n), b = 3 * d3(n);
+        out.dispersionCl = a * sigma;
+        out.dispersionUcl = (a + b) * sigma;
+        out.dispersionLcl = positive((a - b) * sigma);
+        break;
+    }
+    case ChartKind::XbarS: {
+        const double c = c4(n), b = 3 * std::sqrt(1 - c * c);
+        out.dispersionCl = c * sigma;
+        out.dispersionUcl = (c + b) * sigma;
+        out.dispersionLcl = positive((c - b) * sigma);
+        break;
+    }
+    case ChartKind::XRs:
+        out.dispersionCl = movingRangeMean;
+        out.dispersionUcl = (d2(2) + 3 * d3(2)) / d2(2) * movingRangeMean;
+        break;
+    }
+    return out;
+}
+
+std::optional<StandardLimits> standardLimits(const UsedLots& used, ChartKind chart, int nominalSize)
+{
+    const std::optional<double> mr = movingRangeMean(used);
+    std::optional<double> sigma;
+    if (chart == ChartKind::XRs) {
+        if (mr) sigma = *mr / d2(2);
+    } else {
+        sigma = withinLotSigma(used, chart);
+    }
+    if (!sigma) return std::nullopt;
+
+    StandardLimits out;
+    out.sigma = *sigma;
+    long double sum = 0.0L;
+    for (double v : used.values) sum += v;
+    out.centre = static_cast<double>(sum / used.values.size());
+    const double movingMean = mr.value_or(0.0);
+    for (size_t i = 0; i < used.lots.size(); ++i) {
+        const LotSample& lot = used.lots[i];
+        const bool point = chart == ChartKind::XRs ? i > 0 : lot.n >= 2;
+        out.lots.push_back(lotLimits(chart, lot.n, out.centre, out.sigma, movingMean, point));
+        out.lots.back().lot = lot.lot;
+    }
+    const int nominal = chart == ChartKind::XRs ? 1 : nominalSize;
+    out.nominal = lotLimits(chart, nominal, out.centre, out.sigma, movingMean,
+                            chart == ChartKind::XRs || nominal >= 2);
+    return out;
+}
+
+ControlLimitTexts nominalLimitTexts(const StandardLimits& limits)
+{
+    ControlLimitTexts out;
+    out.ucl = model::formatFixed(limits.nominal.ucl, 5);
+    out.lcl = model::formatFixed(limits.nominal.lcl, 5);
+    if (limits.nominal.dispersionUcl) out.rsUcl = model::formatFixed(*limits.nominal.dispersionUcl, 5);
+    return out;
+}
+
+} // namespace judge
