@@ -203,7 +203,7 @@ StoredSettings validSettings(StoredSettings s)
     keepInList(a.SpecIndex, {0, 2}, ad.SpecIndex);
     keepInList(a.CpkIndex, {0, 1}, ad.CpkIndex);
     keepInList(a.ChartIndex, {0, 2}, ad.ChartIndex);
-    keepInList(a.LimitIndex, {0, 1, 2}, ad.LimitIndex);
+    keepInList(a.LimitIndex, {0, 2}, ad.LimitIndex);
     if (!isThresholdText(a.CpCpk)) a.CpCpk = ad.CpCpk;
     return s;
 }
