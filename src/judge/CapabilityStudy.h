@@ -1,6 +1,6 @@
 // The capability study ("工程能力分析"): capability from the variation within the lots
 // (Cp, Cpk) and from the overall variation (Pp, Ppk, the statistics grid's CP and CPK),
-// Cpm, 95 % confidence intervals, parts per million outside the specification and the
+// Cpm, 95 % confidence intervals, parts per million outside the specification limits and the
 // Anderson–Darling test of normality. Every figure is absent where it is undefined: too
 // few values or lots, no spread, or a side the specification kind does not have.
 #pragma once
