@@ -12,6 +12,7 @@
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -40,6 +41,24 @@ inline void typeKeys(const QString& text)
 }
 
 // A main window started the way the program starts it: created, then shown.
+// Opens a list with the mouse and chooses an item with the keys of its popup.
+inline void choose(QComboBox* list, const QString& text)
+{
+    const int target = list->findText(text);
+    ASSERT_GE(target, 0) << text.toStdString();
+    QTest::mouseClick(list, Qt::LeftButton);
+    QAbstractItemView* view = list->view();
+    ASSERT_TRUE(QTest::qWaitFor([view] { return view->isVisible(); }, 2000));
+    while (view->currentIndex().row() < target) QTest::keyClick(view, Qt::Key_Down);
+    while (view->currentIndex().row() > target) QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Return);
+    QApplication::processEvents();
+    ASSERT_TRUE(QTest::qWaitFor([view] { return !view->isVisible(); }, 2000));
+    // The offscreen platform does not give the window back its activation after a popup.
+    QApplication::setActiveWindow(list->window());
+    QApplication::processEvents();
+}
+
 class MainFormTest : public GuiTest {
 protected:
     void start()

@@ -41,23 +41,6 @@ protected:
         if (text.isEmpty()) press(Qt::Key_Backspace);
         typeKeys(text);
     }
-    // Opens a list with the mouse and chooses an item with the keys of its popup.
-    static void choose(QComboBox* list, const QString& text)
-    {
-        const int target = list->findText(text);
-        ASSERT_GE(target, 0) << text.toStdString();
-        QTest::mouseClick(list, Qt::LeftButton);
-        QAbstractItemView* view = list->view();
-        ASSERT_TRUE(QTest::qWaitFor([view] { return view->isVisible(); }, 2000));
-        while (view->currentIndex().row() < target) QTest::keyClick(view, Qt::Key_Down);
-        while (view->currentIndex().row() > target) QTest::keyClick(view, Qt::Key_Up);
-        QTest::keyClick(view, Qt::Key_Return);
-        QApplication::processEvents();
-        ASSERT_TRUE(QTest::qWaitFor([view] { return !view->isVisible(); }, 2000));
-        // The offscreen platform does not give the window back its activation after a popup.
-        QApplication::setActiveWindow(list->window());
-        QApplication::processEvents();
-    }
     static QColor background(const QWidget* w) { return w->palette().color(QPalette::Base); }
     static bool centred(const QWidget& d)
     {

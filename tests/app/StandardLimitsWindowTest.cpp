@@ -6,27 +6,6 @@
 #include <QComboBox>
 #include <QPushButton>
 
-namespace {
-
-// Opens a list with the mouse and chooses an item with the keys of its popup.
-void choose(QComboBox* list, const QString& text)
-{
-    const int target = list->findText(text);
-    ASSERT_GE(target, 0) << text.toStdString();
-    QTest::mouseClick(list, Qt::LeftButton);
-    QAbstractItemView* view = list->view();
-    ASSERT_TRUE(QTest::qWaitFor([view] { return view->isVisible(); }, 2000));
-    while (view->currentIndex().row() < target) QTest::keyClick(view, Qt::Key_Down);
-    while (view->currentIndex().row() > target) QTest::keyClick(view, Qt::Key_Up);
-    QTest::keyClick(view, Qt::Key_Return);
-    QApplication::processEvents();
-    ASSERT_TRUE(QTest::qWaitFor([view] { return !view->isVisible(); }, 2000));
-    QApplication::setActiveWindow(list->window());
-    QApplication::processEvents();
-}
-
-} // namespace
-
 class StandardLimitsWindowTest : public MainFormTest {
 protected:
     void SetUp() override { startSmallSheet(); }
