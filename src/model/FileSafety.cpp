@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+
 namespace model {
 
 bool entryExists(const QString& path)
@@ -53,15 +55,20 @@ QString writeNewFile(const QString& path, const QByteArray& bytes, QString& erro
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         candidate = freeName(candidate);
         QFile file(candidate);
+        errno = 0;
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            const int reason = errno;
             if (entryExists(candidate)) continue;
             error = file.errorString();
+            errno = reason; // the failing call's, for the caller's explanation
             return {};
         }
         if (file.write(bytes) != bytes.size() || !file.flush()) {
+            const int reason = errno;
             error = file.errorString();
             file.close();
             file.remove();
+            errno = reason;
             return {};
         }
         return candidate;

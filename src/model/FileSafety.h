@@ -35,7 +35,8 @@ public:
 // Writes `bytes` into a new file under the first free name of `path` (see freeName). The file
 // is created exclusively, so an entry that appears between the search and the creation is never
 // written through: the next free name is taken instead. Returns the path written, or an empty
-// string with the reason in `error`; a file that could not be written whole is removed.
+// string with the reason in `error` (and errno left as the failing call set it); a file that
+// could not be written whole is removed.
 QString writeNewFile(const QString& path, const QByteArray& bytes, QString& error);
 
 // Creates the folder and each missing folder above it readable and writable by its owner only.
