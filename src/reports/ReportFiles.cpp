@@ -45,9 +45,9 @@ QString copyTemplate(const QString& templatePath, const QString& folder, const Q
     if (!source.open(QIODevice::ReadOnly))
         throw spreadsheet::fileError(QStringLiteral("帳票のひな形を読み込めませんでした。"), model::readFailure(templatePath, errno));
     const QByteArray bytes = source.readAll();
-    // A folder removed while the program runs comes back; one that cannot is reported below,
-    // with the copy that could not be made.
-    model::makePrivateFolder(folder);
+    errno = 0;
+    if (!model::makePrivateFolder(folder)) // a folder removed while the program runs comes back
+        throw spreadsheet::fileError(QStringLiteral("帳票の保存先フォルダを作成できませんでした。"), model::writeFailure(folder, errno));
     const QString name = folder + u'/' + timeStampPrefix(when) + QFileInfo(templatePath).fileName();
     QString error;
     errno = 0;
