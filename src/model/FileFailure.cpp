@@ -41,6 +41,8 @@ FileFailure writeFailure(const QString& path, int systemError)
         f.problem = FileProblem::IsLink;
     } else if (target.isDir()) {
         f.problem = FileProblem::IsFolder;
+    } else if (systemError == EEXIST && target.exists()) {
+        f.problem = FileProblem::IsFile; // a folder was to be made there
     } else if (!folder.isDir()) {
         f.problem = FileProblem::FolderMissing;
     } else if (target.exists() && !target.isWritable()) {
@@ -87,6 +89,7 @@ QString problemText(FileProblem problem)
     case FileProblem::DiskFull: return QStringLiteral("空き容量が足りません");
     case FileProblem::FolderMissing: return QStringLiteral("フォルダが見つかりません");
     case FileProblem::IsFolder: return QStringLiteral("同じ名前のフォルダがあります");
+    case FileProblem::IsFile: return QStringLiteral("同じ名前のファイルがあります");
     case FileProblem::NotFound: return QStringLiteral("ファイルが見つかりません");
     case FileProblem::NotReadable: return QStringLiteral("ファイルを読み取る権限がありません");
     case FileProblem::LinkLoop: return QStringLiteral("リンク先がたどれません");

@@ -10,6 +10,7 @@ enum class FileProblem {
     DiskFull,
     FolderMissing,     // a folder of the path does not exist or is a file
     IsFolder,          // a folder has the file's name
+    IsFile,            // a file has the name of the folder to make
     NotFound,          // the file to read does not exist
     NotReadable,       // the file to read may not be read
     LinkLoop,          // a symbolic link of the path leads nowhere

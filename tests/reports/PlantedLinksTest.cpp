@@ -63,7 +63,7 @@ TEST(PlantedLinks, AReportCopyThatCannotBeCreatedIsAnErrorNamingIt)
         ADD_FAILURE() << "no error";
     } catch (const spreadsheet::Error& e) {
         // The folder that could not be made is named, with the reason.
-        EXPECT_EQ(e.message(), QStringLiteral("帳票の保存先フォルダを作成できませんでした。\n%1：フォルダが見つかりません")
+        EXPECT_EQ(e.message(), QStringLiteral("帳票の保存先フォルダを作成できませんでした。\n%1：同じ名前のファイルがあります")
                                    .arg(QDir::toNativeSeparators(folder)));
     }
 }
