@@ -21,10 +21,10 @@ constexpr qreal kPngScale = 2.0;
 constexpr int kPdfResolution = 300;
 
 // Where the views lie, relative to the first one's parent.
-QRect pageRect(const QList<QChartView*>& views)
+QRect pageRect(const QList<QWidget*>& views)
 {
     QRect page;
-    for (const QChartView* v : views) page = page.united(v->geometry());
+    for (const QWidget* v : views) page = page.united(v->geometry());
     return page;
 }
 
@@ -42,20 +42,28 @@ QRectF paintArea(const QPagedPaintDevice& device, int resolution)
 
 } // namespace
 
-void paintPage(QPainter& painter, const QList<QChartView*>& views, const QRectF& target)
+void paintPage(QPainter& painter, const QList<QWidget*>& views, const QRectF& target)
 {
     const QRect page = pageRect(views);
     if (page.isEmpty() || target.isEmpty()) return;
     const qreal scale = std::min(target.width() / page.width(), target.height() / page.height());
     const QPointF origin = target.center() - QPointF(page.width() * scale, page.height() * scale) / 2;
-    for (QChartView* v : views) {
+    for (QWidget* v : views) {
         const QRectF at(origin + QPointF(v->x() - page.x(), v->y() - page.y()) * scale,
                         QSizeF(v->width(), v->height()) * scale);
-        v->render(&painter, at, v->viewport()->rect());
+        if (auto* chart = qobject_cast<QChartView*>(v)) {
+            chart->render(&painter, at, chart->viewport()->rect()); // drawn as vectors, sharp at any scale
+            continue;
+        }
+        painter.save();
+        painter.translate(at.topLeft());
+        painter.scale(scale, scale);
+        v->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+        painter.restore();
     }
 }
 
-QImage pageImage(const QList<QChartView*>& views, qreal scale)
+QImage pageImage(const QList<QWidget*>& views, qreal scale)
 {
     const QSize size = pageRect(views).size() * scale;
     if (size.isEmpty()) return QImage();
@@ -67,7 +75,7 @@ QImage pageImage(const QList<QChartView*>& views, qreal scale)
     return image;
 }
 
-bool savePng(const QList<QChartView*>& views, const QString& path, QString& error)
+bool savePng(const QList<QWidget*>& views, const QString& path, QString& error)
 {
     model::SafeSaveFile file(path);
     const QImage image = pageImage(views, kPngScale);
@@ -79,7 +87,7 @@ bool savePng(const QList<QChartView*>& views, const QString& path, QString& erro
     return true;
 }
 
-bool savePdf(const QList<QChartView*>& views, const QString& path, const QString& title, QString& error)
+bool savePdf(const QList<QWidget*>& views, const QString& path, const QString& title, QString& error)
 {
     model::SafeSaveFile file(path);
     errno = 0;
@@ -111,7 +119,7 @@ bool savePdf(const QList<QChartView*>& views, const QString& path, const QString
     return true;
 }
 
-bool printPage(QPrinter& printer, const QList<QChartView*>& views)
+bool printPage(QPrinter& printer, const QList<QWidget*>& views)
 {
     QPainter p;
     if (!p.begin(&printer)) return false;

@@ -238,14 +238,14 @@ void TChartForm::applyBounds(const model::WindowBounds& b)
     setGeometry(r);
 }
 
-QList<QChartView*> TChartForm::shownViews() const
+QList<QWidget*> TChartForm::shownViews() const
 {
     if (pageCharts->currentIndex() == ControlChartPage)
-        return stackControl->currentIndex() == 0 ? QList<QChartView*>{viewXChart, viewDispersionChart}
-                                                 : QList<QChartView*>{};
+        return stackControl->currentIndex() == 0 ? QList<QWidget*>{viewXChart, viewDispersionChart} : QList<QWidget*>{};
     if (pageCharts->currentIndex() == HistogramPage)
-        return stackHistogram->currentIndex() == 0 ? QList<QChartView*>{viewHistogram} : QList<QChartView*>{};
-    return stackStudy->currentIndex() == 0 ? QList<QChartView*>{viewStudy} : QList<QChartView*>{};
+        return stackHistogram->currentIndex() == 0 ? QList<QWidget*>{viewHistogram} : QList<QWidget*>{};
+    // The study's figures belong to its page: the table and the normality line go with the chart.
+    return stackStudy->currentIndex() == 0 ? QList<QWidget*>{viewStudy, tblStudy, lblNormality} : QList<QWidget*>{};
 }
 
 void TChartForm::showStudyTable(const judge::StudyChart& study)
@@ -285,14 +285,14 @@ void TChartForm::updateButtons()
 
 void TChartForm::btnCopyClick()
 {
-    const QList<QChartView*> views = shownViews();
+    const QList<QWidget*> views = shownViews();
     if (views.isEmpty()) return;
     QApplication::clipboard()->setImage(charts::pageImage(views, devicePixelRatioF()));
 }
 
 void TChartForm::btnSaveClick()
 {
-    const QList<QChartView*> views = shownViews();
+    const QList<QWidget*> views = shownViews();
     if (views.isEmpty()) return;
     const QString folder = model::saveFilesFolder(QCoreApplication::applicationDirPath());
     model::makePrivateFolder(folder);
@@ -314,7 +314,7 @@ void TChartForm::btnSaveClick()
 
 void TChartForm::btnPrintClick()
 {
-    const QList<QChartView*> views = shownViews();
+    const QList<QWidget*> views = shownViews();
     if (views.isEmpty()) return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);

@@ -44,7 +44,7 @@ public:
     void applyBounds(const model::WindowBounds& bounds);
 
     // The chart views of the shown page, top to bottom; none while it shows a message.
-    QList<QChartView*> shownViews() const;
+    QList<QWidget*> shownViews() const;
 
     void btnCopyClick();
     void btnSaveClick();

@@ -327,8 +327,19 @@ TEST_F(ChartFormTest, TheCapabilityStudyPageShowsBothCurvesAndTheTable)
     EXPECT_EQ(solid, 1);
     EXPECT_EQ(dashed, 1);
 
+    // What is copied (saved, printed) is the whole page: the table beside the chart included.
     QTest::mouseClick(charts()->btnCopy, Qt::LeftButton);
-    EXPECT_FALSE(QApplication::clipboard()->image().isNull());
+    const QImage copied = QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(copied.isNull());
+    const QRect chart = charts()->viewStudy->geometry();
+    const QRect page = chart.united(table->geometry()).united(charts()->lblNormality->geometry());
+    const qreal scale = charts()->devicePixelRatioF();
+    EXPECT_NEAR(copied.width(), page.width() * scale, 2);
+    int inked = 0; // pixels that are not white where the table lies
+    for (int y = 0; y < copied.height(); ++y)
+        for (int x = int((table->x() - page.x()) * scale); x < copied.width(); ++x)
+            inked += qGray(copied.pixel(x, y)) < 128;
+    EXPECT_GT(inked, 500);
 }
 
 TEST_F(ChartFormTest, UnderTheChartConstantsTheLimitsAreStepsOfEachLotsSize)
