@@ -164,6 +164,18 @@ void prepareFile(const QString& path)
     QFile::setPermissions(path, kOwnerOnly);
 }
 
+// The shown sheet and its view (shown, chart, limit method, UCL, LCL, Rs-UCL) from six columns
+// of a row, starting at `first`.
+void readView(const Statement& row, int first, Workbook& book)
+{
+    book.shown = int(row.integer(first));
+    book.chart = int(row.integer(first + 1));
+    book.limitMethod = int(row.integer(first + 2));
+    book.ucl = row.text(first + 3);
+    book.lcl = row.text(first + 4);
+    book.rsUcl = row.text(first + 5);
+}
+
 // Reads a workbook's sheets: rows 0..count-1, each exactly once.
 void readSheets(Statement& rows, int count, Workbook& book)
 {
@@ -335,12 +347,7 @@ std::optional<Workbook> Journal::readSession(qint64 id) const
     if (!head.step() || head.integer(0) <= 0) return std::nullopt;
     Workbook book;
     const int count = int(head.integer(0));
-    book.shown = int(head.integer(1));
-    book.chart = int(head.integer(2));
-    book.limitMethod = int(head.integer(3));
-    book.ucl = head.text(4);
-    book.lcl = head.text(5);
-    book.rsUcl = head.text(6);
+    readView(head, 1, book);
     Statement rows(db_, "SELECT idx, caption, record FROM sheet WHERE session = ? ORDER BY idx");
     rows.bind(1, id);
     readSheets(rows, count, book);
@@ -430,12 +437,7 @@ std::optional<Snapshot> Journal::lastSnapshot() const
     Snapshot s;
     s.whole = head.integer(1) != 0;
     Workbook& b = s.book;
-    b.shown = int(head.integer(3));
-    b.chart = int(head.integer(4));
-    b.limitMethod = int(head.integer(5));
-    b.ucl = head.text(6);
-    b.lcl = head.text(7);
-    b.rsUcl = head.text(8);
+    readView(head, 3, b);
     Statement rows(db_, "SELECT idx, caption, record FROM snapshot_sheet WHERE snapshot = ? ORDER BY idx");
     rows.bind(1, head.integer(0));
     readSheets(rows, int(head.integer(2)), b);
