@@ -69,7 +69,7 @@ ControlChartData controlChartData(const model::CellTable& calc, int rowCount, ju
 QString fillControlChart(ExcelSession& session, const ReportFolders& folders, const QDateTime& when,
                          const ControlChartData& data)
 {
-    const QString copy = copyTemplate(folders.formFiles + u'/' + controlChartTemplateName(data.kind), folders.saveFiles, when);
+    const QString copy = copyTemplate(folders.formFiles + u'/' + controlChartTemplateName(data.kind), folders.saveFiles, when, data.fileTag);
     if (!session.start()) return copy;
     session.setWorkbook(session.application().openWorkbook(copy));
     session.setWorksheet(session.application().worksheet(1));

@@ -4,6 +4,7 @@
 #include "judge/StandardLimits.h"
 #include "model/CellTable.h"
 #include "reports/ReportFiles.h"
+#include "reports/ReportIdentity.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -29,6 +30,11 @@ struct ControlChartData {
     // Under the control chart constants, one per lot row: its own limits, written from row 2
     // into columns I to M (X-UCL, X-LCL, dispersion CL, UCL and LCL; empty where it has none).
     std::vector<judge::LotLimits> lotLimits;
+    ReportIdentity identity;
+    // Per lot row: whether a run rule marked the lot's mean, its dispersion (drawn red).
+    std::vector<bool> xMarked, dispersionMarked;
+    // Batch reports: the sheet number after the time stamp ("03_"); empty from the window.
+    QString fileTag;
 };
 
 // Reads the result grid (lot rows 1 to rowCount - 2, the total row after them) and the limit

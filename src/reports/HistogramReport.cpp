@@ -30,7 +30,7 @@ HistogramData histogramData(const model::CellTable& cells, const model::CellTabl
 
 QString fillHistogram(ExcelSession& session, const ReportFolders& folders, const QDateTime& when, const HistogramData& data)
 {
-    const QString copy = copyTemplate(folders.formFiles + u'/' + kHistogramTemplateName, folders.saveFiles, when);
+    const QString copy = copyTemplate(folders.formFiles + u'/' + kHistogramTemplateName, folders.saveFiles, when, data.fileTag);
     if (!session.start()) return copy;
     session.setWorkbook(session.application().openWorkbook(copy));
     session.setWorksheet(session.application().worksheet(1));

@@ -1,10 +1,15 @@
 #pragma once
+#include "judge/CapabilityStudy.h"
+#include "judge/ChartData.h"
 #include "model/CellTable.h"
 #include "reports/ReportFiles.h"
+#include "reports/ReportIdentity.h"
 
 #include <QDateTime>
 #include <QList>
 #include <QStringList>
+#include <optional>
+#include <vector>
 
 namespace reports {
 
@@ -18,6 +23,16 @@ struct HistogramData {
     QList<QStringList> block;
     QString numberFormat;
     int classes = 10;
+    ReportIdentity identity;
+    int digits = 3;
+    // The classes by the one rule every histogram uses, written beside the data for the chart.
+    std::vector<judge::HistogramClass> classTable;
+    judge::SpecKind specKind = judge::SpecKind::Tolerance;
+    std::optional<double> specUpper, specLower;
+    // The capability box: N, mean, sigma, CP and CPK (the study's Pp/Ppk), Cp/Cpk within.
+    std::optional<judge::CapabilityStudy> study;
+    // Batch reports: the sheet number after the time stamp ("03_"); empty from the window.
+    QString fileTag;
 };
 
 // From the measurement grid (lot rows 1 to lotCount, measurement columns 0 to

@@ -36,7 +36,7 @@ QString timeStampPrefix(const QDateTime& when) { return when.toString(QStringLit
 
 QString freeFileName(const QString& path) { return model::freeName(path); }
 
-QString copyTemplate(const QString& templatePath, const QString& folder, const QDateTime& when)
+QString copyTemplate(const QString& templatePath, const QString& folder, const QDateTime& when, const QString& tag)
 {
     if (!QFileInfo(templatePath).isFile())
         throw spreadsheet::Error(QStringLiteral("帳票のひな形「%1」が見つかりません。").arg(QDir::toNativeSeparators(templatePath)));
@@ -48,7 +48,7 @@ QString copyTemplate(const QString& templatePath, const QString& folder, const Q
     errno = 0;
     if (!model::makePrivateFolder(folder)) // a folder removed while the program runs comes back
         throw spreadsheet::fileError(QStringLiteral("帳票の保存先フォルダを作成できませんでした。"), model::writeFailure(folder, errno));
-    const QString name = folder + u'/' + timeStampPrefix(when) + QFileInfo(templatePath).fileName();
+    const QString name = folder + u'/' + timeStampPrefix(when) + tag + QFileInfo(templatePath).fileName();
     QString error;
     errno = 0;
     const QString copy = model::writeNewFile(name, bytes, error);

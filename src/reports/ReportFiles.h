@@ -30,9 +30,9 @@ QString timeStampPrefix(const QDateTime& when);
 QString freeFileName(const QString& path);
 
 // Copies a template into `folder` (created for its owner alone when missing) under the time
-// stamp and the template's own name, created exclusively under the first free name: never over
+// stamp, the tag and the template's own name, created exclusively under the first free name: never over
 // an existing entry, never through a link. Returns the path of the copy. A template that is
 // missing or a copy that cannot be made raises spreadsheet::Error naming the file and the reason.
-QString copyTemplate(const QString& templatePath, const QString& folder, const QDateTime& when);
+QString copyTemplate(const QString& templatePath, const QString& folder, const QDateTime& when, const QString& tag = {});
 
 } // namespace reports

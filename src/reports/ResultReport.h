@@ -2,6 +2,7 @@
 #include "exchange/WorksheetWriter.h"
 #include "model/SheetRecord.h"
 #include "reports/ReportFiles.h"
+#include "reports/ReportIdentity.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -21,6 +22,9 @@ struct ResultGrids {
     // Under the control chart constants: the capability study's table, rows of texts, written
     // into a fourth worksheet; empty otherwise.
     std::vector<QStringList> study;
+    ReportIdentity identity;
+    // Batch reports: the sheet number after the time stamp ("03_"); empty from the window.
+    QString fileTag;
 };
 
 // The result workbook's file: "判定結果.xlsx" after the time stamp, in the save folder.
