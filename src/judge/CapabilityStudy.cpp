@@ -102,6 +102,12 @@ std::optional<AndersonDarling> andersonDarling(std::span<const double> values)
     std::vector<double> lnLower(z.size()), lnUpper(z.size());
     for (size_t i = 0; i < z.size(); ++i) {
         const double v = z[i];
+        // Readings repeat (they have the sheet's decimals): a sorted repeat reuses its logarithms.
+        if (i > 0 && v == z[i - 1]) {
+            lnLower[i] = lnLower[i - 1];
+            lnUpper[i] = lnUpper[i - 1];
+            continue;
+        }
         const double tail = v <= 0 ? boost::math::cdf(normal, v) : boost::math::cdf(boost::math::complement(normal, v));
         const double lnTail = logTail(tail, v), lnRest = std::log1p(-tail);
         lnLower[i] = v <= 0 ? lnTail : lnRest;

@@ -196,6 +196,9 @@ TEST(CapabilityStudy, AndersonDarlingAgainstAReferenceComputation)
 
     const std::vector<double> outlier{0, 0, 0, 0, 0, 0, 0, 0, 0, 100};
     EXPECT_NEAR(andersonDarling(outlier)->a2, 3.20805681305443, 1e-11);
+    // Repeated readings on both tails and in the middle share their terms.
+    const std::vector<double> ties{9, 1, 2, 3, 2, 4, 1, 3, 5, 2, 9, 4, 3};
+    EXPECT_NEAR(andersonDarling(ties)->a2, 0.9332071472848682, 1e-12);
 
     EXPECT_FALSE(andersonDarling(std::vector<double>{1, 2, 3, 4, 5, 6, 7}));
     EXPECT_FALSE(andersonDarling(std::vector<double>(9, 4.0)));
