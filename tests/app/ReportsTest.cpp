@@ -2,13 +2,19 @@
 // busy window, the filled copy under its time stamp, and the hand-over to the desktop.
 #include "MainFormFixture.h"
 
+#include "judge/StudyTable.h"
 #include "model/NumberText.h"
+#include "spreadsheet/CellRef.h"
+#include "TestSupport.h"
 #include "spreadsheet/Book.h"
 #include "spreadsheet/SheetData.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -361,6 +367,37 @@ TEST_F(ReportsTest, UnderTheChartConstantsTheResultWorkbookGainsTheCapabilityStu
     EXPECT_EQ(book->text(3, 10, 2).toDouble(), form->gridCalc->cell(7, 11).toDouble());
     EXPECT_EQ(book->text(3, 13, 2).toDouble(), form->gridCalc->cell(8, 11).toDouble());
     EXPECT_EQ(book->text(3, 2, 2), "30"); // N
+
+    // Read by openpyxl, the worksheet holds the window's study table cell for cell: texts as
+    // texts, figures as the numbers shown, nothing else.
+    const QString path = saveDir.path() + u'/' + saved().first();
+    const QJsonObject sheets = QJsonDocument::fromJson(testing_support::run(testing_support::python(),
+                                                                            {testing_support::toolsFolder() + QStringLiteral("/openpyxl_dump.py"), path}))
+                                   .object()
+                                   .value(path)
+                                   .toObject();
+    const QJsonObject cells = sheets.value(QStringLiteral("工程能力分析")).toObject();
+    const judge::StudyChart study = form->chartSet().study;
+    const std::vector<QStringList> rows = judge::studyRows(study.table, study.normality);
+    int filled = 0;
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (qsizetype c = 0; c < rows[r].size(); ++c) {
+            const QString& shown = rows[r][c];
+            const QString ref = spreadsheet::formatA1({int(r) + 1, int(c) + 1});
+            const QJsonArray cell = cells.value(ref).toArray();
+            if (shown.isEmpty()) {
+                EXPECT_TRUE(cell.isEmpty()) << ref.toStdString();
+                continue;
+            }
+            ++filled;
+            ASSERT_EQ(cell.size(), 2) << ref.toStdString() << " " << shown.toStdString();
+            if (cell[0].toString() == QStringLiteral("n"))
+                EXPECT_EQ(cell[1].toString().toDouble(), shown.toDouble()) << ref.toStdString();
+            else
+                EXPECT_EQ(cell[1].toString(), shown) << ref.toStdString();
+        }
+    EXPECT_GT(filled, 40);
+    EXPECT_EQ(cells.size(), filled);
 }
 
 TEST_F(ReportsTest, UnderTheChartConstantsTheControlChartHoldsEachLotsLimits)
