@@ -164,7 +164,7 @@ void TMainForm::mainMenuXlsSaveClick()
         spreadsheet::Application application; // closes the workbook unsaved and quits on every way out
         const int n = store_.count();
         exchange::WorkbookSheets sheets = exchange::WriteWorkbookSheets(application, store_, [&](int i) {
-            busy.progress(QStringLiteral("Sheet%1").arg(i + 1), i + 1, n);
+            busy.progress(model::defaultSheetName(i + 1), i + 1, n);
             return std::make_unique<exchange::SheetGrids>(store_[i]);
         });
         // Each sheet is written as entering it shows it; entering one with a value that is not

@@ -270,7 +270,7 @@ void TMainForm::restoreWorkbook(const journal::Workbook& book)
         const QSignalBlocker block(tabCtrl);
         while (tabCtrl->count() < n) tabCtrl->addTab(QString());
         while (tabCtrl->count() > n) tabCtrl->removeTab(tabCtrl->count() - 1);
-        for (int i = 0; i < n; ++i) tabCtrl->setTabText(i, book.captions.value(i, QStringLiteral("Sheet%1").arg(i + 1)));
+        for (int i = 0; i < n; ++i) tabCtrl->setTabText(i, book.captions.value(i, model::defaultSheetName(i + 1)));
     }
     // The shown sheet is entered the normal way, then gets its chart settings back.
     shownTab_ = -1;

@@ -110,7 +110,7 @@ void TMainForm::ResizeStore(const QString& countText, bool reinitialise)
         store_.resize(count, reinitialise, settings_.app, spinRow->value(), spinCol->value());
     {
         const QSignalBlocker block(tabCtrl);
-        while (tabCtrl->count() < count) tabCtrl->addTab(QStringLiteral("Sheet%1").arg(tabCtrl->count() + 1));
+        while (tabCtrl->count() < count) tabCtrl->addTab(model::defaultSheetName(tabCtrl->count() + 1));
         while (tabCtrl->count() > count) tabCtrl->removeTab(tabCtrl->count() - 1);
     }
     // The shown sheet was removed: show the sheet that is now selected rather than a view
@@ -149,7 +149,7 @@ void TMainForm::btnResetClick()
     ResizeStore(spinTab->text(), true);
     selectTab(0);
     tabCtrlChange();
-    for (int i = 0; i < tabCtrl->count(); ++i) tabCtrl->setTabText(i, QStringLiteral("Sheet%1").arg(i + 1));
+    for (int i = 0; i < tabCtrl->count(); ++i) tabCtrl->setTabText(i, model::defaultSheetName(i + 1));
     editProduct->setFocus();
 }
 

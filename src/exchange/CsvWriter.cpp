@@ -60,7 +60,7 @@ QStringList sheetCsvLines(const model::SheetRecord& record, const QString& headi
     return lines;
 }
 
-QString csvFileName(int sheetNumber) { return QStringLiteral("Sheet%1.csv").arg(sheetNumber); }
+QString csvFileName(int sheetNumber) { return model::defaultSheetName(sheetNumber) + QStringLiteral(".csv"); }
 
 namespace {
 

@@ -6,10 +6,12 @@
 
 namespace model {
 
+QString defaultSheetName(int sheetNumber) { return QStringLiteral("Sheet%1").arg(sheetNumber); }
+
 SheetRecord defaultRecord(int sheetNumber, const AppSettings& app, int lotCount, int measurementCount)
 {
     SheetRecord r;
-    r.item = QStringLiteral("Sheet%1").arg(sheetNumber);
+    r.item = defaultSheetName(sheetNumber);
     r.unit = app.Unit;
     r.specKind = specKindTexts().value(app.SpecIndex, specKindTexts().front());
     r.digits = QString::number(app.Keta);

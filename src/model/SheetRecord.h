@@ -24,6 +24,9 @@ struct SheetRecord {
     friend bool operator==(const SheetRecord&, const SheetRecord&) = default;
 };
 
+// The name of sheet number n (from 1) until the operator names it: its tab caption and item.
+QString defaultSheetName(int sheetNumber);
+
 // The content of a new sheet number n (from 1).
 SheetRecord defaultRecord(int sheetNumber, const AppSettings& app, int lotCount, int measurementCount);
 
