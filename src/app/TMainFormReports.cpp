@@ -88,8 +88,13 @@ void TMainForm::btnExcelClick()
     {
         SplashGuard busy(splash_, QStringLiteral("Excelブックに出力中です。"));
         const QDateTime now = QDateTime::currentDateTime();
-        // A copy of the view: the result grids point into it while the workbook is written.
-        const sheetview::SheetView view = ViewLoan(*this, tabCtrl->currentIndex()).view;
+        // A copy of the view (the loan's storage must go back whole): the result grids point
+        // into it while the workbook is written.
+        sheetview::SheetView view;
+        {
+            const ViewLoan loan(*this, tabCtrl->currentIndex());
+            view = loan.view;
+        }
         // The capability judgement saved the shown sheet, so its record holds the header the view shows.
         reports::writeResultWorkbook(session, reportFolders, now, reports::resultGrids(view, store_[tabCtrl->currentIndex()], now));
         session.endHandOver();
