@@ -1,12 +1,13 @@
 // quorvane-cli as a script runs it, whole process: judging a workbook of 100 sheets x 100 lots
-// x 100 measurements and converting it to a workbook, against LibreOffice headless converting
-// the same workbook.
+// x 100 measurements, writing the control chart of every sheet, and converting it to a
+// workbook, against LibreOffice headless converting the same workbook.
 #include "LibreOffice.h"
 
 #include "exchange/WorkbookExport.h"
 #include "spreadsheet/Application.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -85,6 +86,22 @@ void JudgeText(benchmark::State& state)
     for (auto _ : state) state.SetIterationTime(runCli(state, judgeArguments(QStringLiteral("text")), 1));
 }
 
+// The night shift's batch: the XbarR chart of every one of the 100 sheets.
+void ReportControlXbarR(benchmark::State& state)
+{
+    workbook();
+    const QString out = folder().path() + QStringLiteral("/reports");
+    QDir().mkpath(out);
+    const QStringList arguments{QStringLiteral("report"), workbook(), QStringLiteral("--kind"), QStringLiteral("control"),
+                                QStringLiteral("--chart"), QStringLiteral("xbarr"), QStringLiteral("--out"), out};
+    for (auto _ : state) {
+        state.SetIterationTime(runCli(state, arguments, 0));
+        QDir folder(out);
+        if (folder.entryList(QDir::Files).size() != kSheets) state.SkipWithError("not one chart per sheet");
+        for (const QString& name : folder.entryList(QDir::Files)) folder.remove(name);
+    }
+}
+
 void ConvertToWorkbook(benchmark::State& state)
 {
     workbook();
@@ -117,6 +134,7 @@ void LibreOfficeConversionRatio(benchmark::State& state)
 
 BENCHMARK(JudgeJson)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(JudgeText)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(ReportControlXbarR)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(ConvertToWorkbook)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(LibreOfficeConversionRatio)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
