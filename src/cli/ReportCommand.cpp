@@ -14,6 +14,7 @@
 #include <QFileInfo>
 
 #include <memory>
+#include <optional>
 
 namespace cli {
 
@@ -29,35 +30,57 @@ QString problemOf(const spreadsheet::Error& e)
     return text.replace(u'\n', u' ');
 }
 
-// Fills one report of a judged sheet and returns the path; the session hands nothing over:
-// the workbook stays where it was saved.
-QString writeReport(const ReportCommand& command, const JudgedView& judged, int number, const reports::ReportFolders& folders,
-                    const QDateTime& when)
+// One sheet judged and its report's data built, ready to be written.
+struct PreparedSheet {
+    bool judged = false; // the capability judgement gave a result
+    std::optional<reports::ControlChartData> chart;
+    std::optional<reports::HistogramData> histogram;
+    std::unique_ptr<JudgedView> view; // the result workbook's grids point into it
+    QString problem;                  // a text that did not convert
+};
+
+PreparedSheet prepare(const ReportCommand& command, const model::SheetRecord& record, int number, const QDateTime& when)
 {
-    reports::ExcelSession session;
-    // "03_": sheets sort by number in the folder, one report of each beside the other.
+    PreparedSheet p;
+    auto judged = std::make_unique<JudgedView>(judgeView(record, command.options));
+    // As the report buttons: without a capability result there is nothing to report.
+    p.judged = !judged->view.capabilityResult.isEmpty();
+    if (!p.judged) return p;
+    // "03_": the reports of a run sort by sheet number in the folder.
     const QString tag = QStringLiteral("%1_").arg(number, 2, 10, QChar(u'0'));
-    QString path;
     try {
         switch (command.kind) {
-        case ReportKind::Control: {
-            reports::ControlChartData data = reports::controlChartData(judged.view, when);
-            data.fileTag = tag;
-            path = reports::fillControlChart(session, folders, when, data);
+        case ReportKind::Control:
+            p.chart = reports::controlChartData(judged->view, when);
+            p.chart->fileTag = tag;
             break;
-        }
-        case ReportKind::Histogram: {
-            reports::HistogramData data = reports::histogramData(judged.view, command.classes, when);
-            data.fileTag = tag;
-            path = reports::fillHistogram(session, folders, when, data);
+        case ReportKind::Histogram:
+            p.histogram = reports::histogramData(judged->view, command.classes, when);
+            p.histogram->fileTag = tag;
             break;
+        case ReportKind::Result: p.view = std::move(judged); break;
         }
-        case ReportKind::Result: {
-            reports::ResultGrids grids = reports::resultGrids(judged.view, judged.record, when);
-            grids.fileTag = tag;
+    } catch (const model::ConvertError& e) {
+        p.problem = e.message();
+    }
+    return p;
+}
+
+// Fills the report of a prepared sheet and returns the path; the session hands nothing over:
+// the workbook stays where it was saved.
+QString write(const PreparedSheet& p, int number, const reports::ReportFolders& folders, const QDateTime& when)
+{
+    reports::ExcelSession session;
+    QString path;
+    try {
+        if (p.chart) {
+            path = reports::fillControlChart(session, folders, when, *p.chart);
+        } else if (p.histogram) {
+            path = reports::fillHistogram(session, folders, when, *p.histogram);
+        } else {
+            reports::ResultGrids grids = reports::resultGrids(p.view->view, p.view->record, when);
+            grids.fileTag = QStringLiteral("%1_").arg(number, 2, 10, QChar(u'0'));
             path = reports::writeResultWorkbook(session, folders, when, grids);
-            break;
-        }
         }
     } catch (...) {
         session.endClosing();
@@ -83,30 +106,35 @@ ReportRun writeReports(const ReportCommand& command, const QString& programFolde
     for (int i = 1; i <= int(records.size()); ++i)
         if (!o.sheet || *o.sheet == i) numbers.push_back(i);
 
-    // Judging is independent per sheet; the workbooks are written one after the other.
-    std::vector<std::unique_ptr<JudgedView>> judged(numbers.size());
+    // Judging and building are independent per sheet; the workbooks are written one after the
+    // other, each sheet's data let go once its workbook is written.
+    const QDateTime when = QDateTime::currentDateTime();
+    std::vector<PreparedSheet> prepared(numbers.size());
     forEachSheet(int(numbers.size()), [&](int i) {
-        judged[size_t(i)] = std::make_unique<JudgedView>(judgeView(records[size_t(numbers[size_t(i)] - 1)], o));
+        prepared[size_t(i)] = prepare(command, records[size_t(numbers[size_t(i)] - 1)], numbers[size_t(i)], when);
     });
 
     const reports::ReportFolders folders{programFolder + QStringLiteral("/Form Files"), command.folder};
-    const QDateTime when = QDateTime::currentDateTime();
     ReportRun run;
     for (size_t i = 0; i < numbers.size(); ++i) {
-        const QString sheet = QStringLiteral("シート%1").arg(numbers[i]);
-        // As the report buttons: without a capability result there is nothing to report.
-        if (judged[i]->view.capabilityResult.isEmpty()) {
-            if (o.sheet) run.problems << sheet + QStringLiteral(": 判定結果がないため帳票を作成できません");
+        const QString sheet = QStringLiteral("シート%1: ").arg(numbers[i]);
+        PreparedSheet& p = prepared[i];
+        if (!p.judged) {
+            if (o.sheet) run.problems << sheet + QStringLiteral("判定結果がないため帳票を作成できません");
+            continue;
+        }
+        if (!p.problem.isEmpty()) {
+            run.problems << sheet + p.problem;
             continue;
         }
         try {
-            run.written << writeReport(command, *judged[i], numbers[i], folders, when);
+            run.written << write(p, numbers[i], folders, when);
         } catch (const spreadsheet::Error& e) {
-            run.problems << sheet + QStringLiteral(": ") + problemOf(e);
+            run.problems << sheet + problemOf(e);
         } catch (const model::ConvertError& e) {
-            run.problems << sheet + QStringLiteral(": ") + e.message();
+            run.problems << sheet + e.message();
         }
-        judged[i].reset();
+        p = PreparedSheet{};
     }
     if (run.written.isEmpty() && run.problems.isEmpty())
         run.problems << QStringLiteral("判定結果のあるシートがないため帳票を作成できません");
