@@ -60,6 +60,7 @@ struct ChildRun {
     int status = -1; // the exit status, -1 when it did not exit normally
     double seconds = 0;
     double peakMiB = 0; // the child's own peak resident size
+    double cpuSeconds = 0; // user and system time of the child, all its threads
 };
 
 // Runs a program with its output discarded and waits for it. The peak is the child's alone
@@ -86,6 +87,7 @@ inline ChildRun runChild(const std::vector<std::string>& arguments)
     r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.peakMiB = static_cast<double>(u.ru_maxrss) / 1024.0;
+    r.cpuSeconds = double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 #endif
     return r;
 }

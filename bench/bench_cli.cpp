@@ -1,12 +1,14 @@
 // quorvane-cli as a script runs it, whole process: judging a workbook of 100 sheets x 100 lots
-// x 100 measurements and converting it to a workbook, against LibreOffice headless converting
-// the same workbook.
+// x 100 measurements, writing the control chart of every sheet, and converting it to a
+// workbook, against LibreOffice headless converting the same workbook.
 #include "LibreOffice.h"
+#include "PeakMemory.h"
 
 #include "exchange/WorkbookExport.h"
 #include "spreadsheet/Application.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -85,6 +87,27 @@ void JudgeText(benchmark::State& state)
     for (auto _ : state) state.SetIterationTime(runCli(state, judgeArguments(QStringLiteral("text")), 1));
 }
 
+// The night shift's batch: the XbarR chart of every one of the 100 sheets; with the command's
+// own peak memory and processor time (all threads), which a busy machine does not inflate.
+void ReportControlXbarR(benchmark::State& state)
+{
+    workbook();
+    const QString out = folder().path() + QStringLiteral("/reports");
+    QDir().mkpath(out);
+    ChildRun run;
+    for (auto _ : state) {
+        run = runChild({QUORVANE_CLI, "report", workbook().toStdString(), "--kind", "control", "--chart", "xbarr", "--out",
+                        out.toStdString()});
+        if (run.status != 0) state.SkipWithError("quorvane-cli report failed");
+        state.SetIterationTime(run.seconds);
+        QDir folder(out);
+        if (folder.entryList(QDir::Files).size() != kSheets) state.SkipWithError("not one chart per sheet");
+        for (const QString& name : folder.entryList(QDir::Files)) folder.remove(name);
+    }
+    state.counters["peak_rss_MiB"] = run.peakMiB;
+    state.counters["cpu_s"] = run.cpuSeconds;
+}
+
 void ConvertToWorkbook(benchmark::State& state)
 {
     workbook();
@@ -117,6 +140,7 @@ void LibreOfficeConversionRatio(benchmark::State& state)
 
 BENCHMARK(JudgeJson)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(JudgeText)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(ReportControlXbarR)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(ConvertToWorkbook)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(LibreOfficeConversionRatio)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 

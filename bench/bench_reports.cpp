@@ -1,10 +1,19 @@
 // The three report buttons on a full sheet (100 lots x 100 measurements), on the real main
 // window: from the click (judgement chain included) to the saved workbook. The desktop is
-// replaced by one that opens nothing, so the hand-over itself is not measured.
+// replaced by one that opens nothing, so the hand-over itself is not measured. And each report
+// from a judged sheet view to the saved file, as the command line writes it: the report model
+// and the fill functions alone.
 #include "WindowBench.h"
+
+#include "reports/ExcelSession.h"
+#include "reports/ReportModel.h"
+#include "sheetview/JudgementChain.h"
+#include "sheetview/SheetEntry.h"
 
 #include <QComboBox>
 #include <QDir>
+
+#include <map>
 
 namespace {
 
@@ -49,6 +58,69 @@ BENCHMARK(Histogram)->Unit(benchmark::kMillisecond);
 
 void ResultWorkbook(benchmark::State& state) { runReport(state, &TMainForm::btnExcelClick, 0); }
 BENCHMARK(ResultWorkbook)->Unit(benchmark::kMillisecond);
+
+// The full sheet entered and judged without a window, as the command line judges it.
+struct JudgedView {
+    model::SheetRecord record;
+    sheetview::SheetView view;
+};
+
+const JudgedView& judgedView(int chartKind)
+{
+    static std::map<int, JudgedView> views;
+    auto [it, made] = views.try_emplace(chartKind);
+    if (made) {
+        JudgedView& j = it->second;
+        TMainForm& f = benchWindow();
+        fillFullSheet(f, 0);
+        j.record = f.sheetStore()[0];
+        j.record.item = QStringLiteral("外径");
+        j.view = sheetview::enterSheet(j.record, model::AppSettings::defaults()).view;
+        j.view.chart = chartKind;
+        sheetview::ChainReport report;
+        const model::RuleOptions rules = model::RuleOptions::defaults();
+        sheetview::judgeSpc(j.view, {&rules, &j.record}, report);
+    }
+    return it->second;
+}
+
+enum class Kind { Control, Histogram, Result };
+
+void fromView(benchmark::State& state, Kind kind, int chartKind)
+{
+    const JudgedView& j = judgedView(chartKind);
+    if (j.view.capabilityResult.isEmpty()) state.SkipWithError("the sheet has no capability result");
+    QTemporaryDir out;
+    const reports::ReportFolders folders{QStringLiteral(QUORVANE_FORM_FILES), out.path()};
+    for (auto _ : state) {
+        const QDateTime now = QDateTime::currentDateTime();
+        reports::ExcelSession session;
+        switch (kind) {
+        case Kind::Control: reports::fillControlChart(session, folders, now, reports::controlChartData(j.view, now)); break;
+        case Kind::Histogram: reports::fillHistogram(session, folders, now, reports::histogramData(j.view, 10, now)); break;
+        case Kind::Result: reports::writeResultWorkbook(session, folders, now, reports::resultGrids(j.view, j.record, now)); break;
+        }
+        session.endClosing();
+        state.PauseTiming();
+        QDir folder(out.path());
+        const QStringList made = folder.entryList(QDir::Files);
+        if (made.size() != 1) state.SkipWithError("the report made no file");
+        for (const QString& name : made) folder.remove(name);
+        state.ResumeTiming();
+    }
+}
+
+void ViewToFileControlChartXbarR(benchmark::State& state) { fromView(state, Kind::Control, 0); }
+BENCHMARK(ViewToFileControlChartXbarR)->Unit(benchmark::kMillisecond);
+
+void ViewToFileControlChartXbarS(benchmark::State& state) { fromView(state, Kind::Control, 1); }
+BENCHMARK(ViewToFileControlChartXbarS)->Unit(benchmark::kMillisecond);
+
+void ViewToFileHistogram(benchmark::State& state) { fromView(state, Kind::Histogram, 0); }
+BENCHMARK(ViewToFileHistogram)->Unit(benchmark::kMillisecond);
+
+void ViewToFileResultWorkbook(benchmark::State& state) { fromView(state, Kind::Result, 0); }
+BENCHMARK(ViewToFileResultWorkbook)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

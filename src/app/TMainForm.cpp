@@ -11,6 +11,7 @@
 #include "model/FileSafety.h"
 #include "model/UserFolders.h"
 #include "sheetview/SheetView.h"
+#include "sheetview/ViewTexts.h"
 #include "ui/FilteredLineEdit.h"
 #include "ui/Interaction.h"
 #include "ui/Look.h"
@@ -248,11 +249,9 @@ void TMainForm::buildHeader(QWidget* parent)
     auto* cl = new QGridLayout(chart);
     cl->setContentsMargins(6, 4, 6, 4);
     cl->setVerticalSpacing(3);
-    cmbChart = list(chart, {QStringLiteral("XbarR管理図"), QStringLiteral("XbarS管理図"), QStringLiteral("X-Rs管理図")},
-                    QStringLiteral("「管理図」を指定してください。"));
+    cmbChart = list(chart, sheetview::chartKindTexts(), QStringLiteral("「管理図」を指定してください。"));
     spinBetWeen = spin(chart, 5, 10, 2, 10, QStringLiteral("データ区間数を５～１０の範囲で設定してください。"));
-    cmbLimit = list(chart, {QStringLiteral("３シグマ法"), QStringLiteral("指定管理値"), QStringLiteral("管理図係数法")},
-                    QStringLiteral("「管理限界線」を指定してください。"));
+    cmbLimit = list(chart, sheetview::limitMethodTexts(), QStringLiteral("「管理限界線」を指定してください。"));
     btn3Stdev = button(QStringLiteral("管理限界値取得"), chart);
     editUcl = edit(chart, 10, QStringLiteral("「X-管理限界上限値」を入力してください。"), right);
     editLcl = edit(chart, 10, QStringLiteral("「X-管理限界下限値」を入力してください。"), right);

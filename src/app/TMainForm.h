@@ -159,7 +159,8 @@ public:
     void menuExecHistViewClick();
     void menuExecStudyViewClick();
     void showChartForm(int page);
-    judge::ChartSet chartSet() const;
+    // The charts of the shown sheet, built from a copy of its view.
+    judge::ChartSet chartSet();
     void saveChartBounds();
     TChartForm* chartForm() const;
 

@@ -1,10 +1,12 @@
-// The main window's side of the chart window: the three menu items, and the texts of the
-// grids and fields the charts are built from. The building is in src/judge, the drawing
-// in src/charts.
+// The main window's side of the chart window: the three menu items, and the sheet view the
+// charts are built from. The building is in src/judge (from the view, as the reports are),
+// the drawing in src/charts.
+#include "app/MainFormView.h"
 #include "app/TMainForm.h"
 
 #include "charts/TChartForm.h"
 #include "judge/ChartData.h"
+#include "sheetview/ChartSource.h"
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
 
@@ -46,28 +48,15 @@ void TMainForm::showChartForm(int page)
     chartForm_->activateWindow();
 }
 
-judge::ChartSet TMainForm::chartSet() const
+judge::ChartSet TMainForm::chartSet()
 {
-    judge::ChartInput in;
-    in.judged = !pnlCpkJudg->text().isEmpty();
-    in.calc = &gridCalc->table();
-    in.calcRowCount = gridCalc->rowCount();
-    in.spc = spcJudged ? &gridSpc->table() : nullptr;
-    in.limits = controlLimitTexts();
-    in.chart = judge::chartKindFromIndex(cmbChart->currentIndex());
-    in.method = judge::limitMethodFromIndex(cmbLimit->currentIndex());
-    in.cells = &gridEdit->table();
-    in.lots = &gridCtrl->table();
-    in.lotCount = gridEdit->rowCount() - 1;
-    in.measurementCount = gridEdit->colCount();
-    in.classCount = spinBetWeen->value();
-    in.specKind = judge::specKindFromIndex(cmbSpecKind->currentIndex());
-    in.specUpper = editKupper->text();
-    in.specLower = editKlower->text();
-    in.digits = spinKeta->value();
-    in.item = editLabel->text();
-    in.unit = editUnit->text();
-    return judge::buildCharts(in);
+    // A copy: the loan's storage goes back whole before anything is built.
+    sheetview::SheetView view;
+    {
+        const ViewLoan loan(*this, tabCtrl->currentIndex());
+        view = loan.view;
+    }
+    return judge::buildCharts(sheetview::chartInputOf(view, spinBetWeen->value()));
 }
 
 void TMainForm::saveChartBounds()

@@ -1,13 +1,15 @@
 // The main window's report handlers: the control chart, the histogram and the judgement
-// result workbook. What goes into which cell is decided in src/reports; these handlers run the
-// judgement chain, gather the grids and fields, and hand the filled workbook to the desktop.
+// result workbook. What goes into which cell is decided in src/reports, from the sheet view;
+// these handlers run the judgement chain, lend the view to the report model and hand the
+// filled workbook to the desktop.
+#include "app/MainFormView.h"
 #include "app/TMainForm.h"
 
 #include "app/TSplashForm.h"
-#include "judge/ChartData.h"
 #include "reports/ControlChartReport.h"
 #include "reports/ExcelSession.h"
 #include "reports/HistogramReport.h"
+#include "reports/ReportModel.h"
 #include "reports/ResultReport.h"
 #include "ui/Interaction.h"
 #include "ui/SpinEdit.h"
@@ -49,14 +51,9 @@ void TMainForm::btnControlChartClick()
     reports::ExcelSession session(desktopOpener());
     {
         SplashGuard busy(splash_, kStatisticsBusy);
-        reports::ControlChartData data = reports::controlChartData(
-            gridCalc->table(), gridCalc->rowCount(), judge::chartKindFromIndex(cmbChart->currentIndex()), controlLimitTexts());
-        if (judge::limitMethodFromIndex(cmbLimit->currentIndex()) == judge::LimitMethod::Standard) {
-            const judge::Measurements sheet(gridEdit->table(), gridCtrl->table(), gridEdit->rowCount() - 1, gridEdit->colCount());
-            if (const auto limits = judge::standardLimits(judge::usedLots(sheet), data.kind, gridEdit->colCount()))
-                data.lotLimits = limits->lots;
-        }
-        reports::fillControlChart(session, reportFolders, QDateTime::currentDateTime(), data);
+        const QDateTime now = QDateTime::currentDateTime();
+        const reports::ControlChartData data = reports::controlChartData(ViewLoan(*this, tabCtrl->currentIndex()).view, now);
+        reports::fillControlChart(session, reportFolders, now, data);
         session.endHandOver();
     }
     tellWhereSaved(this, session);
@@ -71,9 +68,10 @@ void TMainForm::btnHistogramClick()
     reports::ExcelSession session(desktopOpener());
     {
         SplashGuard busy(splash_, kStatisticsBusy);
-        const reports::HistogramData data = reports::histogramData(gridEdit->table(), gridCtrl->table(), gridEdit->rowCount() - 1,
-                                                                   gridEdit->colCount(), spinKeta->text(), spinBetWeen->value());
-        reports::fillHistogram(session, reportFolders, QDateTime::currentDateTime(), data);
+        const QDateTime now = QDateTime::currentDateTime();
+        const reports::HistogramData data =
+            reports::histogramData(ViewLoan(*this, tabCtrl->currentIndex()).view, spinBetWeen->value(), now);
+        reports::fillHistogram(session, reportFolders, now, data);
         session.endHandOver();
     }
     tellWhereSaved(this, session);
@@ -89,21 +87,16 @@ void TMainForm::btnExcelClick()
     reports::ExcelSession session(desktopOpener());
     {
         SplashGuard busy(splash_, QStringLiteral("Excelブックに出力中です。"));
-        // The capability judgement saved the shown sheet, so its record holds the header the view shows.
-        reports::ResultGrids results;
-        results.record = &store_[tabCtrl->currentIndex()];
-        results.grids = {exchange::GridBlock{exchange::GridKind::Measurements, &gridEdit->table(), &gridCtrl->table(),
-                                             gridEdit->rowCount(), gridEdit->colCount()},
-                         exchange::GridBlock{exchange::GridKind::Capability, &gridCalc->table(), nullptr, gridCalc->rowCount(),
-                                             gridCalc->colCount()},
-                         exchange::GridBlock{exchange::GridKind::Spc, &gridSpc->table(), nullptr, gridSpc->rowCount(),
-                                             gridSpc->colCount()}};
-        for (int i = 0; i < 3; ++i) results.captions[size_t(i)] = pageInput->tabText(i);
-        if (judge::limitMethodFromIndex(cmbLimit->currentIndex()) == judge::LimitMethod::Standard) {
-            const judge::StudyChart study = chartSet().study;
-            if (study.message.isEmpty()) results.study = judge::studyRows(study.table, study.normality);
+        const QDateTime now = QDateTime::currentDateTime();
+        // A copy of the view (the loan's storage must go back whole): the result grids point
+        // into it while the workbook is written.
+        sheetview::SheetView view;
+        {
+            const ViewLoan loan(*this, tabCtrl->currentIndex());
+            view = loan.view;
         }
-        reports::writeResultWorkbook(session, reportFolders, QDateTime::currentDateTime(), results);
+        // The capability judgement saved the shown sheet, so its record holds the header the view shows.
+        reports::writeResultWorkbook(session, reportFolders, now, reports::resultGrids(view, store_[tabCtrl->currentIndex()], now));
         session.endHandOver();
     }
     tellWhereSaved(this, session);

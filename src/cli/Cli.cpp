@@ -3,8 +3,14 @@
 #include "cli/CommandLine.h"
 #include "cli/Convert.h"
 #include "cli/JudgeReport.h"
+#include "cli/ReportCommand.h"
 #include "cli/SheetFile.h"
 #include "cli/SheetWorkers.h"
+#include "sheetview/ProgramVersion.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -35,6 +41,17 @@ CliRun judge(const JudgeCommand& command)
     return run;
 }
 
+// The paths written, one a line; status 2 when any report could not be written.
+CliRun report(const ReportCommand& command)
+{
+    const ReportRun written = writeReports(command, QCoreApplication::applicationDirPath());
+    CliRun run;
+    for (const QString& path : written.written) run.out += (QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) + u'\n').toUtf8();
+    for (const QString& problem : written.problems) run.err += QStringLiteral("%1: %2: %3\n").arg(kProgram, command.file, problem);
+    run.status = written.problems.isEmpty() ? 0 : 2;
+    return run;
+}
+
 CliRun convert(const ConvertCommand& command)
 {
     CliRun run;
@@ -45,7 +62,7 @@ CliRun convert(const ConvertCommand& command)
     return run;
 }
 
-QString version() { return kProgram + QStringLiteral(" " QUORVANE_VERSION "\n"); }
+QString version() { return kProgram + QStringLiteral(" " QUORVANE_FILE_VERSION "\n"); }
 
 } // namespace
 
@@ -54,6 +71,7 @@ CliRun runCli(const QStringList& arguments)
     try {
         const Command command = parseCommandLine(arguments);
         if (const auto* j = std::get_if<JudgeCommand>(&command)) return judge(*j);
+        if (const auto* r = std::get_if<ReportCommand>(&command)) return report(*r);
         if (const auto* c = std::get_if<ConvertCommand>(&command)) return convert(*c);
         CliRun run;
         run.out = (std::holds_alternative<HelpCommand>(command) ? usageText() : version()).toUtf8();

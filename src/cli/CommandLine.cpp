@@ -110,14 +110,15 @@ struct ArgumentReader {
     }
 };
 
-JudgeCommand parseJudge(ArgumentReader& in)
+using Handler = std::function<void(const QString& option, const std::optional<QString>& inlineValue)>;
+
+// The judge command's options, and for the report command its own beside them (--format
+// left out: a report has no text output to shape). Returns the one file named.
+QString parseSheetOptions(ArgumentReader& in, const QString& command, JudgeOptions& o, std::map<QString, Handler> own)
 {
-    JudgeCommand command;
-    JudgeOptions& o = command.options;
     QStringList files;
     bool limitValues = false;
-    using Handler = std::function<void(const QString& option, const std::optional<QString>& inlineValue)>;
-    const std::map<QString, Handler> handlers{
+    std::map<QString, Handler> handlers{
         {QStringLiteral("--sheet"), [&](auto& opt, auto& v) {
              const int n = wholeNumber(opt, in.value(opt, v));
              if (n < 1) refuse(QStringLiteral("--sheet には 1 以上のシート番号を指定してください: %1").arg(n));
@@ -141,11 +142,8 @@ JudgeCommand parseJudge(ArgumentReader& in)
              o.noThreshold = true;
          }},
         {QStringLiteral("--rule"), [&](auto& opt, auto& v) { applyRule(in.value(opt, v), o.rules); }},
-        {QStringLiteral("--format"), [&](auto& opt, auto& v) {
-             o.format = choice(opt, in.value(opt, v), {QStringLiteral("text"), QStringLiteral("json")}) == 0 ? OutputFormat::Text
-                                                                                                          : OutputFormat::Json;
-         }},
     };
+    handlers.merge(own);
     bool optionsEnded = false;
     while (!in.atEnd()) {
         const QString arg = in.args[in.next++];
@@ -157,20 +155,60 @@ JudgeCommand parseJudge(ArgumentReader& in)
             optionsEnded = true;
             continue;
         }
-        if (!arg.startsWith(QStringLiteral("--"))) refuse(QStringLiteral("judge に %1 というオプションはありません").arg(arg));
+        if (!arg.startsWith(QStringLiteral("--"))) refuse(QStringLiteral("%1 に %2 というオプションはありません").arg(command, arg));
         const qsizetype eq = arg.indexOf(u'=');
         const QString option = eq < 0 ? arg : arg.left(eq);
         const auto handler = handlers.find(option);
-        if (handler == handlers.end()) refuse(QStringLiteral("judge に %1 というオプションはありません").arg(option));
+        if (handler == handlers.end()) refuse(QStringLiteral("%1 に %2 というオプションはありません").arg(command, option));
         handler->second(option, eq < 0 ? std::nullopt : std::optional<QString>(arg.mid(eq + 1)));
     }
-    if (files.size() != 1) refuse(QStringLiteral("judge には判定するファイルを 1 つ指定してください"));
-    command.file = files.front();
+    if (files.size() != 1)
+        refuse(QStringLiteral("%1 には%2ファイルを 1 つ指定してください")
+                   .arg(command, command == u"judge" ? QStringLiteral("判定する") : QStringLiteral("帳票にする")));
     const bool given = o.limitMethod == 1;
     if (given && (o.ucl.isEmpty() || o.lcl.isEmpty() || o.rsUcl.isEmpty()))
         refuse(QStringLiteral("--limits given には --ucl、--lcl、--rsucl の 3 つが必要です"));
     if (!given && limitValues) refuse(QStringLiteral("--ucl、--lcl、--rsucl は --limits given と一緒に指定してください"));
     if (o.noThreshold && o.threshold) refuse(QStringLiteral("--threshold と --no-threshold は同時に指定できません"));
+    return files.front();
+}
+
+JudgeCommand parseJudge(ArgumentReader& in)
+{
+    JudgeCommand command;
+    JudgeOptions& o = command.options;
+    const std::map<QString, Handler> format{
+        {QStringLiteral("--format"), [&](auto& opt, auto& v) {
+             o.format = choice(opt, in.value(opt, v), {QStringLiteral("text"), QStringLiteral("json")}) == 0 ? OutputFormat::Text
+                                                                                                          : OutputFormat::Json;
+         }},
+    };
+    command.file = parseSheetOptions(in, QStringLiteral("judge"), o, format);
+    return command;
+}
+
+ReportCommand parseReport(ArgumentReader& in)
+{
+    ReportCommand command;
+    bool kindGiven = false;
+    const std::map<QString, Handler> own{
+        {QStringLiteral("--kind"), [&](auto& opt, auto& v) {
+             const ReportKind kinds[] = {ReportKind::Control, ReportKind::Histogram, ReportKind::Result};
+             command.kind = kinds[choice(opt, in.value(opt, v), {QStringLiteral("control"), QStringLiteral("histogram"), QStringLiteral("result")})];
+             kindGiven = true;
+         }},
+        {QStringLiteral("--classes"), [&](auto& opt, auto& v) {
+             const int n = wholeNumber(opt, in.value(opt, v));
+             if (n < 5 || n > 10) refuse(QStringLiteral("--classes は 5～10 の範囲で指定してください: %1").arg(n));
+             command.classes = n;
+         }},
+        {QStringLiteral("--out"), [&](auto& opt, auto& v) {
+             command.folder = in.value(opt, v);
+             if (command.folder.isEmpty()) refuse(QStringLiteral("--out には出力先のフォルダを指定してください"));
+         }},
+    };
+    command.file = parseSheetOptions(in, QStringLiteral("report"), command.options, own);
+    if (!kindGiven) refuse(QStringLiteral("report には --kind control|histogram|result を指定してください"));
     return command;
 }
 
@@ -200,11 +238,12 @@ Command parseCommandLine(const QStringList& arguments)
         if (a == u"--help" || a == u"-h") return HelpCommand{};
         if (a == u"--version") return VersionCommand{};
     }
-    if (arguments.isEmpty()) refuse(QStringLiteral("コマンド judge か convert を指定してください"));
+    if (arguments.isEmpty()) refuse(QStringLiteral("コマンド judge、report か convert を指定してください"));
     ArgumentReader in{arguments, 1};
     if (arguments.front() == u"judge") return parseJudge(in);
+    if (arguments.front() == u"report") return parseReport(in);
     if (arguments.front() == u"convert") return parseConvert(in);
-    refuse(QStringLiteral("%1 というコマンドはありません (judge か convert を指定してください)").arg(arguments.front()));
+    refuse(QStringLiteral("%1 というコマンドはありません (judge、report か convert を指定してください)").arg(arguments.front()));
 }
 
 QString usageText()
@@ -212,6 +251,7 @@ QString usageText()
     return QStringLiteral(
         "使い方:\n"
         "  quorvane-cli judge FILE [オプション]\n"
+        "  quorvane-cli report FILE --kind control|histogram|result [--classes N] [--out DIR] [オプション]\n"
         "  quorvane-cli convert IN OUT\n"
         "\n"
         "judge: CSV ファイル (*.csv) またはExcelブック (*.xlsx, *.xls) の各シートを、画面で\n"
@@ -232,11 +272,21 @@ QString usageText()
         "  --format text|json        出力形式 (既定: text)\n"
         "  --                        これより後はすべてファイル名 (\"-\" で始まる名前のとき)\n"
         "\n"
+        "report: 判定した各シートの帳票を、画面の「管理図作成」「ﾋｽﾄｸﾞﾗﾑ作成」「判定結果出力」と\n"
+        "同じブックに書きます (CP-CPK不良率判定の結果がないシートは作りません)。ファイル名は\n"
+        "時刻の後にシート番号が付きます (20261207_174502_03_XbarR.xlsx)。作ったファイルのパスを\n"
+        "1 行に 1 つ表示します。judge のオプション (--format を除く) も使えます。\n"
+        "  --kind control|histogram|result\n"
+        "                            管理図 (--chart の種類)、ヒストグラムか判定結果のブック\n"
+        "  --classes N               ヒストグラムのデータ区間数 (5～10、既定: 10)\n"
+        "  --out DIR                 出力先の既存フォルダ (既定: カレントフォルダ)\n"
+        "\n"
         "convert: IN (CSV ファイルかExcelブック) の各シートを、OUT が .xlsx なら1冊のブックに、\n"
         "既存のフォルダなら Sheet1.csv、Sheet2.csv … に、ファイルメニューの保存と同じ形で書きます。\n"
         "\n"
         "終了ステータス: 0 すべてのシートの3つの判定が合格 (convert は警告なし)、1 不合格・判定なし\n"
-        "(convert は警告あり)、2 入力ファイルか引数の誤り (メッセージは標準エラー出力に1行)。\n");
+        "(convert は警告あり)、2 入力ファイルか引数の誤り (メッセージは標準エラー出力に1行)。\n"
+        "report は 0 すべての帳票を作成、2 作成できない帳票があった (理由は標準エラー出力)。\n");
 }
 
 } // namespace cli

@@ -3,6 +3,8 @@
 //                [--limits 3sigma|given|standard --ucl X --lcl Y --rsucl Z] [--index cp|cpk]
 //                [--threshold T | --no-threshold] [--rule K=off] [--rule K=N] [--rule K=N/M]
 //                [--format text|json]
+//   quorvane-cli report FILE --kind control|histogram|result [--classes N] [--out DIR]
+//                [the judge command's options but --format]
 //   quorvane-cli convert IN OUT
 //   quorvane-cli --help | --version
 // Options take their value as the next argument or after "=". Every value is checked here,
@@ -29,6 +31,17 @@ struct JudgeCommand {
     JudgeOptions options;
 };
 
+enum class ReportKind { Control, Histogram, Result };
+
+// The report buttons' workbooks, one per judged sheet, written into a folder.
+struct ReportCommand {
+    QString file;
+    JudgeOptions options;
+    ReportKind kind = ReportKind::Control;
+    int classes = 10;               // the histogram's class count, 5 to 10
+    QString folder = QStringLiteral("."); // an existing folder
+};
+
 struct ConvertCommand {
     QString input;
     QString output;
@@ -37,7 +50,7 @@ struct ConvertCommand {
 struct HelpCommand {};
 struct VersionCommand {};
 
-using Command = std::variant<JudgeCommand, ConvertCommand, HelpCommand, VersionCommand>;
+using Command = std::variant<JudgeCommand, ReportCommand, ConvertCommand, HelpCommand, VersionCommand>;
 
 // `arguments` without the program name. Throws UsageError.
 Command parseCommandLine(const QStringList& arguments);

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include "sheetview/GridLayout.h"
+#include "sheetview/ViewTexts.h"
 
 
 namespace cli {
@@ -160,13 +161,12 @@ std::vector<QStringList> studyRows(const judge::CapabilityStudy& st)
 
 QString sheetText(const SheetJudgement& s)
 {
-    static const QString charts[] = {QStringLiteral("XbarR管理図"), QStringLiteral("XbarS管理図"), QStringLiteral("X-Rs管理図")};
-    static const QString methods[] = {QStringLiteral("３シグマ法"), QStringLiteral("指定管理値"), judge::kStandardLimitMethodName};
     const QString side = sheetview::dispersionSide(s.chart);
     QString t;
     t += QStringLiteral("シート%1  項目名称: %2  ロット数(行): %3  検査ｎ数(列): %4  管理図指定: %5  管理限界線: %6\n")
              .arg(QString::number(s.number), s.item, QString::number(s.lots), QString::number(s.measurements),
-                  charts[std::clamp(s.chart, 0, 2)], methods[std::clamp(s.limitMethod, 0, 2)]);
+                  sheetview::listText(sheetview::chartKindTexts(), s.chart),
+                  sheetview::listText(sheetview::limitMethodTexts(), s.limitMethod));
     t += QStringLiteral("総合判定結果  規格判定: %1  CP-CPK不良率判定: %2  SPC異常判定: %3\n")
              .arg(resultText(s.spec), resultText(s.capability), resultText(s.spc));
     t += QStringLiteral("X-UCL: %1  X-LCL: %2  %3-UCL: %4\n").arg(s.ucl, s.lcl, side, s.dispersionUcl);

@@ -51,25 +51,34 @@ bool SheetJudgement::passed() const
     return spec == judge::kPassText && capability == judge::kPassText && spc == judge::kPassText;
 }
 
-SheetJudgement judgeSheet(const model::SheetRecord& stored, int number, const JudgeOptions& options)
+JudgedView judgeView(const model::SheetRecord& stored, const JudgeOptions& options)
 {
     const model::AppSettings app = model::AppSettings::defaults();
-    model::SheetRecord record = stored;
-    SheetJudgement out;
-    out.number = number;
-
-    sheetview::EnteredSheet entered = sheetview::enterSheet(record, app);
-    sheetview::SheetView& view = entered.view;
+    JudgedView out;
+    out.record = stored;
+    sheetview::EnteredSheet entered = sheetview::enterSheet(out.record, app);
+    out.view = std::move(entered.view);
+    sheetview::SheetView& view = out.view;
     if (entered.notice) out.messages.push_back(*entered.notice);
-    applyOptions(view, options, app, record);
+    applyOptions(view, options, app, out.record);
 
     sheetview::ChainReport report;
     try {
-        sheetview::judgeSpc(view, sheetview::ChainContext{&options.rules, &record}, report);
+        sheetview::judgeSpc(view, sheetview::ChainContext{&options.rules, &out.record}, report);
     } catch (const model::ConvertError& e) {
         out.messages.push_back(sheetview::conversionNotice(e));
     }
     if (report.notice) out.messages.push_back(*report.notice);
+    return out;
+}
+
+SheetJudgement judgeSheet(const model::SheetRecord& stored, int number, const JudgeOptions& options)
+{
+    const JudgedView judged = judgeView(stored, options);
+    const sheetview::SheetView& view = judged.view;
+    SheetJudgement out;
+    out.number = number;
+    out.messages = judged.messages;
 
     out.item = view.item;
     out.lots = view.lotCount;

@@ -42,4 +42,13 @@ struct SheetJudgement {
 
 SheetJudgement judgeSheet(const model::SheetRecord& record, int number, const JudgeOptions& options);
 
+// The sheet view as the chain left it, the record the chain saved it into, and the messages
+// the window would have shown: what judgeSheet sums up, and what the reports are built from.
+struct JudgedView {
+    sheetview::SheetView view;
+    model::SheetRecord record;
+    std::vector<sheetview::Notice> messages;
+};
+JudgedView judgeView(const model::SheetRecord& record, const JudgeOptions& options);
+
 } // namespace cli

@@ -98,8 +98,9 @@ public:
         ControlChart chart;
         for (int r = 1; r <= lotRows_; ++r) chart.lots << calc_.text(kCalcLot, r);
         const double sigma = numberOrZero(total(kCalcStdev));
-        const SideSpec x{QStringLiteral("X"), QStringLiteral("X管理図"), QStringLiteral("平均値"), kCalcMean, kCalcMean,
-                         kSpcFirstX, false};
+        // With one value per lot (X-Rs) the points are single measurements, not means.
+        const QString xAxis = in_.chart == ChartKind::XRs ? QStringLiteral("測定値") : QStringLiteral("平均値");
+        const SideSpec x{QStringLiteral("X"), QStringLiteral("X管理図"), xAxis, kCalcMean, kCalcMean, kSpcFirstX, false};
         chart.x = panel(x, sigma, in_.limits.ucl, &in_.limits.lcl);
         chart.dispersion = panel(dispersionSpec(in_.chart), sigma, in_.limits.rsUcl, nullptr);
         return chart;
@@ -144,8 +145,11 @@ private:
 
         if (in_.method == LimitMethod::Standard && lotLimits_) return stepPanel(std::move(panel), side, upperText, lowerText);
         const QString& centreText = total(side.centreColumn);
-        const double centre = numberOrZero(centreText);
-        panel.lines.push_back(line(GuideKind::Centre, QStringLiteral("CL"), centre, orDash(centreText)));
+        // The S side is judged around S̄, not around the spread of all values.
+        const bool sSide = side.dispersion && in_.chart == ChartKind::XbarS;
+        const double centre = sSide ? sChartCentre(calc_, lotRows_) : numberOrZero(centreText);
+        panel.lines.push_back(
+            line(GuideKind::Centre, QStringLiteral("CL"), centre, sSide ? model::formatFixed(centre, 5) : orDash(centreText)));
         if (in_.method == LimitMethod::Standard) { // no limits without variation within the lots
             fitRange(panel, side.dispersion);
             return panel;
@@ -245,10 +249,7 @@ Histogram buildHistogram(const ChartInput& in, int lotRows)
                     .arg(orDash(total(kCalcCount)), orDash(total(kCalcMean)), orDash(total(kCalcStdev)),
                          orDash(total(kCalcCp)), orDash(total(kCalcCpk)));
 
-    std::vector<double> values;
-    const Measurements sheet(*in.cells, *in.lots, in.lotCount, in.measurementCount);
-    for (int r = 1; r <= sheet.lotCount(); ++r)
-        if (sheet.enabled(r)) sheet.appendValues(r, values);
+    const std::vector<double> values = enabledValues(Measurements(*in.cells, *in.lots, in.lotCount, in.measurementCount));
     h.classes = histogramClasses(values, std::clamp(in.classCount, 1, 100), in.digits);
     if (h.classes.empty()) {
         h.message = kJudgePromptText;
@@ -359,6 +360,13 @@ Chart guardedBuild(Build build)
 }
 
 } // namespace
+
+double sChartCentre(const model::CellTable& calc, int lotRows)
+{
+    std::vector<double> values;
+    for (int r = 1; r <= lotRows && r < model::CellTable::kRows; ++r) values.push_back(numberOrZero(calc.text(kCalcStdev, r)));
+    return seriesMean(values);
+}
 
 ChartSet buildCharts(const ChartInput& in)
 {

@@ -113,6 +113,11 @@ struct ChartInput {
     QString item, unit;
 };
 
+// The S chart's centre line: the mean of the lot rows' standard deviations (rows 1 to
+// lotRows of the result grid, a blank one counting as 0), the very centre the S-side rules
+// judge around. Raises model::ConvertError.
+double sChartCentre(const model::CellTable& calc, int lotRows);
+
 // Without a result (no caption, or the result grid ends in no filled total row) both charts
 // carry the prompt; a text that does not convert puts its error message in the chart it
 // belongs to.

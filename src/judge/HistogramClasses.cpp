@@ -16,11 +16,10 @@ bool unitEdges(double min, double max, int classCount, int digits, double& first
     if (!std::isfinite(spanUnits) || spanUnits > 1e12) return false;
     // A span written with the sheet's decimals is a whole number of units up to rounding.
     const long long rangeUnits = static_cast<long long>(std::ceil(spanUnits - 1e-6));
-    const long long totalUnits = rangeUnits + 1;
-    const long long widthUnits = (totalUnits + classCount - 1) / classCount;
-    const long long spare = widthUnits * classCount - totalUnits;
+    const long long readings = rangeUnits + 1; // the possible readings from min to max
+    const long long widthUnits = (readings + classCount - 1) / classCount;
     width = double(widthUnits) * unit;
-    first = min - unit / 2 - double(spare / 2) * unit;
+    first = min - unit / 2;
     return true;
 }
 
@@ -52,6 +51,14 @@ std::vector<HistogramClass> histogramClasses(std::span<const double> values, int
         ++classes[size_t(index)].count;
     }
     return classes;
+}
+
+std::vector<double> enabledValues(const Measurements& sheet)
+{
+    std::vector<double> values;
+    for (int r = 1; r <= sheet.lotCount(); ++r)
+        if (sheet.enabled(r)) sheet.appendValues(r, values);
+    return values;
 }
 
 std::vector<CurvePoint> normalCurve(double mean, double sigma, int count, double width, double low, double high,

@@ -94,9 +94,7 @@ void SpcRun::side(const SideSource& src)
     const std::vector<double> values = lotValues(src, error);
     if (src.centreIsSeriesMean) {
         if (error) throw *error; // the centre needs the whole series
-        long double sum = 0.0L;
-        for (double v : values) sum += v;
-        in.centre = values.empty() ? 0.0 : static_cast<double>(sum / values.size());
+        in.centre = seriesMean(values);
     }
     in.values = values;
     // Rules ① to ④ are decided as each lot is visited, ⑤ to ⑧ in a second pass over all
@@ -167,6 +165,13 @@ SideSource dispersionSource(ChartKind chart, const ControlLimitTexts& limits)
 }
 
 } // namespace
+
+double seriesMean(std::span<const double> values)
+{
+    long double sum = 0.0L;
+    for (double v : values) sum += v;
+    return values.empty() ? 0.0 : static_cast<double>(sum / values.size());
+}
 
 SpcResult judgeSpc(std::span<const CalcRow> calcRows, ChartKind chart, const ControlLimitTexts& limits,
                    const model::RuleOptions& rules)

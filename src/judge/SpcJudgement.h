@@ -53,6 +53,11 @@ SpcResult judgeSpc(std::span<const CalcRow> calcRows, ChartKind chart, const Con
 SpcResult judgeSpcByLot(std::span<const CalcRow> calcRows, ChartKind chart, std::span<const LotLimits> lots,
                         const model::RuleOptions& rules);
 
+// The centre of a side judged around the mean of its own series (the S side: the mean of the
+// lot standard deviations, S̄), summed in extended precision; 0 for no values. The S chart
+// draws the same centre line.
+double seriesMean(std::span<const double> values);
+
 // Writes the result's rows into the SPC grid's storage from row 1 on.
 void writeRows(model::CellTable& spc, const SpcResult& result);
 

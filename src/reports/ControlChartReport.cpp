@@ -40,32 +40,6 @@ void writeLotLimits(spreadsheet::Worksheet& sheet, const std::vector<judge::LotL
 
 } // namespace
 
-ControlChartData controlChartData(const model::CellTable& calc, int rowCount, judge::ChartKind kind,
-                                  const judge::ControlLimitTexts& limits)
-{
-    ControlChartData d;
-    d.kind = kind;
-    const int lotRows = std::clamp(rowCount - 2, 0, model::CellTable::kMaxLots);
-    const int dispersionColumn = kind == judge::ChartKind::XbarS ? judge::kCalcStdev : judge::kCalcRange;
-    for (int r = 1; r <= lotRows; ++r) {
-        d.lots << calc.text(judge::kCalcLot, r);
-        d.means << calc.text(judge::kCalcMean, r);
-        d.dispersions << calc.text(dispersionColumn, r);
-    }
-    const int total = lotRows + 1;
-    d.centre = model::parseNumber(calc.text(judge::kCalcMean, total));
-    if (kind == judge::ChartKind::XbarS) {
-        const QString& s = calc.text(judge::kCalcStdev, total);
-        d.dispersionCentre = model::isBlank(s) ? 0.0 : model::parseNumber(s);
-    } else {
-        d.dispersionCentre = model::parseNumber(calc.text(judge::kCalcRange, total));
-    }
-    d.ucl = model::parseNumber(limits.ucl);
-    d.lcl = model::parseNumber(limits.lcl);
-    d.dispersionUcl = model::parseNumber(limits.rsUcl);
-    return d;
-}
-
 QString fillControlChart(ExcelSession& session, const ReportFolders& folders, const QDateTime& when,
                          const ControlChartData& data)
 {

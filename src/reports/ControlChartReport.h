@@ -37,11 +37,7 @@ struct ControlChartData {
     QString fileTag;
 };
 
-// Reads the result grid (lot rows 1 to rowCount - 2, the total row after them) and the limit
-// fields. A limit or total that is not a number raises model::ConvertError before anything is
-// written. Under XbarS a blank total STDEV (all values equal) is the centre line 0.
-ControlChartData controlChartData(const model::CellTable& calc, int rowCount, judge::ChartKind kind,
-                                  const judge::ControlLimitTexts& limits);
+// Built from the sheet view by reports::controlChartData (ReportModel.h).
 
 // Copies the chart kind's template into the save folder, opens the copy in the session, fills
 // it, deletes the template rows left over with shift up and saves it. Returns the copy's path;

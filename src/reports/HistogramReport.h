@@ -35,10 +35,7 @@ struct HistogramData {
     QString fileTag;
 };
 
-// From the measurement grid (lot rows 1 to lotCount, measurement columns 0 to
-// measurementCount - 1) and the lot grid (the flag of column 1 enables a lot).
-HistogramData histogramData(const model::CellTable& cells, const model::CellTable& lots, int lotCount, int measurementCount,
-                            const QString& digitsText, int classes);
+// Built from the sheet view by reports::histogramData (ReportModel.h).
 
 // Copies the histogram template into the save folder, opens the copy in the session, fills and
 // saves it. Returns the copy's path; nothing is filled when the session yields no application.

@@ -107,8 +107,21 @@ JudgedSheet risingSheet(ChartKind kind)
     return j;
 }
 
+// The mean of the lot standard deviations as the result grid shows them, a blank one as 0.
+double meanLotStdev(const JudgedSheet& j)
+{
+    double sum = 0.0;
+    for (int r = 1; r <= j.lotRows(); ++r) {
+        const QString& t = j.calc.text(kCalcStdev, r);
+        sum += t.isEmpty() ? 0.0 : number(t);
+    }
+    return sum / j.lotRows();
+}
+
+// `centre`: the centre line expected when it is not the total row's `centreColumn`.
 void expectPanelFollowsGrids(const JudgedSheet& j, const ControlPanel& p, int valueColumn, int centreColumn,
-                             int firstRuleColumn, const QString& upper, const QString* lower)
+                             int firstRuleColumn, const QString& upper, const QString* lower,
+                             std::optional<double> expectedCentre = std::nullopt)
 {
     ASSERT_EQ(int(p.points.size()), j.lotRows());
     int marked = 0;
@@ -125,9 +138,9 @@ void expectPanelFollowsGrids(const JudgedSheet& j, const ControlPanel& p, int va
     }
     EXPECT_GT(marked, 0) << "the sheet must make the rules mark some lot";
 
-    const double centre = number(j.total(centreColumn));
+    const double centre = expectedCentre ? *expectedCentre : number(j.total(centreColumn));
     ASSERT_TRUE(find(p.lines, GuideKind::Centre));
-    EXPECT_DOUBLE_EQ(find(p.lines, GuideKind::Centre)->value, centre);
+    EXPECT_NEAR(find(p.lines, GuideKind::Centre)->value, centre, 1e-12);
     EXPECT_DOUBLE_EQ(find(p.lines, GuideKind::Upper)->value, number(upper));
     EXPECT_EQ(find(p.lines, GuideKind::Upper)->label, "UCL = " + upper);
     if (lower) EXPECT_DOUBLE_EQ(find(p.lines, GuideKind::Lower)->value, number(*lower));
@@ -167,13 +180,15 @@ TEST(ChartData, ControlChartFollowsTheGridsForEveryChartKind)
         for (int r = 1; r <= 11; ++r) EXPECT_EQ(set.control.lots[r - 1], j.calc.text(kCalcLot, r));
         EXPECT_EQ(set.control.lots[9], "K011"); // the disabled lot 10 left no row
         EXPECT_EQ(set.control.x.title, "外径　X管理図");
-        EXPECT_EQ(set.control.x.axisTitle, "平均値 (MM)");
+        // X-Rs plots single measurements, the other kinds lot means.
+        EXPECT_EQ(set.control.x.axisTitle, k.kind == ChartKind::XRs ? q("測定値 (MM)") : q("平均値 (MM)"));
         EXPECT_EQ(set.control.dispersion.title, q(k.title));
         expectPanelFollowsGrids(j, set.control.x, kCalcMean, kCalcMean, kSpcFirstX, j.limits.ucl, &j.limits.lcl);
-        // The dispersion chart's centre line is the one the chart report uses: the total
-        // row's R, or its STDEV for XbarS.
+        // The dispersion chart's centre line is the one its rules judge around: the total
+        // row's R, or S̄ (the mean of the lot standard deviations) for XbarS.
         expectPanelFollowsGrids(j, set.control.dispersion, k.dispersionColumn, k.dispersionColumn,
-                                kSpcFirstDispersion, j.limits.rsUcl, nullptr);
+                                kSpcFirstDispersion, j.limits.rsUcl, nullptr,
+                                k.kind == ChartKind::XbarS ? std::optional(meanLotStdev(j)) : std::nullopt);
         EXPECT_EQ(set.control.dispersion.low, 0.0);
     }
 }
@@ -266,10 +281,10 @@ TEST(ChartData, HistogramCountsTheEnabledLotsInUnitAlignedClasses)
     const ChartSet set = buildCharts(in);
     const Histogram& h = set.histogram;
     ASSERT_TRUE(h.message.isEmpty());
-    // 9.8 to 10.4 is 601 units of 0.001: classes of 61 units, the 9 spare units shared as 4 below and 5 above.
+    // 9.8 to 10.4 is 601 readings of 0.001: classes of 61 units from half a unit below 9.8.
     ASSERT_EQ(h.classes.size(), 10u);
-    EXPECT_NEAR(h.classes.front().lower, 9.7955, 1e-9);
-    EXPECT_NEAR(h.classes.back().upper, 10.4055, 1e-9);
+    EXPECT_NEAR(h.classes.front().lower, 9.7995, 1e-9);
+    EXPECT_NEAR(h.classes.back().upper, 10.4095, 1e-9);
     std::vector<int> counts;
     for (const HistogramClass& c : h.classes) {
         EXPECT_NEAR(c.upper - c.lower, 0.061, 1e-9);
@@ -303,18 +318,19 @@ TEST(ChartData, HistogramCountsTheEnabledLotsInUnitAlignedClasses)
 
 TEST(HistogramClasses, EqualValuesEdgesAndSpansTooWideForUnits)
 {
-    // All equal: one unit per class, the value in the middle class.
+    // All equal: one unit per class, the value in the first, from half a unit below it.
     auto c = histogramClasses(std::vector<double>{10.0, 10.0, 10.0}, 5, 3);
     ASSERT_EQ(c.size(), 5u);
-    EXPECT_EQ(c[2].count, 3);
-    EXPECT_NEAR(c[2].lower, 9.9995, 1e-9);
+    EXPECT_EQ(c[0].count, 3);
+    EXPECT_NEAR(c[0].lower, 9.9995, 1e-9);
+    EXPECT_NEAR(c[4].upper, 10.0045, 1e-9);
 
     // A value with more decimals than the sheet's lies on an edge and counts in the upper class.
     c = histogramClasses(std::vector<double>{1.0, 1.5, 2.0}, 5, 0);
     ASSERT_EQ(c.size(), 5u);
-    EXPECT_NEAR(c[1].lower, 0.5, 1e-12);
-    EXPECT_EQ(c[1].count, 1);
-    EXPECT_EQ(c[2].count, 2);
+    EXPECT_NEAR(c[1].lower, 1.5, 1e-12);
+    EXPECT_EQ(c[0].count, 1);
+    EXPECT_EQ(c[1].count, 2);
 
     // Plain classes for a span no unit count can hold; the largest value in the last class.
     c = histogramClasses(std::vector<double>{-1e300, 0.0, 1e300}, 5, 5);
@@ -328,4 +344,70 @@ TEST(HistogramClasses, EqualValuesEdgesAndSpansTooWideForUnits)
 
     EXPECT_TRUE(histogramClasses({}, 5, 3).empty());
     EXPECT_TRUE(normalCurve(10.0, 0.0, 5, 0.1, 9.0, 11.0, 50).empty()); // no spread, no curve
+}
+
+TEST(HistogramClasses, EveryClassIsAWholeNumberOfUnitsAndHoldsAsManyPossibleReadings)
+{
+    struct Case {
+        int minUnits, maxUnits, digits, classes;
+    };
+    // 5.66 to 6.36 (a width of 0.071 would make a comb), 9.800 to 10.400 (0.0601), one reading
+    // short of and one past a multiple of the class count, and a single unit of spread.
+    for (const Case& k : {Case{566, 636, 2, 10}, Case{9800, 10400, 3, 10}, Case{100, 149, 1, 5}, Case{100, 150, 1, 5},
+                          Case{-25, 25, 0, 7}, Case{31, 32, 2, 6}}) {
+        SCOPED_TRACE(::testing::Message() << k.minUnits << ".." << k.maxUnits << " /10^" << k.digits << " in " << k.classes);
+        const double unit = std::pow(10.0, -k.digits);
+        // Readings spread over the span by a fixed stride, both ends included.
+        std::vector<long> readings{k.minUnits, k.maxUnits};
+        for (long r = k.minUnits; r <= k.maxUnits; r += 7) readings.push_back(r);
+        std::vector<double> values;
+        for (long r : readings) values.push_back(model::parseNumber(model::formatFixed(r * unit, k.digits)));
+
+        // The smallest width w (in units) with classes * w >= span + 1 unit, counted in whole numbers.
+        long w = 1;
+        while (long(k.classes) * w < k.maxUnits - k.minUnits + 1) ++w;
+        std::vector<int> expected(size_t(k.classes), 0);
+        for (long r : readings) ++expected[size_t((r - k.minUnits) / w)];
+
+        const std::vector<HistogramClass> c = histogramClasses(values, k.classes, k.digits);
+        ASSERT_EQ(c.size(), size_t(k.classes));
+        EXPECT_NEAR(c.front().lower, (k.minUnits - 0.5) * unit, unit * 1e-6);
+        std::vector<int> counts;
+        for (size_t i = 0; i < c.size(); ++i) {
+            EXPECT_NEAR(c[i].lower, (k.minUnits - 0.5 + double(i) * w) * unit, unit * 1e-6) << i;
+            EXPECT_NEAR(c[i].upper - c[i].lower, w * unit, unit * 1e-6) << i;
+            // Every possible reading of the covered range falls in exactly one class, w in each.
+            int possible = 0;
+            for (long r = k.minUnits - 1; r <= k.minUnits + long(k.classes) * w; ++r)
+                if (r * unit >= c[i].lower && r * unit < c[i].upper) ++possible;
+            EXPECT_EQ(possible, w) << i;
+            counts.push_back(c[i].count);
+        }
+        EXPECT_EQ(counts, expected);
+    }
+}
+
+TEST(ChartData, TheSChartIsCentredOnTheMeanLotDeviationBelowASpecifiedLimitAboveIt)
+{
+    // Lots that scatter little within themselves (s = 0.04 to 0.06, 0.05 on average) but far
+    // between one another: all values together spread more than the S-UCL of 0.08.
+    JudgedSheet j(3);
+    for (int i = 1; i <= 10; ++i) {
+        const double m = 10.0 + (i % 5 - 2) * 0.08;
+        const double d = 0.04 + (i % 3) * 0.01;
+        j.sheet.values({m - d, m, m + d});
+    }
+    j.judge(ChartKind::XbarS, ControlLimitTexts{q("10.5"), q("9.5"), q("0.08")});
+    ASSERT_GT(number(j.total(kCalcStdev)), 0.08); // the old centre line lay above the S-UCL
+    const ControlPanel s = buildCharts(j.input()).control.dispersion;
+    const GuideLine* centre = find(s.lines, GuideKind::Centre);
+    ASSERT_TRUE(centre);
+    EXPECT_NEAR(centre->value, 0.05, 1e-5);
+    EXPECT_EQ(centre->label, "CL = 0.05000");
+    EXPECT_LT(centre->value, find(s.lines, GuideKind::Upper)->value);
+    // Points on both sides of it.
+    int below = 0, above = 0;
+    for (const ChartPoint& p : s.points) (p.value < centre->value ? below : above) += 1;
+    EXPECT_GT(below, 0);
+    EXPECT_GT(above, 0);
 }

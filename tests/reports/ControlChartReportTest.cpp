@@ -54,11 +54,12 @@ TEST(ControlChartReport, TakesTheGridsTextsAndTheLimitsAsNumbers)
     EXPECT_EQ(d.lcl, 9.4);
     EXPECT_EQ(d.dispersionUcl, 0.9);
 
-    // XbarS: the lot standard deviations, blank for the lot of one value; the overall one as centre.
+    // XbarS: the lot standard deviations, blank for the lot of one value; their mean S̄ as centre,
+    // the blank one counting as 0 as the S-side rules count it: (0.2 + 0 + sqrt(0.08)) / 3.
     const CalcGrid rs = judgedGrid(s, ChartKind::XbarS);
     const ControlChartData ds = controlChartData(rs.table, rs.rowCount, ChartKind::XbarS, kLimits);
     EXPECT_EQ(ds.dispersions, (QStringList{"0.20000", "", "0.28284"}));
-    EXPECT_DOUBLE_EQ(ds.dispersionCentre, rs.table.text(judge::kCalcStdev, 4).toDouble());
+    EXPECT_DOUBLE_EQ(ds.dispersionCentre, (0.2 + 0.28284) / 3);
 
     // X-Rs: the moving range, 0 for the first lot.
     TestSheet one(1);

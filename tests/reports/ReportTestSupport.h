@@ -6,6 +6,8 @@
 #include "judge/Capability.h"
 #include "model/CellTable.h"
 #include "reports/ReportFiles.h"
+#include "reports/ReportModel.h"
+#include "sheetview/SheetView.h"
 #include "spreadsheet/Book.h"
 
 #include <QRegularExpression>
@@ -36,6 +38,32 @@ inline CalcGrid judgedGrid(const judge::testing::TestSheet& sheet, judge::ChartK
         for (int c = 0; c < judge::kCalcColumns; ++c) g.table.setText(c, int(i) + 1, r.rows[i][size_t(c)]);
     g.rowCount = r.rowCount.value_or(0);
     return g;
+}
+
+// The report model's data of a view holding these grids and fields, as a judgement leaves them.
+inline reports::ControlChartData controlChartData(const model::CellTable& calc, int rowCount, judge::ChartKind kind,
+                                                  const judge::ControlLimitTexts& limits)
+{
+    sheetview::SheetView view;
+    view.calc = calc;
+    view.calcRowCount = rowCount;
+    view.chart = int(kind);
+    view.ucl = limits.ucl;
+    view.lcl = limits.lcl;
+    view.rsUcl = limits.rsUcl;
+    return reports::controlChartData(view, QDateTime::currentDateTime());
+}
+
+inline reports::HistogramData histogramData(const model::CellTable& cells, const model::CellTable& lots, int lotCount,
+                                            int measurementCount, const QString& digits, int classes)
+{
+    sheetview::SheetView view;
+    view.cells = cells;
+    view.lots = lots;
+    view.lotRows = lotCount;
+    view.measurementColumns = measurementCount;
+    view.digits = digits;
+    return reports::histogramData(view, classes, QDateTime::currentDateTime());
 }
 
 // Every range the charts of a workbook read, as written in their parts ("'統計データ'!$B$2:$B$4").

@@ -1,0 +1,144 @@
+#include "cli/ReportCommand.h"
+
+#include "cli/SheetFile.h"
+#include "cli/SheetJudgement.h"
+#include "cli/SheetWorkers.h"
+#include "model/FileFailure.h"
+#include "model/NumberText.h"
+#include "reports/ExcelSession.h"
+#include "reports/ReportModel.h"
+#include "spreadsheet/Error.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+#include <memory>
+#include <optional>
+
+namespace cli {
+
+namespace {
+
+// One line for the operator: the error's first line and, for a file, which one and why.
+QString problemOf(const spreadsheet::Error& e)
+{
+    const QString what = e.message().section(u'\n', 0, 0);
+    if (const auto& f = e.fileFailure())
+        return QStringLiteral("%1 (%2: %3)").arg(what, QDir::toNativeSeparators(f->path), model::problemText(f->problem));
+    QString text = e.message();
+    return text.replace(u'\n', u' ');
+}
+
+// One sheet judged and its report's data built, ready to be written.
+struct PreparedSheet {
+    bool judged = false; // the capability judgement gave a result
+    std::optional<reports::ControlChartData> chart;
+    std::optional<reports::HistogramData> histogram;
+    std::unique_ptr<JudgedView> view; // the result workbook's grids point into it
+    QString problem;                  // a text that did not convert
+};
+
+PreparedSheet prepare(const ReportCommand& command, const model::SheetRecord& record, int number, const QDateTime& when)
+{
+    PreparedSheet p;
+    auto judged = std::make_unique<JudgedView>(judgeView(record, command.options));
+    // As the report buttons: without a capability result there is nothing to report.
+    p.judged = !judged->view.capabilityResult.isEmpty();
+    if (!p.judged) return p;
+    // "03_": the reports of a run sort by sheet number in the folder.
+    const QString tag = QStringLiteral("%1_").arg(number, 2, 10, QChar(u'0'));
+    try {
+        switch (command.kind) {
+        case ReportKind::Control:
+            p.chart = reports::controlChartData(judged->view, when);
+            p.chart->fileTag = tag;
+            break;
+        case ReportKind::Histogram:
+            p.histogram = reports::histogramData(judged->view, command.classes, when);
+            p.histogram->fileTag = tag;
+            break;
+        case ReportKind::Result: p.view = std::move(judged); break;
+        }
+    } catch (const model::ConvertError& e) {
+        p.problem = e.message();
+    }
+    return p;
+}
+
+// Fills the report of a prepared sheet and returns the path; the session hands nothing over:
+// the workbook stays where it was saved.
+QString write(const PreparedSheet& p, int number, const reports::ReportFolders& folders, const QDateTime& when)
+{
+    reports::ExcelSession session;
+    QString path;
+    try {
+        if (p.chart) {
+            path = reports::fillControlChart(session, folders, when, *p.chart);
+        } else if (p.histogram) {
+            path = reports::fillHistogram(session, folders, when, *p.histogram);
+        } else {
+            reports::ResultGrids grids = reports::resultGrids(p.view->view, p.view->record, when);
+            grids.fileTag = QStringLiteral("%1_").arg(number, 2, 10, QChar(u'0'));
+            path = reports::writeResultWorkbook(session, folders, when, grids);
+        }
+    } catch (...) {
+        session.endClosing();
+        throw;
+    }
+    session.endClosing(); // saved already: closing keeps the file as it is
+    return path;
+}
+
+} // namespace
+
+ReportRun writeReports(const ReportCommand& command, const QString& programFolder)
+{
+    const QFileInfo folder(command.folder);
+    if (!folder.exists()) throw FileError(command.folder, QStringLiteral("出力先のフォルダがありません"));
+    if (!folder.isDir()) throw FileError(command.folder, QStringLiteral("出力先がフォルダではありません"));
+
+    const std::vector<model::SheetRecord> records = readSheetFile(command.file);
+    const JudgeOptions& o = command.options;
+    if (o.sheet && *o.sheet > int(records.size()))
+        throw FileError(command.file, QStringLiteral("シート %1 はありません (シート数 %2)").arg(*o.sheet).arg(records.size()));
+    std::vector<int> numbers;
+    for (int i = 1; i <= int(records.size()); ++i)
+        if (!o.sheet || *o.sheet == i) numbers.push_back(i);
+
+    // Judging and building are independent per sheet; the workbooks are written one after the
+    // other, each sheet's data let go once its workbook is written.
+    const QDateTime when = QDateTime::currentDateTime();
+    std::vector<PreparedSheet> prepared(numbers.size());
+    forEachSheet(int(numbers.size()), [&](int i) {
+        prepared[size_t(i)] = prepare(command, records[size_t(numbers[size_t(i)] - 1)], numbers[size_t(i)], when);
+    });
+
+    const reports::ReportFolders folders{programFolder + QStringLiteral("/Form Files"), command.folder};
+    ReportRun run;
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        const QString sheet = QStringLiteral("シート%1: ").arg(numbers[i]);
+        PreparedSheet& p = prepared[i];
+        if (!p.judged) {
+            if (o.sheet) run.problems << sheet + QStringLiteral("判定結果がないため帳票を作成できません");
+            continue;
+        }
+        if (!p.problem.isEmpty()) {
+            run.problems << sheet + p.problem;
+            continue;
+        }
+        try {
+            run.written << write(p, numbers[i], folders, when);
+        } catch (const spreadsheet::Error& e) {
+            run.problems << sheet + problemOf(e);
+        } catch (const model::ConvertError& e) {
+            run.problems << sheet + e.message();
+        }
+        p = PreparedSheet{};
+    }
+    if (run.written.isEmpty() && run.problems.isEmpty())
+        run.problems << QStringLiteral("判定結果のあるシートがないため帳票を作成できません");
+    return run;
+}
+
+} // namespace cli

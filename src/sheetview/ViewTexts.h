@@ -1,0 +1,38 @@
+// The item texts of the view's drop-down lists and the captions of its result pages, kept in
+// one place: the window's lists, the reports' identification and the command line show them.
+#pragma once
+#include "sheetview/GridLayout.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace sheetview {
+
+// ChartKind items.
+inline const QStringList& chartKindTexts()
+{
+    static const QStringList t{QStringLiteral("XbarR管理図"), QStringLiteral("XbarS管理図"), QStringLiteral("X-Rs管理図")};
+    return t;
+}
+
+// LimitMethod items.
+inline const QStringList& limitMethodTexts()
+{
+    static const QStringList t{QStringLiteral("３シグマ法"), QStringLiteral("指定管理値"), QStringLiteral("管理図係数法")};
+    return t;
+}
+
+// The item of a list, or the first one for an index out of the list.
+inline QString listText(const QStringList& items, int index)
+{
+    return index >= 0 && index < items.size() ? items[index] : items.front();
+}
+
+// The captions of the three result pages; the third names the chart kind's dispersion side.
+inline QStringList pageCaptions(int chart)
+{
+    return {QStringLiteral("測定値入力＆規格判定"), QStringLiteral("CP-CPK不良率判定"),
+            QStringLiteral("SPC異常判定(X側-%1側)").arg(dispersionSide(chart))};
+}
+
+} // namespace sheetview
