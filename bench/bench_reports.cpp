@@ -76,7 +76,7 @@ const JudgedView& judgedView(int chartKind)
         j.record = f.sheetStore()[0];
         j.record.item = QStringLiteral("外径");
         j.view = sheetview::enterSheet(j.record, model::AppSettings::defaults()).view;
-        j.view.chart = chartKind;
+        j.view.chart = judge::chartKindFromIndex(chartKind);
         sheetview::ChainReport report;
         const model::RuleOptions rules = model::RuleOptions::defaults();
         sheetview::judgeSpc(j.view, {&rules, &j.record}, report);

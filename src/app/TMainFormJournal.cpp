@@ -77,7 +77,7 @@ std::shared_ptr<sheetview::SheetView> shownView(const TMainForm& f, int shownTab
     v->device = f.editMbc->text();
     v->item = f.editLabel->text();
     v->unit = f.editUnit->text();
-    v->specKind = f.cmbSpecKind->currentIndex();
+    v->specKind = judge::specKindFromIndex(f.cmbSpecKind->currentIndex());
     v->digits = f.spinKeta->text();
     v->specUpper = f.editKupper->text();
     v->specLower = f.editKlower->text();

@@ -95,7 +95,7 @@ void TMainForm::spinColChange()
         return;
     }
     ViewLoan loan(*this, tabCtrl->currentIndex());
-    sheetview::measurementCountChanged(loan.view, t == u"1", settings_.app.ChartIndex);
+    sheetview::measurementCountChanged(loan.view, t == u"1", judge::chartKindFromIndex(settings_.app.ChartIndex));
 }
 
 void TMainForm::spinTabChange() { ResizeStore(spinTab->text(), false); }
@@ -167,7 +167,7 @@ void TMainForm::cmbChartChange()
 {
     const int tab = tabCtrl->currentIndex();
     ViewLoan loan(*this, tab);
-    sheetview::chartChanged(loan.view, cmbChart->currentIndex(), spinCol->text() == u"1", settings_.app,
+    sheetview::chartChanged(loan.view, judge::chartKindFromIndex(cmbChart->currentIndex()), spinCol->text() == u"1", settings_.app,
                             tab >= 0 && tab < store_.count() ? &store_[tab] : nullptr);
 }
 

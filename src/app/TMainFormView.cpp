@@ -56,7 +56,7 @@ TMainForm::ViewLoan::ViewLoan(TMainForm& f, int tab) : f_(f), tab_(tab)
     v.device = f.editMbc->text();
     v.item = f.editLabel->text();
     v.unit = f.editUnit->text();
-    v.specKind = f.cmbSpecKind->currentIndex();
+    v.specKind = judge::specKindFromIndex(f.cmbSpecKind->currentIndex());
     v.upperEnabled = f.editKupper->isEnabled();
     v.lowerEnabled = f.editKlower->isEnabled();
     v.digits = f.spinKeta->text();
@@ -64,13 +64,13 @@ TMainForm::ViewLoan::ViewLoan(TMainForm& f, int tab) : f_(f), tab_(tab)
     v.specLower = f.editKlower->text();
     v.lotCount = f.spinRow->value();
     v.measurementCount = f.spinCol->value();
-    v.chart = f.cmbChart->currentIndex();
-    v.limitMethod = f.cmbLimit->currentIndex();
+    v.chart = judge::chartKindFromIndex(f.cmbChart->currentIndex());
+    v.limitMethod = judge::limitMethodFromIndex(f.cmbLimit->currentIndex());
     v.ucl = f.editUcl->text();
     v.lcl = f.editLcl->text();
     v.rsUcl = f.editRsUcl->text();
     v.thresholdCheck = f.chkCpCpk->isChecked();
-    v.capabilityIndex = f.cmbCpCpk->currentIndex();
+    v.capabilityIndex = judge::capabilityIndexFromIndex(f.cmbCpCpk->currentIndex());
     v.threshold = f.editCpCpk->text();
     v.lotRows = f.gridEdit->rowCount() - 1;
     v.measurementColumns = f.gridEdit->colCount();
@@ -147,7 +147,7 @@ void TMainForm::ViewLoan::applyFields()
     setText(f_.editMbc, v.device);
     setText(f_.editLabel, v.item);
     setText(f_.editUnit, v.unit);
-    setIndex(f_.cmbSpecKind, v.specKind);
+    setIndex(f_.cmbSpecKind, int(v.specKind));
     setInUse(f_.editKupper, v.upperEnabled);
     setInUse(f_.editKlower, v.lowerEnabled);
     f_.spinKeta->setText(v.digits);
@@ -157,13 +157,13 @@ void TMainForm::ViewLoan::applyFields()
         setCount(f_.spinRow, v.lotCount);
         setCount(f_.spinCol, v.measurementCount);
     }
-    setIndex(f_.cmbChart, v.chart);
-    setIndex(f_.cmbLimit, v.limitMethod);
+    setIndex(f_.cmbChart, int(v.chart));
+    setIndex(f_.cmbLimit, int(v.limitMethod));
     setText(f_.editUcl, v.ucl);
     setText(f_.editLcl, v.lcl);
     setText(f_.editRsUcl, v.rsUcl);
     if (f_.chkCpCpk->isChecked() != v.thresholdCheck) f_.chkCpCpk->setChecked(v.thresholdCheck);
-    setIndex(f_.cmbCpCpk, v.capabilityIndex);
+    setIndex(f_.cmbCpCpk, int(v.capabilityIndex));
     setText(f_.editCpCpk, v.threshold);
     const std::pair<QLabel*, const QString*> panels[] = {
         {f_.pnlSpecJudg, &v.specResult}, {f_.pnlCpkJudg, &v.capabilityResult}, {f_.pnlSpcJudg, &v.spcResult}};

@@ -125,16 +125,16 @@ QString parseSheetOptions(ArgumentReader& in, const QString& command, JudgeOptio
              o.sheet = n;
          }},
         {QStringLiteral("--chart"), [&](auto& opt, auto& v) {
-             o.chart = choice(opt, in.value(opt, v), {QStringLiteral("xbarr"), QStringLiteral("xbars"), QStringLiteral("xrs")});
+             o.chart = judge::chartKindFromIndex(choice(opt, in.value(opt, v), {QStringLiteral("xbarr"), QStringLiteral("xbars"), QStringLiteral("xrs")}));
          }},
         {QStringLiteral("--limits"), [&](auto& opt, auto& v) {
-             o.limitMethod = choice(opt, in.value(opt, v), {QStringLiteral("3sigma"), QStringLiteral("given"), QStringLiteral("standard")});
+             o.limitMethod = judge::limitMethodFromIndex(choice(opt, in.value(opt, v), {QStringLiteral("3sigma"), QStringLiteral("given"), QStringLiteral("standard")}));
          }},
         {QStringLiteral("--ucl"), [&](auto& opt, auto& v) { o.ucl = controlLimit(opt, in.value(opt, v)); limitValues = true; }},
         {QStringLiteral("--lcl"), [&](auto& opt, auto& v) { o.lcl = controlLimit(opt, in.value(opt, v)); limitValues = true; }},
         {QStringLiteral("--rsucl"), [&](auto& opt, auto& v) { o.rsUcl = controlLimit(opt, in.value(opt, v)); limitValues = true; }},
         {QStringLiteral("--index"), [&](auto& opt, auto& v) {
-             o.capabilityIndex = choice(opt, in.value(opt, v), {QStringLiteral("cp"), QStringLiteral("cpk")});
+             o.capabilityIndex = judge::capabilityIndexFromIndex(choice(opt, in.value(opt, v), {QStringLiteral("cp"), QStringLiteral("cpk")}));
          }},
         {QStringLiteral("--threshold"), [&](auto& opt, auto& v) { o.threshold = threshold(in.value(opt, v)); }},
         {QStringLiteral("--no-threshold"), [&](auto& opt, auto& v) {
@@ -165,7 +165,7 @@ QString parseSheetOptions(ArgumentReader& in, const QString& command, JudgeOptio
     if (files.size() != 1)
         refuse(QStringLiteral("%1 には%2ファイルを 1 つ指定してください")
                    .arg(command, command == u"judge" ? QStringLiteral("判定する") : QStringLiteral("帳票にする")));
-    const bool given = o.limitMethod == 1;
+    const bool given = o.limitMethod == judge::LimitMethod::Specified;
     if (given && (o.ucl.isEmpty() || o.lcl.isEmpty() || o.rsUcl.isEmpty()))
         refuse(QStringLiteral("--limits given には --ucl、--lcl、--rsucl の 3 つが必要です"));
     if (!given && limitValues) refuse(QStringLiteral("--ucl、--lcl、--rsucl は --limits given と一緒に指定してください"));

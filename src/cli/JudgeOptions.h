@@ -2,6 +2,7 @@
 // change in the window before pressing "SPC異常判定". Anything not given stays at the
 // settings store's defaults.
 #pragma once
+#include "judge/Kinds.h"
 #include "model/Settings.h"
 
 #include <QString>
@@ -13,10 +14,10 @@ enum class OutputFormat { Text, Json };
 
 struct JudgeOptions {
     std::optional<int> sheet;           // sheet number from 1; all sheets when not given
-    std::optional<int> chart;           // ChartKind item
-    std::optional<int> limitMethod;     // LimitMethod item
-    QString ucl, lcl, rsUcl;            // the specified control limits (LimitMethod 1)
-    std::optional<int> capabilityIndex; // 0 CP, 1 CPK
+    std::optional<judge::ChartKind> chart;
+    std::optional<judge::LimitMethod> limitMethod;
+    QString ucl, lcl, rsUcl; // the specified control limits (LimitMethod::Specified)
+    std::optional<judge::CapabilityIndex> capabilityIndex;
     std::optional<QString> threshold;   // as the threshold field shows it after leaving it
     bool noThreshold = false;           // the threshold check off
     model::RuleOptions rules = model::RuleOptions::defaults();

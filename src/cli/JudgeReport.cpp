@@ -138,7 +138,7 @@ QString sheetJson(const SheetJudgement& s)
         QStringLiteral("\"messages\": [") + messages.join(QStringLiteral(", ")) + u']',
         QStringLiteral("\"capability_study\": ") + studyJson(s.study),
     };
-    if (judge::limitMethodFromIndex(s.limitMethod) == judge::LimitMethod::Standard)
+    if (s.limitMethod == judge::LimitMethod::Standard)
         fields.append(QStringLiteral("\"limits_per_lot\": ") + lotLimitsJson(s.lotLimits, in));
     return QStringLiteral("    {\n") + in + fields.join(QStringLiteral(",\n") + in) + QStringLiteral("\n    }");
 }

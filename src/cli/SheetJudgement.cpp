@@ -31,7 +31,7 @@ void applyOptions(sheetview::SheetView& view, const JudgeOptions& o, const model
 {
     if (o.chart) sheetview::chartChanged(view, *o.chart, view.measurementCount == 1, app, &record);
     if (o.limitMethod) view.limitMethod = *o.limitMethod;
-    if (o.limitMethod == 1) {
+    if (o.limitMethod == judge::LimitMethod::Specified) {
         view.ucl = o.ucl;
         view.lcl = o.lcl;
         view.rsUcl = o.rsUcl;
@@ -99,7 +99,7 @@ SheetJudgement judgeSheet(const model::SheetRecord& stored, int number, const Ju
         out.outOfSpecValues.append(view.cells.text(cell.col, cell.row));
     }
     out.study = sheetview::capabilityStudyOf(view);
-    if (out.study && judge::limitMethodFromIndex(view.limitMethod) == judge::LimitMethod::Standard) {
+    if (out.study && view.limitMethod == judge::LimitMethod::Standard) {
         try {
             out.lotLimits = sheetview::standardLimitsOf(view);
         } catch (const model::ConvertError&) {

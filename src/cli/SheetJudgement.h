@@ -21,8 +21,8 @@ struct SheetJudgement {
     QString item;
     int lots = 0;
     int measurements = 0;
-    int chart = 0;       // ChartKind item the sheet was judged with
-    int limitMethod = 0; // LimitMethod item
+    judge::ChartKind chart = judge::ChartKind::XbarR; // as the sheet was judged
+    judge::LimitMethod limitMethod = judge::LimitMethod::ThreeSigma;
     QString spec, capability, spc; // "合格", "不合格" or empty
     QString ucl, lcl, dispersionUcl;
     std::vector<QStringList> capabilityGrid; // displayed rows, title row first

@@ -46,7 +46,7 @@ ReportIdentity reportIdentity(const sheetview::SheetView& view, const QDateTime&
     id.device = view.device;
     id.item = view.item;
     id.unit = view.unit;
-    const judge::SpecKind kind = judge::specKindFromIndex(view.specKind);
+    const judge::SpecKind kind = view.specKind;
     id.specKind = sheetview::listText(model::specKindTexts(), int(kind));
     if (kind != judge::SpecKind::LowerOnly) id.specUpper = view.specUpper.trimmed();
     if (kind != judge::SpecKind::UpperOnly) id.specLower = view.specLower.trimmed();
@@ -62,7 +62,7 @@ ReportIdentity reportIdentity(const sheetview::SheetView& view, const QDateTime&
 ControlChartData controlChartData(const sheetview::SheetView& view, const QDateTime& made)
 {
     ControlChartData d;
-    d.kind = judge::chartKindFromIndex(view.chart);
+    d.kind = view.chart;
     const model::CellTable& calc = view.calc;
     const int lotRows = lotRowsOf(view);
     const bool xbarS = d.kind == judge::ChartKind::XbarS;
@@ -79,7 +79,7 @@ ControlChartData controlChartData(const sheetview::SheetView& view, const QDateT
     d.lcl = model::parseNumber(view.lcl);
     d.dispersionUcl = model::parseNumber(view.rsUcl);
 
-    if (judge::limitMethodFromIndex(view.limitMethod) == judge::LimitMethod::Standard)
+    if (view.limitMethod == judge::LimitMethod::Standard)
         if (const auto limits = sheetview::standardLimitsOf(view)) d.lotLimits = limits->lots;
 
     d.xMarked.assign(size_t(lotRows), false);
@@ -113,7 +113,7 @@ HistogramData histogramData(const sheetview::SheetView& view, int classes, const
     while (d.block.size() < rows) d.block.append(QStringList(cols, QString()));
 
     d.classTable = judge::histogramClasses(judge::enabledValues(measurementsOf(view)), classes, d.digits);
-    d.specKind = judge::specKindFromIndex(view.specKind);
+    d.specKind = view.specKind;
     if (const auto spec = judge::tryReadSpecLimits(d.specKind, view.specUpper, view.specLower)) {
         if (d.specKind != judge::SpecKind::LowerOnly) d.specUpper = spec->upper;
         if (d.specKind != judge::SpecKind::UpperOnly) d.specLower = spec->lower;
@@ -133,7 +133,7 @@ ResultGrids resultGrids(const sheetview::SheetView& view, const model::SheetReco
                exchange::GridBlock{exchange::GridKind::Spc, &view.spc, nullptr, view.spcRowCount, judge::kSpcColumns}};
     const QStringList captions = sheetview::pageCaptions(view.chart);
     for (int i = 0; i < 3; ++i) g.captions[size_t(i)] = captions[i];
-    if (judge::limitMethodFromIndex(view.limitMethod) == judge::LimitMethod::Standard)
+    if (view.limitMethod == judge::LimitMethod::Standard)
         if (const auto study = sheetview::capabilityStudyOf(view))
             g.study = judge::studyRows(judge::studyLines(*study), judge::normalityLine(*study));
     g.identity = reportIdentity(view, made);

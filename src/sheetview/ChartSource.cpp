@@ -12,14 +12,14 @@ judge::ChartInput chartInputOf(const SheetView& view, int classCount)
     in.calcRowCount = view.calcRowCount;
     in.spc = view.spcJudged ? &view.spc : nullptr; // marks of an earlier judgement are not drawn
     in.limits = {view.ucl, view.lcl, view.rsUcl};
-    in.chart = judge::chartKindFromIndex(view.chart);
-    in.method = judge::limitMethodFromIndex(view.limitMethod);
+    in.chart = view.chart;
+    in.method = view.limitMethod;
     in.cells = &view.cells;
     in.lots = &view.lots;
     in.lotCount = view.lotRows;
     in.measurementCount = view.measurementColumns;
     in.classCount = classCount;
-    in.specKind = judge::specKindFromIndex(view.specKind);
+    in.specKind = view.specKind;
     in.specUpper = view.specUpper;
     in.specLower = view.specLower;
     in.digits = model::digitsFromText(view.digits);

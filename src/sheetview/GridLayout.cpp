@@ -14,9 +14,9 @@ const QString kLotCaption = QStringLiteral("ﾛｯﾄ№");
 
 } // namespace
 
-QString dispersionSide(int chart)
+QString dispersionSide(judge::ChartKind chart)
 {
-    return chart == 1 ? QStringLiteral("S") : chart == 2 ? QStringLiteral("Rs") : QStringLiteral("R");
+    return chart == judge::ChartKind::XbarS ? QStringLiteral("S") : chart == judge::ChartKind::XRs ? QStringLiteral("Rs") : QStringLiteral("R");
 }
 
 QString defaultLotNumber(int row) { return QStringLiteral("K%1").arg(row, 3, 10, QLatin1Char('0')); }
@@ -71,9 +71,9 @@ void lotCountChanged(SheetView& view)
     enableAllLots(view);
 }
 
-void measurementCountChanged(SheetView& view, bool oneMeasurement, int initialChart)
+void measurementCountChanged(SheetView& view, bool oneMeasurement, judge::ChartKind initialChart)
 {
-    view.chart = oneMeasurement ? 2 : std::clamp(initialChart, 0, 2);
+    view.chart = oneMeasurement ? judge::ChartKind::XRs : initialChart;
     applyGridLayout(view);
 }
 

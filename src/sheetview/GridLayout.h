@@ -6,7 +6,7 @@
 namespace sheetview {
 
 // "R", "S" or "Rs": the dispersion side of a chart kind item (any other item is XbarR).
-QString dispersionSide(int chart);
+QString dispersionSide(judge::ChartKind chart);
 // "K001" for lot row 1.
 QString defaultLotNumber(int row);
 
@@ -24,6 +24,6 @@ void lotCountChanged(SheetView& view);
 // The measurement count changed to a given number: one measurement per lot (`oneMeasurement`,
 // the field reading "1") shows the moving-range chart, any other count the chart of the
 // initial values; then the layout.
-void measurementCountChanged(SheetView& view, bool oneMeasurement, int initialChart);
+void measurementCountChanged(SheetView& view, bool oneMeasurement, judge::ChartKind initialChart);
 
 } // namespace sheetview

@@ -57,7 +57,7 @@ bool checkRequiredFields(SheetView& view, ChainReport& report)
 void judgeSpecification(SheetView& view, const ChainContext& context, ChainReport& report)
 {
     if (!checkRequiredFields(view, report)) return;
-    const auto limits = judge::tryReadSpecLimits(judge::specKindFromIndex(view.specKind), view.specUpper, view.specLower);
+    const auto limits = judge::tryReadSpecLimits(view.specKind, view.specUpper, view.specLower);
     if (!limits) {
         report.notice = specLimitsNotice();
         return;
@@ -72,17 +72,17 @@ void judgeSpecification(SheetView& view, const ChainContext& context, ChainRepor
 
 std::optional<judge::StandardLimits> standardLimitsOf(const SheetView& view)
 {
-    return judge::standardLimits(judge::usedLots(measurementsOf(view)), judge::chartKindFromIndex(view.chart),
+    return judge::standardLimits(judge::usedLots(measurementsOf(view)), view.chart,
                                  view.measurementColumns);
 }
 
 std::optional<judge::CapabilityStudy> capabilityStudyOf(const SheetView& view)
 {
     if (view.capabilityResult.isEmpty()) return std::nullopt;
-    const auto limits = judge::tryReadSpecLimits(judge::specKindFromIndex(view.specKind), view.specUpper, view.specLower);
+    const auto limits = judge::tryReadSpecLimits(view.specKind, view.specUpper, view.specLower);
     if (!limits) return std::nullopt;
     try {
-        return judge::studyCapability(judge::usedLots(measurementsOf(view)), judge::chartKindFromIndex(view.chart),
+        return judge::studyCapability(judge::usedLots(measurementsOf(view)), view.chart,
                                       *limits);
     } catch (const model::ConvertError&) {
         return std::nullopt;
@@ -91,7 +91,7 @@ std::optional<judge::CapabilityStudy> capabilityStudyOf(const SheetView& view)
 
 bool computeControlLimits(SheetView& view)
 {
-    if (judge::limitMethodFromIndex(view.limitMethod) == judge::LimitMethod::Standard) {
+    if (view.limitMethod == judge::LimitMethod::Standard) {
         const auto limits = standardLimitsOf(view);
         const judge::ControlLimitTexts texts = limits ? judge::nominalLimitTexts(*limits) : judge::ControlLimitTexts{};
         view.ucl = texts.ucl;
@@ -99,7 +99,7 @@ bool computeControlLimits(SheetView& view)
         view.rsUcl = texts.rsUcl;
         return limits.has_value();
     }
-    const auto limits = judge::computeControlLimits(measurementsOf(view), judge::chartKindFromIndex(view.chart));
+    const auto limits = judge::computeControlLimits(measurementsOf(view), view.chart);
     if (!limits) return false;
     view.ucl = limits->ucl;
     view.lcl = limits->lcl;
@@ -115,7 +115,7 @@ void judgeCapability(SheetView& view, const ChainContext& context, ChainReport& 
     view.capabilityResult.clear();
     judgeSpecification(view, context, report);
     if (view.specResult.isEmpty()) return;
-    const judge::LimitMethod method = judge::limitMethodFromIndex(view.limitMethod);
+    const judge::LimitMethod method = view.limitMethod;
     if (method != judge::LimitMethod::Specified) computeControlLimits(view);
     else if (judge::anyLimitBlank(limitTexts(view))) return;
     save(view, context);
@@ -123,10 +123,10 @@ void judgeCapability(SheetView& view, const ChainContext& context, ChainReport& 
     view.spcJudged = false; // the marks no longer belong to the rows about to be written
 
     judge::CapabilitySettings settings;
-    settings.limits = judge::readSpecLimits(judge::specKindFromIndex(view.specKind), view.specUpper, view.specLower);
-    settings.chart = judge::chartKindFromIndex(view.chart);
+    settings.limits = judge::readSpecLimits(view.specKind, view.specUpper, view.specLower);
+    settings.chart = view.chart;
     settings.thresholdCheck = view.thresholdCheck;
-    settings.index = judge::capabilityIndexFromIndex(view.capabilityIndex);
+    settings.index = view.capabilityIndex;
     settings.thresholdText = view.threshold;
     const judge::CapabilityResult result = judge::judgeCapability(measurementsOf(view), settings);
 
@@ -145,7 +145,7 @@ void judgeSpc(SheetView& view, const ChainContext& context, ChainReport& report)
     view.spcResult.clear();
     judgeCapability(view, context, report);
     if (view.capabilityResult.isEmpty()) return;
-    const bool byLot = judge::limitMethodFromIndex(view.limitMethod) == judge::LimitMethod::Standard;
+    const bool byLot = view.limitMethod == judge::LimitMethod::Standard;
     std::optional<judge::StandardLimits> lotLimits;
     if (byLot) {
         lotLimits = standardLimitsOf(view);
@@ -163,7 +163,7 @@ void judgeSpc(SheetView& view, const ChainContext& context, ChainReport& report)
     }
     static const model::RuleOptions defaults = model::RuleOptions::defaults();
     const model::RuleOptions& rules = context.rules ? *context.rules : defaults;
-    const judge::ChartKind chart = judge::chartKindFromIndex(view.chart);
+    const judge::ChartKind chart = view.chart;
     const judge::SpcResult result = byLot ? judge::judgeSpcByLot(calcRows, chart, lotLimits->lots, rules)
                                           : judge::judgeSpc(calcRows, chart, limitTexts(view), rules);
     view.spcRowCount = result.rowCount;
@@ -179,7 +179,7 @@ std::vector<CellAt> outOfSpecCells(const SheetView& view)
     // The painter's rule (judge::isOutOfSpecText), with the limits converted once.
     std::vector<CellAt> out;
     if (!view.specJudged) return out;
-    const auto limits = judge::tryReadSpecLimits(judge::specKindFromIndex(view.specKind), view.specUpper, view.specLower);
+    const auto limits = judge::tryReadSpecLimits(view.specKind, view.specUpper, view.specLower);
     if (!limits) return out;
     for (int r = 1; r <= view.lotRows; ++r)
         for (int c = 0; c < view.measurementColumns; ++c) {

@@ -46,7 +46,7 @@ void clearHeader(SheetView& view, const model::AppSettings& app)
     view.digits = QString::number(std::clamp(app.Keta, 0, 5));
     view.specUpper.clear();
     view.specLower.clear();
-    view.specKind = std::clamp(app.SpecIndex, 0, 2);
+    view.specKind = judge::specKindFromIndex(app.SpecIndex);
     view.specResult.clear();
     view.capabilityResult.clear();
     view.spcResult.clear();
@@ -54,8 +54,8 @@ void clearHeader(SheetView& view, const model::AppSettings& app)
 
 void specKindChanged(SheetView& view)
 {
-    view.upperEnabled = view.specKind != 2;
-    view.lowerEnabled = view.specKind != 1;
+    view.upperEnabled = view.specKind != judge::SpecKind::LowerOnly;
+    view.lowerEnabled = view.specKind != judge::SpecKind::UpperOnly;
     if (!view.upperEnabled) view.specUpper.clear();
     if (!view.lowerEnabled) view.specLower.clear();
 }
@@ -63,10 +63,10 @@ void specKindChanged(SheetView& view)
 void resetSheetView(SheetView& view, const model::AppSettings& app)
 {
     view.thresholdCheck = app.CpkCheck;
-    view.capabilityIndex = std::clamp(app.CpkIndex, 0, 1);
+    view.capabilityIndex = judge::capabilityIndexFromIndex(app.CpkIndex);
     view.threshold = app.CpCpk;
-    view.chart = std::clamp(app.ChartIndex, 0, 2);
-    view.limitMethod = std::clamp(app.LimitIndex, 0, 2);
+    view.chart = judge::chartKindFromIndex(app.ChartIndex);
+    view.limitMethod = judge::limitMethodFromIndex(app.LimitIndex);
     clearHeader(view, app);
     view.ucl.clear();
     view.lcl.clear();
@@ -84,7 +84,7 @@ std::optional<Notice> loadSheet(SheetView& view, const model::SheetRecord& r, co
     view.device = r.device;
     view.item = r.item;
     view.unit = r.unit;
-    view.specKind = model::specKindIndex(r.specKind);
+    view.specKind = judge::specKindFromIndex(model::specKindIndex(r.specKind));
     specKindChanged(view);
     const int digits = model::digitsFromText(r.digits);
     view.digits = QString::number(digits);
@@ -94,7 +94,7 @@ std::optional<Notice> loadSheet(SheetView& view, const model::SheetRecord& r, co
     view.measurementCount = std::clamp(r.measurementCount, kMinMeasurements, kMaxMeasurements);
     view.countsChanged = true;
     lotCountChanged(view);
-    measurementCountChanged(view, view.measurementCount == 1, app.ChartIndex);
+    measurementCountChanged(view, view.measurementCount == 1, judge::chartKindFromIndex(app.ChartIndex));
     if (!r.enableFlags.isEmpty()) model::applyEnableFlags(r.enableFlags, view.lots);
     bool unsuitable = false;
     if (!r.dataLines.isEmpty()) {
@@ -128,7 +128,7 @@ void saveSheet(SheetView& view, model::SheetRecord& r)
     r.device = view.device;
     r.item = view.item;
     r.unit = view.unit;
-    r.specKind = model::specKindTexts().value(view.specKind, model::specKindTexts().front());
+    r.specKind = model::specKindTexts().value(int(view.specKind), model::specKindTexts().front());
     r.digits = view.digits;
     r.specUpper = view.specUpper;
     r.specLower = view.specLower;
@@ -138,14 +138,14 @@ void saveSheet(SheetView& view, model::SheetRecord& r)
     r.dataLines = model::dataLinesOf(view.lots, view.cells, view.lotRows, view.measurementColumns);
 }
 
-void chartChanged(SheetView& view, int chart, bool oneMeasurement, const model::AppSettings& app,
+void chartChanged(SheetView& view, judge::ChartKind chart, bool oneMeasurement, const model::AppSettings& app,
                   model::SheetRecord* record)
 {
-    view.chart = oneMeasurement ? 2 : std::clamp(chart, 0, 2);
-    if (view.chart == 2 && !oneMeasurement) {
+    view.chart = oneMeasurement ? judge::ChartKind::XRs : chart;
+    if (view.chart == judge::ChartKind::XRs && !oneMeasurement) {
         view.measurementCount = 1;
         view.countsChanged = true;
-        measurementCountChanged(view, true, app.ChartIndex);
+        measurementCountChanged(view, true, judge::chartKindFromIndex(app.ChartIndex));
     }
     applyGridLayout(view);
     if (record) saveSheet(view, *record);

@@ -49,7 +49,7 @@ void saveSheet(SheetView& view, model::SheetRecord& record);
 // The chart kind chosen by the operator: with one measurement per lot (`oneMeasurement`, the
 // count field reading "1") the moving-range chart stays, and choosing it sets one measurement
 // per lot; then the layout, and the sheet saved into `record` when there is one.
-void chartChanged(SheetView& view, int chart, bool oneMeasurement, const model::AppSettings& app,
+void chartChanged(SheetView& view, judge::ChartKind chart, bool oneMeasurement, const model::AppSettings& app,
                   model::SheetRecord* record);
 
 } // namespace sheetview

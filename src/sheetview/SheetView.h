@@ -4,6 +4,7 @@
 // holds nothing else. The steps that work on it (entering, saving, the judgement chain)
 // are in this folder, so both run the same code.
 #pragma once
+#include "judge/Kinds.h"
 #include "model/CellTable.h"
 
 #include <QString>
@@ -25,24 +26,26 @@ struct SheetView {
 
     // Sheet information.
     QString product, process, device, item, unit;
-    int specKind = 0;         // item of the kind list: 0 公差規格, 1 上限規格, 2 下限規格
+    judge::SpecKind specKind = judge::SpecKind::Tolerance; // the kind list: 公差規格, 上限規格, 下限規格
     bool upperEnabled = true; // the limit fields in use; the kind list's change sets them
     bool lowerEnabled = true;
     QString digits = QStringLiteral("3"); // the decimal-digits field as typed
     QString specUpper, specLower;
 
-    // The lot and measurement counts as their fields give them.
+    // The lot and measurement counts as their fields give them: what the next layout makes.
+    // Not the grids' extents: the grids show lotRows and measurementColumns (below), which
+    // the layout sets from these, and the judgements read those.
     int lotCount = 10;
     int measurementCount = 10;
 
     // Chart settings and the three control limits as the fields show them.
-    int chart = 0;       // ChartKind item
-    int limitMethod = 0; // LimitMethod item
+    judge::ChartKind chart = judge::ChartKind::XbarR;
+    judge::LimitMethod limitMethod = judge::LimitMethod::ThreeSigma;
     QString ucl, lcl, rsUcl;
 
     // The capability threshold line.
     bool thresholdCheck = true;
-    int capabilityIndex = 1; // 0 CP, 1 CPK
+    judge::CapabilityIndex capabilityIndex = judge::CapabilityIndex::CPK;
     QString threshold;
 
     // The grids' storage, caption row 0 included, and their displayed extents.

@@ -27,9 +27,11 @@ inline QString listText(const QStringList& items, int index)
 {
     return index >= 0 && index < items.size() ? items[index] : items.front();
 }
+inline QString listText(const QStringList& items, judge::ChartKind kind) { return listText(items, int(kind)); }
+inline QString listText(const QStringList& items, judge::LimitMethod method) { return listText(items, int(method)); }
 
 // The captions of the three result pages; the third names the chart kind's dispersion side.
-inline QStringList pageCaptions(int chart)
+inline QStringList pageCaptions(judge::ChartKind chart)
 {
     return {QStringLiteral("測定値入力＆規格判定"), QStringLiteral("CP-CPK不良率判定"),
             QStringLiteral("SPC異常判定(X側-%1側)").arg(dispersionSide(chart))};

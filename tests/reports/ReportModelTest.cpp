@@ -29,8 +29,8 @@ struct Judged {
         : record(std::move(r))
     {
         view = sheetview::enterSheet(record, model::AppSettings::defaults()).view;
-        view.chart = chart;
-        view.limitMethod = method;
+        view.chart = judge::chartKindFromIndex(chart);
+        view.limitMethod = judge::limitMethodFromIndex(method);
         if (method == 1) view.ucl = limits.ucl, view.lcl = limits.lcl, view.rsUcl = limits.rsUcl;
         sheetview::ChainReport report;
         const model::RuleOptions rules = model::RuleOptions::defaults();

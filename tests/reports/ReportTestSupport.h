@@ -47,7 +47,7 @@ inline reports::ControlChartData controlChartData(const model::CellTable& calc, 
     sheetview::SheetView view;
     view.calc = calc;
     view.calcRowCount = rowCount;
-    view.chart = int(kind);
+    view.chart = kind;
     view.ucl = limits.ucl;
     view.lcl = limits.lcl;
     view.rsUcl = limits.rsUcl;

@@ -77,7 +77,7 @@ TEST(JudgementChain, ABlankRequiredFieldStopsWithGuidanceAndEmptiesTheResult)
 
     // A limit field out of use is not required.
     v.unit = "mm";
-    v.specKind = 1;
+    v.specKind = judge::SpecKind::UpperOnly;
     specKindChanged(v);
     ChainReport upperOnly;
     judgeSpecification(v, ChainContext{&kRules, nullptr}, upperOnly);
@@ -102,7 +102,7 @@ TEST(JudgementChain, ALimitThatIsNotANumberWarnsWithoutSaving)
 TEST(JudgementChain, SpecifiedLimitsWithAnEmptyFieldStopSilentlyAfterTheSpecification)
 {
     SheetView v = enterSheet(record({"K001,9.8,10.0,10.2"}), kApp).view;
-    v.limitMethod = 1;
+    v.limitMethod = judge::LimitMethod::Specified;
     v.ucl = "10.6";
     v.lcl = "9.4";
     ChainReport report;
@@ -166,7 +166,7 @@ TEST(JudgementChain, ARunWithoutAResultLeavesNoEarlierResultToGoOnFrom)
     for (int c = 0; c < 3; ++c) v.cells.setText(c, 2, "10.1");
     judgeSpc(v, ChainContext{&kRules, nullptr}, report);
     ASSERT_FALSE(v.capabilityResult.isEmpty());
-    v.limitMethod = 1;
+    v.limitMethod = judge::LimitMethod::Specified;
     v.ucl.clear();
     v.cells.setText(0, 1, "30");
     report = {};
@@ -197,8 +197,8 @@ TEST(JudgementChain, ByTheChartConstantsEachLotIsJudgedAgainstItsOwnLimits)
                                         "K004,9.9,10.1,10.0,10.0", "K005,10.3,10.4,10.3,10.4"},
                                        5, 4);
     SheetView v = enterSheet(stored, kApp).view;
-    v.chart = 0;
-    v.limitMethod = 2;
+    v.chart = judge::ChartKind::XbarR;
+    v.limitMethod = judge::LimitMethod::Standard;
     v.ucl = "1";
     ChainReport report;
     judgeSpc(v, ChainContext{&kRules, nullptr}, report);
@@ -222,8 +222,8 @@ TEST(JudgementChain, ByTheChartConstantsLotsOfOneValueGiveNoLimitsAndNoSpcResult
 {
     model::SheetRecord stored = record({"K001,10.0,,", "K002,10.1,,", "K003,,10.2,"});
     SheetView v = enterSheet(stored, kApp).view;
-    v.chart = 0;
-    v.limitMethod = 2;
+    v.chart = judge::ChartKind::XbarR;
+    v.limitMethod = judge::LimitMethod::Standard;
     v.ucl = "10.3";
     v.lcl = "9.9";
     v.rsUcl = "0.2";
@@ -239,7 +239,7 @@ TEST(JudgementChain, ByTheChartConstantsLotsOfOneValueGiveNoLimitsAndNoSpcResult
     EXPECT_FALSE(report.spcFinished);
 
     // X-Rs has its moving ranges between the three lots.
-    v.chart = 2;
+    v.chart = judge::ChartKind::XRs;
     judgeSpc(v, ChainContext{&kRules, nullptr}, report);
     EXPECT_FALSE(v.ucl.isEmpty());
     EXPECT_EQ(v.spc.text(9, 1), "－"); // the first lot has no moving range

@@ -42,7 +42,7 @@ TEST(SheetEntry, EnteringShowsTheRecordWithItsDigitsLayoutAndEnableFlags)
     EXPECT_TRUE(v.lots.flag(1, 3)); // no entry: enabled
     EXPECT_EQ(v.cells.text(0, 0), "N1");
     EXPECT_EQ(v.spc.text(9, 0), "R①");
-    EXPECT_EQ(v.chart, 0);
+    EXPECT_EQ(v.chart, judge::ChartKind::XbarR);
     EXPECT_EQ(v.threshold, "1.33");
     EXPECT_TRUE(v.specResult.isEmpty());
 
@@ -87,18 +87,18 @@ TEST(SheetEntry, UnsuitableValuesWarnOnceAndStopTheReformatThere)
 TEST(SheetEntry, OneMeasurementPerLotCouplesTheMovingRangeChart)
 {
     const EnteredSheet one = enterSheet(record({"K001,10"}, 10, 1), kApp);
-    EXPECT_EQ(one.view.chart, 2);
+    EXPECT_EQ(one.view.chart, judge::ChartKind::XRs);
     EXPECT_EQ(one.view.spc.text(9, 0), "Rs①");
 
     // Choosing another chart with one measurement keeps the moving-range chart.
     SheetView v = one.view;
-    chartChanged(v, 0, true, kApp, nullptr);
-    EXPECT_EQ(v.chart, 2);
+    chartChanged(v, judge::ChartKind::XbarR, true, kApp, nullptr);
+    EXPECT_EQ(v.chart, judge::ChartKind::XRs);
 
     // Choosing it with five measurements cuts the sheet to one, and saves it so.
     SheetView five = enterSheet(record({"K001,1,2,3,4,5"}, 10, 5), kApp).view;
     model::SheetRecord saved;
-    chartChanged(five, 2, false, kApp, &saved);
+    chartChanged(five, judge::ChartKind::XRs, false, kApp, &saved);
     EXPECT_EQ(five.measurementCount, 1);
     EXPECT_EQ(five.measurementColumns, 1);
     EXPECT_TRUE(five.countsChanged);
@@ -107,7 +107,7 @@ TEST(SheetEntry, OneMeasurementPerLotCouplesTheMovingRangeChart)
 
     // XbarS relabels the dispersion side.
     SheetView s = enterSheet(record({"K001,1,2"}, 10, 2), kApp).view;
-    chartChanged(s, 1, false, kApp, nullptr);
+    chartChanged(s, judge::ChartKind::XbarS, false, kApp, nullptr);
     EXPECT_EQ(s.spc.text(16, 0), "S⑧");
 }
 
@@ -119,7 +119,7 @@ TEST(SheetEntry, KindAndHeaderClearFollowTheWindow)
     EXPECT_FALSE(v.upperEnabled);
     EXPECT_TRUE(v.lowerEnabled);
     EXPECT_EQ(v.specUpper, "10.500"); // loaded after the kind emptied it, as the window does
-    v.capabilityIndex = 0;
+    v.capabilityIndex = judge::CapabilityIndex::CP;
     specKindChanged(v);               // the index list shares the kind list's handler
     EXPECT_EQ(v.specUpper, "");
 
@@ -131,7 +131,7 @@ TEST(SheetEntry, KindAndHeaderClearFollowTheWindow)
     v.item = "changed";
     clearHeader(v, app);
     EXPECT_EQ(v.item, "Length");      // the tab caption
-    EXPECT_EQ(v.specKind, 1);
+    EXPECT_EQ(v.specKind, judge::SpecKind::UpperOnly);
     EXPECT_FALSE(v.upperEnabled);     // the kind's fields are left as they were
     EXPECT_EQ(v.digits, "5");
     EXPECT_TRUE(v.specResult.isEmpty());
