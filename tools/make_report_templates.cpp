@@ -200,15 +200,16 @@ void markedSeries(lxw_chart* chart, const std::string& categories, const std::st
     chart_series_set_marker_line(s, &border);
 }
 
-// A lot's own limit: a short bar at its value, so lots of unequal size show their limits as steps.
+// A lot's own limit: a small mark at its value, so lots of unequal size show their limits as steps.
+// (A dash marker would suit better, but libxlsxwriter writes its name in a form readers refuse.)
 void stepSeries(lxw_chart* chart, const std::string& categories, const std::string& values)
 {
     lxw_chart_series* s = chart_add_series(chart, ("=" + categories).c_str(), ("=" + values).c_str());
     lxw_chart_line none{};
     none.none = 1;
     chart_series_set_line(s, &none);
-    chart_series_set_marker_type(s, LXW_CHART_MARKER_LONG_DASH);
-    chart_series_set_marker_size(s, 9);
+    chart_series_set_marker_type(s, LXW_CHART_MARKER_SQUARE);
+    chart_series_set_marker_size(s, 3);
     lxw_chart_fill fill{};
     fill.color = 0xE07000;
     chart_series_set_marker_fill(s, &fill);
@@ -400,9 +401,9 @@ void writeControlChartTemplate(const std::string& folder, const ControlChartKind
 
     lxw_chart* xChart = workbook_add_chart(wb, LXW_CHART_LINE);
     lineSeries(xChart, lots, values, kind.xAxis, kMeanLine, 1.5, LXW_CHART_LINE_DASH_SOLID, true);
-    chart_series_set_name(lineSeries(xChart, lots, column(2), "CL", kCentreLine, 1.25, LXW_CHART_LINE_DASH_SOLID, false), name(0).c_str());
-    chart_series_set_name(lineSeries(xChart, lots, column(3), "UCL", kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false), name(1).c_str());
-    chart_series_set_name(lineSeries(xChart, lots, column(4), "LCL", kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false), name(2).c_str());
+    lineSeries(xChart, lots, column(2), name(0).c_str(), kCentreLine, 1.25, LXW_CHART_LINE_DASH_SOLID, false);
+    lineSeries(xChart, lots, column(3), name(1).c_str(), kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
+    lineSeries(xChart, lots, column(4), name(2).c_str(), kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
     markedSeries(xChart, lots, column(layout::kXMarkedColumn), name(5));
     stepSeries(xChart, lots, column(8));
     stepSeries(xChart, lots, column(9));
@@ -414,8 +415,8 @@ void writeControlChartTemplate(const std::string& folder, const ControlChartKind
 
     lxw_chart* dChart = workbook_add_chart(wb, LXW_CHART_LINE);
     lineSeries(dChart, lots, disp, kind.dAxis, kMeanLine, 1.5, LXW_CHART_LINE_DASH_SOLID, true);
-    chart_series_set_name(lineSeries(dChart, lots, column(6), "CL", kCentreLine, 1.25, LXW_CHART_LINE_DASH_SOLID, false), name(3).c_str());
-    chart_series_set_name(lineSeries(dChart, lots, column(7), "UCL", kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false), name(4).c_str());
+    lineSeries(dChart, lots, column(6), name(3).c_str(), kCentreLine, 1.25, LXW_CHART_LINE_DASH_SOLID, false);
+    lineSeries(dChart, lots, column(7), name(4).c_str(), kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
     markedSeries(dChart, lots, column(layout::kDispersionMarkedColumn), name(5));
     stepSeries(dChart, lots, column(10));
     stepSeries(dChart, lots, column(11));
