@@ -42,7 +42,7 @@ pugi::xml_node sheetChild(pugi::xml_node root, const char* local)
 pugi::xml_node rootOf(const SheetEntry& s)
 {
     if (!s.skeleton) throw Error(QStringLiteral("The worksheet \"%1\" has no layout that can be edited.").arg(s.name));
-    return rootOf(s);
+    return s.skeleton->document_element();
 }
 
 void set(pugi::xml_node n, const char* attribute, const char* value)
