@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 using namespace reports;
 using namespace reports_testing;
@@ -132,7 +133,29 @@ TEST(Render, ChartPagesPrintFirstOnOnePageAndTheCellsReadBack)
         made.append({fillHistogram(session, f, when(), h), lots, QStringLiteral("度数分布"), QString()});
     }
 
-    QStringList files;
+    // The result workbook of the 3, 29 and 100-lot sheets, with a long product name and marks.
+    QStringList results;
+    std::vector<std::unique_ptr<model::SheetRecord>> records;
+    for (int lots : {3, 29, 100}) {
+        const int n = lots == 100 ? 100 : 5;
+        const TestSheet sheet = sheetOf(lots, n);
+        CalcGrid calc = judgedGrid(sheet, ChartKind::XbarR);
+        calc.table.setText(9, 2, QStringLiteral("×異常あり"));
+        records.push_back(std::make_unique<model::SheetRecord>());
+        records.back()->product = identity(lots, n, {}).product;
+        records.back()->item = QStringLiteral("外径");
+        records.back()->digits = QStringLiteral("3");
+        ResultGrids grids;
+        grids.record = records.back().get();
+        grids.grids = {exchange::GridBlock{exchange::GridKind::Measurements, &sheet.cells, &sheet.lots, lots + 1, n},
+                       exchange::GridBlock{exchange::GridKind::Capability, &calc.table, nullptr, calc.rowCount, 10},
+                       exchange::GridBlock{exchange::GridKind::Spc, &calc.table, nullptr, calc.rowCount, 10}};
+        grids.captions = {QStringLiteral("測定値入力＆規格判定"), QStringLiteral("CP-CPK不良率判定"), QStringLiteral("SPC異常判定(X側-R側)")};
+        ExcelSession session;
+        results << writeResultWorkbook(session, f, when(), grids);
+    }
+
+    QStringList files = results;
     for (const Made& m : made) files << m.file;
     testing_support::soffice(QStringList{QStringLiteral("--convert-to"), QStringLiteral("pdf"), QStringLiteral("--outdir"), dir.path() + QStringLiteral("/pdf")}
                              + files);
@@ -154,6 +177,43 @@ TEST(Render, ChartPagesPrintFirstOnOnePageAndTheCellsReadBack)
         }
         // The data fitted to the page width: a page per about 40 rows, never a page per column block.
         EXPECT_LE(texts.size(), 1 + (m.lots + 1 + 39) / 40 + (m.marker.isEmpty() ? 2 : 0)) << texts.size();
+    }
+
+    // Each result table one page wide: 100 measurement columns still print on a single page column.
+    for (const QString& file : results) {
+        SCOPED_TRACE(file.toStdString());
+        const QStringList texts = pages(dir.path() + "/pdf/" + QFileInfo(file).completeBaseName() + ".pdf");
+        EXPECT_LE(texts.size(), 12);
+        EXPECT_TRUE(texts[0].contains(QStringLiteral("シャフト ＡＢ－１２３（量産品・長い品種名称の例）")));
+    }
+    static const char* const kFormats = R"(
+import json, sys, openpyxl
+out = {}
+for path in sys.argv[1:]:
+    wb = openpyxl.load_workbook(path)
+    ws = wb.worksheets[1]
+    mark = ws["J6"]
+    out[path] = {"pane": ws.freeze_panes, "titles": ws.print_title_rows, "fit": bool(ws.sheet_properties.pageSetUpPr.fitToPage),
+                 "wide": ws.page_setup.fitToWidth, "tall": ws.page_setup.fitToHeight, "mark": mark.value, "bold": bool(mark.font.b),
+                 "red": mark.font.color.rgb if mark.font.color else None, "plainBold": bool(ws["J5"].font.b),
+                 "productWidth": wb.worksheets[0].column_dimensions["A"].width}
+print(json.dumps(out))
+)";
+    const QJsonObject formats = QJsonDocument::fromJson(testing_support::run(testing_support::python(), QStringList{QStringLiteral("-c"), QString::fromUtf8(kFormats)} + results)).object();
+    for (const QString& file : results) {
+        SCOPED_TRACE(file.toStdString());
+        const QJsonObject r = formats[file].toObject();
+        EXPECT_EQ(r["pane"].toString(), "A5");
+        EXPECT_EQ(r["titles"].toString(), "$4:$4");
+        EXPECT_TRUE(r["fit"].toBool());
+        EXPECT_EQ(r["wide"].toInt(), 1);
+        EXPECT_EQ(r["tall"].toInt(), 0);
+        EXPECT_EQ(r["mark"].toString(), QStringLiteral("×異常あり"));
+        EXPECT_TRUE(r["bold"].toBool());
+        EXPECT_EQ(r["red"].toString(), "FFFF0000");
+        EXPECT_FALSE(r["plainBold"].toBool());
+        // The product name (A2): 24 full-width characters and a blank, not cut.
+        EXPECT_GE(r["productWidth"].toDouble(), 49);
     }
 
     // Read back by openpyxl: lot numbers as typed, G2 as given, the identity, the class table.
