@@ -38,7 +38,7 @@ inline constexpr int kMaxClasses = 10;
 inline constexpr int kSeriesColumn = 5;  // F: bars' outline x, G y; H, I the normal curve; J, K upper spec; L, M lower spec; N, O mean
 inline constexpr int kSeriesRow = 1;     // names in row 1, points from row 2
 inline constexpr int kOutlinePoints = 4 * kMaxClasses;
-inline constexpr int kCurvePoints = 81;
+inline constexpr int kCurvePoints = 41;
 
 // ---- both: the identification block, three groups of four rows from row 3 of the chart page:
 // label in the group's first column, value merged over the next four.

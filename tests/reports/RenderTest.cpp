@@ -124,6 +124,13 @@ TEST(Render, ChartPagesPrintFirstOnOnePageAndTheCellsReadBack)
         h.digits = 3;
         h.specUpper = 10.1;
         h.specLower = 9.9;
+        judge::CapabilityStudy study;
+        study.pp = 1.2344;
+        study.ppk = 1.1106;
+        study.cp = 1.5;
+        study.cpk = 1.4;
+        study.sigmaWithin = 0.0234567;
+        h.study = study;
         // Seven classes of width 0.013 from 9.9595: [a, b) with every value inside.
         for (int i = 0; i < 7; ++i) h.classTable.push_back({9.9595 + 0.013 * i, 9.9595 + 0.013 * (i + 1), 0});
         for (const QStringList& row : h.block)
@@ -176,7 +183,7 @@ TEST(Render, ChartPagesPrintFirstOnOnePageAndTheCellsReadBack)
             EXPECT_TRUE(texts[1].contains(m.marker));
         }
         // The data fitted to the page width: a page per about 40 rows, never a page per column block.
-        EXPECT_LE(texts.size(), 1 + (m.lots + 1 + 39) / 40 + (m.marker.isEmpty() ? 2 : 0)) << texts.size();
+        EXPECT_LE(texts.size(), 1 + (m.lots + 1 + 39) / 40 + (m.marker.isEmpty() ? 1 : 0)) << texts.size();
     }
 
     // Each result table one page wide: 100 measurement columns still print on a single page column.
@@ -232,7 +239,19 @@ print(json.dumps(out))
             int counted = 0;
             for (int r = 23; r <= 29; ++r) counted += int(table[QStringLiteral("D%1").arg(r)].toArray()[1].toString().toDouble());
             EXPECT_EQ(counted, m.lots * (m.lots == 100 ? 100 : 6));
-            EXPECT_EQ(book[QStringLiteral("測定データ")].toObject()["CY3"].toArray()[1].toString(), QStringLiteral("シャフト ＡＢ－１２３（量産品・長い品種名称の例）"));
+            const QJsonObject page = book[QStringLiteral("測定データ")].toObject();
+            EXPECT_EQ(page["CY3"].toArray()[1].toString(), QStringLiteral("シャフト ＡＢ－１２３（量産品・長い品種名称の例）"));
+            // The capability box: CP and CPK as the statistics grid shows them (overall sigma), then within and overall.
+            const auto box = [&](int row) { return page[QStringLiteral("DI%1").arg(row)].toArray()[1].toString() + u'=' + page[QStringLiteral("DK%1").arg(row)].toArray()[1].toString(); };
+            EXPECT_EQ(box(8), QStringLiteral("N=%1").arg(counted));
+            EXPECT_EQ(box(11), QStringLiteral("CP=1.234"));
+            EXPECT_EQ(box(12), QStringLiteral("CPK=1.111"));
+            EXPECT_EQ(box(13), QStringLiteral("σ（群内）=0.02346"));
+            EXPECT_EQ(box(14), QStringLiteral("Cp（群内）=1.500"));
+            EXPECT_EQ(box(15), QStringLiteral("Cpk（群内）=1.400"));
+            EXPECT_EQ(box(17), QStringLiteral("Ppk（全体）=1.111"));
+            // The class table on the chart page as on worksheet 2.
+            EXPECT_EQ(page["DJ24"].toArray()[1].toString(), QStringLiteral("9.9595"));
             continue;
         }
         const QJsonObject data = book[QStringLiteral("統計データ")].toObject();
