@@ -377,7 +377,6 @@ void writeControlChartTemplate(const std::string& folder, const ControlChartKind
         cd.format = st.red;
         check(worksheet_conditional_format_range(data, 1, 5, kLastDataRow, 5, &cd), "conditional format");
     }
-    worksheet_freeze_panes(data, 1, 0);
     pageSetup(data, true);
     check(worksheet_repeat_rows(data, 0, 0), "print titles");
     worksheet_fit_to_pages(data, 1, 0);

@@ -106,6 +106,7 @@ void layOutChartPage(spreadsheet::Worksheet& sheet, spreadsheet::Book& book, con
     for (int c = 0; c < L::kControlCharts; ++c) book.setChartLabelInterval(c, labelInterval(k));
 
     const int sheetIndex = sheet.number() - 1;
+    book.showFrom(sheetIndex, 1, L::kChartPageColumn + 1);
     book.setPrintArea(sheetIndex, {{1, L::kChartPageColumn + 1, L::kChartPageRows, L::kChartPageColumn + L::kChartPageColumns},
                                    {1, 1, std::max(kFirstRow, kFirstRow + k - 1), L::kLastDataColumn + 1}});
 }

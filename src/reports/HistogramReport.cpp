@@ -198,7 +198,8 @@ QString fillHistogram(ExcelSession& session, const ReportFolders& folders, const
     session.worksheet().range(QStringLiteral("B19")).setValue(static_cast<double>(data.classes));
     spreadsheet::Book& book = session.workbook().book();
     writeTables(session.application(), data, sampleOf(data.block), book);
-    // The chart page prints first, then the measurements the report holds.
+    // The workbook opens on the chart page, which prints first, then the measurements.
+    book.showFrom(0, 1, L::kHistogramPageColumn + 1);
     book.setPrintArea(0, {{1, L::kHistogramPageColumn + 1, L::kHistogramPageRows, L::kHistogramPageColumn + 16},
                           {1, 1, std::max(rows, 1), std::max(cols, 1)}});
     session.workbook().save();

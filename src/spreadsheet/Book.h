@@ -100,6 +100,8 @@ public:
     void setPrintArea(int sheet, const QList<CellRect>& areas);
     void setPrintTitleRows(int sheet, int firstRow, int lastRow);
     void fitToPageWidth(int sheet, bool landscape);
+    // The worksheet opens scrolled to this cell, with the cursor on it.
+    void showFrom(int sheet, int row, int column);
 
     // Charts, numbered from 0 in the order of their parts (chart1, chart2, ...): the value axes
     // of one side fixed to a range (nullopt: chosen by the drawing program), and only every

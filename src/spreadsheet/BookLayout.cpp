@@ -125,6 +125,30 @@ void Book::freezeTopRows(int sheet, int rows)
     s.modified = true;
 }
 
+void Book::showFrom(int sheet, int row, int column)
+{
+    if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) throw Error(QStringLiteral("The cell lies outside the worksheet."));
+    SheetEntry& s = d->worksheet(sheet);
+    pugi::xml_node views = sheetChild(rootOf(s), "sheetViews");
+    pugi::xml_node view = xml::child(views, "sheetView");
+    if (!view) {
+        view = views.append_child(xml::qualified(views, "sheetView").c_str());
+        set(view, "workbookViewId", "0");
+    }
+    const QByteArray cell = formatA1Range({row, column, row, column}).toUtf8();
+    set(view, "topLeftCell", cell.constData());
+    // A frozen pane would keep the rows above it in view: the view starts without one.
+    for (pugi::xml_node k = view.first_child(); k;) {
+        const pugi::xml_node next = k.next_sibling();
+        if (xml::is(k, "pane") || xml::is(k, "selection")) view.remove_child(k);
+        k = next;
+    }
+    pugi::xml_node selection = view.prepend_child(xml::qualified(view, "selection").c_str());
+    set(selection, "activeCell", cell.constData());
+    set(selection, "sqref", cell.constData());
+    s.modified = true;
+}
+
 void Book::setFont(int sheet, const CellRect& rect, bool bold, std::uint32_t rgb)
 {
     if (rect.top < 1 || rect.left < 1 || rect.bottom > kMaxRows || rect.right > kMaxColumns || rect.top > rect.bottom || rect.left > rect.right)

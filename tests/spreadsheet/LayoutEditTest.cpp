@@ -21,11 +21,13 @@ import json, sys, openpyxl
 wb = openpyxl.load_workbook(sys.argv[1])
 ws = wb.worksheets[0]
 b2 = ws["B2"]
+second = wb.worksheets[1].sheet_view
 print(json.dumps({"width": ws.column_dimensions["B"].width, "widthC": ws.column_dimensions["C"].width,
     "pane": ws.freeze_panes, "bold": bool(b2.font.b), "colour": b2.font.color.rgb if b2.font.color else None,
     "a1bold": bool(ws["A1"].font.b), "titles": ws.print_title_rows, "area": ",".join(ws.print_area or []),
     "fit": bool(ws.sheet_properties.pageSetUpPr.fitToPage), "fitWidth": ws.page_setup.fitToWidth,
-    "fitHeight": ws.page_setup.fitToHeight, "orientation": ws.page_setup.orientation}))
+    "fitHeight": ws.page_setup.fitToHeight, "orientation": ws.page_setup.orientation,
+    "shown": second.topLeftCell, "cursor": second.selection[0].activeCell}))
 )";
 
 } // namespace
@@ -44,6 +46,7 @@ TEST(LayoutEdits, ColumnsPanesFontsAndPrintSettingsReadBackInAnotherProgram)
     book->setPrintTitleRows(0, 4, 4);
     book->setPrintArea(0, {{1, 19, 41, 34}, {1, 1, 30, 17}});
     book->fitToPageWidth(0, true);
+    book->showFrom(1, 1, 19);
     const QString path = dir.path() + QStringLiteral("/layout.xlsx");
     book->save(path);
 
@@ -60,6 +63,8 @@ TEST(LayoutEdits, ColumnsPanesFontsAndPrintSettingsReadBackInAnotherProgram)
     EXPECT_EQ(r["fitWidth"].toInt(), 1);
     EXPECT_EQ(r["fitHeight"].toInt(), 0);
     EXPECT_EQ(r["orientation"].toString(), "landscape");
+    EXPECT_EQ(r["shown"].toString(), "S1");
+    EXPECT_EQ(r["cursor"].toString(), "S1");
     // The number format stays with the bold red font.
     EXPECT_EQ(Book::open(path)->numberFormat(0, 2, 2), "0.000");
 }
