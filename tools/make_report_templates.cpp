@@ -427,11 +427,11 @@ void writeControlChartTemplate(const std::string& folder, const ControlChartKind
     // Both charts span the page: 16 columns of 80 pixels.
     lxw_chart_options placement{};
     placement.x_scale = (layout::kChartPageColumns * 80.0 - 8) / 480.0;
-    placement.y_scale = 318.0 / 288.0;
+    placement.y_scale = 396.0 / 288.0;
     placement.x_offset = 4;
     placement.y_offset = 4;
     check(worksheet_insert_chart_opt(data, 7, col(0), xChart, &placement), "chart");
-    check(worksheet_insert_chart_opt(data, 23, col(0), dChart, &placement), "chart");
+    check(worksheet_insert_chart_opt(data, 27, col(0), dChart, &placement), "chart");
     worksheet_write_string(data, layout::kChartPageRows - 1, col(0), "※ 赤い点は異常判定のルールに該当したロットです。数値は左の表にあります。", st.note);
 
     // The program sets the print area: the chart page first, then the rows it filled.

@@ -13,10 +13,10 @@ inline constexpr int kDispersionMarkedColumn = 14; // O: the dispersion where a 
 inline constexpr int kSpecUpperColumn = 15;        // P: the upper spec limit on every lot row
 inline constexpr int kSpecLowerColumn = 16;        // Q: the lower one
 inline constexpr int kLastDataColumn = 16;
-// The chart page: columns S to AH, rows 1 to 41.
+// The chart page: columns S to AH, rows 1 to 49.
 inline constexpr int kChartPageColumn = 18;
 inline constexpr int kChartPageColumns = 16;
-inline constexpr int kChartPageRows = 41;
+inline constexpr int kChartPageRows = 49;
 // The names the limit lines are shown with ("UCL = 10.76400"), column AK rows 1 to 6:
 // X centre, UCL, LCL, dispersion centre, UCL, and the marked points.
 inline constexpr int kLineNameColumn = 36;
