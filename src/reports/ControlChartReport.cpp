@@ -42,7 +42,7 @@ void writeLotLimits(spreadsheet::Worksheet& sheet, const std::vector<judge::LotL
     sheet.range(QStringLiteral("I2"), QStringLiteral("M") + QString::number(kFirstRow + int(lots.size()) - 1)).setValues(block);
 }
 
-// A0-style address of a zero-based cell.
+// The A1 address of a cell counted from 0, as the layout counts.
 QString cell(int row, int column) { return spreadsheet::formatA1Range({row + 1, column + 1, row + 1, column + 1}); }
 
 // Lot numbers as the operator typed them: a text the spreadsheet would turn into another

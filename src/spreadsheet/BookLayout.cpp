@@ -10,6 +10,8 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <iterator>
+#include <string_view>
 
 namespace spreadsheet {
 
