@@ -101,9 +101,11 @@ void layOutChartPage(spreadsheet::Worksheet& sheet, spreadsheet::Book& book, con
         if (v) x.push_back(*v);
     const int k = int(data.lots.size());
     const AxisRange xr = fittedAxis(x), dr = fittedAxis(d);
-    book.setChartAxisBounds(0, true, xr.min, xr.max);
-    book.setChartAxisBounds(1, true, std::max(0.0, dr.min), dr.max);
-    for (int c = 0; c < L::kControlCharts; ++c) book.setChartLabelInterval(c, labelInterval(k));
+    // A template an operator restyled may hold fewer charts: those it has are fitted.
+    const int charts = std::min(book.chartCount(), L::kControlCharts);
+    if (charts > 0) book.setChartAxisBounds(0, true, xr.min, xr.max);
+    if (charts > 1) book.setChartAxisBounds(1, true, std::max(0.0, dr.min), dr.max);
+    for (int c = 0; c < charts; ++c) book.setChartLabelInterval(c, labelInterval(k));
 
     const int sheetIndex = sheet.number() - 1;
     book.showFrom(sheetIndex, 1, L::kChartPageColumn + 1);

@@ -174,6 +174,7 @@ void writeTables(spreadsheet::Application& app, const HistogramData& data, const
     if (s.n) table.range(cell(0, c0 + 9)).setText(QStringLiteral("平均値 = ") + model::formatFixed(s.mean, digits + 1));
 
     const AxisRange xr = fittedAxis(xs);
+    if (book.chartCount() == 0) return; // a template restyled without its chart
     book.setChartAxisBounds(0, false, xr.min, xr.max);
     book.setChartAxisBounds(0, true, 0.0, yr.max);
 }
