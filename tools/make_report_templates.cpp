@@ -1,25 +1,30 @@
 // Writes the report templates the program fills: XbarR.xlsx, XbarS.xlsx, X-Rs.xlsx and
 // Histogram.xlsx, into the folder given as the only argument. Run at build time.
 //
-// Control chart workbooks: worksheet 1 takes the lot numbers (A), the lot means (B) and the lot
+// Control chart workbooks, worksheet 1: the lot numbers (A), the lot means (B) and the lot
 // dispersion (F) in rows 2 to 102, the centre line and limits of the means in C2 to E2 and those
 // of the dispersion in G2 and H2. Rows 3 to 102 of C to E and G to H repeat row 2 by formula, so
-// the limit lines run along every data row; every chart series, formula and conditional format
-// points into rows 2 to 102, so deleting the unused rows with shift up leaves them covering
-// exactly the filled rows. Worksheet 2 is the printable page with both charts.
+// the limit lines run along every data row. Beside them the program writes each lot's own limits
+// (I to M), the points a run rule marked (N, O: drawn red, blank where none) and the spec limits
+// (P, Q). Every chart series points into rows 2 to 102, so deleting the unused rows with shift up
+// leaves them covering exactly the filled rows. The chart page sits on the same worksheet from
+// column S: title, the identification block the program writes, and both charts; it is printed
+// first (the print area lists it before the data).
 //
-// Histogram workbook: worksheet 1 takes the raw measurements from A1 (at most 100 x 100),
-// worksheet 2 the number of classes in B19. Worksheet 2 derives the classes and their counts
-// with formulas and shows them in a column chart. Spreadsheet programs cannot size a chart
-// series by formula, so the chart plots a fixed row of narrow slots (hidden worksheet 3): each
-// class fills an equal share of the slots, with a few empty slots at its edges as the gap
-// between bars, and the class boundaries label the slots where classes begin.
+// Histogram workbook: worksheet 1 takes the raw measurements from A1 (at most 100 x 100) and
+// holds the chart page from column CX; worksheet 2 takes the number of classes in B19 and, from
+// the program, the statistics, the class table and the points of the chart's series: the bars'
+// outline, the normal curve, the spec limits and the mean.
+#include "reports/ReportLayout.h"
+
 #include <xlsxwriter.h>
 
 #include <cstdio>
 #include <string>
 
 namespace {
+
+namespace layout = reports::layout;
 
 const char* const kFont = "ＭＳ Ｐゴシック";
 constexpr int kLastDataRow = 101; // row 102, zero-based
@@ -162,6 +167,69 @@ void pageSetup(lxw_worksheet* ws, bool landscape)
     worksheet_center_horizontally(ws);
 }
 
+// The identification block: label cells in the group's first column, the value merged over the
+// next four; the program writes both.
+void identityBlock(lxw_workbook* wb, lxw_worksheet* ws, const Styles& st, int left)
+{
+    lxw_format* value = boxed(wb);
+    format_set_shrink(value);
+    for (int g = 0; g < 3; ++g)
+        for (int r = 0; r < layout::kIdentityRows; ++r) {
+            const auto row = static_cast<lxw_row_t>(layout::kIdentityRow + r);
+            const auto c = static_cast<lxw_col_t>(left + g * layout::kIdentityGroupWidth);
+            worksheet_write_blank(ws, row, c, st.label);
+            check(worksheet_merge_range(ws, row, c + 1, row, c + layout::kIdentityGroupWidth - 1, "", value), "identity");
+        }
+}
+
+// Red points where a run rule marked a lot; blank rows leave gaps.
+void markedSeries(lxw_chart* chart, const std::string& categories, const std::string& values, const std::string& name)
+{
+    lxw_chart_series* s = chart_add_series(chart, ("=" + categories).c_str(), ("=" + values).c_str());
+    chart_series_set_name(s, name.c_str());
+    lxw_chart_line none{};
+    none.none = 1;
+    chart_series_set_line(s, &none);
+    chart_series_set_marker_type(s, LXW_CHART_MARKER_CIRCLE);
+    chart_series_set_marker_size(s, 7);
+    lxw_chart_fill red{};
+    red.color = 0xFF0000;
+    chart_series_set_marker_fill(s, &red);
+    lxw_chart_line border{};
+    border.color = 0xC00000;
+    chart_series_set_marker_line(s, &border);
+}
+
+// A lot's own limit: a small mark at its value, so lots of unequal size show their limits as steps.
+// (A dash marker would suit better, but libxlsxwriter writes its name in a form readers refuse.)
+void stepSeries(lxw_chart* chart, const std::string& categories, const std::string& values)
+{
+    lxw_chart_series* s = chart_add_series(chart, ("=" + categories).c_str(), ("=" + values).c_str());
+    lxw_chart_line none{};
+    none.none = 1;
+    chart_series_set_line(s, &none);
+    chart_series_set_marker_type(s, LXW_CHART_MARKER_SQUARE);
+    chart_series_set_marker_size(s, 3);
+    lxw_chart_fill fill{};
+    fill.color = 0xE07000;
+    chart_series_set_marker_fill(s, &fill);
+    lxw_chart_line border{};
+    border.color = 0xE07000;
+    chart_series_set_marker_line(s, &border);
+}
+
+// A spec limit, drawn only where the program writes it: dash-dot, purple, apart from the limits.
+void specSeries(lxw_chart* chart, const std::string& categories, const std::string& values)
+{
+    lxw_chart_series* s = chart_add_series(chart, ("=" + categories).c_str(), ("=" + values).c_str());
+    lxw_chart_line line{};
+    line.color = 0x7030A0;
+    line.width = 1.5f;
+    line.dash_type = LXW_CHART_LINE_DASH_LONG_DASH_DOT;
+    chart_series_set_line(s, &line);
+    chart_series_set_marker_type(s, LXW_CHART_MARKER_NONE);
+}
+
 // ---- control charts ----
 
 struct ControlChartKind {
@@ -228,8 +296,10 @@ void styleLineChart(lxw_chart* chart, const char* title, const char* valueAxis)
     lxw_chart_font axisTitle = chartFont(9, true);
     lxw_chart_font axisNumbers = chartFont(8);
     chart_axis_set_name_font(x, &axisTitle);
-    chart_axis_set_num_font(x, &axisNumbers);
+    lxw_chart_font lotNumbers = chartFont(8, false, -90); // upright lot labels: 100 lots stay apart
+    chart_axis_set_num_font(x, &lotNumbers);
     chart_axis_set_major_tick_mark(x, LXW_CHART_AXIS_TICK_MARK_OUTSIDE);
+    chart_axis_set_label_position(x, LXW_CHART_AXIS_LABEL_POSITION_LOW);
 
     lxw_chart_axis* y = chart_axis_get(chart, LXW_CHART_AXIS_TYPE_Y);
     chart_axis_set_name(y, valueAxis);
@@ -256,23 +326,29 @@ void writeControlChartTemplate(const std::string& folder, const ControlChartKind
     }
     const Styles st = makeStyles(wb);
     lxw_worksheet* data = workbook_add_worksheet(wb, kDataSheet);
-    lxw_worksheet* page = workbook_add_worksheet(wb, kChartSheet);
     const std::string ds = kDataSheet;
     const std::string dSym = kind.dSymbol;
 
-    // Worksheet 1: the table the program fills.
-    const std::string heads[8] = {"ロット№",
-                                  kind.xValue,
-                                  "中心線\nCL",
-                                  "上方管理限界\nUCL",
-                                  "下方管理限界\nLCL",
-                                  kind.dValue,
-                                  dSym + " 中心線\nCL",
-                                  dSym + " 上方管理限界\nUCL"};
+    // The table the program fills.
+    const std::string heads[17] = {"ロット№",
+                                   kind.xValue,
+                                   "中心線\nCL",
+                                   "上方管理限界\nUCL",
+                                   "下方管理限界\nLCL",
+                                   kind.dValue,
+                                   dSym + " 中心線\nCL",
+                                   dSym + " 上方管理限界\nUCL",
+                                   "", "", "", "", "",
+                                   "異常点\n(X)",
+                                   "異常点\n(" + dSym + ")",
+                                   "上限規格",
+                                   "下限規格"};
     worksheet_set_row_pixels(data, 0, 40, nullptr);
-    worksheet_set_column_pixels(data, 0, 0, 80, nullptr);
-    worksheet_set_column_pixels(data, 1, 7, 96, nullptr);
-    for (int c = 0; c < 8; ++c) check(worksheet_write_string(data, 0, static_cast<lxw_col_t>(c), heads[c].c_str(), st.header), "heading");
+    worksheet_set_column_pixels(data, 0, 0, 72, nullptr);
+    worksheet_set_column_pixels(data, 1, 16, 78, nullptr);
+    worksheet_set_column_pixels(data, 17, 17, 24, nullptr);
+    for (int c = 0; c <= layout::kLastDataColumn; ++c)
+        if (!heads[c].empty()) check(worksheet_write_string(data, 0, static_cast<lxw_col_t>(c), heads[c].c_str(), st.header), "heading");
     for (int r = 1; r <= kLastDataRow; ++r) {
         const auto row = static_cast<lxw_row_t>(r);
         worksheet_write_blank(data, row, 0, st.text);
@@ -288,8 +364,8 @@ void writeControlChartTemplate(const std::string& folder, const ControlChartKind
             check(worksheet_write_formula(data, row, static_cast<lxw_col_t>(c), f, st.derived), "line formula");
         }
     }
-    // Points outside the limits stand out in the table too.
     {
+        // Points outside the limits stand out in the table too.
         lxw_conditional_format cf{};
         cf.type = LXW_CONDITIONAL_TYPE_FORMULA;
         cf.value_string = const_cast<char*>("=AND(ISNUMBER(B2),OR(B2>$D$2,B2<$E$2))");
@@ -301,82 +377,86 @@ void writeControlChartTemplate(const std::string& folder, const ControlChartKind
         cd.format = st.red;
         check(worksheet_conditional_format_range(data, 1, 5, kLastDataRow, 5, &cd), "conditional format");
     }
-    worksheet_freeze_panes(data, 1, 0);
-    pageSetup(data, false);
+    pageSetup(data, true);
     check(worksheet_repeat_rows(data, 0, 0), "print titles");
     worksheet_fit_to_pages(data, 1, 0);
-    check(worksheet_set_header(data, (std::string("&L&\"") + kFont + ",Bold\"" + kind.title + "　統計データ").c_str()), "header");
+    check(worksheet_set_header(data, (std::string("&L&\"") + kFont + ",Bold\"" + kind.title).c_str()), "header");
     check(worksheet_set_footer(data, "&C&P / &N"), "footer");
 
-    // Worksheet 2: the page handed over, title, limits and both charts.
-    worksheet_set_column_pixels(page, 0, 0, 118, nullptr);
-    worksheet_set_column_pixels(page, 1, 12, 80, nullptr);
-    worksheet_set_row_pixels(page, 0, 24, nullptr);
-    worksheet_set_row_pixels(page, 1, 40, nullptr);
-    worksheet_gridlines(page, LXW_HIDE_ALL_GRIDLINES);
-    check(worksheet_merge_range(page, 0, 0, 1, 6, kind.title, st.title), "title");
-    stampBoxes(page, st, 0, 10);
+    // The chart page: S to AH, one A4 landscape page.
+    const int left = layout::kChartPageColumn;
+    const auto col = [&](int i) { return static_cast<lxw_col_t>(left + i); };
+    worksheet_set_column_pixels(data, col(0), col(layout::kChartPageColumns - 1), 80, nullptr);
+    worksheet_set_row_pixels(data, 1, 30, nullptr);
+    check(worksheet_merge_range(data, 0, col(0), 1, col(8), kind.title, st.title), "title");
+    stampBoxes(data, st, 0, left + layout::kChartPageColumns - 3);
+    identityBlock(wb, data, st, left);
 
-    const std::string means = area(ds, 1, 1, kLastDataRow, 1);
+    const std::string values = area(ds, 1, 1, kLastDataRow, 1);
     const std::string disp = area(ds, 1, 5, kLastDataRow, 5);
     const std::string lots = area(ds, 1, 0, kLastDataRow, 0);
-    const auto ref = [&](int col) { return "='" + ds + "'!" + absolute(1, col); };
-    worksheet_set_row_pixels(page, 3, 36, nullptr);
-    const char* tableHeads[] = {"", "中心線\nCL", "上方管理限界\nUCL", "下方管理限界\nLCL", "限界外の点"};
-    for (int c = 0; c < 5; ++c) worksheet_write_string(page, 3, static_cast<lxw_col_t>(c), tableHeads[c], st.header);
-    const std::string xRow = std::string(kind.xChart).substr(0, std::string(kind.xChart).find("（"));
-    const std::string dRow = std::string(kind.dChart).substr(0, std::string(kind.dChart).find("（"));
-    worksheet_write_string(page, 4, 0, xRow.c_str(), st.label);
-    worksheet_write_formula(page, 4, 1, ref(2).c_str(), st.number);
-    worksheet_write_formula(page, 4, 2, ref(3).c_str(), st.number);
-    worksheet_write_formula(page, 4, 3, ref(4).c_str(), st.number);
-    worksheet_write_formula(page, 4, 4,
-                           ("=COUNTIF(" + means + ",\">\"&'" + ds + "'!$D$2)+COUNTIF(" + means + ",\"<\"&'" + ds + "'!$E$2)").c_str(),
-                           st.count);
-    worksheet_write_string(page, 5, 0, dRow.c_str(), st.label);
-    worksheet_write_formula(page, 5, 1, ref(6).c_str(), st.number);
-    worksheet_write_formula(page, 5, 2, ref(7).c_str(), st.number);
-    worksheet_write_string(page, 5, 3, "－", st.plain);
-    worksheet_write_formula(page, 5, 4, ("=COUNTIF(" + disp + ",\">\"&'" + ds + "'!$H$2)").c_str(), st.count);
-    worksheet_write_string(page, 3, 6, "ロット数", st.header);
-    check(worksheet_merge_range(page, 4, 6, 5, 6, "", st.count), "lot count");
-    worksheet_write_formula(page, 4, 6, ("=COUNT(" + means + ")").c_str(), st.count);
+    const auto name = [&](int i) { return "='" + ds + "'!" + absolute(i, layout::kLineNameColumn); };
+    const auto column = [&](int c) { return area(ds, 1, c, kLastDataRow, c); };
 
     lxw_chart* xChart = workbook_add_chart(wb, LXW_CHART_LINE);
-    lineSeries(xChart, lots, means, kind.xAxis, kMeanLine, 1.5, LXW_CHART_LINE_DASH_SOLID, true);
-    lineSeries(xChart, lots, area(ds, 1, 2, kLastDataRow, 2), "中心線 CL", kCentreLine, 1.25, LXW_CHART_LINE_DASH_SOLID, false);
-    lineSeries(xChart, lots, area(ds, 1, 3, kLastDataRow, 3), "UCL", kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
-    lineSeries(xChart, lots, area(ds, 1, 4, kLastDataRow, 4), "LCL", kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
+    lineSeries(xChart, lots, values, kind.xAxis, kMeanLine, 1.5, LXW_CHART_LINE_DASH_SOLID, true);
+    lineSeries(xChart, lots, column(2), name(0).c_str(), kCentreLine, 1.25, LXW_CHART_LINE_DASH_SOLID, false);
+    lineSeries(xChart, lots, column(3), name(1).c_str(), kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
+    lineSeries(xChart, lots, column(4), name(2).c_str(), kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
+    markedSeries(xChart, lots, column(layout::kXMarkedColumn), name(5));
+    stepSeries(xChart, lots, column(8));
+    stepSeries(xChart, lots, column(9));
+    specSeries(xChart, lots, column(layout::kSpecUpperColumn));
+    specSeries(xChart, lots, column(layout::kSpecLowerColumn));
+    int16_t hidden[] = {5, 6, 7, 8, -1};
+    chart_legend_delete_series(xChart, hidden);
     styleLineChart(xChart, kind.xChart, kind.xAxis);
 
     lxw_chart* dChart = workbook_add_chart(wb, LXW_CHART_LINE);
     lineSeries(dChart, lots, disp, kind.dAxis, kMeanLine, 1.5, LXW_CHART_LINE_DASH_SOLID, true);
-    lineSeries(dChart, lots, area(ds, 1, 6, kLastDataRow, 6), "中心線 CL", kCentreLine, 1.25, LXW_CHART_LINE_DASH_SOLID, false);
-    lineSeries(dChart, lots, area(ds, 1, 7, kLastDataRow, 7), "UCL", kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
+    lineSeries(dChart, lots, column(6), name(3).c_str(), kCentreLine, 1.25, LXW_CHART_LINE_DASH_SOLID, false);
+    lineSeries(dChart, lots, column(7), name(4).c_str(), kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
+    markedSeries(dChart, lots, column(layout::kDispersionMarkedColumn), name(5));
+    stepSeries(dChart, lots, column(10));
+    stepSeries(dChart, lots, column(11));
+    stepSeries(dChart, lots, column(12));
+    int16_t hiddenD[] = {4, 5, 6, -1};
+    chart_legend_delete_series(dChart, hiddenD);
     styleLineChart(dChart, kind.dChart, kind.dAxis);
 
-    // Both charts span the page's width: column A (118) + 12 columns of 80 pixels.
+    // Both charts span the page: 16 columns of 80 pixels.
     lxw_chart_options placement{};
-    placement.x_scale = (118.0 + 12 * 80) / 480.0;
-    placement.y_scale = 340.0 / 288.0;
-    placement.y_offset = 6;
-    check(worksheet_insert_chart_opt(page, 7, 0, xChart, &placement), "chart");
-    check(worksheet_insert_chart_opt(page, 25, 0, dChart, &placement), "chart");
-    worksheet_write_string(page, 43, 0, "※ 数値とグラフは「統計データ」シートの値から作られます。", st.note);
+    placement.x_scale = (layout::kChartPageColumns * 80.0 - 8) / 480.0;
+    placement.y_scale = 396.0 / 288.0;
+    placement.x_offset = 4;
+    placement.y_offset = 4;
+    check(worksheet_insert_chart_opt(data, 7, col(0), xChart, &placement), "chart");
+    check(worksheet_insert_chart_opt(data, 27, col(0), dChart, &placement), "chart");
+    worksheet_write_string(data, layout::kChartPageRows - 1, col(0), "※ 赤い点は異常判定のルールに該当したロットです。数値は左の表にあります。", st.note);
 
-    pageSetup(page, true);
-    check(worksheet_print_area(page, 0, 0, 43, 12), "print area");
-    worksheet_fit_to_pages(page, 1, 1);
-    worksheet_activate(page);
+    // The program sets the print area: the chart page first, then the rows it filled.
+    worksheet_set_selection(data, 2, col(1), 2, col(1));
+    worksheet_activate(data);
 
     check(workbook_close(wb), kind.file);
 }
-
 // ---- histogram ----
 
-constexpr int kSlots = 360;       // chart slots; 5, 6, 8, 9 and 10 classes divide them evenly
-constexpr int kMaxClasses = 10;
-constexpr int kClassTop = 23;     // first class row, zero-based (row 24)
+lxw_chart_series* scatterSeries(lxw_chart* chart, const std::string& sheet, int column, int points, lxw_color_t colour, double width,
+                                uint8_t dash)
+{
+    const std::string xs = "=" + area(sheet, layout::kSeriesRow + 1, column, layout::kSeriesRow + points, column);
+    const std::string ys = "=" + area(sheet, layout::kSeriesRow + 1, column + 1, layout::kSeriesRow + points, column + 1);
+    lxw_chart_series* s = chart_add_series(chart, xs.c_str(), ys.c_str());
+    chart_series_set_name(s, ("='" + sheet + "'!" + absolute(0, column + 1)).c_str());
+    lxw_chart_line line{};
+    line.color = colour;
+    line.width = static_cast<float>(width);
+    line.dash_type = dash;
+    chart_series_set_line(s, &line);
+    chart_series_set_marker_type(s, LXW_CHART_MARKER_NONE);
+    return s;
+}
 
 void writeHistogramTemplate(const std::string& folder)
 {
@@ -387,168 +467,78 @@ void writeHistogramTemplate(const std::string& folder)
         return;
     }
     const Styles st = makeStyles(wb);
-    lxw_worksheet* data = workbook_add_worksheet(wb, "測定データ");
-    lxw_worksheet* page = workbook_add_worksheet(wb, "ヒストグラム");
-    lxw_worksheet* calc = workbook_add_worksheet(wb, "計算");
-    const std::string values = area("測定データ", 0, 0, 99, 100 - 1);
-    const std::string hs = "'ヒストグラム'!";
-    const std::string cs = "'計算'!";
+    const std::string dataSheet = "測定データ", tableSheet = "集計";
+    lxw_worksheet* data = workbook_add_worksheet(wb, dataSheet.c_str());
+    lxw_worksheet* table = workbook_add_worksheet(wb, tableSheet.c_str());
 
-    // Worksheet 1: the measurements, one row per lot.
-    worksheet_set_column_pixels(data, 0, 99, 64, nullptr);
+    // Worksheet 1: the measurements, one row per lot, then the chart page from column CX.
+    worksheet_set_column_pixels(data, 0, 99, 56, nullptr);
+    worksheet_set_column_pixels(data, 100, 100, 24, nullptr);
     pageSetup(data, true);
-    check(worksheet_set_header(data, (std::string("&L&\"") + kFont + ",Bold\"ヒストグラム　測定データ").c_str()), "header");
+    worksheet_fit_to_pages(data, 1, 0);
+    check(worksheet_set_header(data, (std::string("&L&\"") + kFont + ",Bold\"ヒストグラム").c_str()), "header");
     check(worksheet_set_footer(data, "&C&P / &N"), "footer");
 
-    // Worksheet 3 (hidden), first cells: the class count in use, the boundary digits and format.
-    //   H1  classes: B19 of worksheet 2 as a whole number from 1 to 10, 10 when it is no number
-    //   H2  digits of the class boundaries: enough to tell the class width to two figures
-    //   H3  the TEXT format of the boundaries
-    check(worksheet_write_formula(calc, 0, 7, ("=IF(ISNUMBER(" + hs + "$B$19),MAX(1,MIN(10,INT(" + hs + "$B$19))),10)").c_str(), nullptr), "calc");
-    check(worksheet_write_formula(calc, 1, 7, ("=MIN(6,MAX(0,1-INT(LOG10(" + hs + "$B$20))))").c_str(), nullptr), "calc");
-    check(worksheet_write_formula(calc, 2, 7, "=IF(H2=0,\"0\",\"0.\"&REPT(\"0\",H2))", nullptr), "calc");
+    const int left = layout::kHistogramPageColumn;
+    const auto col = [&](int i) { return static_cast<lxw_col_t>(left + i); };
+    worksheet_set_column_pixels(data, col(0), col(10), 72, nullptr);
+    worksheet_set_column_pixels(data, col(11), col(15), 78, nullptr);
+    worksheet_set_row_pixels(data, 1, 30, nullptr);
+    check(worksheet_merge_range(data, 0, col(0), 1, col(8), "ヒストグラム", st.title), "title");
+    stampBoxes(data, st, 0, left + 13);
+    identityBlock(wb, data, st, left);
 
-    // Worksheet 2: statistics, class settings, the class table and the chart.
-    worksheet_set_column_pixels(page, 0, 0, 104, nullptr);
-    worksheet_set_column_pixels(page, 1, 2, 86, nullptr);
-    worksheet_set_column_pixels(page, 3, 3, 58, nullptr);
-    worksheet_set_column_pixels(page, 4, 4, 16, nullptr);
-    worksheet_set_column_pixels(page, 5, 14, 70, nullptr);
-    worksheet_set_row_pixels(page, 0, 24, nullptr);
-    worksheet_set_row_pixels(page, 1, 40, nullptr);
-    worksheet_gridlines(page, LXW_HIDE_ALL_GRIDLINES);
-    check(worksheet_merge_range(page, 0, 0, 1, 8, "ヒストグラム", st.title), "title");
-    stampBoxes(page, st, 0, 12);
-
-    check(worksheet_merge_range(page, 3, 0, 3, 1, "基本統計量", st.header), "stats");
-    struct Stat {
-        const char* label;
-        std::string formula;
-        lxw_format* format;
-    };
-    lxw_format* shape = boxed(wb);
-    format_set_num_format(shape, "0.000");
-    lxw_format* counted = boxed(wb);
-    format_set_num_format(counted, "0");
-    const Stat stats[] = {
-        {"データ数 N", "=COUNT(" + values + ")", counted},
-        {"平均値", "=IF(B5>0,AVERAGE(" + values + "),\"\")", st.number},
-        {"標準偏差 σ", "=IF(B5>1,STDEV(" + values + "),\"\")", st.number},
-        {"最大値", "=IF(B5>0,MAX(" + values + "),\"\")", st.number},
-        {"最小値", "=IF(B5>0,MIN(" + values + "),\"\")", st.number},
-        {"範囲 R", "=IF(B5>0,B8-B9,\"\")", st.number},
-        {"中央値", "=IF(B5>0,MEDIAN(" + values + "),\"\")", st.number},
-        {"平均値＋3σ", "=IF(B5>1,B6+3*B7,\"\")", st.number},
-        {"平均値－3σ", "=IF(B5>1,B6-3*B7,\"\")", st.number},
-        {"歪度", "=IF(AND(B5>2,N(B7)>0),SKEW(" + values + "),\"\")", shape},
-        {"尖度", "=IF(AND(B5>3,N(B7)>0),KURT(" + values + "),\"\")", shape},
-    };
-    int row = 4;
-    for (const Stat& s : stats) {
-        worksheet_write_string(page, static_cast<lxw_row_t>(row), 0, s.label, st.label);
-        check(worksheet_write_formula(page, static_cast<lxw_row_t>(row), 1, s.formula.c_str(), s.format), "stat");
-        ++row;
-    }
-
-    check(worksheet_merge_range(page, 17, 0, 17, 1, "区間の設定", st.header), "classes");
-    worksheet_write_string(page, 18, 0, "区間数", st.label);
-    check(worksheet_write_number(page, 18, 1, 10, st.input), "class count"); // B19, written by the program
-    worksheet_write_string(page, 19, 0, "区間幅", st.label);
-    // An empty or constant sample still gets classes: one unit centred on its value.
-    check(worksheet_write_formula(page, 19, 1, ("=IF(N(B10)>0,B10,1)/" + cs + "$H$1").c_str(), st.number), "width");
-    worksheet_write_string(page, 20, 0, "最初の下限", st.label);
-    check(worksheet_write_formula(page, 20, 1, "=IF(N(B10)>0,B9,N(B9)-0.5)", st.number), "start");
-
-    // The class boundaries as numbers (worksheet 3, J and K), rounded to the digits shown; the
-    // table shows them as texts of exactly those digits. The first class takes everything below
-    // its upper boundary and the last everything from its lower one, so every value counts once.
-    const std::string k = cs + "$H$1";
-    const std::string fmt = cs + "$H$3";
-    for (int i = 1; i <= kMaxClasses; ++i) {
-        const auto r = static_cast<lxw_row_t>(i - 1);
-        const std::string n = std::to_string(i), in = "IF(" + n + ">$H$1,\"\",";
-        worksheet_write_formula(calc, r, 9, ("=" + in + "ROUND(" + hs + "$B$21+" + std::to_string(i - 1) + "*" + hs + "$B$20,$H$2))").c_str(), nullptr);
-        worksheet_write_formula(calc, r, 10, ("=" + in + "ROUND(" + hs + "$B$21+" + n + "*" + hs + "$B$20,$H$2))").c_str(), nullptr);
+    // The capability box and the class table, right of the chart; the program writes them.
+    lxw_format* boxNumber = boxed(wb);
+    format_set_align(boxNumber, LXW_ALIGN_RIGHT);
+    check(worksheet_merge_range(data, layout::kBoxRow - 1, col(11), layout::kBoxRow - 1, col(15), "工程能力", st.header), "box");
+    for (int r = 0; r < layout::kBoxLines; ++r) {
+        const auto row = static_cast<lxw_row_t>(layout::kBoxRow + r);
+        check(worksheet_merge_range(data, row, col(11), row, col(12), "", st.label), "box");
+        check(worksheet_merge_range(data, row, col(13), row, col(15), "", boxNumber), "box");
     }
     const char* classHeads[] = {"区間", "下限", "上限", "度数"};
-    for (int c = 0; c < 4; ++c) worksheet_write_string(page, kClassTop - 1, static_cast<lxw_col_t>(c), classHeads[c], st.header);
-    lxw_format* boundary = boxed(wb);
-    format_set_align(boundary, LXW_ALIGN_RIGHT);
-    for (int i = 1; i <= kMaxClasses; ++i) {
-        const auto r = static_cast<lxw_row_t>(kClassTop + i - 1);
-        const std::string n = std::to_string(i), in = "IF(" + n + ">" + k + ",\"\",";
-        const std::string lower = cs + "$J$" + n, upper = cs + "$K$" + n;
-        worksheet_write_formula(page, r, 0, ("=" + in + n + ")").c_str(), st.plain);
-        worksheet_write_formula(page, r, 1, ("=" + in + "TEXT(" + lower + "," + fmt + "))").c_str(), boundary);
-        worksheet_write_formula(page, r, 2, ("=" + in + "TEXT(" + upper + "," + fmt + "))").c_str(), boundary);
-        const std::string count = "=" + in + "IF(" + k + "=1,COUNT(" + values + "),IF(" + n + "=1,COUNTIF(" + values + ",\"<\"&" + upper +
-                                  "),IF(" + n + "=" + k + ",COUNTIF(" + values + ",\">=\"&" + lower + "),COUNTIFS(" + values + ",\">=\"&" + lower +
-                                  "," + values + ",\"<\"&" + upper + ")))))";
-        check(worksheet_write_formula(page, r, 3, count.c_str(), st.count), "count");
-    }
-    worksheet_write_string(page, kClassTop + kMaxClasses, 0, "※ 下限以上・上限未満を数えます（最後の区間は最大値を含みます）。", st.note);
-    worksheet_write_string(page, kClassTop + kMaxClasses + 1, 0, "※ 区間数（B19）を 5～10 に変えると、区間・度数・グラフが計算し直されます。", st.note);
+    for (int c = 0; c < 4; ++c) worksheet_write_string(data, layout::kPageClassRow, col(11 + c), classHeads[c], st.header);
+    for (int r = 1; r <= layout::kMaxClasses; ++r)
+        for (int c = 0; c < 4; ++c) worksheet_write_blank(data, static_cast<lxw_row_t>(layout::kPageClassRow + r), col(11 + c), boxNumber);
 
-    // Worksheet 3, the chart's slots, one row each:
-    //   A class of the slot, B its first slot, C the class's slot count, D bar height (0 in the
-    //   gap at the class's edges), E category text (boundary where a class begins, the last
-    //   boundary on the last slot), F count label in the middle of the class (#N/A elsewhere).
-    const std::string counts = hs + "$D$" + std::to_string(kClassTop + 1) + ":$D$" + std::to_string(kClassTop + kMaxClasses);
-    const std::string slots = std::to_string(kSlots);
-    for (int s = 0; s < kSlots; ++s) {
-        const auto r = static_cast<lxw_row_t>(s);
-        const std::string n = std::to_string(r + 1), sv = std::to_string(s);
-        const std::string A = "A" + n, B = "B" + n, C = "C" + n, p = "(" + sv + "-" + B + ")";
-        worksheet_write_formula(calc, r, 0, ("=MIN($H$1,INT(" + sv + "*$H$1/" + slots + ")+1)").c_str(), nullptr);
-        worksheet_write_formula(calc, r, 1, ("=ROUNDUP((" + A + "-1)*" + slots + "/$H$1,0)").c_str(), nullptr);
-        worksheet_write_formula(calc, r, 2, ("=ROUNDUP(" + A + "*" + slots + "/$H$1,0)-" + B).c_str(), nullptr);
-        worksheet_write_formula(calc, r, 3,
-                                ("=IF(OR(" + p + "<ROUND(" + C + "*0.06,0)," + p + ">=" + C + "-ROUND(" + C + "*0.06,0)),0,INDEX(" + counts + "," + A +
-                                 "))")
-                                    .c_str(),
-                                nullptr);
-        std::string label = "IF(" + p + "=0,TEXT(INDEX($J$1:$J$10," + A + "),$H$3),\"\")";
-        if (s == kSlots - 1) label = "TEXT(INDEX($K$1:$K$10,$H$1),$H$3)";
-        worksheet_write_formula(calc, r, 4, ("=" + label).c_str(), nullptr);
-        worksheet_write_formula(calc, r, 5, ("=IF(" + p + "=INT(" + C + "/2),INDEX(" + counts + "," + A + "),NA())").c_str(), nullptr);
-    }
-    worksheet_hide(calc);
+    // Worksheet 2: the class count (B19), and what the program writes from the data.
+    worksheet_set_column_pixels(table, 0, 0, 120, nullptr);
+    worksheet_set_column_pixels(table, 1, 3, 90, nullptr);
+    worksheet_set_column_pixels(table, 5, 14, 80, nullptr);
+    check(worksheet_write_string(table, 0, 0, "集計（ヒストグラムの元データ）", st.title), "title");
+    check(worksheet_merge_range(table, layout::kStatsRow - 1, 0, layout::kStatsRow - 1, 1, "基本統計量", st.header), "stats");
+    worksheet_write_string(table, 18, 0, "区間数", st.label);
+    check(worksheet_write_number(table, 18, 1, 10, st.input), "class count"); // B19, written by the program
+    for (int c = 0; c < 4; ++c) worksheet_write_string(table, layout::kClassRow, static_cast<lxw_col_t>(c), classHeads[c], st.header);
+    worksheet_write_string(table, layout::kClassRow + layout::kMaxClasses + 1, 0, "※ 下限以上・上限未満を数えます。", st.note);
+    const char* seriesHeads[] = {"外形 x", "度数", "曲線 x", "正規分布", "上限 x", "上限規格", "下限 x", "下限規格", "平均 x", "平均値"};
+    for (int c = 0; c < 10; ++c)
+        worksheet_write_string(table, 0, static_cast<lxw_col_t>(layout::kSeriesColumn + c), seriesHeads[c], st.header);
+    pageSetup(table, true);
+    worksheet_fit_to_pages(table, 1, 0);
 
-    lxw_chart* chart = workbook_add_chart(wb, LXW_CHART_COLUMN);
-    const std::string cats = "='計算'!$E$1:$E$" + slots;
-    lxw_chart_series* bars = chart_add_series(chart, cats.c_str(), ("='計算'!$D$1:$D$" + slots).c_str());
-    chart_series_set_name(bars, "度数");
-    lxw_chart_fill fill{};
-    fill.color = kBars;
-    chart_series_set_fill(bars, &fill);
-    lxw_chart_line noLine{};
-    noLine.none = 1;
-    chart_series_set_line(bars, &noLine);
-    lxw_chart_series* labels = chart_add_series(chart, cats.c_str(), ("='計算'!$F$1:$F$" + slots).c_str());
-    chart_series_set_name(labels, "度数（値）");
-    lxw_chart_fill noFill{};
-    noFill.none = 1;
-    chart_series_set_fill(labels, &noFill);
-    chart_series_set_line(labels, &noLine);
-    chart_series_set_labels(labels);
-    chart_series_set_labels_position(labels, LXW_CHART_LABEL_POSITION_OUTSIDE_END);
-    lxw_chart_font labelFont = chartFont(9, true);
-    chart_series_set_labels_font(labels, &labelFont);
-    chart_set_series_gap(chart, 0);
-    chart_set_series_overlap(chart, 100);
-
+    // One scatter chart: the bars as outlines over their class boundaries, the normal curve,
+    // the spec limits and the mean as vertical lines.
+    lxw_chart* chart = workbook_add_chart(wb, LXW_CHART_SCATTER_STRAIGHT);
+    const int c0 = layout::kSeriesColumn;
+    scatterSeries(chart, tableSheet, c0, layout::kOutlinePoints, kBars, 2.0, LXW_CHART_LINE_DASH_SOLID);
+    scatterSeries(chart, tableSheet, c0 + 2, layout::kCurvePoints, 0xC00000, 1.75, LXW_CHART_LINE_DASH_SOLID);
+    scatterSeries(chart, tableSheet, c0 + 4, 2, 0x7030A0, 2.0, LXW_CHART_LINE_DASH_LONG_DASH_DOT);
+    scatterSeries(chart, tableSheet, c0 + 6, 2, 0x7030A0, 2.0, LXW_CHART_LINE_DASH_LONG_DASH_DOT);
+    scatterSeries(chart, tableSheet, c0 + 8, 2, kCentreLine, 1.25, LXW_CHART_LINE_DASH_DASH);
     chart_title_set_name(chart, "度数分布");
     lxw_chart_font titleFont = chartFont(12, true);
     chart_title_set_name_font(chart, &titleFont);
-    chart_legend_set_position(chart, LXW_CHART_LEGEND_NONE);
+    chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
+    lxw_chart_font legendFont = chartFont(9);
+    chart_legend_set_font(chart, &legendFont);
     lxw_chart_axis* x = chart_axis_get(chart, LXW_CHART_AXIS_TYPE_X);
-    chart_axis_set_name(x, "測定値（区間の境界）");
+    chart_axis_set_name(x, "測定値");
     lxw_chart_font axisTitle = chartFont(9, true);
     lxw_chart_font axisNumbers = chartFont(8);
     chart_axis_set_name_font(x, &axisTitle);
     chart_axis_set_num_font(x, &axisNumbers);
-    chart_axis_set_major_tick_mark(x, LXW_CHART_AXIS_TICK_MARK_NONE);
-    chart_axis_set_interval_unit(x, 1);
     lxw_chart_axis* y = chart_axis_get(chart, LXW_CHART_AXIS_TYPE_Y);
     chart_axis_set_name(y, "度数");
     lxw_chart_font yTitle = chartFont(9, true, 360);
@@ -564,14 +554,15 @@ void writeHistogramTemplate(const std::string& folder)
     chart_chartarea_set_line(chart, &frame);
 
     lxw_chart_options placement{};
-    placement.x_scale = (10 * 70.0) / 480.0;
-    placement.y_scale = 680.0 / 288.0;
-    check(worksheet_insert_chart_opt(page, 3, 5, chart, &placement), "chart");
-
-    pageSetup(page, true);
-    check(worksheet_print_area(page, 0, 0, 37, 14), "print area");
-    worksheet_fit_to_pages(page, 1, 1);
-    worksheet_activate(page);
+    placement.x_scale = (11 * 72.0 - 12) / 480.0;
+    placement.y_scale = 560.0 / 288.0;
+    placement.x_offset = 4;
+    placement.y_offset = 6;
+    check(worksheet_insert_chart_opt(data, static_cast<lxw_row_t>(layout::kIdentityRow + layout::kIdentityRows), col(0), chart, &placement), "chart");
+    worksheet_write_string(data, layout::kHistogramPageRows - 1, col(0),
+                           "※ 区間は [下限, 上限)。幅は測定単位の倍数、最初の境界は最小値より半単位下です。", st.note);
+    worksheet_set_selection(data, 2, col(1), 2, col(1));
+    worksheet_activate(data);
 
     check(workbook_close(wb), "Histogram.xlsx");
 }

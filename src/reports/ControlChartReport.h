@@ -40,7 +40,10 @@ struct ControlChartData {
 // Built from the sheet view by reports::controlChartData (ReportModel.h).
 
 // Copies the chart kind's template into the save folder, opens the copy in the session, fills
-// it, deletes the template rows left over with shift up and saves it. Returns the copy's path;
+// it, deletes the template rows left over with shift up and saves it. Beside the cells above it
+// writes the marked points and (X-Rs) the spec limits, the identification block and the limit
+// lines' names of the chart page, fits the charts' axes to what they draw, thins the lot labels
+// and sets the print area (reports/ReportLayout.h). Returns the copy's path;
 // nothing is filled when the session yields no application.
 QString fillControlChart(ExcelSession& session, const ReportFolders& folders, const QDateTime& when,
                          const ControlChartData& data);

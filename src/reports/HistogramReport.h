@@ -38,7 +38,9 @@ struct HistogramData {
 // Built from the sheet view by reports::histogramData (ReportModel.h).
 
 // Copies the histogram template into the save folder, opens the copy in the session, fills and
-// saves it. Returns the copy's path; nothing is filled when the session yields no application.
+// saves it: besides the block and the class count, the identification block, the capability box
+// and the class table of the chart page, and on worksheet 2 the statistics, the class table and
+// the points the chart draws (reports/ReportLayout.h); the chart's axes fitted to them. Returns the copy's path; nothing is filled when the session yields no application.
 QString fillHistogram(ExcelSession& session, const ReportFolders& folders, const QDateTime& when, const HistogramData& data);
 
 } // namespace reports

@@ -5,11 +5,47 @@
 #include "model/FileSafety.h"
 #include "spreadsheet/Error.h"
 
+#include "spreadsheet/Book.h"
+#include "spreadsheet/SheetData.h"
+
 #include <algorithm>
 
 #include <QDir>
 
 namespace reports {
+
+namespace {
+
+// Columns as wide as the longest text they show (a full-width character counts twice), within
+// bounds; cells whose text begins with "×" red and bold as the window draws them; the grid's
+// heading row (row 4) frozen and printed on every page; each table one page wide.
+void formatSheet(spreadsheet::Book& book, int sheet, bool grid)
+{
+    const auto used = book.cells(sheet).usedRect();
+    if (!used) return;
+    for (int c = used->left; c <= used->right; ++c) {
+        int widest = 0;
+        for (int r = used->top; r <= used->bottom; ++r) {
+            const QString text = book.text(sheet, r, c);
+            if (text.isEmpty()) continue;
+            int width = 0;
+            for (const QChar ch : text) width += ch.unicode() < 0x80 || (ch.unicode() >= 0xFF61 && ch.unicode() <= 0xFF9F) ? 1 : 2;
+            // A number shows as its format says: "0.00000" is seven characters whatever the value.
+            const QString format = book.numberFormat(sheet, r, c);
+            if (format != QStringLiteral("General") && !format.contains(u'@')) width = std::max(width, int(format.size()) + 2);
+            if (text.startsWith(u'×')) book.setFont(sheet, {r, c, r, c}, true, 0xFF0000);
+            widest = std::max(widest, width);
+        }
+        book.setColumnWidth(sheet, c, c, std::clamp(widest + 2, 6, 60));
+    }
+    if (grid) {
+        book.freezeTopRows(sheet, 4);
+        book.setPrintTitleRows(sheet, 4, 4);
+    }
+    book.fitToPageWidth(sheet, true);
+}
+
+} // namespace
 
 QString writeResultWorkbook(ExcelSession& session, const ReportFolders& folders, const QDateTime& when, const ResultGrids& grids)
 {
@@ -35,6 +71,8 @@ QString writeResultWorkbook(ExcelSession& session, const ReportFolders& folders,
         const spreadsheet::CellRect block{1, 1, static_cast<int>(rows.size()), static_cast<int>(columns)};
         session.worksheet().range(block).setValues(rows);
     }
+    spreadsheet::Book& book = session.workbook().book();
+    for (int i = 0; i < book.worksheetCount(); ++i) formatSheet(book, i, size_t(i) < grids.grids.size());
     session.setWorksheet(app.worksheet(1));
     // The spreadsheet program would keep the new workbook open unsaved; the engine has no window to
     // keep it in, so it is saved beside the other reports before it is handed over.

@@ -2,7 +2,9 @@
 #include "spreadsheet/CellRef.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -87,6 +89,26 @@ public:
     void deleteShiftUp(int sheet, const CellRect& rect);
 
     const SheetData& cells(int sheet) const;
+
+    // Layout for printing and reading (reports): column widths in characters, the top rows
+    // frozen, a bold and coloured font (RGB), the print area (rectangles printed in this
+    // order, each on pages of its own), rows repeated on every printed page, and A4 pages
+    // scaled to the width of one page.
+    void setColumnWidth(int sheet, int firstColumn, int lastColumn, double characters);
+    void freezeTopRows(int sheet, int rows);
+    void setFont(int sheet, const CellRect& rect, bool bold, std::uint32_t rgb);
+    void setPrintArea(int sheet, const QList<CellRect>& areas);
+    void setPrintTitleRows(int sheet, int firstRow, int lastRow);
+    void fitToPageWidth(int sheet, bool landscape);
+    // The worksheet opens scrolled to this cell, with the cursor on it.
+    void showFrom(int sheet, int row, int column);
+
+    // Charts, numbered from 0 in the order of their parts (chart1, chart2, ...): the value axes
+    // of one side fixed to a range (nullopt: chosen by the drawing program), and only every
+    // interval-th category labelled.
+    int chartCount() const;
+    void setChartAxisBounds(int chart, bool vertical, std::optional<double> min, std::optional<double> max);
+    void setChartLabelInterval(int chart, int interval);
 
     // Part names and contents of the package as it stands (for inspection and tests).
     QByteArray part(const QString& name) const;

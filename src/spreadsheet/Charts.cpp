@@ -5,7 +5,11 @@
 #include "spreadsheet/References.h"
 #include "spreadsheet/SheetData.h"
 #include "spreadsheet/ValueText.h"
+#include "spreadsheet/Error.h"
 #include "spreadsheet/Xml.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace spreadsheet {
 
@@ -66,7 +70,20 @@ void refreshCache(pugi::xml_node f, const CellsByName& cellsOf)
 Charts::Charts(Package& package)
 {
     ParseBudget budget; // every chart is held at once
-    for (PackagePart* p : package.partsOfType(kChartType)) {
+    std::vector<PackagePart*> parts = package.partsOfType(kChartType);
+    // chart2 before chart10: by the number in the name, then by the name.
+    const auto number = [](const std::string& name) {
+        const size_t dot = name.rfind('.');
+        const size_t end = dot == std::string::npos ? name.size() : dot;
+        size_t begin = end;
+        while (begin > 0 && end - begin < 9 && name[begin - 1] >= '0' && name[begin - 1] <= '9') --begin;
+        return begin == end ? -1 : std::stoi(name.substr(begin, end - begin));
+    };
+    std::stable_sort(parts.begin(), parts.end(), [&](const PackagePart* a, const PackagePart* b) {
+        const int na = number(a->name), nb = number(b->name);
+        return na != nb ? na < nb : a->name < b->name;
+    });
+    for (PackagePart* p : parts) {
         auto doc = std::make_unique<pugi::xml_document>();
         budget.chargeTree(p->data.size(), p->name);
         xml::parse(*doc, p->data, p->name);
@@ -87,6 +104,70 @@ void Charts::editReferences(const FormulaEdit& edit, const CellsByName& cells)
                 chart.changed = true;
             }
         });
+}
+
+Charts::Chart& Charts::chart(int index)
+{
+    if (index < 0 || index >= count()) throw Error(QStringLiteral("The workbook has no chart %1 (it has %2).").arg(index + 1).arg(count()));
+    return charts_[static_cast<size_t>(index)];
+}
+
+namespace {
+
+// The child `local` of `parent`, made when missing and placed before the first of `before`.
+pugi::xml_node ensureChild(pugi::xml_node parent, const char* local, std::initializer_list<const char*> before)
+{
+    if (pugi::xml_node n = xml::child(parent, local)) return n;
+    const std::string name = xml::qualified(parent, local);
+    for (pugi::xml_node k = parent.first_child(); k; k = k.next_sibling())
+        for (const char* b : before)
+            if (k.type() == pugi::node_element && xml::is(k, b)) return parent.insert_child_before(name.c_str(), k);
+    return parent.append_child(name.c_str());
+}
+
+void setBound(pugi::xml_node scaling, const char* local, std::optional<double> value, std::initializer_list<const char*> before)
+{
+    if (!value || !std::isfinite(*value)) {
+        if (pugi::xml_node n = xml::child(scaling, local)) scaling.remove_child(n);
+        return;
+    }
+    pugi::xml_node n = ensureChild(scaling, local, before);
+    std::string text;
+    appendStoredNumber(text, *value);
+    if (!n.attribute("val")) n.append_attribute("val");
+    n.attribute("val") = text.c_str();
+}
+
+} // namespace
+
+void Charts::setAxisBounds(int index, bool vertical, std::optional<double> min, std::optional<double> max)
+{
+    Chart& c = chart(index);
+    if (min && max && *min > *max) throw Error(QStringLiteral("An axis cannot end below its start."));
+    xml::forEachElement(*c.doc, [&](pugi::xml_node axis) {
+        if (!xml::is(axis, "valAx")) return;
+        const std::string pos = xml::child(axis, "axPos").attribute("val").value();
+        if ((pos == "l" || pos == "r") != vertical) return;
+        pugi::xml_node scaling = ensureChild(axis, "scaling", {"delete", "axPos"});
+        setBound(scaling, "max", max, {"min", "extLst"});
+        setBound(scaling, "min", min, {"extLst"});
+        c.changed = true;
+    });
+}
+
+void Charts::setLabelInterval(int index, int interval)
+{
+    Chart& c = chart(index);
+    if (interval < 1) throw Error(QStringLiteral("A label interval is at least 1."));
+    xml::forEachElement(*c.doc, [&](pugi::xml_node axis) {
+        if (!xml::is(axis, "catAx")) return;
+        for (pugi::xml_node n : {ensureChild(axis, "tickLblSkip", {"tickMarkSkip", "noMultiLvlLbl", "extLst"}),
+                                 ensureChild(axis, "tickMarkSkip", {"noMultiLvlLbl", "extLst"})}) {
+            if (!n.attribute("val")) n.append_attribute("val");
+            n.attribute("val") = interval;
+        }
+        c.changed = true;
+    });
 }
 
 void Charts::write()

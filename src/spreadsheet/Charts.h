@@ -29,6 +29,14 @@ public:
     // Applies the edit to every series reference (<c:f>); with `cells`, the cached points of an
     // edited series are rebuilt from the cells it now covers.
     void editReferences(const FormulaEdit& edit, const CellsByName& cells = nullptr);
+    // The charts in the order of their parts' numbers (chart1, chart2, ...): the order a
+    // workbook's charts were made in.
+    int count() const { return static_cast<int>(charts_.size()); }
+    // Fixes the lower and upper bound of the value axes drawn on one side of a chart (vertical:
+    // left or right, horizontal: bottom or top); nullopt lets the drawing program choose.
+    void setAxisBounds(int chart, bool vertical, std::optional<double> min, std::optional<double> max);
+    // Labels and marks only every interval-th category of a chart's category axes.
+    void setLabelInterval(int chart, int interval);
     // Writes the changed charts back into their parts.
     void write();
 
@@ -38,6 +46,7 @@ private:
         std::unique_ptr<pugi::xml_document> doc;
         bool changed = false;
     };
+    Chart& chart(int index);
     std::vector<Chart> charts_;
 };
 

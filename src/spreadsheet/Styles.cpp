@@ -8,6 +8,7 @@
 #include "spreadsheet/Xml.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace spreadsheet {
 
@@ -118,16 +119,8 @@ std::uint32_t Styles::withNumberFormat(std::uint32_t style, int formatId)
 {
     const auto key = std::make_pair(style, formatId);
     if (const auto it = formatted_.find(key); it != formatted_.end()) return it->second;
-    pugi::xml_node root = doc_.document_element();
-    pugi::xml_node xfs = xml::child(root, "cellXfs");
-    if (!xfs || cellFormatCount_ == 0) {
-        // A styles part without cell formats: give it the default one.
-        if (!xfs) xfs = root.append_child(xml::qualified(root, "cellXfs").c_str());
-        pugi::xml_node x = xfs.append_child(xml::qualified(xfs, "xf").c_str());
-        for (const char* a : {"numFmtId", "fontId", "fillId", "borderId", "xfId"}) x.append_attribute(a) = 0;
-        cellFormats_.assign(1, x);
-        cellFormatCount_ = 1;
-    }
+    ensureCellFormats();
+    pugi::xml_node xfs = xml::child(doc_.document_element(), "cellXfs");
     const pugi::xml_node source = style < cellFormats_.size() ? cellFormats_[style] : pugi::xml_node();
     if (!source) throw Error(QStringLiteral("The workbook has no cell format %1.").arg(style));
     std::uint32_t result = style;
@@ -141,6 +134,68 @@ std::uint32_t Styles::withNumberFormat(std::uint32_t style, int formatId)
         changed_ = true;
     }
     formatted_.emplace(key, result);
+    return result;
+}
+
+void Styles::ensureCellFormats()
+{
+    pugi::xml_node root = doc_.document_element();
+    pugi::xml_node xfs = xml::child(root, "cellXfs");
+    if (xfs && cellFormatCount_ > 0) return;
+    // A styles part without cell formats: give it the default one.
+    if (!xfs) xfs = root.append_child(xml::qualified(root, "cellXfs").c_str());
+    pugi::xml_node x = xfs.append_child(xml::qualified(xfs, "xf").c_str());
+    for (const char* a : {"numFmtId", "fontId", "fillId", "borderId", "xfId"}) x.append_attribute(a) = 0;
+    cellFormats_.assign(1, x);
+    cellFormatCount_ = 1;
+}
+
+std::uint32_t Styles::copyCellFormat(pugi::xml_node source)
+{
+    pugi::xml_node xfs = xml::child(doc_.document_element(), "cellXfs");
+    pugi::xml_node copy = xfs.append_copy(source);
+    cellFormats_.push_back(copy);
+    setAttribute(xfs, "count", cellFormatCount_ + 1);
+    changed_ = true;
+    return cellFormatCount_++;
+}
+
+std::uint32_t Styles::withFont(std::uint32_t style, bool bold, std::uint32_t rgb)
+{
+    const auto key = std::make_tuple(style, bold, rgb);
+    if (const auto it = fonted_.find(key); it != fonted_.end()) return it->second;
+    ensureCellFormats();
+    const pugi::xml_node source = style < cellFormats_.size() ? cellFormats_[style] : pugi::xml_node();
+    if (!source) throw Error(QStringLiteral("The workbook has no cell format %1.").arg(style));
+    pugi::xml_node root = doc_.document_element();
+    pugi::xml_node fonts = xml::child(root, "fonts");
+    if (!fonts) throw Error(QStringLiteral("The workbook's styles have no fonts."));
+    std::vector<pugi::xml_node> list;
+    for (pugi::xml_node f = fonts.first_child(); f; f = f.next_sibling())
+        if (xml::is(f, "font")) list.push_back(f);
+    const unsigned fontId = source.attribute("fontId").as_uint();
+    pugi::xml_node font = fonts.append_copy(fontId < list.size() ? list[fontId] : pugi::xml_node());
+    if (!font) font = fonts.append_child(xml::qualified(fonts, "font").c_str());
+    if (!xml::is(font, "font")) font.set_name(xml::qualified(fonts, "font").c_str());
+    for (const char* local : {"b", "color"})
+        if (pugi::xml_node n = xml::child(font, local)) font.remove_child(n);
+    // Bold comes first and the colour after the strike-through marks, as the schema orders them.
+    if (bold) font.prepend_child(xml::qualified(font, "b").c_str());
+    pugi::xml_node after;
+    for (const char* local : {"b", "i", "strike", "condense", "extend", "outline", "shadow"})
+        if (pugi::xml_node n = xml::child(font, local)) after = n;
+    const std::string colourName = xml::qualified(font, "color");
+    pugi::xml_node colour = after ? font.insert_child_after(colourName.c_str(), after) : font.prepend_child(colourName.c_str());
+    char argb[9];
+    std::snprintf(argb, sizeof argb, "FF%06X", rgb & 0xFFFFFFu);
+    colour.append_attribute("rgb") = argb;
+    setAttribute(fonts, "count", static_cast<long long>(list.size() + 1));
+
+    const std::uint32_t result = copyCellFormat(source);
+    pugi::xml_node x = cellFormats_[result];
+    setAttribute(x, "fontId", static_cast<long long>(list.size()));
+    setAttribute(x, "applyFont", 1);
+    fonted_.emplace(key, result);
     return result;
 }
 

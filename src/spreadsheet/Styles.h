@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -35,6 +36,8 @@ public:
     // format like `style` but with that number format, added once.
     int numberFormatId(const QString& code);
     std::uint32_t withNumberFormat(std::uint32_t style, int formatId);
+    // A cell format like `style` with a font like its own but bold or not and of the colour (RGB).
+    std::uint32_t withFont(std::uint32_t style, bool bold, std::uint32_t rgb);
 
     // After edits, the part to write; empty when nothing changed.
     bool changed() const { return changed_; }
@@ -56,6 +59,10 @@ private:
     int maxFormatId_ = 163;
     int formatCount_ = 0;
     std::map<std::pair<std::uint32_t, int>, std::uint32_t> formatted_;
+    std::map<std::tuple<std::uint32_t, bool, std::uint32_t>, std::uint32_t> fonted_;
+    // The cell formats made for a number format or font keep the rest of their source.
+    std::uint32_t copyCellFormat(pugi::xml_node source);
+    void ensureCellFormats();
     bool changed_ = false;
 };
 

@@ -32,7 +32,7 @@ std::unique_ptr<spreadsheet::Book> filled(const TestSheet& sheet, ChartKind kind
 // The first and last row of a range "'統計データ'!$B$2:$B$4" on the data sheet.
 std::pair<int, int> rows(const QString& range)
 {
-    static const QRegularExpression re(QStringLiteral("^'統計データ'!\\$[A-H]\\$(\\d+):\\$[A-H]\\$(\\d+)$"));
+    static const QRegularExpression re(QStringLiteral("^'統計データ'!\\$[A-Q]\\$(\\d+):\\$[A-Q]\\$(\\d+)$"));
     const auto m = re.match(range);
     return m.hasMatch() ? std::pair{m.captured(1).toInt(), m.captured(2).toInt()} : std::pair{0, 0};
 }
@@ -130,10 +130,11 @@ TEST(ControlChartReport, ThreeLotsFillRowsTwoToFourAndEverySeriesFollows)
             EXPECT_EQ(book->formula(0, r, c), "") << r << ' ' << c;
         }
 
-    const QStringList ranges = chartRanges(*book);
-    EXPECT_EQ(ranges.size(), 14); // 4 + 3 series, categories and values each
+    // Every series' points (the limit lines' names are single cells of the page) end with the last lot.
+    QStringList ranges = chartRanges(*book);
+    ranges.removeIf([](const QString& r) { return !r.contains(u':'); });
+    EXPECT_EQ(ranges.size(), 32); // 9 + 7 series, categories and values each
     for (const QString& range : ranges) EXPECT_EQ(rows(range), (std::pair{2, 4})) << range.toStdString();
-    // The page's own formulas and the red marks of the table follow as well.
-    EXPECT_EQ(book->formula(1, 5, 7), "COUNT('統計データ'!$B$2:$B$4)");
+    // The red marks of the table follow as well.
     EXPECT_TRUE(book->part(QStringLiteral("xl/worksheets/sheet1.xml")).contains("sqref=\"B2:B4\""));
 }
