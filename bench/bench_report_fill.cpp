@@ -83,12 +83,13 @@ BENCHMARK(ControlChartXRs)->Unit(benchmark::kMillisecond);
 void Histogram(benchmark::State& state)
 {
     QTemporaryDir out;
-    model::CellTable cells, lots;
+    reports::HistogramData data;
     for (int l = 1; l <= kLots; ++l) {
-        lots.setFlag(1, l, true);
-        for (int m = 0; m < kMeasurements; ++m) cells.setText(m, l, model::formatFixed(value(l, m), 3));
+        QStringList row;
+        for (int m = 0; m < kMeasurements; ++m) row << model::formatFixed(value(l, m), 3);
+        data.block << row;
     }
-    reports::HistogramData data = reports::histogramData(cells, lots, kLots, kMeasurements, QStringLiteral("3"), 10);
+    data.numberFormat = QStringLiteral("0.000_ ");
     data.identity = identity();
     data.specUpper = 10.1;
     data.specLower = 9.9;

@@ -131,7 +131,8 @@ TEST(Render, ChartPagesPrintFirstOnOnePageAndTheCellsReadBack)
         study.cpk = 1.4;
         study.sigmaWithin = 0.0234567;
         h.study = study;
-        // Seven classes of width 0.013 from 9.9595: [a, b) with every value inside.
+        // Seven classes of width 0.013 from 9.9595: [a, b) with every value inside, counted here.
+        h.classTable.clear();
         for (int i = 0; i < 7; ++i) h.classTable.push_back({9.9595 + 0.013 * i, 9.9595 + 0.013 * (i + 1), 0});
         for (const QStringList& row : h.block)
             for (const QString& t : row)
