@@ -57,7 +57,7 @@ void refreshCache(pugi::xml_node f, const CellsByName& cellsOf)
         std::string value;
         if (c->type == CellType::Number) appendStoredNumber(value, c->number);
         else if (numeric) continue;
-        else value = (c->type == CellType::Boolean ? QString(c->booleanValue ? "TRUE" : "FALSE") : c->text).toStdString();
+        else value = (c->type == CellType::Boolean ? (c->booleanValue ? QStringLiteral("TRUE") : QStringLiteral("FALSE")) : c->text).toStdString();
         pugi::xml_node pt = cache.insert_child_after(xml::qualified(cache, "pt").c_str(), last);
         pt.append_attribute("idx") = i;
         pt.append_child(xml::qualified(cache, "v").c_str()).text().set(value.c_str());
