@@ -24,11 +24,7 @@ CliRun judge(const JudgeCommand& command)
 {
     std::vector<model::SheetRecord> records = readSheetFile(command.file);
     const JudgeOptions& o = command.options;
-    if (o.sheet && *o.sheet > int(records.size()))
-        throw FileError(command.file, QStringLiteral("シート %1 はありません (シート数 %2)").arg(*o.sheet).arg(records.size()));
-    std::vector<int> numbers;
-    for (int i = 1; i <= int(records.size()); ++i)
-        if (!o.sheet || *o.sheet == i) numbers.push_back(i);
+    const std::vector<int> numbers = chosenSheets(int(records.size()), o.sheet, command.file);
     std::vector<SheetJudgement> judged(numbers.size());
     forEachSheet(int(numbers.size()), [&](int i) {
         const int number = numbers[size_t(i)];

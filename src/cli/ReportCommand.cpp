@@ -100,11 +100,7 @@ ReportRun writeReports(const ReportCommand& command, const QString& programFolde
 
     const std::vector<model::SheetRecord> records = readSheetFile(command.file);
     const JudgeOptions& o = command.options;
-    if (o.sheet && *o.sheet > int(records.size()))
-        throw FileError(command.file, QStringLiteral("シート %1 はありません (シート数 %2)").arg(*o.sheet).arg(records.size()));
-    std::vector<int> numbers;
-    for (int i = 1; i <= int(records.size()); ++i)
-        if (!o.sheet || *o.sheet == i) numbers.push_back(i);
+    const std::vector<int> numbers = chosenSheets(int(records.size()), o.sheet, command.file);
 
     // Judging and building are independent per sheet; the workbooks are written one after the
     // other, each sheet's data let go once its workbook is written.

@@ -52,4 +52,14 @@ std::vector<model::SheetRecord> readSheetFile(const QString& path)
     return std::move(result.records);
 }
 
+std::vector<int> chosenSheets(int count, std::optional<int> sheet, const QString& path)
+{
+    if (sheet && *sheet > count)
+        throw FileError(path, QStringLiteral("シート %1 はありません (シート数 %2)").arg(*sheet).arg(count));
+    std::vector<int> numbers;
+    for (int i = 1; i <= count; ++i)
+        if (!sheet || *sheet == i) numbers.push_back(i);
+    return numbers;
+}
+
 } // namespace cli

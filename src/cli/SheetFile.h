@@ -5,6 +5,7 @@
 #include "model/SheetRecord.h"
 
 #include <QString>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -22,5 +23,9 @@ bool isCsvFile(const QString& path);
 // One record per sheet read, at least one. Throws FileError when the file cannot be opened
 // or read, holds no sheet, or holds more sheets than the window takes.
 std::vector<model::SheetRecord> readSheetFile(const QString& path);
+
+// The numbers (from 1) of the sheets a command works on: the one of `--sheet`, or all of the
+// `count` sheets read from `path`. Throws FileError for a sheet number past the last sheet.
+std::vector<int> chosenSheets(int count, std::optional<int> sheet, const QString& path);
 
 } // namespace cli

@@ -55,6 +55,18 @@ void set(pugi::xml_node n, const char* attribute, const char* value)
 
 void set(pugi::xml_node n, const char* attribute, long long value) { set(n, attribute, std::to_string(value).c_str()); }
 
+// The worksheet's first view, made when it has none.
+pugi::xml_node sheetView(const SheetEntry& s)
+{
+    pugi::xml_node views = sheetChild(rootOf(s), "sheetViews");
+    pugi::xml_node view = xml::child(views, "sheetView");
+    if (!view) {
+        view = views.append_child(xml::qualified(views, "sheetView").c_str());
+        set(view, "workbookViewId", "0");
+    }
+    return view;
+}
+
 // 'Sheet''s name'!
 QString sheetPrefix(const QString& name)
 {
@@ -101,12 +113,7 @@ void Book::freezeTopRows(int sheet, int rows)
 {
     if (rows < 0 || rows >= kMaxRows) throw Error(QStringLiteral("The rows to freeze lie outside the worksheet."));
     SheetEntry& s = d->worksheet(sheet);
-    pugi::xml_node views = sheetChild(rootOf(s), "sheetViews");
-    pugi::xml_node view = xml::child(views, "sheetView");
-    if (!view) {
-        view = views.append_child(xml::qualified(views, "sheetView").c_str());
-        set(view, "workbookViewId", "0");
-    }
+    pugi::xml_node view = sheetView(s);
     for (pugi::xml_node k = view.first_child(); k;) {
         const pugi::xml_node next = k.next_sibling();
         if (xml::is(k, "pane") || xml::is(k, "selection")) view.remove_child(k);
@@ -131,12 +138,7 @@ void Book::showFrom(int sheet, int row, int column)
 {
     if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) throw Error(QStringLiteral("The cell lies outside the worksheet."));
     SheetEntry& s = d->worksheet(sheet);
-    pugi::xml_node views = sheetChild(rootOf(s), "sheetViews");
-    pugi::xml_node view = xml::child(views, "sheetView");
-    if (!view) {
-        view = views.append_child(xml::qualified(views, "sheetView").c_str());
-        set(view, "workbookViewId", "0");
-    }
+    pugi::xml_node view = sheetView(s);
     const QByteArray cell = formatA1Range({row, column, row, column}).toUtf8();
     set(view, "topLeftCell", cell.constData());
     // A frozen pane would keep the rows above it in view: the view starts without one.
