@@ -16,14 +16,11 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-TLotEditForm::TLotEditForm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+TLotEditForm::TLotEditForm(QWidget* parent) : ui::FormDialog(parent, QStringLiteral("ロット編集"))
 {
-    setWindowTitle(QStringLiteral("ロット編集"));
     setFont(ui::gothicFont(12));
 
     gridLotno = new ui::StringGrid(this);
@@ -82,13 +79,6 @@ TLotEditForm::TLotEditForm(QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TLotEditForm::showEvent(QShowEvent* e)
-{
-    QDialog::showEvent(e);
-    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
-    FormShow();
-}
-
 void TLotEditForm::FormShow()
 {
     if (gridLotno->rowCount() > 1) gridLotno->setCurrentCell(0, 1);
@@ -100,8 +90,7 @@ void TLotEditForm::btnOkClick()
     gridLotno->commitEditor();
     for (int r = 1; r < gridLotno->rowCount(); ++r) {
         if (!model::isBlank(gridLotno->cell(0, r))) continue;
-        ui::showMessage(this, QStringLiteral("ロット№に空欄が見つかりました。確認してください！！"),
-                        QStringLiteral("ガイドメッセージ"), ui::MessageIcon::Warning);
+        showGuidance(QStringLiteral("ロット№に空欄が見つかりました。確認してください！！"), ui::MessageIcon::Warning);
         gridLotno->setCurrentCell(0, r);
         gridLotno->setFocus();
         return;

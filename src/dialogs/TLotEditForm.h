@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "ui/FormDialog.h"
 
 class QAction;
 class QKeyEvent;
@@ -14,7 +14,7 @@ struct CellPaint;
 
 // The lot-number editor: the shown sheet's lot numbers in one column, typed or pasted.
 // OK refuses an empty lot number; Cancel changes nothing.
-class TLotEditForm final : public QDialog {
+class TLotEditForm final : public ui::FormDialog {
     Q_OBJECT
 public:
     explicit TLotEditForm(QWidget* parent = nullptr);
@@ -26,7 +26,7 @@ public:
     QAction *popMenuCut = nullptr, *popMenuCopy = nullptr, *popMenuPaste = nullptr, *popMenuDelete = nullptr,
             *popMenuAllSelect = nullptr;
 
-    void FormShow();
+    void FormShow() override;
     void btnOkClick();
     void btnCancelClick();
     void gridLotnoEnter();
@@ -39,7 +39,4 @@ public:
     void popMenuPasteClick();
     void popMenuDeleteClick();
     void popMenuAllSelectClick();
-
-protected:
-    void showEvent(QShowEvent* e) override;
 };
