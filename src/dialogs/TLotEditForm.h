@@ -8,6 +8,7 @@ class QPainter;
 class QPushButton;
 
 namespace ui {
+class EntryGrid;
 class StringGrid;
 struct CellPaint;
 } // namespace ui
@@ -29,14 +30,10 @@ public:
     void FormShow() override;
     void btnOkClick();
     void btnCancelClick();
-    void gridLotnoEnter();
-    void gridLotnoClick();
-    bool gridLotnoKeyDown(QKeyEvent& key);
     bool gridLotnoKeyPress(QKeyEvent& key);
     void gridLotnoDrawCell(QPainter& p, const ui::CellPaint& cell) const;
-    void popMenuCutClick();
-    void popMenuCopyClick();
-    void popMenuPasteClick();
-    void popMenuDeleteClick();
-    void popMenuAllSelectClick();
+
+private:
+    // Entering, Enter and the context menu, as in the measurement grid.
+    ui::EntryGrid* gridLotnoEntry_ = nullptr;
 };
