@@ -42,6 +42,7 @@ struct Workbook;
 
 namespace ui {
 struct CellPaint;
+class EntryGrid;
 class SpinEdit;
 class StringGrid;
 } // namespace ui
@@ -123,9 +124,6 @@ public:
     void btnExcelClick();
 
     // Editing, focus colours, the lot-number editor and help (TMainFormEditing.cpp).
-    void gridEditEnter();
-    void gridEditClick();
-    bool gridEditKeyDown(QKeyEvent& key);
     bool gridEditKeyPress(QKeyEvent& key);
     QString gridEditSetEditText(const QString& text);
     void gridEditDrawCell(QPainter& p, const ui::CellPaint& cell) const;
@@ -136,11 +134,6 @@ public:
     // The character filter of a header or setting field; true when the key is refused.
     bool fieldKeyPress(QWidget* field, QKeyEvent& key);
     std::optional<ui::CharFilter> fieldFilter(const QWidget* field) const;
-    void popMenuCutClick();
-    void popMenuCopyClick();
-    void popMenuPasteClick();
-    void popMenuDeleteClick();
-    void popMenuAllSelectClick();
     void btnLotEditClick();
     void menuHelpManualClick();
     void menuHelpHomeClick();
@@ -285,6 +278,8 @@ private:
     QPointer<TSheetsForm> sheetsForm_;
     QPointer<TAboutForm> aboutForm_;
     QPointer<TLotEditForm> lotEditForm_;
+    // The measurement grid's entering, Enter and context menu (the lot-number editor's too).
+    ui::EntryGrid* gridEditEntry_ = nullptr;
     QPointer<TChartForm> chartForm_;
     QPointer<TOptionForm> optionForm_;
     QPointer<TSettingForm> settingForm_;

@@ -10,6 +10,7 @@
 #include "model/Text.h"
 #include "ui/FocusMoves.h"
 #include "ui/Desktop.h"
+#include "ui/EntryGrid.h"
 #include "ui/FilteredLineEdit.h"
 #include "ui/GridOps.h"
 #include "ui/GridPainters.h"
@@ -92,8 +93,7 @@ void TMainForm::connectEditingHandlers()
 
     // The measurement grid: editing switched off on entering and on every move, on by any key.
     gridEdit->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridEditDrawCell(p, c); });
-    gridEdit->setKeyDownHandler([this](QKeyEvent& k) { return gridEditKeyDown(k); });
-    gridEdit->setKeyPressHandler([this](QKeyEvent& k) {
+    gridEditEntry_ = new ui::EntryGrid(*gridEdit, [this](QKeyEvent& k) {
         bool consumed = true;
         ui::guarded(this, [&] { consumed = gridEditKeyPress(k); });
         return consumed;
@@ -103,9 +103,6 @@ void TMainForm::connectEditingHandlers()
         e.setCharFilter(ui::CharFilter::GridEdit);
         ui::setJapaneseInput(&e, false);
     });
-    on(gridEdit, &ui::StringGrid::entered, &TMainForm::gridEditEnter);
-    on(gridEdit, &ui::StringGrid::currentCellChanged, &TMainForm::gridEditClick);
-    on(gridEdit, &ui::StringGrid::cellPressed, &TMainForm::gridEditClick);
     // The out-of-spec marking follows the limits as they are shown.
     auto repaintMeasurements = [this] { gridEdit->viewport()->update(); };
     connect(editKupper, &QLineEdit::textChanged, gridEdit, repaintMeasurements);
@@ -119,18 +116,13 @@ void TMainForm::connectEditingHandlers()
         gridCtrl->setBottomMargin(max > min ? gridEdit->horizontalScrollBar()->sizeHint().height() : 0);
     });
 
-    const ui::GridMenu menu = ui::createGridMenu(*gridEdit);
+    const ui::GridMenu& menu = gridEditEntry_->menu();
     popMenu = menu.menu;
     popMenuCut = menu.cut;
     popMenuCopy = menu.copy;
     popMenuPaste = menu.paste;
     popMenuDelete = menu.del;
     popMenuAllSelect = menu.selectAll;
-    on(popMenuCut, &QAction::triggered, &TMainForm::popMenuCutClick);
-    on(popMenuCopy, &QAction::triggered, &TMainForm::popMenuCopyClick);
-    on(popMenuPaste, &QAction::triggered, &TMainForm::popMenuPasteClick);
-    on(popMenuDelete, &QAction::triggered, &TMainForm::popMenuDeleteClick);
-    on(popMenuAllSelect, &QAction::triggered, &TMainForm::popMenuAllSelectClick);
 
     // Header and setting fields: yellow while focused, normalised when left, filtered keys.
     auto* events = new FieldEvents(this);
@@ -161,36 +153,20 @@ void TMainForm::connectEditingHandlers()
 
 // ---------------------------------------------------------------- measurement grid
 
-void TMainForm::gridEditEnter()
-{
-    ui::setJapaneseInput(gridEdit, false);
-    gridEdit->setEditingAllowed(false);
-}
-
-void TMainForm::gridEditClick() { gridEdit->setEditingAllowed(false); }
-
-bool TMainForm::gridEditKeyDown(QKeyEvent&)
-{
-    gridEdit->setEditingAllowed(true);
-    return false;
-}
-
 bool TMainForm::gridEditKeyPress(QKeyEvent& key)
 {
     if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter)
         return !ui::acceptsKeyText(ui::CharFilter::GridEdit, key.text(), gridEdit->currentText());
 
     const bool wasEditing = gridEdit->activeEditor() != nullptr;
-    gridEdit->commitEditor();
-    const int col = gridEdit->currentCol(), row = gridEdit->currentRow();
-    const ui::EnterResult r = ui::enterCellText(gridEdit->cell(col, row), spinKeta->text());
-    if (r.text != gridEdit->cell(col, row)) gridEdit->setCell(col, row, r.text);
-    if (r.moveOn) {
-        ui::MoveToNextCell(*gridEdit);
-    } else if (!wasEditing) {
+    gridEditEntry_->commitAndMove([&] {
+        const int col = gridEdit->currentCol(), row = gridEdit->currentRow();
+        const ui::EnterResult r = ui::enterCellText(gridEdit->cell(col, row), spinKeta->text());
+        if (r.text != gridEdit->cell(col, row)) gridEdit->setCell(col, row, r.text);
         // Enter goes on to the grid, which opens its editor on the emptied cell.
-        gridEdit->edit(gridEdit->currentIndex());
-    }
+        if (!r.moveOn && !wasEditing) gridEdit->edit(gridEdit->currentIndex());
+        return r.moveOn;
+    });
     return true;
 }
 
@@ -264,34 +240,6 @@ bool TMainForm::fieldKeyPress(QWidget* field, QKeyEvent& key)
     if (auto* e = qobject_cast<QLineEdit*>(field)) text = e->text();
     else if (auto* s = qobject_cast<ui::SpinEdit*>(field)) text = s->text();
     return !ui::acceptsKeyText(*filter, typed, text);
-}
-
-// ---------------------------------------------------------------- context menu
-
-void TMainForm::popMenuCutClick()
-{
-    popMenuCopyClick();
-    popMenuDeleteClick();
-}
-
-void TMainForm::popMenuCopyClick()
-{
-    if (gridEdit->hasFocus()) ui::GridCopy(*gridEdit);
-}
-
-void TMainForm::popMenuPasteClick()
-{
-    if (gridEdit->hasFocus()) ui::GridPaste(*gridEdit);
-}
-
-void TMainForm::popMenuDeleteClick()
-{
-    if (gridEdit->hasFocus()) ui::GridDelete(*gridEdit);
-}
-
-void TMainForm::popMenuAllSelectClick()
-{
-    if (gridEdit->hasFocus()) ui::GridSelectAll(*gridEdit);
 }
 
 // ---------------------------------------------------------------- lot numbers and help

@@ -5,12 +5,10 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QLabel>
-#include <QScreen>
 #include <QVBoxLayout>
 
-TSplashForm::TSplashForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+TSplashForm::TSplashForm(QWidget* parent) : ui::FormDialog(parent, QStringLiteral("しばらくおまちください…"))
 {
-    setWindowTitle(QStringLiteral("しばらくおまちください…"));
     setFixedSize(385, 80);
     setModal(false);
     // The operator's window keeps the focus: what was being typed is where it was afterwards.
@@ -44,8 +42,6 @@ SplashGuard::SplashGuard(TSplashForm* splash, const QString& text) : splash_(spl
     if (!splash_) return;
     splash_->lblTitle->setText(text);
     splash_->setProgress(QString());
-    if (const QScreen* s = QGuiApplication::primaryScreen())
-        splash_->move(s->availableGeometry().center() - splash_->rect().center());
     splash_->show();
     splash_->repaint();
 }

@@ -1,11 +1,12 @@
 #pragma once
-#include <QDialog>
+#include "ui/FormDialog.h"
+
 #include <QPointer>
 
 class QLabel;
 
 // The busy window long operations show, with one line saying what is going on.
-class TSplashForm final : public QDialog {
+class TSplashForm final : public ui::FormDialog {
     Q_OBJECT
 public:
     explicit TSplashForm(QWidget* parent = nullptr);

@@ -6,12 +6,10 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 
-TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+TAboutForm::TAboutForm(QWidget* parent) : ui::FormDialog(parent, QStringLiteral("バージョン情報"))
 {
-    setWindowTitle(QStringLiteral("バージョン情報"));
     setFont(ui::gothicFont(12));
     imgIcon = new QLabel(this);
     const QIcon icon = QApplication::windowIcon().isNull() ? style()->standardIcon(QStyle::SP_ComputerIcon)
@@ -36,13 +34,6 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Custo
     l->addWidget(lblCopyright, 3, 1);
     l->addWidget(OKButton, 4, 0, 1, 2, Qt::AlignHCenter);
     l->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-void TAboutForm::showEvent(QShowEvent* e)
-{
-    QDialog::showEvent(e);
-    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
-    FormShow();
 }
 
 void TAboutForm::FormShow()

@@ -2,6 +2,7 @@
 
 #include "model/Cp932.h"
 #include "model/Text.h"
+#include "ui/EntryGrid.h"
 #include "ui/FilteredLineEdit.h"
 #include "ui/GridOps.h"
 #include "ui/GridPainters.h"
@@ -16,14 +17,11 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-TLotEditForm::TLotEditForm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+TLotEditForm::TLotEditForm(QWidget* parent) : ui::FormDialog(parent, QStringLiteral("ロット編集"))
 {
-    setWindowTitle(QStringLiteral("ロット編集"));
     setFont(ui::gothicFont(12));
 
     gridLotno = new ui::StringGrid(this);
@@ -44,24 +42,15 @@ TLotEditForm::TLotEditForm(QWidget* parent)
         ui::setJapaneseInput(&e, false);
     });
     ui::setJapaneseInput(gridLotno, false);
-    gridLotno->setKeyDownHandler([this](QKeyEvent& k) { return gridLotnoKeyDown(k); });
-    gridLotno->setKeyPressHandler([this](QKeyEvent& k) { return gridLotnoKeyPress(k); });
-    connect(gridLotno, &ui::StringGrid::entered, this, &TLotEditForm::gridLotnoEnter);
-    connect(gridLotno, &ui::StringGrid::currentCellChanged, this, &TLotEditForm::gridLotnoClick);
-    connect(gridLotno, &ui::StringGrid::cellPressed, this, &TLotEditForm::gridLotnoClick);
+    gridLotnoEntry_ = new ui::EntryGrid(*gridLotno, [this](QKeyEvent& k) { return gridLotnoKeyPress(k); });
 
-    const ui::GridMenu menu = ui::createGridMenu(*gridLotno);
+    const ui::GridMenu& menu = gridLotnoEntry_->menu();
     popMenu = menu.menu;
     popMenuCut = menu.cut;
     popMenuCopy = menu.copy;
     popMenuPaste = menu.paste;
     popMenuDelete = menu.del;
     popMenuAllSelect = menu.selectAll;
-    connect(popMenuCut, &QAction::triggered, this, &TLotEditForm::popMenuCutClick);
-    connect(popMenuCopy, &QAction::triggered, this, &TLotEditForm::popMenuCopyClick);
-    connect(popMenuPaste, &QAction::triggered, this, &TLotEditForm::popMenuPasteClick);
-    connect(popMenuDelete, &QAction::triggered, this, &TLotEditForm::popMenuDeleteClick);
-    connect(popMenuAllSelect, &QAction::triggered, this, &TLotEditForm::popMenuAllSelectClick);
 
     btnOk = new QPushButton(QStringLiteral("ＯＫ"), this);
     btnCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
@@ -82,13 +71,6 @@ TLotEditForm::TLotEditForm(QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void TLotEditForm::showEvent(QShowEvent* e)
-{
-    QDialog::showEvent(e);
-    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
-    FormShow();
-}
-
 void TLotEditForm::FormShow()
 {
     if (gridLotno->rowCount() > 1) gridLotno->setCurrentCell(0, 1);
@@ -97,11 +79,10 @@ void TLotEditForm::FormShow()
 
 void TLotEditForm::btnOkClick()
 {
-    gridLotno->commitEditor();
+    gridLotno->closeEditorKeepingText();
     for (int r = 1; r < gridLotno->rowCount(); ++r) {
         if (!model::isBlank(gridLotno->cell(0, r))) continue;
-        ui::showMessage(this, QStringLiteral("ロット№に空欄が見つかりました。確認してください！！"),
-                        QStringLiteral("ガイドメッセージ"), ui::MessageIcon::Warning);
+        showGuidance(QStringLiteral("ロット№に空欄が見つかりました。確認してください！！"), ui::MessageIcon::Warning);
         gridLotno->setCurrentCell(0, r);
         gridLotno->setFocus();
         return;
@@ -111,25 +92,10 @@ void TLotEditForm::btnOkClick()
 
 void TLotEditForm::btnCancelClick() { reject(); }
 
-void TLotEditForm::gridLotnoEnter()
-{
-    ui::setJapaneseInput(gridLotno, false);
-    gridLotno->setEditingAllowed(false);
-}
-
-void TLotEditForm::gridLotnoClick() { gridLotno->setEditingAllowed(false); }
-
-bool TLotEditForm::gridLotnoKeyDown(QKeyEvent&)
-{
-    gridLotno->setEditingAllowed(true);
-    return false;
-}
-
 bool TLotEditForm::gridLotnoKeyPress(QKeyEvent& key)
 {
     if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) {
-        gridLotno->commitEditor();
-        ui::MoveToNextCell(*gridLotno);
+        gridLotnoEntry_->commitAndMove();
         return true;
     }
     // A lot number holds only what the sheet files can store; a look-alike they cannot hold
@@ -146,30 +112,4 @@ bool TLotEditForm::gridLotnoKeyPress(QKeyEvent& key)
 void TLotEditForm::gridLotnoDrawCell(QPainter& p, const ui::CellPaint& cell) const
 {
     ui::paintFocusCell(*gridLotno, p, cell, Qt::AlignHCenter);
-}
-
-void TLotEditForm::popMenuCutClick()
-{
-    popMenuCopyClick();
-    popMenuDeleteClick();
-}
-
-void TLotEditForm::popMenuCopyClick()
-{
-    if (gridLotno->hasFocus()) ui::GridCopy(*gridLotno);
-}
-
-void TLotEditForm::popMenuPasteClick()
-{
-    if (gridLotno->hasFocus()) ui::GridPaste(*gridLotno);
-}
-
-void TLotEditForm::popMenuDeleteClick()
-{
-    if (gridLotno->hasFocus()) ui::GridDelete(*gridLotno);
-}
-
-void TLotEditForm::popMenuAllSelectClick()
-{
-    if (gridLotno->hasFocus()) ui::GridSelectAll(*gridLotno);
 }

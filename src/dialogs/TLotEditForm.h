@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "ui/FormDialog.h"
 
 class QAction;
 class QKeyEvent;
@@ -8,13 +8,14 @@ class QPainter;
 class QPushButton;
 
 namespace ui {
+class EntryGrid;
 class StringGrid;
 struct CellPaint;
 } // namespace ui
 
 // The lot-number editor: the shown sheet's lot numbers in one column, typed or pasted.
 // OK refuses an empty lot number; Cancel changes nothing.
-class TLotEditForm final : public QDialog {
+class TLotEditForm final : public ui::FormDialog {
     Q_OBJECT
 public:
     explicit TLotEditForm(QWidget* parent = nullptr);
@@ -26,20 +27,13 @@ public:
     QAction *popMenuCut = nullptr, *popMenuCopy = nullptr, *popMenuPaste = nullptr, *popMenuDelete = nullptr,
             *popMenuAllSelect = nullptr;
 
-    void FormShow();
+    void FormShow() override;
     void btnOkClick();
     void btnCancelClick();
-    void gridLotnoEnter();
-    void gridLotnoClick();
-    bool gridLotnoKeyDown(QKeyEvent& key);
     bool gridLotnoKeyPress(QKeyEvent& key);
     void gridLotnoDrawCell(QPainter& p, const ui::CellPaint& cell) const;
-    void popMenuCutClick();
-    void popMenuCopyClick();
-    void popMenuPasteClick();
-    void popMenuDeleteClick();
-    void popMenuAllSelectClick();
 
-protected:
-    void showEvent(QShowEvent* e) override;
+private:
+    // Entering, Enter and the context menu, as in the measurement grid.
+    ui::EntryGrid* gridLotnoEntry_ = nullptr;
 };

@@ -1,20 +1,17 @@
 #include "dialogs/TOptionForm.h"
 
 #include "model/RuleRanges.h"
-#include "ui/FocusMoves.h"
 #include "ui/InputMethod.h"
 #include "ui/Interaction.h"
 #include "ui/Look.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -56,9 +53,8 @@ QHBoxLayout* ruleLine(QCheckBox* box, const QString& text, std::initializer_list
 } // namespace
 
 TOptionForm::TOptionForm(model::RuleOptions& rules, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), rules_(rules)
+    : ui::FormDialog(parent, QStringLiteral("異常判定ルール設定")), rules_(rules)
 {
-    setWindowTitle(QStringLiteral("異常判定ルール設定"));
     setFont(ui::gothicFont(12));
 
     auto* group = new QGroupBox(QStringLiteral("SPC判定ルール"), this);
@@ -111,7 +107,7 @@ TOptionForm::TOptionForm(model::RuleOptions& rules, QWidget* parent)
     connect(btnOk, &QPushButton::clicked, this, &TOptionForm::btnOkClick);
     connect(btnCancel, &QPushButton::clicked, this, &TOptionForm::btnCancelClick);
     connect(btnDefault, &QPushButton::clicked, this, &TOptionForm::btnDefaultClick);
-    for (const Parameter& p : parameters()) p.list->installEventFilter(this);
+    for (const Parameter& p : parameters()) colourWhileFocused({p.list});
     for (QWidget* w : findChildren<QWidget*>())
         if (w->focusPolicy() != Qt::NoFocus) ui::setJapaneseInput(w, false);
 }
@@ -134,14 +130,6 @@ std::array<TOptionForm::Parameter, 9> TOptionForm::parameters() const
              {cmbOption8, &RuleOptions::Chk8Comp1}}};
 }
 
-void TOptionForm::showEvent(QShowEvent* e)
-{
-    QDialog::showEvent(e);
-    if (e->spontaneous()) return; // restored, not opened
-    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
-    FormShow();
-}
-
 void TOptionForm::FormShow()
 {
     const std::array<QCheckBox*, 8> boxes = checkBoxes();
@@ -153,16 +141,15 @@ void TOptionForm::FormShow()
         int i = p.list->findText(QString::number(rules_.*p.field));
         if (i < 0) i = p.list->findText(QString::number(defaults.*p.field));
         p.list->setCurrentIndex(i);
-        ui::setFieldColour(p.list, ui::kFieldColor);
     }
+    resetFieldColours();
     CheckBox1->setFocus();
 }
 
 bool TOptionForm::windowHoldsCount(QComboBox* window, QComboBox* count)
 {
     if (window->currentText().toInt() >= count->currentText().toInt()) return true;
-    ui::showMessage(this, QStringLiteral("設定値が異常です。見直してください…"), QStringLiteral("ガイドメッセージ"),
-                    ui::MessageIcon::Exclamation);
+    showGuidance(QStringLiteral("設定値が異常です。見直してください…"), ui::MessageIcon::Exclamation);
     window->setFocus();
     return false;
 }
@@ -189,11 +176,6 @@ void TOptionForm::cmbOption2Enter(QComboBox* list) { ui::setFieldColour(list, ui
 
 void TOptionForm::cmbOption2Exit(QComboBox* list) { ui::setFieldColour(list, ui::kFieldColor); }
 
-bool TOptionForm::eventFilter(QObject* watched, QEvent* event)
-{
-    if (auto* list = qobject_cast<QComboBox*>(watched)) {
-        if (event->type() == QEvent::FocusIn) cmbOption2Enter(list);
-        else if (event->type() == QEvent::FocusOut && ui::leavesField(*static_cast<QFocusEvent*>(event))) cmbOption2Exit(list);
-    }
-    return QDialog::eventFilter(watched, event);
-}
+void TOptionForm::fieldEntered(QWidget* field) { cmbOption2Enter(static_cast<QComboBox*>(field)); }
+
+void TOptionForm::fieldLeft(QWidget* field) { cmbOption2Exit(static_cast<QComboBox*>(field)); }

@@ -1,7 +1,8 @@
 #pragma once
 #include "model/Settings.h"
 
-#include <QDialog>
+#include "ui/FormDialog.h"
+
 #include <array>
 
 class QCheckBox;
@@ -11,7 +12,7 @@ class QPushButton;
 // The rule-settings dialog: the eight run rules switched on or off and their counts chosen
 // from fixed lists. Loads them on every showing and stores them back only on OK, which
 // refuses a window smaller than its count.
-class TOptionForm final : public QDialog {
+class TOptionForm final : public ui::FormDialog {
     Q_OBJECT
 public:
     // `rules` must outlive the dialog.
@@ -27,7 +28,7 @@ public:
     // Rule 1 to 8 in order.
     std::array<QCheckBox*, 8> checkBoxes() const;
 
-    void FormShow();
+    void FormShow() override;
     void btnOkClick();
     void btnCancelClick();
     void btnDefaultClick();
@@ -35,8 +36,8 @@ public:
     void cmbOption2Exit(QComboBox* list);
 
 protected:
-    void showEvent(QShowEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void fieldEntered(QWidget* field) override;
+    void fieldLeft(QWidget* field) override;
 
 private:
     // A rule's count list and the setting it edits.

@@ -3,7 +3,6 @@
 #include "model/Settings.h"
 #include "model/SheetRecord.h"
 #include "ui/Lists.h"
-#include "ui/FocusMoves.h"
 #include "ui/FilteredLineEdit.h"
 #include "ui/InputMethod.h"
 #include "ui/KeyFilters.h"
@@ -12,14 +11,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -64,9 +61,8 @@ int boundedValue(const ui::SpinEdit* s) { return s->bounded(s->value()); }
 } // namespace
 
 TSettingForm::TSettingForm(model::AppSettings& settings, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), settings_(settings)
+    : ui::FormDialog(parent, QStringLiteral("各種初期値設定")), settings_(settings)
 {
-    setWindowTitle(QStringLiteral("各種初期値設定"));
     setFont(ui::gothicFont(12));
 
     spinTab = spin(this, model::SettingRanges::sheetCount, 3, QStringLiteral("「シート数（項目数）」を１～１００の範囲で設定してください。"));
@@ -116,8 +112,7 @@ TSettingForm::TSettingForm(model::AppSettings& settings, QWidget* parent)
         w->installEventFilter(this);
         if (w->focusPolicy() != Qt::NoFocus) ui::setJapaneseInput(w, false);
     }
-    for (ui::SpinEdit* s : {spinTab, spinRow, spinCol, spinKeta})
-        connect(s, &ui::SpinEdit::exited, this, [this, s] { Set_OffColor(s); });
+    colourWhileFocused({spinTab, spinRow, spinCol, editUnit, cmbSpecKind, spinKeta, cmbCpCpk, editCpCpk, cmbChart, cmbLimit});
     chkCpCpkClick();
 }
 
@@ -165,17 +160,12 @@ void TSettingForm::buildLayout()
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
-void TSettingForm::showEvent(QShowEvent* e)
-{
-    QDialog::showEvent(e);
-    if (e->spontaneous()) return; // restored, not opened
-    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
-    FormShow();
-}
-
 void TSettingForm::FormShow()
 {
     const model::AppSettings& a = settings_;
+    // A field that had the focus when the dialog last closed is not left yellow; the
+    // threshold's fields take their colour from the check box.
+    resetFieldColours();
     spinTab->setValue(a.Tab);
     spinRow->setValue(a.Row);
     spinCol->setValue(a.Col);
@@ -188,10 +178,6 @@ void TSettingForm::FormShow()
     editCpCpk->setText(a.CpCpk);
     cmbChart->setCurrentIndex(ui::boundedIndex(cmbChart, a.ChartIndex));
     cmbLimit->setCurrentIndex(ui::boundedIndex(cmbLimit, a.LimitIndex));
-    // A field that had the focus when the dialog last closed is not left yellow.
-    for (QWidget* w : std::initializer_list<QWidget*>{spinTab, spinRow, spinCol, editUnit, cmbSpecKind, spinKeta, cmbChart,
-                                                      cmbLimit})
-        ui::setFieldColour(w, ui::kFieldColor);
     spinTab->setFocus();
 }
 
@@ -253,20 +239,10 @@ void TSettingForm::Set_OffColor(QWidget* field)
     }
 }
 
-QWidget* TSettingForm::fieldOf(QObject* watched) const
-{
-    for (QWidget* f : std::initializer_list<QWidget*>{spinTab, spinRow, spinCol, editUnit, cmbSpecKind, spinKeta, cmbCpCpk,
-                                                      editCpCpk, cmbChart, cmbLimit})
-        if (watched == f) return f;
-    return nullptr;
-}
-
 bool TSettingForm::eventFilter(QObject* watched, QEvent* event)
 {
-    switch (event->type()) {
-    case QEvent::KeyPress: {
-        // Only keys for the dialog's own controls, not for a list's open popup.
-        if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) break;
+    // Only keys for the dialog's own controls, not for a list's open popup.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             focusNextChild();
@@ -277,16 +253,6 @@ bool TSettingForm::eventFilter(QObject* watched, QEvent* event)
             btnCancel->click();
             return true;
         }
-        break;
     }
-    case QEvent::FocusIn:
-        if (QWidget* f = fieldOf(watched)) Set_OnColor(f);
-        break;
-    case QEvent::FocusOut:
-        // Spin edits report their exit themselves, before bringing the value into range.
-        if (QWidget* f = fieldOf(watched); f && ui::leavesField(*static_cast<QFocusEvent*>(event)) && !qobject_cast<ui::SpinEdit*>(f)) Set_OffColor(f);
-        break;
-    default: break;
-    }
-    return QDialog::eventFilter(watched, event);
+    return ui::FormDialog::eventFilter(watched, event);
 }

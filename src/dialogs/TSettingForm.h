@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "ui/FormDialog.h"
 
 class QCheckBox;
 class QComboBox;
@@ -17,7 +17,7 @@ class SpinEdit;
 // The initial-values dialog: the counts, header defaults, capability threshold and chart
 // settings every new or reset sheet starts from. Loads them on every showing and stores
 // them back only on OK.
-class TSettingForm final : public QDialog {
+class TSettingForm final : public ui::FormDialog {
     Q_OBJECT
 public:
     // `settings` must outlive the dialog.
@@ -34,7 +34,7 @@ public:
     QComboBox *cmbChart = nullptr, *cmbLimit = nullptr;
     QPushButton *btnOk = nullptr, *btnCancel = nullptr;
 
-    void FormShow();
+    void FormShow() override;
     void btnOkClick();
     void btnCancelClick();
     void chkCpCpkClick();
@@ -44,12 +44,12 @@ public:
     void Set_OffColor(QWidget* field);
 
 protected:
-    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void fieldEntered(QWidget* field) override { Set_OnColor(field); }
+    void fieldLeft(QWidget* field) override { Set_OffColor(field); }
 
 private:
     void buildLayout();
-    QWidget* fieldOf(QObject* watched) const;
 
     model::AppSettings& settings_;
 };

@@ -9,12 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
-TSheetsForm::TSheetsForm(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+TSheetsForm::TSheetsForm(QWidget* parent) : ui::FormDialog(parent, QStringLiteral("シート数設定"))
 {
-    setWindowTitle(QStringLiteral("シート数設定"));
     setFixedSize(203, 83);
     setFont(ui::gothicFont(12));
     spinTab = new ui::SpinEdit(this);
@@ -37,26 +34,10 @@ TSheetsForm::TSheetsForm(QWidget* parent)
     // Only digits and Backspace, typed or pasted (the spin edit's own filter); direct input;
     // yellow while focused.
     ui::setJapaneseInput(spinTab, false);
-    spinTab->installEventFilter(this);
-    connect(spinTab, &ui::SpinEdit::exited, this, [this] {
-        ui::setFieldColour(spinTab, ui::kFieldColor);
-    });
+    colourWhileFocused({spinTab});
 }
 
-void TSheetsForm::showEvent(QShowEvent* e)
-{
-    QDialog::showEvent(e);
-    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
-    spinTab->setFocus();
-}
-
-bool TSheetsForm::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::FocusIn && watched == spinTab) {
-        ui::setFieldColour(spinTab, ui::kFocusColor);
-    }
-    return QDialog::eventFilter(watched, event);
-}
+void TSheetsForm::FormShow() { spinTab->setFocus(); }
 
 void TSheetsForm::keyPressEvent(QKeyEvent* e)
 {

@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "ui/FormDialog.h"
 
 class QPushButton;
 namespace ui {
@@ -7,7 +7,7 @@ class SpinEdit;
 }
 
 // The sheet-count dialog.
-class TSheetsForm final : public QDialog {
+class TSheetsForm final : public ui::FormDialog {
     Q_OBJECT
 public:
     explicit TSheetsForm(QWidget* parent = nullptr);
@@ -16,8 +16,8 @@ public:
     QPushButton* btnOk = nullptr;
     QPushButton* btnCancel = nullptr;
 
+    void FormShow() override;
+
 protected:
-    void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 };

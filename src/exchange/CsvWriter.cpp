@@ -10,8 +10,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <cerrno>
 
@@ -85,14 +83,12 @@ QByteArray encodeCp932(const model::SheetRecord& record, int sheetNumber, const 
 {
     QString text = lines.join(QStringLiteral("\r\n"));
     text += QStringLiteral("\r\n");
-    QStringEncoder encoder("windows-31j", QStringEncoder::Flag::Stateless);
-    QStringDecoder decoder("windows-31j", QStringDecoder::Flag::Stateless);
-    if (!encoder.isValid() || !decoder.isValid()) throw spreadsheet::Error(QStringLiteral("シフトJIS（コードページ932）の変換が使えないため、CSVファイルを保存できません。"));
-    QByteArray bytes = encoder.encode(text);
+    model::Cp932Codec cp932;
+    if (!cp932.available()) throw spreadsheet::Error(QStringLiteral("シフトJIS（コードページ932）の変換が使えないため、CSVファイルを保存できません。"));
     // A character without a code, or one written as a look-alike, never reaches the file.
-    if (encoder.hasError() || decoder.decode(bytes) != text || decoder.hasError())
-        throw UnencodableText(sheetNumber, record.item, firstUnencodable(record, lines));
-    return bytes;
+    std::optional<QByteArray> bytes = cp932.encode(text);
+    if (!bytes) throw UnencodableText(sheetNumber, record.item, firstUnencodable(record, lines));
+    return *std::move(bytes);
 }
 
 } // namespace

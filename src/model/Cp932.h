@@ -1,8 +1,41 @@
 #pragma once
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <QStringConverter>
 #include <QStringView>
 
+#include <optional>
+
 namespace model {
+
+// The one converter between text and code page 932 (Windows-31J), the code page of the
+// system's CSV files and of Japanese legacy workbooks. Qt converts when it was built with a
+// converter for the code page (ICU); without one, the system's converter does.
+class Cp932Codec {
+public:
+    enum class Converter { Automatic, System };
+    explicit Cp932Codec(Converter converter = Converter::Automatic);
+    // Qt's converters keep their own address for the errors they count: never copied or moved.
+    Cp932Codec(const Cp932Codec&) = delete;
+    Cp932Codec& operator=(const Cp932Codec&) = delete;
+
+    // Whether any converter is at hand; without one nothing encodes or decodes.
+    bool available() const { return decoder_ || system_; }
+
+    // The bytes of `text`, or nothing when the code page cannot hold it exactly (a character
+    // without a code, or one that would come back as a look-alike).
+    std::optional<QByteArray> encode(QStringView text);
+    // The text of `bytes`, or nothing when they are not valid code page 932.
+    std::optional<QString> decode(QByteArrayView bytes);
+    // The text of `bytes`, an invalid byte read as U+FFFD, for readers that take what they can.
+    QString decodeLenient(QByteArrayView bytes);
+
+private:
+    bool system_ = false;
+    std::optional<QStringEncoder> encoder_;
+    std::optional<QStringDecoder> decoder_;
+};
 
 // Whether code page 932 (Windows-31J), the code page of the system's CSV files, holds every
 // character of `text` exactly: no unmapped characters and no best-fit substitutes

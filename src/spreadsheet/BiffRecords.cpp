@@ -136,7 +136,7 @@ QString RecordCursor::unicodeString(bool longCount)
     return text;
 }
 
-QString RecordCursor::codePageString(std::size_t count, QStringDecoder& decoder)
+QString RecordCursor::codePageString(std::size_t count, CodePageDecoder& decoder)
 {
     QByteArray bytes;
     bytes.reserve(static_cast<qsizetype>(std::min(count, remaining())));
@@ -144,14 +144,18 @@ QString RecordCursor::codePageString(std::size_t count, QStringDecoder& decoder)
     return decoder.decode(bytes);
 }
 
-QStringDecoder codePageDecoder(std::uint16_t codePage)
+CodePageDecoder::CodePageDecoder(std::uint16_t codePage)
 {
+    if (codePage == 932) {
+        cp932_ = std::make_unique<model::Cp932Codec>();
+        if (cp932_->available()) return;
+        cp932_.reset();
+    }
     const char* name = "windows-1252";
     switch (codePage) {
     case 367: name = "US-ASCII"; break;
     case 437: name = "IBM437"; break;
     case 850: name = "IBM850"; break;
-    case 932: name = "windows-31j"; break;
     case 936: name = "GBK"; break;
     case 949: name = "windows-949"; break;
     case 950: name = "Big5"; break;
@@ -168,9 +172,13 @@ QStringDecoder codePageDecoder(std::uint16_t codePage)
     case 0x8000: name = "macintosh"; break;
     default: break;
     }
-    QStringDecoder decoder(name, QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid()) decoder = QStringDecoder(QStringDecoder::Latin1, QStringDecoder::Flag::Stateless);
-    return decoder;
+    other_ = std::make_unique<QStringDecoder>(name, QStringDecoder::Flag::Stateless);
+    if (!other_->isValid()) other_ = std::make_unique<QStringDecoder>(QStringDecoder::Latin1, QStringDecoder::Flag::Stateless);
+}
+
+QString CodePageDecoder::decode(QByteArrayView bytes)
+{
+    return cp932_ ? cp932_->decodeLenient(bytes) : other_->decode(bytes);
 }
 
 } // namespace spreadsheet::biff

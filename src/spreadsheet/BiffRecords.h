@@ -1,4 +1,6 @@
 #pragma once
+#include "model/Cp932.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -6,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace spreadsheet::biff {
@@ -59,6 +62,19 @@ private:
     std::size_t pos_ = 0;
 };
 
+// Texts in a workbook code page number (1252, 932, ...); windows-1252 when unknown. Bytes
+// the code page does not define read as U+FFFD.
+class CodePageDecoder {
+public:
+    explicit CodePageDecoder(std::uint16_t codePage);
+    QString decode(QByteArrayView bytes);
+
+private:
+    // On the heap: Qt's converters must stay where they were made.
+    std::unique_ptr<model::Cp932Codec> cp932_;
+    std::unique_ptr<QStringDecoder> other_;
+};
+
 // Reads numbers and strings from a record across its parts. Reading past its end throws
 // spreadsheet::Error naming the record.
 class RecordCursor {
@@ -76,7 +92,7 @@ public:
     // with an option byte of its own.
     QString unicodeString(bool longCount = true);
     // `count` bytes in the workbook's code page.
-    QString codePageString(std::size_t count, QStringDecoder& decoder);
+    QString codePageString(std::size_t count, CodePageDecoder& decoder);
 
 private:
     [[noreturn]] void overrun() const;
@@ -89,7 +105,5 @@ private:
     std::size_t before_ = 0; // bytes in the parts before the current one
 };
 
-// A decoder for a workbook code page number (1252, 932, ...); windows-1252 when unknown.
-QStringDecoder codePageDecoder(std::uint16_t codePage);
 
 } // namespace spreadsheet::biff

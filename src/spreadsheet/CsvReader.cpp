@@ -1,5 +1,6 @@
 #include "spreadsheet/CsvReader.h"
 
+#include "model/Cp932.h"
 #include "spreadsheet/Book.h"
 #include "spreadsheet/CellRef.h"
 #include "spreadsheet/Error.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 
 namespace spreadsheet {
 
@@ -157,9 +159,9 @@ void readCsvFields(const QByteArray& bytes, const std::function<void(int row, in
             });
     }
 
-    QStringDecoder decoder = utf8 ? QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless)
-                                  : QStringDecoder("windows-31j", QStringDecoder::Flag::Stateless);
-    if (!decoder.isValid()) throw Error(QStringLiteral("The code page 932 decoder is not available."));
+    QStringDecoder utf8Decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    model::Cp932Codec cp932;
+    if (!utf8 && !cp932.available()) throw Error(QStringLiteral("The code page 932 decoder is not available."));
     QByteArray unquoted;
     int row = 0, column = 0;
     // Measurements repeat: a short text met again shares the text decoded before, so a file of
@@ -174,11 +176,15 @@ void readCsvFields(const QByteArray& bytes, const std::function<void(int row, in
             return slot;
         }
         if (ascii) return QString::fromLatin1(p, n);
-        QString s = decoder.decode(QByteArrayView(p, n));
-        if (decoder.hasError())
-            throw Error(utf8 ? QStringLiteral("Line %1 of the text file is not valid UTF-8.").arg(row + 1)
-                             : QStringLiteral("Line %1 of the text file holds bytes that are not valid code page 932 (Shift_JIS).").arg(row + 1));
-        return s;
+        if (utf8) {
+            QString s = utf8Decoder.decode(QByteArrayView(p, n));
+            if (utf8Decoder.hasError()) throw Error(QStringLiteral("Line %1 of the text file is not valid UTF-8.").arg(row + 1));
+            return s;
+        }
+        std::optional<QString> s = cp932.decode(QByteArrayView(p, n));
+        if (!s)
+            throw Error(QStringLiteral("Line %1 of the text file holds bytes that are not valid code page 932 (Shift_JIS).").arg(row + 1));
+        return *s;
     };
     walk(
         text, size,

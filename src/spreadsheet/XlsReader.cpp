@@ -72,7 +72,7 @@ struct SheetEntryInfo {
 struct Globals {
     bool biff8 = true;
     bool date1904 = false;
-    QStringDecoder decoder = biff::codePageDecoder(1252);
+    biff::CodePageDecoder decoder{1252};
     std::vector<QString> sharedStrings;
     std::map<std::uint16_t, QString> formats;
     std::vector<std::uint16_t> xfFormats; // number format id by XF index
@@ -109,7 +109,7 @@ Globals readGlobals(const QByteArray& stream)
         switch (r.type) {
         case biff::Eof: return g;
         case biff::FilePass: throw Error(QStringLiteral("The legacy workbook is password-protected; it cannot be read."));
-        case biff::CodePage: g.decoder = biff::codePageDecoder(c.u16()); break;
+        case biff::CodePage: g.decoder = biff::CodePageDecoder(c.u16()); break;
         case biff::DateMode: g.date1904 = c.u16() == 1; break;
         case biff::BoundSheet: {
             if (g.sheets.size() >= static_cast<size_t>(kMaxSheets)) throw Error(QStringLiteral("The legacy workbook has more than %1 sheets.").arg(kMaxSheets));

@@ -46,8 +46,10 @@ void showMessage(QWidget* parent, const QString& text, const QString& caption, M
 // Asks a question with the buttons はい and いいえ; true for はい.
 bool askYesNo(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon);
 
-// The caption of the standard error box.
+// The captions of the standard error box, of guidance and of warnings.
 inline const QString kErrorCaption = QStringLiteral("エラーメッセージ");
+inline const QString kGuidanceCaption = QStringLiteral("ガイドメッセージ");
+inline const QString kWarningCaption = QStringLiteral("警告メッセージ");
 
 // The standard error box for errors a handler does not catch itself: the error caption, the
 // error's message as text.

@@ -15,7 +15,7 @@ void warnPasteNotHeld(QWidget* parent, const QString& character)
     showMessage(parent,
                 QStringLiteral("貼り付けるデータに使用できない文字%1が含まれています。貼り付けは行いませんでした。")
                     .arg(model::characterForMessage(character)),
-                QStringLiteral("警告メッセージ"), MessageIcon::Warning);
+                kWarningCaption, MessageIcon::Warning);
 }
 
 QString notHeldNote(const QString& character)

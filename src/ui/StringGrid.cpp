@@ -1,7 +1,8 @@
 #include "ui/StringGrid.h"
 
 #include "model/NumberText.h"
-#include "ui/FilteredLineEdit.h"
+#include "ui/GridDelegate.h"
+#include "ui/GridHeader.h"
 #include "ui/KeyFilters.h"
 
 #include <QAbstractButton>
@@ -10,12 +11,9 @@
 #include <QHelpEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
-#include <QToolTip>
 
 #include <algorithm>
 
@@ -25,256 +23,7 @@ namespace {
 
 QRect textArea(const QRect& cell) { return cell.adjusted(2, 0, -2, 0); }
 
-// Shows the full text of a cell drawn shortened, or hides the tip.
-bool showCutTextTip(QEvent* e, QWidget* over, const QRect& cell, const QString& fullText)
-{
-    auto* help = static_cast<QHelpEvent*>(e);
-    if (fullText.isEmpty()) QToolTip::hideText();
-    else QToolTip::showText(help->globalPos(), fullText, over, cell);
-    return true;
-}
-
 } // namespace
-
-// ---------------------------------------------------------------- model
-
-StringGridModel::StringGridModel(QObject* parent) : QAbstractTableModel(parent) {}
-
-void StringGridModel::setGridSize(int cols, int rows)
-{
-    cols = std::clamp(cols, fixedCols_, model::CellTable::kCols);
-    rows = std::clamp(rows, fixedRows_, model::CellTable::kRows);
-    if (rows < rows_) {
-        beginRemoveRows({}, rows - fixedRows_, rows_ - fixedRows_ - 1);
-        rows_ = rows;
-        endRemoveRows();
-    } else if (rows > rows_) {
-        beginInsertRows({}, rows_ - fixedRows_, rows - fixedRows_ - 1);
-        rows_ = rows;
-        endInsertRows();
-    }
-    if (cols < cols_) {
-        beginRemoveColumns({}, cols - fixedCols_, cols_ - fixedCols_ - 1);
-        cols_ = cols;
-        endRemoveColumns();
-    } else if (cols > cols_) {
-        beginInsertColumns({}, cols_ - fixedCols_, cols - fixedCols_ - 1);
-        cols_ = cols;
-        endInsertColumns();
-    }
-}
-
-void StringGridModel::setFixed(int fixedCols, int fixedRows)
-{
-    beginResetModel();
-    fixedCols_ = std::clamp(fixedCols, 0, 1);
-    fixedRows_ = std::clamp(fixedRows, 0, 1);
-    cols_ = std::max(cols_, fixedCols_);
-    rows_ = std::max(rows_, fixedRows_);
-    endResetModel();
-}
-
-void StringGridModel::storageChanged()
-{
-    if (rowCount() > 0 && columnCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
-    if (columnCount() > 0) emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
-    if (rowCount() > 0) emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
-}
-
-void StringGridModel::cellChanged(int col, int row)
-{
-    const int r = row - fixedRows_, c = col - fixedCols_;
-    if (r < 0 && c >= 0 && c < columnCount()) emit headerDataChanged(Qt::Horizontal, c, c);
-    else if (c < 0 && r >= 0 && r < rowCount()) emit headerDataChanged(Qt::Vertical, r, r);
-    else if (r >= 0 && c >= 0 && r < rowCount() && c < columnCount()) emit dataChanged(index(r, c), index(r, c));
-}
-
-int StringGridModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : rows_ - fixedRows_;
-}
-
-int StringGridModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : cols_ - fixedCols_;
-}
-
-QVariant StringGridModel::data(const QModelIndex& index, int role) const
-{
-    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) return {};
-    const int col = index.column() + fixedCols_, row = index.row() + fixedRows_;
-    if (role == Qt::DisplayRole || role == Qt::EditRole) return table_.text(col, row);
-    return {};
-}
-
-bool StringGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
-{
-    if (role != Qt::EditRole || !index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
-        return false;
-    table_.setText(index.column() + fixedCols_, index.row() + fixedRows_, value.toString());
-    emit dataChanged(index, index);
-    return true;
-}
-
-QVariant StringGridModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (role != Qt::DisplayRole) return {};
-    if (orientation == Qt::Horizontal) {
-        if (section < 0 || section >= columnCount()) return {};
-        return fixedRows_ ? QVariant(table_.text(section + fixedCols_, 0)) : QVariant();
-    }
-    if (section < 0 || section >= rowCount()) return {};
-    return fixedCols_ ? QVariant(table_.text(0, section + fixedRows_)) : QVariant();
-}
-
-Qt::ItemFlags StringGridModel::flags(const QModelIndex& index) const
-{
-    if (!index.isValid()) return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
-}
-
-// ---------------------------------------------------------------- drawing parts
-
-// Paints the fixed row and column through the grid's painter.
-class GridHeader final : public QHeaderView {
-public:
-    GridHeader(Qt::Orientation o, StringGrid* grid) : QHeaderView(o, grid), grid_(grid) {}
-
-protected:
-    void paintSection(QPainter* p, const QRect& rect, int section) const override
-    {
-        if (!rect.isValid()) return;
-        CellPaint c;
-        if (orientation() == Qt::Horizontal) {
-            c.col = section + grid_->fixedCols();
-            c.row = 0;
-        } else {
-            c.col = 0;
-            c.row = section + grid_->fixedRows();
-        }
-        c.rect = rect;
-        c.text = grid_->cell(c.col, c.row);
-        c.fixed = true;
-        c.focused = grid_->hasFocusWithin();
-        p->save();
-        grid_->paintCell(*p, c);
-        p->setPen(QColor(160, 160, 160));
-        p->drawLine(rect.topRight(), rect.bottomRight());
-        p->drawLine(rect.bottomLeft(), rect.bottomRight());
-        p->restore();
-    }
-
-    bool viewportEvent(QEvent* e) override
-    {
-        if (e->type() != QEvent::ToolTip) return QHeaderView::viewportEvent(e);
-        const QPoint pos = static_cast<QHelpEvent*>(e)->pos();
-        const int section = logicalIndexAt(pos);
-        if (section < 0) return showCutTextTip(e, viewport(), {}, {});
-        const bool across = orientation() == Qt::Horizontal;
-        const QRect rect = across ? QRect(sectionViewportPosition(section), 0, sectionSize(section), height())
-                                  : QRect(0, sectionViewportPosition(section), width(), sectionSize(section));
-        const QString text = across ? grid_->cell(section + grid_->fixedCols(), 0) : grid_->cell(0, section + grid_->fixedRows());
-        return showCutTextTip(e, viewport(), rect, grid_->cutTextTip(rect, text));
-    }
-
-private:
-    StringGrid* grid_;
-};
-
-class GridDelegate final : public QStyledItemDelegate {
-public:
-    explicit GridDelegate(StringGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
-
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        CellPaint c;
-        c.col = index.column() + grid_->fixedCols();
-        c.row = index.row() + grid_->fixedRows();
-        c.rect = option.rect;
-        c.text = grid_->table().text(c.col, c.row);
-        c.focused = grid_->hasFocusWithin();
-        c.current = grid_->currentIndex() == index;
-        c.selected = option.state.testFlag(QStyle::State_Selected);
-        p->save();
-        grid_->paintCell(*p, c);
-        p->restore();
-    }
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
-    {
-        auto* e = new FilteredLineEdit(parent);
-        e->setFrame(false);
-        e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        grid_->editor_ = e;
-        grid_->editorOriginal_ = index.data(Qt::EditRole).toString();
-        // Each change the operator makes goes through the grid's correction first.
-        connect(e, &QLineEdit::textEdited, e, [grid = grid_, e](const QString& text) {
-            if (!grid->editText_) return;
-            const QString corrected = grid->editText_(text);
-            if (corrected == text) return;
-            const int removed = int(text.size() - corrected.size());
-            const int pos = std::max(0, e->cursorPosition() - std::max(removed, 0));
-            e->setText(corrected);
-            e->setCursorPosition(std::min(pos, int(corrected.size())));
-        });
-        if (grid_->editorSetup_) grid_->editorSetup_(*e);
-        // The cell holds what the editor shows, keystroke by keystroke, so whatever reads the
-        // grid sees the pending edit.
-        // (The editor's text, not the signal's: a correction made while the change is being
-        // reported has already replaced it.)
-        connect(e, &QLineEdit::textChanged, e, [grid = grid_, e, cell = QPersistentModelIndex(index)] {
-            if (cell.isValid() && cell.data(Qt::EditRole).toString() != e->text())
-                grid->model_->setData(cell, e->text(), Qt::EditRole);
-        });
-        return e;
-    }
-
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override
-    {
-        // Also runs when the cell changes while the editor is open (the editor's own writes
-        // among them): only a different text is set, so the cursor stays where it is.
-        auto* e = static_cast<QLineEdit*>(editor);
-        const QString text = index.data(Qt::EditRole).toString();
-        if (e->text() != text) e->setText(text);
-    }
-
-    // The cell already holds the editor's text.
-    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
-
-    void destroyEditor(QWidget* editor, const QModelIndex& index) const override
-    {
-        if (grid_->editor_ == editor) grid_->editor_ = nullptr;
-        QStyledItemDelegate::destroyEditor(editor, index);
-    }
-
-protected:
-    // Keys typed into the editor meet the grid's handlers before the editor sees them. Tab
-    // leaves the grid, as it does when no editor is open.
-    bool eventFilter(QObject* object, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress && object == grid_->editor_) {
-            auto* k = static_cast<QKeyEvent*>(event);
-            if (grid_->dispatchKey(*k)) return true;
-            if (k->key() == Qt::Key_Escape) {
-                // Esc abandons the edit: the cell gets back the text it had before.
-                grid_->revertEditor();
-                return true;
-            }
-            if ((k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) && !(k->modifiers() & Qt::ControlModifier)) {
-                grid_->commitEditor();
-                grid_->focusNextPrevChild(k->key() == Qt::Key_Tab && !(k->modifiers() & Qt::ShiftModifier));
-                return true;
-            }
-        }
-        return QStyledItemDelegate::eventFilter(object, event);
-    }
-
-private:
-    StringGrid* grid_;
-};
-
-// ---------------------------------------------------------------- grid
 
 StringGrid::StringGrid(QWidget* parent) : QTableView(parent), model_(new StringGridModel(this))
 {
@@ -320,19 +69,19 @@ StringGrid::~StringGrid() { disconnect(focusWatch_); }
 
 void StringGrid::setRowCount(int rows)
 {
-    if (rows != rowCount()) discardEditor();
+    if (rows != rowCount()) closeEditorKeepingText();
     model_->setGridSize(colCount(), rows);
 }
 
 void StringGrid::setColCount(int cols)
 {
-    if (cols != colCount()) discardEditor();
+    if (cols != colCount()) closeEditorKeepingText();
     model_->setGridSize(cols, rowCount());
 }
 
 void StringGrid::setFixedCols(int n)
 {
-    discardEditor();
+    closeEditorKeepingText();
     model_->setFixed(n, 1);
     applyFixedLayout();
 }
@@ -354,7 +103,7 @@ QString StringGrid::cell(int col, int row) const
 void StringGrid::setCell(int col, int row, const QString& text)
 {
     if (!model::CellTable::contains(col, row)) return;
-    discardEditor();
+    closeEditorKeepingText();
     table().setText(col, row, text);
     model_->cellChanged(col, row);
 }
@@ -373,7 +122,7 @@ void StringGrid::setFlag(int col, int row, bool on)
 
 void StringGrid::refresh()
 {
-    discardEditor();
+    closeEditorKeepingText();
     model_->storageChanged();
     viewport()->update();
 }
@@ -451,9 +200,7 @@ void StringGrid::setEditingAllowed(bool on)
 
 QString StringGrid::currentText() const { return cell(currentCol(), currentRow()); }
 
-void StringGrid::commitEditor() { discardEditor(); }
-
-void StringGrid::discardEditor()
+void StringGrid::closeEditorKeepingText()
 {
     if (!editor_) return;
     QLineEdit* e = editor_;
@@ -469,7 +216,7 @@ void StringGrid::revertEditor()
     if (!editor_) return;
     const QModelIndex i = currentIndex();
     const QString original = editorOriginal_;
-    discardEditor();
+    closeEditorKeepingText();
     if (i.isValid()) model_->setData(i, original, Qt::EditRole);
 }
 
@@ -663,10 +410,7 @@ bool StringGrid::eventFilter(QObject* watched, QEvent* event)
         c.text = cell(0, 0);
         c.fixed = true;
         c.focused = hasFocusWithin();
-        paintCell(p, c);
-        p.setPen(QColor(160, 160, 160));
-        p.drawLine(c.rect.topRight(), c.rect.bottomRight());
-        p.drawLine(c.rect.bottomLeft(), c.rect.bottomRight());
+        paintCaptionCell(*this, p, c);
         return true;
     }
     return QTableView::eventFilter(watched, event);

@@ -1,5 +1,4 @@
 #pragma once
-#include <QAbstractTableModel>
 #include <QColor>
 #include <QLineEdit>
 #include <QPointer>
@@ -8,47 +7,11 @@
 
 #include "model/CellTable.h"
 #include "ui/GridRect.h"
-
-class QHeaderView;
-
+#include "ui/StringGridModel.h"
 
 namespace ui {
 
 class FilteredLineEdit;
-class StringGrid;
-
-// The table model over a grid's fixed storage. The fixed row and the fixed column are not
-// model cells: they are the headers, so they stay in place while the data scroll.
-class StringGridModel final : public QAbstractTableModel {
-    Q_OBJECT
-public:
-    explicit StringGridModel(QObject* parent = nullptr);
-
-    model::CellTable& table() { return table_; }
-    const model::CellTable& table() const { return table_; }
-
-    int gridRowCount() const { return rows_; }
-    int gridColCount() const { return cols_; }
-    int fixedRows() const { return fixedRows_; }
-    int fixedCols() const { return fixedCols_; }
-    void setGridSize(int cols, int rows);
-    void setFixed(int fixedCols, int fixedRows);
-
-    // Tells the views that the storage changed behind the model's back (bulk loads).
-    void storageChanged();
-    void cellChanged(int col, int row);
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-
-private:
-    model::CellTable table_;
-    int rows_ = 2, cols_ = 2, fixedRows_ = 1, fixedCols_ = 0;
-};
 
 // What a painter hook is told about one cell.
 struct CellPaint {
@@ -117,8 +80,8 @@ public:
     QLineEdit* activeEditor() const { return editor_; }
     // The current cell's text as the operator sees it.
     QString currentText() const;
-    // Closes the in-place editor, keeping what was typed in the cell.
-    void commitEditor();
+    // Closes the in-place editor; the cell keeps what was typed (it already holds it).
+    void closeEditorKeepingText();
     // Closes the in-place editor and gives the cell back the text it had when editing began.
     void revertEditor();
     // The grid or its in-place editor has the keyboard focus.
@@ -187,7 +150,6 @@ private:
     friend class GridDelegate;
     friend class GridHeader;
     void applyFixedLayout();
-    void discardEditor();
     StringGridModel* model_;
     Painter painter_;
     bool editing_ = false;

@@ -365,11 +365,10 @@ TEST_F(EditingTest, ValuesOutsideTheShownLimitsAreDrawnRedAfterAJudgement)
     // The limits as shown when the cell is drawn.
     form->editKupper->setText("11");
     EXPECT_FALSE(drawnRed(*form, "10.501"));
-    form->cmbSpecKind->setCurrentIndex(1);
-    form->cmbSpecKindChange();
+    choose(form->cmbSpecKind, form->cmbSpecKind->itemText(1));
     EXPECT_FALSE(drawnRed(*form, "9.499"));
     // The header clear ends the marking.
-    form->btnSpecClearClick();
+    click(form->btnSpecClear);
     form->editKupper->setText("1");
     EXPECT_FALSE(drawnRed(*form, "5"));
 }
@@ -406,7 +405,7 @@ TEST_F(EditingTest, TheLotChecksToggleFromMouseAndSpace)
     EXPECT_FALSE(form->gridCtrl->flag(1, 3));
     EXPECT_TRUE(form->gridCtrl->flag(1, 4));
     EXPECT_FALSE(form->gridCtrl->flag(1, 5));
-    form->btnAllOnClick();
+    click(form->btnAllOn);
     for (int r = 1; r <= 10; ++r) EXPECT_TRUE(form->gridCtrl->flag(1, r));
 }
 

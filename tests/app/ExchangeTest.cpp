@@ -85,8 +85,7 @@ protected:
         form->editMbc->setText(f[2]);
         form->editLabel->setText(f[3]);
         form->editUnit->setText(f[4]);
-        form->cmbSpecKind->setCurrentIndex(specKind);
-        form->cmbSpecKindChange();
+        choose(form->cmbSpecKind, form->cmbSpecKind->itemText(specKind));
         form->spinKeta->setText(f[5]);
         form->editKupper->setText(f[6]);
         form->editKlower->setText(f[7]);
@@ -704,8 +703,9 @@ TEST_F(ExchangeTest, FailedFilesAreNamedWithTheReasonInJapanese)
 
 TEST_F(ExchangeTest, TheBusyWindowShowsWhichFileOfHowManyIsBeingWritten)
 {
-    form->spinTab->setText("5");
-    form->spinTabChange();
+    form->spinTab->setFocus();
+    form->spinTab->editor()->selectAll();
+    QTest::keyClicks(form->spinTab->editor(), "5");
     ASSERT_EQ(form->tabCtrl->count(), 5);
 
     // Every state the busy window is painted in: its title, then the other texts it shows.

@@ -80,8 +80,7 @@ TEST_F(InputFilterTest, LimitFieldsKeepOnlyWhatTypingWouldKeep)
 
     // The control-limit fields become writable with the specified method; their filter holds
     // for the context menu's paste too.
-    form->cmbLimit->setCurrentIndex(1);
-    form->cmbLimitChange();
+    choose(form->cmbLimit, QStringLiteral("指定管理値"));
     pasteWithContextMenu(form->editUcl, "x12,5");
     EXPECT_EQ(form->editUcl->text(), "125");
     pasteWithShortcut(form->editLcl, "1e5");
@@ -181,8 +180,7 @@ TEST_F(InputFilterTest, JapaneseInputIsSwitchedOffForRealWhereNumbersAreTyped)
     }
     EXPECT_TRUE(form->editProduct->testAttribute(Qt::WA_InputMethodEnabled));
     // Becoming writable does not bring the input method back.
-    form->cmbLimit->setCurrentIndex(1);
-    form->cmbLimitChange();
+    choose(form->cmbLimit, QStringLiteral("指定管理値"));
     EXPECT_FALSE(form->editUcl->isReadOnly());
     EXPECT_FALSE(form->editUcl->testAttribute(Qt::WA_InputMethodEnabled));
     focus(form->gridEdit);

@@ -67,7 +67,7 @@ TEST_F(JudgementTest, TheChainFillsTheResultGridsAndPanels)
 TEST_F(JudgementTest, ABlankRequiredFieldStopsWithGuidanceAndFocus)
 {
     values(1, {"10.000"});
-    form->btnSpecJudgClick();
+    click(form->btnSpecJudg);
     ASSERT_EQ(form->pnlSpecJudg->text(), "合格");
     form->editUnit->clear();
     QTest::mouseClick(form->btnSpecJudg, Qt::LeftButton);
@@ -84,7 +84,7 @@ TEST_F(JudgementTest, ALimitThatIsNotANumberWarnsAndLeavesTheStoreAlone)
     values(1, {"10.000"});
     const model::SheetRecord before = form->sheetStore()[0];
     form->editKupper->setText("1x");
-    form->btnSpecJudgClick();
+    click(form->btnSpecJudg);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.messages[0].caption, "警告メッセージ");
     EXPECT_EQ(ui.messages[0].text,
@@ -111,12 +111,11 @@ TEST_F(JudgementTest, AMeasurementThatIsNotANumberReachesTheStandardErrorBox)
 TEST_F(JudgementTest, SpecifiedLimitsWithAnEmptyFieldStopSilently)
 {
     values(1, {"9.800", "10.000", "10.200"});
-    form->cmbLimit->setCurrentIndex(1);
-    form->cmbLimitChange();
+    choose(form->cmbLimit, QStringLiteral("指定管理値"));
     EXPECT_FALSE(form->editUcl->isReadOnly());
     form->editUcl->setText("10.6");
     form->editLcl->setText("9.4");
-    form->btnCpkCalcClick();
+    click(form->btnCpkCalc);
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(form->pnlSpecJudg->text(), "合格");
     EXPECT_EQ(form->gridCalc->cell(1, 1), "");
@@ -126,7 +125,7 @@ TEST_F(JudgementTest, SpecifiedLimitsWithAnEmptyFieldStopSilently)
 TEST_F(JudgementTest, AllValuesEqualJudgeWithoutAnError)
 {
     for (int r = 1; r <= 10; ++r) values(r, {"10.000", "10.000", "10.000"});
-    form->btnSpcJudgClick();
+    click(form->btnSpcJudg);
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(form->gridCalc->cell(6, 11), "");      // no standard deviation in the total row
     EXPECT_EQ(form->pnlCpkJudg->text(), "合格");
@@ -138,7 +137,7 @@ TEST_F(JudgementTest, OneHundredLotsPutTheTotalRowInRow101)
 {
     form->spinRow->setValue(100);
     for (int r = 1; r <= 100; ++r) values(r, {"10.000", r % 2 ? "10.100" : "9.900", "10.050"});
-    form->btnSpcJudgClick();
+    click(form->btnSpcJudg);
     EXPECT_TRUE(ui.messages.isEmpty());
     ASSERT_EQ(form->gridCalc->rowCount(), 102);
     EXPECT_EQ(form->gridCalc->cell(0, 101), "＊トータル");
@@ -149,7 +148,7 @@ TEST_F(JudgementTest, OneHundredLotsPutTheTotalRowInRow101)
 TEST_F(JudgementTest, ResultGridsPaintAnomaliesAndLowIndicesRedBold)
 {
     values(1, {"9.800", "10.000", "10.200"});
-    form->btnCpkCalcClick();
+    click(form->btnCpkCalc);
     const QRect rect(0, 0, 90, 20);
     auto calcPaint = [this](QPainter& p, const ui::CellPaint& c) { form->gridCalcDrawCell(p, c); };
     ui::CellPaint mark{9, 1, rect, form->gridCalc->cell(9, 1)};

@@ -12,6 +12,8 @@
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
 
+#include <QAbstractItemModelTester>
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
@@ -23,6 +25,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <memory>
+#include <vector>
 
 // The keyboard: every key goes to whatever has the focus at that moment (the in-place
 // editor once typing opened it).
@@ -71,6 +74,12 @@ protected:
         setting = windows.setting;
         about = windows.about;
         lotEdit = windows.lotEdit;
+        // Every change the window makes to its grids' models is checked against the rules of
+        // Qt's item models; a broken one stops the test at once.
+        modelTesters.clear();
+        for (ui::StringGrid* grid : {form->gridCtrl, form->gridEdit, form->gridCalc, form->gridSpc, lotEdit->gridLotno})
+            modelTesters.push_back(std::make_unique<QAbstractItemModelTester>(
+                grid->model(), QAbstractItemModelTester::FailureReportingMode::Fatal));
         form->show();
         QApplication::setActiveWindow(form.get());
         QApplication::processEvents();
@@ -93,7 +102,15 @@ protected:
     void TearDown() override
     {
         if (form) form->close();
+        modelTesters.clear();
         form.reset();
+    }
+
+    // Clicks a button with the mouse.
+    void click(QAbstractButton* b)
+    {
+        QTest::mouseClick(b, Qt::LeftButton);
+        QApplication::processEvents();
     }
 
     // Clicks a sheet tab the way the operator does.
@@ -135,4 +152,5 @@ protected:
     TSettingForm* setting = nullptr;
     TAboutForm* about = nullptr;
     TLotEditForm* lotEdit = nullptr;
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> modelTesters;
 };

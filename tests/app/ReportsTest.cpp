@@ -51,11 +51,6 @@ protected:
         values(2, {"10.100"});
         values(3, {"10.000", "10.400", "10.300"});
     }
-    void click(QPushButton* b)
-    {
-        QTest::mouseClick(b, Qt::LeftButton);
-        QApplication::processEvents();
-    }
     QStringList saved() const { return QDir(saveDir.path()).entryList(QDir::Files, QDir::Name); }
     // The one report made, opened by the desktop.
     std::unique_ptr<spreadsheet::Book> report(const QString& kind)
@@ -119,8 +114,7 @@ TEST_F(ReportsTest, AHundredLotsKeepRowsTwoToAHundredAndOneFromTheMenu)
 
 TEST_F(ReportsTest, XbarSWritesTheLotStandardDeviationsAndTheirMean)
 {
-    form->cmbChart->setCurrentIndex(1);
-    form->cmbChartChange();
+    choose(form->cmbChart, QStringLiteral("XbarS管理図"));
     threeLots();
     click(form->btnControlChart);
     const auto book = report(QStringLiteral("XbarS"));
@@ -135,8 +129,7 @@ TEST_F(ReportsTest, XbarSWritesTheLotStandardDeviationsAndTheirMean)
 
 TEST_F(ReportsTest, XRsStartsTheMovingRangeAtZero)
 {
-    form->cmbChart->setCurrentIndex(2);
-    form->cmbChartChange();
+    choose(form->cmbChart, QStringLiteral("X-Rs管理図"));
     ASSERT_EQ(form->spinCol->text(), "1");
     values(1, {"10.000"});
     values(2, {"10.300"});
@@ -206,8 +199,7 @@ TEST_F(ReportsTest, TwoReportsInOneSecondGiveTwoFiles)
 TEST_F(ReportsTest, WithoutACapabilityResultNothingHappens)
 {
     threeLots();
-    form->cmbLimit->setCurrentIndex(1); // specified limits, the R limit left blank
-    form->cmbLimitChange();
+    choose(form->cmbLimit, QStringLiteral("指定管理値")); // specified limits, the R limit left blank
     form->editUcl->setText("10.600");
     form->editLcl->setText("9.400");
     form->editRsUcl->clear();
@@ -294,8 +286,7 @@ TEST_F(ReportsTest, TheResultWorkbookHoldsTheThreePagesAfterTheChain)
 
 TEST_F(ReportsTest, TheResultWorkbookUnderXRsNamesItsThirdPageAndNeedsTheItem)
 {
-    form->cmbChart->setCurrentIndex(2);
-    form->cmbChartChange();
+    choose(form->cmbChart, QStringLiteral("X-Rs管理図"));
     values(1, {"10.000"});
     values(2, {"10.200"});
     values(3, {"10.100"});
@@ -355,8 +346,7 @@ TEST_F(ReportsTest, UnderTheChartConstantsTheResultWorkbookGainsTheCapabilityStu
 {
     form->spinRow->setValue(10);
     for (int r = 1; r <= 10; ++r) values(r, {"10.000", "10.100", r % 2 ? "9.950" : "10.050"});
-    form->cmbLimit->setCurrentIndex(2);
-    form->cmbLimitChange();
+    choose(form->cmbLimit, QStringLiteral("管理図係数法"));
     click(form->btnExcel);
     EXPECT_TRUE(ui.messages.isEmpty());
     const auto book = report(QStringLiteral("判定結果"));
@@ -406,8 +396,7 @@ TEST_F(ReportsTest, UnderTheChartConstantsTheControlChartHoldsEachLotsLimits)
 {
     // sigma = R̄/d2(3) = 0.4 / 1.69256875 over lots 1 and 3; X̿ = 70.8 / 7; lot 2 holds one value.
     threeLots();
-    form->cmbLimit->setCurrentIndex(2);
-    form->cmbLimitChange();
+    choose(form->cmbLimit, QStringLiteral("管理図係数法"));
     click(form->btnControlChart);
     EXPECT_TRUE(ui.messages.isEmpty());
     const auto book = report(QStringLiteral("XbarR"));

@@ -382,7 +382,7 @@ TEST_F(SettingsDialogTest, NewRuleSettingsChangeTheNextSpcJudgement)
     form->editKlower->setText("0.000");
     for (int r = 1; r <= 10; ++r)
         for (int c = 0; c < 2; ++c) form->gridEdit->setCell(c, r, r <= 7 ? "11.000" : "5.000");
-    form->btnSpcJudgClick();
+    click(form->btnSpcJudg);
     EXPECT_EQ(form->gridSpc->cell(2, 7), "○");
     EXPECT_EQ(form->gridSpc->cell(8, 7), "○");
 
@@ -392,7 +392,7 @@ TEST_F(SettingsDialogTest, NewRuleSettingsChangeTheNextSpcJudgement)
         QTest::mouseClick(d.btnOk, Qt::LeftButton);
     });
     EXPECT_EQ(form->gridSpc->cell(2, 7), "○"); // nothing until the next judgement
-    form->btnSpcJudgClick();
+    click(form->btnSpcJudg);
     EXPECT_EQ(form->gridSpc->cell(2, 7), "×");
     EXPECT_EQ(form->gridSpc->cell(17, 7), "×異常あり");
     for (int r = 1; r <= 10; ++r) EXPECT_EQ(form->gridSpc->cell(8, r), "－") << r;
@@ -529,7 +529,7 @@ TEST_F(SettingsDialogTest, HandEditedSettingsAreReadOneWayByTheDialogsTheSheetsT
         if (r % 2) values(r, {"10.00000", "10.10000", "10.20000"});
         else values(r, {"9.80000", "9.90000", "10.00000"});
     }
-    form->btnSpcJudgClick();
+    click(form->btnSpcJudg);
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(form->pnlCpkJudg->text(), "合格");
     ASSERT_EQ(form->gridSpc->rowCount(), 11);

@@ -103,8 +103,7 @@ TEST_F(MainFormTest, OneMeasurementPerLotSelectsTheMovingRangeChart)
     EXPECT_EQ(form->pnlRsUcl->text(), "S-UCL");
     EXPECT_EQ(form->editRsUcl->toolTip(), "「S-管理限界上限値」を入力してください。");
 
-    form->cmbChart->setCurrentIndex(0);
-    form->cmbChartChange();
+    choose(form->cmbChart, QStringLiteral("XbarR管理図"));
     EXPECT_EQ(form->pnlRsUcl->text(), "R-UCL");
     EXPECT_EQ(form->editRsUcl->toolTip(), "「R-管理限界上限値」を入力してください。");
     EXPECT_EQ(form->gridSpc->cell(9, 0), "R①");
@@ -114,13 +113,11 @@ TEST_F(MainFormTest, SpecKindEnablesAndClearsTheLimitFields)
 {
     start();
     form->editKlower->setText("9.500");
-    form->cmbSpecKind->setCurrentIndex(1);
-    form->cmbSpecKindChange();
+    choose(form->cmbSpecKind, form->cmbSpecKind->itemText(1));
     EXPECT_FALSE(form->editKlower->isEnabled());
     EXPECT_EQ(form->editKlower->text(), "");
     EXPECT_TRUE(form->editKupper->isEnabled());
-    form->cmbSpecKind->setCurrentIndex(0);
-    form->cmbSpecKindChange();
+    choose(form->cmbSpecKind, form->cmbSpecKind->itemText(0));
     EXPECT_TRUE(form->editKlower->isEnabled());
     EXPECT_EQ(form->editKlower->text(), "");
 }
@@ -137,7 +134,7 @@ TEST_F(MainFormTest, TheSheetCountDialogAddsAndRemovesSheets)
             QTest::keyClick(s.spinTab->editor(), ok ? Qt::Key_Return : Qt::Key_Escape);
             return d.result();
         });
-        form->menuSettingSheetsClick();
+        chooseMenuItem(form->menuSettingSheets);
     };
     setCount("5", true);
     ASSERT_EQ(form->tabCtrl->count(), 5);

@@ -40,3 +40,33 @@ TEST(Cp932Test, LookAlikesTheCodePageLacksBecomeTheOnesItHolds)
     EXPECT_EQ(model::characterForMessage(QStringLiteral("é")), QStringLiteral("「é」(U+00E9)"));
     EXPECT_EQ(model::characterForMessage(QStringLiteral("😀")), QStringLiteral("「😀」(U+1F600)"));
 }
+
+// Qt without a converter for the code page falls back to the system's; both must agree byte
+// for byte, refuse the same characters and the same invalid bytes.
+TEST(Cp932Test, SystemConverterAgreesWithQtsOne)
+{
+    model::Cp932Codec system(model::Cp932Codec::Converter::System);
+    model::Cp932Codec automatic;
+    ASSERT_TRUE(system.available());
+    ASSERT_TRUE(automatic.available());
+
+    const QString text = QStringLiteral("品種名称ﾛｯﾄ№①㈱ⅰ髙～∥－￢\\~,\"abc\"\r\n");
+    const std::optional<QByteArray> bytes = system.encode(text);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_EQ(*bytes, automatic.encode(text));
+    EXPECT_EQ(bytes->left(4), QByteArray("\x95\x69\x8e\xed", 4)); // 品種
+    EXPECT_EQ(system.decode(*bytes), text);
+    EXPECT_EQ(system.encode(QString()), QByteArray());
+
+    for (const QString& refused : {QStringLiteral("¥"), QStringLiteral("〜"), QStringLiteral("a😀"), QString(QChar(0xd800))}) {
+        EXPECT_FALSE(system.encode(refused).has_value()) << refused.toStdString();
+        EXPECT_FALSE(automatic.encode(refused).has_value()) << refused.toStdString();
+    }
+
+    // A lead byte without its trail byte; a byte the code page leaves undefined.
+    const QByteArray truncated("A\x82", 2);
+    EXPECT_FALSE(system.decode(truncated).has_value());
+    EXPECT_FALSE(automatic.decode(truncated).has_value());
+    EXPECT_FALSE(system.decode(QByteArray("\x95\x69\xff", 3)).has_value());
+    EXPECT_EQ(system.decodeLenient(QByteArray("\x95\x69\xff" "B\x82", 5)), QStringLiteral("品\uFFFDB\uFFFD"));
+}
