@@ -124,7 +124,15 @@ public:
     void btnExcelClick();
 
     // Editing, focus colours, the lot-number editor and help (TMainFormEditing.cpp).
+    void gridEditEnter();
+    void gridEditClick();
+    bool gridEditKeyDown(QKeyEvent& key);
     bool gridEditKeyPress(QKeyEvent& key);
+    void popMenuCutClick();
+    void popMenuCopyClick();
+    void popMenuPasteClick();
+    void popMenuDeleteClick();
+    void popMenuAllSelectClick();
     QString gridEditSetEditText(const QString& text);
     void gridEditDrawCell(QPainter& p, const ui::CellPaint& cell) const;
     void gridCtrlEnter();

@@ -93,11 +93,16 @@ void TMainForm::connectEditingHandlers()
 
     // The measurement grid: editing switched off on entering and on every move, on by any key.
     gridEdit->setPainter([this](QPainter& p, const ui::CellPaint& c) { gridEditDrawCell(p, c); });
-    gridEditEntry_ = new ui::EntryGrid(*gridEdit, [this](QKeyEvent& k) {
-        bool consumed = true;
-        ui::guarded(this, [&] { consumed = gridEditKeyPress(k); });
-        return consumed;
-    });
+    gridEditEntry_ = new ui::EntryGrid(
+        *gridEdit,
+        [this](QKeyEvent& k) {
+            bool consumed = true;
+            ui::guarded(this, [&] { consumed = gridEditKeyPress(k); });
+            return consumed;
+        },
+        {[this] { gridEditEnter(); }, [this] { gridEditClick(); }, [this](QKeyEvent& k) { return gridEditKeyDown(k); },
+         [this] { popMenuCutClick(); }, [this] { popMenuCopyClick(); }, [this] { popMenuPasteClick(); },
+         [this] { popMenuDeleteClick(); }, [this] { popMenuAllSelectClick(); }});
     gridEdit->setEditTextHandler([this](const QString& t) { return gridEditSetEditText(t); });
     gridEdit->setEditorSetup([](ui::FilteredLineEdit& e) {
         e.setCharFilter(ui::CharFilter::GridEdit);
@@ -152,6 +157,15 @@ void TMainForm::connectEditingHandlers()
 }
 
 // ---------------------------------------------------------------- measurement grid
+
+void TMainForm::gridEditEnter() { gridEditEntry_->enter(); }
+void TMainForm::gridEditClick() { gridEditEntry_->click(); }
+bool TMainForm::gridEditKeyDown(QKeyEvent&) { return gridEditEntry_->keyDown(); }
+void TMainForm::popMenuCutClick() { gridEditEntry_->cut(); }
+void TMainForm::popMenuCopyClick() { gridEditEntry_->copy(); }
+void TMainForm::popMenuPasteClick() { gridEditEntry_->paste(); }
+void TMainForm::popMenuDeleteClick() { gridEditEntry_->remove(); }
+void TMainForm::popMenuAllSelectClick() { gridEditEntry_->selectAll(); }
 
 bool TMainForm::gridEditKeyPress(QKeyEvent& key)
 {

@@ -42,7 +42,11 @@ TLotEditForm::TLotEditForm(QWidget* parent) : ui::FormDialog(parent, QStringLite
         ui::setJapaneseInput(&e, false);
     });
     ui::setJapaneseInput(gridLotno, false);
-    gridLotnoEntry_ = new ui::EntryGrid(*gridLotno, [this](QKeyEvent& k) { return gridLotnoKeyPress(k); });
+    gridLotnoEntry_ = new ui::EntryGrid(*gridLotno, [this](QKeyEvent& k) { return gridLotnoKeyPress(k); },
+                                        {[this] { gridLotnoEnter(); }, [this] { gridLotnoClick(); },
+                                         [this](QKeyEvent& k) { return gridLotnoKeyDown(k); }, [this] { popMenuCutClick(); },
+                                         [this] { popMenuCopyClick(); }, [this] { popMenuPasteClick(); },
+                                         [this] { popMenuDeleteClick(); }, [this] { popMenuAllSelectClick(); }});
 
     const ui::GridMenu& menu = gridLotnoEntry_->menu();
     popMenu = menu.menu;
@@ -113,3 +117,12 @@ void TLotEditForm::gridLotnoDrawCell(QPainter& p, const ui::CellPaint& cell) con
 {
     ui::paintFocusCell(*gridLotno, p, cell, Qt::AlignHCenter);
 }
+
+void TLotEditForm::gridLotnoEnter() { gridLotnoEntry_->enter(); }
+void TLotEditForm::gridLotnoClick() { gridLotnoEntry_->click(); }
+bool TLotEditForm::gridLotnoKeyDown(QKeyEvent&) { return gridLotnoEntry_->keyDown(); }
+void TLotEditForm::popMenuCutClick() { gridLotnoEntry_->cut(); }
+void TLotEditForm::popMenuCopyClick() { gridLotnoEntry_->copy(); }
+void TLotEditForm::popMenuPasteClick() { gridLotnoEntry_->paste(); }
+void TLotEditForm::popMenuDeleteClick() { gridLotnoEntry_->remove(); }
+void TLotEditForm::popMenuAllSelectClick() { gridLotnoEntry_->selectAll(); }

@@ -30,7 +30,15 @@ public:
     void FormShow() override;
     void btnOkClick();
     void btnCancelClick();
+    void gridLotnoEnter();
+    void gridLotnoClick();
+    bool gridLotnoKeyDown(QKeyEvent& key);
     bool gridLotnoKeyPress(QKeyEvent& key);
+    void popMenuCutClick();
+    void popMenuCopyClick();
+    void popMenuPasteClick();
+    void popMenuDeleteClick();
+    void popMenuAllSelectClick();
     void gridLotnoDrawCell(QPainter& p, const ui::CellPaint& cell) const;
 
 private:

@@ -7,32 +7,50 @@
 
 namespace ui {
 
-EntryGrid::EntryGrid(StringGrid& grid, StringGrid::KeyHandler keyPress)
+EntryGrid::EntryGrid(StringGrid& grid, StringGrid::KeyHandler keyPress, EntryHandlers handlers)
     : QObject(&grid), grid_(grid), menu_(createGridMenu(grid))
 {
-    grid_.setEditingAllowed(false);
-    grid_.setKeyDownHandler([this](QKeyEvent&) {
-        grid_.setEditingAllowed(true);
-        return false;
-    });
-    grid_.setKeyPressHandler(std::move(keyPress));
-    connect(&grid_, &StringGrid::entered, this, [this] {
-        setJapaneseInput(&grid_, false);
-        grid_.setEditingAllowed(false);
-    });
-    const auto editingOff = [this] { grid_.setEditingAllowed(false); };
-    connect(&grid_, &StringGrid::currentCellChanged, this, editingOff);
-    connect(&grid_, &StringGrid::cellPressed, this, editingOff);
-
-    // An error a command lets through reaches the standard error box.
-    const auto command = [this](QAction* action, void (EntryGrid::*run)()) {
-        connect(action, &QAction::triggered, this, [this, run] { guarded(grid_.window(), [&] { (this->*run)(); }); });
+    const auto fallback = [this](std::function<void()>& handler, void (EntryGrid::*own)()) {
+        if (!handler) handler = [this, own] { (this->*own)(); };
     };
-    command(menu_.cut, &EntryGrid::cut);
-    command(menu_.copy, &EntryGrid::copy);
-    command(menu_.paste, &EntryGrid::paste);
-    command(menu_.del, &EntryGrid::remove);
-    command(menu_.selectAll, &EntryGrid::selectAll);
+    fallback(handlers.enter, &EntryGrid::enter);
+    fallback(handlers.click, &EntryGrid::click);
+    fallback(handlers.cut, &EntryGrid::cut);
+    fallback(handlers.copy, &EntryGrid::copy);
+    fallback(handlers.paste, &EntryGrid::paste);
+    fallback(handlers.remove, &EntryGrid::remove);
+    fallback(handlers.selectAll, &EntryGrid::selectAll);
+    if (!handlers.keyDown) handlers.keyDown = [this](QKeyEvent&) { return keyDown(); };
+
+    grid_.setEditingAllowed(false);
+    grid_.setKeyDownHandler(std::move(handlers.keyDown));
+    grid_.setKeyPressHandler(std::move(keyPress));
+    // An error a handler lets through reaches the standard error box.
+    const auto wire = [this](auto* sender, auto signal, std::function<void()> handler) {
+        connect(sender, signal, this, [this, handler = std::move(handler)] { guarded(grid_.window(), handler); });
+    };
+    wire(&grid_, &StringGrid::entered, handlers.enter);
+    wire(&grid_, &StringGrid::currentCellChanged, handlers.click);
+    wire(&grid_, &StringGrid::cellPressed, handlers.click);
+    wire(menu_.cut, &QAction::triggered, handlers.cut);
+    wire(menu_.copy, &QAction::triggered, handlers.copy);
+    wire(menu_.paste, &QAction::triggered, handlers.paste);
+    wire(menu_.del, &QAction::triggered, handlers.remove);
+    wire(menu_.selectAll, &QAction::triggered, handlers.selectAll);
+}
+
+void EntryGrid::enter()
+{
+    setJapaneseInput(&grid_, false);
+    grid_.setEditingAllowed(false);
+}
+
+void EntryGrid::click() { grid_.setEditingAllowed(false); }
+
+bool EntryGrid::keyDown()
+{
+    grid_.setEditingAllowed(true);
+    return false;
 }
 
 void EntryGrid::commitAndMove(const std::function<bool()>& settle)
