@@ -32,15 +32,13 @@
 
 namespace {
 
-const QString kGuidanceCaption = QStringLiteral("ガイドメッセージ");
-const QString kWarningCaption = QStringLiteral("警告メッセージ");
 const QString kOpenTitle = QStringLiteral("ファイルを開く");
 const QString kWorkbookFilter = QStringLiteral("Excelブック (*.xls;*.xlsx)|*.xls;*.xlsx");
 
 QString sampleFolder() { return TMainForm::programFolder() + QStringLiteral("/Sample Files/"); }
 QString saveFolder() { return model::saveFilesFolder(TMainForm::programFolder()) + u'/'; }
 
-void warn(QWidget* parent, const QString& text) { ui::showMessage(parent, text, kWarningCaption, ui::MessageIcon::Warning); }
+void warn(QWidget* parent, const QString& text) { ui::showMessage(parent, text, ui::kWarningCaption, ui::MessageIcon::Warning); }
 
 // The limits of imported records that are not numbers, each named with its sheet: the sheet
 // number and, when it has one, the item its tab shows ("シート2（外径）").
@@ -98,7 +96,7 @@ void TMainForm::mainMenuCsvSaveClick()
             exchange::WriteSheetCsv(QDir(folder).filePath(exchange::csvFileName(i + 1)), store_[i], i + 1, headingLine);
             pauseKeepingWindowsPainted(csvFilePause);
         }
-        ui::showMessage(this, QDir::toNativeSeparators(folder) + QStringLiteral(" に保存されました。"), kGuidanceCaption,
+        ui::showMessage(this, QDir::toNativeSeparators(folder) + QStringLiteral(" に保存されました。"), ui::kGuidanceCaption,
                         ui::MessageIcon::Warning);
     } catch (const exchange::UnencodableText& e) {
         // The files before this sheet's stay written; this one and the rest are not.
@@ -153,7 +151,7 @@ void TMainForm::mainMenuXlsSaveClick()
         && !ui::askYesNo(this,
                          QStringLiteral("ブックは「%1」として保存されます。\nこのファイルは既に存在します。置き換えますか？")
                              .arg(QDir::toNativeSeparators(target)),
-                         kWarningCaption, ui::MessageIcon::Warning))
+                         ui::kWarningCaption, ui::MessageIcon::Warning))
         return;
     QString written;
     QString failure;
@@ -181,7 +179,7 @@ void TMainForm::mainMenuXlsSaveClick()
         }
         if (!written.isEmpty())
             ui::showMessage(this, QStringLiteral("正常にExcelブックへの保存が完了しました。\n") + QDir::toNativeSeparators(written),
-                            kGuidanceCaption, ui::MessageIcon::Warning);
+                            ui::kGuidanceCaption, ui::MessageIcon::Warning);
     }
     if (written.isEmpty()) warn(this, QStringLiteral("Excelブックの保存に失敗しました。保存先を確認してください…。\n") + failure);
 }

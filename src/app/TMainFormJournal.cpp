@@ -28,9 +28,8 @@
 
 namespace {
 
-const QString kGuidanceCaption = QStringLiteral("ガイドメッセージ");
 
-void guide(QWidget* parent, const QString& text) { ui::showMessage(parent, text, kGuidanceCaption, ui::MessageIcon::Information); }
+void guide(QWidget* parent, const QString& text) { ui::showMessage(parent, text, ui::kGuidanceCaption, ui::MessageIcon::Information); }
 
 QString restoredText(int sheets) { return QStringLiteral("%1 シートのデータを復元しました。").arg(sheets); }
 
@@ -171,7 +170,7 @@ void TMainForm::offerRestore(qint64 session)
 {
     ui::guarded(this, [&] {
         const bool yes = ui::askYesNo(this, QStringLiteral("前回は正常に終了しませんでした。入力途中のデータを復元しますか？"),
-                                      kGuidanceCaption, ui::MessageIcon::Information);
+                                      ui::kGuidanceCaption, ui::MessageIcon::Information);
         std::optional<journal::Workbook> book;
         journal_->run([&](journal::Journal& j) {
             j.markOffered();
@@ -298,7 +297,7 @@ void TMainForm::mainMenuRestoreLastClick()
     }
     if (holdsMeasurements(journaledWorkbook()) &&
         !ui::askYesNo(this, QStringLiteral("現在のシートのデータは前回終了時のデータに置き換わります。よろしいですか？"),
-                      kGuidanceCaption, ui::MessageIcon::Warning))
+                      ui::kGuidanceCaption, ui::MessageIcon::Warning))
         return;
     journalBeforeReplace(-1);
     restoreWorkbook(*book);

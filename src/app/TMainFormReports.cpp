@@ -39,7 +39,7 @@ void tellWhereSaved(QWidget* parent, const reports::ExcelSession& session)
     ui::showMessage(parent,
                     QStringLiteral("ブックを開くアプリケーションが見つかりませんでした。\n出力したブックは次の場所に保存されています。\n\n%1")
                         .arg(QDir::toNativeSeparators(session.lastHandedOver())),
-                    QStringLiteral("ガイドメッセージ"), ui::MessageIcon::Exclamation);
+                    ui::kGuidanceCaption, ui::MessageIcon::Exclamation);
 }
 
 } // namespace

@@ -31,7 +31,6 @@
 
 namespace {
 
-const QString kWarningCaption = QStringLiteral("警告メッセージ");
 
 QChartView* chartView(QWidget* parent)
 {
@@ -309,7 +308,7 @@ void TChartForm::btnSaveClick()
     if (!saved)
         ui::showMessage(this,
                         QStringLiteral("ファイルを保存できませんでした。\n%1：%2").arg(QDir::toNativeSeparators(path), error),
-                        kWarningCaption, ui::MessageIcon::Warning);
+                        ui::kWarningCaption, ui::MessageIcon::Warning);
 }
 
 void TChartForm::btnPrintClick()
@@ -323,6 +322,6 @@ void TChartForm::btnPrintClick()
     dialog.setWindowTitle(QStringLiteral("印刷"));
     if (ui::interaction().execDialog(dialog) != QDialog::Accepted) return;
     if (!charts::printPage(printer, views))
-        ui::showMessage(this, QStringLiteral("印刷できませんでした。プリンターの設定を確認してください。"), kWarningCaption,
+        ui::showMessage(this, QStringLiteral("印刷できませんでした。プリンターの設定を確認してください。"), ui::kWarningCaption,
                         ui::MessageIcon::Warning);
 }

@@ -2,6 +2,7 @@
 
 #include "model/Settings.h"
 #include "model/SheetRecord.h"
+#include "sheetview/ViewTexts.h"
 #include "ui/Lists.h"
 #include "ui/FilteredLineEdit.h"
 #include "ui/InputMethod.h"
@@ -88,9 +89,9 @@ TSettingForm::TSettingForm(model::AppSettings& settings, QWidget* parent)
     threshold->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     threshold->setToolTip(QStringLiteral("「演算判定種別」の不良率を入力してください。"));
     editCpCpk = threshold;
-    cmbChart = list(this, {QStringLiteral("XbarR管理図"), QStringLiteral("XbarS管理図"), QStringLiteral("X-Rs管理図")},
+    cmbChart = list(this, sheetview::chartKindTexts(),
                     QStringLiteral("「管理図」を指定してください。"));
-    cmbLimit = list(this, {QStringLiteral("３シグマ法"), QStringLiteral("指定管理値"), QStringLiteral("管理図係数法")},
+    cmbLimit = list(this, sheetview::limitMethodTexts(),
                     QStringLiteral("「管理限界線」を指定してください。"));
     btnOk = new QPushButton(QStringLiteral("ＯＫ"), this);
     btnCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);

@@ -1,6 +1,7 @@
 // The messages a step on the sheet view gives the operator: the window shows them in a
 // message box, a headless front end reports them.
 #pragma once
+#include "model/Captions.h"
 #include <QString>
 
 #include <vector>
@@ -20,8 +21,8 @@ struct Notice {
     friend bool operator==(const Notice&, const Notice&) = default;
 };
 
-inline const QString kGuidanceCaption = QStringLiteral("ガイドメッセージ");
-inline const QString kWarningCaption = QStringLiteral("警告メッセージ");
+using model::kGuidanceCaption;
+using model::kWarningCaption;
 // The standard error box's caption: the program's name.
 inline const QString kErrorCaption = QStringLiteral("Quorvane");
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "model/Captions.h"
 #include <QString>
 #include <QUrl>
 #include <exception>
@@ -48,8 +49,8 @@ bool askYesNo(QWidget* parent, const QString& text, const QString& caption, Mess
 
 // The captions of the standard error box, of guidance and of warnings.
 inline const QString kErrorCaption = QStringLiteral("エラーメッセージ");
-inline const QString kGuidanceCaption = QStringLiteral("ガイドメッセージ");
-inline const QString kWarningCaption = QStringLiteral("警告メッセージ");
+using model::kGuidanceCaption;
+using model::kWarningCaption;
 
 // The standard error box for errors a handler does not catch itself: the error caption, the
 // error's message as text.
