@@ -77,11 +77,9 @@ QImage pageImage(const QList<QWidget*>& views, qreal scale)
 
 bool savePng(const QList<QWidget*>& views, const QString& path, QString& error)
 {
-    model::SafeSaveFile file(path);
     const QImage image = pageImage(views, kPngScale);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.flush() || !file.commit()) {
-        error = model::problemText(model::writeFailure(path, errno).problem);
+    if (const auto failure = model::saveFile(path, [&](QIODevice& file) { return image.save(&file, "PNG"); })) {
+        error = model::problemText(failure->problem);
         return false;
     }
     return true;
@@ -89,13 +87,8 @@ bool savePng(const QList<QWidget*>& views, const QString& path, QString& error)
 
 bool savePdf(const QList<QWidget*>& views, const QString& path, const QString& title, QString& error)
 {
-    model::SafeSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = model::problemText(model::writeFailure(path, errno).problem);
-        return false;
-    }
-    {
+    bool drawn = true;
+    const auto failure = model::saveFile(path, [&](QIODevice& file) {
         QPdfWriter writer(&file);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("Quorvane"));
@@ -104,16 +97,19 @@ bool savePdf(const QList<QWidget*>& views, const QString& path, const QString& t
                                          QPageLayout::Millimeter));
         QPainter p(&writer);
         if (!p.isActive()) {
-            file.cancelWriting();
-            error = QStringLiteral("PDFの描画を開始できませんでした。");
+            drawn = false;
             return false;
         }
         prepare(p);
         paintPage(p, views, paintArea(writer, kPdfResolution));
+        return p.end(); // the document is complete in the file before it is committed
+    });
+    if (!drawn) {
+        error = QStringLiteral("PDFの描画を開始できませんでした。");
+        return false;
     }
-    errno = 0;
-    if (!file.flush() || !file.commit()) {
-        error = model::problemText(model::writeFailure(path, errno).problem);
+    if (failure) {
+        error = model::problemText(failure->problem);
         return false;
     }
     return true;

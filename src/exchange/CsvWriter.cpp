@@ -96,12 +96,9 @@ QByteArray encodeCp932(const model::SheetRecord& record, int sheetNumber, const 
 void WriteSheetCsv(const QString& path, const model::SheetRecord& record, int sheetNumber, const QString& headingLine)
 {
     const QByteArray bytes = encodeCp932(record, sheetNumber, sheetCsvLines(record, headingLine));
-    model::SafeSaveFile file(path);
-    errno = 0;
-    // Unbuffered: a write that fails does so at once, with the system's reason still at hand.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() || !file.commit())
+    if (const auto failure = model::saveFile(path, [&](QIODevice& file) { return file.write(bytes) == bytes.size(); }))
         throw spreadsheet::fileError(QStringLiteral("CSVファイル「%1」を保存できませんでした。").arg(QFileInfo(path).fileName()),
-                                     model::writeFailure(path, errno));
+                                     *failure);
 }
 
 void RemoveStaleCsvTemporaries(const QString& folder)

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <cerrno>
 
@@ -20,11 +21,6 @@ bool isLink(const QString& path)
     return info.isSymLink() || info.isJunction();
 }
 
-QString linkRefusal(const QString& path)
-{
-    return QStringLiteral("「%1」はシンボリックリンクです。リンク先には書き込みません。").arg(QDir::toNativeSeparators(path));
-}
-
 QString freeName(const QString& path)
 {
     if (!entryExists(path)) return path;
@@ -37,13 +33,22 @@ QString freeName(const QString& path)
     }
 }
 
-bool SafeSaveFile::open(OpenMode mode)
+std::optional<FileFailure> saveFile(const QString& path, const std::function<bool(QIODevice&)>& write)
 {
-    if (isLink(fileName())) {
-        setErrorString(linkRefusal(fileName()));
-        return false;
+    if (isLink(path)) return writeFailure(path, 0);
+    QSaveFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return writeFailure(path, errno);
+    errno = 0;
+    if (!write(file)) {
+        const int error = errno;
+        file.cancelWriting();
+        return writeFailure(path, error);
     }
-    return QSaveFile::open(mode);
+    // commit() does not see a failed flush of the last buffered bytes (a full disk): flush first.
+    errno = 0;
+    if (!file.flush() || !file.commit()) return writeFailure(path, errno);
+    return std::nullopt;
 }
 
 QString writeNewFile(const QString& path, const QByteArray& bytes, QString& error)

@@ -1,7 +1,12 @@
 #pragma once
+#include "model/FileFailure.h"
+
 #include <QByteArray>
-#include <QSaveFile>
+#include <QIODevice>
 #include <QString>
+
+#include <functional>
+#include <optional>
 
 // The rules every file the program writes follows, so that whoever can add names to a folder we
 // write into cannot make us write anywhere else: a link at the name we write is refused, a name is
@@ -16,21 +21,18 @@ bool entryExists(const QString& path);
 // Links higher up the path, a linked home folder for one, are the user's own arrangement.
 bool isLink(const QString& path);
 
-// Why a save refused its target: a link of that name is there.
-QString linkRefusal(const QString& path);
-
 // The path itself when no entry has its name, otherwise the first free one of name_2.ext,
 // name_3.ext, ...
 QString freeName(const QString& path);
 
-// A QSaveFile that never writes through a link at its name: open() fails with linkRefusal() as
-// its error string. The file is still written to a temporary file beside the target and renamed
-// over it, which replaces a name and never follows it.
-class SafeSaveFile : public QSaveFile {
-public:
-    using QSaveFile::QSaveFile;
-    bool open(OpenMode mode) override;
-};
+// Replaces the file at `path` with what `write` puts into the device, all or nothing: written
+// to a temporary file beside it, unbuffered so that a failing write stops at once with the
+// system's reason, and renamed over the name (which replaces a name and never follows it) only
+// when `write` returned true and the last bytes were flushed; a link at the name is refused
+// before anything is written. Returns why it failed, nothing when the file was saved. A `write`
+// that fails on its own account returns false with errno set (0 when there is no system
+// reason); when it throws, the name is left as it was and the exception goes on.
+std::optional<FileFailure> saveFile(const QString& path, const std::function<bool(QIODevice&)>& write);
 
 // Writes `bytes` into a new file under the first free name of `path` (see freeName). The file
 // is created exclusively, so an entry that appears between the search and the creation is never

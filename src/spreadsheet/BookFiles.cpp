@@ -199,20 +199,18 @@ QByteArray Book::toBytes()
 
 void Book::save(const QString& path)
 {
-    const QString failed = QStringLiteral("ブックを保存できませんでした。");
-    model::SafeSaveFile file(path);
-    errno = 0;
-    // Unbuffered: a write that fails does so at once, with the system's reason still at hand.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) throw fileError(failed, model::writeFailure(path, errno));
-    try {
-        d->write(file); // on an exception the temporary file is discarded and the target left alone
-    } catch (const Error& e) {
-        if (e.systemError() == 0 && file.error() == QFileDevice::NoError) throw; // not a failure of the file system
-        throw fileError(failed, model::writeFailure(path, e.systemError()));
-    }
-    // commit() does not see a failed flush of the last buffered bytes (a full disk): flush first.
-    errno = 0;
-    if (!file.flush() || !file.commit()) throw fileError(failed, model::writeFailure(path, errno));
+    const auto failure = model::saveFile(path, [&](QIODevice& file) {
+        try {
+            d->write(file);
+            return true;
+        } catch (const Error& e) {
+            // Not a failure of the file system: the error itself goes on, the name left as it was.
+            if (e.systemError() == 0 && static_cast<QFileDevice&>(file).error() == QFileDevice::NoError) throw;
+            errno = e.systemError();
+            return false;
+        }
+    });
+    if (failure) throw fileError(QStringLiteral("ブックを保存できませんでした。"), *failure);
 }
 
 } // namespace spreadsheet
