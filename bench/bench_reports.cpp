@@ -32,18 +32,24 @@ TMainForm& reportWindow(const QTemporaryDir& out, int chartKind)
     return f;
 }
 
+// Removes the one report a run made, outside the timing.
+void removeMade(benchmark::State& state, const QString& path)
+{
+    state.PauseTiming();
+    QDir folder(path);
+    const QStringList made = folder.entryList(QDir::Files);
+    if (made.size() != 1) state.SkipWithError("the report made no file");
+    for (const QString& name : made) folder.remove(name);
+    state.ResumeTiming();
+}
+
 void runReport(benchmark::State& state, void (TMainForm::*handler)(), int chartKind)
 {
     QTemporaryDir out;
     TMainForm& f = reportWindow(out, chartKind);
     for (auto _ : state) {
         (f.*handler)();
-        state.PauseTiming();
-        QDir folder(out.path());
-        const QStringList made = folder.entryList(QDir::Files);
-        if (made.size() != 1) state.SkipWithError("the report made no file");
-        for (const QString& name : made) folder.remove(name);
-        state.ResumeTiming();
+        removeMade(state, out.path());
     }
 }
 
@@ -101,12 +107,7 @@ void fromView(benchmark::State& state, Kind kind, int chartKind)
         case Kind::Result: reports::writeResultWorkbook(session, folders, now, reports::resultGrids(j.view, j.record, now)); break;
         }
         session.endClosing();
-        state.PauseTiming();
-        QDir folder(out.path());
-        const QStringList made = folder.entryList(QDir::Files);
-        if (made.size() != 1) state.SkipWithError("the report made no file");
-        for (const QString& name : made) folder.remove(name);
-        state.ResumeTiming();
+        removeMade(state, out.path());
     }
 }
 
