@@ -6,17 +6,13 @@
 
 #include "app/TSplashForm.h"
 #include "exchange/CsvWriter.h"
-#include "exchange/ImportedText.h"
-#include "exchange/SheetGrids.h"
+#include "exchange/SheetFormat.h"
 #include "exchange/UnencodableText.h"
-#include "exchange/SheetReader.h"
-#include "exchange/WorkbookExport.h"
+#include "model/FileFailure.h"
 #include "model/Text.h"
 #include "model/UserFolders.h"
 #include "sheetview/SheetEntry.h"
-#include "spreadsheet/Application.h"
 #include "spreadsheet/Error.h"
-#include "model/FileFailure.h"
 #include "ui/Interaction.h"
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
@@ -33,7 +29,7 @@
 namespace {
 
 const QString kOpenTitle = QStringLiteral("ファイルを開く");
-const QString kWorkbookFilter = QStringLiteral("Excelブック (*.xls;*.xlsx)|*.xls;*.xlsx");
+QString workbookFilter() { return exchange::nameFilter({&exchange::xlsFormat(), &exchange::xlsxFormat()}); }
 
 QString sampleFolder() { return TMainForm::programFolder() + QStringLiteral("/Sample Files/"); }
 QString saveFolder() { return model::saveFilesFolder(TMainForm::programFolder()) + u'/'; }
@@ -47,14 +43,6 @@ void addLimitFaults(std::vector<sheetview::LimitFault>& faults, const model::She
     QString sheet = QStringLiteral("シート%1").arg(sheetNumber);
     if (!model::isBlank(record.item)) sheet += QStringLiteral("（") + record.item + QStringLiteral("）");
     for (sheetview::LimitFault& f : sheetview::limitFaults(record, sheet)) faults.push_back(std::move(f));
-}
-
-// The second line of an import warning: the file and why it could not be read.
-QString readFailureLine(const QString& path, const std::exception& error)
-{
-    const auto* e = dynamic_cast<const spreadsheet::Error*>(&error);
-    if (e && e->fileFailure()) return model::failureLine(*e->fileFailure());
-    return model::failureLine({model::FileProblem::Unreadable, path});
 }
 
 // Waits without taking the operator's input (it waits in the queue until the export is done),
@@ -88,14 +76,11 @@ void TMainForm::mainMenuCsvSaveClick()
         // Every file gets the headings of the sheet shown now.
         QStringList headings;
         for (int c = 0; c < gridEdit->colCount(); ++c) headings.append(gridEdit->cell(c, 0));
-        const QString headingLine = exchange::csvHeadingLine(gridCtrl->cell(0, 0), headings);
-        exchange::RemoveStaleCsvTemporaries(folder);
         const int n = tabCtrl->count();
-        for (int i = 0; i < n; ++i) {
-            busy.progress(exchange::csvFileName(i + 1), i + 1, n);
-            exchange::WriteSheetCsv(QDir(folder).filePath(exchange::csvFileName(i + 1)), store_[i], i + 1, headingLine);
-            pauseKeepingWindowsPainted(csvFilePause);
-        }
+        exchange::csvFormat().write(folder, {.store = store_,
+                                             .headingLine = exchange::csvHeadingLine(gridCtrl->cell(0, 0), headings),
+                                             .beforeSheet = [&](int i, const QString& name) { busy.progress(name, i + 1, n); },
+                                             .afterSheet = [this](int) { pauseKeepingWindowsPainted(csvFilePause); }});
         ui::showMessage(this, QDir::toNativeSeparators(folder) + QStringLiteral(" に保存されました。"), ui::kGuidanceCaption,
                         ui::MessageIcon::Warning);
     } catch (const exchange::UnencodableText& e) {
@@ -106,47 +91,39 @@ void TMainForm::mainMenuCsvSaveClick()
 
 void TMainForm::mainMenuCsvImportClick()
 {
-    const QString path = ui::interaction().openFileName(
-        this, kOpenTitle, QStringLiteral("CSVファイル (カンマ区切り) (*.csv)|*.csv"), sampleFolder());
+    const exchange::SheetFormat& csv = exchange::csvFormat();
+    const QString path = ui::interaction().openFileName(this, kOpenTitle, csv.nameFilter(), sampleFolder());
     if (path.isEmpty()) return;
-    bool imported = false;
     std::vector<sheetview::LimitFault> limitFaults;
-    QString refused;
-    QString reason;
+    QString warning;
     {
         SplashGuard busy(splash_, QStringLiteral("CSVファイルを読み込み中です。"));
-        try {
-            exchange::ReadResult result = exchange::ReadSheets(exchange::ReadMode::Csv, path);
-            if (const auto notHeld = exchange::fitToCp932(result.records))
-                refused = exchange::notHeldImportMessage(*notHeld, exchange::ReadMode::Csv);
-            else if (!result.records.empty()) {
-                // The shown sheet is replaced, not saved first; entering it again shows the file.
-                const int index = tabCtrl->currentIndex();
-                addLimitFaults(limitFaults, result.records.front(), index + 1);
-                journalBeforeReplace(index);
-                store_[index] = std::move(result.records.front());
-                const QScopedValueRollback naming(importNamesLimits_, true);
-                tabCtrlChange();
-                imported = true;
-            }
-        } catch (const std::exception& e) {
-            reason = u'\n' + readFailureLine(path, e); // reported below, once the busy window has closed
+        exchange::SheetsRead read = csv.read(path);
+        if (read.taken()) {
+            // The shown sheet is replaced, not saved first; entering it again shows the file.
+            const int index = tabCtrl->currentIndex();
+            addLimitFaults(limitFaults, read.records.front(), index + 1);
+            journalBeforeReplace(index);
+            store_[index] = std::move(read.records.front());
+            const QScopedValueRollback naming(importNamesLimits_, true);
+            tabCtrlChange();
         }
+        warning = read.warning(path); // shown once the busy window has closed
     }
-    if (!refused.isEmpty()) warn(this, refused);
-    else if (!imported) warn(this, QStringLiteral("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。") + reason);
+    if (!warning.isEmpty()) warn(this, warning);
     else if (!limitFaults.empty()) warn(this, sheetview::unsuitableLimitsNotice(limitFaults).text);
 }
 
 void TMainForm::mainMenuXlsSaveClick()
 {
-    const QString path = ui::interaction().saveFileName(this, QStringLiteral("Excelブックに名前を付けて保存"), kWorkbookFilter,
+    const exchange::SheetFormat& workbook = exchange::xlsxFormat();
+    const QString path = ui::interaction().saveFileName(this, QStringLiteral("Excelブックに名前を付けて保存"), workbookFilter(),
                                                         saveFolder());
     if (path.isEmpty()) return;
-    // The engine writes workbooks only: another name is written as .xlsx, which may be another
+    // Workbooks are written as .xlsx only: another name is written as .xlsx, which may be another
     // file of the operator's.
     const QString named = QFileInfo(path).absoluteFilePath();
-    const QString target = spreadsheet::Workbook::savePathFor(named);
+    const QString target = workbook.writtenPath(named);
     if (target != named && QFileInfo::exists(target)
         && !ui::askYesNo(this,
                          QStringLiteral("ブックは「%1」として保存されます。\nこのファイルは既に存在します。置き換えますか？")
@@ -159,60 +136,48 @@ void TMainForm::mainMenuXlsSaveClick()
         SplashGuard busy(splash_, QStringLiteral("Excelブックに出力中です。"));
         const int shown = tabCtrl->currentIndex();
         SaveSheet(shown);
-        spreadsheet::Application application; // closes the workbook unsaved and quits on every way out
         const int n = store_.count();
-        exchange::WorkbookSheets sheets = exchange::WriteWorkbookSheets(application, store_, [&](int i) {
-            busy.progress(model::defaultSheetName(i + 1), i + 1, n);
-            return std::make_unique<exchange::SheetGrids>(store_[i]);
-        });
-        // Each sheet is written as entering it shows it; entering one with a value that is not
-        // a number warns of it.
-        for (const exchange::WorkbookSheets::Warning& w : sheets.unsuitableSheets)
-            if (w.sheet != shown) warn(this, w.notice.text);
-        selectTab(shown);
-        tabCtrlChange();
         try {
-            written = sheets.workbook.saveAs(path);
+            // Each sheet is written as entering it shows it; entering one with a value that is
+            // not a number warns of it.
+            written = workbook
+                          .write(path, {.store = store_,
+                                        .beforeSheet = [&](int i, const QString& name) { busy.progress(name, i + 1, n); },
+                                        .unsuitableSheet =
+                                            [&](int i, const sheetview::Notice& notice) {
+                                                if (i != shown) warn(this, notice.text);
+                                            }})
+                          .value(0);
         } catch (const spreadsheet::Error& e) {
             // Reported below, once the busy window has closed.
             failure = model::failureLine(e.fileFailure() ? *e.fileFailure() : model::FileFailure{model::FileProblem::Other, target});
         }
+        selectTab(shown);
+        tabCtrlChange();
         if (!written.isEmpty())
             ui::showMessage(this, QStringLiteral("正常にExcelブックへの保存が完了しました。\n") + QDir::toNativeSeparators(written),
                             ui::kGuidanceCaption, ui::MessageIcon::Warning);
     }
-    if (written.isEmpty()) warn(this, QStringLiteral("Excelブックの保存に失敗しました。保存先を確認してください…。\n") + failure);
+    if (written.isEmpty()) warn(this, workbook.writeFailureText() + u'\n' + failure);
 }
 
 void TMainForm::mainMenuXlsImportClick()
 {
-    const QString path = ui::interaction().openFileName(this, kOpenTitle, kWorkbookFilter, sampleFolder());
+    const QString path = ui::interaction().openFileName(this, kOpenTitle, workbookFilter(), sampleFolder());
     if (path.isEmpty()) return;
     QString warning;
     std::vector<sheetview::LimitFault> limitFaults;
     {
         SplashGuard busy(splash_, QStringLiteral("Excelブックを読み込み中です。"));
-        exchange::ReadResult result;
-        try {
-            result = exchange::ReadSheets(exchange::ReadMode::Workbook, path);
-        } catch (const std::exception& e) {
-            warning = QStringLiteral("Excelブックのオープンに失敗しました。拡張子がサポートされているか確認してください…。\n")
-                    + readFailureLine(path, e);
-        }
-        if (warning.isEmpty() && result.count == 0)
-            warning = QStringLiteral("Excelブックのオープンに失敗しました。ファイルの内容を確認してください…。");
-        else if (warning.isEmpty() && result.tooManySheets())
-            warning = QStringLiteral("シートの最大値を超えました。Excelファイルのシート数を確認してください…。");
-        else if (warning.isEmpty()) {
-            if (const auto notHeld = exchange::fitToCp932(result.records))
-                warning = exchange::notHeldImportMessage(*notHeld, exchange::ReadMode::Workbook);
-        }
-        if (warning.isEmpty()) {
+        // Whatever its name, the file is read as a workbook, every worksheet.
+        exchange::SheetsRead read = exchange::xlsxFormat().read(path);
+        warning = read.warning(path);
+        if (read.taken()) {
             // Every worksheet was read: only now are the sheets replaced.
-            const int n = result.count;
-            for (size_t i = 0; i < result.records.size(); ++i) addLimitFaults(limitFaults, result.records[i], int(i) + 1);
+            const int n = read.count;
+            for (size_t i = 0; i < read.records.size(); ++i) addLimitFaults(limitFaults, read.records[i], int(i) + 1);
             journalBeforeReplace(-1);
-            exchange::replaceSheets(store_, std::move(result.records));
+            exchange::replaceSheets(store_, std::move(read.records));
             const QScopedValueRollback naming(importNamesLimits_, true);
             shownTab_ = -1; // the view belongs to no record until sheet 1 is entered
             {

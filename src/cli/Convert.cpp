@@ -4,9 +4,8 @@
 #include "cli/SheetWorkers.h"
 #include "exchange/CsvWriter.h"
 #include "exchange/SheetGrids.h"
-#include "exchange/WorkbookExport.h"
+#include "exchange/SheetFormat.h"
 #include "sheetview/SheetEntry.h"
-#include "spreadsheet/Application.h"
 #include "spreadsheet/Error.h"
 
 #include <QDir>
@@ -33,7 +32,8 @@ std::vector<ConvertedSheetNotice> convertSheets(const QString& input, const QStr
 {
     const QFileInfo target(output);
     const bool folder = target.isDir();
-    if (!folder && !output.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+    const exchange::SheetFormat& format = folder ? exchange::csvFormat() : exchange::xlsxFormat();
+    if (!format.writesFolder() && !format.supportsFile(output))
         throw FileError(output, QStringLiteral("出力先には .xlsx のファイル名か、既存のフォルダを指定してください"));
 
     std::vector<model::SheetRecord> records = readSheetFile(input);
@@ -58,16 +58,9 @@ std::vector<ConvertedSheetNotice> convertSheets(const QString& input, const QStr
         if (entering[i]) notices.push_back({int(i) + 1, *entering[i]});
 
     try {
-        if (folder) {
-            exchange::RemoveStaleCsvTemporaries(output);
-            for (int i = 0; i < store.count(); ++i)
-                exchange::WriteSheetCsv(QDir(output).filePath(exchange::csvFileName(i + 1)), store[i], i + 1, headings);
-        } else {
-            spreadsheet::Application application;
-            exchange::WorkbookSheets written = exchange::WriteWorkbookSheets(
-                application, store, [&grids](int i) { return std::move(grids[size_t(i)]); });
-            written.workbook.saveAs(output);
-        }
+        format.write(output, {.store = store,
+                              .headingLine = headings,
+                              .gridsOf = [&grids](int i) { return std::move(grids[size_t(i)]); }});
     } catch (const spreadsheet::Error& e) {
         // The file that failed (a folder export writes several) and why.
         if (const auto& f = e.fileFailure())

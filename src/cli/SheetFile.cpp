@@ -1,8 +1,7 @@
 #include "cli/SheetFile.h"
 
 #include "cli/SheetWorkers.h"
-#include "exchange/ImportedText.h"
-#include "exchange/SheetReader.h"
+#include "exchange/SheetFormat.h"
 
 #include <QFileInfo>
 
@@ -24,32 +23,21 @@ FileError::FileError(const QString& file, const QString& problem)
 {
 }
 
-bool isCsvFile(const QString& path) { return path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive); }
-
 std::vector<model::SheetRecord> readSheetFile(const QString& path)
 {
-    const bool csv = isCsvFile(path);
-    // The window's warnings for the same failures, with the reader's reason after them.
-    const QString openFailed = csv ? QStringLiteral("CSVファイルのオープンに失敗しました。ファイルの内容を確認してください…。")
-                                   : QStringLiteral("Excelブックのオープンに失敗しました。ファイルの内容を確認してください…。");
     if (const QFileInfo info(path); info.isFile() && info.size() == 0) throw FileError(path, QStringLiteral("ファイルが空です (0 バイト)"));
-    exchange::ReadResult result;
-    try {
-        result = exchange::ReadSheets(csv ? exchange::ReadMode::Csv : exchange::ReadMode::Workbook, path, forEachSheet);
-    } catch (const std::exception& e) {
-        const QString failed = csv ? openFailed
-                                   : QStringLiteral("Excelブックのオープンに失敗しました。拡張子がサポートされているか確認してください…。");
-        throw FileError(path, failed + QStringLiteral(" (") + QString::fromUtf8(e.what()) + u')');
+    // The window's warnings for the same failures, with the reader's reason after them.
+    exchange::SheetsRead read = exchange::readingFormat(path).read(path, forEachSheet);
+    switch (read.failure) {
+    case exchange::ReadFailure::None:
+        return std::move(read.records);
+    case exchange::ReadFailure::Unreadable:
+        throw FileError(path, read.message + QStringLiteral(" (") + read.cause + u')');
+    case exchange::ReadFailure::TooManySheets:
+        throw FileError(path, read.message + QStringLiteral(" (%1 シート)").arg(read.count));
+    default:
+        throw FileError(path, read.message);
     }
-    if (result.tooManySheets())
-        throw FileError(path, QStringLiteral("シートの最大値を超えました。Excelファイルのシート数を確認してください…。 (%1 シート)")
-                                   .arg(result.count));
-    if (result.records.empty()) throw FileError(path, openFailed);
-    // As the window imports: look-alikes become the characters the sheet files hold, and a file
-    // with any other character they cannot hold is refused.
-    if (const auto notHeld = exchange::fitToCp932(result.records))
-        throw FileError(path, exchange::notHeldImportMessage(*notHeld, csv ? exchange::ReadMode::Csv : exchange::ReadMode::Workbook));
-    return std::move(result.records);
 }
 
 std::vector<int> chosenSheets(int count, std::optional<int> sheet, const QString& path)

@@ -18,10 +18,9 @@ public:
     QString message() const { return QString::fromUtf8(what()); }
 };
 
-bool isCsvFile(const QString& path);
-
-// One record per sheet read, at least one. Throws FileError when the file cannot be opened
-// or read, holds no sheet, or holds more sheets than the window takes.
+// One record per sheet read, at least one, in the format the file's name says. Throws FileError
+// when the file cannot be opened or read, holds no sheet, or holds more sheets than the window
+// takes, or a character the sheet files cannot hold.
 std::vector<model::SheetRecord> readSheetFile(const QString& path);
 
 // The numbers (from 1) of the sheets a command works on: the one of `--sheet`, or all of the

@@ -11,7 +11,7 @@ WorkbookSheets WriteWorkbookSheets(spreadsheet::Application& application, const 
 }
 
 WorkbookSheets WriteWorkbookSheets(spreadsheet::Application& application, const model::SheetStore& store,
-                                   const GridsOfSheet& gridsOf)
+                                   const GridsOfSheet& gridsOf, const std::function<void(int sheetIndex)>& written)
 {
     application.setSheetsInNewWorkbook(store.count());
     WorkbookSheets out{application.addWorkbook(), {}};
@@ -20,6 +20,7 @@ WorkbookSheets WriteWorkbookSheets(spreadsheet::Application& application, const 
         const std::unique_ptr<SheetGrids> grids = gridsOf(i);
         WriteGridBlock(ws, store[i], grids->block());
         if (grids->notice) out.unsuitableSheets.push_back({i, *grids->notice});
+        if (written) written(i);
     }
     return out;
 }

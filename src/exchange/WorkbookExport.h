@@ -29,9 +29,9 @@ WorkbookSheets WriteWorkbookSheets(spreadsheet::Application& application, const 
 
 // The same with sheet i's grids as gridsOf(i) hands them over, for a front end that has
 // entered every sheet already (they must be what SheetGrids of record i gives). Each is
-// released once its worksheet is written.
+// released once its worksheet is written, and then `written(i)` runs when given.
 using GridsOfSheet = std::function<std::unique_ptr<SheetGrids>(int sheetIndex)>;
 WorkbookSheets WriteWorkbookSheets(spreadsheet::Application& application, const model::SheetStore& store,
-                                   const GridsOfSheet& gridsOf);
+                                   const GridsOfSheet& gridsOf, const std::function<void(int sheetIndex)>& written = {});
 
 } // namespace exchange
