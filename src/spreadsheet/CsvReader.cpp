@@ -18,6 +18,43 @@ namespace {
 
 constexpr int kMaxFieldLength = 32767;
 
+// One field from offset i: a quoted part (quotes doubled inside) if it starts with a quote, then
+// the text up to the next separator (comma, CR, LF) or the end. `open` when the bytes end inside
+// the quotes or right after a quote, where more bytes could still change the field.
+struct FieldScan {
+    qsizetype end = 0;
+    bool quoted = false;
+    bool open = false;
+};
+
+FieldScan scanField(const char* b, qsizetype i, qsizetype n)
+{
+    FieldScan s;
+    if (i < n && b[i] == '"') {
+        s.quoted = true;
+        ++i;
+        for (;;) {
+            if (i >= n) {
+                s.open = true;
+                break;
+            }
+            if (b[i] == '"') {
+                if (i + 1 < n && b[i + 1] == '"') {
+                    i += 2;
+                    continue;
+                }
+                s.open = i + 1 >= n; // a doubled quote may follow
+                ++i;
+                break;
+            }
+            ++i;
+        }
+    }
+    while (i < n && b[i] != ',' && b[i] != '\r' && b[i] != '\n') ++i;
+    s.end = i;
+    return s;
+}
+
 // Walks the fields of the text; the separators (comma, quote, CR, LF) are single bytes below 0x40
 // that are never part of a multi-byte character in code page 932 or UTF-8, so the walk works on
 // bytes. `field(begin, end, quoted)` gets each field's bytes (quotes still doubled when quoted,
@@ -27,26 +64,9 @@ void walk(const char* b, qsizetype n, Field&& field, EndRow&& endRow)
 {
     qsizetype i = 0;
     while (i < n) {
-        const qsizetype begin = i;
-        bool quoted = false;
-        if (b[i] == '"') {
-            quoted = true;
-            ++i;
-            while (i < n) {
-                if (b[i] == '"') {
-                    if (i + 1 < n && b[i + 1] == '"') {
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                ++i;
-            }
-        }
-        // Unquoted text, or what follows a closing quote, runs to the next separator.
-        while (i < n && b[i] != ',' && b[i] != '\r' && b[i] != '\n') ++i;
-        field(begin, i, quoted);
+        const FieldScan s = scanField(b, i, n);
+        field(i, s.end, s.quoted);
+        i = s.end;
         if (i >= n) {
             endRow();
             return;
@@ -70,23 +90,9 @@ void walk(const char* b, qsizetype n, Field&& field, EndRow&& endRow)
 qsizetype lineEnd(const char* b, qsizetype i, qsizetype n, bool last)
 {
     for (;;) {
-        if (i < n && b[i] == '"') {
-            ++i;
-            for (;;) {
-                if (i >= n) return last ? n : -1;
-                if (b[i] == '"') {
-                    if (i + 1 >= n && !last) return -1; // a doubled quote may follow
-                    if (i + 1 < n && b[i + 1] == '"') {
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                ++i;
-            }
-        }
-        while (i < n && b[i] != ',' && b[i] != '\r' && b[i] != '\n') ++i;
+        const FieldScan s = scanField(b, i, n);
+        if (s.open && !last) return -1;
+        i = s.end;
         if (i >= n) return last ? n : -1;
         if (b[i] == ',') {
             ++i;
