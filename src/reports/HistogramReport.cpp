@@ -1,6 +1,8 @@
 #include "reports/HistogramReport.h"
 
 #include "exchange/WorksheetWriter.h"
+#include "judge/HistogramClasses.h"
+#include "judge/Statistics.h"
 #include "model/NumberText.h"
 #include "reports/ChartScale.h"
 #include "reports/ExcelSession.h"
@@ -10,8 +12,6 @@
 #include "spreadsheet/ValueText.h"
 
 #include <algorithm>
-#include <cmath>
-#include <numbers>
 
 namespace reports {
 
@@ -23,6 +23,7 @@ QString cell(int row, int column) { return spreadsheet::formatA1Range({row + 1, 
 
 QString fixed(std::optional<double> v, int digits) { return v ? model::formatFixed(*v, digits) : QStringLiteral("－"); }
 
+// The figures of the values in the block, as the statistics grid computes them.
 struct Sample {
     int n = 0;
     double mean = 0, sigma = 0, min = 0, max = 0;
@@ -34,19 +35,9 @@ Sample sampleOf(const QList<QStringList>& block)
     for (const QStringList& row : block)
         for (const QString& t : row)
             if (const auto x = model::tryParseNumber(t)) v.push_back(*x);
-    Sample s;
-    s.n = int(v.size());
-    if (v.empty()) return s;
-    long double sum = 0;
-    for (double x : v) sum += x;
-    s.mean = double(sum / v.size());
-    long double squares = 0;
-    for (double x : v) squares += (x - s.mean) * (x - s.mean);
-    s.sigma = v.size() > 1 ? double(std::sqrt(squares / (v.size() - 1))) : 0.0;
-    const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
-    s.min = *lo;
-    s.max = *hi;
-    return s;
+    const judge::Summary sum = judge::summarise(v);
+    if (sum.count == 0) return {};
+    return {sum.count, sum.mean(), sum.count > 1 ? sum.sampleStdev() : 0.0, sum.min, sum.max};
 }
 
 // The class table on both worksheets, the statistics, the capability box and the points the
@@ -128,12 +119,9 @@ void writeTables(spreadsheet::Application& app, const HistogramData& data, const
         const double width = data.classTable.front().upper - data.classTable.front().lower;
         const double from = std::min(data.classTable.front().lower, s.mean - 3.5 * s.sigma);
         const double to = std::max(data.classTable[size_t(classes - 1)].upper, s.mean + 3.5 * s.sigma);
-        for (int i = 0; i < L::kCurvePoints; ++i) {
-            const double x = from + (to - from) * i / (L::kCurvePoints - 1);
-            const double z = (x - s.mean) / s.sigma;
-            const double y = s.n * width * std::exp(-z * z / 2) / (s.sigma * std::sqrt(2 * std::numbers::pi));
-            curve << QStringList{spreadsheet::numberText(x), spreadsheet::numberText(y)};
-            top = std::max(top, y);
+        for (const judge::CurvePoint& p : judge::normalCurve(s.mean, s.sigma, s.n, width, from, to, L::kCurvePoints)) {
+            curve << QStringList{spreadsheet::numberText(p.x), spreadsheet::numberText(p.y)};
+            top = std::max(top, p.y);
         }
         xs.insert(xs.end(), {from, to});
     }

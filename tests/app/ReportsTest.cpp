@@ -167,6 +167,21 @@ TEST_F(ReportsTest, TheHistogramPacksTheEnabledLotsWithTheSheetsDigits)
     EXPECT_EQ(book->numberFormat(0, 10, 3), QStringLiteral("0_ "));
     EXPECT_EQ(book->text(1, 19, 2), "7");
 
+    // The figures beside the chart are those of the six values of the enabled lots.
+    const std::vector<double> used{9.8, 10.0, 10.2, 10.0, 10.4, 10.3};
+    double mean = 0, squares = 0;
+    for (double v : used) mean += v / 6;
+    for (double v : used) squares += (v - mean) * (v - mean);
+    const auto beside = [&](const QString& label) {
+        for (int r = 1; r <= 40; ++r)
+            for (int c = 100; c <= 120; ++c)
+                if (book->text(0, r, c) == label) return book->text(0, r, c + 2);
+        return QStringLiteral("(no %1)").arg(label);
+    };
+    EXPECT_EQ(beside("N"), "6");
+    EXPECT_EQ(beside("平均値"), QString::number(mean, 'f', 5));
+    EXPECT_EQ(beside("σ（全体）"), QString::number(std::sqrt(squares / 5), 'f', 5));
+
     form->menuExecHist->trigger(); // the menu item makes a second one
     QApplication::processEvents();
     EXPECT_EQ(saved().size(), 2);
