@@ -86,33 +86,34 @@ struct ZipArchive::DeviceSource {
     }
 };
 
-ZipArchive::ZipArchive(const char* data, qsizetype size, const ZipLimits& limits)
+namespace {
+
+// The source `make` creates, or an error with libzip's reason.
+template <class Make>
+zip_source_t* madeSource(Make&& make)
 {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(data, static_cast<zip_uint64_t>(size), 0, &error);
-    if (!source) {
-        const QString m = zipMessage(&error);
-        zip_error_fini(&error);
-        throw Error(QStringLiteral("The package cannot be read: %1").arg(m));
-    }
+    zip_source_t* source = make(&error);
+    const QString reason = source ? QString() : zipMessage(&error);
     zip_error_fini(&error);
-    open(source, limits);
+    if (!source) throw Error(QStringLiteral("The package cannot be read: %1").arg(reason));
+    return source;
+}
+
+} // namespace
+
+ZipArchive::ZipArchive(const char* data, qsizetype size, const ZipLimits& limits)
+{
+    open(madeSource([&](zip_error_t* error) { return zip_source_buffer_create(data, static_cast<zip_uint64_t>(size), 0, error); }),
+         limits);
 }
 
 ZipArchive::ZipArchive(QIODevice& device, const ZipLimits& limits)
     : device_(std::make_unique<DeviceSource>(device))
 {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_function_create(&DeviceSource::command, device_.get(), &error);
-    if (!source) {
-        const QString m = zipMessage(&error);
-        zip_error_fini(&error);
-        throw Error(QStringLiteral("The package cannot be read: %1").arg(m));
-    }
-    zip_error_fini(&error);
-    open(source, limits);
+    open(madeSource([&](zip_error_t* error) { return zip_source_function_create(&DeviceSource::command, device_.get(), error); }),
+         limits);
 }
 
 void ZipArchive::open(void* from, const ZipLimits& limits)
