@@ -51,7 +51,7 @@ std::optional<FileFailure> saveFile(const QString& path, const std::function<boo
     return std::nullopt;
 }
 
-QString writeNewFile(const QString& path, const QByteArray& bytes, QString& error)
+NewFile writeNewFile(const QString& path, const std::function<bool(QIODevice&)>& write)
 {
     // Each failed attempt means an entry took the name after the search; a name further on is
     // looked for then. Someone who keeps doing that gets an error, not an endless loop.
@@ -61,25 +61,21 @@ QString writeNewFile(const QString& path, const QByteArray& bytes, QString& erro
         candidate = freeName(candidate);
         QFile file(candidate);
         errno = 0;
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             const int reason = errno;
             if (entryExists(candidate)) continue;
-            error = file.errorString();
-            errno = reason; // the failing call's, for the caller's explanation
-            return {};
+            return {{}, writeFailure(candidate, reason)};
         }
-        if (file.write(bytes) != bytes.size() || !file.flush()) {
+        errno = 0;
+        if (!write(file) || !file.flush()) {
             const int reason = errno;
-            error = file.errorString();
             file.close();
             file.remove();
-            errno = reason;
-            return {};
+            return {{}, writeFailure(candidate, reason)};
         }
-        return candidate;
+        return {candidate, std::nullopt};
     }
-    error = QStringLiteral("空いているファイル名が見つかりません。");
-    return {};
+    return {{}, FileFailure{FileProblem::Other, path}};
 }
 
 bool makePrivateFolder(const QString& path)

@@ -1,7 +1,6 @@
 #pragma once
 #include "model/FileFailure.h"
 
-#include <QByteArray>
 #include <QIODevice>
 #include <QString>
 
@@ -34,12 +33,16 @@ QString freeName(const QString& path);
 // reason); when it throws, the name is left as it was and the exception goes on.
 std::optional<FileFailure> saveFile(const QString& path, const std::function<bool(QIODevice&)>& write);
 
-// Writes `bytes` into a new file under the first free name of `path` (see freeName). The file
-// is created exclusively, so an entry that appears between the search and the creation is never
-// written through: the next free name is taken instead. Returns the path written, or an empty
-// string with the reason in `error` (and errno left as the failing call set it); a file that
-// could not be written whole is removed.
-QString writeNewFile(const QString& path, const QByteArray& bytes, QString& error);
+// Writes what `write` puts into the device into a new file under the first free name of `path`
+// (see freeName), unbuffered as saveFile writes. The file is created exclusively, so an entry
+// that appears between the search and the creation is never written through: the next free name
+// is taken instead. Returns the path written, or why nothing was; a file that could not be
+// written whole is removed. `write` reports a failure as saveFile's does.
+struct NewFile {
+    QString path;                       // the name written
+    std::optional<FileFailure> failure; // why no file was written
+};
+NewFile writeNewFile(const QString& path, const std::function<bool(QIODevice&)>& write);
 
 // Creates the folder and each missing folder above it readable and writable by its owner only.
 // True when the folder exists afterwards.

@@ -49,11 +49,9 @@ QString copyTemplate(const QString& templatePath, const QString& folder, const Q
     if (!model::makePrivateFolder(folder)) // a folder removed while the program runs comes back
         throw spreadsheet::fileError(QStringLiteral("帳票の保存先フォルダを作成できませんでした。"), model::writeFailure(folder, errno));
     const QString name = folder + u'/' + timeStampPrefix(when) + tag + QFileInfo(templatePath).fileName();
-    QString error;
-    errno = 0;
-    const QString copy = model::writeNewFile(name, bytes, error);
-    if (copy.isEmpty()) throw spreadsheet::fileError(QStringLiteral("帳票ファイルを作成できませんでした。"), model::writeFailure(name, errno));
-    return copy;
+    const model::NewFile copy = model::writeNewFile(name, [&](QIODevice& file) { return file.write(bytes) == bytes.size(); });
+    if (copy.failure) throw spreadsheet::fileError(QStringLiteral("帳票ファイルを作成できませんでした。"), *copy.failure);
+    return copy.path;
 }
 
 } // namespace reports

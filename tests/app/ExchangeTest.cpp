@@ -17,11 +17,6 @@
 
 #include <functional>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
-
 using exchange_test::cp932;
 using exchange_test::readAll;
 
@@ -663,17 +658,7 @@ TEST_F(ExchangeTest, FailedFilesAreNamedWithTheReasonInJapanese)
 
 #ifdef Q_OS_UNIX
     // A disk that takes no more than a few bytes from this process.
-    const auto withFileSizeLimit = [](rlim_t bytes, const std::function<void()>& work) {
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = old;
-        small.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &small);
-        work();
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-    };
+    using testing_support::withFileSizeLimit;
     ui.messages.clear();
     withFileSizeLimit(1024, [&] { run(form->mainMenuXlsSave, file("full.xlsx")); });
     expectOnlyMessage("Excelブックの保存に失敗しました。保存先を確認してください…。\n" + native(file("full.xlsx")) + "：空き容量が足りません",

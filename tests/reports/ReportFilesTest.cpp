@@ -1,6 +1,8 @@
 // Names and copies of the report files: the time stamp, free names, copying templates.
 #include "reports/ReportFiles.h"
 
+#include "TestSupport.h"
+
 #include "spreadsheet/Error.h"
 
 #include <QDir>
@@ -83,3 +85,26 @@ TEST(ReportFiles, AMissingTemplateIsNamedAndNothingIsCopied)
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 0);
 }
+
+#ifdef Q_OS_UNIX
+TEST(ReportFiles, ACopyTheDiskCannotHoldIsRemovedAndTheErrorSaysWhy)
+{
+    QTemporaryDir dir;
+    const QString templ = dir.path() + QStringLiteral("/XbarR.xlsx");
+    writeFile(templ, QByteArray(64 * 1024, 'x'));
+    const QString out = dir.path() + QStringLiteral("/Save Files");
+    ASSERT_TRUE(QDir().mkdir(out));
+
+    QString message;
+    testing_support::withFileSizeLimit(1024, [&] {
+        try {
+            copyTemplate(templ, out, QDateTime(QDate(2024, 1, 31), QTime(17, 45, 2)));
+        } catch (const spreadsheet::Error& e) {
+            message = e.message();
+        }
+    });
+    EXPECT_EQ(message, QStringLiteral("帳票ファイルを作成できませんでした。\n")
+                           + QDir::toNativeSeparators(out + QStringLiteral("/20240131_174502_XbarR.xlsx")) + QStringLiteral("：空き容量が足りません"));
+    EXPECT_TRUE(QDir(out).isEmpty()); // no half copy left to be taken for a report
+}
+#endif

@@ -17,11 +17,6 @@
 #include <cerrno>
 #include <cstring>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
-
 using namespace spreadsheet;
 using testing_support::newWorkbookParts;
 using testing_support::pack;
@@ -190,22 +185,16 @@ TEST(HostileInput, FailedSaveLeavesTheExistingFileIntact)
         for (int c = 1; c <= 10; ++c) book->setTyped(0, r, c, QStringLiteral("text %1 %2").arg(r).arg(c));
 
     // Let the file system refuse writes beyond 4 KiB for this process.
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    setrlimit(RLIMIT_FSIZE, &small);
     QString message;
-    try {
-        book->save(target);
-    } catch (const Error& e) {
-        message = e.message();
-    }
-    setrlimit(RLIMIT_FSIZE, &old);
+    testing_support::withFileSizeLimit(4096, [&] {
+        try {
+            book->save(target);
+        } catch (const Error& e) {
+            message = e.message();
+        }
+    });
     // The message names the file and the reason in the operator's words.
     EXPECT_EQ(message, QStringLiteral("ブックを保存できませんでした。\n%1：空き容量が足りません").arg(QDir::toNativeSeparators(target)));
-    std::signal(SIGXFSZ, oldHandler);
 
     QFile f(target);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
