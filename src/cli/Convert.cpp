@@ -8,7 +8,6 @@
 #include "sheetview/SheetEntry.h"
 #include "spreadsheet/Error.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <memory>
