@@ -2,7 +2,6 @@
 
 #include "ui/Desktop.h"
 #include "ui/InputMethod.h"
-#include "ui/Look.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -23,8 +22,6 @@ void typeCharacter(const QString& text)
     QKeyEvent up(QEvent::KeyRelease, 0, Qt::NoModifier, text);
     QApplication::sendEvent(QApplication::focusWidget(), &up);
 }
-
-QColor base(const QWidget* w) { return w->palette().color(QPalette::Base); }
 
 class EditingTest : public MainFormTest {
 protected:
@@ -196,20 +193,35 @@ TEST_F(EditingTest, ClipboardCommandsWorkFromTheKeyboardOnlyInTheGrid)
 TEST_F(EditingTest, FieldsTurnYellowWhenEnteredAndWhiteWhenLeft)
 {
     start();
-    const QList<QWidget*> fields{form->editProduct, form->spinRow, form->cmbSpecKind, form->editKupper, form->spinBetWeen};
-    for (QWidget* w : fields) {
-        leaveTo(w);
-        EXPECT_EQ(base(w), ui::kFocusColor) << w->metaObject()->className();
-        leaveTo(form->gridEdit);
-        EXPECT_EQ(base(w), ui::kFieldColor) << w->metaObject()->className();
-    }
     // A control-limit field is read-only with the three-sigma method and keeps its colour.
     ASSERT_TRUE(form->editUcl->isReadOnly());
-    const QColor readOnly = base(form->editUcl);
     leaveTo(form->editUcl);
-    EXPECT_EQ(base(form->editUcl), readOnly);
+    EXPECT_FALSE(paintedYellow(form->editUcl));
+    EXPECT_TRUE(paintedButtonFace(form->editUcl));
     leaveTo(form->editProduct);
-    EXPECT_EQ(base(form->editUcl), readOnly);
+    EXPECT_TRUE(paintedButtonFace(form->editUcl));
+
+    // Every header and setting field, as the operator sees it painted; the control-limit
+    // fields once the specified method makes them writable.
+    choose(form->cmbLimit, QStringLiteral("指定管理値"));
+    const QList<QWidget*> fields{form->editProduct, form->editProcess, form->editMbc,     form->editLabel,
+                                 form->editUnit,    form->cmbSpecKind, form->editKupper,  form->spinKeta,
+                                 form->editKlower,  form->cmbChart,    form->spinBetWeen, form->cmbLimit,
+                                 form->editUcl,     form->editLcl,     form->editRsUcl,   form->spinRow,
+                                 form->spinCol};
+    for (QWidget* w : fields) {
+        leaveTo(w);
+        EXPECT_TRUE(paintedYellow(w)) << w->metaObject()->className();
+        leaveTo(form->gridEdit);
+        EXPECT_TRUE(paintedWhite(w)) << w->metaObject()->className();
+    }
+    form->pageInput->setCurrentIndex(1);
+    for (QWidget* w : std::initializer_list<QWidget*>{form->cmbCpCpk, form->editCpCpk}) {
+        leaveTo(w);
+        EXPECT_TRUE(paintedYellow(w)) << w->metaObject()->className();
+        leaveTo(form->editProduct);
+        EXPECT_TRUE(paintedWhite(w)) << w->metaObject()->className();
+    }
 }
 
 TEST_F(EditingTest, LeavingAFieldNormalisesIt)

@@ -1,7 +1,6 @@
 #include "MainFormFixture.h"
 
 #include "ui/InputMethod.h"
-#include "ui/Look.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -41,7 +40,6 @@ protected:
         if (text.isEmpty()) press(Qt::Key_Backspace);
         typeKeys(text);
     }
-    static QColor background(const QWidget* w) { return w->palette().color(QPalette::Base); }
     static bool centred(const QWidget& d)
     {
         return (d.frameGeometry().center() - d.screen()->availableGeometry().center()).manhattanLength() <= 4;
@@ -72,7 +70,7 @@ TEST_F(SettingsDialogTest, InitialValuesOpenOnTheStoredSettingsLaidOutAsTheSheet
         EXPECT_EQ(d.cmbChart->currentText(), "XbarR管理図");
         EXPECT_EQ(d.cmbLimit->currentText(), "指定管理値");
         EXPECT_TRUE(d.spinTab->hasFocus());
-        EXPECT_EQ(background(d.spinTab), ui::kFocusColor);
+        EXPECT_TRUE(paintedYellow(d.spinTab));
         EXPECT_EQ(d.spinRow->toolTip(), "「ロット数（行数）」を１０～１００の範囲で設定してください。");
         EXPECT_EQ(d.editCpCpk->toolTip(), "「演算判定種別」の不良率を入力してください。");
         for (ui::SpinEdit* s : {d.spinTab, d.spinRow, d.spinCol, d.spinKeta}) EXPECT_TRUE(s->alignment() & Qt::AlignRight);
@@ -91,8 +89,8 @@ TEST_F(SettingsDialogTest, InitialValuesOpenOnTheStoredSettingsLaidOutAsTheSheet
         // Enter walks the settings in their order; Esc cancels.
         press(Qt::Key_Return);
         EXPECT_TRUE(d.spinRow->hasFocus());
-        EXPECT_EQ(background(d.spinTab), ui::kFieldColor);
-        EXPECT_EQ(background(d.spinRow), ui::kFocusColor);
+        EXPECT_TRUE(paintedWhite(d.spinTab));
+        EXPECT_TRUE(paintedYellow(d.spinRow));
         press(Qt::Key_Return);
         press(Qt::Key_Return);
         EXPECT_TRUE(d.editUnit->hasFocus());
@@ -107,7 +105,7 @@ TEST_F(SettingsDialogTest, InitialValuesOpenOnTheStoredSettingsLaidOutAsTheSheet
     // Every showing starts from the settings again, not from abandoned edits.
     openSetting([&](TSettingForm& d) {
         EXPECT_EQ(d.editUnit->text(), "KG");
-        EXPECT_EQ(background(d.editUnit), ui::kFieldColor);
+        EXPECT_TRUE(paintedWhite(d.editUnit));
         d.btnCancel->click();
     });
 }
@@ -133,10 +131,10 @@ TEST_F(SettingsDialogTest, LeftFieldsAreBroughtIntoRangeAndTheThresholdToTwoDeci
         typeKeys("4");
         retype(d.editCpCpk, "1.5.");             // one point only
         EXPECT_EQ(d.editCpCpk->text(), "1.5");
-        EXPECT_EQ(background(d.editCpCpk), ui::kFocusColor);
+        EXPECT_TRUE(paintedYellow(d.editCpCpk));
         press(Qt::Key_Tab);
         EXPECT_EQ(d.editCpCpk->text(), "1.50");
-        EXPECT_EQ(background(d.editCpCpk), ui::kFieldColor);
+        EXPECT_TRUE(paintedWhite(d.editCpCpk));
         retype(d.editCpCpk, ".");
         press(Qt::Key_Tab);
         EXPECT_EQ(d.editCpCpk->text(), "1.33");
@@ -181,7 +179,7 @@ TEST_F(SettingsDialogTest, AnUncheckedCapabilityBoxGreysTheThresholdButItsValues
         EXPECT_FALSE(d.chkCpCpk->isChecked());
         for (QWidget* w : std::initializer_list<QWidget*>{d.cmbCpCpk, d.editCpCpk}) {
             EXPECT_FALSE(w->isEnabled());
-            EXPECT_EQ(background(w), ui::buttonFaceColor());
+            EXPECT_TRUE(paintedButtonFace(w));
         }
         EXPECT_EQ(d.editCpCpk->text(), "1.50");  // left when the box was clicked
         // Enter skips the greyed fields.
@@ -298,9 +296,9 @@ TEST_F(SettingsDialogTest, RuleSettingsOpenOnTheStoredRulesWithTheListsInTheText
         // A list turns yellow while it has the focus.
         choose(d.cmbOption3, "8");
         EXPECT_TRUE(d.cmbOption3->hasFocus());
-        EXPECT_EQ(background(d.cmbOption3), ui::kFocusColor);
+        EXPECT_TRUE(paintedYellow(d.cmbOption3));
         QTest::mouseClick(d.CheckBox2, Qt::LeftButton);
-        EXPECT_EQ(background(d.cmbOption3), ui::kFieldColor);
+        EXPECT_TRUE(paintedWhite(d.cmbOption3));
         EXPECT_FALSE(d.CheckBox2->isChecked());
         press(Qt::Key_Escape);
     });
