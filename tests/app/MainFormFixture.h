@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QLabel>
@@ -69,6 +70,27 @@ inline bool paintedButtonFace(QWidget* w)
     return paintedShare(w, [face](const QColor& c) {
                return std::abs(c.red() - face.red()) <= 6 && std::abs(c.green() - face.green()) <= 6 && std::abs(c.blue() - face.blue()) <= 6;
            }) > 0.3;
+}
+
+// Opens a grid's context menu with the right button over one of its cells and gives the items
+// the popup shows: "text shortcut", "-" for a separator. The popup is closed again.
+inline QStringList contextMenuShown(ui::StringGrid* grid, int col, int row)
+{
+    const QPoint at = grid->visualRect(grid->model()->index(row - grid->fixedRows(), col - grid->fixedCols())).center();
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, at);
+    QContextMenuEvent e(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &e);
+    QApplication::processEvents();
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return {};
+    QStringList items;
+    for (QAction* a : menu->actions())
+        if (a->isVisible()) items << (a->isSeparator() ? QStringLiteral("-") : a->text() + u' ' + a->shortcut().toString());
+    menu->close();
+    QApplication::processEvents();
+    QApplication::setActiveWindow(grid->window());
+    QApplication::processEvents();
+    return items;
 }
 
 // A main window started the way the program starts it: created, then shown.

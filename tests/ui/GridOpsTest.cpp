@@ -5,11 +5,9 @@
 #include "ui/StringGrid.h"
 #include "ui/TplStringGrid.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
-#include <QMenu>
 #include <QPainter>
 #include <QTest>
 
@@ -146,18 +144,6 @@ TEST_F(GridOpsTest, MoveToNextCellWrapsAtTheLastColumnAndTheLastRow)
     one.setCurrentCell(0, 2);
     ui::MoveToNextCell(one);
     EXPECT_EQ(one.currentRow(), 1);
-}
-
-TEST_F(GridOpsTest, ContextMenuCarriesTheCommandsShortcutsAndSeparators)
-{
-    StringGrid g;
-    const ui::GridMenu m = ui::createGridMenu(g);
-    QStringList items;
-    for (QAction* a : m.menu->actions())
-        items << (a->isSeparator() ? QStringLiteral("-") : a->text() + u' ' + a->shortcut().toString());
-    EXPECT_EQ(items, (QStringList{"切り取り(&T) Ctrl+X", "-", "コピー(&C) Ctrl+C", "貼付け(&P) Ctrl+V", "削除(&D) Del", "-",
-                                  "すべて選択(&A) Ctrl+A"}));
-    for (QAction* a : {m.cut, m.copy, m.paste, m.del, m.selectAll}) EXPECT_EQ(a->shortcutContext(), Qt::WidgetWithChildrenShortcut);
 }
 
 class EnableCheckTest : public GuiTest {
