@@ -276,37 +276,51 @@ TEST_F(EditingTest, LeavingAFieldNormalisesIt)
     }
 }
 
-TEST_F(EditingTest, FieldFiltersDropRefusedKeys)
+TEST_F(EditingTest, EveryFieldTakesOnlyItsCharactersFromTheKeyboard)
 {
     start();
+    choose(form->cmbLimit, QStringLiteral("指定管理値")); // the control-limit fields become writable
+    // Keys typed one after the other into an emptied field, and what the field then shows. A
+    // key may carry several characters ("1a"); "\b" is Backspace.
+    const QStringList nameKeys{"A", "#", "*", ",", "/", ":", "?", "[", "\\", "]", " ", "-", "品", "ｶ", "b"};
+    const QStringList limitKeys{"1", ".", "5", ".", "e", "+", ",", "１", "-", "-", "2", "\b", "3"};
     struct Case {
         QWidget* field;
-        QString typed, result;
+        QStringList keys;
+        QString shown;
     };
-    form->editUnit->clear();
-    form->spinBetWeen->setText("");
-    form->spinKeta->setText("");
-    form->spinRow->setText("");
     const Case cases[] = {
-        {form->editProduct, "A#*,/:?[\\]-b", "A-b"},
-        {form->editUnit, "m/m", "mm"},
-        {form->editKupper, "1.2.3-4-", "1.23-4"},
-        {form->spinBetWeen, "7", "7"},
-        {form->spinKeta, "6a5", "5"},
-        {form->spinRow, "1x2", "12"},
+        {form->editProduct, nameKeys, "A -品ｶb"}, {form->editProcess, nameKeys, "A -品ｶb"},
+        {form->editMbc, nameKeys, "A -品ｶb"},     {form->editLabel, nameKeys, "A -品ｶb"},
+        {form->editUnit, nameKeys, "A -品ｶb"},    {form->editKupper, limitKeys, "1.5-3"},
+        {form->editKlower, limitKeys, "1.5-3"},   {form->editUcl, limitKeys, "1.5-3"},
+        {form->editLcl, limitKeys, "1.5-3"},      {form->editRsUcl, limitKeys, "1.5-3"},
+        {form->spinRow, {"1a", "x", "-", ".", "１", "12"}, "12"},
+        {form->spinCol, {"5", "e", "0"}, "50"},
+        {form->spinKeta, {"9", "6", "-", "３", "4"}, "4"},
+        {form->spinBetWeen, {"a", "7"}, "7"},
+    };
+    auto shown = [](QWidget* field) {
+        if (auto* s = qobject_cast<ui::SpinEdit*>(field)) return s->text();
+        return qobject_cast<QLineEdit*>(field)->text();
+    };
+    auto typeInto = [&](QWidget* field, const QStringList& keys) {
+        leaveTo(field);
+        if (auto* s = qobject_cast<ui::SpinEdit*>(field)) s->setText("");
+        else qobject_cast<QLineEdit*>(field)->clear();
+        for (const QString& k : keys) {
+            if (k == "\b") press(Qt::Key_Backspace);
+            else if (k.size() == 1 && k[0].unicode() < 128) typeKeys(k);
+            else typeCharacter(k);
+        }
     };
     for (const Case& c : cases) {
-        leaveTo(c.field);
-        typeKeys(c.typed);
-        QString text = c.field->property("text").toString();
-        if (auto* s = qobject_cast<ui::SpinEdit*>(c.field)) text = s->text();
-        EXPECT_EQ(text, c.result) << c.field->objectName().toStdString() << " " << c.typed.toStdString();
+        typeInto(c.field, c.keys);
+        EXPECT_EQ(shown(c.field), c.shown) << c.field->metaObject()->className() << " " << c.keys.join(' ').toStdString();
     }
     form->pageInput->setCurrentIndex(1);
-    form->editCpCpk->clear();
-    leaveTo(form->editCpCpk);
-    typeKeys("1.-3.");
-    EXPECT_EQ(form->editCpCpk->text(), "1.3");
+    typeInto(form->editCpCpk, {"1", ".", "-", "3", ".", "3"});
+    EXPECT_EQ(form->editCpCpk->text(), "1.33");
 }
 
 TEST_F(EditingTest, NameFieldsRefuseCharactersTheSheetFilesCannotHold)
