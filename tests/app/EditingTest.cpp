@@ -399,6 +399,54 @@ TEST_F(EditingTest, ValuesOutsideTheShownLimitsAreDrawnRedAfterAJudgement)
     EXPECT_FALSE(drawnRed(*form, "5"));
 }
 
+// The background a grid shows for a data cell, read off the screen just inside the cell's
+// top-left corner, away from its text ("#rrggbb").
+std::string shownBackground(ui::StringGrid* grid, int col, int row)
+{
+    const QRect cell = grid->visualRect(grid->model()->index(row - grid->fixedRows(), col - grid->fixedCols()));
+    return grid->viewport()->grab().toImage().pixelColor(cell.topLeft() + QPoint(3, 3)).name().toStdString();
+}
+
+TEST_F(EditingTest, GridsShowTheCurrentCellYellowOnlyWhileTheyHaveTheFocus)
+{
+    startSmallSheet();
+    const std::string yellow = "#ffff00", white = "#ffffff", lightGreen = QColor(150, 245, 150).name().toStdString();
+    const std::string highlight = form->gridEdit->palette().color(QPalette::Highlight).name().toStdString();
+    values(1, {"9.900", "10.000", "10.100"});
+    values(2, {"10.000", "10.200", "10.100"});
+    values(3, {"10.100", "9.800", "10.000"});
+
+    // The measurement grid: the current cell yellow, the rest of the selection highlighted.
+    focusCell(1, 2);
+    form->gridEdit->setSelection({0, 1, 1, 2});
+    QApplication::processEvents();
+    EXPECT_EQ(shownBackground(form->gridEdit, 1, 2), yellow);
+    EXPECT_EQ(shownBackground(form->gridEdit, 0, 1), highlight);
+    EXPECT_EQ(shownBackground(form->gridEdit, 2, 2), white);
+    leaveTo(form->editProduct);
+    EXPECT_EQ(shownBackground(form->gridEdit, 1, 2), white); // without the focus no selection shows
+    EXPECT_EQ(shownBackground(form->gridEdit, 0, 1), white);
+
+    // The result grids: odd rows white, even rows light green, the current row yellow while
+    // the grid has the focus.
+    QTest::mouseClick(form->btnSpcJudg, Qt::LeftButton);
+    ASSERT_EQ(form->gridCalc->rowCount(), 5);
+    for (ui::StringGrid* grid : {form->gridCalc, form->gridSpc}) {
+        SCOPED_TRACE(grid->objectName().toStdString());
+        form->pageInput->setCurrentIndex(grid == form->gridCalc ? 1 : 2);
+        grid->setCurrentCell(1, 2);
+        leaveTo(form->editProduct);
+        EXPECT_EQ(shownBackground(grid, 1, 1), white);
+        EXPECT_EQ(shownBackground(grid, 3, 2), lightGreen);
+        EXPECT_EQ(shownBackground(grid, 2, 3), white);
+        leaveTo(grid);
+        EXPECT_EQ(shownBackground(grid, 1, 2), yellow);
+        EXPECT_EQ(shownBackground(grid, 4, 2), yellow);
+        EXPECT_EQ(shownBackground(grid, 1, 1), white);
+        EXPECT_EQ(shownBackground(grid, 2, 3), white);
+    }
+}
+
 TEST_F(EditingTest, TheLotGridScrollsWithTheMeasurementGrid)
 {
     startWithGrid(100, 10);

@@ -221,22 +221,4 @@ TEST_F(EnableCheckTest, TheCheckCellShowsABoxAndTheStateInItsColour)
     EXPECT_GT(count(box.adjusted(3, 3, -3, -3), dark), 5);                 // ticked
 }
 
-TEST_F(GridOpsTest, FocusColoursFollowTheFocusCurrentCellAndSelection)
-{
-    StringGrid g;
-    shape(g, 3, 4);
-    g.show();
-    ui::CellPaint c;
-    c.current = true;
-    c.selected = true;
-    EXPECT_EQ(ui::focusCellColours(g, c).background, g.cellColor()); // no focus: no selection shown
-    c.focused = true;
-    EXPECT_EQ(ui::focusCellColours(g, c).background, QColor(255, 255, 0));
-    EXPECT_EQ(ui::focusCellColours(g, c).text, QColor(Qt::black));
-    c.current = false;
-    EXPECT_EQ(ui::focusCellColours(g, c).background, g.palette().color(QPalette::Highlight));
-    c.fixed = true;
-    EXPECT_EQ(ui::focusCellColours(g, c).background, g.fixedColor());
-}
-
 } // namespace
