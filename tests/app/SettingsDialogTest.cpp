@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 
@@ -258,21 +259,6 @@ TEST_F(SettingsDialogTest, RuleSettingsOpenOnTheStoredRulesWithTheListsInTheText
             EXPECT_EQ(d.checkBoxes()[size_t(i)]->accessibleName(), texts[i]);
             EXPECT_EQ(d.checkBoxes()[size_t(i)]->isChecked(), i != 3);
         }
-        // Each list stands between the pieces of its rule's text.
-        auto between = [](QComboBox* list, const QString& before, const QString& after) {
-            QLabel *left = nullptr, *right = nullptr;
-            for (QLabel* l : list->parentWidget()->findChildren<QLabel*>()) {
-                if (l->y() > list->y() + list->height() || l->y() + l->height() < list->y()) continue;
-                if (l->text() == before) left = l;
-                if (l->text() == after) right = l;
-            }
-            return left && right && left->geometry().right() < list->x() && list->geometry().right() < right->x();
-        };
-        EXPECT_TRUE(between(d.cmbOption2, "②", "点が中心値に対して同じ側にある"));
-        EXPECT_TRUE(between(d.cmbOption5_1, "⑤連続する", "点中、"));
-        EXPECT_TRUE(between(d.cmbOption5_2, "点中、", "点が > 2シグマ"));
-        EXPECT_TRUE(between(d.cmbOption6_2, "点中、", "点が > 1シグマ"));
-
         const std::pair<QComboBox*, QStringList> items[] = {
             {d.cmbOption2, {"7", "8", "9", "10", "11"}},  {d.cmbOption3, {"4", "5", "6", "7", "8"}},
             {d.cmbOption4, {"12", "13", "14", "15", "16"}}, {d.cmbOption5_1, {"3", "4", "5", "6", "7"}},
@@ -288,6 +274,32 @@ TEST_F(SettingsDialogTest, RuleSettingsOpenOnTheStoredRulesWithTheListsInTheText
             EXPECT_FALSE(ui::japaneseInputOn(items[i].first));
         }
         EXPECT_FALSE(ui::japaneseInputOn(d.CheckBox1));
+
+        // Each rule's line as it reads on the screen from left to right: its texts, with the
+        // items its lists show standing in the blanks.
+        auto shownLine = [](QCheckBox* box) {
+            QList<QWidget*> parts;
+            for (QWidget* w : box->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                const int middle = w->geometry().center().y();
+                if (w->isVisible() && middle >= box->y() && middle <= box->geometry().bottom()) parts << w;
+            }
+            std::sort(parts.begin(), parts.end(), [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
+            QString line;
+            for (QWidget* w : parts) {
+                if (auto* label = qobject_cast<QLabel*>(w)) line += label->text();
+                if (auto* list = qobject_cast<QComboBox*>(w)) line += "[" + list->currentText() + "]";
+            }
+            return line;
+        };
+        qsizetype next = 0;
+        for (int i = 0; i < 8; ++i) {
+            QString expected = texts[i];
+            static const QRegularExpression blank(" {2,}");
+            for (QRegularExpressionMatch m; (m = blank.match(expected)).hasMatch();)
+                expected.replace(m.capturedStart(), m.capturedLength(), "[" + selected[next++] + "]");
+            EXPECT_EQ(shownLine(d.checkBoxes()[size_t(i)]).toStdString(), expected.toStdString());
+        }
+        EXPECT_EQ(next, selected.size());
 
         // The lists are not in the tab order: Tab runs from the last check box to OK.
         d.CheckBox8->setFocus();
