@@ -41,6 +41,20 @@ protected:
         if (text.isEmpty()) press(Qt::Key_Backspace);
         typeKeys(text);
     }
+    // Opens a list with the mouse and reads the items its popup shows; Esc closes it again.
+    static QStringList shownItems(QComboBox* list)
+    {
+        QTest::mouseClick(list, Qt::LeftButton);
+        QAbstractItemView* view = list->view();
+        if (!QTest::qWaitFor([view] { return view->isVisible(); }, 2000)) return {};
+        QStringList items;
+        for (int r = 0; r < view->model()->rowCount(); ++r) items << view->model()->index(r, 0).data().toString();
+        QTest::keyClick(view, Qt::Key_Escape);
+        EXPECT_TRUE(QTest::qWaitFor([view] { return !view->isVisible(); }, 2000));
+        QApplication::setActiveWindow(list->window());
+        QApplication::processEvents();
+        return items;
+    }
     static bool centred(const QWidget& d)
     {
         return (d.frameGeometry().center() - d.screen()->availableGeometry().center()).manhattanLength() <= 4;
@@ -107,6 +121,26 @@ TEST_F(SettingsDialogTest, InitialValuesOpenOnTheStoredSettingsLaidOutAsTheSheet
     openSetting([&](TSettingForm& d) {
         EXPECT_EQ(d.editUnit->text(), "KG");
         EXPECT_TRUE(paintedWhite(d.editUnit));
+        d.btnCancel->click();
+    });
+}
+
+TEST_F(SettingsDialogTest, TheWindowsListsAndTheDialogsShowTheSameItems)
+{
+    const QStringList specKinds{"公差規格", "上限規格", "下限規格"};
+    const QStringList charts{"XbarR管理図", "XbarS管理図", "X-Rs管理図"};
+    const QStringList limits{"３シグマ法", "指定管理値", "管理図係数法"};
+    const QStringList indices{"CP", "CPK"};
+    EXPECT_EQ(shownItems(form->cmbSpecKind), specKinds);
+    EXPECT_EQ(shownItems(form->cmbChart), charts);
+    EXPECT_EQ(shownItems(form->cmbLimit), limits);
+    form->pageInput->setCurrentIndex(1);
+    EXPECT_EQ(shownItems(form->cmbCpCpk), indices);
+    openSetting([&](TSettingForm& d) {
+        EXPECT_EQ(shownItems(d.cmbSpecKind), specKinds);
+        EXPECT_EQ(shownItems(d.cmbChart), charts);
+        EXPECT_EQ(shownItems(d.cmbLimit), limits);
+        EXPECT_EQ(shownItems(d.cmbCpCpk), indices);
         d.btnCancel->click();
     });
 }
