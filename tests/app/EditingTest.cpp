@@ -2,7 +2,6 @@
 
 #include "ui/Desktop.h"
 #include "ui/InputMethod.h"
-#include "ui/Look.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -23,8 +22,6 @@ void typeCharacter(const QString& text)
     QKeyEvent up(QEvent::KeyRelease, 0, Qt::NoModifier, text);
     QApplication::sendEvent(QApplication::focusWidget(), &up);
 }
-
-QColor base(const QWidget* w) { return w->palette().color(QPalette::Base); }
 
 class EditingTest : public MainFormTest {
 protected:
@@ -196,20 +193,35 @@ TEST_F(EditingTest, ClipboardCommandsWorkFromTheKeyboardOnlyInTheGrid)
 TEST_F(EditingTest, FieldsTurnYellowWhenEnteredAndWhiteWhenLeft)
 {
     start();
-    const QList<QWidget*> fields{form->editProduct, form->spinRow, form->cmbSpecKind, form->editKupper, form->spinBetWeen};
-    for (QWidget* w : fields) {
-        leaveTo(w);
-        EXPECT_EQ(base(w), ui::kFocusColor) << w->metaObject()->className();
-        leaveTo(form->gridEdit);
-        EXPECT_EQ(base(w), ui::kFieldColor) << w->metaObject()->className();
-    }
     // A control-limit field is read-only with the three-sigma method and keeps its colour.
     ASSERT_TRUE(form->editUcl->isReadOnly());
-    const QColor readOnly = base(form->editUcl);
     leaveTo(form->editUcl);
-    EXPECT_EQ(base(form->editUcl), readOnly);
+    EXPECT_FALSE(paintedYellow(form->editUcl));
+    EXPECT_TRUE(paintedButtonFace(form->editUcl));
     leaveTo(form->editProduct);
-    EXPECT_EQ(base(form->editUcl), readOnly);
+    EXPECT_TRUE(paintedButtonFace(form->editUcl));
+
+    // Every header and setting field, as the operator sees it painted; the control-limit
+    // fields once the specified method makes them writable.
+    choose(form->cmbLimit, QStringLiteral("指定管理値"));
+    const QList<QWidget*> fields{form->editProduct, form->editProcess, form->editMbc,     form->editLabel,
+                                 form->editUnit,    form->cmbSpecKind, form->editKupper,  form->spinKeta,
+                                 form->editKlower,  form->cmbChart,    form->spinBetWeen, form->cmbLimit,
+                                 form->editUcl,     form->editLcl,     form->editRsUcl,   form->spinRow,
+                                 form->spinCol};
+    for (QWidget* w : fields) {
+        leaveTo(w);
+        EXPECT_TRUE(paintedYellow(w)) << w->metaObject()->className();
+        leaveTo(form->gridEdit);
+        EXPECT_TRUE(paintedWhite(w)) << w->metaObject()->className();
+    }
+    form->pageInput->setCurrentIndex(1);
+    for (QWidget* w : std::initializer_list<QWidget*>{form->cmbCpCpk, form->editCpCpk}) {
+        leaveTo(w);
+        EXPECT_TRUE(paintedYellow(w)) << w->metaObject()->className();
+        leaveTo(form->editProduct);
+        EXPECT_TRUE(paintedWhite(w)) << w->metaObject()->className();
+    }
 }
 
 TEST_F(EditingTest, LeavingAFieldNormalisesIt)
@@ -264,37 +276,51 @@ TEST_F(EditingTest, LeavingAFieldNormalisesIt)
     }
 }
 
-TEST_F(EditingTest, FieldFiltersDropRefusedKeys)
+TEST_F(EditingTest, EveryFieldTakesOnlyItsCharactersFromTheKeyboard)
 {
     start();
+    choose(form->cmbLimit, QStringLiteral("指定管理値")); // the control-limit fields become writable
+    // Keys typed one after the other into an emptied field, and what the field then shows. A
+    // key may carry several characters ("1a"); "\b" is Backspace.
+    const QStringList nameKeys{"A", "#", "*", ",", "/", ":", "?", "[", "\\", "]", " ", "-", "品", "ｶ", "b"};
+    const QStringList limitKeys{"1", ".", "5", ".", "e", "+", ",", "１", "-", "-", "2", "\b", "3"};
     struct Case {
         QWidget* field;
-        QString typed, result;
+        QStringList keys;
+        QString shown;
     };
-    form->editUnit->clear();
-    form->spinBetWeen->setText("");
-    form->spinKeta->setText("");
-    form->spinRow->setText("");
     const Case cases[] = {
-        {form->editProduct, "A#*,/:?[\\]-b", "A-b"},
-        {form->editUnit, "m/m", "mm"},
-        {form->editKupper, "1.2.3-4-", "1.23-4"},
-        {form->spinBetWeen, "7", "7"},
-        {form->spinKeta, "6a5", "5"},
-        {form->spinRow, "1x2", "12"},
+        {form->editProduct, nameKeys, "A -品ｶb"}, {form->editProcess, nameKeys, "A -品ｶb"},
+        {form->editMbc, nameKeys, "A -品ｶb"},     {form->editLabel, nameKeys, "A -品ｶb"},
+        {form->editUnit, nameKeys, "A -品ｶb"},    {form->editKupper, limitKeys, "1.5-3"},
+        {form->editKlower, limitKeys, "1.5-3"},   {form->editUcl, limitKeys, "1.5-3"},
+        {form->editLcl, limitKeys, "1.5-3"},      {form->editRsUcl, limitKeys, "1.5-3"},
+        {form->spinRow, {"1a", "x", "-", ".", "１", "12"}, "12"},
+        {form->spinCol, {"5", "e", "0"}, "50"},
+        {form->spinKeta, {"9", "6", "-", "３", "4"}, "4"},
+        {form->spinBetWeen, {"a", "7"}, "7"},
+    };
+    auto shown = [](QWidget* field) {
+        if (auto* s = qobject_cast<ui::SpinEdit*>(field)) return s->text();
+        return qobject_cast<QLineEdit*>(field)->text();
+    };
+    auto typeInto = [&](QWidget* field, const QStringList& keys) {
+        leaveTo(field);
+        if (auto* s = qobject_cast<ui::SpinEdit*>(field)) s->setText("");
+        else qobject_cast<QLineEdit*>(field)->clear();
+        for (const QString& k : keys) {
+            if (k == "\b") press(Qt::Key_Backspace);
+            else if (k.size() == 1 && k[0].unicode() < 128) typeKeys(k);
+            else typeCharacter(k);
+        }
     };
     for (const Case& c : cases) {
-        leaveTo(c.field);
-        typeKeys(c.typed);
-        QString text = c.field->property("text").toString();
-        if (auto* s = qobject_cast<ui::SpinEdit*>(c.field)) text = s->text();
-        EXPECT_EQ(text, c.result) << c.field->objectName().toStdString() << " " << c.typed.toStdString();
+        typeInto(c.field, c.keys);
+        EXPECT_EQ(shown(c.field), c.shown) << c.field->metaObject()->className() << " " << c.keys.join(' ').toStdString();
     }
     form->pageInput->setCurrentIndex(1);
-    form->editCpCpk->clear();
-    leaveTo(form->editCpCpk);
-    typeKeys("1.-3.");
-    EXPECT_EQ(form->editCpCpk->text(), "1.3");
+    typeInto(form->editCpCpk, {"1", ".", "-", "3", ".", "3"});
+    EXPECT_EQ(form->editCpCpk->text(), "1.33");
 }
 
 TEST_F(EditingTest, NameFieldsRefuseCharactersTheSheetFilesCannotHold)
@@ -371,6 +397,54 @@ TEST_F(EditingTest, ValuesOutsideTheShownLimitsAreDrawnRedAfterAJudgement)
     click(form->btnSpecClear);
     form->editKupper->setText("1");
     EXPECT_FALSE(drawnRed(*form, "5"));
+}
+
+// The background a grid shows for a data cell, read off the screen just inside the cell's
+// top-left corner, away from its text ("#rrggbb").
+std::string shownBackground(ui::StringGrid* grid, int col, int row)
+{
+    const QRect cell = grid->visualRect(grid->model()->index(row - grid->fixedRows(), col - grid->fixedCols()));
+    return grid->viewport()->grab().toImage().pixelColor(cell.topLeft() + QPoint(3, 3)).name().toStdString();
+}
+
+TEST_F(EditingTest, GridsShowTheCurrentCellYellowOnlyWhileTheyHaveTheFocus)
+{
+    startSmallSheet();
+    const std::string yellow = "#ffff00", white = "#ffffff", lightGreen = QColor(150, 245, 150).name().toStdString();
+    const std::string highlight = form->gridEdit->palette().color(QPalette::Highlight).name().toStdString();
+    values(1, {"9.900", "10.000", "10.100"});
+    values(2, {"10.000", "10.200", "10.100"});
+    values(3, {"10.100", "9.800", "10.000"});
+
+    // The measurement grid: the current cell yellow, the rest of the selection highlighted.
+    focusCell(1, 2);
+    form->gridEdit->setSelection({0, 1, 1, 2});
+    QApplication::processEvents();
+    EXPECT_EQ(shownBackground(form->gridEdit, 1, 2), yellow);
+    EXPECT_EQ(shownBackground(form->gridEdit, 0, 1), highlight);
+    EXPECT_EQ(shownBackground(form->gridEdit, 2, 2), white);
+    leaveTo(form->editProduct);
+    EXPECT_EQ(shownBackground(form->gridEdit, 1, 2), white); // without the focus no selection shows
+    EXPECT_EQ(shownBackground(form->gridEdit, 0, 1), white);
+
+    // The result grids: odd rows white, even rows light green, the current row yellow while
+    // the grid has the focus.
+    QTest::mouseClick(form->btnSpcJudg, Qt::LeftButton);
+    ASSERT_EQ(form->gridCalc->rowCount(), 5);
+    for (ui::StringGrid* grid : {form->gridCalc, form->gridSpc}) {
+        SCOPED_TRACE(grid->objectName().toStdString());
+        form->pageInput->setCurrentIndex(grid == form->gridCalc ? 1 : 2);
+        grid->setCurrentCell(1, 2);
+        leaveTo(form->editProduct);
+        EXPECT_EQ(shownBackground(grid, 1, 1), white);
+        EXPECT_EQ(shownBackground(grid, 3, 2), lightGreen);
+        EXPECT_EQ(shownBackground(grid, 2, 3), white);
+        leaveTo(grid);
+        EXPECT_EQ(shownBackground(grid, 1, 2), yellow);
+        EXPECT_EQ(shownBackground(grid, 4, 2), yellow);
+        EXPECT_EQ(shownBackground(grid, 1, 1), white);
+        EXPECT_EQ(shownBackground(grid, 2, 3), white);
+    }
 }
 
 TEST_F(EditingTest, TheLotGridScrollsWithTheMeasurementGrid)

@@ -121,9 +121,9 @@ TEST_F(LotEditTest, EnterWrapsFromTheLastRowAndPastedBlocksFillTheColumn)
     startWithLots(10);
     runEditor([&](TLotEditForm& e) {
         e.gridLotno->setCurrentCell(0, 10);
-        typeKeys("Z");
+        typeKeys("Z#"); // lot numbers take what the name fields refuse
         press(Qt::Key_Return);
-        EXPECT_EQ(e.gridLotno->cell(0, 10), "Z");
+        EXPECT_EQ(e.gridLotno->cell(0, 10), "Z#");
         EXPECT_EQ(e.gridLotno->currentRow(), 1);
 
         // A column copied from a spreadsheet; what lies below the last lot is dropped.
@@ -149,6 +149,27 @@ TEST_F(LotEditTest, EnterWrapsFromTheLastRowAndPastedBlocksFillTheColumn)
         e.gridLotno->setCurrentCell(0, 5);
         press(Qt::Key_V, Qt::ControlModifier); // into the grid
         EXPECT_EQ(e.gridLotno->cell(0, 5), "K005");
+        e.btnCancel->click();
+    });
+}
+
+TEST_F(LotEditTest, BothEntryGridsOpenTheSameContextMenuUnderTheRightButton)
+{
+    startWithLots(10);
+    const QStringList items{"切り取り(&T) Ctrl+X", "-", "コピー(&C) Ctrl+C", "貼付け(&P) Ctrl+V", "削除(&D) Del", "-",
+                            "すべて選択(&A) Ctrl+A"};
+    form->gridEdit->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(contextMenuShown(form->gridEdit, 1, 2), items);
+    // Their shortcuts belong to the grid: Del on a button of the window leaves the cells alone.
+    form->gridEdit->setCell(1, 2, "5");
+    form->gridEdit->setSelection({1, 2, 1, 2});
+    form->btnAllOn->setFocus();
+    QApplication::processEvents();
+    press(Qt::Key_Delete);
+    EXPECT_EQ(form->gridEdit->cell(1, 2), "5");
+    runEditor([&](TLotEditForm& e) {
+        EXPECT_EQ(contextMenuShown(e.gridLotno, 0, 3), items);
         e.btnCancel->click();
     });
 }

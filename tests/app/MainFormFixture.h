@@ -18,12 +18,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
+#include <QImage>
 #include <QTest>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -41,6 +45,52 @@ inline void typeKeys(const QString& text)
         QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
         QApplication::processEvents();
     }
+}
+
+// The share of a widget's pixels, as it paints itself on the screen, that `shade` accepts.
+inline double paintedShare(QWidget* w, const std::function<bool(const QColor&)>& shade)
+{
+    const QImage image = w->grab().toImage();
+    qsizetype n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) n += shade(QColor(image.pixel(x, y))) ? 1 : 0;
+    return image.isNull() ? 0.0 : double(n) / (double(image.width()) * image.height());
+}
+
+// The focus colour yellow (255, 255, 0) and the field colour white as a field shows them. A
+// list's face is a gradient the style makes of its colour, so shades close to it count.
+inline bool yellowShade(const QColor& c) { return c.red() >= 245 && c.green() >= 245 && c.blue() <= 110; }
+inline bool whiteShade(const QColor& c) { return c.red() >= 250 && c.green() >= 250 && c.blue() >= 250; }
+inline bool paintedYellow(QWidget* w) { return paintedShare(w, yellowShade) > 0.25; }
+inline bool paintedWhite(QWidget* w) { return paintedShare(w, yellowShade) == 0.0 && paintedShare(w, whiteShade) > 0.25; }
+// The system's button face, the colour of a field out of use.
+inline bool paintedButtonFace(QWidget* w)
+{
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    return paintedShare(w, [face](const QColor& c) {
+               return std::abs(c.red() - face.red()) <= 6 && std::abs(c.green() - face.green()) <= 6 && std::abs(c.blue() - face.blue()) <= 6;
+           }) > 0.3;
+}
+
+// Opens a grid's context menu with the right button over one of its cells and gives the items
+// the popup shows: "text shortcut", "-" for a separator. The popup is closed again.
+inline QStringList contextMenuShown(ui::StringGrid* grid, int col, int row)
+{
+    const QPoint at = grid->visualRect(grid->model()->index(row - grid->fixedRows(), col - grid->fixedCols())).center();
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, at);
+    QContextMenuEvent e(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &e);
+    QApplication::processEvents();
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return {};
+    QStringList items;
+    for (QAction* a : menu->actions())
+        if (a->isVisible()) items << (a->isSeparator() ? QStringLiteral("-") : a->text() + u' ' + a->shortcut().toString());
+    menu->close();
+    QApplication::processEvents();
+    QApplication::setActiveWindow(grid->window());
+    QApplication::processEvents();
+    return items;
 }
 
 // A main window started the way the program starts it: created, then shown.

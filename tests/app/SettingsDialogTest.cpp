@@ -1,11 +1,11 @@
 #include "MainFormFixture.h"
 
 #include "ui/InputMethod.h"
-#include "ui/Look.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 
@@ -41,7 +41,20 @@ protected:
         if (text.isEmpty()) press(Qt::Key_Backspace);
         typeKeys(text);
     }
-    static QColor background(const QWidget* w) { return w->palette().color(QPalette::Base); }
+    // Opens a list with the mouse and reads the items its popup shows; Esc closes it again.
+    static QStringList shownItems(QComboBox* list)
+    {
+        QTest::mouseClick(list, Qt::LeftButton);
+        QAbstractItemView* view = list->view();
+        if (!QTest::qWaitFor([view] { return view->isVisible(); }, 2000)) return {};
+        QStringList items;
+        for (int r = 0; r < view->model()->rowCount(); ++r) items << view->model()->index(r, 0).data().toString();
+        QTest::keyClick(view, Qt::Key_Escape);
+        EXPECT_TRUE(QTest::qWaitFor([view] { return !view->isVisible(); }, 2000));
+        QApplication::setActiveWindow(list->window());
+        QApplication::processEvents();
+        return items;
+    }
     static bool centred(const QWidget& d)
     {
         return (d.frameGeometry().center() - d.screen()->availableGeometry().center()).manhattanLength() <= 4;
@@ -72,7 +85,7 @@ TEST_F(SettingsDialogTest, InitialValuesOpenOnTheStoredSettingsLaidOutAsTheSheet
         EXPECT_EQ(d.cmbChart->currentText(), "XbarR管理図");
         EXPECT_EQ(d.cmbLimit->currentText(), "指定管理値");
         EXPECT_TRUE(d.spinTab->hasFocus());
-        EXPECT_EQ(background(d.spinTab), ui::kFocusColor);
+        EXPECT_TRUE(paintedYellow(d.spinTab));
         EXPECT_EQ(d.spinRow->toolTip(), "「ロット数（行数）」を１０～１００の範囲で設定してください。");
         EXPECT_EQ(d.editCpCpk->toolTip(), "「演算判定種別」の不良率を入力してください。");
         for (ui::SpinEdit* s : {d.spinTab, d.spinRow, d.spinCol, d.spinKeta}) EXPECT_TRUE(s->alignment() & Qt::AlignRight);
@@ -91,8 +104,8 @@ TEST_F(SettingsDialogTest, InitialValuesOpenOnTheStoredSettingsLaidOutAsTheSheet
         // Enter walks the settings in their order; Esc cancels.
         press(Qt::Key_Return);
         EXPECT_TRUE(d.spinRow->hasFocus());
-        EXPECT_EQ(background(d.spinTab), ui::kFieldColor);
-        EXPECT_EQ(background(d.spinRow), ui::kFocusColor);
+        EXPECT_TRUE(paintedWhite(d.spinTab));
+        EXPECT_TRUE(paintedYellow(d.spinRow));
         press(Qt::Key_Return);
         press(Qt::Key_Return);
         EXPECT_TRUE(d.editUnit->hasFocus());
@@ -107,7 +120,27 @@ TEST_F(SettingsDialogTest, InitialValuesOpenOnTheStoredSettingsLaidOutAsTheSheet
     // Every showing starts from the settings again, not from abandoned edits.
     openSetting([&](TSettingForm& d) {
         EXPECT_EQ(d.editUnit->text(), "KG");
-        EXPECT_EQ(background(d.editUnit), ui::kFieldColor);
+        EXPECT_TRUE(paintedWhite(d.editUnit));
+        d.btnCancel->click();
+    });
+}
+
+TEST_F(SettingsDialogTest, TheWindowsListsAndTheDialogsShowTheSameItems)
+{
+    const QStringList specKinds{"公差規格", "上限規格", "下限規格"};
+    const QStringList charts{"XbarR管理図", "XbarS管理図", "X-Rs管理図"};
+    const QStringList limits{"３シグマ法", "指定管理値", "管理図係数法"};
+    const QStringList indices{"CP", "CPK"};
+    EXPECT_EQ(shownItems(form->cmbSpecKind), specKinds);
+    EXPECT_EQ(shownItems(form->cmbChart), charts);
+    EXPECT_EQ(shownItems(form->cmbLimit), limits);
+    form->pageInput->setCurrentIndex(1);
+    EXPECT_EQ(shownItems(form->cmbCpCpk), indices);
+    openSetting([&](TSettingForm& d) {
+        EXPECT_EQ(shownItems(d.cmbSpecKind), specKinds);
+        EXPECT_EQ(shownItems(d.cmbChart), charts);
+        EXPECT_EQ(shownItems(d.cmbLimit), limits);
+        EXPECT_EQ(shownItems(d.cmbCpCpk), indices);
         d.btnCancel->click();
     });
 }
@@ -133,10 +166,10 @@ TEST_F(SettingsDialogTest, LeftFieldsAreBroughtIntoRangeAndTheThresholdToTwoDeci
         typeKeys("4");
         retype(d.editCpCpk, "1.5.");             // one point only
         EXPECT_EQ(d.editCpCpk->text(), "1.5");
-        EXPECT_EQ(background(d.editCpCpk), ui::kFocusColor);
+        EXPECT_TRUE(paintedYellow(d.editCpCpk));
         press(Qt::Key_Tab);
         EXPECT_EQ(d.editCpCpk->text(), "1.50");
-        EXPECT_EQ(background(d.editCpCpk), ui::kFieldColor);
+        EXPECT_TRUE(paintedWhite(d.editCpCpk));
         retype(d.editCpCpk, ".");
         press(Qt::Key_Tab);
         EXPECT_EQ(d.editCpCpk->text(), "1.33");
@@ -181,7 +214,7 @@ TEST_F(SettingsDialogTest, AnUncheckedCapabilityBoxGreysTheThresholdButItsValues
         EXPECT_FALSE(d.chkCpCpk->isChecked());
         for (QWidget* w : std::initializer_list<QWidget*>{d.cmbCpCpk, d.editCpCpk}) {
             EXPECT_FALSE(w->isEnabled());
-            EXPECT_EQ(background(w), ui::buttonFaceColor());
+            EXPECT_TRUE(paintedButtonFace(w));
         }
         EXPECT_EQ(d.editCpCpk->text(), "1.50");  // left when the box was clicked
         // Enter skips the greyed fields.
@@ -260,21 +293,6 @@ TEST_F(SettingsDialogTest, RuleSettingsOpenOnTheStoredRulesWithTheListsInTheText
             EXPECT_EQ(d.checkBoxes()[size_t(i)]->accessibleName(), texts[i]);
             EXPECT_EQ(d.checkBoxes()[size_t(i)]->isChecked(), i != 3);
         }
-        // Each list stands between the pieces of its rule's text.
-        auto between = [](QComboBox* list, const QString& before, const QString& after) {
-            QLabel *left = nullptr, *right = nullptr;
-            for (QLabel* l : list->parentWidget()->findChildren<QLabel*>()) {
-                if (l->y() > list->y() + list->height() || l->y() + l->height() < list->y()) continue;
-                if (l->text() == before) left = l;
-                if (l->text() == after) right = l;
-            }
-            return left && right && left->geometry().right() < list->x() && list->geometry().right() < right->x();
-        };
-        EXPECT_TRUE(between(d.cmbOption2, "②", "点が中心値に対して同じ側にある"));
-        EXPECT_TRUE(between(d.cmbOption5_1, "⑤連続する", "点中、"));
-        EXPECT_TRUE(between(d.cmbOption5_2, "点中、", "点が > 2シグマ"));
-        EXPECT_TRUE(between(d.cmbOption6_2, "点中、", "点が > 1シグマ"));
-
         const std::pair<QComboBox*, QStringList> items[] = {
             {d.cmbOption2, {"7", "8", "9", "10", "11"}},  {d.cmbOption3, {"4", "5", "6", "7", "8"}},
             {d.cmbOption4, {"12", "13", "14", "15", "16"}}, {d.cmbOption5_1, {"3", "4", "5", "6", "7"}},
@@ -291,6 +309,32 @@ TEST_F(SettingsDialogTest, RuleSettingsOpenOnTheStoredRulesWithTheListsInTheText
         }
         EXPECT_FALSE(ui::japaneseInputOn(d.CheckBox1));
 
+        // Each rule's line as it reads on the screen from left to right: its texts, with the
+        // items its lists show standing in the blanks.
+        auto shownLine = [](QCheckBox* box) {
+            QList<QWidget*> parts;
+            for (QWidget* w : box->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                const int middle = w->geometry().center().y();
+                if (w->isVisible() && middle >= box->y() && middle <= box->geometry().bottom()) parts << w;
+            }
+            std::sort(parts.begin(), parts.end(), [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
+            QString line;
+            for (QWidget* w : parts) {
+                if (auto* label = qobject_cast<QLabel*>(w)) line += label->text();
+                if (auto* list = qobject_cast<QComboBox*>(w)) line += "[" + list->currentText() + "]";
+            }
+            return line;
+        };
+        qsizetype next = 0;
+        for (int i = 0; i < 8; ++i) {
+            QString expected = texts[i];
+            static const QRegularExpression blank(" {2,}");
+            for (QRegularExpressionMatch m; (m = blank.match(expected)).hasMatch();)
+                expected.replace(m.capturedStart(), m.capturedLength(), "[" + selected[next++] + "]");
+            EXPECT_EQ(shownLine(d.checkBoxes()[size_t(i)]).toStdString(), expected.toStdString());
+        }
+        EXPECT_EQ(next, selected.size());
+
         // The lists are not in the tab order: Tab runs from the last check box to OK.
         d.CheckBox8->setFocus();
         press(Qt::Key_Tab);
@@ -298,9 +342,9 @@ TEST_F(SettingsDialogTest, RuleSettingsOpenOnTheStoredRulesWithTheListsInTheText
         // A list turns yellow while it has the focus.
         choose(d.cmbOption3, "8");
         EXPECT_TRUE(d.cmbOption3->hasFocus());
-        EXPECT_EQ(background(d.cmbOption3), ui::kFocusColor);
+        EXPECT_TRUE(paintedYellow(d.cmbOption3));
         QTest::mouseClick(d.CheckBox2, Qt::LeftButton);
-        EXPECT_EQ(background(d.cmbOption3), ui::kFieldColor);
+        EXPECT_TRUE(paintedWhite(d.cmbOption3));
         EXPECT_FALSE(d.CheckBox2->isChecked());
         press(Qt::Key_Escape);
     });

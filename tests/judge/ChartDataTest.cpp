@@ -223,13 +223,13 @@ TEST(ChartData, WithoutACapabilityResultBothChartsAskForAJudgement)
     ChartInput in = j.input();
     in.judged = false;
     ChartSet set = buildCharts(in);
-    EXPECT_EQ(set.control.message, kJudgePromptText);
+    EXPECT_EQ(set.control.message, q("判定を実行してください。"));
     EXPECT_EQ(set.histogram.message, "判定を実行してください。");
 
     // A layout change reset the result grid's row count: the last row is no total row.
     in = j.input();
     in.calcRowCount = 11;
-    EXPECT_EQ(buildCharts(in).control.message, kJudgePromptText);
+    EXPECT_EQ(buildCharts(in).control.message, q("判定を実行してください。"));
 
     // One value in the whole sheet: the total row holds only its label.
     JudgedSheet one(3);
@@ -241,8 +241,8 @@ TEST(ChartData, WithoutACapabilityResultBothChartsAskForAJudgement)
         for (int c = 0; c < kCalcColumns; ++c) one.calc.setText(c, int(i) + 1, cap.rows[i][size_t(c)]);
     one.calcRows = *cap.rowCount;
     set = buildCharts(one.input());
-    EXPECT_EQ(set.control.message, kJudgePromptText);
-    EXPECT_EQ(set.histogram.message, kJudgePromptText);
+    EXPECT_EQ(set.control.message, q("判定を実行してください。"));
+    EXPECT_EQ(set.histogram.message, q("判定を実行してください。"));
 }
 
 TEST(ChartData, ALimitTextThatIsNotANumberIsReportedInTheControlChartOnly)

@@ -34,7 +34,7 @@ struct CalcGrid {
     }
     CalcGrid& total(const char* x, const char* r, const char* s)
     {
-        rows.push_back(make(kTotalRowLabel, x, r, s));
+        rows.push_back(make(q("＊トータル"), x, r, s));
         return *this;
     }
 };
@@ -57,7 +57,7 @@ std::vector<int> crosses(const SpcRow& row)
 {
     std::vector<int> out;
     for (int c = kSpcFirstX; c < kSpcMark; ++c)
-        if (row[size_t(c)] == kMarkAnomalyText) out.push_back(c);
+        if (row[size_t(c)] == q("×")) out.push_back(c);
     return out;
 }
 

@@ -74,8 +74,9 @@ TEST(SheetEntry, UnsuitableValuesWarnOnceAndStopTheReformatThere)
     const EnteredSheet e = enterSheet(r, kApp);
     ASSERT_TRUE(e.notice);
     // The limit is named first, then the measurement is told of.
-    EXPECT_EQ(e.notice->caption, kWarningCaption);
-    EXPECT_EQ(e.notice->text, "規格下限「9,5」は数値ではありません。ファイルの内容を確認してください…。\n" + unsuitableValueNotice().text);
+    EXPECT_EQ(e.notice->caption, "警告メッセージ");
+    EXPECT_EQ(e.notice->text, "規格下限「9,5」は数値ではありません。ファイルの内容を確認してください…。\n"
+                              "不適切な測定値が見つかりました。ファイルの内容を確認してください…");
     EXPECT_EQ(e.view.specLower, "");          // a limit that is not a number is left empty
     EXPECT_EQ(e.view.cells.text(1, 1), "2.000");
     EXPECT_EQ(e.view.cells.text(0, 2), "3.000");

@@ -5,11 +5,9 @@
 #include "ui/StringGrid.h"
 #include "ui/TplStringGrid.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
-#include <QMenu>
 #include <QPainter>
 #include <QTest>
 
@@ -148,18 +146,6 @@ TEST_F(GridOpsTest, MoveToNextCellWrapsAtTheLastColumnAndTheLastRow)
     EXPECT_EQ(one.currentRow(), 1);
 }
 
-TEST_F(GridOpsTest, ContextMenuCarriesTheCommandsShortcutsAndSeparators)
-{
-    StringGrid g;
-    const ui::GridMenu m = ui::createGridMenu(g);
-    QStringList items;
-    for (QAction* a : m.menu->actions())
-        items << (a->isSeparator() ? QStringLiteral("-") : a->text() + u' ' + a->shortcut().toString());
-    EXPECT_EQ(items, (QStringList{"切り取り(&T) Ctrl+X", "-", "コピー(&C) Ctrl+C", "貼付け(&P) Ctrl+V", "削除(&D) Del", "-",
-                                  "すべて選択(&A) Ctrl+A"}));
-    for (QAction* a : {m.cut, m.copy, m.paste, m.del, m.selectAll}) EXPECT_EQ(a->shortcutContext(), Qt::WidgetWithChildrenShortcut);
-}
-
 class EnableCheckTest : public GuiTest {
 protected:
     void SetUp() override
@@ -233,24 +219,6 @@ TEST_F(EnableCheckTest, TheCheckCellShowsABoxAndTheStateInItsColour)
     EXPECT_EQ(count(text, red), 0);                                       // "有効" in the text colour
     EXPECT_GT(count(text, dark), 5);
     EXPECT_GT(count(box.adjusted(3, 3, -3, -3), dark), 5);                 // ticked
-}
-
-TEST_F(GridOpsTest, FocusColoursFollowTheFocusCurrentCellAndSelection)
-{
-    StringGrid g;
-    shape(g, 3, 4);
-    g.show();
-    ui::CellPaint c;
-    c.current = true;
-    c.selected = true;
-    EXPECT_EQ(ui::focusCellColours(g, c).background, g.cellColor()); // no focus: no selection shown
-    c.focused = true;
-    EXPECT_EQ(ui::focusCellColours(g, c).background, QColor(255, 255, 0));
-    EXPECT_EQ(ui::focusCellColours(g, c).text, QColor(Qt::black));
-    c.current = false;
-    EXPECT_EQ(ui::focusCellColours(g, c).background, g.palette().color(QPalette::Highlight));
-    c.fixed = true;
-    EXPECT_EQ(ui::focusCellColours(g, c).background, g.fixedColor());
 }
 
 } // namespace
