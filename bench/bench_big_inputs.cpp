@@ -2,12 +2,12 @@
 // and a workbook whose worksheet runs to 1,000,000 rows. Read as quorvane-cli judge reads them,
 // a whole process (time and the child's own peak memory), and through the import's reader in
 // this process (time and the memory it adds).
+#include "CoreBench.h"
 #include "BigInputs.h"
 #include "PeakMemory.h"
 
 #include "exchange/SheetReader.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -83,13 +83,9 @@ BENCHMARK(ImportBigWorkbook)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     // The files are written before anything is measured.
-    bigCsv();
-    bigWorkbook();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runCoreBenchmarks(argc, argv, [] {
+        bigCsv();
+        bigWorkbook();
+    });
 }

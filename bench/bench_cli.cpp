@@ -1,13 +1,13 @@
 // quorvane-cli as a script runs it, whole process: judging a workbook of 100 sheets x 100 lots
 // x 100 measurements, writing the control chart of every sheet, and converting it to a
 // workbook, against LibreOffice headless converting the same workbook.
+#include "CoreBench.h"
 #include "LibreOffice.h"
 #include "PeakMemory.h"
 
 #include "exchange/WorkbookExport.h"
 #include "spreadsheet/Application.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -144,12 +144,4 @@ BENCHMARK(ReportControlXbarR)->Unit(benchmark::kMillisecond)->UseManualTime()->I
 BENCHMARK(ConvertToWorkbook)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(LibreOfficeConversionRatio)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv); // QProcess needs the application object
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runCoreBenchmarks(argc, argv); }

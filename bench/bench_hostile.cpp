@@ -1,12 +1,12 @@
 // Files shaped to make the readers repeat themselves, each beside a plain file of the same size:
 // the engine's read time and the memory the read adds. Scale 1 is the size the complexity tests
 // use, scale 4 a file four times as large (a linear reader takes about four times as long).
+#include "CoreBench.h"
 #include "HostileShapes.h"
 
 #include "spreadsheet/Book.h"
 #include "spreadsheet/Error.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -132,11 +132,4 @@ BENCHMARK(BM_HostileRead)->Apply(shapeArguments)->Unit(benchmark::kMillisecond)-
 BENCHMARK(BM_PlainRead)->Apply(shapeArguments)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_OversizedTextFile)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runCoreBenchmarks(argc, argv); }

@@ -1,13 +1,13 @@
 // Filling each report from its data on a full sheet (100 lots x 100 measurements): the
 // template copied, the cells, chart edits and print settings written, the workbook saved. The
 // window's own part (the judgement chain, the hand-over) is measured by bench_reports.
+#include "CoreBench.h"
 #include "model/NumberText.h"
 #include "reports/ControlChartReport.h"
 #include "reports/ExcelSession.h"
 #include "reports/HistogramReport.h"
 #include "reports/ResultReport.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -135,11 +135,4 @@ BENCHMARK(ResultWorkbook)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runCoreBenchmarks(argc, argv); }

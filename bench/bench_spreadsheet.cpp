@@ -1,6 +1,7 @@
 // The largest workbook the program exchanges: 100 worksheets of 101 x 101 numeric texts
 // (about one million cells), written and read back through the object model; and, for scale,
 // LibreOffice headless converting the same file to CSV.
+#include "CoreBench.h"
 #include "LibreOffice.h"
 #include "PeakMemory.h"
 #include "spreadsheet/Application.h"
@@ -8,7 +9,6 @@
 
 #include "model/NumberText.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -106,11 +106,4 @@ BENCHMARK(BM_WriteMillionCells)->Unit(benchmark::kMillisecond)->Iterations(1)->R
 BENCHMARK(BM_ReadMillionCells)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_LibreOfficeToCsvRatio)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runCoreBenchmarks(argc, argv); }
