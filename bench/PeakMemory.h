@@ -1,6 +1,6 @@
 #pragma once
-// The process's peak resident memory so far, for the benchmarks' memory figures, and the peak
-// of one child process.
+// The process's peak resident memory and processor time so far, for the benchmarks' figures, and
+// the peak and processor time of one child process.
 #ifdef __unix__
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,9 @@ inline double statusMiB(const char* name)
     return mib;
 }
 inline double currentRssMiB() { return statusMiB("VmRSS"); }
+
+// Processor time of this process so far, all its threads.
+inline double processCpuSeconds() { return double(std::clock()) / CLOCKS_PER_SEC; }
 inline double highWaterRssMiB() { return statusMiB("VmHWM"); }
 
 struct ChildRun {
