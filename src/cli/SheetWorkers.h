@@ -5,8 +5,9 @@
 
 namespace cli {
 
-// Calls step(i) for every i in 0..count-1, each exactly once, in no particular order; returns
-// when all have returned. An exception a step throws is passed on once all have ended.
+// Calls step(i) for i in 0..count-1 in no particular order and returns when all have returned.
+// After a step throws, the steps not yet started are skipped and the exception of the lowest
+// step that threw is passed on (spreadsheet::forEachIndex).
 void forEachSheet(int count, const std::function<void(int)>& step);
 
 } // namespace cli

@@ -3,10 +3,14 @@
 #include "spreadsheet/Error.h"
 #include "spreadsheet/NumberFormats.h"
 #include "spreadsheet/WorksheetReader.h"
+#include "spreadsheet/Workers.h"
 #include "spreadsheet/WorksheetWriter.h"
 #include "spreadsheet/Xml.h"
 #include "spreadsheet/Zip.h"
 
+#include <atomic>
+#include <exception>
+#include <mutex>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -55,10 +59,14 @@ void BookData::load(Package p)
         strings.read(part->data, part->name);
     }
 
-    // Each style's date style is found once, however many date cells use it.
+    // Each style's date style is found once, however many date cells use it, whichever thread
+    // meets it first.
     std::unordered_map<std::uint64_t, std::uint32_t> dateStyles;
+    std::mutex dateStylesLock;
+    std::atomic<long long> cellTotal{0}, formulaCharacters{0};
     WorksheetContext context{strings, styles.cellFormatCount(), date1904,
-                             [this, &dateStyles](std::uint32_t style, bool withTime) {
+                             [this, &dateStyles, &dateStylesLock](std::uint32_t style, bool withTime) {
+                                 const std::lock_guard<std::mutex> lock(dateStylesLock);
                                  const std::uint64_t key = (static_cast<std::uint64_t>(style) << 1) | (withTime ? 1 : 0);
                                  if (const auto it = dateStyles.find(key); it != dateStyles.end()) return it->second;
                                  std::uint32_t dated = style;
@@ -70,34 +78,50 @@ void BookData::load(Package p)
                                  return dated;
                              },
                              budget, cellTotal, formulaCharacters, lastRow, lastColumn, archive != nullptr};
-    std::unordered_set<std::string> names, parts;
-    for (pugi::xml_node s = xml::child(workbook.document_element(), "sheets").first_child(); s; s = s.next_sibling()) {
-        if (!xml::is(s, "sheet")) continue;
-        if (sheets.size() >= static_cast<size_t>(kMaxSheets)) throw Error(QStringLiteral("The workbook lists more than %1 sheets.").arg(kMaxSheets));
-        SheetEntry entry;
-        entry.name = QString::fromUtf8(s.attribute("name").value());
-        if (entry.name.isEmpty() || !names.insert(entry.name.toLower().toStdString()).second)
-            throw Error(QStringLiteral("The workbook names a sheet \"%1\" that is empty or used twice.").arg(entry.name));
-        const auto t = workbookRelationships.targets().find(xml::attribute(s, "id").value());
-        if (t == workbookRelationships.targets().end()) throw Error(QStringLiteral("The sheet \"%1\" has no part in the package.").arg(entry.name));
-        entry.partName = t->second.part;
-        entry.isWorksheet = endsWith(t->second.type.c_str(), rel::worksheet);
-        // Each sheet has a part of its own; one part read for many sheets would multiply it.
-        if (!parts.insert(entry.partName).second)
-            throw Error(QStringLiteral("The workbook lists the part %1 for more than one sheet.").arg(label(entry.partName)));
-        if (entry.isWorksheet && archive) {
-            if (!archive->contains(entry.partName)) throw Error(QStringLiteral("The worksheet part %1 is missing.").arg(label(entry.partName)));
+    // The sheets as the workbook lists them, each checked. A fault of the list is reported once
+    // the worksheets before it are read: the first fault in the workbook's order is the one named.
+    std::exception_ptr listFault;
+    std::vector<const PackagePart*> worksheetParts; // by worksheet, when the package holds them
+    try {
+        std::unordered_set<std::string> names, parts;
+        for (pugi::xml_node s = xml::child(workbook.document_element(), "sheets").first_child(); s; s = s.next_sibling()) {
+            if (!xml::is(s, "sheet")) continue;
+            if (sheets.size() >= static_cast<size_t>(kMaxSheets)) throw Error(QStringLiteral("The workbook lists more than %1 sheets.").arg(kMaxSheets));
+            SheetEntry entry;
+            entry.name = QString::fromUtf8(s.attribute("name").value());
+            if (entry.name.isEmpty() || !names.insert(entry.name.toLower().toStdString()).second)
+                throw Error(QStringLiteral("The workbook names a sheet \"%1\" that is empty or used twice.").arg(entry.name));
+            const auto t = workbookRelationships.targets().find(xml::attribute(s, "id").value());
+            if (t == workbookRelationships.targets().end()) throw Error(QStringLiteral("The sheet \"%1\" has no part in the package.").arg(entry.name));
+            entry.partName = t->second.part;
+            entry.isWorksheet = endsWith(t->second.type.c_str(), rel::worksheet);
+            // Each sheet has a part of its own; one part read for many sheets would multiply it.
+            if (!parts.insert(entry.partName).second)
+                throw Error(QStringLiteral("The workbook lists the part %1 for more than one sheet.").arg(label(entry.partName)));
+            if (entry.isWorksheet) {
+                const PackagePart* part = archive ? nullptr : package.find(entry.partName);
+                if (archive ? !archive->contains(entry.partName) : !part)
+                    throw Error(QStringLiteral("The worksheet part %1 is missing.").arg(label(entry.partName)));
+                worksheets.push_back(sheets.size());
+                worksheetParts.push_back(part);
+            }
+            sheets.push_back(std::move(entry));
+        }
+    } catch (const Error&) {
+        listFault = std::current_exception();
+    }
+    // The worksheets are independent: they are read at the same time, each once.
+    forEachIndex(static_cast<int>(worksheets.size()), [&](int i) {
+        SheetEntry& entry = sheets[worksheets[static_cast<size_t>(i)]];
+        if (archive) {
             readWorksheetPieces(entry, [&](const auto& piece) { archive->read(entry.partName, piece); }, context);
-            worksheets.push_back(sheets.size());
-        } else if (entry.isWorksheet) {
-            const PackagePart* part = package.find(entry.partName);
-            if (!part) throw Error(QStringLiteral("The worksheet part %1 is missing.").arg(label(entry.partName)));
+        } else {
+            const PackagePart* part = worksheetParts[static_cast<size_t>(i)];
             budget.chargeStreamed(part->data.size(), part->name);
             readWorksheet(entry, part->data, context);
-            worksheets.push_back(sheets.size());
         }
-        sheets.push_back(std::move(entry));
-    }
+    });
+    if (listFault) std::rethrow_exception(listFault);
     if (archive) fillSharedStrings(*archive);
 }
 

@@ -32,8 +32,6 @@ struct BookData {
 
     // What reading has cost, against the limits of one workbook.
     ParseBudget budget;
-    long long cellTotal = 0;
-    long long formulaCharacters = 0;
 
     // Set once any cell of the workbook changed: from then on no formula has a known result.
     bool cellsChanged = false;

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
+#include <utility>
 
 namespace spreadsheet {
 
@@ -22,6 +23,9 @@ namespace {
 
 constexpr int kMaxRowAttributes = 32;
 constexpr int kMaxFormulaAttributes = 16;
+// Cells and formula characters a reader counts before adding them to the workbook's totals.
+constexpr long long kCellBatch = 4096;
+constexpr long long kFormulaBatch = 1 << 16;
 // The longest markup of a cell's text: every character written as an escape (_xHHHH_).
 constexpr std::size_t kMaxCellTextMarkup = 7 * static_cast<std::size_t>(kMaxCellText);
 
@@ -34,6 +38,18 @@ std::optional<std::uint64_t> parseUnsigned(std::string_view s, std::uint64_t max
 }
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// The column of a cell reference written as programs write it ("CW104": capitals, then the row
+// without a leading zero) when its row is `row`; 0 for any other form, which parseA1 then reads.
+int plainColumnInRow(const char* r, int row)
+{
+    int column = 0, letters = 0;
+    for (; *r >= 'A' && *r <= 'Z'; ++r, ++letters) column = column * 26 + (*r - 'A' + 1);
+    if (letters == 0 || letters > 3 || column > kMaxColumns || *r < '1' || *r > '9') return 0;
+    int value = 0, digits = 0;
+    for (; *r >= '0' && *r <= '9'; ++r, ++digits) value = value * 10 + (*r - '0');
+    return *r == '\0' && digits <= 7 && value == row ? column : 0;
+}
 
 // A cell as its markup gives it, before it is checked and stored.
 struct RawCell {
@@ -154,6 +170,7 @@ public:
             formula->text = offsetRelative(m->second.text, pd.row - m->second.row, pd.column - m->second.column);
             sheet_.cells.at(pd.row, pd.column).formula.reset(formula.release());
         }
+        addCounts();
     }
 
 private:
@@ -199,16 +216,29 @@ private:
         raw_.clear();
         inCell_ = true;
         column_ = lastColumn_ + 1;
-        if (const char* r = xml::attribute(attributes, "r")) {
-            const auto pos = parseA1(std::string_view(r));
-            if (!pos) throw Error(QStringLiteral("The worksheet %1 has a cell reference \"%2\" outside the grid.").arg(where_, QString::fromUtf8(r).left(20)));
-            if (pos->row != row_) throw Error(QStringLiteral("The worksheet %1 places cell %2 in row %3.").arg(where_, QString::fromUtf8(r)).arg(row_));
-            column_ = pos->column;
+        // The three attributes a cell carries, in one pass.
+        const char *r = nullptr, *s = nullptr, *t = nullptr;
+        for (const char** a = attributes; *a; a += 2) {
+            const char* name = a[0];
+            if (name[0] == '\0' || name[1] != '\0') continue;
+            if (name[0] == 'r') r = a[1];
+            else if (name[0] == 's') s = a[1];
+            else if (name[0] == 't') t = a[1];
+        }
+        if (r) {
+            if (const int plain = plainColumnInRow(r, row_)) {
+                column_ = plain;
+            } else {
+                const auto pos = parseA1(std::string_view(r));
+                if (!pos) throw Error(QStringLiteral("The worksheet %1 has a cell reference \"%2\" outside the grid.").arg(where_, QString::fromUtf8(r).left(20)));
+                if (pos->row != row_) throw Error(QStringLiteral("The worksheet %1 places cell %2 in row %3.").arg(where_, QString::fromUtf8(r)).arg(row_));
+                column_ = pos->column;
+            }
         }
         if (column_ > kMaxColumns) throw Error(QStringLiteral("The worksheet %1 has more than %2 columns.").arg(where_).arg(kMaxColumns));
         lastColumn_ = column_;
-        if (const char* s = xml::attribute(attributes, "s")) raw_.s = s;
-        if (const char* t = xml::attribute(attributes, "t")) raw_.t = t;
+        if (s) raw_.s = s;
+        if (t) raw_.t = t;
     }
 
     [[noreturn]] void tooLong() const
@@ -232,14 +262,23 @@ private:
 
     void countCell()
     {
-        if (++c_.cells > kMaxCells) throw Error(QStringLiteral("The workbook holds more than %1 cells.").arg(kMaxCells));
+        if (++cellsCounted_ >= kCellBatch) addCounts();
     }
 
     // Formulas cost memory and work by their length, copies of shared formulas included.
     void countFormula(qsizetype length)
     {
-        c_.formulaCharacters += length;
-        if (c_.formulaCharacters > kMaxFormulaCharacters)
+        formulaCounted_ += length;
+        if (formulaCounted_ >= kFormulaBatch) addCounts();
+    }
+
+    // Adds what this reader counted to the workbook's totals and checks them.
+    void addCounts()
+    {
+        const long long cells = c_.cells += std::exchange(cellsCounted_, 0);
+        if (cells > kMaxCells) throw Error(QStringLiteral("The workbook holds more than %1 cells.").arg(kMaxCells));
+        const long long formulas = c_.formulaCharacters += std::exchange(formulaCounted_, 0);
+        if (formulas > kMaxFormulaCharacters)
             throw Error(QStringLiteral("The workbook's formulas are longer than %1 characters in all.").arg(kMaxFormulaCharacters));
     }
 
@@ -378,6 +417,7 @@ private:
     std::size_t openEnd_ = 0, closeBegin_ = 0;
     bool found_ = false, inCells_ = false, selfClosing_ = false;
     int row_ = 0, lastRow_ = 0, column_ = 0, lastColumn_ = 0, phonetic_ = 0;
+    long long cellsCounted_ = 0, formulaCounted_ = 0; // not yet added to the workbook's totals
     bool inCell_ = false, ordered_ = true;
     Collect collect_ = Collect::None;
     RawCell raw_;

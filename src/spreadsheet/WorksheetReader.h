@@ -4,6 +4,7 @@
 #include "spreadsheet/CellRef.h"
 #include "spreadsheet/XmlStream.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -13,17 +14,21 @@ class ParseBudget;
 class SharedStrings;
 struct SheetEntry;
 
-// What reading a worksheet needs from its workbook, and the counts it adds to.
+// What reading a worksheet needs from its workbook, and the counts it adds to. Worksheets of one
+// workbook may be read at the same time, on one context.
 struct WorksheetContext {
     const SharedStrings& strings;
     std::uint32_t cellFormats = 0; // cells may use styles 0 .. cellFormats - 1
     bool date1904 = false;
     // A style like `style` whose number format shows a date (with the time when asked); the
-    // style itself when its format already does.
+    // style itself when its format already does. Called from every reading thread.
     std::function<std::uint32_t(std::uint32_t style, bool withTime)> dateStyle;
     ParseBudget& budget;
-    long long& cells;             // cells and row records of the workbook, against kMaxCells
-    long long& formulaCharacters; // against kMaxFormulaCharacters
+    // Cells and row records of the workbook, against kMaxCells, and characters of formula text,
+    // against kMaxFormulaCharacters. A reader adds its own in batches: every limit is checked
+    // with at most a batch per reader not yet added, and exactly once a worksheet is read.
+    std::atomic<long long>& cells;
+    std::atomic<long long>& formulaCharacters;
     // A bounded read keeps no cell right of lastColumn and ends at the first row below lastRow
     // (rows come in order in every workbook a program writes).
     int lastRow = kMaxRows;

@@ -22,9 +22,6 @@ QString zipMessage(zip_error_t* e) { return QString::fromUtf8(zip_error_strerror
 struct ArchiveCloser {
     void operator()(zip_t* z) const { zip_discard(z); }
 };
-struct FileCloser {
-    void operator()(zip_file_t* f) const { zip_fclose(f); }
-};
 
 } // namespace
 
@@ -167,15 +164,26 @@ void ZipArchive::read(const std::string& name, const std::function<bool(const ch
     if (found == names_.end()) throw Error(QStringLiteral("The package has no entry %1.").arg(QString::fromStdString(name)));
     const Entry& e = entries_[static_cast<size_t>(found - names_.begin())];
     auto* zip = static_cast<zip_t*>(zip_);
-    std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(zip, e.index, 0));
-    if (!file)
+    std::unique_lock<std::mutex> lock(lock_);
+    zip_file_t* const opened = zip_fopen_index(zip, e.index, 0);
+    if (!opened)
         throw Error(QStringLiteral("The package entry %1 cannot be opened: %2").arg(QString::fromStdString(name), QString::fromUtf8(zip_strerror(zip))));
+    // Closed under the lock on every way out, a piece's exception included.
+    struct Closer {
+        std::unique_lock<std::mutex>& lock;
+        zip_file_t* file;
+        ~Closer()
+        {
+            if (!lock.owns_lock()) lock.lock();
+            zip_fclose(file);
+        }
+    } file{lock, opened};
     std::vector<char> buffer(64 * 1024);
     long long size = 0;
     for (;;) {
-        const zip_int64_t n = zip_fread(file.get(), buffer.data(), buffer.size());
+        const zip_int64_t n = zip_fread(file.file, buffer.data(), buffer.size());
         if (n < 0)
-            throw Error(QStringLiteral("The package entry %1 is corrupt: %2").arg(QString::fromStdString(name), QString::fromUtf8(zip_file_strerror(file.get()))));
+            throw Error(QStringLiteral("The package entry %1 is corrupt: %2").arg(QString::fromStdString(name), QString::fromUtf8(zip_file_strerror(file.file))));
         if (n == 0) break;
         size += n;
         total_ += n;
@@ -184,7 +192,10 @@ void ZipArchive::read(const std::string& name, const std::function<bool(const ch
         if (total_ > limits_.maxTotalSize) throw Error(QStringLiteral("The package unpacks to more than %1 bytes.").arg(limits_.maxTotalSize));
         if (size > limits_.ratioFloor && size > (e.compressed + 1) * limits_.maxRatio)
             throw Error(QStringLiteral("The package entry %1 inflates beyond %2 times its packed size.").arg(QString::fromStdString(name)).arg(limits_.maxRatio));
-        if (!piece(buffer.data(), static_cast<qsizetype>(n))) return;
+        lock.unlock();
+        const bool more = piece(buffer.data(), static_cast<qsizetype>(n));
+        lock.lock();
+        if (!more) break;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QIODevice>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,8 @@ struct ZipEntry {
 // stay open while the archive is read), its entries read on demand. Opening checks the
 // directory: the entry count, names given twice, encryption and compression methods. What is
 // read of the entries counts against the size limits; entries never read cost nothing, and of a
-// device only the directory and the entries read are read.
+// device only the directory and the entries read are read. Several threads may read entries at
+// once: the archive is used by one at a time, each piece handed over outside that lock.
 class ZipArchive {
 public:
     ZipArchive(const char* data, qsizetype size, const ZipLimits& limits = {});
@@ -54,6 +56,7 @@ private:
     std::vector<std::string> names_;
     std::vector<Entry> entries_; // by name order of names_
     long long total_ = 0;
+    std::mutex lock_; // the zip library's archive and the device belong to one reader at a time
 };
 
 // Unpacks every file entry of a zip archive held in memory. Throws spreadsheet::Error for a
