@@ -17,26 +17,27 @@ model::SheetRecord readSheetRecord(const spreadsheet::Worksheet& ws)
     SheetLayout::setFields(record, ws.range(QStringLiteral("A2"), lastField).values().value(0));
 
     const QString lastCell = RowColToCell(SheetLayout::kLastLotRow, SheetLayout::kColumns);
-    const QList<QStringList> rows = ws.range(QStringLiteral("A5"), lastCell).values();
+    const spreadsheet::Range lots = ws.range(QStringLiteral("A5"), lastCell);
+    const spreadsheet::CellRect rect = lots.rect();
     record.enableFlags = QStringList(SheetLayout::kMaxLots, QStringLiteral("1"));
-    record.dataLines.reserve(SheetLayout::kMaxLots);
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        const QStringList& row = rows[r];
-        QString line;
-        line.reserve(row.size() * 8);
-        for (const QString& cell : row) {
-            line += model::quoteCommaField(model::trimmed(cell).toString());
-            line += u',';
-        }
-        record.dataLines.append(line);
+    record.dataLines.reserve(rect.rowCount());
+    // Each line is built in one buffer and kept at its own size; the cells' texts are not copied.
+    QString line;
+    line.reserve(rect.columnCount() * 8);
+    lots.forEachText([&](int row, int column, QStringView cell) {
+        model::appendCommaField(line, model::trimmed(cell));
+        line += u',';
         // The counts reach the last lot number and the last measurement of the first lot, so a
         // blank lot number or cell in between never hides the lots or cells after it (a hidden
         // row or column would be dropped by the next save of the sheet).
-        if (!row.isEmpty() && !model::isBlank(row[0])) record.lotCount = int(r) + 1;
-        if (r == 0)
-            for (qsizetype c = 1; c < row.size(); ++c)
-                if (!model::isBlank(row[c])) record.measurementCount = int(c);
-    }
+        const int r = row - rect.top;
+        if (column == rect.left && !model::isBlank(cell)) record.lotCount = r + 1;
+        if (r == 0 && column > rect.left && !model::isBlank(cell)) record.measurementCount = column - rect.left;
+        if (column == rect.right) {
+            record.dataLines.append(QString(line.constData(), line.size()));
+            line.resize(0); // keeps its room for the next line
+        }
+    });
     return record;
 }
 

@@ -6,7 +6,7 @@ namespace {
 
 bool isSkippable(QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; }
 
-bool needsQuotes(const QString& field)
+bool needsQuotes(QStringView field)
 {
     for (QChar c : field)
         if (c.unicode() <= 32 || c == u'"' || c == u',') return true;
@@ -19,23 +19,34 @@ QString quoteCommaField(const QString& field)
 {
     if (!needsQuotes(field)) return field;
     QString q;
-    q.reserve(field.size() + 2);
-    q += u'"';
-    for (QChar c : field) {
-        if (c == u'"') q += u'"';
-        q += c;
-    }
-    q += u'"';
+    appendCommaField(q, field);
     return q;
+}
+
+void appendCommaField(QString& out, QStringView field)
+{
+    if (!needsQuotes(field)) {
+        out += field;
+        return;
+    }
+    out += u'"';
+    for (QChar c : field) {
+        if (c == u'"') out += u'"';
+        out += c;
+    }
+    out += u'"';
 }
 
 QString writeCommaText(const QStringList& fields)
 {
     if (fields.size() == 1 && fields.front().isEmpty()) return QStringLiteral("\"\"");
+    qsizetype length = fields.size();
+    for (const QString& f : fields) length += f.size();
     QString out;
+    out.reserve(length);
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i) out += u',';
-        out += quoteCommaField(fields[i]);
+        appendCommaField(out, fields[i]);
     }
     return out;
 }

@@ -20,5 +20,7 @@ bool readCommaField(QStringView text, qsizetype& pos, QString& field);
 
 // Quotes one field when writeCommaText would.
 QString quoteCommaField(const QString& field);
+// Appends one field as writeCommaText writes it, quoted when it must be.
+void appendCommaField(QString& out, QStringView field);
 
 } // namespace model

@@ -13,6 +13,7 @@
 
 #include "model/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace spreadsheet {
@@ -35,6 +36,24 @@ void checkRect(const CellRect& r)
 void checkLength(const QString& text)
 {
     if (text.size() > kMaxCellText) throw Error(QStringLiteral("A cell holds at most %1 characters.").arg(kMaxCellText));
+}
+
+// A cell's text as a spreadsheet reads it; a number's is written into `number`.
+QStringView textOf(const Cell& c, char16_t (&number)[kNumberTextSize])
+{
+    switch (c.type) {
+    case CellType::Empty: return {};
+    case CellType::Number: {
+        char latin[kNumberTextSize];
+        const int n = writeNumberText(c.number, latin);
+        for (int i = 0; i < n; ++i) number[i] = static_cast<unsigned char>(latin[i]);
+        return QStringView(number, n);
+    }
+    case CellType::Text: return c.text;
+    case CellType::Boolean: return c.booleanValue ? QStringView(u"TRUE") : QStringView(u"FALSE");
+    case CellType::Error: return c.text;
+    }
+    return {};
 }
 
 } // namespace
@@ -111,14 +130,29 @@ QString Book::text(int sheet, int row, int column) const
     checkCell(row, column);
     const Cell* c = d->worksheet(sheet).cells.find(row, column);
     if (!c) return {};
-    switch (c->type) {
-    case CellType::Empty: return {};
-    case CellType::Number: return numberText(c->number);
-    case CellType::Text: return c->text;
-    case CellType::Boolean: return c->booleanValue ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-    case CellType::Error: return c->text;
+    // Stored texts are shared, not copied.
+    if (c->type == CellType::Text || c->type == CellType::Error) return c->text;
+    char16_t number[kNumberTextSize];
+    return textOf(*c, number).toString();
+}
+
+void Book::visitTexts(int sheet, const CellRect& rect, const CellTexts& each) const
+{
+    checkRect(rect);
+    const auto& rows = d->worksheet(sheet).cells.rows();
+    char16_t number[kNumberTextSize];
+    // One walk through the rows and their cells, however many of them the rectangle misses.
+    auto row = rows.lower_bound(rect.top);
+    for (int r = rect.top; r <= rect.bottom; ++r) {
+        if (row != rows.end() && row->first < r) ++row;
+        const SheetData::Row* cells = row != rows.end() && row->first == r ? &row->second : nullptr;
+        auto cell = cells ? std::lower_bound(cells->begin(), cells->end(), rect.left, [](const Cell& c, int column) { return c.column < column; })
+                          : SheetData::Row::const_iterator();
+        for (int c = rect.left; c <= rect.right; ++c) {
+            const bool present = cells && cell != cells->end() && cell->column == c;
+            each(r, c, present ? textOf(*cell++, number) : QStringView());
+        }
     }
-    return {};
 }
 
 QString Book::formula(int sheet, int row, int column) const

@@ -4,7 +4,9 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringView>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -68,6 +70,11 @@ public:
     // cached result — until any cell of the workbook changes: from then on formulas have no
     // result here and are saved without one, for the reading program to compute.
     QString text(int sheet, int row, int column) const;
+    // The text of every cell of the rectangle, row by row and left to right, as text() gives it
+    // ("" for a cell without a value), handed over without a string of its own; a view holds until
+    // the next call.
+    using CellTexts = std::function<void(int row, int column, QStringView text)>;
+    void visitTexts(int sheet, const CellRect& rect, const CellTexts& each) const;
     // Enters a text as if typed: a number the project's parser accepts becomes a number,
     // "" clears the value, anything else is stored as text (never as a formula).
     void setTyped(int sheet, int row, int column, const QString& text);

@@ -30,6 +30,13 @@ QList<QStringList> Range::values() const
     return rows;
 }
 
+void Range::forEachText(const std::function<void(int row, int column, QStringView text)>& each) const
+{
+    Book& book = state_->checked();
+    if (rect_.area() > kMaxEditCells) throw Error(QStringLiteral("The range %1 is too large to be read at once.").arg(address()));
+    book.visitTexts(sheet_, rect_, each);
+}
+
 void Range::setValue(const QString& text)
 {
     Book& book = state_->checked();

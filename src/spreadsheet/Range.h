@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <functional>
 #include <memory>
 
 namespace spreadsheet {
@@ -22,6 +24,9 @@ public:
     QString value() const;
     // Every cell's text, row by row, rect().rowCount() lists of rect().columnCount() texts.
     QList<QStringList> values() const;
+    // The same texts handed to `each` one by one, in the same order, without a string of their
+    // own: for reading a large range (Book::visitTexts).
+    void forEachText(const std::function<void(int row, int column, QStringView text)>& each) const;
 
     // Enters the text into every cell of the range as if typed (numbers become numbers, "" clears).
     void setValue(const QString& text);
