@@ -158,11 +158,20 @@ void BookData::fillSharedStrings(ZipArchive& archive)
 void BookData::write(QIODevice& out)
 {
     if (partial()) throw Error(QStringLiteral("The workbook was read only in part and cannot be saved."));
-    // Worksheets that changed are written from their cells; the others keep their bytes.
+    // Worksheets that changed are written from their cells; the others keep their bytes. Their
+    // texts are indexed first, in order, as one writing after the other would index them; then
+    // they are written and deflated at the same time, each held packed once deflated.
+    std::vector<SheetEntry*> changed;
     for (SheetEntry& s : sheets) {
         if (!s.isWorksheet || !s.modified) continue;
-        package.set(s.partName, writeWorksheet(s, strings));
-        s.modified = false;
+        indexSharedStrings(s.cells, strings);
+        changed.push_back(&s);
+    }
+    std::vector<DeflatedPart> written(changed.size());
+    forEachIndex(static_cast<int>(changed.size()), [&](int i) { written[static_cast<size_t>(i)] = deflatePart(writeWorksheet(*changed[static_cast<size_t>(i)])); });
+    for (size_t i = 0; i < changed.size(); ++i) {
+        package.setDeflated(changed[i]->partName, std::move(written[i]));
+        changed[i]->modified = false;
     }
     // New shared strings are appended, so every index in the unchanged worksheets stays valid.
     if (strings.grown()) {

@@ -14,7 +14,7 @@ namespace spreadsheet {
 Package Package::read(const QByteArray& archive, ParseBudget& budget)
 {
     std::vector<PackagePart> parts;
-    for (ZipEntry& e : readZip(archive)) parts.push_back({std::move(e.name), std::move(e.data)});
+    for (ZipEntry& e : readZip(archive)) parts.push_back({std::move(e.name), std::move(e.data), std::nullopt});
     return fromParts(std::move(parts), budget);
 }
 
@@ -43,10 +43,13 @@ Package Package::open(std::shared_ptr<ZipArchive> archive, ParseBudget& budget)
 PackagePart* Package::find(const std::string& name)
 {
     for (PackagePart& p : parts_)
-        if (p.name == name) return &p;
+        if (p.name == name) {
+            if (p.deflated && p.data.isNull() && p.deflated->size > 0) p.data = inflatePart(*p.deflated);
+            return &p;
+        }
     for (PackagePart& p : fetched_)
         if (p.name == name) return &p;
-    if (archive_ && archive_->contains(name)) return &fetched_.emplace_back(PackagePart{name, archive_->readAll(name)});
+    if (archive_ && archive_->contains(name)) return &fetched_.emplace_back(PackagePart{name, archive_->readAll(name), std::nullopt});
     return nullptr;
 }
 
@@ -54,8 +57,29 @@ const PackagePart* Package::find(const std::string& name) const { return const_c
 
 void Package::set(const std::string& name, QByteArray data)
 {
-    if (PackagePart* p = find(name)) p->data = std::move(data);
-    else parts_.push_back({name, std::move(data)});
+    if (PackagePart* p = existing(name)) {
+        p->data = std::move(data);
+        p->deflated.reset();
+    } else {
+        parts_.push_back({name, std::move(data), std::nullopt});
+    }
+}
+
+void Package::setDeflated(const std::string& name, DeflatedPart deflated)
+{
+    PackagePart* p = existing(name);
+    if (!p) p = &parts_.emplace_back(PackagePart{name, {}, std::nullopt});
+    p->data = QByteArray();
+    p->deflated = std::move(deflated);
+}
+
+PackagePart* Package::existing(const std::string& name)
+{
+    for (PackagePart& p : parts_)
+        if (p.name == name) return &p;
+    for (PackagePart& p : fetched_)
+        if (p.name == name) return &p;
+    return archive_ && archive_->contains(name) ? find(name) : nullptr;
 }
 
 void Package::remove(const std::string& name)
@@ -95,10 +119,14 @@ void Package::write(QIODevice& out)
 {
     set(kContentTypesPart, xml::serialize(contentTypes_));
     ZipWriter zip(out);
+    const auto add = [&zip](const PackagePart& p) {
+        if (p.deflated) zip.add(p.name, *p.deflated);
+        else zip.add(p.name, p.data);
+    };
     for (const PackagePart& p : parts_)
-        if (p.name == kContentTypesPart) zip.add(p.name, p.data);
+        if (p.name == kContentTypesPart) add(p);
     for (const PackagePart& p : parts_)
-        if (p.name != kContentTypesPart) zip.add(p.name, p.data);
+        if (p.name != kContentTypesPart) add(p);
     zip.finish();
 }
 

@@ -1,10 +1,13 @@
 #pragma once
+#include "spreadsheet/Zip.h"
+
 #include <QByteArray>
 #include <QIODevice>
 #include <pugixml.hpp>
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,9 @@ class ZipArchive;
 struct PackagePart {
     std::string name; // without a leading "/"
     QByteArray data;
+    // A part set deflated (setDeflated) is written as it is; its data is unpacked only when it is
+    // found (find()), and kept deflated besides. Such a part is changed through set() only.
+    std::optional<DeflatedPart> deflated = {};
 };
 
 // The parts of an Office Open XML package, bytes as read, and its content types. Parts the
@@ -39,6 +45,8 @@ public:
     PackagePart* find(const std::string& name);
     const PackagePart* find(const std::string& name) const;
     void set(const std::string& name, QByteArray data);
+    // The part as deflatePart made it at the package's level: it is held packed, not as text.
+    void setDeflated(const std::string& name, DeflatedPart deflated);
     // Removes the part and its content type.
     void remove(const std::string& name);
     const std::vector<PackagePart>& parts() const { return parts_; }
@@ -51,6 +59,8 @@ public:
     void write(QIODevice& out);
 
 private:
+    // The part as it stands, without unpacking a deflated one.
+    PackagePart* existing(const std::string& name);
     std::vector<PackagePart> parts_;
     pugi::xml_document contentTypes_;
     std::shared_ptr<ZipArchive> archive_;

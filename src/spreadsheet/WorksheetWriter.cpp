@@ -52,9 +52,8 @@ void appendColumnLetters(std::string& out, int column)
 // The tags, in the namespace prefix of the part, are made once.
 class CellWriter {
 public:
-    CellWriter(std::string& out, const std::string& ns, SharedStrings& strings)
+    CellWriter(std::string& out, const std::string& ns)
         : out_(out)
-        , strings_(strings)
         , rowOpen_("<" + ns + "row r=\"")
         , rowClose_("</" + ns + "row>")
         , cellOpen_("<" + ns + "c r=\"")
@@ -66,7 +65,7 @@ public:
     {
     }
 
-    void rows(SheetData& cells)
+    void rows(const SheetData& cells)
     {
         const auto& rows = cells.rows();
         const auto& attributes = cells.rowAttributes();
@@ -78,12 +77,12 @@ public:
             const SheetData::RowAttributes* rowAttributes = (ait != attributes.end() && ait->first == r) ? &ait->second : nullptr;
             if (rowCells) ++rit;
             if (rowAttributes) ++ait;
-            row(r, const_cast<SheetData::Row*>(rowCells), rowAttributes);
+            row(r, rowCells, rowAttributes);
         }
     }
 
 private:
-    void row(int r, SheetData::Row* cells, const SheetData::RowAttributes* attributes)
+    void row(int r, const SheetData::Row* cells, const SheetData::RowAttributes* attributes)
     {
         rowNumber_ = std::to_string(r);
         out_ += rowOpen_;
@@ -96,11 +95,11 @@ private:
             return;
         }
         out_ += '>';
-        for (Cell& c : *cells) cell(c);
+        for (const Cell& c : *cells) cell(c);
         out_ += rowClose_;
     }
 
-    void cell(Cell& c)
+    void cell(const Cell& c)
     {
         out_ += cellOpen_;
         appendColumnLetters(out_, c.column);
@@ -138,17 +137,13 @@ private:
         out_ += cellClose_;
     }
 
-    void value(Cell& c)
+    void value(const Cell& c)
     {
         switch (c.type) {
         case CellType::Number: appendStoredNumber(out_, c.number); break;
         case CellType::Text:
-            if (c.formula) {
-                xml::appendText(out_, c.text);
-            } else {
-                if (c.sharedString < 0) c.sharedString = strings_.indexOf(c.text);
-                out_ += std::to_string(c.sharedString);
-            }
+            if (c.formula) xml::appendText(out_, c.text);
+            else out_ += std::to_string(c.sharedString);
             break;
         case CellType::Boolean: out_ += c.booleanValue ? '1' : '0'; break;
         case CellType::Error: xml::appendPlainText(out_, c.text); break;
@@ -157,14 +152,20 @@ private:
     }
 
     std::string& out_;
-    SharedStrings& strings_;
     const std::string rowOpen_, rowClose_, cellOpen_, cellClose_, formulaOpen_, formulaClose_, valueOpen_, valueClose_;
     std::string rowNumber_;
 };
 
 } // namespace
 
-QByteArray writeWorksheet(SheetEntry& sheet, SharedStrings& strings)
+void indexSharedStrings(SheetData& cells, SharedStrings& strings)
+{
+    for (auto& [r, row] : cells.rows())
+        for (Cell& c : row)
+            if (c.type == CellType::Text && !c.formula && c.sharedString < 0) c.sharedString = strings.indexOf(c.text);
+}
+
+QByteArray writeWorksheet(const SheetEntry& sheet)
 {
     const pugi::xml_node root = sheet.skeleton->document_element();
     std::string out;
@@ -182,7 +183,7 @@ QByteArray writeWorksheet(SheetEntry& sheet, SharedStrings& strings)
             out += "\"/>";
         } else if (child.type() == pugi::node_element && xml::is(child, "sheetData")) {
             appendStartTag(out, child);
-            CellWriter(out, xml::prefixOf(child), strings).rows(sheet.cells);
+            CellWriter(out, xml::prefixOf(child)).rows(sheet.cells);
             out += "</";
             out += child.name();
             out += '>';

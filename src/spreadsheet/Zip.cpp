@@ -1,10 +1,12 @@
 #include "spreadsheet/Zip.h"
 
 #include "spreadsheet/Error.h"
+#include "spreadsheet/Workers.h"
 
 #include <QFileDevice>
 
 #include <zip.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -318,6 +320,103 @@ zip_t* archiveOf(void* a) { return static_cast<zip_t*>(a); }
 
 } // namespace
 
+DeflatedPart deflatePart(const QByteArray& data, int level)
+{
+    // The zip library's own settings: raw deflate, its largest window and memory level.
+    z_stream z{};
+    if (deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, MAX_MEM_LEVEL, Z_DEFAULT_STRATEGY) != Z_OK) throw std::bad_alloc();
+    const struct End {
+        z_stream& z;
+        ~End() { deflateEnd(&z); }
+    } end{z};
+    std::vector<unsigned char> out(deflateBound(&z, static_cast<uLong>(data.size())));
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = out.data();
+    z.avail_out = static_cast<uInt>(out.size());
+    if (deflate(&z, Z_FINISH) != Z_STREAM_END) throw Error(QStringLiteral("A part of %1 bytes could not be deflated.").arg(data.size()));
+    DeflatedPart part;
+    part.bytes = QByteArray(reinterpret_cast<const char*>(out.data()), static_cast<qsizetype>(z.total_out)); // its own size, not the bound's
+    part.crc = static_cast<quint32>(crc32_z(0, reinterpret_cast<const Bytef*>(data.constData()), static_cast<size_t>(data.size())));
+    part.size = data.size();
+    return part;
+}
+
+QByteArray inflatePart(const DeflatedPart& part)
+{
+    QByteArray data(part.size, Qt::Uninitialized);
+    z_stream z{};
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(part.bytes.constData()));
+    z.avail_in = static_cast<uInt>(part.bytes.size());
+    z.next_out = reinterpret_cast<Bytef*>(data.data());
+    z.avail_out = static_cast<uInt>(data.size());
+    const int status = inflate(&z, Z_FINISH);
+    const bool whole = status == Z_STREAM_END && z.total_out == static_cast<uLong>(part.size);
+    inflateEnd(&z);
+    if (!whole || crc32_z(0, reinterpret_cast<const Bytef*>(data.constData()), static_cast<size_t>(data.size())) != part.crc)
+        throw Error(QStringLiteral("A deflated part does not unpack to the data it was made from."));
+    return data;
+}
+
+// An entry until the archive is written: its data to be deflated, or its deflated bytes, which
+// libzip reads through the source below as they are (no second compression).
+struct ZipWriter::Entry {
+    std::string name;
+    QByteArray plain;
+    DeflatedPart deflated;
+    bool isDeflated = false;
+    zip_uint16_t purposeFlags = 0; // the general purpose bits libzip's deflate sets for its level
+    qint64 position = 0;
+    zip_error_t error;
+
+    Entry() { zip_error_init(&error); }
+    ~Entry() { zip_error_fini(&error); }
+    Entry(const Entry&) = delete;
+    Entry& operator=(const Entry&) = delete;
+
+    static zip_int64_t command(void* self, void* data, zip_uint64_t length, zip_source_cmd_t cmd)
+    {
+        auto* e = static_cast<Entry*>(self);
+        switch (cmd) {
+        case ZIP_SOURCE_OPEN: e->position = 0; return 0;
+        case ZIP_SOURCE_READ: {
+            const auto n = std::min<zip_uint64_t>(length, static_cast<zip_uint64_t>(e->deflated.bytes.size() - e->position));
+            std::memcpy(data, e->deflated.bytes.constData() + e->position, n);
+            e->position += static_cast<qint64>(n);
+            return static_cast<zip_int64_t>(n);
+        }
+        case ZIP_SOURCE_CLOSE:
+        case ZIP_SOURCE_FREE: return 0;
+        case ZIP_SOURCE_STAT: {
+            auto* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &e->error);
+            if (!st) return -1;
+            zip_stat_init(st);
+            st->valid |= ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
+            st->size = static_cast<zip_uint64_t>(e->deflated.size);
+            st->comp_size = static_cast<zip_uint64_t>(e->deflated.bytes.size());
+            st->comp_method = ZIP_CM_DEFLATE;
+            st->crc = e->deflated.crc;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_GET_FILE_ATTRIBUTES: {
+            auto* a = ZIP_SOURCE_GET_ARGS(zip_file_attributes_t, data, length, &e->error);
+            if (!a) return -1;
+            a->valid |= ZIP_FILE_ATTRIBUTES_VERSION_NEEDED | ZIP_FILE_ATTRIBUTES_GENERAL_PURPOSE_BIT_FLAGS;
+            a->version_needed = 20; // deflate
+            a->general_purpose_bit_flags = e->purposeFlags;
+            a->general_purpose_bit_mask = 0x0006; // the compression option bits
+            return 0;
+        }
+        case ZIP_SOURCE_ERROR: return zip_error_to_data(&e->error, data, length);
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR,
+                                                  ZIP_SOURCE_FREE, ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_GET_FILE_ATTRIBUTES, -1);
+        default: zip_error_set(&e->error, ZIP_ER_OPNOTSUPP, 0); return -1;
+        }
+    }
+};
+
 ZipWriter::ZipWriter(QIODevice& out, int level)
     : device_(std::make_unique<Device>(out))
     , level_(level)
@@ -342,19 +441,9 @@ ZipWriter::~ZipWriter()
 void ZipWriter::add(const std::string& name, const QByteArray& data)
 {
     if (!archive_) throw Error(QStringLiteral("The package has been written already."));
-    data_.push_back(data);
-    const QByteArray& kept = data_.back();
-    zip_t* zip = archiveOf(archive_);
-    zip_source_t* source = zip_source_buffer(zip, kept.constData(), static_cast<zip_uint64_t>(kept.size()), 0);
-    const zip_int64_t index = source ? zip_file_add(zip, name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
-    if (index < 0) {
-        if (source) zip_source_free(source);
-        throw Error(QStringLiteral("The part %1 cannot be added to the package: %2").arg(QString::fromStdString(name), QString::fromUtf8(zip_strerror(zip))));
-    }
-    const auto i = static_cast<zip_uint64_t>(index);
-    if (zip_set_file_compression(zip, i, level_ > 0 ? ZIP_CM_DEFLATE : ZIP_CM_STORE, static_cast<zip_uint32_t>(std::max(level_, 0))) != 0
-        || zip_file_set_mtime(zip, i, fixedEntryTime(), 0) != 0)
-        throw Error(QStringLiteral("The part %1 cannot be added to the package: %2").arg(QString::fromStdString(name), QString::fromUtf8(zip_strerror(zip))));
+    Entry& e = entries_.emplace_back();
+    e.name = name;
+    e.plain = data;
 }
 
 void ZipWriter::add(const std::string& name, const char* data, size_t size)
@@ -362,16 +451,59 @@ void ZipWriter::add(const std::string& name, const char* data, size_t size)
     add(name, QByteArray(data, static_cast<qsizetype>(size)));
 }
 
+void ZipWriter::add(const std::string& name, const DeflatedPart& deflated)
+{
+    if (!archive_) throw Error(QStringLiteral("The package has been written already."));
+    Entry& e = entries_.emplace_back();
+    e.name = name;
+    e.deflated = deflated;
+    e.isDeflated = true;
+}
+
 void ZipWriter::finish()
 {
     if (!archive_) throw Error(QStringLiteral("The package has been written already."));
     zip_t* zip = archiveOf(archive_);
+    // Every entry with data is deflated first, the entries at the same time; an empty one is left
+    // to libzip, which writes it as it always has.
+    std::vector<Entry*> toDeflate;
+    if (level_ > 0)
+        for (Entry& e : entries_)
+            if (!e.isDeflated && !e.plain.isEmpty()) toDeflate.push_back(&e);
+    forEachIndex(static_cast<int>(toDeflate.size()), [&](int i) {
+        Entry& e = *toDeflate[static_cast<size_t>(i)];
+        e.deflated = deflatePart(e.plain, level_);
+        e.isDeflated = true;
+        e.plain = QByteArray();
+    });
+    for (Entry& e : entries_) {
+        e.purposeFlags = level_ < 3 ? 2 << 1 : level_ > 7 ? 1 << 1 : 0;
+        zip_source_t* source = nullptr;
+        if (e.isDeflated) {
+            zip_error_t error;
+            zip_error_init(&error);
+            source = zip_source_function_create(&Entry::command, &e, &error);
+            zip_error_fini(&error);
+        } else {
+            source = zip_source_buffer(zip, e.plain.constData(), static_cast<zip_uint64_t>(e.plain.size()), 0);
+        }
+        const zip_int64_t index = source ? zip_file_add(zip, e.name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
+        if (index < 0) {
+            if (source) zip_source_free(source);
+            throw Error(QStringLiteral("The part %1 cannot be added to the package: %2").arg(QString::fromStdString(e.name), QString::fromUtf8(zip_strerror(zip))));
+        }
+        const auto i = static_cast<zip_uint64_t>(index);
+        // Deflated entries keep their method from their source; the others are stored or deflated by libzip.
+        if ((!e.isDeflated && zip_set_file_compression(zip, i, level_ > 0 ? ZIP_CM_DEFLATE : ZIP_CM_STORE, static_cast<zip_uint32_t>(std::max(level_, 0))) != 0)
+            || zip_file_set_mtime(zip, i, fixedEntryTime(), 0) != 0)
+            throw Error(QStringLiteral("The part %1 cannot be added to the package: %2").arg(QString::fromStdString(e.name), QString::fromUtf8(zip_strerror(zip))));
+    }
     if (zip_close(zip) != 0) {
         const QString reason = !device_->failure.isEmpty() ? device_->failure : QString::fromUtf8(zip_strerror(zip));
         throw Error(QStringLiteral("writing failed: %1").arg(reason), device_->failureError); // the destructor discards the archive
     }
     archive_ = nullptr;
-    data_.clear();
+    entries_.clear();
 }
 
 } // namespace spreadsheet

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QIODevice>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -63,28 +64,49 @@ private:
 // corrupt or truncated archive, encryption, unknown compression or an entry over the limits.
 std::vector<ZipEntry> readZip(const QByteArray& archive, const ZipLimits& limits = {});
 
+// An entry's data deflated ahead of writing, as a zip entry holds it (raw deflate): the bytes, and
+// the size and CRC-32 of the data they unpack to.
+struct DeflatedPart {
+    QByteArray bytes;
+    quint32 crc = 0;
+    qint64 size = 0;
+};
+
+// The level packages are written at: the fastest, as files written for exchange need no more.
+inline constexpr int kPackageLevel = 1;
+
+// Deflates data as ZipWriter deflates its entries at that level: the same bytes, made wherever
+// the data is, on any thread.
+DeflatedPart deflatePart(const QByteArray& data, int level = kPackageLevel);
+// The data again; throws spreadsheet::Error when the bytes do not unpack to it.
+QByteArray inflatePart(const DeflatedPart& part);
+
 // Writes a zip archive with libzip onto a device: entries deflated (at `level`, 1 for speed;
 // 0 stores them), UTF-8 names, a fixed date so the same workbook gives the same bytes. The data
-// added is held until finish() writes everything; a device that fails to take the bytes throws
-// spreadsheet::Error with the system's reason.
+// added is held until finish() writes everything; the entries not deflated yet are deflated then,
+// on every core. A device that fails to take the bytes throws spreadsheet::Error with the
+// system's reason.
 class ZipWriter {
 public:
-    explicit ZipWriter(QIODevice& out, int level = 1);
+    explicit ZipWriter(QIODevice& out, int level = kPackageLevel);
     ~ZipWriter();
     ZipWriter(const ZipWriter&) = delete;
     ZipWriter& operator=(const ZipWriter&) = delete;
 
     void add(const std::string& name, const QByteArray& data);
     void add(const std::string& name, const char* data, size_t size);
+    // An entry deflated already by deflatePart at the writer's level (not 0); written as it is.
+    void add(const std::string& name, const DeflatedPart& deflated);
     void finish();
 
     struct Device; // what libzip writes through
+    struct Entry;  // an entry until it is written
 
 private:
     std::unique_ptr<Device> device_;
     void* archive_ = nullptr;
     int level_;
-    std::vector<QByteArray> data_; // kept alive until the archive is written
+    std::deque<Entry> entries_; // in place until the archive is written: libzip reads them then
 };
 
 } // namespace spreadsheet
