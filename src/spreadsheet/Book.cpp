@@ -179,6 +179,27 @@ void Book::setTyped(int sheet, int row, int column, const QString& text)
     setText(sheet, row, column, text);
 }
 
+namespace {
+
+void storeText(Cell& c, const QString& text)
+{
+    c.formula.reset();
+    c.sharedString = -1;
+    c.type = CellType::Text;
+    c.text = text;
+}
+
+void storeNumber(Cell& c, double value)
+{
+    c.formula.reset();
+    c.sharedString = -1;
+    c.text.clear();
+    c.type = CellType::Number;
+    c.number = value;
+}
+
+} // namespace
+
 void Book::setText(int sheet, int row, int column, const QString& text)
 {
     if (text.isEmpty()) return setTyped(sheet, row, column, text);
@@ -186,11 +207,7 @@ void Book::setText(int sheet, int row, int column, const QString& text)
     checkLength(text);
     SheetEntry& s = d->worksheet(sheet);
     d->noteCellsChanging();
-    Cell& c = s.cells.at(row, column);
-    c.formula.reset();
-    c.sharedString = -1;
-    c.type = CellType::Text;
-    c.text = text;
+    storeText(s.cells.at(row, column), text);
     s.modified = true;
 }
 
@@ -200,20 +217,51 @@ void Book::setNumber(int sheet, int row, int column, double value)
     if (!std::isfinite(value)) throw Error(QStringLiteral("A cell cannot hold an infinite or undefined number."));
     SheetEntry& s = d->worksheet(sheet);
     d->noteCellsChanging();
-    Cell& c = s.cells.at(row, column);
-    c.formula.reset();
-    c.sharedString = -1;
-    c.text.clear();
-    c.type = CellType::Number;
-    c.number = value;
+    storeNumber(s.cells.at(row, column), value);
     s.modified = true;
 }
 
 void Book::setTypedBlock(int sheet, int top, int left, const QList<QStringList>& rows)
 {
     for (qsizetype r = 0; r < rows.size(); ++r)
-        for (qsizetype c = 0; c < rows[r].size(); ++c)
-            setTyped(sheet, top + static_cast<int>(r), left + static_cast<int>(c), rows[r][c]);
+        if (!rows[r].isEmpty()) setTypedRow(sheet, top + static_cast<int>(r), left, left + static_cast<int>(rows[r].size()) - 1, &rows[r]);
+}
+
+void Book::setTypedRect(int sheet, const CellRect& rect, const QList<QStringList>& rows)
+{
+    checkRect(rect);
+    for (int r = rect.top; r <= rect.bottom; ++r) {
+        const qsizetype i = r - rect.top;
+        setTypedRow(sheet, r, rect.left, rect.right, i < rows.size() ? &rows[i] : nullptr);
+    }
+}
+
+void Book::setTypedRow(int sheet, int row, int left, int right, const QStringList* texts)
+{
+    checkCell(row, left);
+    checkCell(row, right);
+    SheetEntry& s = d->worksheet(sheet);
+    SheetData::Row* cells = nullptr;
+    for (int c = left; c <= right; ++c) {
+        const qsizetype j = c - left;
+        if (!texts || j >= texts->size() || texts->at(j).isEmpty()) {
+            setTyped(sheet, row, c, QString());
+            cells = nullptr; // clearing may have removed the row
+            continue;
+        }
+        const QString& text = texts->at(j);
+        const auto number = model::tryParseNumber(text);
+        if (!number) checkLength(text);
+        d->noteCellsChanging();
+        if (!cells) {
+            cells = &s.cells.rows()[row];
+            cells->reserve(cells->size() + static_cast<size_t>(right - c + 1));
+        }
+        Cell& cell = SheetData::at(*cells, c);
+        if (number) storeNumber(cell, *number);
+        else storeText(cell, text);
+        s.modified = true;
+    }
 }
 
 QString Book::numberFormat(int sheet, int row, int column) const
@@ -231,11 +279,16 @@ void Book::setNumberFormat(int sheet, const CellRect& rect, const QString& code)
     SheetEntry& s = d->worksheet(sheet);
     Styles& styles = d->editableStyles();
     const int id = styles.numberFormatId(code);
-    for (int r = rect.top; r <= rect.bottom; ++r)
+    // Cells of a block mostly share one style: its formatted style is looked up once.
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> last;
+    for (int r = rect.top; r <= rect.bottom; ++r) {
+        SheetData::Row& cells = s.cells.rows()[r];
         for (int c = rect.left; c <= rect.right; ++c) {
-            Cell& cell = s.cells.at(r, c);
-            cell.style = styles.withNumberFormat(cell.style, id);
+            Cell& cell = SheetData::at(cells, c);
+            if (!last || last->first != cell.style) last.emplace(cell.style, styles.withNumberFormat(cell.style, id));
+            cell.style = last->second;
         }
+    }
     s.modified = true;
 }
 

@@ -82,6 +82,9 @@ public:
     // Stores a text exactly as given, even one that reads as a number ("" clears).
     void setText(int sheet, int row, int column, const QString& text);
     void setTypedBlock(int sheet, int top, int left, const QList<QStringList>& rows);
+    // Enters a block into the rectangle as if typed, row by row from its top-left cell: texts
+    // beyond the rectangle are ignored, its cells the block does not reach are cleared.
+    void setTypedRect(int sheet, const CellRect& rect, const QList<QStringList>& rows);
 
     // The number format code of a cell ("General" when none).
     QString numberFormat(int sheet, int row, int column) const;
@@ -123,6 +126,9 @@ public:
 
 private:
     Book();
+    // Enters texts as if typed into row `row` from column `left` to `right` (texts beyond the
+    // list clear their cells), finding the row once.
+    void setTypedRow(int sheet, int row, int left, int right, const QStringList* texts);
     static std::unique_ptr<Book> fromOoxmlFile(QFile& file, const CellBounds& keep);
     void keepOnly(const CellBounds& keep);
     std::unique_ptr<BookData> d;

@@ -69,15 +69,7 @@ void Range::setValues(const QList<QStringList>& block)
     Book& book = state_->checked();
     if (rect_.area() > kMaxEditCells) throw Error(QStringLiteral("The range %1 is too large to be filled.").arg(address()));
     state_->saved = false;
-    static const QString empty;
-    for (int r = rect_.top; r <= rect_.bottom; ++r) {
-        const qsizetype i = r - rect_.top;
-        const QStringList* row = i < block.size() ? &block[i] : nullptr;
-        for (int c = rect_.left; c <= rect_.right; ++c) {
-            const qsizetype j = c - rect_.left;
-            book.setTyped(sheet_, r, c, row && j < row->size() ? (*row)[j] : empty);
-        }
-    }
+    book.setTypedRect(sheet_, rect_, block);
 }
 
 QString Range::numberFormatLocal() const { return state_->checked().numberFormat(sheet_, rect_.top, rect_.left); }

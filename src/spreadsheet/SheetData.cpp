@@ -28,9 +28,10 @@ Cell* SheetData::find(int row, int column)
     return &*it;
 }
 
-Cell& SheetData::at(int row, int column)
+Cell& SheetData::at(int row, int column) { return at(rows_[row], column); }
+
+Cell& SheetData::at(Row& r, int column)
 {
-    Row& r = rows_[row];
     if (r.empty() || r.back().column < column) {
         r.emplace_back().column = column;
         return r.back();

@@ -23,6 +23,8 @@ public:
     Cell* find(int row, int column);
     // The cell at (row, column), created empty (style 0) when missing.
     Cell& at(int row, int column);
+    // The same within one row's cells: appended when right of the last, inserted otherwise.
+    static Cell& at(Row& row, int column);
     void erase(int row, int column);
 
     const std::map<int, Row>& rows() const { return rows_; }

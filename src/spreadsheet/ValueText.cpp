@@ -141,21 +141,22 @@ bool typingChanges(const QString& text)
     return v && numberText(*v) != text;
 }
 
-void appendStoredNumber(std::string& out, double value)
+int writeStoredNumber(double value, char* out)
 {
-    char buf[kNumberTextSize];
     // The plain text when the shortest form is plain (not longer than "1.2345e+06", a tie
     // going to plain), as to_chars chooses; to_chars itself for the rest.
     int significant = 0;
-    if (const int n = plainShortest(value, buf, significant)) {
+    if (const int n = plainShortest(value, out, significant)) {
         const int scientific = (value < 0 ? 1 : 0) + significant + (significant > 1 ? 1 : 0) + 4;
-        if (n <= scientific) {
-            out.append(buf, static_cast<size_t>(n));
-            return;
-        }
+        if (n <= scientific) return n;
     }
-    const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, r.ptr);
+    return static_cast<int>(std::to_chars(out, out + kNumberTextSize, value).ptr - out);
+}
+
+void appendStoredNumber(std::string& out, double value)
+{
+    char buf[kNumberTextSize];
+    out.append(buf, static_cast<size_t>(writeStoredNumber(value, buf)));
 }
 
 } // namespace spreadsheet

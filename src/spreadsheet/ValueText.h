@@ -22,5 +22,7 @@ bool typingChanges(const QString& text);
 
 // The exact shortest text of a double, as stored in a workbook part ("0.30000000000000004").
 void appendStoredNumber(std::string& out, double value);
+// The same written into `out` (kNumberTextSize characters); returns its length.
+int writeStoredNumber(double value, char* out);
 
 } // namespace spreadsheet

@@ -5,6 +5,9 @@
 #include "spreadsheet/ValueText.h"
 #include "spreadsheet/Xml.h"
 
+#include <charconv>
+#include <cstring>
+
 namespace spreadsheet {
 
 namespace {
@@ -62,6 +65,7 @@ public:
         , formulaClose_("</" + ns + "f>")
         , valueOpen_("<" + ns + "v>")
         , valueClose_("</" + ns + "v>")
+        , quick_(4 * ns.size() + 128 <= kQuickCell)
     {
     }
 
@@ -99,8 +103,59 @@ private:
         out_ += rowClose_;
     }
 
+    // Room for a cell written in one piece: its tags, reference, style, type and value.
+    static constexpr size_t kQuickCell = 256;
+
+    static char* put(char* o, const std::string& s)
+    {
+        std::memcpy(o, s.data(), s.size());
+        return o + s.size();
+    }
+    template <size_t N>
+    static char* put(char* o, const char (&s)[N])
+    {
+        std::memcpy(o, s, N - 1);
+        return o + N - 1;
+    }
+
+    // A cell without a formula or an error's text, nearly every one, is put together on the stack
+    // and appended at once; the same markup as cell() writes.
+    bool quickCell(const Cell& c)
+    {
+        if (!quick_ || c.formula || c.type == CellType::Error) return false;
+        char buf[kQuickCell];
+        char* o = put(buf, cellOpen_);
+        char letters[4];
+        int n = 0;
+        for (int column = c.column; column > 0; column = (column - 1) / 26) letters[n++] = char('A' + (column - 1) % 26);
+        while (n) *o++ = letters[--n];
+        o = put(o, rowNumber_);
+        *o++ = '"';
+        if (c.style) {
+            o = put(o, " s=\"");
+            o = std::to_chars(o, buf + kQuickCell, c.style).ptr;
+            *o++ = '"';
+        }
+        if (c.type == CellType::Text) o = put(o, " t=\"s\"");
+        else if (c.type == CellType::Boolean) o = put(o, " t=\"b\"");
+        if (c.type == CellType::Empty) {
+            o = put(o, "/>");
+        } else {
+            *o++ = '>';
+            o = put(o, valueOpen_);
+            if (c.type == CellType::Number) o += writeStoredNumber(c.number, o);
+            else if (c.type == CellType::Text) o = std::to_chars(o, buf + kQuickCell, c.sharedString).ptr;
+            else *o++ = c.booleanValue ? '1' : '0';
+            o = put(o, valueClose_);
+            o = put(o, cellClose_);
+        }
+        out_.append(buf, static_cast<size_t>(o - buf));
+        return true;
+    }
+
     void cell(const Cell& c)
     {
+        if (quickCell(c)) return;
         out_ += cellOpen_;
         appendColumnLetters(out_, c.column);
         out_ += rowNumber_;
@@ -153,6 +208,7 @@ private:
 
     std::string& out_;
     const std::string rowOpen_, rowClose_, cellOpen_, cellClose_, formulaOpen_, formulaClose_, valueOpen_, valueClose_;
+    const bool quick_; // the part's prefix leaves the tags room in kQuickCell
     std::string rowNumber_;
 };
 
