@@ -25,11 +25,44 @@ namespace {
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The texts a sheet holds nearly always: a sign, at most 15 digits and a point, no exponent. Their
+// value is one correctly rounded division of two exact doubles, as the full reader below computes
+// it; nullopt leaves every other text to that reader.
+std::optional<double> plainDecimal(QStringView t)
+{
+    const char16_t* p = t.utf16();
+    const char16_t* const end = p + t.size();
+    bool negative = false;
+    if (p < end && (*p == u'+' || *p == u'-')) negative = *p++ == u'-';
+    std::uint64_t mantissa = 0;
+    int digits = 0, fraction = 0;
+    bool point = false;
+    for (; p < end; ++p) {
+        const char16_t c = *p;
+        if (c >= u'0' && c <= u'9') {
+            if (++digits > 15) return std::nullopt;
+            mantissa = mantissa * 10 + (c - u'0');
+            fraction += point ? 1 : 0;
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0) return std::nullopt;
+    const double value = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+    return negative ? -value : value;
+}
+
 } // namespace
 
 std::optional<double> tryParseNumber(QStringView text)
 {
     const QStringView t = trimmed(text);
+    if (const auto plain = plainDecimal(t)) return plain;
     // Validate the grammar ourselves; from_chars alone would take "inf", "nan" and so on.
     qsizetype i = 0;
     const qsizetype n = t.size();
@@ -109,8 +142,6 @@ std::optional<double> tryParseNumber(QStringView text)
 
     // A plain decimal whose digits and power of ten are both exact doubles: one correctly
     // rounded division gives the nearest double, as from_chars would.
-    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     if (!hasExponent && mantissaExact && fracDigits < qsizetype(std::size(kPowersOfTen))) {
         const double value = static_cast<double>(mantissa) / kPowersOfTen[fracDigits];
         return negative ? -value : value;
@@ -154,10 +185,45 @@ bool isExactHalf(double value, int digits)
 
 } // namespace
 
+namespace {
+
+// value * 10^digits rounded to the nearest integer, halves away from zero, when the product's one
+// rounding cannot have hidden which side of a half it lies on (it errs by less than half of
+// `doubt`); nullopt near a half and for products of 2^51 and more, which the exact path takes.
+std::optional<std::uint64_t> roundedScaled(double value, int digits)
+{
+    if (digits > 15) return std::nullopt;
+    const double scaled = std::fabs(value) * kPowersOfTen[digits];
+    if (!(scaled < 0x1p51)) return std::nullopt;
+    const double whole = std::floor(scaled);
+    const double rest = scaled - whole; // exact
+    const double doubt = scaled * 0x1p-52;
+    if (std::fabs(rest - 0.5) <= doubt) return std::nullopt;
+    return static_cast<std::uint64_t>(rest > 0.5 ? whole + 1 : whole);
+}
+
+} // namespace
+
 QString formatFixed(double value, int digits)
 {
     if (!std::isfinite(value)) return std::isnan(value) ? QStringLiteral("NAN") : (value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF"));
     if (digits < 0) digits = 0;
+    if (const auto rounded = roundedScaled(value, digits)) {
+        static constexpr std::uint64_t kUnits[] = {1ULL, 10ULL, 100ULL, 1000ULL, 10000ULL, 100000ULL, 1000000ULL, 10000000ULL, 100000000ULL,
+                                                   1000000000ULL, 10000000000ULL, 100000000000ULL, 1000000000000ULL, 10000000000000ULL,
+                                                   100000000000000ULL, 1000000000000000ULL};
+        char buf[48];
+        char* o = buf;
+        if (value < 0 && *rounded != 0) *o++ = '-'; // a result that rounds to zero has no sign
+        o = std::to_chars(o, buf + sizeof buf, *rounded / kUnits[digits]).ptr;
+        if (digits > 0) {
+            *o++ = '.';
+            std::uint64_t fraction = *rounded % kUnits[digits];
+            for (int i = digits - 1; i >= 0; --i, fraction /= 10) o[i] = static_cast<char>('0' + fraction % 10);
+            o += digits;
+        }
+        return QString::fromLatin1(buf, o - buf);
+    }
     double v = value;
     if (isExactHalf(v, digits)) v = std::nextafter(v, v > 0 ? HUGE_VAL : -HUGE_VAL);
     char buf[400];
