@@ -78,6 +78,19 @@ public:
     {
         const int depth = parser_.depth();
         const std::string_view local = xml::localName(name);
+        if (inCells_) { // within the cell data, by how often each element comes
+            if (depth == 4) {
+                if (row_ > 0 && local == "c") startCell(attributes);
+            } else if (depth == 5) {
+                if (inCell_) startInCell(local, attributes);
+            } else if (depth == 3) {
+                if (local == "row") startRow(attributes);
+            } else if (inCell_ && raw_.hasInline && (depth == 6 || depth == 7)) {
+                if (local == "rPh") ++phonetic_;
+                else if (local == "t" && !phonetic_) collect_ = Collect::T;
+            }
+            return;
+        }
         if (depth == 1) {
             if (local != "worksheet") throw Error(QStringLiteral("The part %1 is not a worksheet.").arg(where_));
             return;
@@ -86,29 +99,22 @@ public:
             if (found_) throw Error(QStringLiteral("The worksheet %1 has two cell data elements.").arg(where_));
             found_ = inCells_ = true;
             openEnd_ = parser_.eventEnd();
-            return;
         }
-        if (!inCells_) return;
-        if (depth == 3 && local == "row") {
-            startRow(attributes);
-        } else if (depth == 4 && local == "c" && row_ > 0) {
-            startCell(attributes);
-        } else if (depth == 5 && inCell_) {
-            if (local == "v") {
-                raw_.hasV = true;
-                collect_ = Collect::V;
-            } else if (local == "f") {
-                raw_.hasF = true;
-                collect_ = Collect::F;
-                if (xml::attributeCount(attributes) > kMaxFormulaAttributes)
-                    throw Error(QStringLiteral("The worksheet %1 has a formula with too many attributes.").arg(where_));
-                for (const char** a = attributes; *a; a += 2) raw_.formulaAttributes.emplace_back(a[0], a[1]);
-            } else if (local == "is") {
-                raw_.hasInline = true;
-            }
-        } else if (inCell_ && raw_.hasInline && (depth == 6 || depth == 7)) {
-            if (local == "rPh") ++phonetic_;
-            else if (local == "t" && !phonetic_) collect_ = Collect::T;
+    }
+
+    void startInCell(std::string_view local, const char** attributes)
+    {
+        if (local == "v") {
+            raw_.hasV = true;
+            collect_ = Collect::V;
+        } else if (local == "f") {
+            raw_.hasF = true;
+            collect_ = Collect::F;
+            if (xml::attributeCount(attributes) > kMaxFormulaAttributes)
+                throw Error(QStringLiteral("The worksheet %1 has a formula with too many attributes.").arg(where_));
+            for (const char** a = attributes; *a; a += 2) raw_.formulaAttributes.emplace_back(a[0], a[1]);
+        } else if (local == "is") {
+            raw_.hasInline = true;
         }
     }
 
@@ -116,19 +122,24 @@ public:
     {
         if (!inCells_) return;
         const int depth = parser_.depth();
-        const std::string_view local = xml::localName(name);
         if (depth == 1) { // the cells end
             closeBegin_ = parser_.eventBegin();
             selfClosing_ = parser_.eventEnd() == closeBegin_;
             inCells_ = false;
             return;
         }
-        if (depth == 2 && local == "row") flushRow();
-        if (local == "rPh") --phonetic_;
-        if (local == "v" || local == "f" || local == "t") collect_ = Collect::None;
-        if (depth == 3 && local == "c" && inCell_) {
-            storeCell();
-            inCell_ = false;
+        const std::string_view local = xml::localName(name);
+        if (local.size() == 1) { // a value, formula or text ends, or a cell
+            if (local[0] == 'v' || local[0] == 'f' || local[0] == 't') {
+                collect_ = Collect::None;
+            } else if (local[0] == 'c' && depth == 3 && inCell_) {
+                storeCell();
+                inCell_ = false;
+            }
+        } else if (depth == 2 && local == "row") {
+            flushRow();
+        } else if (local == "rPh") {
+            --phonetic_;
         }
     }
 
@@ -302,7 +313,20 @@ private:
     void storeValue(Cell& cell)
     {
         const std::string& t = raw_.t;
-        if (t == "s") {
+        if (t.empty() || t == "n") { // a number, nearly every cell
+            if (!raw_.hasV || raw_.v.empty()) return;
+            const char* b = raw_.v.data();
+            const char* e = b + raw_.v.size();
+            while (b < e && isSpace(*b)) ++b;
+            while (e > b && isSpace(e[-1])) --e;
+            if (b < e && *b == '+') ++b;
+            double number = 0;
+            const auto [ptr, ec] = std::from_chars(b, e, number);
+            if (ec != std::errc() || ptr != e || !std::isfinite(number))
+                throw Error(QStringLiteral("The worksheet %1 holds \"%2\" as a number.").arg(where_, QString::fromStdString(raw_.v).left(40)));
+            cell.type = CellType::Number;
+            cell.number = number;
+        } else if (t == "s") {
             if (!raw_.hasV) return; // a shared string cell without its index holds nothing
             const auto index = parseUnsigned(raw_.v, 0x7fffffff);
             if (!index || (!c_.deferStrings && *index >= c_.strings.size()))
@@ -333,19 +357,6 @@ private:
             if (!raw_.hasV) return;
             cell.type = CellType::Error;
             cell.text = QString::fromStdString(raw_.v);
-        } else if (t.empty() || t == "n") {
-            if (!raw_.hasV || raw_.v.empty()) return;
-            const char* b = raw_.v.data();
-            const char* e = b + raw_.v.size();
-            while (b < e && isSpace(*b)) ++b;
-            while (e > b && isSpace(e[-1])) --e;
-            if (b < e && *b == '+') ++b;
-            double number = 0;
-            const auto [ptr, ec] = std::from_chars(b, e, number);
-            if (ec != std::errc() || ptr != e || !std::isfinite(number))
-                throw Error(QStringLiteral("The worksheet %1 holds \"%2\" as a number.").arg(where_, QString::fromStdString(raw_.v).left(40)));
-            cell.type = CellType::Number;
-            cell.number = number;
         } else {
             throw Error(QStringLiteral("The worksheet %1 has a cell of unknown type \"%2\".").arg(where_, QString::fromStdString(t).left(20)));
         }
@@ -398,6 +409,16 @@ private:
         }
         auto& rows = sheet_.cells.rows();
         if (const auto existing = rows.find(row_); existing == rows.end()) {
+            // A row takes exactly its cells' room: the cells themselves when they fill theirs (rows
+            // of one length, as worksheets mostly hold, after the first), a copy otherwise.
+            const size_t count = rowCells_.size();
+            if (rowCells_.capacity() == count) {
+                rows.emplace(row_, std::move(rowCells_));
+                rowCells_ = {};
+                rowCells_.reserve(count);
+                ordered_ = true;
+                return;
+            }
             rows.emplace(row_, SheetData::Row(std::make_move_iterator(rowCells_.begin()), std::make_move_iterator(rowCells_.end())));
         } else {
             // A row given again (in several row elements) may add cells anywhere in it.
