@@ -114,6 +114,24 @@ TEST(NumberFormat, MatchesCorrectRoundingOnRandomValues)
     }
 }
 
+TEST(NumberFormat, ValuesBesideAHalfRoundToTheirSide)
+{
+    // The doubles next to an exact half lie a hair from it: the exact value decides, as in
+    // glibc's correctly rounded printf.
+    std::mt19937_64 rng(7);
+    for (int i = 0; i < 20000; ++i) {
+        const int d = i % 6;
+        const double half = (double(rng() % 2000000) - 1000000.5) / std::pow(10.0, d);
+        for (double v : {std::nextafter(half, 0.0), std::nextafter(half, half * 2), std::nextafter(std::nextafter(half, 0.0), 0.0)}) {
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%.*f", d, v);
+            QString expected = QString::fromLatin1(buf);
+            if (!expected.contains(QRegularExpression("[1-9]"))) expected.remove(u'-');
+            ASSERT_EQ(formatFixed(v, d), expected) << v << " " << d;
+        }
+    }
+}
+
 TEST(NumberFormat, TextsReadBackToTheSameDigits)
 {
     for (double v : {0.1, 9.5, 10.08, 0.22804, 1e-5, 123456.789}) {

@@ -5,12 +5,16 @@
 #include "spreadsheet/Book.h"
 #include "spreadsheet/Error.h"
 #include "spreadsheet/SheetData.h"
+#include "spreadsheet/Zip.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <zip.h>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <functional>
 
 using namespace spreadsheet;
@@ -160,6 +164,89 @@ TEST(Book, SavingKeepsWhatItDoesNotEditAndDropsTheCalculationChain)
     EXPECT_EQ(again->formula(1, 2, 3), "Data!B3*2");
     EXPECT_EQ(again->formula(1, 1, 2), "Data!A2&\"x\"");
     EXPECT_TRUE(saved.at("xl/sharedStrings.xml").contains("<rPh sb=\"0\" eb=\"1\">"));
+}
+
+TEST(Book, WorksheetsSavedPackedReadBackAsWrittenAndSaveAgainAlike)
+{
+    auto book = Book::createNew(3);
+    for (int s = 0; s < 3; ++s) {
+        book->setTyped(s, 1, 1, QStringLiteral("ﾛｯﾄ№ %1").arg(s));
+        for (int r = 2; r <= 50; ++r) book->setNumber(s, r, 2, r * 0.125 + s);
+    }
+    const QByteArray first = book->toBytes();
+    const Parts saved = unpack(first);
+    // A saved worksheet is held deflated; asked for, it is the text that was saved.
+    for (const char* sheet : {"xl/worksheets/sheet1.xml", "xl/worksheets/sheet3.xml"}) EXPECT_EQ(book->part(sheet), saved.at(sheet)) << sheet;
+    EXPECT_EQ(book->toBytes(), first);
+    // One sheet changed: only it is written again, the others keep their bytes.
+    book->setNumber(1, 60, 3, 7.5);
+    const Parts second = unpack(book->toBytes());
+    EXPECT_EQ(second.at("xl/worksheets/sheet1.xml"), saved.at("xl/worksheets/sheet1.xml"));
+    EXPECT_NE(second.at("xl/worksheets/sheet2.xml"), saved.at("xl/worksheets/sheet2.xml"));
+    auto again = Book::fromOoxml(book->toBytes());
+    EXPECT_EQ(again->text(2, 1, 1), QStringLiteral("ﾛｯﾄ№ 2"));
+    EXPECT_EQ(again->text(2, 50, 2), "8.25");
+    EXPECT_EQ(again->text(1, 60, 3), "7.5");
+}
+
+namespace {
+
+// The archive libzip makes of the parts itself, deflating each at the writer's level.
+QByteArray zippedByLibzip(const Parts& parts)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* memory = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_t* zip = zip_open_from_source(memory, ZIP_TRUNCATE, &error);
+    zip_source_keep(memory);
+    std::tm t{};
+    t.tm_year = 80;
+    t.tm_mday = 1;
+    t.tm_isdst = -1;
+    for (const auto& [name, data] : parts) {
+        const zip_int64_t i = zip_file_add(zip, name.c_str(), zip_source_buffer(zip, data.constData(), zip_uint64_t(data.size()), 0), ZIP_FL_ENC_UTF_8);
+        zip_set_file_compression(zip, zip_uint64_t(i), ZIP_CM_DEFLATE, kPackageLevel);
+        zip_file_set_mtime(zip, zip_uint64_t(i), std::mktime(&t), 0);
+    }
+    zip_close(zip);
+    zip_stat_t st;
+    zip_source_stat(memory, &st);
+    QByteArray bytes(qsizetype(st.size), Qt::Uninitialized);
+    zip_source_open(memory);
+    zip_source_read(memory, bytes.data(), st.size);
+    zip_source_close(memory);
+    zip_source_free(memory);
+    zip_error_fini(&error);
+    return bytes;
+}
+
+} // namespace
+
+TEST(ZipWriter, EntriesDeflatedAheadAreTheBytesLibzipMakes)
+{
+    Parts parts = unpack(Book::createNew(1)->toBytes());
+    parts["empty.bin"] = QByteArray();
+    QByteArray text;
+    for (int i = 0; i < 30000; ++i) text += "<c r=\"A" + QByteArray::number(i) + "\"><v>" + QByteArray::number(i * 0.5) + "</v></c>";
+    parts["xl/worksheets/sheet1.xml"] = text;
+    QBuffer ahead;
+    ahead.open(QIODevice::WriteOnly);
+    ZipWriter zip(ahead);
+    for (const auto& [name, data] : parts) {
+        if (data.isEmpty()) zip.add(name, data);
+        else zip.add(name, deflatePart(data));
+    }
+    zip.finish();
+    const QByteArray byLibzip = zippedByLibzip(parts);
+    EXPECT_EQ(ahead.data(), byLibzip);
+    EXPECT_EQ(pack(parts), byLibzip); // entries added as data are deflated ahead as well
+    EXPECT_EQ(unpack(ahead.data()), parts);
+
+    DeflatedPart packed = deflatePart(text);
+    EXPECT_LT(packed.bytes.size(), text.size() / 3);
+    EXPECT_EQ(inflatePart(packed), text);
+    packed.crc ^= 1;
+    EXPECT_THROW(inflatePart(packed), Error);
 }
 
 TEST(Book, EditedSheetKeepsItsLayout)

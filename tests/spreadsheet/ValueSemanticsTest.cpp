@@ -9,7 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <random>
+#include <string>
 
 using spreadsheet::Book;
 
@@ -42,6 +47,47 @@ TEST(NumberText, ShortestTextWithinFifteenDigits)
         {0.30000000000000004, "0.3"},
     };
     for (const auto& c : cases) EXPECT_EQ(spreadsheet::numberText(c.value), QString::fromLatin1(c.text)) << c.value;
+}
+
+TEST(NumberText, ADecimalOfFifteenDigitsReadsBackAsWritten)
+{
+    // Any decimal of at most 15 significant digits is the shortest text of the double it reads as;
+    // within 1E-05 and 1E+15 it shows in plain notation, without the zeros that say nothing.
+    std::mt19937_64 random(15);
+    for (int i = 0; i < 200000; ++i) {
+        const int digits = 1 + int(random() % 15);
+        std::string mantissa(1, char('1' + random() % 9));
+        for (int d = 1; d < digits; ++d) mantissa += char('0' + random() % 10);
+        const int point = -4 + int(random() % 20); // digits before the point; negative: zeros after it
+        std::string text = random() % 2 ? "-" : "";
+        if (point <= 0) text += "0." + std::string(size_t(-point), '0') + mantissa;
+        else if (point >= digits) text += mantissa + std::string(size_t(point - digits), '0');
+        else text += mantissa.substr(0, size_t(point)) + "." + mantissa.substr(size_t(point));
+        if (text.find('.') != std::string::npos) {
+            while (text.back() == '0') text.pop_back();
+            if (text.back() == '.') text.pop_back();
+        }
+        const double value = std::strtod(text.c_str(), nullptr);
+        ASSERT_EQ(spreadsheet::numberText(value), QString::fromStdString(text)) << text;
+    }
+}
+
+TEST(NumberText, StoredTextIsTheShortestThatReadsBack)
+{
+    // What a workbook part holds is the library's shortest text, plain or with an exponent.
+    std::mt19937_64 random(53);
+    for (int i = 0; i < 200000; ++i) {
+        const double value = (random() % 2 ? 1 : -1) * double(random() % 100000000) / std::pow(10.0, double(random() % 24));
+        const double bits = std::bit_cast<double>(random());
+        for (const double v : {value, bits}) {
+            if (!std::isfinite(v)) continue;
+            char expected[64];
+            const auto end = std::to_chars(expected, expected + sizeof expected, v).ptr;
+            std::string stored;
+            spreadsheet::appendStoredNumber(stored, v);
+            ASSERT_EQ(stored, std::string(expected, end)) << v;
+        }
+    }
 }
 
 TEST(ValueSemantics, TextsEnteredAsIfTyped)
