@@ -25,14 +25,15 @@ model::SheetRecord readSheetRecord(const spreadsheet::Worksheet& ws)
     QString line;
     line.reserve(rect.columnCount() * 8);
     lots.forEachText([&](int row, int column, QStringView cell) {
-        model::appendCommaField(line, model::trimmed(cell));
+        const QStringView text = model::trimmed(cell);
+        model::appendCommaField(line, text);
         line += u',';
         // The counts reach the last lot number and the last measurement of the first lot, so a
         // blank lot number or cell in between never hides the lots or cells after it (a hidden
         // row or column would be dropped by the next save of the sheet).
         const int r = row - rect.top;
-        if (column == rect.left && !model::isBlank(cell)) record.lotCount = r + 1;
-        if (r == 0 && column > rect.left && !model::isBlank(cell)) record.measurementCount = column - rect.left;
+        if (!text.isEmpty() && column == rect.left) record.lotCount = r + 1;
+        if (!text.isEmpty() && r == 0 && column > rect.left) record.measurementCount = column - rect.left;
         if (column == rect.right) {
             record.dataLines.append(QString(line.constData(), line.size()));
             line.resize(0); // keeps its room for the next line

@@ -51,14 +51,37 @@ int plainColumnInRow(const char* r, int row)
     return *r == '\0' && digits <= 7 && value == row ? column : 0;
 }
 
-// A cell as its markup gives it, before it is checked and stored.
+// The kinds of value a cell's type attribute names.
+enum class ValueKind { Number, Shared, Inline, Text, Date, Boolean, Error, Unknown };
+
+ValueKind valueKind(std::string_view t)
+{
+    if (t.empty() || t == "n") return ValueKind::Number;
+    if (t == "s") return ValueKind::Shared;
+    if (t == "inlineStr") return ValueKind::Inline;
+    if (t == "str") return ValueKind::Text;
+    if (t == "d") return ValueKind::Date;
+    if (t == "b") return ValueKind::Boolean;
+    if (t == "e") return ValueKind::Error;
+    return ValueKind::Unknown;
+}
+
+// A cell as its markup gives it, before it is checked and stored. Its style and type are read
+// from the start tag; what they fail is reported only when the cell is stored, as ever.
 struct RawCell {
-    std::string s, t, v, f, inlineText;
+    ValueKind kind = ValueKind::Number;
+    bool styled = false;
+    std::uint32_t style = 0;
+    std::string refusedStyle, unknownType; // the attribute's text when it is refused
+    std::string v, f, inlineText;
     bool hasV = false, hasF = false, hasInline = false;
     std::vector<std::pair<std::string, std::string>> formulaAttributes;
     void clear()
     {
-        s.clear(), t.clear(), v.clear(), f.clear(), inlineText.clear();
+        kind = ValueKind::Number;
+        styled = false;
+        style = 0;
+        refusedStyle.clear(), unknownType.clear(), v.clear(), f.clear(), inlineText.clear();
         hasV = hasF = hasInline = false;
         formulaAttributes.clear();
     }
@@ -248,8 +271,16 @@ private:
         }
         if (column_ > kMaxColumns) throw Error(QStringLiteral("The worksheet %1 has more than %2 columns.").arg(where_).arg(kMaxColumns));
         lastColumn_ = column_;
-        if (s) raw_.s = s;
-        if (t) raw_.t = t;
+        if (s && *s) {
+            raw_.styled = true;
+            const auto style = parseUnsigned(s, 0xffffffffu);
+            if (style && (*style == 0 || *style < c_.cellFormats)) raw_.style = static_cast<std::uint32_t>(*style);
+            else raw_.refusedStyle = s;
+        }
+        if (t) {
+            raw_.kind = valueKind(t);
+            if (raw_.kind == ValueKind::Unknown) raw_.unknownType = t;
+        }
     }
 
     [[noreturn]] void tooLong() const
@@ -299,11 +330,10 @@ private:
         if (!rowCells_.empty() && rowCells_.back().column >= column_) ordered_ = false;
         Cell& cell = rowCells_.emplace_back();
         cell.column = column_;
-        if (!raw_.s.empty()) {
-            const auto s = parseUnsigned(raw_.s, 0xffffffffu);
-            if (!s || (*s != 0 && *s >= c_.cellFormats))
-                throw Error(QStringLiteral("The worksheet %1 uses style %2 of %3 at row %4.").arg(where_, QString::fromStdString(raw_.s).left(20)).arg(c_.cellFormats).arg(row_));
-            cell.style = static_cast<std::uint32_t>(*s);
+        if (raw_.styled) {
+            if (!raw_.refusedStyle.empty())
+                throw Error(QStringLiteral("The worksheet %1 uses style %2 of %3 at row %4.").arg(where_, QString::fromStdString(raw_.refusedStyle).left(20)).arg(c_.cellFormats).arg(row_));
+            cell.style = raw_.style;
         }
         storeValue(cell);
         if (raw_.hasF) storeFormula(cell);
@@ -312,8 +342,8 @@ private:
 
     void storeValue(Cell& cell)
     {
-        const std::string& t = raw_.t;
-        if (t.empty() || t == "n") { // a number, nearly every cell
+        switch (raw_.kind) {
+        case ValueKind::Number: { // nearly every cell
             if (!raw_.hasV || raw_.v.empty()) return;
             const char* b = raw_.v.data();
             const char* e = b + raw_.v.size();
@@ -326,7 +356,9 @@ private:
                 throw Error(QStringLiteral("The worksheet %1 holds \"%2\" as a number.").arg(where_, QString::fromStdString(raw_.v).left(40)));
             cell.type = CellType::Number;
             cell.number = number;
-        } else if (t == "s") {
+            return;
+        }
+        case ValueKind::Shared: {
             if (!raw_.hasV) return; // a shared string cell without its index holds nothing
             const auto index = parseUnsigned(raw_.v, 0x7fffffff);
             if (!index || (!c_.deferStrings && *index >= c_.strings.size()))
@@ -334,14 +366,18 @@ private:
             cell.type = CellType::Text;
             cell.sharedString = static_cast<std::int32_t>(*index);
             if (!c_.deferStrings) cell.text = c_.strings.at(*index);
-        } else if (t == "inlineStr") {
+            return;
+        }
+        case ValueKind::Inline:
             cell.type = CellType::Text;
             cell.text = cellText(raw_.inlineText);
-        } else if (t == "str") {
+            return;
+        case ValueKind::Text:
             if (!raw_.hasV) return;
             cell.type = CellType::Text;
             cell.text = cellText(raw_.v);
-        } else if (t == "d") {
+            return;
+        case ValueKind::Date: {
             // A date is a day number with a date format, however the file wrote it.
             if (!raw_.hasV) return;
             const auto serial = dateSerial(raw_.v, c_.date1904);
@@ -349,17 +385,21 @@ private:
             cell.type = CellType::Number;
             cell.number = *serial;
             cell.style = c_.dateStyle(cell.style, raw_.v.find(':') != std::string::npos);
-        } else if (t == "b") {
+            return;
+        }
+        case ValueKind::Boolean:
             if (!raw_.hasV) return;
             cell.type = CellType::Boolean;
             cell.booleanValue = raw_.v == "1" || raw_.v == "true";
-        } else if (t == "e") {
+            return;
+        case ValueKind::Error:
             if (!raw_.hasV) return;
             cell.type = CellType::Error;
             cell.text = QString::fromStdString(raw_.v);
-        } else {
-            throw Error(QStringLiteral("The worksheet %1 has a cell of unknown type \"%2\".").arg(where_, QString::fromStdString(t).left(20)));
+            return;
+        case ValueKind::Unknown: break;
         }
+        throw Error(QStringLiteral("The worksheet %1 has a cell of unknown type \"%2\".").arg(where_, QString::fromStdString(raw_.unknownType).left(20)));
     }
 
     void storeFormula(Cell& cell)
