@@ -2,9 +2,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "judge/ChartData.h"
-#include "judge/ControlLimits.h"
-#include "judge/ResultTexts.h"
+#include "chartmodel/ChartModel.h"
 #include "model/Settings.h"
 #include "model/SheetRecord.h"
 #include "reports/ReportFiles.h"
@@ -160,8 +158,8 @@ public:
     void menuExecHistViewClick();
     void menuExecStudyViewClick();
     void showChartForm(int page);
-    // The charts of the shown sheet, built from a copy of its view.
-    judge::ChartSet chartSet();
+    // What the charts and reports of the shown sheet show, built from a copy of its view.
+    chartmodel::ChartModel chartModel(const QDateTime& made);
     void saveChartBounds();
     TChartForm* chartForm() const;
 
@@ -256,8 +254,6 @@ private:
     void connectEditingHandlers();
     void connectExchangeHandlers();
     bool FormKeyPress(QObject* receiver, int key);
-    void showJudgement(QLabel* panel, judge::Outcome outcome);
-    judge::ControlLimitTexts controlLimitTexts() const;
     // The shown sheet as the core's sheet view for one step (MainFormView.h).
     class ViewLoan;
     // Runs a stage of the judgement chain on the shown sheet and shows what it reported.

@@ -47,17 +47,6 @@ ui::MessageIcon iconOf(sheetview::NoticeIcon icon)
 
 } // namespace
 
-void TMainForm::showJudgement(QLabel* panel, judge::Outcome outcome)
-{
-    if (outcome == judge::Outcome::NoResult) return;
-    setJudgement(panel, judge::outcomeCaption(outcome), outcome == judge::Outcome::Pass);
-}
-
-judge::ControlLimitTexts TMainForm::controlLimitTexts() const
-{
-    return {editUcl->text(), editLcl->text(), editRsUcl->text()};
-}
-
 void TMainForm::runChain(ChainStage stage)
 {
     ui::BusyCursor busy;

@@ -5,6 +5,7 @@
 #include <QChart>
 #include <QLegend>
 #include <QValueAxis>
+#include <algorithm>
 #include <cmath>
 
 namespace charts {
@@ -30,11 +31,12 @@ void frameChart(QChart& chart)
     chart.setTitleBrush(Qt::black);
     chart.setBackgroundBrush(Qt::white);
     chart.setBackgroundRoundness(0);
-    chart.setMargins(QMargins(6, 4, 10, 4));
+    chart.setMargins(kChartMargins);
     chart.setAnimationOptions(QChart::NoAnimation);
     chart.legend()->setVisible(true);
     chart.legend()->setAlignment(Qt::AlignBottom);
     chart.legend()->setFont(chartFont(12));
+    chart.legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
 }
 
 void styleAxis(QAbstractAxis& axis)
@@ -45,39 +47,17 @@ void styleAxis(QAbstractAxis& axis)
     axis.setMinorGridLineVisible(false);
 }
 
-namespace {
-
-// A round step (1, 2 or 5 times a power of ten) giving about `ticks` intervals.
-double roundStep(double span, int ticks)
+void setValueRange(QValueAxis& axis, const chartmodel::AxisRange& range, int decimals)
 {
-    const double raw = span / std::max(ticks, 1);
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double m : {1.0, 2.0, 5.0})
-        if (raw <= m * magnitude) return m * magnitude;
-    return 10.0 * magnitude;
-}
-
-int decimalsOf(double step)
-{
-    for (int d = 0; d < 8; ++d) {
-        const double scaled = step * std::pow(10.0, d);
-        if (std::fabs(scaled - std::round(scaled)) < 1e-6 * scaled) return d;
+    axis.setRange(range.min, range.max);
+    axis.setLabelFormat(QStringLiteral("%.%1f").arg(std::clamp(decimals, 0, 10)));
+    if (!(range.step > 0.0) || !std::isfinite(range.step)) {
+        axis.setTickType(QValueAxis::TicksFixed);
+        return;
     }
-    return 8;
-}
-
-} // namespace
-
-void setValueRange(QValueAxis& axis, double low, double high, int ticks, double minStep)
-{
-    axis.setRange(low, high);
-    const double span = high - low;
-    if (!(span > 0.0) || !std::isfinite(span)) return;
-    const double step = std::max(roundStep(span, ticks), minStep);
     axis.setTickType(QValueAxis::TicksDynamic);
-    axis.setTickAnchor(std::ceil(low / step) * step);
-    axis.setTickInterval(step);
-    axis.setLabelFormat(QStringLiteral("%.%1f").arg(decimalsOf(step)));
+    axis.setTickAnchor(range.min);
+    axis.setTickInterval(range.step);
 }
 
 } // namespace charts

@@ -99,6 +99,10 @@ SheetJudgement judgeSheet(const model::SheetRecord& stored, int number, const Ju
         out.outOfSpecValues.append(view.cells.text(cell.col, cell.row));
     }
     out.study = sheetview::capabilityStudyOf(view);
+    if (!view.capabilityResult.isEmpty()) {
+        chartmodel::ControlChart chart = chartmodel::controlChart(view);
+        if (chart.message.isEmpty()) out.controlChart = std::move(chart);
+    }
     if (out.study && view.limitMethod == judge::LimitMethod::Standard) {
         try {
             out.lotLimits = sheetview::standardLimitsOf(view);

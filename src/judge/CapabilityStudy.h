@@ -1,4 +1,4 @@
-// The capability study ("工程能力分析"): capability from the variation within the lots
+// The capability study: capability from the variation within the lots
 // (Cp, Cpk) and from the overall variation (Pp, Ppk, the statistics grid's CP and CPK),
 // Cpm, 95 % confidence intervals, parts per million outside the specification limits and the
 // Anderson–Darling test of normality. Every figure is absent where it is undefined: too
@@ -8,15 +8,10 @@
 #include "judge/SpecLimits.h"
 #include "judge/UsedLots.h"
 
-#include <QString>
 #include <optional>
 #include <span>
 
 namespace judge {
-
-inline const QString kCapabilityStudyTitle = QStringLiteral("工程能力分析");
-inline const QString kNormalityWarning =
-    QStringLiteral("正規性の検定でp値が0.05未満です。工程能力指数は正規分布を前提としています。");
 
 struct Interval {
     double low = 0.0;

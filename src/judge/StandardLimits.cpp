@@ -89,8 +89,7 @@ std::optional<StandardLimits> standardLimits(const UsedLots& used, ChartKind cha
     const double movingMean = mr.value_or(0.0);
     for (size_t i = 0; i < used.lots.size(); ++i) {
         const LotSample& lot = used.lots[i];
-        const bool point = chart == ChartKind::XRs ? i > 0 : lot.n >= 2;
-        out.lots.push_back(lotLimits(chart, lot.n, out.centre, out.sigma, movingMean, point));
+        out.lots.push_back(lotLimits(chart, lot.n, out.centre, out.sigma, movingMean, hasDispersionPoint(chart, i, lot.n)));
         out.lots.back().lot = lot.lot;
     }
     const int nominal = chart == ChartKind::XRs ? 1 : nominalSize;

@@ -181,13 +181,13 @@ TEST_F(ChartFormTest, TheHistogramFollowsTheClassCountAndTheEnabledLots)
 {
     form->menuExecHistView->trigger();
     settle();
-    const judge::Histogram& h = charts()->charts().histogram;
+    const chartmodel::Histogram& h = charts()->charts().histogram;
     ASSERT_TRUE(h.message.isEmpty());
     EXPECT_EQ(h.classes.size(), 10u);
     int total = 0;
     for (const judge::HistogramClass& c : h.classes) total += c.count;
     EXPECT_EQ(total, 30);
-    EXPECT_TRUE(charts()->viewHistogram->chart()->title().contains("CPK = " + form->gridCalc->cell(8, 11)));
+    EXPECT_TRUE(charts()->viewHistogram->chart()->title().contains("CPK (全体σ) = " + form->gridCalc->cell(8, 11)));
 
     form->spinBetWeen->setValue(6);
     settle();

@@ -1,14 +1,14 @@
 // Axes fitted to what a chart draws, and lot labels thinned.
-#include "reports/ChartScale.h"
+#include "chartmodel/AxisScale.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-using reports::fittedAxis;
-using reports::labelInterval;
+using chartmodel::fittedAxis;
+using chartmodel::labelInterval;
 
-TEST(ChartScale, AxesHoldEveryValueInWholeStepsWithoutReachingForZero)
+TEST(AxisScale, AxesHoldEveryValueInWholeStepsWithoutReachingForZero)
 {
     // Values of 5.66 to 6.36 are drawn on about 5.6 to 6.4, not on 0 to 8.
     const auto r = fittedAxis({5.66, 6.36, 6.01, 6.30});
@@ -35,7 +35,7 @@ TEST(ChartScale, AxesHoldEveryValueInWholeStepsWithoutReachingForZero)
     EXPECT_LT(none.min, none.max);
 }
 
-TEST(ChartScale, LotLabelsAreThinnedBeyondFiftyLots)
+TEST(AxisScale, LotLabelsAreThinnedBeyondFiftyLots)
 {
     EXPECT_EQ(labelInterval(3), 1);
     EXPECT_EQ(labelInterval(50), 1);

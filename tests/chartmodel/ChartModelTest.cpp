@@ -1,42 +1,31 @@
-// The report model built from a sheet view that the judgement chain has judged: each figure
+// The chart model built from a sheet view that the judgement chain has judged: each figure
 // against a calculation of its own from the measurements.
 #include "ImportedSheet.h"
-#include "ReportTestSupport.h"
+#include "JudgedSheet.h"
 
+#include "chartmodel/ChartModel.h"
 #include "judge/Capability.h"
 #include "model/NumberText.h"
-#include "reports/ReportModel.h"
-#include "sheetview/JudgementChain.h"
-#include "sheetview/SheetEntry.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-using namespace reports;
+using namespace chartmodel;
 
 namespace {
 
 const QDateTime kMade(QDate(2026, 12, 7), QTime(17, 45, 2));
 
 // A record entered and judged as "SPC異常判定" judges it.
-struct Judged {
-    model::SheetRecord record;
-    sheetview::SheetView view;
-
+struct Judged : test_support::JudgedSheet {
     Judged(model::SheetRecord r, int chart = 0, int method = 0, judge::ControlLimitTexts limits = {})
-        : record(std::move(r))
+        : JudgedSheet(std::move(r), judge::chartKindFromIndex(chart), judge::limitMethodFromIndex(method), limits)
     {
-        view = sheetview::enterSheet(record, model::AppSettings::defaults()).view;
-        view.chart = judge::chartKindFromIndex(chart);
-        view.limitMethod = judge::limitMethodFromIndex(method);
-        if (method == 1) view.ucl = limits.ucl, view.lcl = limits.lcl, view.rsUcl = limits.rsUcl;
-        sheetview::ChainReport report;
-        const model::RuleOptions rules = model::RuleOptions::defaults();
-        sheetview::judgeSpc(view, {&rules, &record}, report);
         EXPECT_FALSE(view.spcResult.isEmpty());
     }
+    ChartModel model(int classes = 10) const { return buildChartModel(view, classes, kMade); }
 };
 
 double sd(const std::vector<double>& v)
@@ -78,11 +67,11 @@ std::vector<std::vector<double>> usedLots(const model::SheetRecord& r)
 
 } // namespace
 
-TEST(ReportModel, TheIdentificationNamesTheSheetItsLimitsAndHowItWasJudged)
+TEST(ChartModel, TheIdentificationNamesTheSheetItsLimitsAndHowItWasJudged)
 {
     model::SheetRecord r = twelveLots();
     Judged j(r, 1, 0);
-    ReportIdentity id = controlChartData(j.view, kMade).identity;
+    Identification id = j.model().identification;
     EXPECT_EQ(id.product, "P-100");
     EXPECT_EQ(id.process, QStringLiteral("研削"));
     EXPECT_EQ(id.device, "G-2");
@@ -101,51 +90,53 @@ TEST(ReportModel, TheIdentificationNamesTheSheetItsLimitsAndHowItWasJudged)
     // An upper limit alone: the lower one is not the report's to show.
     r.specKind = QStringLiteral("上限規格");
     Judged upper(r, 0, 2);
-    id = histogramData(upper.view, 10, kMade).identity;
+    id = upper.model().identification;
     EXPECT_EQ(id.specKind, QStringLiteral("上限規格"));
     EXPECT_EQ(id.specUpper, "10.500");
     EXPECT_EQ(id.specLower, "");
     EXPECT_EQ(id.limitMethod, QStringLiteral("管理図係数法"));
-    EXPECT_EQ(resultGrids(upper.view, upper.record, kMade).identity.chartKind, QStringLiteral("XbarR管理図"));
+    EXPECT_EQ(id.chartKind, QStringLiteral("XbarR管理図"));
+
+    // Every printed page carries it: "&" of a name stands for itself, and the whole stays
+    // within what a spreadsheet program accepts, however long the names.
+    id.product = QStringLiteral("A&B ") + QString(300, QChar(u'品'));
+    const PageMargins m = pageMargins(id);
+    EXPECT_TRUE(m.header.startsWith(QStringLiteral("&LA&&B "))) << m.header.toStdString();
+    EXPECT_LE(m.header.size(), 255);
+    EXPECT_TRUE(m.header.contains(QStringLiteral("&C軸外径 (mm)　上限規格　上限 10.500")));
+    EXPECT_TRUE(m.footer.contains(QStringLiteral("&P / &N"))) << m.footer.toStdString();
+    EXPECT_TRUE(m.footer.endsWith(QStringLiteral("&RQuorvane ") + id.version));
 }
 
-TEST(ReportModel, TheControlChartCarriesSBarTheRuleMarksAndEachLotsLimits)
+TEST(ChartModel, TheControlChartCarriesSBarTheRuleMarksAndEachLotsLimits)
 {
     const model::SheetRecord r = twelveLots();
     const std::vector<std::vector<double>> lots = usedLots(r);
     Judged j(r, 1, 1, {QStringLiteral("10.2"), QStringLiteral("9.8"), QStringLiteral("0.05")});
-    const ControlChartData d = controlChartData(j.view, kMade);
-    ASSERT_EQ(d.lots.size(), 10);
-    EXPECT_EQ(d.lots[4], "L6");
+    const ControlChart c = j.model().control;
+    ASSERT_EQ(c.lots.size(), 10);
+    EXPECT_EQ(c.lots[4], "L6");
     double sBar = 0;
     for (const auto& lot : lots) sBar += sd(lot) / lots.size();
-    EXPECT_NEAR(d.dispersionCentre, sBar, 1e-5);
-    EXPECT_EQ(d.dispersionUcl, 0.05);
+    EXPECT_NEAR(*c.dispersion.line(LineKind::Centre)->value, sBar, 1e-5);
+    EXPECT_EQ(*c.dispersion.line(LineKind::Upper)->value, 0.05);
     // Lot 11 (row 9) is beyond the specified X-UCL: rule ① marks it, and only it, on the X side.
-    ASSERT_EQ(d.xMarked.size(), 10u);
-    for (size_t i = 0; i < 10; ++i) EXPECT_EQ(d.xMarked[i], i == 8) << i;
-    ASSERT_EQ(d.dispersionMarked.size(), 10u);
-    EXPECT_TRUE(d.lotLimits.empty());
-
-    // Marks that belong to an earlier judgement are not drawn.
-    sheetview::SheetView stale = j.view;
-    stale.spcJudged = false;
-    const ControlChartData s = controlChartData(stale, kMade);
-    for (bool m : s.xMarked) EXPECT_FALSE(m);
+    for (size_t i = 0; i < 10; ++i) EXPECT_EQ(c.x.points[i].marked(), i == 8) << i;
+    EXPECT_TRUE(c.lotLimits.empty());
 
     // Under the chart constants every lot row has its own limits.
     Judged standard(r, 0, 2);
-    EXPECT_EQ(controlChartData(standard.view, kMade).lotLimits.size(), 10u);
+    EXPECT_EQ(standard.model().control.lotLimits.size(), 10u);
 }
 
-TEST(ReportModel, TheHistogramClassesTheEnabledValuesAndCarriesTheStudy)
+TEST(ChartModel, TheHistogramClassesTheEnabledValuesAndCarriesTheStudy)
 {
     model::SheetRecord r = twelveLots();
     r.digits = QStringLiteral("2");
     Judged j(r);
-    const HistogramData h = histogramData(j.view, 7, kMade);
+    const ChartModel m = j.model(7);
+    const Histogram& h = m.histogram;
     EXPECT_EQ(h.digits, 2);
-    EXPECT_EQ(h.numberFormat, "0.00_ ");
     EXPECT_EQ(h.specKind, judge::SpecKind::Tolerance);
     EXPECT_EQ(h.specUpper, 10.5);
     EXPECT_EQ(h.specLower, 9.5);
@@ -159,16 +150,25 @@ TEST(ReportModel, TheHistogramClassesTheEnabledValuesAndCarriesTheStudy)
     while (7 * w < hi - lo + 1) ++w;
     std::vector<int> counts(7, 0);
     for (long u : units) ++counts[size_t((u - lo) / w)];
-    ASSERT_EQ(h.classTable.size(), 7u);
+    ASSERT_EQ(h.classes.size(), 7u);
     for (size_t i = 0; i < 7; ++i) {
-        EXPECT_NEAR(h.classTable[i].lower, (lo - 0.5 + double(i * w)) / 100, 1e-9) << i;
-        EXPECT_EQ(h.classTable[i].count, counts[i]) << i;
+        EXPECT_NEAR(h.classes[i].lower, (lo - 0.5 + double(i * w)) / 100, 1e-9) << i;
+        EXPECT_EQ(h.classes[i].count, counts[i]) << i;
     }
+    // The enabled lots' cells packed upwards, the rows after them empty.
+    ASSERT_EQ(h.block.size(), 12);
+    EXPECT_EQ(h.block[4].first(), j.view.cells.text(0, 6));
+    EXPECT_EQ(h.block[11], QStringList(3, QString()));
 
     // The study's overall indices are the statistics grid's CP and CPK.
-    ASSERT_TRUE(h.study);
+    ASSERT_TRUE(m.study.study);
+    const judge::CapabilityStudy& st = *m.study.study;
     const int total = j.view.calcRowCount - 1;
-    EXPECT_EQ(h.study->n, int(units.size()));
-    EXPECT_EQ(model::formatFixed(*h.study->pp, 3), j.view.calc.text(judge::kCalcCp, total));
-    EXPECT_EQ(model::formatFixed(*h.study->ppk, 3), j.view.calc.text(judge::kCalcCpk, total));
+    EXPECT_EQ(st.n, int(units.size()));
+    EXPECT_EQ(model::formatFixed(*st.pp, 3), j.view.calc.text(judge::kCalcCp, total));
+    EXPECT_EQ(model::formatFixed(*st.ppk, 3), j.view.calc.text(judge::kCalcCpk, total));
+    // The study page's two curves over one axis, told apart by their names.
+    EXPECT_EQ(m.study.histogram.curveName, QStringLiteral("正規分布 (全体σ)"));
+    EXPECT_EQ(m.study.withinCurveName, QStringLiteral("正規分布 (群内σ)"));
+    EXPECT_EQ(m.study.withinCurve.size(), m.study.histogram.curve.size());
 }

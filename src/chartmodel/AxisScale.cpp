@@ -1,9 +1,9 @@
-#include "reports/ChartScale.h"
+#include "chartmodel/AxisScale.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace reports {
+namespace chartmodel {
 
 namespace {
 
@@ -31,10 +31,12 @@ AxisRange fittedAxis(const std::vector<double>& values)
     if (!any) return {};
     // One value, or all equal: a range around it.
     const double span = hi > lo ? hi - lo : std::max(std::abs(hi) * 0.1, 1e-6);
+    // Values too far apart for whole steps: their own extremes.
+    if (!std::isfinite(span) || !std::isfinite(lo - span * 0.05) || !std::isfinite(hi + span * 0.05)) return {lo, hi, 0.0};
     lo -= span * 0.05;
     hi += span * 0.05;
     const double step = niceStep(hi - lo);
-    AxisRange r{std::floor(lo / step) * step, std::ceil(hi / step) * step};
+    AxisRange r{std::floor(lo / step) * step, std::ceil(hi / step) * step, step};
     // Sums of steps land a hair beside the decimal they mean; keep the bounds' digits clean.
     const double digits = std::pow(10.0, std::max(0.0, -std::floor(std::log10(step))) + 1);
     r.min = std::round(r.min * digits) / digits;
@@ -42,6 +44,28 @@ AxisRange fittedAxis(const std::vector<double>& values)
     return r;
 }
 
+int AxisRange::stepDecimals() const
+{
+    if (!(step > 0.0) || !std::isfinite(step)) return 0;
+    return std::max(0, int(-std::floor(std::log10(step) + 1e-9)));
+}
+
+AxisRange fittedAxisFromZero(std::vector<double> values)
+{
+    const bool positive = std::all_of(values.begin(), values.end(), [](double v) { return !std::isfinite(v) || v >= 0.0; });
+    if (positive) values.push_back(0.0);
+    AxisRange r = fittedAxis(values);
+    if (positive) r.min = std::max(0.0, r.min);
+    return r;
+}
+
+AxisRange fittedCountAxis(double top)
+{
+    AxisRange r = fittedAxisFromZero({top});
+    if (r.step < 1.0) r = {0.0, std::max(1.0, std::ceil(r.max)), 1.0};
+    return r;
+}
+
 int labelInterval(int lots, int room) { return lots <= room ? 1 : (lots + room - 1) / room; }
 
-} // namespace reports
+} // namespace chartmodel
