@@ -3,7 +3,9 @@
 // step has done their work already).
 #include "app/MainFormView.h"
 
+#include "judge/Capability.h"
 #include "judge/ResultTexts.h"
+#include "judge/SpcJudgement.h"
 #include "sheetview/GridLayout.h"
 #include "ui/Look.h"
 #include "ui/SpinEdit.h"
@@ -120,16 +122,16 @@ void TMainForm::ViewLoan::applyLayout()
     f_.gridEdit->setColCount(view.measurementColumns);
     f_.gridEdit->setDefaultColWidth(85);
 
-    f_.gridCalc->setColCount(10);
+    f_.gridCalc->setColCount(judge::kCalcColumns);
     f_.gridCalc->setDefaultColWidth(90);
-    f_.gridCalc->setColWidth(0, 85);
-    f_.gridCalc->setColWidth(1, 82);
-    f_.gridCalc->setColWidth(9, 96);
+    f_.gridCalc->setColWidth(judge::kCalcLot, 85);
+    f_.gridCalc->setColWidth(judge::kCalcCount, 82);
+    f_.gridCalc->setColWidth(judge::kCalcMark, 96);
 
-    f_.gridSpc->setColCount(18);
+    f_.gridSpc->setColCount(judge::kSpcColumns);
     f_.gridSpc->setDefaultColWidth(44);
-    f_.gridSpc->setColWidth(0, 85);
-    f_.gridSpc->setColWidth(17, 96);
+    f_.gridSpc->setColWidth(judge::kSpcLot, 85);
+    f_.gridSpc->setColWidth(judge::kSpcMark, 96);
 
     const QString side = sheetview::dispersionSide(view.chart);
     f_.pnlRsUcl->setText(side + QStringLiteral("-UCL"));

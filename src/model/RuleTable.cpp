@@ -10,13 +10,13 @@ const std::array<RuleMembers, kRuleCount>& ruleTable()
     using G = RuleRanges;
     static const std::array<RuleMembers, kRuleCount> table{{
         {&R::Check1, "Check1", 0, {}},
-        {&R::Check2, "Check2", 1, {{{&R::Chk2Comp1, "Chk2Comp1", G::rule2}, {}}}},
-        {&R::Check3, "Check3", 1, {{{&R::Chk3Comp1, "Chk3Comp1", G::rule3}, {}}}},
-        {&R::Check4, "Check4", 1, {{{&R::Chk4Comp1, "Chk4Comp1", G::rule4}, {}}}},
-        {&R::Check5, "Check5", 2, {{{&R::Chk5Comp1, "Chk5Comp1", G::rule5Window}, {&R::Chk5Comp2, "Chk5Comp2", G::rule5Count}}}},
-        {&R::Check6, "Check6", 2, {{{&R::Chk6Comp1, "Chk6Comp1", G::rule6Window}, {&R::Chk6Comp2, "Chk6Comp2", G::rule6Count}}}},
-        {&R::Check7, "Check7", 1, {{{&R::Chk7Comp1, "Chk7Comp1", G::rule7}, {}}}},
-        {&R::Check8, "Check8", 1, {{{&R::Chk8Comp1, "Chk8Comp1", G::rule8}, {}}}},
+        {&R::Check2, "Check2", 1, {{{&R::Chk2Comp1, "Chk2Comp1", G::rule2, 9}, {}}}},
+        {&R::Check3, "Check3", 1, {{{&R::Chk3Comp1, "Chk3Comp1", G::rule3, 6}, {}}}},
+        {&R::Check4, "Check4", 1, {{{&R::Chk4Comp1, "Chk4Comp1", G::rule4, 14}, {}}}},
+        {&R::Check5, "Check5", 2, {{{&R::Chk5Comp1, "Chk5Comp1", G::rule5Window, 3}, {&R::Chk5Comp2, "Chk5Comp2", G::rule5Count, 2}}}},
+        {&R::Check6, "Check6", 2, {{{&R::Chk6Comp1, "Chk6Comp1", G::rule6Window, 5}, {&R::Chk6Comp2, "Chk6Comp2", G::rule6Count, 4}}}},
+        {&R::Check7, "Check7", 1, {{{&R::Chk7Comp1, "Chk7Comp1", G::rule7, 15}, {}}}},
+        {&R::Check8, "Check8", 1, {{{&R::Chk8Comp1, "Chk8Comp1", G::rule8, 8}, {}}}},
     }};
     return table;
 }

@@ -17,6 +17,7 @@ struct RuleParameter {
     int RuleOptions::*field = nullptr;
     const char* key = nullptr; // the settings name, "Chk5Comp1"
     ParameterRange range;      // the choices of its list
+    int initial = 0;           // its initial value
 };
 
 struct RuleMembers {

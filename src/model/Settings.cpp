@@ -12,16 +12,10 @@ namespace model {
 RuleOptions RuleOptions::defaults()
 {
     RuleOptions r;
-    for (const RuleMembers& m : ruleTable()) r.*m.flag = true;
-    r.Chk2Comp1 = 9;
-    r.Chk3Comp1 = 6;
-    r.Chk4Comp1 = 14;
-    r.Chk5Comp1 = 3;
-    r.Chk5Comp2 = 2;
-    r.Chk6Comp1 = 5;
-    r.Chk6Comp2 = 4;
-    r.Chk7Comp1 = 15;
-    r.Chk8Comp1 = 8;
+    for (const RuleMembers& m : ruleTable()) {
+        r.*m.flag = true;
+        for (int i = 0; i < m.parameterCount; ++i) r.*m.parameters[size_t(i)].field = m.parameters[size_t(i)].initial;
+    }
     return r;
 }
 

@@ -190,7 +190,7 @@ QString fillControlChart(ExcelSession& session, const ReportFolders& folders, co
     if (c.error) throw *c.error;
     if (!c.message.isEmpty()) throw spreadsheet::Error(c.message);
     const QString copy = copyTemplate(folders.formFiles + u'/' + controlChartTemplateName(c.kind), folders.saveFiles, when, fileTag);
-    if (!session.start()) return copy;
+    session.start();
     session.setWorkbook(session.application().openWorkbook(copy));
     session.setWorksheet(session.application().worksheet(1));
     spreadsheet::Worksheet& sheet = session.worksheet();

@@ -17,9 +17,8 @@ class ExcelSession;
 // limits (P, Q); the template rows left over are deleted with shift up. Beside it: what the charts
 // draw (reports/ReportLayout.h), the legends' names, the identification block, the axes fitted
 // and titled with the unit, and the print area with the identification on every page.
-// `fileTag` goes after the time stamp (batch reports: "03_"). Returns the copy's path; nothing is
-// filled when the session yields no application. A chart the model could not build raises its
-// error before anything is copied.
+// `fileTag` goes after the time stamp (batch reports: "03_"). Returns the copy's path. A chart
+// the model could not build raises its error before anything is copied.
 QString fillControlChart(ExcelSession& session, const ReportFolders& folders, const QDateTime& when,
                          const chartmodel::ChartModel& model, const QString& fileTag = {});
 

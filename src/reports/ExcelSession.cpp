@@ -19,11 +19,10 @@ ExcelSession::ExcelSession(DocumentOpener opener, QString handOverFolder)
 
 ExcelSession::~ExcelSession() { release(); }
 
-bool ExcelSession::start()
+void ExcelSession::start()
 {
     release();
     application_ = std::make_unique<spreadsheet::Application>();
-    return application_ != nullptr;
 }
 
 spreadsheet::Application& ExcelSession::application() const

@@ -29,8 +29,8 @@ public:
     ExcelSession(const ExcelSession&) = delete;
     ExcelSession& operator=(const ExcelSession&) = delete;
 
-    // Creates a new application. Returns whether the session holds one.
-    bool start();
+    // Creates a new application, in place of any the session held.
+    void start();
     bool hasApplication() const { return application_ != nullptr; }
     spreadsheet::Application& application() const;
 

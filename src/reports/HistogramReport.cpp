@@ -96,7 +96,7 @@ QString fillHistogram(ExcelSession& session, const ReportFolders& folders, const
 {
     const chartmodel::Histogram& h = model.histogram;
     const QString copy = copyTemplate(folders.formFiles + u'/' + kHistogramTemplateName, folders.saveFiles, when, fileTag);
-    if (!session.start()) return copy;
+    session.start();
     spreadsheet::Application& app = session.application();
     session.setWorkbook(app.openWorkbook(copy));
     session.setWorksheet(app.worksheet(1));

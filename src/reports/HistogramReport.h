@@ -18,7 +18,7 @@ class ExcelSession;
 // statistics, the class table and the points the chart draws (reports/ReportLayout.h); the
 // chart's axes fitted and titled; what prints is the chart page and worksheet 2's tables, each
 // page with the identification. `fileTag` goes after the time stamp (batch reports: "03_").
-// Returns the copy's path; nothing is filled when the session yields no application.
+// Returns the copy's path.
 QString fillHistogram(ExcelSession& session, const ReportFolders& folders, const QDateTime& when,
                       const chartmodel::ChartModel& model, const QString& fileTag = {});
 

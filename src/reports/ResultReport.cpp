@@ -70,7 +70,7 @@ ResultGrids resultGrids(const sheetview::SheetView& view, const model::SheetReco
 QString writeResultWorkbook(ExcelSession& session, const ReportFolders& folders, const QDateTime& when, const ResultGrids& grids)
 {
     if (!grids.record) throw spreadsheet::Error(QStringLiteral("判定結果を出力するシートがありません。"));
-    if (!session.start()) return {};
+    session.start();
     spreadsheet::Application& app = session.application();
     const bool study = !grids.study.empty();
     app.setSheetsInNewWorkbook(static_cast<int>(grids.grids.size()) + (study ? 1 : 0));

@@ -37,10 +37,9 @@ ResultGrids resultGrids(const sheetview::SheetView& view, const model::SheetReco
 inline const QString kResultFileName = QStringLiteral("判定結果.xlsx");
 
 // Adds a workbook of three worksheets named after the pages (four with the capability study, its
-// figures in their number formats), writes each grid with its header into its worksheet, puts the
-// identification on every printed page, makes worksheet 1 the current one again and saves the workbook under the
-// time-stamped name (a free one when it exists). Returns the path; nothing is written when the
-// session yields no application.
+// figures in their number formats), writes each grid with its header into its worksheet, puts
+// the identification on every printed page, makes worksheet 1 the current one again and saves
+// the workbook under the time-stamped name (a free one when it exists). Returns the path.
 QString writeResultWorkbook(ExcelSession& session, const ReportFolders& folders, const QDateTime& when, const ResultGrids& grids);
 
 } // namespace reports

@@ -22,11 +22,9 @@ public:
     explicit FilteredLineEdit(QWidget* parent = nullptr);
 
     void setCharFilter(std::optional<CharFilter> filter) { filter_ = filter; }
-    std::optional<CharFilter> charFilter() const { return filter_; }
     // The most characters the operator can put in. Texts the program sets may be longer and
     // are kept whole (a name read from a file is never cut).
     void setMaxInput(int n) { maxInput_ = n; }
-    int maxInput() const { return maxInput_; }
 
     // The text the field held before the change being validated, with the operator's
     // changes filtered. Used by the validator and by spin edits that wrap the field.

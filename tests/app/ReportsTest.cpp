@@ -87,8 +87,11 @@ TEST_F(ReportsTest, AControlChartOfThreeLotsRunsTheChainAndFillsRowsTwoToFour)
         EXPECT_EQ(book->text(0, r, 1), form->gridCalc->cell(0, r - 1));
         EXPECT_EQ(model::tryParseNumber(book->text(0, r, 2)), model::tryParseNumber(form->gridCalc->cell(4, r - 1)));
         // The lot of one value (row 3) has no range to draw.
-        if (r == 3) EXPECT_EQ(book->text(0, r, 6), "");
-        else EXPECT_EQ(model::tryParseNumber(book->text(0, r, 6)), model::tryParseNumber(form->gridCalc->cell(5, r - 1)));
+        if (r == 3) {
+            EXPECT_EQ(book->text(0, r, 6), "");
+        } else {
+            EXPECT_EQ(model::tryParseNumber(book->text(0, r, 6)), model::tryParseNumber(form->gridCalc->cell(5, r - 1)));
+        }
     }
     EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 3)), model::tryParseNumber(form->gridCalc->cell(4, 4)));
     EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 4)), model::tryParseNumber(form->editUcl->text()));

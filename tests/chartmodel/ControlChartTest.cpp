@@ -80,7 +80,9 @@ void expectPointsFollowTheGrids(const JudgedSheet& j, const ControlPanel& p, int
     }
     EXPECT_GT(marked, 0) << "the sheet must make the rules mark some lot";
     for (const ChartPoint& pt : p.points)
-        if (pt.value) EXPECT_TRUE(*pt.value >= p.range.min && *pt.value <= p.range.max);
+        if (pt.value) {
+            EXPECT_TRUE(*pt.value >= p.range.min && *pt.value <= p.range.max);
+        }
     for (const GuideLine& l : p.lines) EXPECT_TRUE(*l.value >= p.range.min && *l.value <= p.range.max) << l.label().toStdString();
 }
 
@@ -187,7 +189,9 @@ TEST(ControlChart, ALotOfOneValueHasNoDispersionPointAndTheLinesBreakThere)
             } else {
                 // The Part's centre line stays as the grids define it (the one-value lot counts).
                 const double centre = *d.line(LineKind::Centre)->value;
-                if (kind == ChartKind::XbarR) EXPECT_DOUBLE_EQ(centre, number(total(j, judge::kCalcRange)));
+                if (kind == ChartKind::XbarR) {
+                    EXPECT_DOUBLE_EQ(centre, number(total(j, judge::kCalcRange)));
+                }
                 EXPECT_FALSE(d.line(LineKind::Upper)->stepped());
             }
         }

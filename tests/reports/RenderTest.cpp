@@ -196,7 +196,9 @@ TEST(Render, ChartPagesPrintFirstOnOnePageWithTheIdentificationOnEveryPageAndThe
                                                             QStringLiteral("1"), pdf, svg});
         QFile page(svg);
         ASSERT_TRUE(page.open(QIODevice::ReadOnly));
-        if (!m.marker.isEmpty()) EXPECT_EQ(hasSteppedLimit(QString::fromUtf8(page.readAll())), !m.model.control.lotLimits.empty());
+        if (!m.marker.isEmpty()) {
+            EXPECT_EQ(hasSteppedLimit(QString::fromUtf8(page.readAll())), !m.model.control.lotLimits.empty());
+        }
         // The chart page first, whole: its identification block and both charts on page 1 only.
         EXPECT_TRUE(texts[0].contains(QStringLiteral("品種名称"))) << texts[0].toStdString();
         EXPECT_TRUE(texts[0].contains(m.title)) << texts[0].toStdString();
@@ -211,8 +213,11 @@ TEST(Render, ChartPagesPrintFirstOnOnePageWithTheIdentificationOnEveryPageAndThe
         }
         // The data fitted to the page width: a page per about 40 rows, never a page per column block;
         // of the histogram only the chart page and the tables of worksheet 2.
-        if (m.marker.isEmpty()) EXPECT_EQ(texts.size(), 2);
-        else EXPECT_LE(texts.size(), 1 + (m.lots + 1 + 39) / 40) << texts.size();
+        if (m.marker.isEmpty()) {
+            EXPECT_EQ(texts.size(), 2);
+        } else {
+            EXPECT_LE(texts.size(), 1 + (m.lots + 1 + 39) / 40) << texts.size();
+        }
     }
 
     // Each result table one page wide: 100 measurement columns still print on a single page column.
@@ -278,7 +283,9 @@ print(json.dumps(out))
             for (int i = 0; i < 11; ++i) {
                 const auto& [label, value] = h.box[size_t(i)];
                 EXPECT_TRUE(box(8 + i).startsWith(label + u'=')) << box(8 + i).toStdString();
-                if (const auto v = model::tryParseNumber(value)) EXPECT_DOUBLE_EQ(box(8 + i).section(u'=', 1).toDouble(), *v) << label.toStdString();
+                if (const auto v = model::tryParseNumber(value)) {
+                    EXPECT_DOUBLE_EQ(box(8 + i).section(u'=', 1).toDouble(), *v) << label.toStdString();
+                }
             }
             EXPECT_EQ(box(11).section(u'=', 0, 0), QStringLiteral("CP・Pp (全体σ)"));
             // The class table on the chart page as on worksheet 2.
