@@ -3,11 +3,11 @@
 // kind and both ways of computing the limits, the points, centre lines and limits the window
 // draws are the cells of the written workbook (read back by openpyxl) and the JSON's figures.
 #include "MainFormFixture.h"
+#include "JudgedSheet.h"
 #include "TestSupport.h"
 
 #include "charts/TChartForm.h"
 #include "exchange/WorkbookExport.h"
-#include "model/DataLine.h"
 #include "model/NumberText.h"
 #include "spreadsheet/Application.h"
 
@@ -34,24 +34,13 @@ namespace {
 // Lots of `n` values (blank cells where `sizes` says fewer), lot `disabled` (from 1) switched off.
 model::SheetRecord sheet(const QString& item, int n, const std::vector<int>& sizes, int disabled)
 {
-    model::SheetRecord r;
-    r.product = QStringLiteral("P-9");
-    r.item = item;
-    r.unit = QStringLiteral("mm");
-    r.specKind = QStringLiteral("公差規格");
-    r.digits = QStringLiteral("3");
-    r.specUpper = QStringLiteral("10.400");
-    r.specLower = QStringLiteral("9.600");
-    r.lotCount = int(sizes.size());
-    r.measurementCount = n;
+    std::vector<std::pair<QStringList, bool>> lots;
     for (int lot = 1; lot <= int(sizes.size()); ++lot) {
         QStringList cells;
-        for (int m = 0; m < n; ++m)
-            cells << (m < sizes[size_t(lot - 1)] ? model::formatFixed(10.0 + ((lot * 7 + m * 3) % 11 - 5) * 0.013, 3) : QString());
-        r.dataLines << model::writeDataLine(QStringLiteral("L-%1").arg(lot, 2, 10, QChar(u'0')), cells);
-        r.enableFlags << (lot == disabled ? QStringLiteral("0") : QStringLiteral("1"));
+        for (int m = 0; m < sizes[size_t(lot - 1)]; ++m) cells << model::formatFixed(10.0 + ((lot * 7 + m * 3) % 11 - 5) * 0.013, 3);
+        lots.push_back({cells, lot != disabled});
     }
-    return r;
+    return test_support::sheetOf(lots, n, item);
 }
 
 // What a chart of the window draws: the points by lot, and the lines by their legend names.
