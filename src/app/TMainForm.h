@@ -10,6 +10,10 @@
 #include "ui/KeyFilters.h"
 
 #include <memory>
+
+namespace reports {
+class ExcelSession;
+} // namespace reports
 #include <optional>
 
 class QAction;
@@ -160,6 +164,11 @@ public:
     void showChartForm(int page);
     // What the charts and reports of the shown sheet show, built from a copy of its view.
     chartmodel::ChartModel chartModel(const QDateTime& made);
+    // Runs the judgement chain and, with a capability result, fills a report from the chart
+    // model (reports::fillControlChart, fillHistogram) and hands it to the desktop.
+    using ChartReport = QString (*)(reports::ExcelSession&, const reports::ReportFolders&, const QDateTime&,
+                                    const chartmodel::ChartModel&, const QString&);
+    void chartReport(ChartReport fill);
     void saveChartBounds();
     TChartForm* chartForm() const;
 

@@ -44,7 +44,7 @@ void tellWhereSaved(QWidget* parent, const reports::ExcelSession& session)
 
 } // namespace
 
-void TMainForm::btnControlChartClick()
+void TMainForm::chartReport(ChartReport fill)
 {
     btnSpcJudgClick();
     if (pnlCpkJudg->text().isEmpty()) return;
@@ -52,29 +52,17 @@ void TMainForm::btnControlChartClick()
     {
         SplashGuard busy(splash_, kStatisticsBusy);
         const QDateTime now = QDateTime::currentDateTime();
-        const chartmodel::ChartModel model = chartModel(now);
-        reports::fillControlChart(session, reportFolders, now, model);
+        fill(session, reportFolders, now, chartModel(now), QString());
         session.endHandOver();
     }
     tellWhereSaved(this, session);
 }
+
+void TMainForm::btnControlChartClick() { chartReport(&reports::fillControlChart); }
 
 void TMainForm::menuExecChartClick() { btnControlChartClick(); }
 
-void TMainForm::btnHistogramClick()
-{
-    btnSpcJudgClick();
-    if (pnlCpkJudg->text().isEmpty()) return;
-    reports::ExcelSession session(desktopOpener());
-    {
-        SplashGuard busy(splash_, kStatisticsBusy);
-        const QDateTime now = QDateTime::currentDateTime();
-        const chartmodel::ChartModel model = chartModel(now);
-        reports::fillHistogram(session, reportFolders, now, model);
-        session.endHandOver();
-    }
-    tellWhereSaved(this, session);
-}
+void TMainForm::btnHistogramClick() { chartReport(&reports::fillHistogram); }
 
 void TMainForm::menuExecHistClick() { btnHistogramClick(); }
 

@@ -103,30 +103,32 @@ QList<QStringList> plotTable(const chartmodel::ControlChart& c, int m, int label
         const double f = double((i - a) * m + t) / m;
         return va + (vb - va) * f;
     };
-    for (int i = 0; i < k; ++i) {
-        const ChartPoint& x = c.x.points[size_t(i)];
-        const ChartPoint& d = c.dispersion.points[size_t(i)];
+    // One chart's columns of a slot row: the joining line, the point and the marked point on the
+    // middle slot, the centre line and limits on every slot.
+    struct Columns {
+        int line, point, marked, centre, upper, lower;
+    };
+    auto place = [&](QStringList& row, const ControlPanel& p, int i, int t, const Columns& at) {
+        const ChartPoint& pt = p.points[size_t(i)];
+        row[at.line] = number(joined(p, i, t));
+        row[at.point] = t == 0 ? number(pt.value) : QString();
+        row[at.marked] = t == 0 && pt.marked() ? number(pt.value) : QString();
+        row[at.centre] = number(lineAt(p.line(LineKind::Centre), i));
+        row[at.upper] = number(lineAt(p.line(LineKind::Upper), i));
+        row[at.lower] = number(lineAt(p.line(LineKind::Lower), i));
+    };
+    const Columns xColumns{L::kPlotXLine, L::kPlotXPoint, L::kPlotXMarked, L::kPlotXCentre, L::kPlotXUcl, L::kPlotXLcl};
+    const Columns dColumns{L::kPlotDLine, L::kPlotDPoint, L::kPlotDMarked, L::kPlotDCentre, L::kPlotDUcl, L::kPlotDLcl};
+    for (int i = 0; i < k; ++i)
         for (int t = -h; t <= h; ++t) {
             QStringList row(L::kPlotColumns);
-            const bool middle = t == 0;
-            if (middle && i % labelEvery == 0) row[L::kPlotCategory] = c.lots[i];
-            row[L::kPlotXLine] = number(joined(c.x, i, t));
-            row[L::kPlotXPoint] = middle ? number(x.value) : QString();
-            row[L::kPlotXMarked] = middle && x.marked() ? number(x.value) : QString();
-            row[L::kPlotXCentre] = number(lineAt(c.x.line(LineKind::Centre), i));
-            row[L::kPlotXUcl] = number(lineAt(c.x.line(LineKind::Upper), i));
-            row[L::kPlotXLcl] = number(lineAt(c.x.line(LineKind::Lower), i));
+            if (t == 0 && i % labelEvery == 0) row[L::kPlotCategory] = c.lots[i];
+            place(row, c.x, i, t, xColumns);
+            place(row, c.dispersion, i, t, dColumns);
             row[L::kPlotSpecUpper] = number(lineAt(spec[0], i));
             row[L::kPlotSpecLower] = number(lineAt(spec[1], i));
-            row[L::kPlotDLine] = number(joined(c.dispersion, i, t));
-            row[L::kPlotDPoint] = middle ? number(d.value) : QString();
-            row[L::kPlotDMarked] = middle && d.marked() ? number(d.value) : QString();
-            row[L::kPlotDCentre] = number(lineAt(c.dispersion.line(LineKind::Centre), i));
-            row[L::kPlotDUcl] = number(lineAt(c.dispersion.line(LineKind::Upper), i));
-            row[L::kPlotDLcl] = number(lineAt(c.dispersion.line(LineKind::Lower), i));
             rows.append(row);
         }
-    }
     return rows;
 }
 
