@@ -4,11 +4,19 @@
 
 #include <QChart>
 #include <QLegend>
+#include <QFontMetricsF>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 
 namespace charts {
+
+namespace {
+
+// The step the model gave an axis, kept for spacing its ticks later.
+const char* const kStepProperty = "modelStep";
+
+} // namespace
 
 QFont chartFont(int pixelSize, bool bold)
 {
@@ -58,6 +66,33 @@ void setValueRange(QValueAxis& axis, const chartmodel::AxisRange& range, int dec
     axis.setTickType(QValueAxis::TicksDynamic);
     axis.setTickAnchor(range.min);
     axis.setTickInterval(range.step);
+    axis.setProperty(kStepProperty, range.step);
+}
+
+void spaceTicks(QChart& chart)
+{
+    const QRectF plot = chart.plotArea();
+    for (QAbstractAxis* a : chart.axes()) {
+        auto* axis = qobject_cast<QValueAxis*>(a);
+        const double step = axis ? axis->property(kStepProperty).toDouble() : 0.0;
+        if (!axis || !(step > 0.0) || axis->tickType() != QValueAxis::TicksDynamic) continue;
+        const QFontMetricsF metrics(axis->labelsFont());
+        const bool vertical = axis->orientation() == Qt::Vertical;
+        // A label's room: its line height on an upright axis, its text's width on a lying one.
+        const QByteArray format = axis->labelFormat().toLatin1();
+        const double widest = std::max(metrics.horizontalAdvance(QString::asprintf(format.constData(), axis->min())),
+                                       metrics.horizontalAdvance(QString::asprintf(format.constData(), axis->max())));
+        const double room = (vertical ? metrics.height() : widest) * 1.3;
+        const double length = vertical ? plot.height() : plot.width();
+        const double span = axis->max() - axis->min();
+        if (!(length > 0.0) || !(span > 0.0)) continue;
+        double interval = step;
+        for (double factor : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0, 100.0}) {
+            interval = step * factor;
+            if (length * interval / span >= room) break;
+        }
+        if (axis->tickInterval() != interval) axis->setTickInterval(interval);
+    }
 }
 
 } // namespace charts

@@ -43,4 +43,8 @@ void styleAxis(QAbstractAxis& axis);
 // The model's range, a tick at every step, labelled with `decimals` decimals.
 void setValueRange(QValueAxis& axis, const chartmodel::AxisRange& range, int decimals);
 
+// Ticks of a laid-out chart's value axes far enough apart for their labels: a multiple (2, 5,
+// 10, ...) of the model's step where the plot area is too short or narrow for every step.
+void spaceTicks(QChart& chart);
+
 } // namespace charts

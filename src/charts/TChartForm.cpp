@@ -148,6 +148,11 @@ TChartForm::TChartForm(QWidget* parent) : QWidget(parent, Qt::Window)
         alignControlCharts();
         updateButtons();
     });
+    // Fewer ticks where a chart is too small for every label.
+    for (QChartView* v : {viewXChart, viewDispersionChart, viewHistogram, viewStudy}) {
+        QChart* chart = v->chart();
+        connect(chart, &QChart::plotAreaChanged, this, [chart] { charts::spaceTicks(*chart); });
+    }
     plotX_ = std::make_unique<charts::ControlChartPlot>(*viewXChart->chart());
     plotDispersion_ = std::make_unique<charts::ControlChartPlot>(*viewDispersionChart->chart());
     plotHistogram_ = std::make_unique<charts::HistogramPlot>(*viewHistogram->chart());
@@ -211,7 +216,10 @@ void TChartForm::rebuild()
     }
     stackStudy->setCurrentIndex(st.message.isEmpty() ? 0 : 1);
     for (QChartView* v : {viewXChart, viewDispersionChart, viewHistogram, viewStudy})
-        if (v->isVisible()) layOutNow(*v->chart());
+        if (v->isVisible()) {
+            layOutNow(*v->chart());
+            charts::spaceTicks(*v->chart());
+        }
     alignControlCharts();
     updateButtons();
 }

@@ -462,5 +462,8 @@ TEST_F(ChartFormTest, BothControlChartsPutALotAtTheSameX)
         settle();
         for (int lot : {0, 9}) EXPECT_NEAR(xOf(charts()->viewXChart, lot), xOf(charts()->viewDispersionChart, lot), 1.0) << lot;
         EXPECT_NEAR(charts()->viewXChart->chart()->plotArea().width(), charts()->viewDispersionChart->chart()->plotArea().width(), 1.0);
+        // The values' labels are whole, fewer where the charts are short.
+        for (QChartView* view : {charts()->viewXChart, charts()->viewDispersionChart})
+            for (QAbstractAxis* axis : view->chart()->axes(Qt::Vertical)) EXPECT_FALSE(axis->labelsTruncated()) << size.width();
     }
 }
