@@ -506,7 +506,7 @@ void writeHistogramTemplate(const std::string& folder)
     // Worksheet 2: the class count (B19), and what the program writes from the data.
     worksheet_set_column_pixels(table, 0, 0, 120, nullptr);
     worksheet_set_column_pixels(table, 1, 3, 90, nullptr);
-    worksheet_set_column_pixels(table, 5, 14, 80, nullptr);
+    worksheet_set_column_pixels(table, layout::kSeriesColumn, layout::kSeriesColumn + layout::kSeriesColumns - 1, 80, nullptr);
     check(worksheet_write_string(table, 0, 0, "集計（ヒストグラムの元データ）", st.title), "title");
     check(worksheet_merge_range(table, layout::kStatsRow - 1, 0, layout::kStatsRow - 1, 1, "基本統計量", st.header), "stats");
     worksheet_write_string(table, layout::kClassCountRow, layout::kClassCountColumn - 1, "区間数", st.label);
@@ -514,7 +514,7 @@ void writeHistogramTemplate(const std::string& folder)
     for (int c = 0; c < 4; ++c) worksheet_write_string(table, layout::kClassRow, static_cast<lxw_col_t>(c), classHeads[c], st.header);
     worksheet_write_string(table, layout::kClassRow + layout::kMaxClasses + 1, 0, "※ 下限以上・上限未満を数えます。", st.note);
     const char* seriesHeads[] = {"外形 x", "度数", "曲線 x", "正規分布", "上限 x", "上限規格", "下限 x", "下限規格", "平均 x", "平均値"};
-    for (int c = 0; c < 10; ++c)
+    for (int c = 0; c < layout::kSeriesColumns; ++c)
         worksheet_write_string(table, 0, static_cast<lxw_col_t>(layout::kSeriesColumn + c), seriesHeads[c], st.header);
     pageSetup(table, true);
     worksheet_fit_to_pages(table, 1, 0);
@@ -523,11 +523,11 @@ void writeHistogramTemplate(const std::string& folder)
     // the spec limits and the mean as vertical lines.
     lxw_chart* chart = workbook_add_chart(wb, LXW_CHART_SCATTER_STRAIGHT);
     const int c0 = layout::kSeriesColumn;
-    scatterSeries(chart, tableSheet, c0, layout::kOutlinePoints, kBars, 2.0, LXW_CHART_LINE_DASH_SOLID);
-    scatterSeries(chart, tableSheet, c0 + 2, layout::kCurveRows, 0xC00000, 1.75, LXW_CHART_LINE_DASH_SOLID);
-    scatterSeries(chart, tableSheet, c0 + 4, 2, 0x7030A0, 2.0, LXW_CHART_LINE_DASH_LONG_DASH_DOT);
-    scatterSeries(chart, tableSheet, c0 + 6, 2, 0x7030A0, 2.0, LXW_CHART_LINE_DASH_LONG_DASH_DOT);
-    scatterSeries(chart, tableSheet, c0 + 8, 2, kCentreLine, 1.25, LXW_CHART_LINE_DASH_DASH);
+    scatterSeries(chart, tableSheet, c0 + layout::kOutlineSeries, layout::kOutlinePoints, kBars, 2.0, LXW_CHART_LINE_DASH_SOLID);
+    scatterSeries(chart, tableSheet, c0 + layout::kCurveSeries, layout::kCurveRows, 0xC00000, 1.75, LXW_CHART_LINE_DASH_SOLID);
+    scatterSeries(chart, tableSheet, c0 + layout::kUpperSpecSeries, 2, 0x7030A0, 2.0, LXW_CHART_LINE_DASH_LONG_DASH_DOT);
+    scatterSeries(chart, tableSheet, c0 + layout::kLowerSpecSeries, 2, 0x7030A0, 2.0, LXW_CHART_LINE_DASH_LONG_DASH_DOT);
+    scatterSeries(chart, tableSheet, c0 + layout::kMeanSeries, 2, kCentreLine, 1.25, LXW_CHART_LINE_DASH_DASH);
     chart_title_set_name(chart, "度数分布");
     lxw_chart_font titleFont = chartFont(12, true);
     chart_title_set_name_font(chart, &titleFont);

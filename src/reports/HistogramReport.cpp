@@ -63,19 +63,21 @@ void writeSeries(spreadsheet::Worksheet& table, const chartmodel::Histogram& h)
         outline << QStringList{a, QStringLiteral("0")} << QStringList{a, n} << QStringList{b, n} << QStringList{b, QStringLiteral("0")};
     }
     const int c0 = L::kSeriesColumn, r0 = L::kSeriesRow + 1;
-    table.range(rect(r0, c0, r0 + L::kOutlinePoints - 1, c0 + 1)).setValues(outline);
+    table.range(rect(r0, c0 + L::kOutlineSeries, r0 + L::kOutlinePoints - 1, c0 + L::kOutlineSeries + 1)).setValues(outline);
     QList<QStringList> curve;
     for (const judge::CurvePoint& p : h.curve) curve << QStringList{spreadsheet::numberText(p.x), spreadsheet::numberText(p.y)};
-    table.range(rect(r0, c0 + 2, r0 + L::kCurveRows - 1, c0 + 3)).setValues(curve);
-    table.range(cell(0, c0 + 3)).setText(h.curveName);
+    table.range(rect(r0, c0 + L::kCurveSeries, r0 + L::kCurveRows - 1, c0 + L::kCurveSeries + 1)).setValues(curve);
+    table.range(cell(0, c0 + L::kCurveSeries + 1)).setText(h.curveName);
 
-    // The vertical lines, in the template's order: upper spec, lower spec, mean.
-    const chartmodel::GuideLine* lines[3] = {nullptr, nullptr, nullptr};
-    for (const chartmodel::GuideLine& l : h.lines)
-        lines[l.kind == chartmodel::LineKind::SpecUpper ? 0 : l.kind == chartmodel::LineKind::SpecLower ? 1 : 2] = &l;
-    for (int i = 0; i < 3; ++i) {
-        const int column = c0 + 4 + 2 * i;
-        const chartmodel::GuideLine* l = lines[i];
+    // The vertical lines: the spec limits and the mean (the target on no page of this report).
+    const std::pair<chartmodel::LineKind, int> verticals[] = {{chartmodel::LineKind::SpecUpper, L::kUpperSpecSeries},
+                                                              {chartmodel::LineKind::SpecLower, L::kLowerSpecSeries},
+                                                              {chartmodel::LineKind::Centre, L::kMeanSeries}};
+    for (const auto& [kind, series] : verticals) {
+        const int column = c0 + series;
+        const chartmodel::GuideLine* l = nullptr;
+        for (const chartmodel::GuideLine& g : h.lines)
+            if (g.kind == kind) l = &g;
         table.range(cell(0, column + 1)).setText(l ? l->label() : QString());
         if (!l) continue;
         const QString at = spreadsheet::numberText(*l->value);
@@ -83,10 +85,11 @@ void writeSeries(spreadsheet::Worksheet& table, const chartmodel::Histogram& h)
             .setValues({{at, QStringLiteral("0")}, {at, spreadsheet::numberText(h.countRange.max)}});
     }
     // Readable where they are looked at: the values with the data's decimals and more, counts whole.
-    table.range(rect(r0, c0, r0 + L::kCurveRows - 1, c0 + 9)).setNumberFormatLocal(exchange::fixedNumberFormat(h.labelDecimals + 1));
-    for (int column : {c0 + 1, c0 + 5, c0 + 7, c0 + 9})
-        table.range(rect(r0, column, r0 + L::kCurveRows - 1, column)).setNumberFormatLocal(exchange::fixedNumberFormat(0));
-    table.range(rect(r0, c0 + 3, r0 + L::kCurveRows - 1, c0 + 3)).setNumberFormatLocal(exchange::fixedNumberFormat(3));
+    table.range(rect(r0, c0, r0 + L::kCurveRows - 1, c0 + L::kSeriesColumns - 1)).setNumberFormatLocal(exchange::fixedNumberFormat(h.labelDecimals + 1));
+    for (int series : {L::kOutlineSeries, L::kUpperSpecSeries, L::kLowerSpecSeries, L::kMeanSeries})
+        table.range(rect(r0, c0 + series + 1, r0 + L::kCurveRows - 1, c0 + series + 1)).setNumberFormatLocal(exchange::fixedNumberFormat(0));
+    table.range(rect(r0, c0 + L::kCurveSeries + 1, r0 + L::kCurveRows - 1, c0 + L::kCurveSeries + 1))
+        .setNumberFormatLocal(exchange::fixedNumberFormat(3));
 }
 
 } // namespace

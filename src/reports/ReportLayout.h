@@ -77,8 +77,12 @@ inline constexpr int kStatsRow = 3;
 inline constexpr int kClassRow = 21;             // heading row (22), classes from row 23
 inline constexpr int kMaxClasses = 10;
 inline constexpr int kTableColumns = 4;          // A to D: what is printed of worksheet 2
-inline constexpr int kSeriesColumn = 5;          // F: bars' outline x, G y; H, I the normal curve; J, K upper spec; L, M lower spec; N, O mean
-inline constexpr int kSeriesRow = 1;             // names in row 1, points from row 2
+inline constexpr int kSeriesColumn = 5;          // F: the first series' x, its y in the next column
+inline constexpr int kSeriesRow = 1;             // names in row 1 (above each y), points from row 2
+// The series by their x column counted from kSeriesColumn: the bars' outline (F, G), the normal
+// curve (H, I), the upper spec limit (J, K), the lower one (L, M) and the mean (N, O).
+enum HistogramSeries { kOutlineSeries = 0, kCurveSeries = 2, kUpperSpecSeries = 4, kLowerSpecSeries = 6, kMeanSeries = 8,
+                       kSeriesColumns = 10 };
 inline constexpr int kOutlinePoints = 4 * kMaxClasses;
 inline constexpr int kCurveRows = 101;
 
