@@ -2,6 +2,7 @@
 
 #include "app/MainFormView.h"
 #include "dialogs/SessionChoiceDialog.h"
+#include "journal/FormerJournal.h"
 #include "journal/JournalWriter.h"
 #include "sheetview/SheetEntry.h"
 #include "sheetview/SheetView.h"
@@ -151,6 +152,7 @@ void JournalController::start()
     addMenuItems();
     std::unique_ptr<journal::Journal> opened;
     try {
+        journal::adoptFormerJournal(journalPath());
         opened = journal::Journal::open(journalPath(), QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
                                         station());
     } catch (const std::exception& e) {

@@ -216,6 +216,18 @@ void readView(const Statement& row, int first, Workbook& book)
     book.rsUcl = row.text(first + 5);
 }
 
+// The shown sheet and its view bound to six parameters, starting at `first`, in the order
+// readView reads them.
+Statement& bindView(Statement& s, int first, const Workbook& book)
+{
+    return s.bind(first, book.shown)
+        .bind(first + 1, book.chart)
+        .bind(first + 2, book.limitMethod)
+        .bind(first + 3, book.ucl)
+        .bind(first + 4, book.lcl)
+        .bind(first + 5, book.rsUcl);
+}
+
 // Reads a workbook's sheets: rows 0..count-1, each exactly once.
 void readSheets(Statement& rows, int count, Workbook& book)
 {
@@ -433,18 +445,9 @@ void Journal::write(const Workbook& book)
     const bool full = !lastValid_;
     lastValid_ = false; // until this write has committed
     Transaction t(db_);
-    Statement(db_, "UPDATE session SET sheet_count = ?, shown = ?, chart = ?, limit_method = ?, ucl = ?, lcl = ?, "
-                   "rs_ucl = ?, written = ? WHERE id = ?")
-        .bind(1, book.count())
-        .bind(2, book.shown)
-        .bind(3, book.chart)
-        .bind(4, book.limitMethod)
-        .bind(5, book.ucl)
-        .bind(6, book.lcl)
-        .bind(7, book.rsUcl)
-        .bind(8, now())
-        .bind(9, session_)
-        .run();
+    Statement head(db_, "UPDATE session SET sheet_count = ?, shown = ?, chart = ?, limit_method = ?, ucl = ?, lcl = ?, "
+                        "rs_ucl = ?, written = ? WHERE id = ?");
+    bindView(head.bind(1, book.count()), 2, book).bind(8, now()).bind(9, session_).run();
     Statement put(db_, "INSERT OR REPLACE INTO sheet(session, idx, caption, record) VALUES(?, ?, ?, ?)");
     for (int i = 0; i < book.count(); ++i) {
         if (!full && i < last_.count() && last_.captions.value(i) == book.captions.value(i) &&
@@ -464,18 +467,9 @@ void Journal::addSnapshot(const Snapshot& s)
 {
     Transaction t(db_);
     const Workbook& b = s.book;
-    Statement(db_, "INSERT INTO snapshot(session, whole, sheet_count, shown, chart, limit_method, ucl, lcl, rs_ucl) "
-                   "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)")
-        .bind(1, session_)
-        .bind(2, s.whole ? 1 : 0)
-        .bind(3, b.count())
-        .bind(4, b.shown)
-        .bind(5, b.chart)
-        .bind(6, b.limitMethod)
-        .bind(7, b.ucl)
-        .bind(8, b.lcl)
-        .bind(9, b.rsUcl)
-        .run();
+    Statement head(db_, "INSERT INTO snapshot(session, whole, sheet_count, shown, chart, limit_method, ucl, lcl, rs_ucl) "
+                        "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    bindView(head.bind(1, session_).bind(2, s.whole ? 1 : 0).bind(3, b.count()), 4, b).run();
     const qint64 id = sqlite3_last_insert_rowid(db_);
     Statement put(db_, "INSERT INTO snapshot_sheet(snapshot, idx, caption, record) VALUES(?, ?, ?, ?)");
     for (int i = 0; i < b.count(); ++i)

@@ -1,6 +1,7 @@
 // A copy killed at any moment of a burst of changes leaves the workbook of its last reported
 // commit, or of the one it was committing: never a mix, never less.
 #include "CrashBurst.h"
+#include "journal/FormerJournal.h"
 #include "journal/Journal.h"
 
 #include <QDir>
@@ -220,4 +221,28 @@ TEST(JournalCrash, TwoStartsAtOnceNeverOfferTheSameSession)
         second.kill();
         offeredToAStart(path); // the claim of a start that died goes to the next: answered here
     }
+}
+
+// A journal of the former single name, left by a copy killed before the update, is carried
+// over to the host's file and its session offered; never while a copy still uses it.
+TEST(JournalCrash, TheFormerJournalIsCarriedOverOnceNoCopyUsesIt)
+{
+    QTemporaryDir dir;
+    const QString former = dir.filePath(QStringLiteral("journal.sqlite"));
+    const QString path = dir.filePath(journal::journalFileName(QStringLiteral("pc1")));
+    Copy old(former, 5, "hold");
+    const qint64 session = old.line().toLongLong();
+    ASSERT_GT(session, 0);
+
+    journal::adoptFormerJournal(path);
+    EXPECT_FALSE(QFileInfo::exists(path)) << "the former journal is in use";
+    EXPECT_TRUE(QFileInfo::exists(former));
+
+    old.kill();
+    ASSERT_TRUE(QFileInfo::exists(former + QStringLiteral("-wal"))) << "a killed copy leaves its log";
+    journal::adoptFormerJournal(path);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QFileInfo(path).fileName()});
+    auto j = Journal::open(path, QStringLiteral("quorvane"));
+    ASSERT_EQ(ids(j->crashedSessions()), std::vector<qint64>{session});
+    EXPECT_EQ(*j->readSession(session), crash_burst::Burst(5).book());
 }
