@@ -2,6 +2,7 @@
 
 #include "ui/GridDelegate.h"
 #include "ui/GridHeader.h"
+#include "ui/InputMethod.h"
 #include "ui/KeyFilters.h"
 #include "ui/ShortenedText.h"
 
@@ -184,6 +185,18 @@ int StringGrid::topRow() const { return verticalScrollBar()->value() + fixedRows
 void StringGrid::setTopRow(int row)
 {
     verticalScrollBar()->setValue(std::max(row - fixedRows(), 0));
+}
+
+void StringGrid::scrollToTopLeft()
+{
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+}
+
+void StringGrid::showFirstCell()
+{
+    setCurrentCell(fixedCols(), fixedRows());
+    scrollToTopLeft();
 }
 
 int StringGrid::visibleRowCount() const
@@ -372,6 +385,9 @@ void StringGrid::defaultPaint(QPainter& p, const CellPaint& c) const
 void StringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);
+    // The view switches the input method on for a current cell it may edit; the grid's own
+    // choice (direct input in the measurement grids) stands.
+    reapplyJapaneseInput(this);
     if (current.isValid()) emit currentCellChanged(current.column() + fixedCols(), current.row() + fixedRows());
 }
 
