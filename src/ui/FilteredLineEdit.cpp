@@ -7,9 +7,9 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
-#include <QHelpEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QStyle>
