@@ -53,15 +53,11 @@ PercentileCapability lognormalFit(std::span<const double> values, const SpecLimi
     std::vector<double> logs;
     logs.reserve(values.size());
     for (double v : values) logs.push_back(std::log(v));
-    long double sum = 0.0L;
-    for (double l : logs) sum += l;
-    const long double mean = sum / logs.size();
-    long double squares = 0.0L;
-    for (double l : logs) squares += (l - mean) * (l - mean);
+    const Summary s = summarise(logs);
     FittedDistribution fit;
     fit.family = FitFamily::Lognormal;
-    fit.location = static_cast<double>(mean);
-    fit.spread = static_cast<double>(std::sqrt(squares / logs.size()));
+    fit.location = s.mean();
+    fit.spread = static_cast<double>(std::sqrt(s.squares / s.count));
     PercentileCapability pc = withPercentiles(fit, limits);
     pc.goodness = andersonDarling(logs);
     return pc;

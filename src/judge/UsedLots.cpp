@@ -1,7 +1,6 @@
 #include "judge/UsedLots.h"
 
-#include <algorithm>
-#include <cmath>
+#include "judge/Statistics.h"
 
 namespace judge {
 
@@ -9,18 +8,14 @@ namespace {
 
 LotSample lotSample(const QString& number, std::span<const double> values)
 {
+    const Summary s = summarise(values);
     LotSample lot;
     lot.lot = number;
-    lot.n = int(values.size());
-    long double sum = 0.0L;
-    for (double v : values) sum += v;
-    const long double mean = sum / lot.n;
-    // Two passes: the deviations from the mean, so nearly equal values keep their spread.
-    for (double v : values) lot.squares += (v - mean) * (v - mean);
-    const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
-    lot.mean = static_cast<double>(mean);
-    lot.range = static_cast<double>(static_cast<long double>(*hi) - *lo);
-    lot.stdev = lot.n >= 2 ? static_cast<double>(std::sqrt(lot.squares / (lot.n - 1))) : 0.0;
+    lot.n = s.count;
+    lot.mean = s.mean();
+    lot.range = static_cast<double>(static_cast<long double>(s.max) - s.min);
+    lot.stdev = s.sampleStdev();
+    lot.squares = s.squares;
     return lot;
 }
 

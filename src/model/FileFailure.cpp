@@ -94,6 +94,7 @@ QString problemText(FileProblem problem)
     case FileProblem::NotReadable: return QStringLiteral("ファイルを読み取る権限がありません");
     case FileProblem::LinkLoop: return QStringLiteral("リンク先がたどれません");
     case FileProblem::IsLink: return QStringLiteral("シンボリックリンクです。リンク先には書き込みません");
+    case FileProblem::TooLarge: return QStringLiteral("ファイルが大きすぎます");
     case FileProblem::Unreadable: return QStringLiteral("ファイルの内容を読み取れません（壊れているか、対応していない形式です）");
     case FileProblem::Other: break;
     }

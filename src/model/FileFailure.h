@@ -16,6 +16,7 @@ enum class FileProblem {
     LinkLoop,          // a symbolic link of the path leads nowhere
     IsLink,            // the name to write is a symbolic link, which is never written through
     Unreadable,        // the content is not what it claims to be, or is damaged
+    TooLarge,          // more than the program reads from such a file (a pipe's endless stream)
     Other,
 };
 

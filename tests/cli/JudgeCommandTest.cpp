@@ -7,7 +7,9 @@
 #include <QJsonArray>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace cli_test;
 
@@ -375,6 +377,72 @@ TEST_F(JudgeCommand, PipesAreReadToTheirEndAndAFifoWithoutAWriterDoesNotBlock)
     const CliResult empty = runCli({"judge", path("empty.csv")});
     EXPECT_EQ(empty.status, 2);
     EXPECT_TRUE(QString::fromUtf8(empty.err).contains(q("空"))) << empty.err.toStdString();
+}
+
+// Streams that never end, through standard input and through a FIFO, each written by a real
+// process: text is read as far as the sheet's rows reach; a workbook, which must be held whole,
+// is refused past 64 MB with the input named.
+TEST_F(JudgeCommand, PipesAndFifosAreReadAsStreamsWithinTheBoundsOfFiles)
+{
+    const QString cli = QStringLiteral(QUORVANE_CLI);
+    const QString lines = q("exec yes K001,1.5,2.5");
+    const QString workbook = q("printf 'PK\\003\\004'; exec cat /dev/zero");
+    const auto expectRead = [](QProcess& p, const QString& writer, const QString& name) {
+        ASSERT_TRUE(p.waitForFinished(120000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        if (writer.contains(u"yes")) {
+            EXPECT_NE(p.exitCode(), 2) << err.toStdString();
+            const QJsonObject sheet = sheetOf(QJsonDocument::fromJson(p.readAllStandardOutput()).object(), 0);
+            EXPECT_EQ(sheet["lots"].toInt(), 100);
+            EXPECT_EQ(sheet["measurements"].toInt(), 2);
+        } else {
+            EXPECT_EQ(p.exitCode(), 2);
+            EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+            EXPECT_TRUE(err.contains(name) && err.contains(q("大きすぎ")) && err.contains(q("64 MB"))) << err.toStdString();
+        }
+    };
+    for (const QString& writer : {lines, workbook}) {
+        SCOPED_TRACE(writer.toStdString());
+        QProcess p;
+        p.start(q("/bin/sh"), {"-c", q("{ %1; } | \"$0\" judge /dev/stdin --format json").arg(writer), cli});
+        expectRead(p, writer, q("標準入力"));
+    }
+
+    // A sheet that takes more than one read of the pipe: every lot is read, not the first read's.
+    model::SheetRecord wide = sheet(q("Wide"), {}, 100, 100);
+    for (int lot = 1; lot <= 100; ++lot) {
+        QString line = QStringLiteral("K%1").arg(lot, 3, 10, QLatin1Char('0'));
+        for (int c = 0; c < 100; ++c) line += q(",10.000");
+        wide.dataLines.append(line);
+        wide.enableFlags.append(q("1"));
+    }
+    writeCsv(path("wide.csv"), wide);
+    ASSERT_GT(QFileInfo(path("wide.csv")).size(), 70000);
+    QProcess p;
+    p.start(q("/bin/sh"), {"-c", q("cat \"$0\" | \"$1\" judge /dev/stdin --format json"), path("wide.csv"), cli});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const QJsonObject read = sheetOf(QJsonDocument::fromJson(p.readAllStandardOutput()).object(), 0);
+    EXPECT_EQ(read["lots"].toInt(), 100) << p.readAllStandardError().toStdString();
+    const QJsonArray grid = read["capability_grid"].toArray(); // headings, every lot, the total
+    ASSERT_EQ(grid.size(), 102);
+    EXPECT_EQ(rowOf(grid[100]).mid(0, 2), QStringList({"K100", "100"}));
+
+    const QString fifo = path("endless");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& writer : {lines, workbook}) {
+        SCOPED_TRACE(writer.toStdString());
+        // Held open here, the FIFO has a writer from the start: the command never finds it without one.
+        const int held = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(held, 0);
+        QProcess w;
+        w.start(q("/bin/sh"), {"-c", q("{ %1; } > \"$0\"").arg(writer), fifo});
+        QProcess p;
+        p.start(cli, {"judge", fifo, "--format", "json"});
+        expectRead(p, writer, fifo);
+        ::close(held);
+        w.kill();
+        w.waitForFinished();
+    }
 }
 
 TEST_F(JudgeCommand, StandardLimitsAndTheCapabilityStudyInTheJson)
