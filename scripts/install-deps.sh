@@ -12,7 +12,7 @@ PACKAGES=(
   fonts-noto-cjk qt6-translations-l10n
   xvfb xauth x11-utils imagemagick
   desktop-file-utils poppler-utils lintian
-  python3 python3-openpyxl libreoffice-calc-nogui
+  python3 python3-openpyxl python3-scipy libreoffice-calc-nogui
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include "app/JournalController.h"
 #include "app/TSplashForm.h"
 #include "app/Version.h"
 #include "dialogs/TAboutForm.h"
@@ -7,7 +8,6 @@
 #include "dialogs/TOptionForm.h"
 #include "dialogs/TSettingForm.h"
 #include "dialogs/TSheetsForm.h"
-#include "journal/JournalWriter.h"
 #include "model/FileSafety.h"
 #include "model/UserFolders.h"
 #include "sheetview/SheetView.h"

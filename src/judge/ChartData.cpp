@@ -297,7 +297,7 @@ StudyChart buildStudy(const ChartInput& in, int lotRows)
         return out;
     }
     const Measurements sheet(*in.cells, *in.lots, in.lotCount, in.measurementCount);
-    const CapabilityStudy study = studyCapability(usedLots(sheet), in.chart, *spec);
+    const CapabilityStudy study = studyCapability(usedLots(sheet), in.chart, *spec, in.study);
     out.table = studyLines(study);
     out.normality = normalityLine(study);
 

@@ -101,6 +101,7 @@ struct ChartInput {
     ControlLimitTexts limits;
     ChartKind chart = ChartKind::XbarR;
     LimitMethod method = LimitMethod::ThreeSigma; // by the chart constants: limits drawn as steps
+    StudyOptions study;                           // what the capability study is asked for
     // The measurement and lot grids: the histogram counts the enabled lots' values.
     const model::CellTable* cells = nullptr;
     const model::CellTable* lots = nullptr;

@@ -26,4 +26,19 @@ std::vector<QStringList> studyRows(const std::vector<StudyLine>& lines, const QS
 // The normality line: the test's verdict, or the warning when p < 0.05.
 QString normalityLine(const CapabilityStudy& study);
 
+// Why the study gives no index (or no within index), or empty when it gives them.
+QString indexGapLine(const CapabilityStudy& study);
+
+// The names of the within sigma's estimators and of the fitted distributions.
+QString withinMethodText(WithinMethod method);
+QString fitFamilyText(FitFamily family);
+
+// Capability under the fitted distribution: the distribution (and for the automatic choice
+// the others tried), its parameters and percentiles, the indices, the expected ppm and the
+// fit's test. Empty when no distribution other than the normal was asked or it was refused.
+std::vector<StudyLine> nonNormalLines(const CapabilityStudy& study);
+
+// Why the asked distribution was not fitted, or empty.
+QString nonNormalRefusalLine(const CapabilityStudy& study);
+
 } // namespace judge

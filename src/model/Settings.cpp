@@ -145,6 +145,9 @@ void transfer(QSettings& store, StoredSettings& s, bool writing)
         g.text("CpCpk", a.CpCpk, ad.CpCpk);
         g.integer("ChartIndex", a.ChartIndex, ad.ChartIndex);
         g.integer("LimitIndex", a.LimitIndex, ad.LimitIndex);
+        g.integer("SigmaIndex", a.SigmaIndex, ad.SigmaIndex);
+        g.text("Target", a.Target, ad.Target);
+        g.integer("DistributionIndex", a.DistributionIndex, ad.DistributionIndex);
     }
 }
 
@@ -205,6 +208,9 @@ StoredSettings validSettings(StoredSettings s)
     keepInList(a.ChartIndex, {0, 2}, ad.ChartIndex);
     keepInList(a.LimitIndex, {0, 2}, ad.LimitIndex);
     if (!isThresholdText(a.CpCpk)) a.CpCpk = ad.CpCpk;
+    keepInList(a.SigmaIndex, {0, 3}, ad.SigmaIndex);
+    keepInList(a.DistributionIndex, {0, 4}, ad.DistributionIndex);
+    if (!a.Target.trimmed().isEmpty() && !tryParseNumber(a.Target)) a.Target = ad.Target;
     return s;
 }
 

@@ -33,6 +33,12 @@ struct AppSettings {
     int CpkIndex = 0;
     QString CpCpk;
     int ChartIndex = 0, LimitIndex = 0;
+    // The capability study: the within sigma's estimator (0 the chart kind's, 1 pooled,
+    // 2 R̄/d2, 3 S̄/c4), Cpm's target (blank: the middle of the tolerance) and the
+    // distribution (0 normal, 1 Box-Cox, 2 lognormal, 3 Weibull, 4 the best fit).
+    int SigmaIndex = 0;
+    QString Target;
+    int DistributionIndex = 0;
 
     static AppSettings defaults();
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
@@ -81,7 +87,8 @@ std::optional<FileFailure> saveSettings(QSettings& store, const StoredSettings& 
 // spin field's range, a list index or rule parameter that is not among its list's items
 // replaced by its default, a rule ⑤/⑥ window smaller than its count replaced together with
 // the count by their defaults, a threshold that is not a number of the threshold field
-// ("1.5", at most four characters of digits and one point) replaced by "1.33".
+// ("1.5", at most four characters of digits and one point) replaced by "1.33", a target
+// that is neither blank nor a number replaced by blank.
 StoredSettings validSettings(StoredSettings s);
 
 // True for a threshold text the threshold field could hold.

@@ -14,6 +14,7 @@ judge::ChartInput chartInputOf(const SheetView& view, int classCount)
     in.limits = {view.ucl, view.lcl, view.rsUcl};
     in.chart = view.chart;
     in.method = view.limitMethod;
+    in.study = view.study;
     in.cells = &view.cells;
     in.lots = &view.lots;
     in.lotCount = view.lotRows;

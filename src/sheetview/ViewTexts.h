@@ -1,6 +1,7 @@
 // The item texts of the view's drop-down lists and the captions of its result pages, kept in
 // one place: the window's lists, the reports' identification and the command line show them.
 #pragma once
+#include "judge/StudyTable.h"
 #include "sheetview/GridLayout.h"
 
 #include <QString>
@@ -19,6 +20,15 @@ inline const QStringList& chartKindTexts()
 inline const QStringList& limitMethodTexts()
 {
     static const QStringList t{QStringLiteral("３シグマ法"), QStringLiteral("指定管理値"), QStringLiteral("管理図係数法")};
+    return t;
+}
+
+// SigmaWithin items: the chart kind's estimator, then the three to choose from.
+inline const QStringList& sigmaWithinTexts()
+{
+    static const QStringList t{QStringLiteral("管理図に合わせる"), judge::withinMethodText(judge::WithinMethod::Pooled),
+                               judge::withinMethodText(judge::WithinMethod::RBar),
+                               judge::withinMethodText(judge::WithinMethod::SBar)};
     return t;
 }
 

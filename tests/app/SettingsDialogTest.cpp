@@ -514,6 +514,55 @@ TEST_F(SettingsDialogTest, SettingsAHomeCannotTakeAreReportedAtCloseAndTheWindow
     }
 }
 
+TEST_F(SettingsDialogTest, TheStudysWithinSigmaIsChosenHereAndReachesTheStudyAndTheNextStart)
+{
+    // The counts OK applies are those shown, so the judged sheet keeps its layout and results.
+    form->appSettings().Row = 10;
+    form->appSettings().Col = 3;
+    form->spinRow->setValue(10);
+    form->spinCol->setValue(3);
+    form->editKupper->setText("11.000");
+    form->editKlower->setText("9.000");
+    const char* const lots[2][3] = {{"9.800", "10.000", "10.200"}, {"10.000", "10.100", "10.500"}};
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 0; c < 3; ++c) form->gridEdit->setCell(c, r, lots[r - 1][c]);
+    click(form->btnSpcJudg);
+    const auto shown = [&](const QString& label) {
+        for (const judge::StudyLine& line : form->chartSet().study.table)
+            if (line.label == label) return line.value;
+        return QString();
+    };
+    EXPECT_EQ(shown("σ (群内) の推定"), "R̄/d2"); // the chart kind's own
+    EXPECT_EQ(shown("σ (群内)"), QString::number((0.4 + 0.5) / 2 / 1.69256875, 'f', 5));
+
+    openSetting([&](TSettingForm& d) {
+        // Enter leads from the limit method to the new list.
+        d.cmbLimit->setFocus();
+        press(Qt::Key_Return);
+        EXPECT_TRUE(d.cmbSigma->hasFocus());
+        EXPECT_TRUE(paintedYellow(d.cmbSigma));
+        EXPECT_EQ(d.cmbSigma->currentText(), "管理図に合わせる");
+        EXPECT_EQ(shownItems(d.cmbSigma), (QStringList{"管理図に合わせる", "合併標準偏差", "R̄/d2", "S̄/c4"}));
+        choose(d.cmbSigma, "合併標準偏差");
+        QTest::mouseClick(d.btnOk, Qt::LeftButton);
+    });
+    EXPECT_EQ(form->appSettings().SigmaIndex, 1);
+    // Squares 0.08 and 0.14 over 4 degrees, over c4(5).
+    const double c4 = std::sqrt(2.0 / 4) * std::tgamma(5 / 2.0) / std::tgamma(4 / 2.0);
+    EXPECT_EQ(shown("σ (群内) の推定"), "合併標準偏差");
+    EXPECT_EQ(shown("σ (群内)"), QString::number(std::sqrt(0.22 / 4) / c4, 'f', 5));
+
+    openSetting([&](TSettingForm& d) {
+        choose(d.cmbSigma, "S̄/c4");
+        press(Qt::Key_Escape);
+    });
+    EXPECT_EQ(form->appSettings().SigmaIndex, 1);
+    form->close();
+    form.reset();
+    start();
+    EXPECT_EQ(form->appSettings().SigmaIndex, 1);
+}
+
 // ---------------------------------------------------------------- a hand-edited settings file
 
 TEST_F(SettingsDialogTest, HandEditedSettingsAreReadOneWayByTheDialogsTheSheetsTheJudgementAndTheWindow)

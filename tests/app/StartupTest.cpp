@@ -64,6 +64,7 @@ TEST_F(MainFormTest, ClosingWritesEverySettingAsTextAndTheNextStartReadsItBack)
     form->appSettings().Tab = 5;
     form->ruleOptions().Check4 = false;
     form->ruleOptions().Chk7Comp1 = 13;
+    form->appSettings().Target = "10.25";
     form->setGeometry(20, 30, 1000, 700);
     form->close();
     form.reset();
@@ -75,13 +76,16 @@ TEST_F(MainFormTest, ClosingWritesEverySettingAsTextAndTheNextStartReadsItBack)
     EXPECT_EQ(raw.value("Options/Check1").toString(), "1");
     EXPECT_EQ(raw.value("Options/Chk7Comp1").toString(), "13");
     EXPECT_EQ(raw.value("Windows/Width").toString(), "1000");
-    EXPECT_EQ(raw.allKeys().size(), 4 + 4 + 17 + 11); // "Windows": the main window's and the chart window's bounds
+    EXPECT_EQ(raw.value("Settings/Target").toString(), "10.25");
+    EXPECT_EQ(raw.value("Settings/SigmaIndex").toString(), "0");
+    EXPECT_EQ(raw.allKeys().size(), 4 + 4 + 17 + 14); // "Windows": the main window's and the chart window's bounds
 
     start();
     EXPECT_EQ(form->appSettings().Unit, "cm");
     EXPECT_EQ(form->tabCtrl->count(), 5);
     EXPECT_FALSE(form->ruleOptions().Check4);
     EXPECT_EQ(form->ruleOptions().Chk7Comp1, 13);
+    EXPECT_EQ(form->appSettings().Target, "10.25");
     EXPECT_EQ(form->width(), 1000);
 }
 

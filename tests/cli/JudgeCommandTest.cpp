@@ -388,21 +388,29 @@ TEST_F(JudgeCommand, StandardLimitsAndTheCapabilityStudyInTheJson)
     const QJsonObject s = sheetOf(r.json(), 0);
 
     const double pi = 3.14159265358979323846;
-    const double within = std::sqrt(0.04 / 3) / (2 * std::sqrt(2.0 / 3) / std::sqrt(pi));
+    const double pooled = std::sqrt(0.04 / 3) / (2 * std::sqrt(2.0 / 3) / std::sqrt(pi));
     const double overall = std::sqrt(0.055 / 5);
+    const double sigma = (0.2 / 1.69256875 + 0.2 * std::sqrt(pi) / 2) / 2;
+    // The study's within sigma is the chart's own R̄/d2 unless another is asked for.
     const QJsonObject study = s["capability_study"].toObject();
     EXPECT_EQ(study["n"].toInt(), 6);
     EXPECT_NEAR(study["mean"].toDouble(), 10.05, 1e-12);
-    EXPECT_NEAR(study["sigma_within"].toDouble(), within, 1e-12);
+    EXPECT_EQ(study["sigma_within_method"].toString(), "rbar");
+    EXPECT_NEAR(study["sigma_within"].toDouble(), sigma, 1e-8);
     EXPECT_NEAR(study["sigma_overall"].toDouble(), overall, 1e-12);
-    EXPECT_NEAR(study["cp"].toDouble(), 1 / (6 * within), 1e-10);
-    EXPECT_NEAR(study["cpk"].toDouble(), 0.45 / (3 * within), 1e-10);
+    EXPECT_NEAR(study["cp"].toDouble(), 1 / (6 * sigma), 1e-7);
     EXPECT_NEAR(study["ppk"].toDouble(), 0.45 / (3 * overall), 1e-10);
     EXPECT_EQ(study["cp_ci"].toArray().size(), 2);
     EXPECT_TRUE(study["anderson_darling"].isNull()); // six values
+    EXPECT_EQ(study["normality_warning"], QJsonValue(false));
     EXPECT_EQ(study["ppm_observed"].toDouble(), 0.0);
+    EXPECT_TRUE(study["nonnormal"].isNull());
+    const QJsonObject asked =
+        sheetOf(runCli({"judge", path("study.xlsx"), "--sigma-within", "pooled", "--format", "json"}).json(), 0)["capability_study"].toObject();
+    EXPECT_EQ(asked["sigma_within_method"].toString(), "pooled");
+    EXPECT_NEAR(asked["sigma_within"].toDouble(), pooled, 1e-12);
+    EXPECT_NEAR(asked["cpk"].toDouble(), 0.45 / (3 * pooled), 1e-10);
 
-    const double sigma = (0.2 / 1.69256875 + 0.2 * std::sqrt(pi) / 2) / 2;
     const QJsonArray lots = s["limits_per_lot"].toArray();
     ASSERT_EQ(lots.size(), 3);
     const QJsonObject second = lots[1].toObject();
@@ -426,4 +434,64 @@ TEST_F(JudgeCommand, StandardLimitsAndTheCapabilityStudyInTheJson)
     const QJsonObject threeSigma = sheetOf(runCli({"judge", path("study.xlsx"), "--format", "json"}).json(), 0);
     EXPECT_FALSE(threeSigma.contains("limits_per_lot"));
     EXPECT_NEAR(threeSigma["capability_study"].toObject()["pp"].toDouble(), 1 / (6 * overall), 1e-10);
+}
+
+TEST_F(JudgeCommand, TheStudysTargetAndNonNormalCapabilityInTheJson)
+{
+    // Thirty positive readings skewed to the right, and a sheet holding a zero.
+    std::vector<QByteArray> lines;
+    const char* const values[] = {"9.612", "9.655", "9.671", "9.702", "9.718", "9.731", "9.745", "9.760", "9.771", "9.790",
+                                  "9.801", "9.815", "9.832", "9.844", "9.866", "9.881", "9.905", "9.927", "9.952", "9.981",
+                                  "10.012", "10.046", "10.088", "10.131", "10.187", "10.245", "10.322", "10.401", "10.497", "9.699"};
+    for (int r = 0; r < 10; ++r)
+        lines.push_back(QStringLiteral("K%1,%2,%3,%4").arg(r + 1, 3, 10, QChar(u'0')).arg(values[r], values[r + 10], values[r + 20]).toUtf8());
+    model::SheetRecord skewed = sheet(q("Skewed"), {});
+    for (const QByteArray& l : lines) skewed.dataLines.append(QString::fromUtf8(l));
+    writeWorkbook(path("skewed.xlsx"), {skewed, sheet(q("Zero"), {"K001,9.900,10.000,0.000", "K002,10.000,10.200,10.100"})});
+
+    const auto studyOf = [&](const QStringList& options, int sheetIndex = 0) {
+        const CliResult r = runCli(QStringList{"judge", path("skewed.xlsx"), "--format", "json"} + options);
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+        return sheetOf(r.json(), sheetIndex)["capability_study"].toObject();
+    };
+    const QJsonObject targeted = studyOf({"--target", "10.2"});
+    EXPECT_EQ(targeted["target"].toDouble(), 10.2);
+    const double mean = targeted["mean"].toDouble(), sd = targeted["sigma_overall"].toDouble();
+    EXPECT_NEAR(targeted["cpm"].toDouble(), 1.0 / (6 * std::sqrt(sd * sd + (mean - 10.2) * (mean - 10.2))), 1e-12);
+    EXPECT_EQ(studyOf({})["target"].toDouble(), 10.0);
+
+    const QStringList common{"p00135", "p50", "p99865", "pp", "ppu", "ppl", "ppk", "ppm_expected", "fit_a2", "fit_p"};
+    const std::pair<const char*, QStringList> methods[] = {
+        {"boxcox", {"lambda"}}, {"lognormal", {"meanlog", "sdlog"}}, {"weibull", {"shape", "scale"}}};
+    for (const auto& [method, parameters] : methods) {
+        const QJsonObject nn = studyOf({"--distribution", q(method)})["nonnormal"].toObject();
+        QStringList keys = QStringList{"method"} + parameters + common;
+        keys.sort();
+        EXPECT_EQ(nn.keys(), keys) << method;
+        EXPECT_EQ(nn["method"].toString(), q(method));
+        EXPECT_LT(nn["p00135"].toDouble(), nn["p50"].toDouble());
+        EXPECT_LT(nn["p50"].toDouble(), nn["p99865"].toDouble());
+        EXPECT_EQ(nn["ppk"].toDouble(), std::min(nn["ppu"].toDouble(), nn["ppl"].toDouble())) << method;
+        EXPECT_TRUE(nn["fit_p"].isDouble()) << method; // thirty values: the fit is tested
+    }
+    const QJsonObject chosen = studyOf({"--distribution", "auto"})["nonnormal"].toObject();
+    EXPECT_TRUE(QStringList({"normal", "boxcox", "lognormal", "weibull"}).contains(chosen["method"].toString()));
+
+    // A zero cannot be transformed: the normal study stays, and the reason is given.
+    const QJsonObject zero = studyOf({"--distribution", "boxcox"}, 1);
+    EXPECT_TRUE(zero["nonnormal"].isNull());
+    EXPECT_TRUE(zero["nonnormal_message"].toString().contains(q("Box-Cox変換"))) << zero["nonnormal_message"].toString().toStdString();
+    EXPECT_TRUE(zero["pp"].isDouble());
+
+    const CliResult text = runCli({"judge", path("skewed.xlsx"), "--sheet", "1", "--distribution", "lognormal"});
+    EXPECT_TRUE(text.out.contains("対数正規分布"));
+    EXPECT_TRUE(text.out.contains("R̄/d2"));
+
+    for (const QStringList& bad : {QStringList{"--sigma-within", "median"}, QStringList{"--target", "abc"},
+                                   QStringList{"--distribution", "gamma"}}) {
+        const CliResult r = runCli(QStringList{"judge", path("skewed.xlsx")} + bad);
+        EXPECT_EQ(r.status, 2) << bad.join(' ').toStdString();
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(bad.front())) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
 }
