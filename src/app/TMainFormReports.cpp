@@ -9,6 +9,7 @@
 #include "reports/ControlChartReport.h"
 #include "reports/ExcelSession.h"
 #include "reports/HistogramReport.h"
+#include "reports/ReportFiles.h"
 #include "reports/ReportModel.h"
 #include "reports/ResultReport.h"
 #include "ui/Interaction.h"
@@ -53,7 +54,11 @@ void TMainForm::btnControlChartClick()
         SplashGuard busy(splash_, kStatisticsBusy);
         const QDateTime now = QDateTime::currentDateTime();
         const reports::ControlChartData data = reports::controlChartData(ViewLoan(*this, tabCtrl->currentIndex()).view, now);
-        reports::fillControlChart(session, reportFolders, now, data);
+        try {
+            reports::fillControlChart(session, reportFolders, now, data);
+        } catch (...) {
+            reports::rethrowReportError(session);
+        }
         session.endHandOver();
     }
     tellWhereSaved(this, session);
@@ -71,7 +76,11 @@ void TMainForm::btnHistogramClick()
         const QDateTime now = QDateTime::currentDateTime();
         const reports::HistogramData data =
             reports::histogramData(ViewLoan(*this, tabCtrl->currentIndex()).view, spinBetWeen->value(), now);
-        reports::fillHistogram(session, reportFolders, now, data);
+        try {
+            reports::fillHistogram(session, reportFolders, now, data);
+        } catch (...) {
+            reports::rethrowReportError(session);
+        }
         session.endHandOver();
     }
     tellWhereSaved(this, session);

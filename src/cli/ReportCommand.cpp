@@ -6,6 +6,7 @@
 #include "model/FileFailure.h"
 #include "model/NumberText.h"
 #include "reports/ExcelSession.h"
+#include "reports/ReportFiles.h"
 #include "reports/ReportModel.h"
 #include "spreadsheet/Error.h"
 
@@ -84,7 +85,7 @@ QString write(const PreparedSheet& p, int number, const reports::ReportFolders& 
         }
     } catch (...) {
         session.endClosing();
-        throw;
+        reports::rethrowReportError(session); // saying so when the failed fill removed its copy
     }
     session.endClosing(); // saved already: closing keeps the file as it is
     return path;

@@ -1,9 +1,9 @@
 #include "journal/Journal.h"
 
 #include "journal/SessionLock.h"
+#include "model/FileSafety.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
@@ -188,20 +188,14 @@ void newestFirst(std::vector<SessionInfo>& sessions)
     });
 }
 
-constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-
-// The file exists with owner-only access before SQLite opens it; SQLite gives its WAL and
-// shared-memory files the same access.
+// The journal's folder is the user's own and closed to everyone else, so no one can plant a
+// name in it (the WAL, the locks); the file exists with owner-only access, never through a
+// link, before SQLite opens it, and SQLite gives its WAL and shared-memory files the same access.
 void prepareFile(const QString& path)
 {
-    const QFileInfo info(path);
-    if (QDir().mkpath(info.absolutePath()))
-        QFile::setPermissions(info.absolutePath(), kOwnerOnly | QFileDevice::ExeOwner);
-    if (!info.exists()) {
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly)) throw JournalError("journal: cannot create " + path.toStdString());
-    }
-    QFile::setPermissions(path, kOwnerOnly);
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!model::makeOwnPrivateFolder(folder)) throw JournalError("journal: not a private folder of the user's " + folder.toStdString());
+    if (!model::makeOwnPrivateFile(path)) throw JournalError("journal: not a file of the user's own " + path.toStdString());
 }
 
 // The shown sheet and its view (shown, chart, limit method, UCL, LCL, Rs-UCL) from six columns
@@ -286,7 +280,7 @@ void Journal::openDatabase(const QString& path, const QString& program, const QS
 {
     path_ = path;
     prepareFile(path);
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (rc != SQLITE_OK) throw SqliteError(db_, rc);
     sqlite3_busy_timeout(db_, 5000);
     {

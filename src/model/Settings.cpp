@@ -234,11 +234,13 @@ WindowBounds boundsOnScreens(const WindowBounds& bounds, const QList<QRect>& scr
     return d;
 }
 
-void saveSettings(QSettings& store, const StoredSettings& s)
+std::optional<FileFailure> saveSettings(QSettings& store, const StoredSettings& s)
 {
     StoredSettings copy = s;
     transfer(store, copy, true);
     store.sync();
+    if (store.status() == QSettings::NoError) return std::nullopt;
+    return writeFailure(store.fileName(), 0);
 }
 
 StoredSettings loadSettings()
@@ -247,10 +249,10 @@ StoredSettings loadSettings()
     return loadSettings(store);
 }
 
-void saveSettings(const StoredSettings& s)
+std::optional<FileFailure> saveSettings(const StoredSettings& s)
 {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Mirelda"), QStringLiteral("Quorvane"));
-    saveSettings(store, s);
+    return saveSettings(store, s);
 }
 
 } // namespace model

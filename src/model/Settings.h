@@ -1,9 +1,12 @@
 #pragma once
+#include "model/FileFailure.h"
 #include "model/RuleRanges.h"
 
 #include <QList>
 #include <QRect>
 #include <QString>
+
+#include <optional>
 
 class QSettings;
 
@@ -71,12 +74,14 @@ struct StoredSettings {
 // Every value is written as a string; a missing value or an integer text that does not
 // convert reads as the default. What is read is brought into the ranges of the controls that
 // edit it (validSettings), so the dialogs, the sheets and the judgements all see one value.
+// Saving returns why the settings could not be written (a full disk, a folder that refuses
+// them), nothing when they were.
 StoredSettings loadSettings();
-void saveSettings(const StoredSettings& s);
+std::optional<FileFailure> saveSettings(const StoredSettings& s);
 
 // The same against a given settings object (tests use a file of their own).
 StoredSettings loadSettings(QSettings& store);
-void saveSettings(QSettings& store, const StoredSettings& s);
+std::optional<FileFailure> saveSettings(QSettings& store, const StoredSettings& s);
 
 // The settings as their controls would hold them: a count or the digits clamped into the
 // spin field's range, a list index or rule parameter that is not among its list's items

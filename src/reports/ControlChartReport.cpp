@@ -120,7 +120,7 @@ std::optional<double> specValue(const QString& text) { return model::tryParseNum
 QString fillControlChart(ExcelSession& session, const ReportFolders& folders, const QDateTime& when,
                          const ControlChartData& data)
 {
-    const QString copy = copyTemplate(folders.formFiles + u'/' + controlChartTemplateName(data.kind), folders.saveFiles, when, data.fileTag);
+    const ReportCopy copy(session, folders.formFiles + u'/' + controlChartTemplateName(data.kind), folders.saveFiles, when, data.fileTag);
     if (!session.start()) return copy;
     session.setWorkbook(session.application().openWorkbook(copy));
     session.setWorksheet(session.application().worksheet(1));

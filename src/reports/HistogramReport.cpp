@@ -151,7 +151,7 @@ void writeTables(spreadsheet::Application& app, const HistogramData& data, const
 
 QString fillHistogram(ExcelSession& session, const ReportFolders& folders, const QDateTime& when, const HistogramData& data)
 {
-    const QString copy = copyTemplate(folders.formFiles + u'/' + kHistogramTemplateName, folders.saveFiles, when, data.fileTag);
+    const ReportCopy copy(session, folders.formFiles + u'/' + kHistogramTemplateName, folders.saveFiles, when, data.fileTag);
     if (!session.start()) return copy;
     session.setWorkbook(session.application().openWorkbook(copy));
     session.setWorksheet(session.application().worksheet(1));

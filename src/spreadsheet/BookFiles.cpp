@@ -212,20 +212,36 @@ QByteArray Book::toBytes()
     return buffer.data();
 }
 
+namespace {
+
+// Writes the workbook into the file; a failure of the file system is returned as saveFile's
+// writers return theirs, any other error goes on.
+bool writeInto(BookData& book, QIODevice& file)
+{
+    try {
+        book.write(file);
+        return true;
+    } catch (const Error& e) {
+        // Not a failure of the file system: the error itself goes on, the name left as it was.
+        if (e.systemError() == 0 && static_cast<QFileDevice&>(file).error() == QFileDevice::NoError) throw;
+        errno = e.systemError();
+        return false;
+    }
+}
+
+} // namespace
+
 void Book::save(const QString& path)
 {
-    const auto failure = model::saveFile(path, [&](QIODevice& file) {
-        try {
-            d->write(file);
-            return true;
-        } catch (const Error& e) {
-            // Not a failure of the file system: the error itself goes on, the name left as it was.
-            if (e.systemError() == 0 && static_cast<QFileDevice&>(file).error() == QFileDevice::NoError) throw;
-            errno = e.systemError();
-            return false;
-        }
-    });
+    const auto failure = model::saveFile(path, [&](QIODevice& file) { return writeInto(*d, file); });
     if (failure) throw fileError(QStringLiteral("ブックを保存できませんでした。"), *failure);
+}
+
+QString Book::saveNew(const QString& path)
+{
+    const model::NewFile made = model::writeNewFile(path, [&](QIODevice& file) { return writeInto(*d, file); });
+    if (made.failure) throw fileError(QStringLiteral("ブックを保存できませんでした。"), *made.failure);
+    return made.path;
 }
 
 } // namespace spreadsheet

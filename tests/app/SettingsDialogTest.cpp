@@ -1,4 +1,5 @@
 #include "MainFormFixture.h"
+#include "FullDisk.h"
 
 #include "ui/InputMethod.h"
 
@@ -493,6 +494,24 @@ TEST_F(SettingsDialogTest, InitialValuesReachTheSettingsStoreAndTheNextStart)
     EXPECT_EQ(form->editUnit->text(), "UM");
     EXPECT_EQ(form->cmbChart->currentText(), "XbarS管理図");
     EXPECT_EQ(form->pnlRsUcl->text(), "S-UCL");
+}
+
+TEST_F(SettingsDialogTest, SettingsAHomeCannotTakeAreReportedAtCloseAndTheWindowStillCloses)
+{
+    const QString folder = settingsDir.path() + QStringLiteral("/Mirelda");
+    ASSERT_TRUE(testing_support::withFullDisk(folder, 16, [&] {
+        form->close();
+        QApplication::processEvents();
+    }));
+    EXPECT_FALSE(form->isVisible());
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("警告メッセージ"));
+    const QString expected = QStringLiteral("設定を保存できませんでした。今回変更した設定は次回の起動に引き継がれません…。\n") +
+                             QDir::toNativeSeparators(folder + QStringLiteral("/Quorvane.conf"));
+    EXPECT_TRUE(ui.messages[0].text.startsWith(expected)) << ui.messages[0].text.toStdString();
+    if (testing_support::ownMountNamespace()) {
+        EXPECT_TRUE(ui.messages[0].text.endsWith(QStringLiteral("：空き容量が足りません"))) << ui.messages[0].text.toStdString();
+    }
 }
 
 TEST_F(SettingsDialogTest, TheStudysWithinSigmaIsChosenHereAndReachesTheStudyAndTheNextStart)
