@@ -37,11 +37,6 @@ struct ChainReport;
 struct SheetView;
 } // namespace sheetview
 
-namespace journal {
-class JournalWriter;
-struct Workbook;
-} // namespace journal
-
 namespace ui {
 struct CellPaint;
 class EntryGrid;
@@ -49,6 +44,7 @@ class SpinEdit;
 class StringGrid;
 } // namespace ui
 
+class JournalController;
 class TSplashForm;
 class TSheetsForm;
 class TAboutForm;
@@ -172,7 +168,7 @@ public:
     void saveChartBounds();
     TChartForm* chartForm() const;
 
-    // The recovery journal (TMainFormJournal.cpp): the workbook is journaled shortly after
+    // The recovery journal (JournalController): the workbook is journaled shortly after
     // every change; after an unclean end the next start offers it back.
     void mainMenuRestoreLastClick();
     void mainMenuUndoImportClick();
@@ -181,8 +177,8 @@ public:
     void journalNow();
     // Waits until everything posted is committed (tests, benchmarks).
     void journalWaitIdle();
-    // The wait between a change and its journaling, in milliseconds.
-    int journalDelay = 200;
+    // Made when the window first shows.
+    JournalController* journalController() const { return journal_.get(); }
 
     // Selects a sheet tab without the leaving handler, as whole-workbook operations do.
     void selectTab(int index);
@@ -270,15 +266,11 @@ private:
     void runChain(ChainStage stage);
     void showChainReport(const sheetview::ChainReport& report);
 
+    friend class JournalController;
     void startJournal();
     void closeJournal();
-    void offerRestore(qint64 session);
-    void journalChanged();
-    void journalFailed(const QString& error);
     // Before an operation replaces the whole workbook (sheet -1) or one sheet.
     void journalBeforeReplace(int sheet);
-    journal::Workbook journaledWorkbook();
-    void restoreWorkbook(const journal::Workbook& book);
 
     model::StoredSettings settings_;
     model::SheetStore store_;
@@ -296,7 +288,5 @@ private:
     QPointer<TChartForm> chartForm_;
     QPointer<TOptionForm> optionForm_;
     QPointer<TSettingForm> settingForm_;
-    std::unique_ptr<journal::JournalWriter> journal_;
-    QTimer* journalTimer_ = nullptr;
-    bool journalReady_ = false;
+    std::unique_ptr<JournalController> journal_;
 };

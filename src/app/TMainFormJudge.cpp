@@ -64,8 +64,7 @@ void TMainForm::showChainReport(const sheetview::ChainReport& report)
 {
     if (report.specFinished) {
         gridEdit->viewport()->update();
-        gridEdit->setCurrentCell(0, 1);
-        gridEdit->setTopRow(1);
+        gridEdit->showFirstCell();
     }
     if (report.capabilityFinished) gridCalc->setCurrentCell(1, 1);
     if (report.spcFinished) gridSpc->setCurrentCell(1, 1);

@@ -10,6 +10,7 @@
 #include "reports/ControlChartReport.h"
 #include "reports/ExcelSession.h"
 #include "reports/HistogramReport.h"
+#include "reports/ReportFiles.h"
 #include "reports/ResultReport.h"
 #include "ui/Interaction.h"
 #include "ui/SpinEdit.h"
@@ -52,7 +53,11 @@ void TMainForm::chartReport(ChartReport fill)
     {
         SplashGuard busy(splash_, kStatisticsBusy);
         const QDateTime now = QDateTime::currentDateTime();
-        fill(session, reportFolders, now, chartModel(now), QString());
+        try {
+            fill(session, reportFolders, now, chartModel(now), QString());
+        } catch (...) {
+            reports::rethrowReportError(session);
+        }
         session.endHandOver();
     }
     tellWhereSaved(this, session);

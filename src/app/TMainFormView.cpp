@@ -7,6 +7,7 @@
 #include "judge/ResultTexts.h"
 #include "judge/SpcJudgement.h"
 #include "sheetview/GridLayout.h"
+#include "sheetview/SheetEntry.h"
 #include "ui/Look.h"
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
@@ -71,6 +72,7 @@ TMainForm::ViewLoan::ViewLoan(TMainForm& f, int tab) : f_(f), tab_(tab)
     v.ucl = f.editUcl->text();
     v.lcl = f.editLcl->text();
     v.rsUcl = f.editRsUcl->text();
+    v.study = sheetview::studyOptionsOf(f.settings_.app);
     v.thresholdCheck = f.chkCpCpk->isChecked();
     v.capabilityIndex = judge::capabilityIndexFromIndex(f.cmbCpCpk->currentIndex());
     v.threshold = f.editCpCpk->text();

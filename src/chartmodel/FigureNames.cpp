@@ -1,5 +1,7 @@
 #include "chartmodel/FigureNames.h"
 
+#include "sheetview/ViewTexts.h"
+
 #include <map>
 
 namespace chartmodel {
@@ -40,14 +42,9 @@ const std::map<Figure, FigureName>& table()
 
 const FigureName& figureName(Figure figure) { return table().at(figure); }
 
-QString withinEstimatorName(judge::ChartKind chart)
+QString sigmaWithinLabel(judge::WithinMethod method)
 {
-    return chart == judge::ChartKind::XRs ? QStringLiteral("MR̄/d2") : QStringLiteral("合併標準偏差/c4");
-}
-
-QString sigmaWithinLabel(judge::ChartKind chart)
-{
-    return QStringLiteral("σ (群内: %1)").arg(withinEstimatorName(chart));
+    return QStringLiteral("σ (群内: %1)").arg(sheetview::withinMethodText(method));
 }
 
 Figure overallOfGridCpk(judge::SpecKind kind)

@@ -5,6 +5,7 @@
 // Pp and Ppk (equal by construction) stand on one page, they are shown once under one name.
 #pragma once
 #include "judge/Kinds.h"
+#include "judge/WithinSigma.h"
 
 #include <QString>
 
@@ -27,12 +28,8 @@ struct FigureName {
 
 const FigureName& figureName(Figure figure);
 
-// The estimator of the sigma within the lots, by chart kind: the pooled standard deviation
-// over c4, or the mean moving range over d2(2) for single values.
-QString withinEstimatorName(judge::ChartKind chart);
-
-// "σ (群内: 合併標準偏差/c4)".
-QString sigmaWithinLabel(judge::ChartKind chart);
+// "σ (群内: R̄/d2)": the sigma within the lots with the estimator the study used.
+QString sigmaWithinLabel(judge::WithinMethod method);
 
 // The grid's CP or CPK together with the study's overall figure it equals, for a page that
 // shows both: "CP・Pp (全体σ)", "CPK・Ppk (全体σ)" (one-sided: "CPK・PPU (全体σ)").

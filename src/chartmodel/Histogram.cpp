@@ -50,7 +50,7 @@ QList<QStringList> packedBlock(const sheetview::SheetView& view)
 // The capability box: the grid's CP and CPK, which the study's overall figures equal, shown
 // once under both names; then the study's within figures, the limits and the class count.
 std::vector<std::pair<QString, QString>> capabilityBox(const Histogram& h, const QString& gridCp, const QString& gridCpk,
-                                                       const std::optional<judge::CapabilityStudy>& study, judge::ChartKind chart)
+                                                       const std::optional<judge::CapabilityStudy>& study, judge::WithinMethod withinMethod)
 {
     const int statistic = figureName(Figure::Mean).decimals;
     const int index = figureName(Figure::Cp).decimals;
@@ -71,7 +71,7 @@ std::vector<std::pair<QString, QString>> capabilityBox(const Histogram& h, const
         {figureName(Figure::SigmaOverall).label, fixed(h.sample.sigma, statistic)},
         {gridWithOverallLabel(Figure::GridCp, h.specKind), tolerance ? orDash(gridCp) : judge::kNotJudgedText},
         {gridWithOverallLabel(Figure::GridCpk, h.specKind), orDash(gridCpk)},
-        {sigmaWithinLabel(chart), fixed(study ? study->sigmaWithin : std::nullopt, statistic)},
+        {sigmaWithinLabel(withinMethod), fixed(study ? study->sigmaWithin : std::nullopt, statistic)},
         {figureName(Figure::Cp).label, tolerance ? fixed(within(Figure::Cp), index) : judge::kNotJudgedText},
         {figureName(withinK).label, fixed(within(withinK), index)},
         {QStringLiteral("規格上限"), fixed(h.specUpper, h.digits)},
@@ -155,7 +155,8 @@ Histogram histogram(const sheetview::SheetView& view, int classCount, const std:
     for (const judge::HistogramClass& c : h.classes) top = std::max(top, double(c.count));
     for (const judge::CurvePoint& p : h.curve) top = std::max(top, p.y);
     h.countRange = fittedCountAxis(top);
-    h.box = capabilityBox(h, gridCp, gridCpk, study, view.chart);
+    const judge::WithinMethod withinMethod = study ? study->withinMethod : judge::withinMethodFor(view.study.sigmaWithin, view.chart);
+    h.box = capabilityBox(h, gridCp, gridCpk, study, withinMethod);
     return h;
 }
 

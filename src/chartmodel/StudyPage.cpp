@@ -18,7 +18,7 @@ StudyPage studyPage(const sheetview::SheetView& view, Histogram h, const std::op
         return out;
     }
     out.study = study;
-    out.table = studyLines(*study, view.chart);
+    out.table = studyLines(*study);
     out.normality = normalityLine(*study);
 
     h.title = model::isBlank(view.item) ? kCapabilityStudyTitle : QStringLiteral("%1　%2").arg(view.item.trimmed(), kCapabilityStudyTitle);
@@ -30,12 +30,10 @@ StudyPage studyPage(const sheetview::SheetView& view, Histogram h, const std::op
     };
     h.caption = QStringLiteral("N = %1　%2 = %3　%4 = %5")
                     .arg(QString::number(study->n), figureName(withinK).label, value(withinK), figureName(overallK).label, value(overallK));
-    // The mean line gives way to the target, the middle of a tolerance.
+    // The mean line gives way to Cpm's target (the middle of a tolerance unless one is given).
     std::erase_if(h.lines, [](const GuideLine& l) { return l.kind == LineKind::Centre; });
-    if (h.specUpper && h.specLower) {
-        const double target = static_cast<double>((static_cast<long double>(*h.specUpper) + *h.specLower) / 2);
-        h.lines.push_back({LineKind::Centre, QStringLiteral("目標値"), model::formatFixed(target, h.digits + 1), target, {}});
-    }
+    if (study->target)
+        h.lines.push_back({LineKind::Centre, QStringLiteral("目標値"), model::formatFixed(*study->target, h.digits + 1), *study->target, {}});
     const double mean = *study->mean;
     std::vector<double> xs{h.valueRange.min, h.valueRange.max};
     for (const GuideLine& l : h.lines) xs.push_back(*l.value);

@@ -20,12 +20,26 @@ struct StudyLine {
 };
 
 // The column titles, then one line per figure; the sigma within names its estimator.
-std::vector<StudyLine> studyLines(const judge::CapabilityStudy& study, judge::ChartKind chart);
+std::vector<StudyLine> studyLines(const judge::CapabilityStudy& study);
 
 // The lines as rows of texts (label, figure, interval), then the normality line alone in a row.
 std::vector<QStringList> studyRows(const std::vector<StudyLine>& lines, const QString& normality);
 
 // The normality line: the test's verdict, or the warning when p < 0.05.
 QString normalityLine(const judge::CapabilityStudy& study);
+
+// Why the study gives no index (or no within index), or empty when it gives them.
+QString indexGapLine(const judge::CapabilityStudy& study);
+
+// The name of a fitted distribution.
+QString fitFamilyText(judge::FitFamily family);
+
+// Capability under the fitted distribution: the distribution (and for the automatic choice
+// the others tried), its parameters and percentiles, the indices, the expected ppm and the
+// fit's test. Empty when no distribution other than the normal was asked or it was refused.
+std::vector<StudyLine> nonNormalLines(const judge::CapabilityStudy& study);
+
+// Why the asked distribution was not fitted, or empty.
+QString nonNormalRefusalLine(const judge::CapabilityStudy& study);
 
 } // namespace chartmodel

@@ -136,6 +136,20 @@ QString parseSheetOptions(ArgumentReader& in, const QString& command, JudgeOptio
              o.noThreshold = true;
          }},
         {QStringLiteral("--rule"), [&](auto& opt, auto& v) { applyRule(in.value(opt, v), o.rules); }},
+        {QStringLiteral("--sigma-within"), [&](auto& opt, auto& v) {
+             o.sigmaWithin = judge::sigmaWithinFromIndex(
+                 1 + choice(opt, in.value(opt, v), {QStringLiteral("pooled"), QStringLiteral("rbar"), QStringLiteral("sbar")}));
+         }},
+        {QStringLiteral("--target"), [&](auto& opt, auto& v) {
+             const QString value = in.value(opt, v);
+             o.target = model::tryParseNumber(value);
+             if (!o.target) refuse(QStringLiteral("%1 には数値を指定してください: %2").arg(opt, value));
+         }},
+        {QStringLiteral("--distribution"), [&](auto& opt, auto& v) {
+             o.distribution = judge::distributionFromIndex(
+                 choice(opt, in.value(opt, v), {QStringLiteral("normal"), QStringLiteral("boxcox"), QStringLiteral("lognormal"),
+                                                QStringLiteral("weibull"), QStringLiteral("auto")}));
+         }},
     };
     handlers.merge(own);
     bool optionsEnded = false;
@@ -263,6 +277,13 @@ QString usageText()
         "  --rule 2=N  (7～11)  --rule 3=N (4～8)  --rule 4=N (12～16)\n"
         "  --rule 5=N/M (N 3～7, M 2～6)  --rule 6=N/M (N 5～9, M 4～8)  (N は M 以上)\n"
         "  --rule 7=N  (13～17)  --rule 8=N (6～10)\n"
+        "  --sigma-within pooled|rbar|sbar\n"
+        "                            工程能力分析の群内σ: 合併標準偏差、R̄/d2 か S̄/c4 (既定: 管理図に\n"
+        "                            合わせる。X-Rs管理図は常に MR̄/d2(2))\n"
+        "  --target T                Cpm の目標値 (既定: 規格の中央)\n"
+        "  --distribution normal|boxcox|lognormal|weibull|auto\n"
+        "                            工程能力分析の分布 (既定: normal; auto は当てはまりの最も\n"
+        "                            よい分布)\n"
         "  --format text|json        出力形式 (既定: text)\n"
         "  --                        これより後はすべてファイル名 (\"-\" で始まる名前のとき)\n"
         "\n"

@@ -67,6 +67,73 @@ QString jsonInterval(const std::optional<judge::Interval>& ci)
     return u'[' + jsonNumber(ci->low) + QStringLiteral(", ") + jsonNumber(ci->high) + u']';
 }
 
+QString withinMethodKey(judge::WithinMethod method)
+{
+    switch (method) {
+    case judge::WithinMethod::Pooled: return QStringLiteral("pooled");
+    case judge::WithinMethod::RBar: return QStringLiteral("rbar");
+    case judge::WithinMethod::SBar: return QStringLiteral("sbar");
+    case judge::WithinMethod::MovingRange: break;
+    }
+    return QStringLiteral("mr");
+}
+
+QString fitFamilyKey(judge::FitFamily family)
+{
+    switch (family) {
+    case judge::FitFamily::Normal: return QStringLiteral("normal");
+    case judge::FitFamily::BoxCox: return QStringLiteral("boxcox");
+    case judge::FitFamily::Lognormal: return QStringLiteral("lognormal");
+    case judge::FitFamily::Weibull: break;
+    }
+    return QStringLiteral("weibull");
+}
+
+QString objectJson(const std::vector<std::pair<QString, QString>>& fields)
+{
+    QStringList parts;
+    for (const auto& [key, value] : fields) parts.append(jsonString(key) + QStringLiteral(": ") + value);
+    return u'{' + parts.join(QStringLiteral(", ")) + u'}';
+}
+
+QString textOrNull(const QString& text) { return text.isEmpty() ? QStringLiteral("null") : jsonString(text); }
+
+// The fitted distribution's figures, its parameters named after the distribution.
+QString nonNormalJson(const std::optional<judge::NonNormalStudy>& study)
+{
+    if (!study || !study->result) return QStringLiteral("null");
+    const judge::PercentileCapability& pc = *study->result;
+    const judge::FittedDistribution& fit = pc.fit;
+    std::vector<std::pair<QString, QString>> fields{{QStringLiteral("method"), jsonString(fitFamilyKey(fit.family))}};
+    switch (fit.family) {
+    case judge::FitFamily::BoxCox: fields.push_back({QStringLiteral("lambda"), jsonNumber(fit.lambda)}); break;
+    case judge::FitFamily::Lognormal:
+        fields.push_back({QStringLiteral("meanlog"), jsonNumber(fit.location)});
+        fields.push_back({QStringLiteral("sdlog"), jsonNumber(fit.spread)});
+        break;
+    case judge::FitFamily::Weibull:
+        fields.push_back({QStringLiteral("shape"), jsonNumber(fit.shape)});
+        fields.push_back({QStringLiteral("scale"), jsonNumber(fit.scale)});
+        break;
+    case judge::FitFamily::Normal: break;
+    }
+    const std::optional<judge::AndersonDarling>& ad = pc.goodness;
+    const std::pair<QString, QString> figures[] = {
+        {QStringLiteral("p00135"), jsonNumber(pc.p00135)},
+        {QStringLiteral("p50"), jsonNumber(pc.p50)},
+        {QStringLiteral("p99865"), jsonNumber(pc.p99865)},
+        {QStringLiteral("pp"), jsonNumber(pc.pp)},
+        {QStringLiteral("ppu"), jsonNumber(pc.ppu)},
+        {QStringLiteral("ppl"), jsonNumber(pc.ppl)},
+        {QStringLiteral("ppk"), jsonNumber(pc.ppk)},
+        {QStringLiteral("ppm_expected"), jsonNumber(pc.ppmExpected)},
+        {QStringLiteral("fit_a2"), jsonNumber(ad ? std::optional<double>(ad->a2) : std::nullopt)},
+        {QStringLiteral("fit_p"), jsonNumber(ad ? std::optional<double>(ad->p) : std::nullopt)},
+    };
+    fields.insert(fields.end(), std::begin(figures), std::end(figures));
+    return objectJson(fields);
+}
+
 QString studyJson(const std::optional<judge::CapabilityStudy>& study)
 {
     if (!study) return QStringLiteral("null");
@@ -99,10 +166,15 @@ QString studyJson(const std::optional<judge::CapabilityStudy>& study)
                                   .arg(key(Figure::AndersonDarling), jsonNumber(st.andersonDarling->a2), key(Figure::AndersonDarlingAdjusted),
                                        jsonNumber(st.andersonDarling->a2Adjusted), key(Figure::NormalityP), jsonNumber(st.andersonDarling->p))
                             : QStringLiteral("null")},
+        {QStringLiteral("normality_warning"), st.normalityRejected() ? QStringLiteral("true") : QStringLiteral("false")},
+        {QStringLiteral("sigma_within_method"), jsonString(withinMethodKey(st.withinMethod))},
+        {QStringLiteral("target"), jsonNumber(st.target)},
+        {QStringLiteral("no_index_reason"), textOrNull(chartmodel::indexGapLine(st))},
+        {QStringLiteral("nonnormal"), nonNormalJson(st.nonNormal)},
+        {QStringLiteral("nonnormal_message"), textOrNull(chartmodel::nonNormalRefusalLine(st))},
     };
-    QStringList parts;
-    for (const auto& [k, value] : fields) parts.append(u'"' + k + QStringLiteral("\": ") + value);
-    return u'{' + parts.join(QStringLiteral(", ")) + u'}';
+    std::vector<std::pair<QString, QString>> named(std::begin(fields), std::end(fields));
+    return objectJson(named);
 }
 
 QString numberArray(const std::vector<std::optional<double>>& values)
@@ -202,10 +274,10 @@ bool lastColumnRight(int column) { return column == 2; }
 
 bool lastColumnsRight(int column) { return column >= 1; }
 
-std::vector<QStringList> studyRows(const judge::CapabilityStudy& st, judge::ChartKind chart)
+std::vector<QStringList> studyRows(const judge::CapabilityStudy& st)
 {
     std::vector<QStringList> rows;
-    for (const chartmodel::StudyLine& line : chartmodel::studyLines(st, chart)) rows.push_back({line.label, line.value, line.interval});
+    for (const chartmodel::StudyLine& line : chartmodel::studyLines(st)) rows.push_back({line.label, line.value, line.interval});
     return rows;
 }
 
@@ -231,10 +303,16 @@ QString sheetText(const SheetJudgement& s)
                              s.outOfSpecValues[qsizetype(i)]});
         t += QStringLiteral("\n規格外の測定値: %1 件\n").arg(qsizetype(s.outOfSpec.size())) + alignedTable(cells, lastColumnRight, QStringLiteral("  "));
     }
-    if (s.study)
+    if (s.study) {
         t += u'\n' + chartmodel::kCapabilityStudyTitle + u'\n'
-             + alignedTable(studyRows(*s.study, s.chart), lastColumnsRight, QStringLiteral("  ")) + QStringLiteral("  ")
+             + alignedTable(studyRows(*s.study), lastColumnsRight, QStringLiteral("  ")) + QStringLiteral("  ")
              + chartmodel::normalityLine(*s.study) + u'\n';
+        for (const QString& line : {chartmodel::indexGapLine(*s.study), chartmodel::nonNormalRefusalLine(*s.study)})
+            if (!line.isEmpty()) t += QStringLiteral("  ") + line + u'\n';
+        std::vector<QStringList> fitted;
+        for (const chartmodel::StudyLine& line : chartmodel::nonNormalLines(*s.study)) fitted.push_back({line.label, line.value});
+        if (!fitted.empty()) t += QStringLiteral("\n非正規の工程能力\n") + alignedTable(fitted, lastColumnsRight, QStringLiteral("  "));
+    }
     for (const sheetview::Notice& m : s.messages) t += QStringLiteral("\n%1: %2\n").arg(m.caption, m.text);
     return t;
 }

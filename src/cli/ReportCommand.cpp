@@ -10,6 +10,7 @@
 #include "reports/ExcelSession.h"
 #include "reports/HistogramReport.h"
 #include "reports/ResultReport.h"
+#include "reports/ReportFiles.h"
 #include "spreadsheet/Error.h"
 
 #include <QDateTime>
@@ -76,7 +77,7 @@ QString write(const PreparedSheet& p, ReportKind kind, int number, const reports
         }
     } catch (...) {
         session.endClosing();
-        throw;
+        reports::rethrowReportError(session); // saying so when the failed fill removed its copy
     }
     session.endClosing(); // saved already: closing keeps the file as it is
     return path;

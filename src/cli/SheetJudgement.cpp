@@ -42,6 +42,9 @@ void applyOptions(sheetview::SheetView& view, const JudgeOptions& o, const model
         sheetview::specKindChanged(view); // the index list's change handler is the kind list's
     }
     if (o.threshold) view.threshold = *o.threshold;
+    if (o.sigmaWithin) view.study.sigmaWithin = *o.sigmaWithin;
+    if (o.target) view.study.target = o.target;
+    if (o.distribution) view.study.distribution = *o.distribution;
 }
 
 } // namespace

@@ -125,6 +125,9 @@ void transfer(QSettings& store, StoredSettings& s, bool writing)
         g.text("CpCpk", a.CpCpk, ad.CpCpk);
         g.integer("ChartIndex", a.ChartIndex, ad.ChartIndex);
         g.integer("LimitIndex", a.LimitIndex, ad.LimitIndex);
+        g.integer("SigmaIndex", a.SigmaIndex, ad.SigmaIndex);
+        g.text("Target", a.Target, ad.Target);
+        g.integer("DistributionIndex", a.DistributionIndex, ad.DistributionIndex);
     }
 }
 
@@ -186,6 +189,9 @@ StoredSettings validSettings(StoredSettings s)
     keepInList(a.ChartIndex, {0, 2}, ad.ChartIndex);
     keepInList(a.LimitIndex, {0, 2}, ad.LimitIndex);
     if (!isThresholdText(a.CpCpk)) a.CpCpk = ad.CpCpk;
+    keepInList(a.SigmaIndex, {0, 3}, ad.SigmaIndex);
+    keepInList(a.DistributionIndex, {0, 4}, ad.DistributionIndex);
+    if (!a.Target.trimmed().isEmpty() && !tryParseNumber(a.Target)) a.Target = ad.Target;
     return s;
 }
 
@@ -209,11 +215,13 @@ WindowBounds boundsOnScreens(const WindowBounds& bounds, const QList<QRect>& scr
     return d;
 }
 
-void saveSettings(QSettings& store, const StoredSettings& s)
+std::optional<FileFailure> saveSettings(QSettings& store, const StoredSettings& s)
 {
     StoredSettings copy = s;
     transfer(store, copy, true);
     store.sync();
+    if (store.status() == QSettings::NoError) return std::nullopt;
+    return writeFailure(store.fileName(), 0);
 }
 
 StoredSettings loadSettings()
@@ -222,10 +230,10 @@ StoredSettings loadSettings()
     return loadSettings(store);
 }
 
-void saveSettings(const StoredSettings& s)
+std::optional<FileFailure> saveSettings(const StoredSettings& s)
 {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Mirelda"), QStringLiteral("Quorvane"));
-    saveSettings(store, s);
+    return saveSettings(store, s);
 }
 
 } // namespace model

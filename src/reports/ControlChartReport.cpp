@@ -191,7 +191,7 @@ QString fillControlChart(ExcelSession& session, const ReportFolders& folders, co
     const chartmodel::ControlChart& c = model.control;
     if (c.error) throw *c.error;
     if (!c.message.isEmpty()) throw spreadsheet::Error(c.message);
-    const QString copy = copyTemplate(folders.formFiles + u'/' + controlChartTemplateName(c.kind), folders.saveFiles, when, fileTag);
+    const ReportCopy copy(session, folders.formFiles + u'/' + controlChartTemplateName(c.kind), folders.saveFiles, when, fileTag);
     session.start();
     session.setWorkbook(session.application().openWorkbook(copy));
     session.setWorksheet(session.application().worksheet(1));

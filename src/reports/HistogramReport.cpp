@@ -98,7 +98,7 @@ QString fillHistogram(ExcelSession& session, const ReportFolders& folders, const
                       const chartmodel::ChartModel& model, const QString& fileTag)
 {
     const chartmodel::Histogram& h = model.histogram;
-    const QString copy = copyTemplate(folders.formFiles + u'/' + kHistogramTemplateName, folders.saveFiles, when, fileTag);
+    const ReportCopy copy(session, folders.formFiles + u'/' + kHistogramTemplateName, folders.saveFiles, when, fileTag);
     session.start();
     spreadsheet::Application& app = session.application();
     session.setWorkbook(app.openWorkbook(copy));

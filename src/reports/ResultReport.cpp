@@ -103,7 +103,7 @@ QString writeResultWorkbook(ExcelSession& session, const ReportFolders& folders,
     // The spreadsheet program would keep the new workbook open unsaved; the engine has no window to
     // keep it in, so it is saved beside the other reports before it is handed over.
     model::makePrivateFolder(folders.saveFiles);
-    return session.workbook().saveAs(freeFileName(folders.saveFiles + u'/' + timeStampPrefix(when) + grids.fileTag + kResultFileName));
+    return session.workbook().saveAsNew(folders.saveFiles + u'/' + timeStampPrefix(when) + grids.fileTag + kResultFileName);
 }
 
 } // namespace reports

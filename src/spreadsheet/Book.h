@@ -56,6 +56,9 @@ public:
     // Writes the workbook as Office Open XML to exactly this path, atomically: a temporary
     // file beside it is renamed over the target only when everything was written.
     void save(const QString& path);
+    // Writes the workbook into a new file under the first free name of `path` (path, name_2.ext,
+    // ...), never over or through an entry that has the name. Returns the path written.
+    QString saveNew(const QString& path);
     // The package as it would be saved.
     QByteArray toBytes();
 

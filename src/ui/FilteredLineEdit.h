@@ -57,11 +57,19 @@ public:
     // The standard context menu, whose paste goes through the filter as well.
     QMenu* createFilteredContextMenu();
 
+    // What the field shows: its whole text while it has the focus (the operator edits it) or
+    // when the text fits; else the text shortened at its end with a mark, as the grids show it
+    // (never cut at an edge, where a number reads as another number), and whole in the tip.
+    QString shownText() const;
+
 protected:
     bool event(QEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
+    // Where QLineEdit draws its line of text.
+    QRect textRect() const;
     // Tells the operator of a character the last change refused.
     void reportNotHeld();
 

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -359,6 +360,37 @@ TEST_F(ReportsTest, ASaveFolderThatCannotTakeTheCopyIsNamedWithTheReason)
                     .match(ui.messages[0].text)
                     .hasMatch())
         << ui.messages[0].text.toStdString();
+    EXPECT_TRUE(ui.openedDocuments.isEmpty());
+    EXPECT_FALSE(splash->isVisible());
+}
+
+TEST_F(ReportsTest, AReportTheDiskCannotHoldLeavesNoCopyBehindAndSaysSo)
+{
+    if (!testing_support::ownMountNamespace()) GTEST_SKIP() << "a disk that holds the copy but not the filled report needs a tmpfs "
+                                                               "in a mount namespace of the test's own (the administrator's)";
+    threeLots();
+    // Room for the template's copy and an earlier report of the operator's, not for the save.
+    const qint64 copyPages = (QFileInfo(QStringLiteral(QUORVANE_FORM_FILES "/XbarR.xlsx")).size() + 4095) / 4096;
+    const QString full = saveDir.path() + QStringLiteral("/full");
+    const QString earlier = full + QStringLiteral("/20240131_174502_XbarR.xlsx");
+    QStringList left;
+    ASSERT_TRUE(testing_support::withFullDisk(full, (copyPages + 2) * 4096, [&] {
+        QFile mine(earlier);
+        ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+        mine.write("an earlier report");
+        mine.close();
+        form->reportFolders.saveFiles = full;
+        click(form->btnControlChart);
+        left = QDir(full).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }));
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("エラーメッセージ"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^ブックを保存できませんでした。作成途中の帳票ファイル「\\d{8}_\\d{6}_XbarR\\.xlsx」は削除しました。\n")
+                                   + QRegularExpression::escape(QDir::toNativeSeparators(full)) + QStringLiteral("/\\d{8}_\\d{6}_XbarR\\.xlsx：空き容量が足りません$"))
+                    .match(ui.messages[0].text)
+                    .hasMatch())
+        << ui.messages[0].text.toStdString();
+    EXPECT_EQ(left, QStringList{QStringLiteral("20240131_174502_XbarR.xlsx")}); // the operator's file alone
     EXPECT_TRUE(ui.openedDocuments.isEmpty());
     EXPECT_FALSE(splash->isVisible());
 }

@@ -304,6 +304,6 @@ TEST(Histogram, CountsTheEnabledLotsInUnitAlignedClassesAndNamesTheGridsIndices)
     ASSERT_EQ(h.box.size(), 11u);
     EXPECT_EQ(h.box[3], (std::pair<QString, QString>{"CP・Pp (全体σ)", cp}));
     EXPECT_EQ(h.box[4], (std::pair<QString, QString>{"CPK・Ppk (全体σ)", cpk}));
-    EXPECT_EQ(h.box[5].first, "σ (群内: 合併標準偏差/c4)");
+    EXPECT_EQ(h.box[5].first, "σ (群内: R̄/d2)"); // the XbarR chart's own estimator
     for (const auto& [label, value] : h.box) EXPECT_FALSE(label.startsWith(QStringLiteral("Pp"))) << label.toStdString();
 }

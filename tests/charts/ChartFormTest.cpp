@@ -314,15 +314,11 @@ TEST_F(ChartFormTest, TheCapabilityStudyPageShowsBothCurvesAndTheTable)
     EXPECT_EQ(charts()->pageCharts->tabText(2), "工程能力分析");
     ASSERT_EQ(charts()->stackStudy->currentIndex(), 0);
 
-    // Every lot is m − d, m, m + d: its S is d, so sigma within is √(mean d²) over c4(21)
-    // (closed form with std::tgamma); tolerance 9.5 to 10.5.
-    double squares = 0;
-    for (int r = 1; r <= 10; ++r) {
-        const double d = 0.01 * ((r * 7) % 5 + 1);
-        squares += d * d;
-    }
-    const double c4 = std::sqrt(2.0 / 20) * std::tgamma(21 / 2.0) / std::tgamma(20 / 2.0);
-    const double within = std::sqrt(squares / 10) / c4;
+    // Every lot is m − d, m, m + d: its range is 2d, so sigma within (R̄/d2 under XbarR) is
+    // the mean of 2d over d2(3) = 1.69256875; tolerance 9.5 to 10.5.
+    double ranges = 0;
+    for (int r = 1; r <= 10; ++r) ranges += 2 * 0.01 * ((r * 7) % 5 + 1);
+    const double within = ranges / 10 / 1.69256875;
     QTableWidget* table = charts()->tblStudy;
     auto valueOf = [table](const QString& label) {
         for (int r = 0; r < table->rowCount(); ++r)

@@ -42,7 +42,7 @@ TEST(PlantedLinks, AReportCopyIsANewFileUnderTheFirstNameNoEntryHas)
 
     // The same for a bare copy, whose names are searched the same way.
     planted.linkToNothing(QStringLiteral("20240131_174502_Histogram.xlsx"));
-    const QString copy = copyTemplate(QStringLiteral(QUORVANE_FORM_FILES "/Histogram.xlsx"), planted.folder(), kWhen);
+    const QString copy = copyTemplate(QStringLiteral(QUORVANE_FORM_FILES "/Histogram.xlsx"), planted.folder(), kWhen).path;
     EXPECT_EQ(copy, planted.path(QStringLiteral("20240131_174502_Histogram_2.xlsx")));
     planted.expectNothingWrittenThrough();
 }
