@@ -5,6 +5,7 @@
 // are in this folder, so both run the same code.
 #pragma once
 #include "judge/Kinds.h"
+#include "judge/StudyOptions.h"
 #include "model/CellTable.h"
 
 #include <QString>
@@ -42,6 +43,9 @@ struct SheetView {
     judge::ChartKind chart = judge::ChartKind::XbarR;
     judge::LimitMethod limitMethod = judge::LimitMethod::ThreeSigma;
     QString ucl, lcl, rsUcl;
+
+    // What the capability study is asked for: the initial values' settings, as no field shows them.
+    judge::StudyOptions study;
 
     // The capability threshold line.
     bool thresholdCheck = true;
