@@ -28,41 +28,64 @@ bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// The texts a sheet holds nearly always: a sign, at most 15 digits and a point, no exponent. Their
-// value is one correctly rounded division of two exact doubles, as the full reader below computes
-// it; nullopt leaves every other text to that reader.
-std::optional<double> plainDecimal(QStringView t)
+// Digits with at most one point, at most 15 of them: the digits as an integer and the power of
+// ten are both exact doubles, so one correctly rounded division gives the nearest double.
+template <typename Char>
+std::optional<double> plainDecimalOf(const Char* p, const Char* const end)
+{
+    if (end - p > 16) return std::nullopt; // more than 15 digits and a point
+    const auto digitAt = [](const Char* q) { return static_cast<unsigned>(*q) - '0' <= 9u; };
+    std::uint64_t mantissa = 0;
+    const Char* const first = p;
+    for (; p < end && digitAt(p); ++p) mantissa = mantissa * 10 + (static_cast<unsigned>(*p) - '0');
+    const auto whole = p - first;
+    std::ptrdiff_t fraction = 0;
+    if (p < end && *p == '.') {
+        const Char* const decimals = ++p;
+        for (; p < end && digitAt(p); ++p) mantissa = mantissa * 10 + (static_cast<unsigned>(*p) - '0');
+        fraction = p - decimals;
+    }
+    if (p != end || whole + fraction == 0 || whole + fraction > 15) return std::nullopt;
+    return static_cast<double>(mantissa) / kPowersOfTen[fraction];
+}
+
+// The texts a sheet holds nearly always: a sign and a plain decimal. Every other text is left to
+// the full reader below, which gives the same value for these.
+std::optional<double> signedPlainDecimal(QStringView t)
 {
     const char16_t* p = t.utf16();
     const char16_t* const end = p + t.size();
     bool negative = false;
     if (p < end && (*p == u'+' || *p == u'-')) negative = *p++ == u'-';
-    std::uint64_t mantissa = 0;
-    int digits = 0, fraction = 0;
-    bool point = false;
-    for (; p < end; ++p) {
-        const char16_t c = *p;
-        if (c >= u'0' && c <= u'9') {
-            if (++digits > 15) return std::nullopt;
-            mantissa = mantissa * 10 + (c - u'0');
-            fraction += point ? 1 : 0;
-        } else if (c == u'.' && !point) {
-            point = true;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (digits == 0) return std::nullopt;
-    const double value = static_cast<double>(mantissa) / kPowersOfTen[fraction];
-    return negative ? -value : value;
+    const auto value = plainDecimalOf(p, end);
+    if (value && negative) return -*value;
+    return value;
 }
+
+// Every other text: the grammar checked here, the value from from_chars. Kept out of the common
+// path, whose frame then needs no room for a long text.
+#if defined(_MSC_VER)
+__declspec(noinline)
+#else
+[[gnu::noinline]]
+#endif
+std::optional<double> generalNumber(QStringView t);
 
 } // namespace
 
 std::optional<double> tryParseNumber(QStringView text)
 {
     const QStringView t = trimmed(text);
-    if (const auto plain = plainDecimal(t)) return plain;
+    if (const auto plain = signedPlainDecimal(t)) return plain;
+    return generalNumber(t);
+}
+
+std::optional<double> plainDecimal(std::string_view text) { return plainDecimalOf(text.data(), text.data() + text.size()); }
+
+namespace {
+
+std::optional<double> generalNumber(QStringView t)
+{
     // Validate the grammar ourselves; from_chars alone would take "inf", "nan" and so on.
     qsizetype i = 0;
     const qsizetype n = t.size();
@@ -160,6 +183,8 @@ std::optional<double> tryParseNumber(QStringView text)
     if (!std::isfinite(value)) return std::nullopt;
     return negative ? -value : value;
 }
+
+} // namespace
 
 double parseNumber(QStringView text)
 {

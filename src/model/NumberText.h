@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace model {
 
@@ -24,6 +25,11 @@ private:
 // Everything else (thousands separators, inf, nan, hex, overflow) is refused.
 std::optional<double> tryParseNumber(QStringView text);
 double parseNumber(QStringView text); // throws ConvertError
+
+// The value of the texts numbers are nearly always written as: digits with at most one point,
+// at least one digit and at most 15 in all, nothing else (no sign, blank or exponent). The
+// nearest double, as every correct reader gives it; nullopt for any other text.
+std::optional<double> plainDecimal(std::string_view text);
 
 // "%.Nf" with exact halves rounded away from zero; exact for every double.
 // A result that rounds to zero carries no minus sign.

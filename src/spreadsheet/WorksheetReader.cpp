@@ -1,5 +1,6 @@
 #include "spreadsheet/WorksheetReader.h"
 
+#include "model/NumberText.h"
 #include "spreadsheet/Book.h"
 #include "spreadsheet/DateSerial.h"
 #include "spreadsheet/Error.h"
@@ -350,11 +351,17 @@ private:
             while (b < e && isSpace(*b)) ++b;
             while (e > b && isSpace(e[-1])) --e;
             if (b < e && *b == '+') ++b;
+            cell.type = CellType::Number;
+            // The common plain decimal without from_chars; the value is the same.
+            const bool negative = b < e && *b == '-';
+            if (const auto plain = model::plainDecimal(std::string_view(b + (negative ? 1 : 0), static_cast<size_t>(e - b - (negative ? 1 : 0))))) {
+                cell.number = negative ? -*plain : *plain;
+                return;
+            }
             double number = 0;
             const auto [ptr, ec] = std::from_chars(b, e, number);
             if (ec != std::errc() || ptr != e || !std::isfinite(number))
                 throw Error(QStringLiteral("The worksheet %1 holds \"%2\" as a number.").arg(where_, QString::fromStdString(raw_.v).left(40)));
-            cell.type = CellType::Number;
             cell.number = number;
             return;
         }

@@ -169,12 +169,6 @@ void StreamParser::stop()
     XML_StopParser(parserOf(parser_), XML_FALSE);
 }
 
-std::string_view localName(std::string_view qualifiedName)
-{
-    const auto colon = qualifiedName.rfind(':');
-    return colon == std::string_view::npos ? qualifiedName : qualifiedName.substr(colon + 1);
-}
-
 const char* attribute(const char** attributes, std::string_view name)
 {
     for (const char** a = attributes; *a; a += 2)

@@ -73,7 +73,12 @@ private:
     bool decided_ = false;
 };
 
-std::string_view localName(std::string_view qualifiedName);
+// The name after the prefix ("c" of "x:c"); inline, as every element event asks for it.
+inline std::string_view localName(std::string_view qualifiedName)
+{
+    const auto colon = qualifiedName.rfind(':');
+    return colon == std::string_view::npos ? qualifiedName : qualifiedName.substr(colon + 1);
+}
 // The value of an attribute by its qualified name; nullptr when missing.
 const char* attribute(const char** attributes, std::string_view name);
 int attributeCount(const char** attributes);

@@ -56,7 +56,17 @@ TEST(NumberParse, AgreesWithTheStandardConversionOnEveryLengthOfDecimal)
         const auto v = tryParseNumber(QString::fromStdString(text));
         ASSERT_TRUE(v.has_value()) << text;
         ASSERT_EQ(std::bit_cast<std::uint64_t>(*v), std::bit_cast<std::uint64_t>(expected)) << text;
+        // The worksheet reader's quick way for unsigned texts: the same value, or none past 15 digits.
+        const auto plain = plainDecimal(std::string_view(first, text.data() + text.size() - first));
+        if (intDigits + fracDigits <= 15) {
+            ASSERT_TRUE(plain.has_value()) << text;
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(*plain), std::bit_cast<std::uint64_t>(std::fabs(expected))) << text;
+        } else {
+            ASSERT_FALSE(plain.has_value()) << text;
+        }
     }
+    for (const char* t : {"", ".", "-1", "+1", " 1", "1 ", "1e3", "1.2.3", "0x1", "inf", "1,5"})
+        EXPECT_FALSE(plainDecimal(t).has_value()) << t;
 }
 
 TEST(NumberParse, ErrorCarriesTheOperatorMessage)
