@@ -3,6 +3,7 @@
 #include "chartmodel/ChartTexts.h"
 #include "chartmodel/FigureNames.h"
 #include "chartmodel/StudyTable.h"
+#include "cli/SheetWorkers.h"
 #include "cli/TextTable.h"
 #include "judge/Capability.h"
 #include "sheetview/GridLayout.h"
@@ -321,9 +322,9 @@ QString sheetText(const SheetJudgement& s)
 
 QByteArray jsonReport(const QString& file, const std::vector<SheetJudgement>& sheets)
 {
-    QStringList objects;
-    objects.reserve(qsizetype(sheets.size()));
-    for (const SheetJudgement& s : sheets) objects.append(sheetJson(s));
+    // Each sheet's object on its own, on every core; joined in the sheets' order.
+    QStringList objects(qsizetype(sheets.size()));
+    forEachSheet(int(sheets.size()), [&](int i) { objects[i] = sheetJson(sheets[size_t(i)]); });
     const QString sheetList = objects.isEmpty() ? QStringLiteral("[]")
                                                 : QStringLiteral("[\n") + objects.join(QStringLiteral(",\n")) + QStringLiteral("\n  ]");
     return (QStringLiteral("{\n  \"file\": ") + jsonString(file) + QStringLiteral(",\n  \"sheets\": ") + sheetList
@@ -333,8 +334,10 @@ QByteArray jsonReport(const QString& file, const std::vector<SheetJudgement>& sh
 
 QString textReport(const QString& file, const std::vector<SheetJudgement>& sheets)
 {
+    QStringList texts(qsizetype(sheets.size()));
+    forEachSheet(int(sheets.size()), [&](int i) { texts[i] = sheetText(sheets[size_t(i)]); });
     QString t = QStringLiteral("ファイル: %1\n").arg(file);
-    for (const SheetJudgement& s : sheets) t += u'\n' + sheetText(s);
+    for (const QString& text : texts) t += u'\n' + text;
     return t;
 }
 

@@ -46,9 +46,10 @@ int plainShortest(double value, char* out, int& significant)
     for (int k = 0; k < 16; ++k) {
         const double scaled = a * kPowers[k];
         if (scaled >= 1e15) return 0; // 16 digits: shown rounded to 15
-        const double m = std::nearbyint(scaled);
-        if (m / kPowers[k] != a) continue;
-        const auto digits = static_cast<std::uint64_t>(m);
+        // The nearest integer (below 2^50 adding a half is exact; an exact half, which no
+        // candidate reads back from, may go either way).
+        const auto digits = static_cast<std::uint64_t>(scaled + 0.5);
+        if (static_cast<double>(digits) / kPowers[k] != a) continue;
         significant = 0;
         for (std::uint64_t d = digits; d > 0; d /= 10) significant = significant > 0 || d % 10 != 0 ? significant + 1 : 0;
         char* o = out;
