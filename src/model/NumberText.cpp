@@ -229,26 +229,33 @@ std::optional<std::uint64_t> roundedScaled(double value, int digits)
 
 } // namespace
 
+int writeFixedText(double value, int digits, char* out)
+{
+    if (!std::isfinite(value)) return 0;
+    if (digits < 0) digits = 0;
+    const auto rounded = roundedScaled(value, digits);
+    if (!rounded) return 0;
+    static constexpr std::uint64_t kUnits[] = {1ULL, 10ULL, 100ULL, 1000ULL, 10000ULL, 100000ULL, 1000000ULL, 10000000ULL, 100000000ULL,
+                                               1000000000ULL, 10000000000ULL, 100000000000ULL, 1000000000000ULL, 10000000000000ULL,
+                                               100000000000000ULL, 1000000000000000ULL};
+    char* o = out;
+    if (value < 0 && *rounded != 0) *o++ = '-'; // a result that rounds to zero has no sign
+    o = std::to_chars(o, out + kFixedTextSize, *rounded / kUnits[digits]).ptr;
+    if (digits > 0) {
+        *o++ = '.';
+        std::uint64_t fraction = *rounded % kUnits[digits];
+        for (int i = digits - 1; i >= 0; --i, fraction /= 10) o[i] = static_cast<char>('0' + fraction % 10);
+        o += digits;
+    }
+    return static_cast<int>(o - out);
+}
+
 QString formatFixed(double value, int digits)
 {
     if (!std::isfinite(value)) return std::isnan(value) ? QStringLiteral("NAN") : (value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF"));
     if (digits < 0) digits = 0;
-    if (const auto rounded = roundedScaled(value, digits)) {
-        static constexpr std::uint64_t kUnits[] = {1ULL, 10ULL, 100ULL, 1000ULL, 10000ULL, 100000ULL, 1000000ULL, 10000000ULL, 100000000ULL,
-                                                   1000000000ULL, 10000000000ULL, 100000000000ULL, 1000000000000ULL, 10000000000000ULL,
-                                                   100000000000000ULL, 1000000000000000ULL};
-        char buf[48];
-        char* o = buf;
-        if (value < 0 && *rounded != 0) *o++ = '-'; // a result that rounds to zero has no sign
-        o = std::to_chars(o, buf + sizeof buf, *rounded / kUnits[digits]).ptr;
-        if (digits > 0) {
-            *o++ = '.';
-            std::uint64_t fraction = *rounded % kUnits[digits];
-            for (int i = digits - 1; i >= 0; --i, fraction /= 10) o[i] = static_cast<char>('0' + fraction % 10);
-            o += digits;
-        }
-        return QString::fromLatin1(buf, o - buf);
-    }
+    char text[kFixedTextSize];
+    if (const int n = writeFixedText(value, digits, text)) return QString::fromLatin1(text, n);
     double v = value;
     if (isExactHalf(v, digits)) v = std::nextafter(v, v > 0 ? HUGE_VAL : -HUGE_VAL);
     char buf[400];

@@ -34,6 +34,10 @@ std::optional<double> plainDecimal(std::string_view text);
 // "%.Nf" with exact halves rounded away from zero; exact for every double.
 // A result that rounds to zero carries no minus sign.
 QString formatFixed(double value, int digits);
+// The same text written into `out` (kFixedTextSize characters) for the values that have a quick
+// exact way (most do); returns its length, or 0 when formatFixed must be asked.
+inline constexpr int kFixedTextSize = 48;
+int writeFixedText(double value, int digits, char* out);
 
 // Formats with the digits given as text, as the sheet's digits field holds them ("%." + digits + "f").
 QString formatWithDigits(double value, QStringView digitsText);

@@ -63,7 +63,13 @@ std::optional<CellPos> reformatCells(CellTable& cells, int digits)
             }
             const auto v = tryParseNumber(t);
             if (!v) return CellPos{c, r};
-            cells.setText(c, r, formatFixed(*v, digits));
+            // A text already as the digits show it is kept: no new string for it.
+            char fixed[kFixedTextSize];
+            if (const int n = writeFixedText(*v, digits, fixed)) {
+                if (t != QLatin1StringView(fixed, n)) cells.setText(c, r, QString::fromLatin1(fixed, n));
+            } else {
+                cells.setText(c, r, formatFixed(*v, digits));
+            }
         }
     return std::nullopt;
 }
