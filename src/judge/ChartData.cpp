@@ -227,7 +227,7 @@ private:
     {
         if (in.method != LimitMethod::Standard) return std::nullopt;
         const Measurements sheet(*in.cells, *in.lots, in.lotCount, in.measurementCount);
-        std::optional<StandardLimits> limits = standardLimits(usedLots(sheet), in.chart, in.measurementCount);
+        std::optional<StandardLimits> limits = standardLimits(usedLots(sheet), in.chart, in.measurementCount, in.limitBasis);
         if (limits && int(limits->lots.size()) != lotRows) return std::nullopt;
         return limits;
     }

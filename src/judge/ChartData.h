@@ -7,10 +7,12 @@
 #include "judge/ControlLimits.h"
 #include "judge/StudyTable.h"
 #include "judge/Kinds.h"
+#include "judge/StandardLimits.h"
 #include "model/CellTable.h"
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace judge {
@@ -111,6 +113,7 @@ struct ChartInput {
     QString specUpper, specLower;
     int digits = 3;
     QString item, unit;
+    std::optional<LimitBasis> limitBasis; // frozen X̿ and σ̂ under the chart constants
 };
 
 // The S chart's centre line: the mean of the lot rows' standard deviations (rows 1 to

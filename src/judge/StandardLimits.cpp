@@ -70,11 +70,16 @@ LotLimits lotLimits(ChartKind chart, int n, double centre, double sigma, double 
     return out;
 }
 
-std::optional<StandardLimits> standardLimits(const UsedLots& used, ChartKind chart, int nominalSize)
+std::optional<StandardLimits> standardLimits(const UsedLots& used, ChartKind chart, int nominalSize,
+                                             const std::optional<LimitBasis>& basis)
 {
-    const std::optional<double> mr = movingRangeMean(used);
+    std::optional<double> mr = movingRangeMean(used);
     std::optional<double> sigma;
-    if (chart == ChartKind::XRs) {
+    if (basis) {
+        if (used.values.empty()) return std::nullopt;
+        sigma = basis->sigma;
+        mr = basis->sigma * d2(2);
+    } else if (chart == ChartKind::XRs) {
         if (mr) sigma = *mr / d2(2);
     } else {
         sigma = withinLotSigma(used, chart);
@@ -83,9 +88,13 @@ std::optional<StandardLimits> standardLimits(const UsedLots& used, ChartKind cha
 
     StandardLimits out;
     out.sigma = *sigma;
-    long double sum = 0.0L;
-    for (double v : used.values) sum += v;
-    out.centre = static_cast<double>(sum / used.values.size());
+    if (basis) {
+        out.centre = basis->centre;
+    } else {
+        long double sum = 0.0L;
+        for (double v : used.values) sum += v;
+        out.centre = static_cast<double>(sum / used.values.size());
+    }
     const double movingMean = mr.value_or(0.0);
     for (size_t i = 0; i < used.lots.size(); ++i) {
         const LotSample& lot = used.lots[i];

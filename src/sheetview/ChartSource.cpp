@@ -25,6 +25,7 @@ judge::ChartInput chartInputOf(const SheetView& view, int classCount)
     in.digits = model::digitsFromText(view.digits);
     in.item = view.item;
     in.unit = view.unit;
+    in.limitBasis = view.limitBasis;
     return in;
 }
 

@@ -5,9 +5,11 @@
 // are in this folder, so both run the same code.
 #pragma once
 #include "judge/Kinds.h"
+#include "judge/StandardLimits.h"
 #include "model/CellTable.h"
 
 #include <QString>
+#include <optional>
 
 namespace sheetview {
 
@@ -42,6 +44,9 @@ struct SheetView {
     judge::ChartKind chart = judge::ChartKind::XbarR;
     judge::LimitMethod limitMethod = judge::LimitMethod::ThreeSigma;
     QString ucl, lcl, rsUcl;
+    // Under the control chart constants: X̿ and σ̂ frozen by a baseline of the history store,
+    // in place of the sheet's own estimate. Entering a sheet clears it.
+    std::optional<judge::LimitBasis> limitBasis;
 
     // The capability threshold line.
     bool thresholdCheck = true;
