@@ -58,13 +58,26 @@ QString baselineText(const Baseline& b)
         .arg(sheetview::listText(sheetview::limitMethodTexts(), b.limits.method), when, b.setBy);
 }
 
+namespace {
+
+bool fits(const Baseline& b, int measurementCount)
+{
+    return (b.limits.chart == judge::ChartKind::XRs) == (measurementCount == 1);
+}
+
+} // namespace
+
+QString baselineStatus(const Baseline& b, int measurementCount)
+{
+    if (fits(b, measurementCount)) return baselineText(b);
+    return baselineText(b) + QStringLiteral(" は %1 の基準のため、このシートには使っていません")
+                                 .arg(sheetview::listText(sheetview::chartKindTexts(), b.limits.chart));
+}
+
 QString applyBaseline(sheetview::SheetView& view, const Baseline& b)
 {
     const BaselineLimits& l = b.limits;
-    const bool oneMeasurement = view.measurementCount == 1;
-    if ((l.chart == judge::ChartKind::XRs) != oneMeasurement)
-        return baselineText(b) + QStringLiteral(" は %1 の基準のため、このシートには使っていません")
-                                     .arg(sheetview::listText(sheetview::chartKindTexts(), l.chart));
+    if (!fits(b, view.measurementCount)) return baselineStatus(b, view.measurementCount);
     if (view.chart != l.chart) {
         view.chart = l.chart;
         sheetview::applyGridLayout(view);

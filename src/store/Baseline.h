@@ -45,5 +45,7 @@ QString applyBaseline(sheetview::SheetView& view, const Baseline& baseline);
 
 // "基準: K001～K025 の 25 ロット (管理図係数法、2026-12-07 yamada)".
 QString baselineText(const Baseline& baseline);
+// What applyBaseline says for a sheet of that many measurements a lot.
+QString baselineStatus(const Baseline& baseline, int measurementCount);
 
 } // namespace store

@@ -221,6 +221,7 @@ PublishCounts Store::publish(const PublicationPlan& plan, const PublishOptions& 
         const Kind kind = now == current.constEnd() ? Kind::New : sameContent(*now, l.content) ? Kind::Unchanged : Kind::Changed;
         if (kind == Kind::Changed && options.requireReason && plan.reason.trimmed().isEmpty()) {
             counts.skipped.push_back({l.row, l.lot, QStringLiteral("内容が変わっていますが、変更理由がありません")});
+            ++counts.withoutReason;
             continue;
         }
         sending.emplace_back(&l, kind);

@@ -34,6 +34,7 @@ struct PublishCounts {
     int changed = 0;
     int unchanged = 0;
     int alreadyStored = 0; // a resend: these lots' publication was stored before
+    int withoutReason = 0; // changed lots left out for want of a reason (among `skipped`)
     std::vector<SkippedLot> skipped;
     int stored() const { return added + changed + unchanged + alreadyStored; }
 };
