@@ -135,6 +135,8 @@ PostgresConnection::PostgresConnection(const Target& target, const Credentials& 
                          QStringLiteral("データベースの文字コードが UTF-8 ではありません (%1: %2)").arg(display_, encoding));
     }
     PQsetnonblocking(conn_, 1);
+    // The server's notices and warnings are not the operator's business; failures come as errors.
+    PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
 }
 
 PostgresConnection::~PostgresConnection()

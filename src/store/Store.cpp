@@ -63,6 +63,25 @@ QHash<QString, LotContent> currentContents(Connection& c, qint64 characteristic,
     return out;
 }
 
+// The lots whose publication id the store holds already: a resend.
+QSet<QString> storedIds(Connection& c, const std::vector<PlannedLot>& lots)
+{
+    QSet<QString> stored;
+    for (size_t from = 0; from < lots.size(); from += size_t(kChunk)) {
+        const size_t to = std::min(lots.size(), from + size_t(kChunk));
+        Params params;
+        QStringList marks;
+        for (size_t i = from; i < to; ++i) {
+            params.emplace_back(lots[i].publicationId);
+            marks << QStringLiteral("$%1").arg(params.size());
+        }
+        const Rows r = c.query(QStringLiteral("SELECT publication_id FROM publications WHERE publication_id IN (%1)").arg(marks.join(QStringLiteral(", "))),
+                               params);
+        for (size_t i = 0; i < r.size(); ++i) stored.insert(r.text(i, 0).toLower());
+    }
+    return stored;
+}
+
 // Records the lots' publication ids; returns those that were not recorded before.
 QSet<QString> claim(Connection& c, qint64 characteristic, const std::vector<const PlannedLot*>& lots)
 {
@@ -210,6 +229,9 @@ PublishCounts Store::publish(const PublicationPlan& plan, const PublishOptions& 
         id = characteristicId(plan.characteristic);
         if (!id) throw StoreError(Fault::Other, QStringLiteral("特性を登録できませんでした: %1").arg(characteristicPath(plan.characteristic)));
     }
+    // A resent lot is recognised before its content is compared: another station may have
+    // changed the lot since it was stored.
+    const QSet<QString> resent = storedIds(*c_, plan.lots);
     QStringList lotNumbers;
     for (const PlannedLot& l : plan.lots) lotNumbers << l.lot;
     const QHash<QString, LotContent> current = id ? currentContents(*c_, *id, lotNumbers) : QHash<QString, LotContent>{};
@@ -217,6 +239,10 @@ PublishCounts Store::publish(const PublicationPlan& plan, const PublishOptions& 
     enum class Kind { New, Changed, Unchanged };
     std::vector<std::pair<const PlannedLot*, Kind>> sending;
     for (const PlannedLot& l : plan.lots) {
+        if (resent.contains(l.publicationId.toLower())) {
+            ++counts.alreadyStored;
+            continue;
+        }
         const auto now = current.constFind(l.lot);
         const Kind kind = now == current.constEnd() ? Kind::New : sameContent(*now, l.content) ? Kind::Unchanged : Kind::Changed;
         if (kind == Kind::Changed && options.requireReason && plan.reason.trimmed().isEmpty()) {
