@@ -23,7 +23,7 @@ public:
         Characteristic characteristic;
         qint64 sinceSequence = 0; // SheetOrigin::newestSequence
         QString ownStation;       // this station's lots are not news
-        int pollMs = 1000;        // the embedded store's polling, and the pause before reconnecting
+        int pollMs = 500;         // the embedded store's polling, and the pause before reconnecting
     };
     explicit NewLotWatcher(Setup setup, QObject* parent = nullptr);
     // Stops the thread and waits for it.

@@ -84,15 +84,16 @@ CREATE TABLE baseline_retractions (
 );
 )sql";
 
-// PostgreSQL only: every new revision notifies the listening windows of its characteristic.
+// PostgreSQL only: new revisions notify the listening windows of their characteristics, once
+// per characteristic and statement (delivered at the commit).
 const char* const kServerTriggers = R"sql(
-CREATE FUNCTION quorvane_notify_lot() RETURNS trigger LANGUAGE plpgsql AS $$
+CREATE FUNCTION quorvane_notify_lots() RETURNS trigger LANGUAGE plpgsql AS $$
 BEGIN
-  PERFORM pg_notify('quorvane_lots', NEW.characteristic_id::text);
+  PERFORM pg_notify('quorvane_lots', c::text) FROM (SELECT DISTINCT characteristic_id AS c FROM added) AS ids;
   RETURN NULL;
 END $$;
 CREATE TRIGGER lot_revisions_notify AFTER INSERT ON lot_revisions
-  FOR EACH ROW EXECUTE FUNCTION quorvane_notify_lot();
+  REFERENCING NEW TABLE AS added FOR EACH STATEMENT EXECUTE FUNCTION quorvane_notify_lots();
 )sql";
 
 // The roles are the cluster's and may exist already (another database, another init at the

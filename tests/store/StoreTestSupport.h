@@ -1,6 +1,7 @@
 // What the store's tests share: the PostgreSQL cluster of the run, a fresh store of either engine
 // for each test, and the sheets they publish.
 #pragma once
+#include "PgCluster.h"
 #include "model/SheetRecord.h"
 #include "store/Store.h"
 
@@ -20,51 +21,6 @@ inline void PrintTo(Engine e, std::ostream* os) { *os << (e == Engine::Server ? 
 } // namespace store
 
 namespace store_test {
-
-// The password of the cluster's "quorvane_pw" role (pg-cluster.sh).
-inline const QString kPassword = QStringLiteral("pw-Quorvane-テスト");
-
-// A cluster made by pg-cluster.sh: the run's (the CTest fixture's, or one this process starts
-// when run on its own), or a private one for a test that stops and starts its server.
-class Cluster {
-public:
-    static Cluster& shared();
-    static std::unique_ptr<Cluster> startPrivate();
-    ~Cluster();
-
-    // "postgresql:///DB?host=…&port=…&user=USER" and anything more after "&".
-    QString uri(const QString& database, const QString& user = QStringLiteral("postgres"), const QString& more = {}) const;
-    QString socketFolder() const { return socket_; }
-    void createDatabase(const QString& name, const QString& encoding = QStringLiteral("UTF8"));
-    void dropDatabase(const QString& name);
-    // Stops the server at once (as a crash would), keeping its data; starts it again.
-    void halt();
-    void resume();
-
-private:
-    Cluster(QString state, bool owned);
-    void script(const QStringList& arguments);
-    void superuser(const QString& sql);
-
-    QString state_;
-    bool owned_;
-    QString socket_;
-    QString port_;
-    std::unique_ptr<QTemporaryDir> folder_; // the state file of an owned cluster
-};
-
-// A database of its own in a cluster, dropped at the end.
-class ServerDatabase {
-public:
-    explicit ServerDatabase(Cluster& cluster, const QString& encoding = QStringLiteral("UTF8"));
-    ~ServerDatabase();
-    QString uri(const QString& user = QStringLiteral("postgres"), const QString& more = {}) const { return cluster_.uri(name_, user, more); }
-    const QString& name() const { return name_; }
-
-private:
-    Cluster& cluster_;
-    QString name_;
-};
 
 // An empty store of one engine for one test: an embedded file in a folder of its own, or a
 // database of its own in the run's cluster; given the schema unless asked not to.
