@@ -4,6 +4,7 @@
 // batch (report --all --since 24h) over 100 characteristics with new lots, whole process; and the
 // delay of the live note from the commit of another station's lot to the signal.
 #include "CoreBench.h"
+#include "ImportedSheet.h"
 #include "PgCluster.h"
 
 #include "store/NewLotWatcher.h"
@@ -48,18 +49,10 @@ QString newStore(Engine engine, const QString& name)
 
 model::SheetRecord sheet(const QString& item, const QString& prefix, int lots, int measurements)
 {
-    model::SheetRecord r;
+    model::SheetRecord r = test_support::importedSheet(item, {}, std::max(lots, 10), measurements);
     r.product = QStringLiteral("ギアシャフト");
     r.process = QStringLiteral("外径研削");
     r.device = QStringLiteral("G-03");
-    r.item = item;
-    r.unit = QStringLiteral("mm");
-    r.specKind = QStringLiteral("公差規格");
-    r.digits = QStringLiteral("3");
-    r.specUpper = QStringLiteral("10.500");
-    r.specLower = QStringLiteral("9.500");
-    r.lotCount = std::max(lots, 10);
-    r.measurementCount = measurements;
     for (int l = 1; l <= lots; ++l) {
         QString line = QStringLiteral("%1-%2").arg(prefix).arg(l, 3, 10, QChar(u'0'));
         for (int m = 0; m < measurements; ++m) line += QStringLiteral(",%1").arg(10.0 + ((l * 7 + m * 13) % 41 - 20) / 1000.0, 0, 'f', 3);
@@ -199,7 +192,7 @@ void BM_LiveNoteDelay(benchmark::State& state)
     const store::Characteristic k{QStringLiteral("ギアシャフト"), QStringLiteral("外径研削"), QStringLiteral("G-03"), QStringLiteral("軸外径")};
     store::NewLotWatcher watcher({store::parseTarget(db), {}, k, s->load(k, {}).origin.newestSequence, QStringLiteral("A")});
     int noted = -1;
-    QObject::connect(&watcher, &store::NewLotWatcher::newLots, [&](int n) { noted = n; });
+    QObject::connect(&watcher, &store::NewLotWatcher::newLots, &watcher, [&](int n) { noted = n; });
     QElapsedTimer wait;
     wait.start();
     while (noted != 0 && wait.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);

@@ -30,6 +30,8 @@ public:
     ~NewLotWatcher() override;
 
 signals:
+    // Emitted on the watcher's thread: connect with a receiver (or this object) of the thread
+    // that handles them, so that they are queued there.
     // Lots published by other stations since the sheet was loaded.
     void newLots(int count);
     // Whether the store can be reached; a false is followed by attempts to connect again.

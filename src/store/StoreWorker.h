@@ -82,7 +82,8 @@ public:
     const Setup& setup() const { return setup_; }
 
 signals:
-    // Lots pending for this store and set aside, after every change.
+    // Lots pending for this store and set aside, after every change; emitted on the worker
+    // thread (connect with a receiver of the thread that shows them).
     void outboxChanged(int pendingLots, int setAsideLots);
 
 private:

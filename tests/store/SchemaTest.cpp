@@ -9,17 +9,6 @@ namespace {
 
 class SchemaTest : public EngineTest {};
 
-Fault faultOf(const std::function<void()>& work, QString* message = nullptr)
-{
-    try {
-        work();
-    } catch (const StoreError& e) {
-        if (message) *message = e.message();
-        return e.fault();
-    }
-    ADD_FAILURE() << "no StoreError";
-    return Fault::Other;
-}
 
 } // namespace
 

@@ -18,16 +18,6 @@ namespace {
 
 const Characteristic kShaft{QStringLiteral("ギアシャフト"), QStringLiteral("外径研削"), QStringLiteral("G-03"), QStringLiteral("軸外径")};
 
-Fault faultOf(const std::function<void()>& work, QString* message = nullptr)
-{
-    try {
-        work();
-    } catch (const StoreError& e) {
-        if (message) *message = e.message();
-        return e.fault();
-    }
-    return Fault::Other;
-}
 
 QByteArray fileBytes(const QString& path)
 {

@@ -66,7 +66,7 @@ TEST(ServerFaultTest, APublicationKeptWhileTheServerIsDownArrivesOnceWhenItIsBac
 
     StoreWorker worker({target, {}, outboxPath, QStringLiteral("A"), 200});
     OutboxCounts told;
-    QObject::connect(&worker, &StoreWorker::outboxChanged, [&](int pending, int aside) { told = {pending, aside}; });
+    QObject::connect(&worker, &StoreWorker::outboxChanged, &worker, [&](int pending, int aside) { told = {pending, aside}; });
 
     const PublicationPlan first = planPublication(sheet(kShaft.item, lots(QStringLiteral("A"), 4)), {QStringLiteral("A"), {}, {}});
     EXPECT_EQ(publishThrough(worker, first).kind, PublishOutcome::Kind::Stored);

@@ -48,6 +48,18 @@ QStringList lots(const QString& prefix, int count, int measurements, int seed)
     return out;
 }
 
+store::Fault faultOf(const std::function<void()>& work, QString* message)
+{
+    try {
+        work();
+    } catch (const store::StoreError& e) {
+        if (message) *message = e.message();
+        return e.fault();
+    }
+    ADD_FAILURE() << "no StoreError";
+    return store::Fault::Other;
+}
+
 bool waitUntil(const std::function<bool()>& done, int ms)
 {
     QElapsedTimer t;

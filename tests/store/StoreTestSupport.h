@@ -60,6 +60,10 @@ model::SheetRecord sheet(const QString& item, const QStringList& lines, int meas
 // Lines "LOT,v,v,v" for lots PREFIX-0001 … with values around 10.
 QStringList lots(const QString& prefix, int count, int measurements = 3, int seed = 0);
 
+// The fault of the StoreError the work raises (its message into `message`); a test failure and
+// Fault::Other when it raises none.
+store::Fault faultOf(const std::function<void()>& work, QString* message = nullptr);
+
 // Runs the event loop until `done` holds or `ms` pass; whether it holds.
 bool waitUntil(const std::function<bool()>& done, int ms);
 

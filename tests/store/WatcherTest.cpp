@@ -33,8 +33,9 @@ struct Note {
     bool connected = false;
     void follow(NewLotWatcher& w)
     {
-        QObject::connect(&w, &NewLotWatcher::newLots, [this](int n) { lots = n; });
-        QObject::connect(&w, &NewLotWatcher::connectionChanged, [this](bool up) {
+        // Through the watcher object: queued to this thread, as the window receives them.
+        QObject::connect(&w, &NewLotWatcher::newLots, &w, [this](int n) { lots = n; });
+        QObject::connect(&w, &NewLotWatcher::connectionChanged, &w, [this](bool up) {
             if (up && !connected) ++reconnections;
             connected = up;
         });
