@@ -26,7 +26,7 @@ public:
         int pollMs = 500;         // the embedded store's polling, and the pause before reconnecting
     };
     explicit NewLotWatcher(Setup setup, QObject* parent = nullptr);
-    // Stops the thread and waits for it.
+    // Stops the thread and waits for it (at most a connection attempt's time limit).
     ~NewLotWatcher() override;
 
 signals:

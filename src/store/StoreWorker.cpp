@@ -6,6 +6,16 @@
 
 namespace store {
 
+namespace {
+
+bool refusesForGood(Fault f)
+{
+    return f == Fault::Permission || f == Fault::NoSchema || f == Fault::SchemaTooNew || f == Fault::SchemaTooOld
+           || f == Fault::Encoding;
+}
+
+} // namespace
+
 QString PublishOutcome::message() const
 {
     switch (kind) {
@@ -103,10 +113,18 @@ void StoreWorker::flushNow()
     try {
         Outbox* o = outbox();
         if (!o || o->counts(setup_.target.key()).pendingLots == 0) return;
-        const FlushResult r = store::flushOutbox(*o, session(), setup_.target.key());
-        if (r.stoppedBy) dropIfBroken(*r.stoppedBy);
-    } catch (const StoreError& e) {
-        dropIfBroken(e);
+        try {
+            const FlushResult r = store::flushOutbox(*o, session(), setup_.target.key());
+            if (r.stoppedBy) dropIfBroken(*r.stoppedBy);
+        } catch (const StoreError& e) {
+            dropIfBroken(e);
+            // A store this program cannot use refuses every entry for good: they wait in the
+            // list for the operator instead of being tried again and again.
+            if (refusesForGood(e.fault()))
+                for (const OutboxEntry& entry : o->pending(setup_.target.key())) o->markSetAside(entry.id, e.message());
+        }
+    } catch (const StoreError&) {
+        // The outbox file itself cannot be used now; the next round tries again.
     }
     tellOutbox();
 }

@@ -126,6 +126,16 @@ TEST(ServerFaultTest, ARefusedPublicationIsSetAsideAndTheRestGoes)
     EXPECT_TRUE(outbox.setAside().empty());
     EXPECT_EQ(outbox.counts(target.key()), (OutboxCounts{0, 0}));
     EXPECT_EQ(outbox.counts(QStringLiteral("postgresql:elsewhere")).pendingLots, 3);
+
+    // A store this program cannot use refuses all that is kept for it: set aside, not tried for ever.
+    db->connection().query(QStringLiteral("INSERT INTO schema_version (version, compatible) VALUES (2, 2)"));
+    outbox.add(target.key(), planPublication(sheet(kShaft.item, lots(QStringLiteral("D"), 4)), {}));
+    StoreWorker worker({target, {}, folder.filePath(QStringLiteral("outbox.sqlite")), QStringLiteral("A"), 100});
+    OutboxCounts told;
+    QObject::connect(&worker, &StoreWorker::outboxChanged, &worker, [&](int pending, int aside) { told = {pending, aside}; });
+    worker.flushOutbox();
+    EXPECT_TRUE(waitUntil([&] { return told == OutboxCounts{0, 4}; }, 10000)) << told.pendingLots << " " << told.setAsideLots;
+    EXPECT_TRUE(outbox.setAside().at(0).problem.contains(QStringLiteral("版 2")));
 }
 
 TEST(ServerFaultTest, AServerThatStopsHangsOrNeverAnswersFailsWithinItsLimit)
