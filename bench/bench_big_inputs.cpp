@@ -1,7 +1,9 @@
 // Files far larger than the sheet layout: a CSV file of 80,000 lines x 100 fields (about 56 MB)
 // and a workbook whose worksheet runs to 1,000,000 rows. Read as quorvane-cli judge reads them,
 // a whole process (time and the child's own peak memory), and through the import's reader in
-// this process (time and the memory it adds).
+// this process (time and the memory it adds). And streams that never end, piped into
+// quorvane-cli judge /dev/stdin: lines, one line without a break, a workbook's start followed by
+// zeros (the peak of the pipeline, the command being the larger of its two processes).
 #include "CoreBench.h"
 #include "BigInputs.h"
 #include "PeakMemory.h"
@@ -53,6 +55,24 @@ void judge(benchmark::State& state, const QString& file)
     state.counters["peak_rss_MiB"] = run.peakMiB;
 }
 
+void judgeEndless(benchmark::State& state, const char* writer, int expectedStatus)
+{
+    ChildRun run;
+    for (auto _ : state) {
+        run = runChild({"/bin/sh", "-c", std::string("{ ") + writer + "; } | \"$0\" judge /dev/stdin 2>/dev/null", QUORVANE_CLI});
+        if (run.status != expectedStatus) state.SkipWithError("quorvane-cli did not end as expected");
+        state.SetIterationTime(run.seconds);
+    }
+    state.counters["peak_rss_MiB"] = run.peakMiB;
+}
+
+// Read as far as the layout's rows (judged: exit 1, the lines hold no specification).
+void JudgeEndlessLines(benchmark::State& state) { judgeEndless(state, "exec yes K001,1.5,2.5", 1); }
+// Refused once the first rows pass the text bound.
+void JudgeEndlessLine(benchmark::State& state) { judgeEndless(state, "yes 1.5, | tr -d '\\n'", 2); }
+// Refused past the bound of a workbook held whole.
+void JudgeEndlessWorkbook(benchmark::State& state) { judgeEndless(state, "printf 'PK\\003\\004'; exec cat /dev/zero", 2); }
+
 void JudgeBigCsv(benchmark::State& state) { judge(state, bigCsv()); }
 void JudgeBigWorkbook(benchmark::State& state) { judge(state, bigWorkbook()); }
 
@@ -77,6 +97,9 @@ void ImportBigWorkbook(benchmark::State& state) { import(state, exchange::ReadMo
 // The command runs first, while this process is still small: a forked child starts with its pages.
 BENCHMARK(JudgeBigCsv)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(JudgeBigWorkbook)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(JudgeEndlessLines)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(JudgeEndlessLine)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(JudgeEndlessWorkbook)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 // Once each: memory freed by one reading may stay with the process and hide the next one's.
 BENCHMARK(ImportBigCsv)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(ImportBigWorkbook)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -54,7 +54,7 @@ void BuildChartData(benchmark::State& state)
 {
     TMainForm& f = benchWindow();
     judgedChartWindow();
-    for (auto _ : state) benchmark::DoNotOptimize(f.chartSet());
+    for (auto _ : state) benchmark::DoNotOptimize(f.chartModel(QDateTime::currentDateTime()));
 }
 BENCHMARK(BuildChartData)->Unit(benchmark::kMillisecond);
 

@@ -21,14 +21,15 @@ struct FullSheet {
     model::CellTable cells, lots, spc;
     std::vector<judge::CalcRow> calc; // the result grid's data rows: 100 lot rows and the total row
 
-    FullSheet()
+    // Three decimals repeat readings; five (the most a sheet shows) make nearly every value distinct.
+    explicit FullSheet(int digits = 3)
     {
         std::mt19937 gen(12345);
         std::normal_distribution<double> value(10.0, 0.12);
         for (int r = 1; r <= kLots; ++r) {
             lots.setText(0, r, QStringLiteral("K%1").arg(r, 3, 10, QChar(u'0')));
             lots.setFlag(1, r, true);
-            for (int c = 0; c < kValues; ++c) cells.setText(c, r, model::formatFixed(value(gen), 3));
+            for (int c = 0; c < kValues; ++c) cells.setText(c, r, model::formatFixed(value(gen), digits));
         }
     }
 };
@@ -86,6 +87,36 @@ void BM_StudyAndStandardLimitsFullSheet(benchmark::State& state)
     }
 }
 BENCHMARK(BM_StudyAndStandardLimitsFullSheet)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The full sheet's used lots, read once, and its tolerance.
+struct UsedSheet {
+    explicit UsedSheet(int digits = 3) : sheet(digits) {}
+    FullSheet sheet;
+    judge::UsedLots used = judge::usedLots(judge::Measurements(sheet.cells, sheet.lots, FullSheet::kLots, FullSheet::kValues));
+    judge::SpecLimits limits = judge::readSpecLimits(judge::SpecKind::Tolerance, u"10.500", u"9.500");
+};
+
+// The capability study alone, under the normal distribution (the figures every judgement
+// shows), by chart kind.
+void BM_CapabilityStudyFullSheet(benchmark::State& state)
+{
+    const UsedSheet s;
+    const auto chart = static_cast<judge::ChartKind>(state.range(0));
+    for (auto _ : state) benchmark::DoNotOptimize(judge::studyCapability(s.used, chart, s.limits).cpk);
+}
+BENCHMARK(BM_CapabilityStudyFullSheet)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Each non-normal fit on the same 10 000 values, with its percentiles, indices and test:
+// 1 Box-Cox, 2 lognormal, 3 Weibull, 4 the automatic choice (all four fitted); the values
+// with 3 or with 5 decimals.
+void BM_NonNormalFitFullSheet(benchmark::State& state)
+{
+    const UsedSheet s(int(state.range(1)));
+    const auto distribution = static_cast<judge::Distribution>(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(judge::studyNonNormal(s.used, s.limits, distribution, judge::WithinMethod::RBar).result);
+}
+BENCHMARK(BM_NonNormalFitFullSheet)->ArgsProduct({{1, 2, 3, 4}, {3, 5}})->Unit(benchmark::kMillisecond);
 
 } // namespace
 

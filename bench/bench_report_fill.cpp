@@ -1,8 +1,12 @@
-// Filling each report from its data on a full sheet (100 lots x 100 measurements): the
+// Filling each report from the chart model of a full sheet (100 lots x 100 measurements): the
 // template copied, the cells, chart edits and print settings written, the workbook saved. The
 // window's own part (the judgement chain, the hand-over) is measured by bench_reports.
 #include "CoreBench.h"
+#include "chartmodel/ChartModel.h"
+#include "model/DataLine.h"
 #include "model/NumberText.h"
+#include "sheetview/JudgementChain.h"
+#include "sheetview/SheetEntry.h"
 #include "reports/ControlChartReport.h"
 #include "reports/ExcelSession.h"
 #include "reports/HistogramReport.h"
@@ -13,6 +17,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -21,18 +26,35 @@ constexpr int kMeasurements = 100;
 
 double value(int lot, int m) { return std::round((10 + 0.04 * std::sin(lot * 1.7 + m * 2.3)) * 1000) / 1000; }
 
-reports::ReportIdentity identity()
+// The chart model of a full sheet judged as "SPC異常判定" judges it (made once per chart kind).
+const chartmodel::ChartModel& judgedModel(judge::ChartKind kind)
 {
-    reports::ReportIdentity id;
-    id.product = QStringLiteral("シャフト ＡＢ－１２３");
-    id.item = QStringLiteral("軸外径");
-    id.specKind = QStringLiteral("公差規格");
-    id.specUpper = QStringLiteral("10.100");
-    id.specLower = QStringLiteral("9.900");
-    id.lotCount = kLots;
-    id.measurementCount = kMeasurements;
-    id.made = QDateTime::currentDateTime();
-    return id;
+    static std::map<judge::ChartKind, chartmodel::ChartModel> models;
+    auto it = models.find(kind);
+    if (it != models.end()) return it->second;
+    const int n = kind == judge::ChartKind::XRs ? 1 : kMeasurements;
+    model::SheetRecord record;
+    record.product = QStringLiteral("シャフト ＡＢ－１２３");
+    record.item = QStringLiteral("軸外径");
+    record.unit = QStringLiteral("mm");
+    record.specKind = QStringLiteral("公差規格");
+    record.digits = QStringLiteral("3");
+    record.specUpper = QStringLiteral("10.100");
+    record.specLower = QStringLiteral("9.900");
+    record.lotCount = kLots;
+    record.measurementCount = n;
+    for (int l = 1; l <= kLots; ++l) {
+        QStringList cells;
+        for (int m = 0; m < n; ++m) cells << model::formatFixed(value(l, m), 3);
+        record.dataLines << model::writeDataLine(QStringLiteral("K%1").arg(l, 3, 10, QChar(u'0')), cells);
+        record.enableFlags << QStringLiteral("1");
+    }
+    sheetview::SheetView view = sheetview::enterSheet(record, model::AppSettings::defaults()).view;
+    view.chart = kind;
+    sheetview::ChainReport report;
+    const model::RuleOptions rules = model::RuleOptions::defaults();
+    sheetview::judgeSpc(view, {&rules, &record}, report);
+    return models.emplace(kind, chartmodel::buildChartModel(view, 10, QDateTime::currentDateTime())).first->second;
 }
 
 // Removes what one run wrote, outside the timing.
@@ -48,27 +70,12 @@ void clear(benchmark::State& state, const QString& folder)
 void ControlChart(benchmark::State& state, judge::ChartKind kind)
 {
     QTemporaryDir out;
-    reports::ControlChartData data;
-    data.kind = kind;
-    for (int l = 0; l < kLots; ++l) {
-        double sum = 0;
-        for (int m = 0; m < kMeasurements; ++m) sum += value(l, m);
-        data.lots << QStringLiteral("K%1").arg(l + 1, 3, 10, QChar(u'0'));
-        data.means << model::formatFixed(sum / kMeasurements, 5);
-        data.dispersions << model::formatFixed(0.07 + 0.001 * (l % 7), 5);
-        data.xMarked.push_back(l % 13 == 0);
-        data.dispersionMarked.push_back(l % 17 == 0);
-    }
-    data.centre = 10;
-    data.ucl = 10.01;
-    data.lcl = 9.99;
-    data.dispersionCentre = 0.073;
-    data.dispersionUcl = 0.09;
-    data.identity = identity();
+    const chartmodel::ChartModel& model = judgedModel(kind);
+    if (!model.control.message.isEmpty()) state.SkipWithError("the sheet was not judged");
     const reports::ReportFolders folders{QStringLiteral(QUORVANE_FORM_FILES), out.path()};
     for (auto _ : state) {
         reports::ExcelSession session;
-        benchmark::DoNotOptimize(reports::fillControlChart(session, folders, QDateTime::currentDateTime(), data));
+        benchmark::DoNotOptimize(reports::fillControlChart(session, folders, QDateTime::currentDateTime(), model));
         clear(state, out.path());
     }
 }
@@ -83,22 +90,11 @@ BENCHMARK(ControlChartXRs)->Unit(benchmark::kMillisecond);
 void Histogram(benchmark::State& state)
 {
     QTemporaryDir out;
-    reports::HistogramData data;
-    for (int l = 1; l <= kLots; ++l) {
-        QStringList row;
-        for (int m = 0; m < kMeasurements; ++m) row << model::formatFixed(value(l, m), 3);
-        data.block << row;
-    }
-    data.numberFormat = QStringLiteral("0.000_ ");
-    data.identity = identity();
-    data.specUpper = 10.1;
-    data.specLower = 9.9;
-    for (int i = 0; i < 10; ++i) data.classTable.push_back({9.9595 + 0.009 * i, 9.9595 + 0.009 * (i + 1), 1000});
-    data.study = judge::CapabilityStudy{};
+    const chartmodel::ChartModel& model = judgedModel(judge::ChartKind::XbarR);
     const reports::ReportFolders folders{QStringLiteral(QUORVANE_FORM_FILES), out.path()};
     for (auto _ : state) {
         reports::ExcelSession session;
-        benchmark::DoNotOptimize(reports::fillHistogram(session, folders, QDateTime::currentDateTime(), data));
+        benchmark::DoNotOptimize(reports::fillHistogram(session, folders, QDateTime::currentDateTime(), model));
         clear(state, out.path());
     }
 }

@@ -6,7 +6,10 @@
 #include "WindowBench.h"
 
 #include "reports/ExcelSession.h"
-#include "reports/ReportModel.h"
+#include "chartmodel/ChartModel.h"
+#include "reports/ControlChartReport.h"
+#include "reports/HistogramReport.h"
+#include "reports/ResultReport.h"
 #include "sheetview/JudgementChain.h"
 #include "sheetview/SheetEntry.h"
 
@@ -101,10 +104,11 @@ void fromView(benchmark::State& state, Kind kind, int chartKind)
     for (auto _ : state) {
         const QDateTime now = QDateTime::currentDateTime();
         reports::ExcelSession session;
+        const chartmodel::ChartModel model = chartmodel::buildChartModel(j.view, 10, now);
         switch (kind) {
-        case Kind::Control: reports::fillControlChart(session, folders, now, reports::controlChartData(j.view, now)); break;
-        case Kind::Histogram: reports::fillHistogram(session, folders, now, reports::histogramData(j.view, 10, now)); break;
-        case Kind::Result: reports::writeResultWorkbook(session, folders, now, reports::resultGrids(j.view, j.record, now)); break;
+        case Kind::Control: reports::fillControlChart(session, folders, now, model); break;
+        case Kind::Histogram: reports::fillHistogram(session, folders, now, model); break;
+        case Kind::Result: reports::writeResultWorkbook(session, folders, now, reports::resultGrids(j.view, j.record, model)); break;
         }
         session.endClosing();
         removeMade(state, out.path());

@@ -7,13 +7,13 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
   qt6-charts-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libzip-dev zlib1g-dev libpugixml-dev libexpat1-dev libxlsxwriter-dev libsqlite3-dev libboost-math-dev
+  libzip-dev zlib1g-dev libpugixml-dev libexpat1-dev libxlsxwriter-dev libsqlite3-dev libboost-math-dev libboost-dev
   libpq-dev postgresql
   clang libclang-rt-14-dev
   fonts-noto-cjk qt6-translations-l10n
   xvfb xauth x11-utils imagemagick
   desktop-file-utils poppler-utils lintian
-  python3 python3-openpyxl libreoffice-calc-nogui
+  python3 python3-openpyxl python3-scipy libreoffice-calc-nogui
 )
 
 missing=()

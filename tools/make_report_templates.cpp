@@ -3,13 +3,14 @@
 //
 // Control chart workbooks, worksheet 1: the lot numbers (A), the lot means (B) and the lot
 // dispersion (F) in rows 2 to 102, the centre line and limits of the means in C2 to E2 and those
-// of the dispersion in G2 and H2. Rows 3 to 102 of C to E and G to H repeat row 2 by formula, so
-// the limit lines run along every data row. Beside them the program writes each lot's own limits
-// (I to M), the points a run rule marked (N, O: drawn red, blank where none) and the spec limits
-// (P, Q). Every chart series points into rows 2 to 102, so deleting the unused rows with shift up
-// leaves them covering exactly the filled rows. The chart page sits on the same worksheet from
-// column S: title, the identification block the program writes, and both charts; it is printed
-// first (the print area lists it before the data).
+// of the dispersion in G2 and H2. Rows 3 to 102 of C to E and G to H repeat row 2 by formula.
+// Beside them the program writes each lot's own limits (I to M), the points a run rule marked
+// (N, O) and the spec limits (P, Q). The charts draw from the table the program writes from
+// column AM (every lot over several rows, so that a lot's own limit runs across its width and
+// steps at its edges); every series points into its rows 2 to 1001, so deleting the unused rows
+// with shift up leaves them covering exactly the filled rows. The chart page sits on the same
+// worksheet from column S: title, the identification block the program writes, and both charts;
+// it is printed first (the print area lists it before the data).
 //
 // Histogram workbook: worksheet 1 takes the raw measurements from A1 (at most 100 x 100) and
 // holds the chart page from column CX; worksheet 2 takes the number of classes in B19 and, from
@@ -27,7 +28,8 @@ namespace {
 namespace layout = reports::layout;
 
 const char* const kFont = "ＭＳ Ｐゴシック";
-constexpr int kLastDataRow = 101; // row 102, zero-based
+constexpr int kLastDataRow = layout::kLastDataRow;
+constexpr int kLastPlotRow = layout::kFirstDataRow + layout::kPlotRows - 1;
 constexpr lxw_color_t kNavy = 0x1F3864;
 constexpr lxw_color_t kHeaderFill = 0xDDEBF7;
 constexpr lxw_color_t kInputFill = 0xFFF2CC;
@@ -200,24 +202,6 @@ void markedSeries(lxw_chart* chart, const std::string& categories, const std::st
     chart_series_set_marker_line(s, &border);
 }
 
-// A lot's own limit: a small mark at its value, so lots of unequal size show their limits as steps.
-// (A dash marker would suit better, but libxlsxwriter writes its name in a form readers refuse.)
-void stepSeries(lxw_chart* chart, const std::string& categories, const std::string& values)
-{
-    lxw_chart_series* s = chart_add_series(chart, ("=" + categories).c_str(), ("=" + values).c_str());
-    lxw_chart_line none{};
-    none.none = 1;
-    chart_series_set_line(s, &none);
-    chart_series_set_marker_type(s, LXW_CHART_MARKER_SQUARE);
-    chart_series_set_marker_size(s, 3);
-    lxw_chart_fill fill{};
-    fill.color = 0xE07000;
-    chart_series_set_marker_fill(s, &fill);
-    lxw_chart_line border{};
-    border.color = 0xE07000;
-    chart_series_set_marker_line(s, &border);
-}
-
 // A spec limit, drawn only where the program writes it: dash-dot, purple, apart from the limits.
 void specSeries(lxw_chart* chart, const std::string& categories, const std::string& values)
 {
@@ -298,7 +282,8 @@ void styleLineChart(lxw_chart* chart, const char* title, const char* valueAxis)
     chart_axis_set_name_font(x, &axisTitle);
     lxw_chart_font lotNumbers = chartFont(8, false, -90); // upright lot labels: 100 lots stay apart
     chart_axis_set_num_font(x, &lotNumbers);
-    chart_axis_set_major_tick_mark(x, LXW_CHART_AXIS_TICK_MARK_OUTSIDE);
+    // A lot spans several categories (its slots): a mark at each would blacken the axis.
+    chart_axis_set_major_tick_mark(x, LXW_CHART_AXIS_TICK_MARK_NONE);
     chart_axis_set_label_position(x, LXW_CHART_AXIS_LABEL_POSITION_LOW);
 
     lxw_chart_axis* y = chart_axis_get(chart, LXW_CHART_AXIS_TYPE_Y);
@@ -328,37 +313,39 @@ void writeControlChartTemplate(const std::string& folder, const ControlChartKind
     lxw_worksheet* data = workbook_add_worksheet(wb, kDataSheet);
     const std::string ds = kDataSheet;
     const std::string dSym = kind.dSymbol;
+    namespace L = layout;
 
     // The table the program fills.
-    const std::string heads[17] = {"ロット№",
-                                   kind.xValue,
-                                   "中心線\nCL",
-                                   "上方管理限界\nUCL",
-                                   "下方管理限界\nLCL",
-                                   kind.dValue,
-                                   dSym + " 中心線\nCL",
-                                   dSym + " 上方管理限界\nUCL",
-                                   "", "", "", "", "",
-                                   "異常点\n(X)",
-                                   "異常点\n(" + dSym + ")",
-                                   "上限規格",
-                                   "下限規格"};
-    worksheet_set_row_pixels(data, 0, 40, nullptr);
-    worksheet_set_column_pixels(data, 0, 0, 72, nullptr);
-    worksheet_set_column_pixels(data, 1, 16, 78, nullptr);
-    worksheet_set_column_pixels(data, 17, 17, 24, nullptr);
-    for (int c = 0; c <= layout::kLastDataColumn; ++c)
-        if (!heads[c].empty()) check(worksheet_write_string(data, 0, static_cast<lxw_col_t>(c), heads[c].c_str(), st.header), "heading");
-    for (int r = 1; r <= kLastDataRow; ++r) {
+    const std::string heads[L::kLastDataColumn + 1] = {"ロット№",
+                                                       kind.xValue,
+                                                       "中心線\nCL",
+                                                       "上方管理限界\nUCL",
+                                                       "下方管理限界\nLCL",
+                                                       kind.dValue,
+                                                       dSym + " 中心線\nCL",
+                                                       dSym + " 上方管理限界\nUCL",
+                                                       "X-UCL\n(ロット別)",
+                                                       "X-LCL\n(ロット別)",
+                                                       dSym + "-CL\n(ロット別)",
+                                                       dSym + "-UCL\n(ロット別)",
+                                                       dSym + "-LCL\n(ロット別)",
+                                                       "異常点\n(X)",
+                                                       "異常点\n(" + dSym + ")",
+                                                       "上限規格",
+                                                       "下限規格"};
+    worksheet_set_row_pixels(data, L::kHeaderRow, 40, nullptr);
+    worksheet_set_column_pixels(data, L::kLotColumn, L::kLotColumn, 72, nullptr);
+    worksheet_set_column_pixels(data, L::kMeanColumn, L::kLastDataColumn, 78, nullptr);
+    worksheet_set_column_pixels(data, L::kLastDataColumn + 1, L::kLastDataColumn + 1, 24, nullptr);
+    for (int c = 0; c <= L::kLastDataColumn; ++c)
+        check(worksheet_write_string(data, L::kHeaderRow, static_cast<lxw_col_t>(c), heads[c].c_str(), st.header), "heading");
+    const int lines[] = {L::kCentreColumn, L::kUclColumn, L::kLclColumn, L::kDispersionCentreColumn, L::kDispersionUclColumn};
+    for (int r = L::kFirstDataRow; r <= kLastDataRow; ++r) {
         const auto row = static_cast<lxw_row_t>(r);
-        worksheet_write_blank(data, row, 0, st.text);
-        worksheet_write_blank(data, row, 1, st.number);
-        worksheet_write_blank(data, row, 5, st.number);
-        if (r == 1) {
-            for (int c : {2, 3, 4, 6, 7}) worksheet_write_blank(data, row, static_cast<lxw_col_t>(c), st.number);
-            continue;
-        }
-        for (int c : {2, 3, 4, 6, 7}) {
+        worksheet_write_blank(data, row, L::kLotColumn, st.text);
+        for (int c = L::kMeanColumn; c <= L::kLastDataColumn; ++c) worksheet_write_blank(data, row, static_cast<lxw_col_t>(c), st.number);
+        if (r == L::kFirstDataRow) continue;
+        for (int c : lines) {
             char f[8];
             std::snprintf(f, sizeof f, "=%c$2", 'A' + c);
             check(worksheet_write_formula(data, row, static_cast<lxw_col_t>(c), f, st.derived), "line formula");
@@ -370,69 +357,81 @@ void writeControlChartTemplate(const std::string& folder, const ControlChartKind
         cf.type = LXW_CONDITIONAL_TYPE_FORMULA;
         cf.value_string = const_cast<char*>("=AND(ISNUMBER(B2),OR(B2>$D$2,B2<$E$2))");
         cf.format = st.red;
-        check(worksheet_conditional_format_range(data, 1, 1, kLastDataRow, 1, &cf), "conditional format");
+        check(worksheet_conditional_format_range(data, L::kFirstDataRow, L::kMeanColumn, kLastDataRow, L::kMeanColumn, &cf), "conditional format");
         lxw_conditional_format cd{};
         cd.type = LXW_CONDITIONAL_TYPE_FORMULA;
         cd.value_string = const_cast<char*>("=AND(ISNUMBER(F2),F2>$H$2)");
         cd.format = st.red;
-        check(worksheet_conditional_format_range(data, 1, 5, kLastDataRow, 5, &cd), "conditional format");
+        check(worksheet_conditional_format_range(data, L::kFirstDataRow, L::kDispersionColumn, kLastDataRow, L::kDispersionColumn, &cd),
+              "conditional format");
     }
     pageSetup(data, true);
-    check(worksheet_repeat_rows(data, 0, 0), "print titles");
+    check(worksheet_repeat_rows(data, L::kHeaderRow, L::kHeaderRow), "print titles");
     worksheet_fit_to_pages(data, 1, 0);
-    check(worksheet_set_header(data, (std::string("&L&\"") + kFont + ",Bold\"" + kind.title).c_str()), "header");
-    check(worksheet_set_footer(data, "&C&P / &N"), "footer");
 
     // The chart page: S to AH, one A4 landscape page.
-    const int left = layout::kChartPageColumn;
+    const int left = L::kChartPageColumn;
     const auto col = [&](int i) { return static_cast<lxw_col_t>(left + i); };
-    worksheet_set_column_pixels(data, col(0), col(layout::kChartPageColumns - 1), 80, nullptr);
+    worksheet_set_column_pixels(data, col(0), col(L::kChartPageColumns - 1), 80, nullptr);
     worksheet_set_row_pixels(data, 1, 30, nullptr);
     check(worksheet_merge_range(data, 0, col(0), 1, col(8), kind.title, st.title), "title");
-    stampBoxes(data, st, 0, left + layout::kChartPageColumns - 3);
+    stampBoxes(data, st, 0, left + L::kChartPageColumns - 3);
     identityBlock(wb, data, st, left);
 
-    const std::string values = area(ds, 1, 1, kLastDataRow, 1);
-    const std::string disp = area(ds, 1, 5, kLastDataRow, 5);
-    const std::string lots = area(ds, 1, 0, kLastDataRow, 0);
-    const auto name = [&](int i) { return "='" + ds + "'!" + absolute(i, layout::kLineNameColumn); };
-    const auto column = [&](int c) { return area(ds, 1, c, kLastDataRow, c); };
+    // What the charts draw, written by the program: headed, outside the printed pages.
+    const char* plotHeads[L::kPlotColumns] = {"ロット№", "X 線", "X 点", "X 異常", "X CL", "X UCL", "X LCL", "上限規格", "下限規格",
+                                             "ばらつき 線", "ばらつき 点", "ばらつき 異常", "ばらつき CL", "ばらつき UCL", "ばらつき LCL"};
+    check(worksheet_write_string(data, 0, L::kLineNameColumn - 1, "凡例", st.label), "legend names");
+    for (int c = 0; c < L::kPlotColumns; ++c)
+        check(worksheet_write_string(data, L::kHeaderRow, static_cast<lxw_col_t>(L::kPlotColumn + c), plotHeads[c], st.header), "plot heading");
 
+    const auto name = [&](int i) { return "='" + ds + "'!" + absolute(i, L::kLineNameColumn); };
+    const auto plot = [&](int c) { return area(ds, L::kFirstDataRow, L::kPlotColumn + c, kLastPlotRow, L::kPlotColumn + c); };
+    const std::string lots = plot(L::kPlotCategory);
+
+    // Series in the order the program counts them (ReportLayout.h): the joining line, the points,
+    // the centre line and limits, the marked points, then the specification limits.
+    auto pointSeries = [&](lxw_chart* chart, int column, const char* legend) {
+        lxw_chart_series* s = lineSeries(chart, lots, plot(column), legend, kMeanLine, 1.5, LXW_CHART_LINE_DASH_SOLID, true);
+        lxw_chart_line none{};
+        none.none = 1;
+        chart_series_set_line(s, &none);
+    };
     lxw_chart* xChart = workbook_add_chart(wb, LXW_CHART_LINE);
-    lineSeries(xChart, lots, values, kind.xAxis, kMeanLine, 1.5, LXW_CHART_LINE_DASH_SOLID, true);
-    lineSeries(xChart, lots, column(2), name(0).c_str(), kCentreLine, 1.25, LXW_CHART_LINE_DASH_SOLID, false);
-    lineSeries(xChart, lots, column(3), name(1).c_str(), kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
-    lineSeries(xChart, lots, column(4), name(2).c_str(), kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
-    markedSeries(xChart, lots, column(layout::kXMarkedColumn), name(5));
-    stepSeries(xChart, lots, column(8));
-    stepSeries(xChart, lots, column(9));
-    specSeries(xChart, lots, column(layout::kSpecUpperColumn));
-    specSeries(xChart, lots, column(layout::kSpecLowerColumn));
-    int16_t hidden[] = {5, 6, 7, 8, -1};
+    lineSeries(xChart, lots, plot(L::kPlotXLine), kind.xAxis, kMeanLine, 1.5, LXW_CHART_LINE_DASH_SOLID, false);
+    pointSeries(xChart, L::kPlotXPoint, kind.xAxis);
+    lineSeries(xChart, lots, plot(L::kPlotXCentre), name(L::kXCentreName).c_str(), kCentreLine, 1.25, LXW_CHART_LINE_DASH_SOLID, false);
+    lineSeries(xChart, lots, plot(L::kPlotXUcl), name(L::kXUclName).c_str(), kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
+    lineSeries(xChart, lots, plot(L::kPlotXLcl), name(L::kXLclName).c_str(), kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
+    markedSeries(xChart, lots, plot(L::kPlotXMarked), name(L::kMarkedName));
+    specSeries(xChart, lots, plot(L::kPlotSpecUpper));
+    specSeries(xChart, lots, plot(L::kPlotSpecLower));
+    int16_t hidden[] = {0, 6, 7, -1};
     chart_legend_delete_series(xChart, hidden);
     styleLineChart(xChart, kind.xChart, kind.xAxis);
 
     lxw_chart* dChart = workbook_add_chart(wb, LXW_CHART_LINE);
-    lineSeries(dChart, lots, disp, kind.dAxis, kMeanLine, 1.5, LXW_CHART_LINE_DASH_SOLID, true);
-    lineSeries(dChart, lots, column(6), name(3).c_str(), kCentreLine, 1.25, LXW_CHART_LINE_DASH_SOLID, false);
-    lineSeries(dChart, lots, column(7), name(4).c_str(), kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
-    markedSeries(dChart, lots, column(layout::kDispersionMarkedColumn), name(5));
-    stepSeries(dChart, lots, column(10));
-    stepSeries(dChart, lots, column(11));
-    stepSeries(dChart, lots, column(12));
-    int16_t hiddenD[] = {4, 5, 6, -1};
+    lineSeries(dChart, lots, plot(L::kPlotDLine), kind.dAxis, kMeanLine, 1.5, LXW_CHART_LINE_DASH_SOLID, false);
+    pointSeries(dChart, L::kPlotDPoint, kind.dAxis);
+    lineSeries(dChart, lots, plot(L::kPlotDCentre), name(L::kDispersionCentreName).c_str(), kCentreLine, 1.25, LXW_CHART_LINE_DASH_SOLID, false);
+    lineSeries(dChart, lots, plot(L::kPlotDUcl), name(L::kDispersionUclName).c_str(), kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
+    markedSeries(dChart, lots, plot(L::kPlotDMarked), name(L::kMarkedName));
+    lineSeries(dChart, lots, plot(L::kPlotDLcl), name(L::kDispersionLclName).c_str(), kLimitLine, 1.25, LXW_CHART_LINE_DASH_DASH, false);
+    static_assert(L::kDispersionLclSeries == 5, "the dispersion chart's lower limit is its sixth series");
+    int16_t hiddenD[] = {0, L::kDispersionLclSeries, -1};
     chart_legend_delete_series(dChart, hiddenD);
     styleLineChart(dChart, kind.dChart, kind.dAxis);
 
     // Both charts span the page: 16 columns of 80 pixels.
     lxw_chart_options placement{};
-    placement.x_scale = (layout::kChartPageColumns * 80.0 - 8) / 480.0;
+    placement.x_scale = (L::kChartPageColumns * 80.0 - 8) / 480.0;
     placement.y_scale = 396.0 / 288.0;
     placement.x_offset = 4;
     placement.y_offset = 4;
     check(worksheet_insert_chart_opt(data, 7, col(0), xChart, &placement), "chart");
     check(worksheet_insert_chart_opt(data, 27, col(0), dChart, &placement), "chart");
-    worksheet_write_string(data, layout::kChartPageRows - 1, col(0), "※ 赤い点は異常判定のルールに該当したロットです。数値は左の表にあります。", st.note);
+    worksheet_write_string(data, L::kChartPageRows - 1, col(0),
+                           "※ 赤い点は異常判定のルールに該当したロットです。管理図係数法ではロットごとの管理限界を階段状に描きます。", st.note);
 
     // The program sets the print area: the chart page first, then the rows it filled.
     worksheet_set_selection(data, 2, col(1), 2, col(1));
@@ -482,38 +481,40 @@ void writeHistogramTemplate(const std::string& folder)
     const int left = layout::kHistogramPageColumn;
     const auto col = [&](int i) { return static_cast<lxw_col_t>(left + i); };
     worksheet_set_column_pixels(data, col(0), col(10), 72, nullptr);
-    worksheet_set_column_pixels(data, col(11), col(15), 78, nullptr);
+    const int box = layout::kBoxColumn, boxValue = layout::kBoxValueColumn, boxEnd = left + layout::kHistogramPageColumns - 1;
+    worksheet_set_column_pixels(data, static_cast<lxw_col_t>(box), static_cast<lxw_col_t>(boxEnd), 78, nullptr);
     worksheet_set_row_pixels(data, 1, 30, nullptr);
     check(worksheet_merge_range(data, 0, col(0), 1, col(8), "ヒストグラム", st.title), "title");
-    stampBoxes(data, st, 0, left + 13);
+    stampBoxes(data, st, 0, boxEnd - 2);
     identityBlock(wb, data, st, left);
 
     // The capability box and the class table, right of the chart; the program writes them.
     lxw_format* boxNumber = boxed(wb);
     format_set_align(boxNumber, LXW_ALIGN_RIGHT);
-    check(worksheet_merge_range(data, layout::kBoxRow - 1, col(11), layout::kBoxRow - 1, col(15), "工程能力", st.header), "box");
+    const auto c = [](int column) { return static_cast<lxw_col_t>(column); };
+    check(worksheet_merge_range(data, layout::kBoxRow - 1, c(box), layout::kBoxRow - 1, c(boxEnd), "工程能力", st.header), "box");
     for (int r = 0; r < layout::kBoxLines; ++r) {
         const auto row = static_cast<lxw_row_t>(layout::kBoxRow + r);
-        check(worksheet_merge_range(data, row, col(11), row, col(12), "", st.label), "box");
-        check(worksheet_merge_range(data, row, col(13), row, col(15), "", boxNumber), "box");
+        check(worksheet_merge_range(data, row, c(box), row, c(boxValue - 1), "", st.label), "box");
+        check(worksheet_merge_range(data, row, c(boxValue), row, c(boxEnd), "", boxNumber), "box");
     }
     const char* classHeads[] = {"区間", "下限", "上限", "度数"};
-    for (int c = 0; c < 4; ++c) worksheet_write_string(data, layout::kPageClassRow, col(11 + c), classHeads[c], st.header);
+    for (int i = 0; i < 4; ++i) worksheet_write_string(data, layout::kPageClassRow, c(layout::kPageClassColumn + i), classHeads[i], st.header);
     for (int r = 1; r <= layout::kMaxClasses; ++r)
-        for (int c = 0; c < 4; ++c) worksheet_write_blank(data, static_cast<lxw_row_t>(layout::kPageClassRow + r), col(11 + c), boxNumber);
+        for (int i = 0; i < 4; ++i) worksheet_write_blank(data, static_cast<lxw_row_t>(layout::kPageClassRow + r), c(layout::kPageClassColumn + i), boxNumber);
 
     // Worksheet 2: the class count (B19), and what the program writes from the data.
     worksheet_set_column_pixels(table, 0, 0, 120, nullptr);
     worksheet_set_column_pixels(table, 1, 3, 90, nullptr);
-    worksheet_set_column_pixels(table, 5, 14, 80, nullptr);
+    worksheet_set_column_pixels(table, layout::kSeriesColumn, layout::kSeriesColumn + layout::kSeriesColumns - 1, 80, nullptr);
     check(worksheet_write_string(table, 0, 0, "集計（ヒストグラムの元データ）", st.title), "title");
     check(worksheet_merge_range(table, layout::kStatsRow - 1, 0, layout::kStatsRow - 1, 1, "基本統計量", st.header), "stats");
-    worksheet_write_string(table, 18, 0, "区間数", st.label);
-    check(worksheet_write_number(table, 18, 1, 10, st.input), "class count"); // B19, written by the program
+    worksheet_write_string(table, layout::kClassCountRow, layout::kClassCountColumn - 1, "区間数", st.label);
+    check(worksheet_write_number(table, layout::kClassCountRow, layout::kClassCountColumn, 10, st.input), "class count"); // B19, written by the program
     for (int c = 0; c < 4; ++c) worksheet_write_string(table, layout::kClassRow, static_cast<lxw_col_t>(c), classHeads[c], st.header);
     worksheet_write_string(table, layout::kClassRow + layout::kMaxClasses + 1, 0, "※ 下限以上・上限未満を数えます。", st.note);
     const char* seriesHeads[] = {"外形 x", "度数", "曲線 x", "正規分布", "上限 x", "上限規格", "下限 x", "下限規格", "平均 x", "平均値"};
-    for (int c = 0; c < 10; ++c)
+    for (int c = 0; c < layout::kSeriesColumns; ++c)
         worksheet_write_string(table, 0, static_cast<lxw_col_t>(layout::kSeriesColumn + c), seriesHeads[c], st.header);
     pageSetup(table, true);
     worksheet_fit_to_pages(table, 1, 0);
@@ -522,11 +523,11 @@ void writeHistogramTemplate(const std::string& folder)
     // the spec limits and the mean as vertical lines.
     lxw_chart* chart = workbook_add_chart(wb, LXW_CHART_SCATTER_STRAIGHT);
     const int c0 = layout::kSeriesColumn;
-    scatterSeries(chart, tableSheet, c0, layout::kOutlinePoints, kBars, 2.0, LXW_CHART_LINE_DASH_SOLID);
-    scatterSeries(chart, tableSheet, c0 + 2, layout::kCurvePoints, 0xC00000, 1.75, LXW_CHART_LINE_DASH_SOLID);
-    scatterSeries(chart, tableSheet, c0 + 4, 2, 0x7030A0, 2.0, LXW_CHART_LINE_DASH_LONG_DASH_DOT);
-    scatterSeries(chart, tableSheet, c0 + 6, 2, 0x7030A0, 2.0, LXW_CHART_LINE_DASH_LONG_DASH_DOT);
-    scatterSeries(chart, tableSheet, c0 + 8, 2, kCentreLine, 1.25, LXW_CHART_LINE_DASH_DASH);
+    scatterSeries(chart, tableSheet, c0 + layout::kOutlineSeries, layout::kOutlinePoints, kBars, 2.0, LXW_CHART_LINE_DASH_SOLID);
+    scatterSeries(chart, tableSheet, c0 + layout::kCurveSeries, layout::kCurveRows, 0xC00000, 1.75, LXW_CHART_LINE_DASH_SOLID);
+    scatterSeries(chart, tableSheet, c0 + layout::kUpperSpecSeries, 2, 0x7030A0, 2.0, LXW_CHART_LINE_DASH_LONG_DASH_DOT);
+    scatterSeries(chart, tableSheet, c0 + layout::kLowerSpecSeries, 2, 0x7030A0, 2.0, LXW_CHART_LINE_DASH_LONG_DASH_DOT);
+    scatterSeries(chart, tableSheet, c0 + layout::kMeanSeries, 2, kCentreLine, 1.25, LXW_CHART_LINE_DASH_DASH);
     chart_title_set_name(chart, "度数分布");
     lxw_chart_font titleFont = chartFont(12, true);
     chart_title_set_name_font(chart, &titleFont);

@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include "app/JournalController.h"
 #include "app/TSplashForm.h"
 #include "app/Version.h"
 #include "dialogs/TAboutForm.h"
@@ -7,7 +8,6 @@
 #include "dialogs/TOptionForm.h"
 #include "dialogs/TSettingForm.h"
 #include "dialogs/TSheetsForm.h"
-#include "journal/JournalWriter.h"
 #include "model/FileSafety.h"
 #include "model/UserFolders.h"
 #include "sheetview/SheetView.h"
@@ -505,7 +505,10 @@ void TMainForm::FormCloseQuery()
     const QRect g = geometry();
     settings_.bounds = model::WindowBounds{g.left(), g.top(), g.height(), g.width()};
     saveChartBounds();
-    model::saveSettings(settings_);
+    // The close goes on either way; the operator learns that this run's settings are lost.
+    if (const auto failure = model::saveSettings(settings_))
+        ui::showMessage(this, QStringLiteral("設定を保存できませんでした。今回変更した設定は次回の起動に引き継がれません…。\n") + model::failureLine(*failure),
+                        ui::kWarningCaption, ui::MessageIcon::Warning);
     closeJournal();
 }
 

@@ -2,9 +2,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "judge/ChartData.h"
-#include "judge/ControlLimits.h"
-#include "judge/ResultTexts.h"
+#include "chartmodel/ChartModel.h"
 #include "model/Settings.h"
 #include "model/SheetRecord.h"
 #include "reports/ReportFiles.h"
@@ -12,6 +10,10 @@
 #include "ui/KeyFilters.h"
 
 #include <memory>
+
+namespace reports {
+class ExcelSession;
+} // namespace reports
 #include <optional>
 
 class QAction;
@@ -35,11 +37,6 @@ struct ChainReport;
 struct SheetView;
 } // namespace sheetview
 
-namespace journal {
-class JournalWriter;
-struct Workbook;
-} // namespace journal
-
 namespace ui {
 struct CellPaint;
 class EntryGrid;
@@ -47,6 +44,7 @@ class SpinEdit;
 class StringGrid;
 } // namespace ui
 
+class JournalController;
 class TSplashForm;
 class TSheetsForm;
 class TAboutForm;
@@ -160,12 +158,17 @@ public:
     void menuExecHistViewClick();
     void menuExecStudyViewClick();
     void showChartForm(int page);
-    // The charts of the shown sheet, built from a copy of its view.
-    judge::ChartSet chartSet();
+    // What the charts and reports of the shown sheet show, built from a copy of its view.
+    chartmodel::ChartModel chartModel(const QDateTime& made);
+    // Runs the judgement chain and, with a capability result, fills a report from the chart
+    // model (reports::fillControlChart, fillHistogram) and hands it to the desktop.
+    using ChartReport = QString (*)(reports::ExcelSession&, const reports::ReportFolders&, const QDateTime&,
+                                    const chartmodel::ChartModel&, const QString&);
+    void chartReport(ChartReport fill);
     void saveChartBounds();
     TChartForm* chartForm() const;
 
-    // The recovery journal (TMainFormJournal.cpp): the workbook is journaled shortly after
+    // The recovery journal (JournalController): the workbook is journaled shortly after
     // every change; after an unclean end the next start offers it back.
     void mainMenuRestoreLastClick();
     void mainMenuUndoImportClick();
@@ -174,8 +177,8 @@ public:
     void journalNow();
     // Waits until everything posted is committed (tests, benchmarks).
     void journalWaitIdle();
-    // The wait between a change and its journaling, in milliseconds.
-    int journalDelay = 200;
+    // Made when the window first shows.
+    JournalController* journalController() const { return journal_.get(); }
 
     // Selects a sheet tab without the leaving handler, as whole-workbook operations do.
     void selectTab(int index);
@@ -256,8 +259,6 @@ private:
     void connectEditingHandlers();
     void connectExchangeHandlers();
     bool FormKeyPress(QObject* receiver, int key);
-    void showJudgement(QLabel* panel, judge::Outcome outcome);
-    judge::ControlLimitTexts controlLimitTexts() const;
     // The shown sheet as the core's sheet view for one step (MainFormView.h).
     class ViewLoan;
     // Runs a stage of the judgement chain on the shown sheet and shows what it reported.
@@ -265,15 +266,11 @@ private:
     void runChain(ChainStage stage);
     void showChainReport(const sheetview::ChainReport& report);
 
+    friend class JournalController;
     void startJournal();
     void closeJournal();
-    void offerRestore(qint64 session);
-    void journalChanged();
-    void journalFailed(const QString& error);
     // Before an operation replaces the whole workbook (sheet -1) or one sheet.
     void journalBeforeReplace(int sheet);
-    journal::Workbook journaledWorkbook();
-    void restoreWorkbook(const journal::Workbook& book);
 
     model::StoredSettings settings_;
     model::SheetStore store_;
@@ -291,7 +288,5 @@ private:
     QPointer<TChartForm> chartForm_;
     QPointer<TOptionForm> optionForm_;
     QPointer<TSettingForm> settingForm_;
-    std::unique_ptr<journal::JournalWriter> journal_;
-    QTimer* journalTimer_ = nullptr;
-    bool journalReady_ = false;
+    std::unique_ptr<JournalController> journal_;
 };

@@ -1,16 +1,15 @@
-// The main window's side of the chart window: the three menu items, and the sheet view the
-// charts are built from. The building is in src/judge (from the view, as the reports are),
-// the drawing in src/charts.
+// The main window's side of the chart window: the three menu items, and the chart model the
+// charts are drawn from. The model is built in src/chartmodel (from the view, as the reports'
+// is), the drawing is in src/charts.
 #include "app/MainFormView.h"
 #include "app/TMainForm.h"
 
 #include "charts/TChartForm.h"
-#include "judge/ChartData.h"
-#include "sheetview/ChartSource.h"
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -37,7 +36,7 @@ void TMainForm::showChartForm(int page)
     if (!chartForm_) {
         chartForm_ = new TChartForm(this);
         chartForm_->applyBounds(settings_.chartBounds);
-        chartForm_->setSource([this] { return chartSet(); });
+        chartForm_->setSource([this] { return chartModel(QDateTime::currentDateTime()); });
         connect(this, &TMainForm::resultsChanged, chartForm_, &TChartForm::invalidate);
         // The class count is read when the histogram is built.
         connect(spinBetWeen, &ui::SpinEdit::textChanged, chartForm_, &TChartForm::invalidate);
@@ -48,7 +47,7 @@ void TMainForm::showChartForm(int page)
     chartForm_->activateWindow();
 }
 
-judge::ChartSet TMainForm::chartSet()
+chartmodel::ChartModel TMainForm::chartModel(const QDateTime& made)
 {
     // A copy: the loan's storage goes back whole before anything is built.
     sheetview::SheetView view;
@@ -56,7 +55,7 @@ judge::ChartSet TMainForm::chartSet()
         const ViewLoan loan(*this, tabCtrl->currentIndex());
         view = loan.view;
     }
-    return judge::buildCharts(sheetview::chartInputOf(view, spinBetWeen->value()));
+    return chartmodel::buildChartModel(view, spinBetWeen->value(), made);
 }
 
 void TMainForm::saveChartBounds()

@@ -47,17 +47,6 @@ ui::MessageIcon iconOf(sheetview::NoticeIcon icon)
 
 } // namespace
 
-void TMainForm::showJudgement(QLabel* panel, judge::Outcome outcome)
-{
-    if (outcome == judge::Outcome::NoResult) return;
-    setJudgement(panel, judge::outcomeCaption(outcome), outcome == judge::Outcome::Pass);
-}
-
-judge::ControlLimitTexts TMainForm::controlLimitTexts() const
-{
-    return {editUcl->text(), editLcl->text(), editRsUcl->text()};
-}
-
 void TMainForm::runChain(ChainStage stage)
 {
     ui::BusyCursor busy;
@@ -75,8 +64,7 @@ void TMainForm::showChainReport(const sheetview::ChainReport& report)
 {
     if (report.specFinished) {
         gridEdit->viewport()->update();
-        gridEdit->setCurrentCell(0, 1);
-        gridEdit->setTopRow(1);
+        gridEdit->showFirstCell();
     }
     if (report.capabilityFinished) gridCalc->setCurrentCell(1, 1);
     if (report.spcFinished) gridSpc->setCurrentCell(1, 1);

@@ -1,15 +1,16 @@
 // The main window's report handlers: the control chart, the histogram and the judgement
 // result workbook. What goes into which cell is decided in src/reports, from the sheet view;
-// these handlers run the judgement chain, lend the view to the report model and hand the
+// these handlers run the judgement chain, build the chart model from the view and hand the
 // filled workbook to the desktop.
 #include "app/MainFormView.h"
 #include "app/TMainForm.h"
 
 #include "app/TSplashForm.h"
+#include "chartmodel/ChartModel.h"
 #include "reports/ControlChartReport.h"
 #include "reports/ExcelSession.h"
 #include "reports/HistogramReport.h"
-#include "reports/ReportModel.h"
+#include "reports/ReportFiles.h"
 #include "reports/ResultReport.h"
 #include "ui/Interaction.h"
 #include "ui/SpinEdit.h"
@@ -44,7 +45,7 @@ void tellWhereSaved(QWidget* parent, const reports::ExcelSession& session)
 
 } // namespace
 
-void TMainForm::btnControlChartClick()
+void TMainForm::chartReport(ChartReport fill)
 {
     btnSpcJudgClick();
     if (pnlCpkJudg->text().isEmpty()) return;
@@ -52,30 +53,21 @@ void TMainForm::btnControlChartClick()
     {
         SplashGuard busy(splash_, kStatisticsBusy);
         const QDateTime now = QDateTime::currentDateTime();
-        const reports::ControlChartData data = reports::controlChartData(ViewLoan(*this, tabCtrl->currentIndex()).view, now);
-        reports::fillControlChart(session, reportFolders, now, data);
+        try {
+            fill(session, reportFolders, now, chartModel(now), QString());
+        } catch (...) {
+            reports::rethrowReportError(session);
+        }
         session.endHandOver();
     }
     tellWhereSaved(this, session);
 }
+
+void TMainForm::btnControlChartClick() { chartReport(&reports::fillControlChart); }
 
 void TMainForm::menuExecChartClick() { btnControlChartClick(); }
 
-void TMainForm::btnHistogramClick()
-{
-    btnSpcJudgClick();
-    if (pnlCpkJudg->text().isEmpty()) return;
-    reports::ExcelSession session(desktopOpener());
-    {
-        SplashGuard busy(splash_, kStatisticsBusy);
-        const QDateTime now = QDateTime::currentDateTime();
-        const reports::HistogramData data =
-            reports::histogramData(ViewLoan(*this, tabCtrl->currentIndex()).view, spinBetWeen->value(), now);
-        reports::fillHistogram(session, reportFolders, now, data);
-        session.endHandOver();
-    }
-    tellWhereSaved(this, session);
-}
+void TMainForm::btnHistogramClick() { chartReport(&reports::fillHistogram); }
 
 void TMainForm::menuExecHistClick() { btnHistogramClick(); }
 
@@ -96,7 +88,8 @@ void TMainForm::btnExcelClick()
             view = loan.view;
         }
         // The capability judgement saved the shown sheet, so its record holds the header the view shows.
-        reports::writeResultWorkbook(session, reportFolders, now, reports::resultGrids(view, store_[tabCtrl->currentIndex()], now));
+        const chartmodel::ChartModel model = chartmodel::buildChartModel(view, spinBetWeen->value(), now);
+        reports::writeResultWorkbook(session, reportFolders, now, reports::resultGrids(view, store_[tabCtrl->currentIndex()], model));
         session.endHandOver();
     }
     tellWhereSaved(this, session);

@@ -61,6 +61,10 @@ void TMainForm::tabCtrlChange()
     shownTab_ = tabCtrl->currentIndex();
     ResetSheetView();
     LoadSheet();
+    // The grids keep their scroll position across sheets; a sheet entered mid-way would show
+    // another lot where the operator expects the first.
+    for (ui::StringGrid* grid : {gridEdit, gridCtrl}) grid->showFirstCell();
+    for (ui::StringGrid* grid : {gridCalc, gridSpc}) grid->scrollToTopLeft();
     tabCtrl->setFocus();
     emit resultsChanged();
 }

@@ -3,8 +3,11 @@
 // step has done their work already).
 #include "app/MainFormView.h"
 
+#include "judge/Capability.h"
 #include "judge/ResultTexts.h"
+#include "judge/SpcJudgement.h"
 #include "sheetview/GridLayout.h"
+#include "sheetview/SheetEntry.h"
 #include "ui/Look.h"
 #include "ui/SpinEdit.h"
 #include "ui/StringGrid.h"
@@ -69,6 +72,7 @@ TMainForm::ViewLoan::ViewLoan(TMainForm& f, int tab) : f_(f), tab_(tab)
     v.ucl = f.editUcl->text();
     v.lcl = f.editLcl->text();
     v.rsUcl = f.editRsUcl->text();
+    v.study = sheetview::studyOptionsOf(f.settings_.app);
     v.thresholdCheck = f.chkCpCpk->isChecked();
     v.capabilityIndex = judge::capabilityIndexFromIndex(f.cmbCpCpk->currentIndex());
     v.threshold = f.editCpCpk->text();
@@ -120,16 +124,16 @@ void TMainForm::ViewLoan::applyLayout()
     f_.gridEdit->setColCount(view.measurementColumns);
     f_.gridEdit->setDefaultColWidth(85);
 
-    f_.gridCalc->setColCount(10);
+    f_.gridCalc->setColCount(judge::kCalcColumns);
     f_.gridCalc->setDefaultColWidth(90);
-    f_.gridCalc->setColWidth(0, 85);
-    f_.gridCalc->setColWidth(1, 82);
-    f_.gridCalc->setColWidth(9, 96);
+    f_.gridCalc->setColWidth(judge::kCalcLot, 85);
+    f_.gridCalc->setColWidth(judge::kCalcCount, 82);
+    f_.gridCalc->setColWidth(judge::kCalcMark, 96);
 
-    f_.gridSpc->setColCount(18);
+    f_.gridSpc->setColCount(judge::kSpcColumns);
     f_.gridSpc->setDefaultColWidth(44);
-    f_.gridSpc->setColWidth(0, 85);
-    f_.gridSpc->setColWidth(17, 96);
+    f_.gridSpc->setColWidth(judge::kSpcLot, 85);
+    f_.gridSpc->setColWidth(judge::kSpcMark, 96);
 
     const QString side = sheetview::dispersionSide(view.chart);
     f_.pnlRsUcl->setText(side + QStringLiteral("-UCL"));

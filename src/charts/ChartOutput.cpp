@@ -1,8 +1,10 @@
 #include "charts/ChartOutput.h"
 
+#include "charts/ChartStyle.h"
 #include "model/FileSafety.h"
 
 #include <QChartView>
+#include <QFontMetrics>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -40,16 +42,39 @@ QRectF paintArea(const QPagedPaintDevice& device, int resolution)
     return QRectF(QPointF(0, 0), device.pageLayout().paintRectPixels(resolution).size());
 }
 
+// The heading's font at the page's scale, and the height its lines take.
+QFont headingFont() { return chartFont(13); }
+int headingHeight(const QStringList& heading)
+{
+    if (heading.isEmpty()) return 0;
+    return int(heading.size()) * QFontMetrics(headingFont()).lineSpacing() + 8;
+}
+
 } // namespace
 
-void paintPage(QPainter& painter, const QList<QWidget*>& views, const QRectF& target)
+void paintPage(QPainter& painter, const Page& content, const QRectF& target)
 {
-    const QRect page = pageRect(views);
-    if (page.isEmpty() || target.isEmpty()) return;
+    const QList<QWidget*>& views = content.views;
+    const QRect viewsRect = pageRect(views);
+    if (viewsRect.isEmpty() || target.isEmpty()) return;
+    const int top = headingHeight(content.heading);
+    const QSize page(viewsRect.width(), viewsRect.height() + top);
     const qreal scale = std::min(target.width() / page.width(), target.height() / page.height());
-    const QPointF origin = target.center() - QPointF(page.width() * scale, page.height() * scale) / 2;
+    const QPointF corner = target.center() - QPointF(page.width() * scale, page.height() * scale) / 2;
+    if (top > 0) {
+        painter.save();
+        painter.translate(corner);
+        painter.scale(scale, scale);
+        painter.setFont(headingFont());
+        painter.setPen(Qt::black);
+        const int line = QFontMetrics(headingFont()).lineSpacing();
+        for (qsizetype i = 0; i < content.heading.size(); ++i)
+            painter.drawText(QRectF(4, 2 + double(i) * line, page.width() - 8, line), Qt::AlignLeft | Qt::AlignVCenter, content.heading[i]);
+        painter.restore();
+    }
+    const QPointF origin = corner + QPointF(0, top * scale);
     for (QWidget* v : views) {
-        const QRectF at(origin + QPointF(v->x() - page.x(), v->y() - page.y()) * scale,
+        const QRectF at(origin + QPointF(v->x() - viewsRect.x(), v->y() - viewsRect.y()) * scale,
                         QSizeF(v->width(), v->height()) * scale);
         if (auto* chart = qobject_cast<QChartView*>(v)) {
             chart->render(&painter, at, chart->viewport()->rect()); // drawn as vectors, sharp at any scale
@@ -63,21 +88,22 @@ void paintPage(QPainter& painter, const QList<QWidget*>& views, const QRectF& ta
     }
 }
 
-QImage pageImage(const QList<QWidget*>& views, qreal scale)
+QImage pageImage(const Page& page, qreal scale)
 {
-    const QSize size = pageRect(views).size() * scale;
-    if (size.isEmpty()) return QImage();
+    const QRect views = pageRect(page.views);
+    if (views.isEmpty()) return QImage();
+    const QSize size = QSize(views.width(), views.height() + headingHeight(page.heading)) * scale;
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter p(&image);
     prepare(p);
-    paintPage(p, views, QRectF(QPointF(0, 0), QSizeF(size)));
+    paintPage(p, page, QRectF(QPointF(0, 0), QSizeF(size)));
     return image;
 }
 
-bool savePng(const QList<QWidget*>& views, const QString& path, QString& error)
+bool savePng(const Page& page, const QString& path, QString& error)
 {
-    const QImage image = pageImage(views, kPngScale);
+    const QImage image = pageImage(page, kPngScale);
     if (const auto failure = model::saveFile(path, [&](QIODevice& file) { return image.save(&file, "PNG"); })) {
         error = model::problemText(failure->problem);
         return false;
@@ -85,7 +111,7 @@ bool savePng(const QList<QWidget*>& views, const QString& path, QString& error)
     return true;
 }
 
-bool savePdf(const QList<QWidget*>& views, const QString& path, const QString& title, QString& error)
+bool savePdf(const Page& page, const QString& path, const QString& title, QString& error)
 {
     bool drawn = true;
     const auto failure = model::saveFile(path, [&](QIODevice& file) {
@@ -101,7 +127,7 @@ bool savePdf(const QList<QWidget*>& views, const QString& path, const QString& t
             return false;
         }
         prepare(p);
-        paintPage(p, views, paintArea(writer, kPdfResolution));
+        paintPage(p, page, paintArea(writer, kPdfResolution));
         return p.end(); // the document is complete in the file before it is committed
     });
     if (!drawn) {
@@ -115,12 +141,12 @@ bool savePdf(const QList<QWidget*>& views, const QString& path, const QString& t
     return true;
 }
 
-bool printPage(QPrinter& printer, const QList<QWidget*>& views)
+bool printPage(QPrinter& printer, const Page& page)
 {
     QPainter p;
     if (!p.begin(&printer)) return false;
     prepare(p);
-    paintPage(p, views, paintArea(printer, printer.resolution()));
+    paintPage(p, page, paintArea(printer, printer.resolution()));
     return p.end();
 }
 

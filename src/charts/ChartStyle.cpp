@@ -4,10 +4,19 @@
 
 #include <QChart>
 #include <QLegend>
+#include <QFontMetricsF>
 #include <QValueAxis>
+#include <algorithm>
 #include <cmath>
 
 namespace charts {
+
+namespace {
+
+// The step the model gave an axis, kept for spacing its ticks later.
+const char* const kStepProperty = "modelStep";
+
+} // namespace
 
 QFont chartFont(int pixelSize, bool bold)
 {
@@ -30,11 +39,12 @@ void frameChart(QChart& chart)
     chart.setTitleBrush(Qt::black);
     chart.setBackgroundBrush(Qt::white);
     chart.setBackgroundRoundness(0);
-    chart.setMargins(QMargins(6, 4, 10, 4));
+    chart.setMargins(kChartMargins);
     chart.setAnimationOptions(QChart::NoAnimation);
     chart.legend()->setVisible(true);
     chart.legend()->setAlignment(Qt::AlignBottom);
     chart.legend()->setFont(chartFont(12));
+    chart.legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
 }
 
 void styleAxis(QAbstractAxis& axis)
@@ -45,39 +55,44 @@ void styleAxis(QAbstractAxis& axis)
     axis.setMinorGridLineVisible(false);
 }
 
-namespace {
-
-// A round step (1, 2 or 5 times a power of ten) giving about `ticks` intervals.
-double roundStep(double span, int ticks)
+void setValueRange(QValueAxis& axis, const chartmodel::AxisRange& range, int decimals)
 {
-    const double raw = span / std::max(ticks, 1);
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double m : {1.0, 2.0, 5.0})
-        if (raw <= m * magnitude) return m * magnitude;
-    return 10.0 * magnitude;
-}
-
-int decimalsOf(double step)
-{
-    for (int d = 0; d < 8; ++d) {
-        const double scaled = step * std::pow(10.0, d);
-        if (std::fabs(scaled - std::round(scaled)) < 1e-6 * scaled) return d;
+    axis.setRange(range.min, range.max);
+    axis.setLabelFormat(QStringLiteral("%.%1f").arg(std::clamp(decimals, 0, 10)));
+    if (!(range.step > 0.0) || !std::isfinite(range.step)) {
+        axis.setTickType(QValueAxis::TicksFixed);
+        return;
     }
-    return 8;
+    axis.setTickType(QValueAxis::TicksDynamic);
+    axis.setTickAnchor(range.min);
+    axis.setTickInterval(range.step);
+    axis.setProperty(kStepProperty, range.step);
 }
 
-} // namespace
-
-void setValueRange(QValueAxis& axis, double low, double high, int ticks, double minStep)
+void spaceTicks(QChart& chart)
 {
-    axis.setRange(low, high);
-    const double span = high - low;
-    if (!(span > 0.0) || !std::isfinite(span)) return;
-    const double step = std::max(roundStep(span, ticks), minStep);
-    axis.setTickType(QValueAxis::TicksDynamic);
-    axis.setTickAnchor(std::ceil(low / step) * step);
-    axis.setTickInterval(step);
-    axis.setLabelFormat(QStringLiteral("%.%1f").arg(decimalsOf(step)));
+    const QRectF plot = chart.plotArea();
+    for (QAbstractAxis* a : chart.axes()) {
+        auto* axis = qobject_cast<QValueAxis*>(a);
+        const double step = axis ? axis->property(kStepProperty).toDouble() : 0.0;
+        if (!axis || !(step > 0.0) || axis->tickType() != QValueAxis::TicksDynamic) continue;
+        const QFontMetricsF metrics(axis->labelsFont());
+        const bool vertical = axis->orientation() == Qt::Vertical;
+        // A label's room: its line height on an upright axis, its text's width on a lying one.
+        const QByteArray format = axis->labelFormat().toLatin1();
+        const double widest = std::max(metrics.horizontalAdvance(QString::asprintf(format.constData(), axis->min())),
+                                       metrics.horizontalAdvance(QString::asprintf(format.constData(), axis->max())));
+        const double room = (vertical ? metrics.height() : widest) * 1.3;
+        const double length = vertical ? plot.height() : plot.width();
+        const double span = axis->max() - axis->min();
+        if (!(length > 0.0) || !(span > 0.0)) continue;
+        double interval = step;
+        for (double factor : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0, 100.0}) {
+            interval = step * factor;
+            if (length * interval / span >= room) break;
+        }
+        if (axis->tickInterval() != interval) axis->setTickInterval(interval);
+    }
 }
 
 } // namespace charts

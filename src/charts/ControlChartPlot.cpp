@@ -20,7 +20,7 @@ namespace charts {
 
 namespace {
 
-constexpr int kGuides = 7; // centre line, two limits, four zone lines
+constexpr int kGuides = 9; // centre line, two limits, four zone lines, two specification limits
 
 // Whether lot row i (0-based) of n is labelled: every lot up to 20 lots, every other up to
 // 40, else the first and every 5th lot (up to 50) or every 10th: few labels keep the axis
@@ -50,13 +50,15 @@ void labelLots(QCategoryAxis& axis, const QStringList& lots)
     }
 }
 
-QPen guidePen(judge::GuideKind kind)
+QPen guidePen(chartmodel::LineKind kind)
 {
     switch (kind) {
-    case judge::GuideKind::Centre: return linePen(kCentreColor, 1.5);
-    case judge::GuideKind::Upper:
-    case judge::GuideKind::Lower: return linePen(kLimitColor, 1.5, Qt::DashLine);
-    case judge::GuideKind::Zone: break;
+    case chartmodel::LineKind::Centre: return linePen(kCentreColor, 1.5);
+    case chartmodel::LineKind::Upper:
+    case chartmodel::LineKind::Lower: return linePen(kLimitColor, 1.5, Qt::DashLine);
+    case chartmodel::LineKind::SpecUpper:
+    case chartmodel::LineKind::SpecLower: return linePen(kSpecColor, 1.5, Qt::DashDotLine);
+    case chartmodel::LineKind::Zone: break;
     }
     return linePen(kZoneColor, 1, Qt::DotLine);
 }
@@ -76,21 +78,26 @@ ControlChartPlot::ControlChartPlot(QChart& chart)
     chart.addAxis(lotAxis_, Qt::AlignBottom);
     chart.addAxis(valueAxis_, Qt::AlignLeft);
     guides_ = std::make_unique<GuideSeries>(chart, lotAxis_, valueAxis_, kGuides);
+    values_ = std::make_unique<GuideSeries>(chart, lotAxis_, valueAxis_, 1);
 
-    values_ = new QLineSeries;
-    values_->setPen(linePen(kPointColor, 1.5));
-    values_->setPointsVisible(true);
+    points_ = new QScatterSeries;
+    points_->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+    points_->setColor(kPointColor);
+    points_->setBorderColor(kPointColor);
     marked_ = new QScatterSeries;
     marked_->setName(QStringLiteral("異常点"));
     marked_->setMarkerShape(QScatterSeries::MarkerShapeCircle);
     marked_->setColor(kMarkedColor);
     marked_->setBorderColor(kMarkedColor);
-    for (QXYSeries* s : std::initializer_list<QXYSeries*>{values_, marked_}) {
+    for (QXYSeries* s : std::initializer_list<QXYSeries*>{points_, marked_}) {
         chart.addSeries(s);
         s->attachAxis(lotAxis_);
         s->attachAxis(valueAxis_);
     }
-    for (QLegendMarker* m : chart.legend()->markers(values_)) m->setVisible(false);
+    for (QLegendMarker* m : chart.legend()->markers(points_)) m->setVisible(false);
+    // More pieces of lines go beneath the points.
+    guides_->setAbove({points_, marked_});
+    values_->setAbove({points_, marked_});
 
     QObject::connect(marked_, &QScatterSeries::hovered, marked_, [this](const QPointF& p, bool entered) {
         const QList<QPointF> points = marked_->points();
@@ -104,7 +111,7 @@ ControlChartPlot::ControlChartPlot(QChart& chart)
 
 ControlChartPlot::~ControlChartPlot() = default;
 
-void ControlChartPlot::plot(const QStringList& lots, const judge::ControlPanel& panel)
+void ControlChartPlot::plot(const QStringList& lots, const chartmodel::ControlPanel& panel)
 {
     // A new title lays the whole chart out again.
     if (chart_.title() != plain(panel.title)) chart_.setTitle(plain(panel.title));
@@ -114,43 +121,47 @@ void ControlChartPlot::plot(const QStringList& lots, const judge::ControlPanel& 
         lots_ = lots;
     }
     valueAxis_->setTitleText(plain(panel.axisTitle));
-    setValueRange(*valueAxis_, panel.low, panel.high, 8);
+    setValueRange(*valueAxis_, panel.range, panel.labelDecimals);
 
     const double left = -0.5, right = double(std::max<size_t>(panel.points.size(), 1)) - 0.5;
-    int used = 0;
+    guides_->begin();
     // Zone lines first, beneath the centre line and the limits.
     for (bool zones : {true, false})
-        for (const judge::GuideLine& g : panel.lines) {
-            if ((g.kind == judge::GuideKind::Zone) != zones) continue;
-            if (g.steps.empty()) {
-                guides_->show(used++, g.label, guidePen(g.kind), QPointF(left, g.value), QPointF(right, g.value), !zones);
-                continue;
-            }
-            // Each lot's limit across its width; lots without one are bridged.
-            QList<QPointF> path;
-            for (size_t i = 0; i < g.steps.size(); ++i)
-                if (std::isfinite(g.steps[i])) path << QPointF(double(i) - 0.5, g.steps[i]) << QPointF(double(i) + 0.5, g.steps[i]);
-            guides_->showPath(used++, g.label, guidePen(g.kind), path, !zones);
+        for (const chartmodel::GuideLine& g : panel.lines) {
+            if ((g.kind == chartmodel::LineKind::Zone) != zones) continue;
+            if (g.stepped()) guides_->add(g.label(), guidePen(g.kind), stepPieces(g.steps), !zones);
+            else if (g.value) guides_->add(g.label(), guidePen(g.kind), {{QPointF(left, *g.value), QPointF(right, *g.value)}}, !zones);
         }
-    guides_->hideFrom(used);
+    guides_->end();
 
+    // The polyline breaks where a lot has no point.
+    QList<QList<QPointF>> pieces(1);
     QList<QPointF> all, marked;
     markedTips_.clear();
-    all.reserve(qsizetype(panel.points.size()));
     for (size_t i = 0; i < panel.points.size(); ++i) {
-        const judge::ChartPoint& p = panel.points[i];
-        all << QPointF(double(i), p.value);
+        const chartmodel::ChartPoint& p = panel.points[i];
+        if (!p.value) {
+            if (!pieces.back().isEmpty()) pieces.append(QList<QPointF>());
+            continue;
+        }
+        const QPointF at(double(i), *p.value);
+        pieces.back() << at;
+        all << at;
         if (p.marked()) {
-            marked << all.back();
+            marked << at;
             markedTips_ << p.tip;
         }
     }
+    values_->begin();
+    values_->add(panel.valueName, linePen(kPointColor, 1.5), pieces, false);
+    values_->end();
     // Smaller points where many lots share the width.
     const qreal size = panel.points.size() > 50 ? 5 : 7;
-    values_->setMarkerSize(size / 2); // a line series draws its points with the marker size as radius
-    values_->replace(all);
+    points_->setMarkerSize(size);
+    points_->replace(all);
     marked_->setMarkerSize(size + 4);
     marked_->replace(marked);
+    for (QLegendMarker* m : chart_.legend()->markers(points_)) m->setVisible(false);
     for (QLegendMarker* m : chart_.legend()->markers(marked_)) m->setVisible(!marked.isEmpty());
 }
 

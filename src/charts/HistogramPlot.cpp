@@ -15,9 +15,9 @@ namespace {
 
 constexpr int kGuides = 3; // the mean and two specification limits
 
-QPen guidePen(judge::GuideKind kind)
+QPen guidePen(chartmodel::LineKind kind)
 {
-    if (kind == judge::GuideKind::Centre) return linePen(kCentreColor, 1.5, Qt::DashLine);
+    if (kind == chartmodel::LineKind::Centre) return linePen(kCentreColor, 1.5, Qt::DashLine);
     return linePen(kSpecColor, 2, Qt::DashDotLine);
 }
 
@@ -73,13 +73,7 @@ HistogramPlot::HistogramPlot(QChart& chart)
 
 HistogramPlot::~HistogramPlot() = default;
 
-void HistogramPlot::setCurveNames(const QString& curve, const QString& withinCurve)
-{
-    curve_->setName(curve);
-    withinCurve_->setName(withinCurve);
-}
-
-void HistogramPlot::plot(const judge::Histogram& h, const std::vector<judge::CurvePoint>& withinCurve)
+void HistogramPlot::plot(const chartmodel::Histogram& h, const std::vector<judge::CurvePoint>& withinCurve, const QString& withinName)
 {
     const QString title =
         QStringLiteral("<div align=\"center\">%1<br>"
@@ -87,8 +81,8 @@ void HistogramPlot::plot(const judge::Histogram& h, const std::vector<judge::Cur
                               .arg(plain(h.title), plain(h.caption));
     if (chart_.title() != title) chart_.setTitle(title);
     valueAxis_->setTitleText(plain(h.axisTitle));
-    setValueRange(*valueAxis_, h.low, h.high, 8);
-    setValueRange(*countAxis_, 0.0, h.top, 6, 1.0);
+    setValueRange(*valueAxis_, h.valueRange, h.labelDecimals);
+    setValueRange(*countAxis_, h.countRange, 0);
 
     // One area whose outline drops to 0 at every class edge: the bars stand apart.
     QList<QPointF> outline;
@@ -97,15 +91,17 @@ void HistogramPlot::plot(const judge::Histogram& h, const std::vector<judge::Cur
         outline << QPointF(c.lower, 0) << QPointF(c.lower, c.count) << QPointF(c.upper, c.count) << QPointF(c.upper, 0);
     outline_->replace(outline);
 
+    curve_->setName(plain(h.curveName));
     curve_->replace(points(h.curve));
     showSeries(chart_, curve_, !h.curve.empty());
+    withinCurve_->setName(plain(withinName));
     withinCurve_->replace(points(withinCurve));
     showSeries(chart_, withinCurve_, !withinCurve.empty());
 
-    int used = 0;
-    for (const judge::GuideLine& g : h.lines)
-        guides_->show(used++, g.label, guidePen(g.kind), QPointF(g.value, 0), QPointF(g.value, h.top), true);
-    guides_->hideFrom(used);
+    guides_->begin();
+    for (const chartmodel::GuideLine& g : h.lines)
+        if (g.value) guides_->add(g.label(), guidePen(g.kind), {{QPointF(*g.value, 0), QPointF(*g.value, h.countRange.max)}}, true);
+    guides_->end();
 }
 
 } // namespace charts

@@ -2,7 +2,7 @@
 // as vertical lines. Series and axes are made once; every plot replaces their data.
 #pragma once
 #include "charts/GuideSeries.h"
-#include "judge/ChartData.h"
+#include "chartmodel/Histogram.h"
 
 #include <memory>
 #include <vector>
@@ -19,10 +19,9 @@ public:
     explicit HistogramPlot(QChart& chart);
     ~HistogramPlot();
 
-    // `withinCurve` (the capability study's page): a second, dashed normal curve.
-    void plot(const judge::Histogram& histogram, const std::vector<judge::CurvePoint>& withinCurve = {});
-    // The legend names of the two curves.
-    void setCurveNames(const QString& curve, const QString& withinCurve);
+    // `withinCurve` (the capability study's page): a second, dashed normal curve named `withinName`.
+    void plot(const chartmodel::Histogram& histogram, const std::vector<judge::CurvePoint>& withinCurve = {},
+              const QString& withinName = {});
 
 private:
     QChart& chart_;

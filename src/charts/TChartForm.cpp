@@ -4,6 +4,7 @@
 #include "charts/ChartStyle.h"
 #include "charts/ControlChartPlot.h"
 #include "charts/HistogramPlot.h"
+#include "chartmodel/ChartTexts.h"
 #include "model/FileSafety.h"
 #include "model/UserFolders.h"
 #include "ui/Interaction.h"
@@ -25,6 +26,7 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -142,12 +144,21 @@ TChartForm::TChartForm(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(btnSave, &QPushButton::clicked, this, guarded(&TChartForm::btnSaveClick));
     connect(btnPrint, &QPushButton::clicked, this, guarded(&TChartForm::btnPrintClick));
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
-    connect(pageCharts, &QTabWidget::currentChanged, this, [this] { updateButtons(); });
+    connect(pageCharts, &QTabWidget::currentChanged, this, [this] {
+        alignControlCharts();
+        updateButtons();
+    });
+    // Fewer ticks where a chart is too small for every label.
+    for (QChartView* v : {viewXChart, viewDispersionChart, viewHistogram, viewStudy}) {
+        QChart* chart = v->chart();
+        connect(chart, &QChart::plotAreaChanged, this, [chart] { charts::spaceTicks(*chart); });
+    }
     plotX_ = std::make_unique<charts::ControlChartPlot>(*viewXChart->chart());
     plotDispersion_ = std::make_unique<charts::ControlChartPlot>(*viewDispersionChart->chart());
     plotHistogram_ = std::make_unique<charts::HistogramPlot>(*viewHistogram->chart());
     plotStudy_ = std::make_unique<charts::HistogramPlot>(*viewStudy->chart());
-    plotStudy_->setCurveNames(QStringLiteral("正規分布 (全体σ)"), QStringLiteral("正規分布 (群内σ)"));
+    // The study's legend lists six lines: beside the histogram, where none is cut short.
+    viewStudy->chart()->legend()->setAlignment(Qt::AlignRight);
     rebuild();
 }
 
@@ -180,10 +191,10 @@ void TChartForm::rebuild()
     if (source_) {
         charts_ = source_();
     } else {
-        charts_ = judge::ChartSet{};
-        charts_.control.message = charts_.histogram.message = charts_.study.message = judge::kJudgePromptText;
+        charts_ = chartmodel::ChartModel{};
+        charts_.control.message = charts_.histogram.message = charts_.study.message = chartmodel::kJudgePromptText;
     }
-    const judge::ControlChart& c = charts_.control;
+    const chartmodel::ControlChart& c = charts_.control;
     if (c.message.isEmpty()) {
         plotX_->plot(c.lots, c.x);
         plotDispersion_->plot(c.lots, c.dispersion);
@@ -192,21 +203,46 @@ void TChartForm::rebuild()
     }
     stackControl->setCurrentIndex(c.message.isEmpty() ? 0 : 1);
 
-    const judge::Histogram& h = charts_.histogram;
+    const chartmodel::Histogram& h = charts_.histogram;
     if (h.message.isEmpty()) plotHistogram_->plot(h);
     else lblHistogramMessage->setText(h.message);
     stackHistogram->setCurrentIndex(h.message.isEmpty() ? 0 : 1);
-    const judge::StudyChart& st = charts_.study;
+    const chartmodel::StudyPage& st = charts_.study;
     if (st.message.isEmpty()) {
-        plotStudy_->plot(st.histogram, st.withinCurve);
+        plotStudy_->plot(st.histogram, st.withinCurve, st.withinCurveName);
         showStudyTable(st);
     } else {
         lblStudyMessage->setText(st.message);
     }
     stackStudy->setCurrentIndex(st.message.isEmpty() ? 0 : 1);
     for (QChartView* v : {viewXChart, viewDispersionChart, viewHistogram, viewStudy})
-        if (v->isVisible()) layOutNow(*v->chart());
+        if (v->isVisible()) {
+            layOutNow(*v->chart());
+            charts::spaceTicks(*v->chart());
+        }
+    alignControlCharts();
     updateButtons();
+}
+
+void TChartForm::alignControlCharts()
+{
+    if (!viewXChart->isVisible() || !viewDispersionChart->isVisible()) return;
+    QChart* charts[] = {viewXChart->chart(), viewDispersionChart->chart()};
+    for (QChart* c : charts) {
+        c->setMargins(charts::kChartMargins);
+        layOutNow(*c);
+    }
+    // The plot area that starts further right and ends further left sets both.
+    const QRectF a = charts[0]->plotArea(), b = charts[1]->plotArea();
+    const qreal left = std::max(a.left(), b.left()), right = std::min(a.right(), b.right());
+    for (QChart* c : charts) {
+        const QRectF p = c->plotArea();
+        QMargins m = charts::kChartMargins;
+        m.setLeft(m.left() + qRound(left - p.left()));
+        m.setRight(m.right() + qRound(p.right() - right));
+        c->setMargins(m);
+        layOutNow(*c);
+    }
 }
 
 void TChartForm::showPage(Page page) { pageCharts->setCurrentIndex(int(page)); }
@@ -237,6 +273,8 @@ void TChartForm::applyBounds(const model::WindowBounds& b)
     setGeometry(r);
 }
 
+charts::Page TChartForm::shownPage() const { return {shownViews(), chartmodel::identityLines(charts_.identification)}; }
+
 QList<QWidget*> TChartForm::shownViews() const
 {
     if (pageCharts->currentIndex() == ControlChartPage)
@@ -247,9 +285,9 @@ QList<QWidget*> TChartForm::shownViews() const
     return stackStudy->currentIndex() == 0 ? QList<QWidget*>{viewStudy, tblStudy, lblNormality} : QList<QWidget*>{};
 }
 
-void TChartForm::showStudyTable(const judge::StudyChart& study)
+void TChartForm::showStudyTable(const chartmodel::StudyPage& study)
 {
-    const std::vector<judge::StudyLine>& lines = study.table;
+    const std::vector<chartmodel::StudyLine>& lines = study.table;
     tblStudy->clear();
     tblStudy->setColumnCount(3);
     tblStudy->setRowCount(lines.empty() ? 0 : int(lines.size()) - 1);
@@ -264,6 +302,10 @@ void TChartForm::showStudyTable(const judge::StudyChart& study)
         }
     }
     tblStudy->resizeColumnsToContents();
+    // The table as wide as its columns: the intervals are not cut at the window's default size.
+    int width = 2 * tblStudy->frameWidth() + tblStudy->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < tblStudy->columnCount(); ++c) width += tblStudy->columnWidth(c);
+    tblStudy->setMinimumWidth(width);
     lblNormality->setText(study.normality);
 }
 
@@ -284,15 +326,15 @@ void TChartForm::updateButtons()
 
 void TChartForm::btnCopyClick()
 {
-    const QList<QWidget*> views = shownViews();
-    if (views.isEmpty()) return;
-    QApplication::clipboard()->setImage(charts::pageImage(views, devicePixelRatioF()));
+    const charts::Page page = shownPage();
+    if (page.views.isEmpty()) return;
+    QApplication::clipboard()->setImage(charts::pageImage(page, devicePixelRatioF()));
 }
 
 void TChartForm::btnSaveClick()
 {
-    const QList<QWidget*> views = shownViews();
-    if (views.isEmpty()) return;
+    const charts::Page page = shownPage();
+    if (page.views.isEmpty()) return;
     const QString folder = model::saveFilesFolder(QCoreApplication::applicationDirPath());
     model::makePrivateFolder(folder);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss_"));
@@ -304,7 +346,7 @@ void TChartForm::btnSaveClick()
     const bool pdf = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
     if (!pdf && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) path += QStringLiteral(".png");
     QString error;
-    const bool saved = pdf ? charts::savePdf(views, path, pageTitle(), error) : charts::savePng(views, path, error);
+    const bool saved = pdf ? charts::savePdf(page, path, pageTitle(), error) : charts::savePng(page, path, error);
     if (!saved)
         ui::showMessage(this,
                         QStringLiteral("ファイルを保存できませんでした。\n%1：%2").arg(QDir::toNativeSeparators(path), error),
@@ -313,15 +355,15 @@ void TChartForm::btnSaveClick()
 
 void TChartForm::btnPrintClick()
 {
-    const QList<QWidget*> views = shownViews();
-    if (views.isEmpty()) return;
+    const charts::Page page = shownPage();
+    if (page.views.isEmpty()) return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
     printer.setDocName(pageTitle());
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("印刷"));
     if (ui::interaction().execDialog(dialog) != QDialog::Accepted) return;
-    if (!charts::printPage(printer, views))
+    if (!charts::printPage(printer, page))
         ui::showMessage(this, QStringLiteral("印刷できませんでした。プリンターの設定を確認してください。"), ui::kWarningCaption,
                         ui::MessageIcon::Warning);
 }

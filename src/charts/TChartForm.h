@@ -1,5 +1,5 @@
 #pragma once
-#include "judge/ChartData.h"
+#include "chartmodel/ChartModel.h"
 #include "model/Settings.h"
 
 #include <QList>
@@ -17,6 +17,7 @@ class QTableWidget;
 namespace charts {
 class ControlChartPlot;
 class HistogramPlot;
+struct Page;
 } // namespace charts
 
 // The chart window: the control chart (lot means above the dispersion chart) and the
@@ -26,7 +27,7 @@ class TChartForm : public QWidget {
     Q_OBJECT
 public:
     enum Page { ControlChartPage = 0, HistogramPage = 1, StudyPage = 2 };
-    using Source = std::function<judge::ChartSet()>;
+    using Source = std::function<chartmodel::ChartModel()>;
 
     explicit TChartForm(QWidget* parent = nullptr);
     ~TChartForm() override;
@@ -37,7 +38,7 @@ public:
     // Builds from the source and redraws now.
     void rebuild();
     void showPage(Page page);
-    const judge::ChartSet& charts() const { return charts_; }
+    const chartmodel::ChartModel& charts() const { return charts_; }
 
     model::WindowBounds bounds() const;
     // A position on no screen (a monitor since removed) is replaced by one beside the owner.
@@ -45,6 +46,8 @@ public:
 
     // The chart views of the shown page, top to bottom; none while it shows a message.
     QList<QWidget*> shownViews() const;
+    // What copy, save and print put out: the shown views under the lines identifying the sheet.
+    charts::Page shownPage() const;
 
     void btnCopyClick();
     void btnSaveClick();
@@ -63,13 +66,15 @@ protected:
 
 private:
     QString pageTitle() const;
-    void showStudyTable(const judge::StudyChart& study);
+    void showStudyTable(const chartmodel::StudyPage& study);
     void updateButtons();
+    // Lines the two control charts' plot areas up, so that a lot stands at the same x in both.
+    void alignControlCharts();
 
     std::unique_ptr<charts::ControlChartPlot> plotX_, plotDispersion_;
     std::unique_ptr<charts::HistogramPlot> plotHistogram_, plotStudy_;
     Source source_;
-    judge::ChartSet charts_;
+    chartmodel::ChartModel charts_;
     bool dirty_ = true;
     bool queued_ = false;
 };

@@ -2,7 +2,7 @@
 
 #include "cli/StoreArguments.h"
 #include "model/NumberText.h"
-#include "model/RuleRanges.h"
+#include "model/RuleTable.h"
 
 #include <QRegularExpression>
 
@@ -47,33 +47,27 @@ void applyRule(const QString& value, model::RuleOptions& rules)
     if (!m.hasMatch()) refuse(QStringLiteral("--rule には K=off、K=N または K=N/M (K は 1～8) を指定してください: %1").arg(value));
     const int rule = m.captured(1).toInt();
     const QString setting = m.captured(2);
-    const QString name = QStringLiteral("%1").arg(rule);
+    const QString name = QString::number(rule);
+    const model::RuleMembers& members = model::ruleMembers(rule);
     if (setting == u"off") {
-        bool* const flags[] = {&rules.Check1, &rules.Check2, &rules.Check3, &rules.Check4,
-                               &rules.Check5, &rules.Check6, &rules.Check7, &rules.Check8};
-        *flags[rule - 1] = false;
+        rules.*members.flag = false;
         return;
     }
-    using R = model::RuleRanges;
+    if (members.parameterCount == 0) refuse(QStringLiteral("--rule %1 に指定できるのは off だけです: %2").arg(name, value));
     const QStringList parts = setting.split(u'/');
-    const bool windowed = rule == 5 || rule == 6;
-    if (rule == 1) refuse(QStringLiteral("--rule 1 に指定できるのは off だけです: %1").arg(value));
-    if (parts.size() != (windowed ? 2 : 1))
+    const bool windowed = members.parameterCount == 2;
+    if (parts.size() != members.parameterCount)
         refuse(windowed ? QStringLiteral("--rule %1 には %1=N/M (連続する N 点中 M 点) を指定してください: %2").arg(name, value)
                         : QStringLiteral("--rule %1 には %1=N か %1=off を指定してください: %2").arg(name, value));
-    switch (rule) {
-    case 2: rules.Chk2Comp1 = inRange(name, parts[0], R::rule2); return;
-    case 3: rules.Chk3Comp1 = inRange(name, parts[0], R::rule3); return;
-    case 4: rules.Chk4Comp1 = inRange(name, parts[0], R::rule4); return;
-    case 7: rules.Chk7Comp1 = inRange(name, parts[0], R::rule7); return;
-    case 8: rules.Chk8Comp1 = inRange(name, parts[0], R::rule8); return;
-    default: break;
+    if (!windowed) {
+        rules.*members.parameters[0].field = inRange(name, parts[0], members.parameters[0].range);
+        return;
     }
-    const int window = inRange(name + QStringLiteral(" の N"), parts[0], rule == 5 ? R::rule5Window : R::rule6Window);
-    const int count = inRange(name + QStringLiteral(" の M"), parts[1], rule == 5 ? R::rule5Count : R::rule6Count);
+    const int window = inRange(name + QStringLiteral(" の N"), parts[0], members.parameters[0].range);
+    const int count = inRange(name + QStringLiteral(" の M"), parts[1], members.parameters[1].range);
     if (window < count) refuse(QStringLiteral("--rule %1 の N は M 以上にしてください: %2").arg(name, value));
-    (rule == 5 ? rules.Chk5Comp1 : rules.Chk6Comp1) = window;
-    (rule == 5 ? rules.Chk5Comp2 : rules.Chk6Comp2) = count;
+    rules.*members.parameters[0].field = window;
+    rules.*members.parameters[1].field = count;
 }
 
 QString controlLimit(const QString& option, const QString& value)
@@ -168,6 +162,20 @@ QStringList parseSheetOptions(ArgumentReader& in, JudgeOptions& o, std::map<QStr
              o.noThreshold = true;
          }},
         {QStringLiteral("--rule"), [&](auto& opt, auto& v) { applyRule(in.value(opt, v), o.rules); }},
+        {QStringLiteral("--sigma-within"), [&](auto& opt, auto& v) {
+             o.sigmaWithin = judge::sigmaWithinFromIndex(
+                 1 + choice(opt, in.value(opt, v), {QStringLiteral("pooled"), QStringLiteral("rbar"), QStringLiteral("sbar")}));
+         }},
+        {QStringLiteral("--target"), [&](auto& opt, auto& v) {
+             const QString value = in.value(opt, v);
+             o.target = model::tryParseNumber(value);
+             if (!o.target) refuse(QStringLiteral("%1 には数値を指定してください: %2").arg(opt, value));
+         }},
+        {QStringLiteral("--distribution"), [&](auto& opt, auto& v) {
+             o.distribution = judge::distributionFromIndex(
+                 choice(opt, in.value(opt, v), {QStringLiteral("normal"), QStringLiteral("boxcox"), QStringLiteral("lognormal"),
+                                                QStringLiteral("weibull"), QStringLiteral("auto")}));
+         }},
     };
     handlers.merge(own);
     const QStringList files = readArguments(in, command, handlers);
@@ -414,6 +422,13 @@ QString usageText()
         "  --rule 2=N  (7～11)  --rule 3=N (4～8)  --rule 4=N (12～16)\n"
         "  --rule 5=N/M (N 3～7, M 2～6)  --rule 6=N/M (N 5～9, M 4～8)  (N は M 以上)\n"
         "  --rule 7=N  (13～17)  --rule 8=N (6～10)\n"
+        "  --sigma-within pooled|rbar|sbar\n"
+        "                            工程能力分析の群内σ: 合併標準偏差、R̄/d2 か S̄/c4 (既定: 管理図に\n"
+        "                            合わせる。X-Rs管理図は常に MR̄/d2(2))\n"
+        "  --target T                Cpm の目標値 (既定: 規格の中央)\n"
+        "  --distribution normal|boxcox|lognormal|weibull|auto\n"
+        "                            工程能力分析の分布 (既定: normal; auto は当てはまりの最も\n"
+        "                            よい分布)\n"
         "  --format text|json        出力形式 (既定: text)\n"
         "  --                        これより後はすべてファイル名 (\"-\" で始まる名前のとき)\n"
         "\n"

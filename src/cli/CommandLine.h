@@ -2,7 +2,8 @@
 //   quorvane-cli judge FILE [--sheet N] [--chart xbarr|xbars|xrs]
 //                [--limits 3sigma|given|standard --ucl X --lcl Y --rsucl Z] [--index cp|cpk]
 //                [--threshold T | --no-threshold] [--rule K=off] [--rule K=N] [--rule K=N/M]
-//                [--format text|json]
+//                [--sigma-within pooled|rbar|sbar] [--target T]
+//                [--distribution normal|boxcox|lognormal|weibull|auto] [--format text|json]
 //   quorvane-cli report FILE --kind control|histogram|result [--classes N] [--out DIR]
 //                [the judge command's options but --format]
 //   quorvane-cli convert IN OUT

@@ -3,6 +3,7 @@
 // settings store's defaults.
 #pragma once
 #include "judge/Kinds.h"
+#include "judge/StudyOptions.h"
 #include "model/Settings.h"
 
 #include <QString>
@@ -21,6 +22,10 @@ struct JudgeOptions {
     std::optional<QString> threshold;   // as the threshold field shows it after leaving it
     bool noThreshold = false;           // the threshold check off
     model::RuleOptions rules = model::RuleOptions::defaults();
+    // The capability study's within sigma, Cpm's target and distribution.
+    std::optional<judge::SigmaWithin> sigmaWithin;
+    std::optional<double> target;
+    std::optional<judge::Distribution> distribution;
     OutputFormat format = OutputFormat::Text;
 };
 

@@ -1,12 +1,14 @@
 #include "cli/JudgeReport.h"
 
+#include "chartmodel/ChartTexts.h"
+#include "chartmodel/FigureNames.h"
+#include "chartmodel/StudyTable.h"
 #include "cli/TextTable.h"
 #include "judge/Capability.h"
-#include "judge/StudyTable.h"
-
-#include <cmath>
 #include "sheetview/GridLayout.h"
 #include "sheetview/ViewTexts.h"
+
+#include <cmath>
 
 
 namespace cli {
@@ -65,40 +67,159 @@ QString jsonInterval(const std::optional<judge::Interval>& ci)
     return u'[' + jsonNumber(ci->low) + QStringLiteral(", ") + jsonNumber(ci->high) + u']';
 }
 
+QString withinMethodKey(judge::WithinMethod method)
+{
+    switch (method) {
+    case judge::WithinMethod::Pooled: return QStringLiteral("pooled");
+    case judge::WithinMethod::RBar: return QStringLiteral("rbar");
+    case judge::WithinMethod::SBar: return QStringLiteral("sbar");
+    case judge::WithinMethod::MovingRange: break;
+    }
+    return QStringLiteral("mr");
+}
+
+QString fitFamilyKey(judge::FitFamily family)
+{
+    switch (family) {
+    case judge::FitFamily::Normal: return QStringLiteral("normal");
+    case judge::FitFamily::BoxCox: return QStringLiteral("boxcox");
+    case judge::FitFamily::Lognormal: return QStringLiteral("lognormal");
+    case judge::FitFamily::Weibull: break;
+    }
+    return QStringLiteral("weibull");
+}
+
+QString objectJson(const std::vector<std::pair<QString, QString>>& fields)
+{
+    QStringList parts;
+    for (const auto& [key, value] : fields) parts.append(jsonString(key) + QStringLiteral(": ") + value);
+    return u'{' + parts.join(QStringLiteral(", ")) + u'}';
+}
+
+QString textOrNull(const QString& text) { return text.isEmpty() ? QStringLiteral("null") : jsonString(text); }
+
+// The fitted distribution's figures, its parameters named after the distribution.
+QString nonNormalJson(const std::optional<judge::NonNormalStudy>& study)
+{
+    if (!study || !study->result) return QStringLiteral("null");
+    const judge::PercentileCapability& pc = *study->result;
+    const judge::FittedDistribution& fit = pc.fit;
+    std::vector<std::pair<QString, QString>> fields{{QStringLiteral("method"), jsonString(fitFamilyKey(fit.family))}};
+    switch (fit.family) {
+    case judge::FitFamily::BoxCox: fields.push_back({QStringLiteral("lambda"), jsonNumber(fit.lambda)}); break;
+    case judge::FitFamily::Lognormal:
+        fields.push_back({QStringLiteral("meanlog"), jsonNumber(fit.location)});
+        fields.push_back({QStringLiteral("sdlog"), jsonNumber(fit.spread)});
+        break;
+    case judge::FitFamily::Weibull:
+        fields.push_back({QStringLiteral("shape"), jsonNumber(fit.shape)});
+        fields.push_back({QStringLiteral("scale"), jsonNumber(fit.scale)});
+        break;
+    case judge::FitFamily::Normal: break;
+    }
+    const std::optional<judge::AndersonDarling>& ad = pc.goodness;
+    const std::pair<QString, QString> figures[] = {
+        {QStringLiteral("p00135"), jsonNumber(pc.p00135)},
+        {QStringLiteral("p50"), jsonNumber(pc.p50)},
+        {QStringLiteral("p99865"), jsonNumber(pc.p99865)},
+        {QStringLiteral("pp"), jsonNumber(pc.pp)},
+        {QStringLiteral("ppu"), jsonNumber(pc.ppu)},
+        {QStringLiteral("ppl"), jsonNumber(pc.ppl)},
+        {QStringLiteral("ppk"), jsonNumber(pc.ppk)},
+        {QStringLiteral("ppm_expected"), jsonNumber(pc.ppmExpected)},
+        {QStringLiteral("fit_a2"), jsonNumber(ad ? std::optional<double>(ad->a2) : std::nullopt)},
+        {QStringLiteral("fit_p"), jsonNumber(ad ? std::optional<double>(ad->p) : std::nullopt)},
+    };
+    fields.insert(fields.end(), std::begin(figures), std::end(figures));
+    return objectJson(fields);
+}
+
 QString studyJson(const std::optional<judge::CapabilityStudy>& study)
 {
     if (!study) return QStringLiteral("null");
     const judge::CapabilityStudy& st = *study;
-    const std::pair<const char*, QString> fields[] = {
-        {"n", QString::number(st.n)},
-        {"mean", jsonNumber(st.mean)},
-        {"sigma_within", jsonNumber(st.sigmaWithin)},
-        {"sigma_overall", jsonNumber(st.sigmaOverall)},
-        {"cp", jsonNumber(st.cp)},
-        {"cpu", jsonNumber(st.cpu)},
-        {"cpl", jsonNumber(st.cpl)},
-        {"cpk", jsonNumber(st.cpk)},
-        {"pp", jsonNumber(st.pp)},
-        {"ppu", jsonNumber(st.ppu)},
-        {"ppl", jsonNumber(st.ppl)},
-        {"ppk", jsonNumber(st.ppk)},
-        {"cpm", jsonNumber(st.cpm)},
-        {"cp_ci", jsonInterval(st.cpCi)},
-        {"cpk_ci", jsonInterval(st.cpkCi)},
-        {"pp_ci", jsonInterval(st.ppCi)},
-        {"ppk_ci", jsonInterval(st.ppkCi)},
-        {"ppm_within", jsonNumber(st.ppmWithin)},
-        {"ppm_overall", jsonNumber(st.ppmOverall)},
-        {"ppm_observed", jsonNumber(st.ppmObserved)},
-        {"anderson_darling",
-         st.andersonDarling ? QStringLiteral("{\"a2\": %1, \"a2_adjusted\": %2, \"p\": %3}")
-                                  .arg(jsonNumber(st.andersonDarling->a2), jsonNumber(st.andersonDarling->a2Adjusted),
-                                       jsonNumber(st.andersonDarling->p))
+    using chartmodel::Figure;
+    auto key = [](Figure f) { return chartmodel::figureName(f).key; };
+    const std::pair<QString, QString> fields[] = {
+        {key(Figure::Count), QString::number(st.n)},
+        {key(Figure::Mean), jsonNumber(st.mean)},
+        {key(Figure::SigmaWithin), jsonNumber(st.sigmaWithin)},
+        {key(Figure::SigmaOverall), jsonNumber(st.sigmaOverall)},
+        {key(Figure::Cp), jsonNumber(st.cp)},
+        {key(Figure::Cpu), jsonNumber(st.cpu)},
+        {key(Figure::Cpl), jsonNumber(st.cpl)},
+        {key(Figure::Cpk), jsonNumber(st.cpk)},
+        {key(Figure::Pp), jsonNumber(st.pp)},
+        {key(Figure::Ppu), jsonNumber(st.ppu)},
+        {key(Figure::Ppl), jsonNumber(st.ppl)},
+        {key(Figure::Ppk), jsonNumber(st.ppk)},
+        {key(Figure::Cpm), jsonNumber(st.cpm)},
+        {QStringLiteral("cp_ci"), jsonInterval(st.cpCi)},
+        {QStringLiteral("cpk_ci"), jsonInterval(st.cpkCi)},
+        {QStringLiteral("pp_ci"), jsonInterval(st.ppCi)},
+        {QStringLiteral("ppk_ci"), jsonInterval(st.ppkCi)},
+        {key(Figure::PpmWithin), jsonNumber(st.ppmWithin)},
+        {key(Figure::PpmOverall), jsonNumber(st.ppmOverall)},
+        {key(Figure::PpmObserved), jsonNumber(st.ppmObserved)},
+        {QStringLiteral("anderson_darling"),
+         st.andersonDarling ? QStringLiteral("{\"%1\": %2, \"%3\": %4, \"%5\": %6}")
+                                  .arg(key(Figure::AndersonDarling), jsonNumber(st.andersonDarling->a2), key(Figure::AndersonDarlingAdjusted),
+                                       jsonNumber(st.andersonDarling->a2Adjusted), key(Figure::NormalityP), jsonNumber(st.andersonDarling->p))
                             : QStringLiteral("null")},
+        {QStringLiteral("normality_warning"), st.normalityRejected() ? QStringLiteral("true") : QStringLiteral("false")},
+        {QStringLiteral("sigma_within_method"), jsonString(withinMethodKey(st.withinMethod))},
+        {QStringLiteral("target"), jsonNumber(st.target)},
+        {QStringLiteral("no_index_reason"), textOrNull(chartmodel::indexGapLine(st))},
+        {QStringLiteral("nonnormal"), nonNormalJson(st.nonNormal)},
+        {QStringLiteral("nonnormal_message"), textOrNull(chartmodel::nonNormalRefusalLine(st))},
     };
+    std::vector<std::pair<QString, QString>> named(std::begin(fields), std::end(fields));
+    return objectJson(named);
+}
+
+QString numberArray(const std::vector<std::optional<double>>& values)
+{
     QStringList parts;
-    for (const auto& [key, value] : fields) parts.append(u'"' + QString::fromLatin1(key) + QStringLiteral("\": ") + value);
-    return u'{' + parts.join(QStringLiteral(", ")) + u'}';
+    parts.reserve(qsizetype(values.size()));
+    for (const std::optional<double>& v : values) parts.append(jsonNumber(v));
+    return u'[' + parts.join(QStringLiteral(", ")) + u']';
+}
+
+// One chart of the control chart: its points (null for a lot without one) and the rules that
+// marked each, the centre line and limits, and each lot's own where the lines are steps.
+QString panelJson(const chartmodel::ControlPanel& p)
+{
+    std::vector<std::optional<double>> points;
+    QStringList rules;
+    for (const chartmodel::ChartPoint& pt : p.points) {
+        points.push_back(pt.value);
+        QStringList numbers;
+        for (int r : pt.rules) numbers.append(QString::number(r));
+        rules.append(u'[' + numbers.join(QStringLiteral(", ")) + u']');
+    }
+    QStringList fields{QStringLiteral("\"symbol\": ") + jsonString(p.symbol), QStringLiteral("\"points\": ") + numberArray(points),
+                       QStringLiteral("\"rules\": [") + rules.join(QStringLiteral(", ")) + u']'};
+    const std::pair<const char*, chartmodel::LineKind> lines[] = {
+        {"cl", chartmodel::LineKind::Centre}, {"ucl", chartmodel::LineKind::Upper}, {"lcl", chartmodel::LineKind::Lower}};
+    for (const auto& [name, kind] : lines) {
+        const chartmodel::GuideLine* l = p.line(kind);
+        fields.append(QStringLiteral("\"%1\": %2").arg(QString::fromLatin1(name), jsonNumber(l ? l->value : std::nullopt)));
+        QString perLot = QStringLiteral("null");
+        if (l && l->stepped()) {
+            std::vector<std::optional<double>> steps;
+            for (double v : l->steps) steps.push_back(std::isfinite(v) ? std::optional<double>(v) : std::nullopt);
+            perLot = numberArray(steps);
+        }
+        fields.append(QStringLiteral("\"%1_per_lot\": %2").arg(QString::fromLatin1(name), perLot));
+    }
+    return u'{' + fields.join(QStringLiteral(", ")) + u'}';
+}
+
+QString controlChartJson(const std::optional<chartmodel::ControlChart>& chart, const QString& indent)
+{
+    if (!chart) return QStringLiteral("null");
+    return QStringLiteral("{\n%1  \"lots\": %2,\n%1  \"x\": %3,\n%1  \"dispersion\": %4\n%1}")
+        .arg(indent, stringArray(chart->lots), panelJson(chart->x), panelJson(chart->dispersion));
 }
 
 QString lotLimitsJson(const std::optional<judge::StandardLimits>& limits, const QString& indent)
@@ -137,6 +258,7 @@ QString sheetJson(const SheetJudgement& s)
         QStringLiteral("\"out_of_spec\": [") + outOfSpec.join(QStringLiteral(", ")) + u']',
         QStringLiteral("\"messages\": [") + messages.join(QStringLiteral(", ")) + u']',
         QStringLiteral("\"capability_study\": ") + studyJson(s.study),
+        QStringLiteral("\"control_chart\": ") + controlChartJson(s.controlChart, in),
     };
     if (s.limitMethod == judge::LimitMethod::Standard)
         fields.append(QStringLiteral("\"limits_per_lot\": ") + lotLimitsJson(s.lotLimits, in));
@@ -155,7 +277,7 @@ bool lastColumnsRight(int column) { return column >= 1; }
 std::vector<QStringList> studyRows(const judge::CapabilityStudy& st)
 {
     std::vector<QStringList> rows;
-    for (const judge::StudyLine& line : judge::studyLines(st)) rows.push_back({line.label, line.value, line.interval});
+    for (const chartmodel::StudyLine& line : chartmodel::studyLines(st)) rows.push_back({line.label, line.value, line.interval});
     return rows;
 }
 
@@ -181,10 +303,16 @@ QString sheetText(const SheetJudgement& s)
                              s.outOfSpecValues[qsizetype(i)]});
         t += QStringLiteral("\n規格外の測定値: %1 件\n").arg(qsizetype(s.outOfSpec.size())) + alignedTable(cells, lastColumnRight, QStringLiteral("  "));
     }
-    if (s.study)
-        t += u'\n' + judge::kCapabilityStudyTitle + u'\n'
+    if (s.study) {
+        t += u'\n' + chartmodel::kCapabilityStudyTitle + u'\n'
              + alignedTable(studyRows(*s.study), lastColumnsRight, QStringLiteral("  ")) + QStringLiteral("  ")
-             + judge::normalityLine(*s.study) + u'\n';
+             + chartmodel::normalityLine(*s.study) + u'\n';
+        for (const QString& line : {chartmodel::indexGapLine(*s.study), chartmodel::nonNormalRefusalLine(*s.study)})
+            if (!line.isEmpty()) t += QStringLiteral("  ") + line + u'\n';
+        std::vector<QStringList> fitted;
+        for (const chartmodel::StudyLine& line : chartmodel::nonNormalLines(*s.study)) fitted.push_back({line.label, line.value});
+        if (!fitted.empty()) t += QStringLiteral("\n非正規の工程能力\n") + alignedTable(fitted, lastColumnsRight, QStringLiteral("  "));
+    }
     for (const sheetview::Notice& m : s.messages) t += QStringLiteral("\n%1: %2\n").arg(m.caption, m.text);
     return t;
 }

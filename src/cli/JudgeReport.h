@@ -12,7 +12,10 @@ namespace cli {
 // {"file": …, "sheets": [{"number", "item", "lots", "measurements", "judgements": {"spec",
 // "capability", "spc"}, "limits": {"ucl", "lcl", "dispersion_ucl"}, "capability_grid",
 // "spc_grid", "out_of_spec": [[lot row, column], …] (both from 1), "messages": [{"caption",
-// "text"}], "capability_study": {…} or null, and under the control chart constants
+// "text"}], "capability_study": {…} or null, "control_chart": {"lots", "x", "dispersion"} or
+// null (each chart: "symbol", "points" (null for a lot without one), "rules" (the rules that
+// marked each lot), "cl", "ucl", "lcl" and, where the line is each lot's own, "cl_per_lot",
+// "ucl_per_lot", "lcl_per_lot"), and under the control chart constants
 // "limits_per_lot": [{"lot", "n", "cl", "ucl", "lcl", "dispersion_cl", "dispersion_ucl",
 // "dispersion_lcl"}] or null}]}; figures as numbers at full double precision, null where
 // undefined. UTF-8, ending with a line feed.

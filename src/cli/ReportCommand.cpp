@@ -5,8 +5,12 @@
 #include "cli/SheetWorkers.h"
 #include "model/FileFailure.h"
 #include "model/NumberText.h"
+#include "chartmodel/ChartModel.h"
+#include "reports/ControlChartReport.h"
 #include "reports/ExcelSession.h"
-#include "reports/ReportModel.h"
+#include "reports/HistogramReport.h"
+#include "reports/ResultReport.h"
+#include "reports/ReportFiles.h"
 #include "spreadsheet/Error.h"
 
 #include <QDateTime>
@@ -33,8 +37,7 @@ QString problemOf(const spreadsheet::Error& e)
 // One sheet judged and its report's data built, ready to be written.
 struct PreparedSheet {
     bool judged = false; // the capability judgement gave a result
-    std::optional<reports::ControlChartData> chart;
-    std::optional<reports::HistogramData> histogram;
+    std::optional<chartmodel::ChartModel> model;
     std::unique_ptr<JudgedView> view; // the result workbook's grids point into it
     QString problem;                  // a text that did not convert
 };
@@ -46,44 +49,33 @@ PreparedSheet prepare(const ReportCommand& command, const ReportSheet& sheet, co
     // As the report buttons: without a capability result there is nothing to report.
     p.judged = !judged->view.capabilityResult.isEmpty();
     if (!p.judged) return p;
-    const QString& tag = sheet.tag;
-    try {
-        switch (command.kind) {
-        case ReportKind::Control:
-            p.chart = reports::controlChartData(judged->view, when);
-            p.chart->fileTag = tag;
-            break;
-        case ReportKind::Histogram:
-            p.histogram = reports::histogramData(judged->view, command.classes, when);
-            p.histogram->fileTag = tag;
-            break;
-        case ReportKind::Result: p.view = std::move(judged); break;
-        }
-    } catch (const model::ConvertError& e) {
-        p.problem = e.message();
-    }
+    p.model = chartmodel::buildChartModel(judged->view, command.classes, when);
+    if (command.kind == ReportKind::Control && p.model->control.error) p.problem = p.model->control.error->message();
+    // Only the result workbook writes the view's grids; the others let it go here.
+    if (command.kind == ReportKind::Result) p.view = std::move(judged);
     return p;
 }
 
 // Fills the report of a prepared sheet and returns the path; the session hands nothing over:
 // the workbook stays where it was saved.
-QString write(const PreparedSheet& p, const QString& tag, const reports::ReportFolders& folders, const QDateTime& when)
+QString write(const PreparedSheet& p, ReportKind kind, const QString& tag, const reports::ReportFolders& folders, const QDateTime& when)
 {
     reports::ExcelSession session;
     QString path;
     try {
-        if (p.chart) {
-            path = reports::fillControlChart(session, folders, when, *p.chart);
-        } else if (p.histogram) {
-            path = reports::fillHistogram(session, folders, when, *p.histogram);
-        } else {
-            reports::ResultGrids grids = reports::resultGrids(p.view->view, p.view->record, when);
+        switch (kind) {
+        case ReportKind::Control: path = reports::fillControlChart(session, folders, when, *p.model, tag); break;
+        case ReportKind::Histogram: path = reports::fillHistogram(session, folders, when, *p.model, tag); break;
+        case ReportKind::Result: {
+            reports::ResultGrids grids = reports::resultGrids(p.view->view, p.view->record, *p.model);
             grids.fileTag = tag;
             path = reports::writeResultWorkbook(session, folders, when, grids);
+            break;
+        }
         }
     } catch (...) {
         session.endClosing();
-        throw;
+        reports::rethrowReportError(session); // saying so when the failed fill removed its copy
     }
     session.endClosing(); // saved already: closing keeps the file as it is
     return path;
@@ -135,7 +127,7 @@ ReportRun writeSheetReports(const ReportCommand& command, const QString& program
             continue;
         }
         try {
-            run.written << write(p, sheets[i].tag, folders, when);
+            run.written << write(p, command.kind, sheets[i].tag, folders, when);
         } catch (const spreadsheet::Error& e) {
             run.problems << sheet + problemOf(e);
         } catch (const model::ConvertError& e) {

@@ -42,6 +42,9 @@ void applyOptions(sheetview::SheetView& view, const JudgeOptions& o, const model
         sheetview::specKindChanged(view); // the index list's change handler is the kind list's
     }
     if (o.threshold) view.threshold = *o.threshold;
+    if (o.sigmaWithin) view.study.sigmaWithin = *o.sigmaWithin;
+    if (o.target) view.study.target = o.target;
+    if (o.distribution) view.study.distribution = *o.distribution;
 }
 
 } // namespace
@@ -100,6 +103,10 @@ SheetJudgement judgeSheet(const model::SheetRecord& stored, int number, const Ju
         out.outOfSpecValues.append(view.cells.text(cell.col, cell.row));
     }
     out.study = sheetview::capabilityStudyOf(view);
+    if (!view.capabilityResult.isEmpty()) {
+        chartmodel::ControlChart chart = chartmodel::controlChart(view);
+        if (chart.message.isEmpty()) out.controlChart = std::move(chart);
+    }
     if (out.study && view.limitMethod == judge::LimitMethod::Standard) {
         try {
             out.lotLimits = sheetview::standardLimitsOf(view);

@@ -3,6 +3,7 @@
 // what the window would show: the three result panels, the limit fields, the two result grids
 // as displayed, the cells painted red, and the messages it would have shown.
 #pragma once
+#include "chartmodel/ControlChart.h"
 #include "cli/JudgeOptions.h"
 #include "judge/CapabilityStudy.h"
 #include "judge/StandardLimits.h"
@@ -36,6 +37,8 @@ struct SheetJudgement {
     // the limits of every used lot, when they can be computed.
     std::optional<judge::CapabilityStudy> study;
     std::optional<judge::StandardLimits> lotLimits;
+    // With a capability result: the control chart as the window draws it and the report writes it.
+    std::optional<chartmodel::ControlChart> controlChart;
 
     // Every result is "合格".
     bool passed() const;

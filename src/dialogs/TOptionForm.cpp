@@ -1,6 +1,6 @@
 #include "dialogs/TOptionForm.h"
 
-#include "model/RuleRanges.h"
+#include "model/RuleTable.h"
 #include "ui/InputMethod.h"
 #include "ui/Interaction.h"
 #include "ui/Look.h"
@@ -18,10 +18,6 @@ namespace {
 
 using model::RuleOptions;
 
-constexpr bool RuleOptions::*kFlags[] = {&RuleOptions::Check1, &RuleOptions::Check2, &RuleOptions::Check3,
-                                         &RuleOptions::Check4, &RuleOptions::Check5, &RuleOptions::Check6,
-                                         &RuleOptions::Check7, &RuleOptions::Check8};
-
 // A count list of the parameter's choices, chosen with the mouse only.
 QComboBox* countList(QWidget* parent, model::ParameterRange range)
 {
@@ -34,7 +30,7 @@ QComboBox* countList(QWidget* parent, model::ParameterRange range)
 
 // One rule's line: its check box, then its text with the lists standing in its blanks (the
 // runs of several spaces). The check box carries the whole text as its name.
-QHBoxLayout* ruleLine(QCheckBox* box, const QString& text, std::initializer_list<QComboBox*> lists)
+QHBoxLayout* ruleLine(QCheckBox* box, const QString& text, const std::vector<QComboBox*>& lists)
 {
     box->setAccessibleName(text);
     auto* line = new QHBoxLayout();
@@ -60,27 +56,28 @@ TOptionForm::TOptionForm(model::RuleOptions& rules, QWidget* parent)
     auto* group = new QGroupBox(QStringLiteral("SPC判定ルール"), this);
     for (QCheckBox** box : {&CheckBox1, &CheckBox2, &CheckBox3, &CheckBox4, &CheckBox5, &CheckBox6, &CheckBox7, &CheckBox8})
         *box = new QCheckBox(group);
-    using R = model::RuleRanges;
-    cmbOption2 = countList(group, R::rule2);
-    cmbOption3 = countList(group, R::rule3);
-    cmbOption4 = countList(group, R::rule4);
-    cmbOption5_1 = countList(group, R::rule5Window);
-    cmbOption5_2 = countList(group, R::rule5Count);
-    cmbOption6_1 = countList(group, R::rule6Window);
-    cmbOption6_2 = countList(group, R::rule6Count);
-    cmbOption7 = countList(group, R::rule7);
-    cmbOption8 = countList(group, R::rule8);
+    // Each rule's lists in the order of its parameters, with the choices the table gives them.
+    const std::array<std::vector<QComboBox**>, model::kRuleCount> lists{{
+        {}, {&cmbOption2}, {&cmbOption3}, {&cmbOption4}, {&cmbOption5_1, &cmbOption5_2}, {&cmbOption6_1, &cmbOption6_2},
+        {&cmbOption7}, {&cmbOption8}}};
+    // The rules' texts after their numerals; runs of blanks stand for the lists.
+    static const QString texts[model::kRuleCount] = {
+        QStringLiteral("1点が管理限界線を超えている"), QStringLiteral("      点が中心値に対して同じ側にある"),
+        QStringLiteral("      点が増加、または減少している"), QStringLiteral("      点が交互に増減している"),
+        QStringLiteral("連続する      点中、     点が > 2シグマ"), QStringLiteral("連続する      点中、     点が > 1シグマ"),
+        QStringLiteral("連続する      点が <= 1シグマ"), QStringLiteral("連続する      点が > 1シグマ")};
     auto* rulesLayout = new QVBoxLayout(group);
-    rulesLayout->addLayout(ruleLine(CheckBox1, QStringLiteral("①1点が管理限界線を超えている"), {}));
-    rulesLayout->addLayout(ruleLine(CheckBox2, QStringLiteral("②      点が中心値に対して同じ側にある"), {cmbOption2}));
-    rulesLayout->addLayout(ruleLine(CheckBox3, QStringLiteral("③      点が増加、または減少している"), {cmbOption3}));
-    rulesLayout->addLayout(ruleLine(CheckBox4, QStringLiteral("④      点が交互に増減している"), {cmbOption4}));
-    rulesLayout->addLayout(
-        ruleLine(CheckBox5, QStringLiteral("⑤連続する      点中、     点が > 2シグマ"), {cmbOption5_1, cmbOption5_2}));
-    rulesLayout->addLayout(
-        ruleLine(CheckBox6, QStringLiteral("⑥連続する      点中、     点が > 1シグマ"), {cmbOption6_1, cmbOption6_2}));
-    rulesLayout->addLayout(ruleLine(CheckBox7, QStringLiteral("⑦連続する      点が <= 1シグマ"), {cmbOption7}));
-    rulesLayout->addLayout(ruleLine(CheckBox8, QStringLiteral("⑧連続する      点が > 1シグマ"), {cmbOption8}));
+    const std::array<QCheckBox*, model::kRuleCount> boxes = checkBoxes();
+    for (int rule = 1; rule <= model::kRuleCount; ++rule) {
+        const model::RuleMembers& members = model::ruleMembers(rule);
+        std::vector<QComboBox*> made;
+        for (int i = 0; i < members.parameterCount; ++i) {
+            QComboBox*& list = *lists[size_t(rule - 1)][size_t(i)];
+            list = countList(group, members.parameters[size_t(i)].range);
+            made.push_back(list);
+        }
+        rulesLayout->addLayout(ruleLine(boxes[size_t(rule - 1)], model::ruleNumeral(rule) + texts[rule - 1], made));
+    }
 
     btnOk = new QPushButton(QStringLiteral("ＯＫ"), this);
     btnCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
@@ -97,7 +94,6 @@ TOptionForm::TOptionForm(model::RuleOptions& rules, QWidget* parent)
     l->addLayout(buttons);
     l->setSizeConstraint(QLayout::SetFixedSize); // a fixed border
 
-    const std::array<QCheckBox*, 8> boxes = checkBoxes();
     for (size_t i = 1; i < boxes.size(); ++i) setTabOrder(boxes[i - 1], boxes[i]);
     setTabOrder(CheckBox8, btnOk);
     setTabOrder(btnOk, btnCancel);
@@ -112,28 +108,27 @@ TOptionForm::TOptionForm(model::RuleOptions& rules, QWidget* parent)
         if (w->focusPolicy() != Qt::NoFocus) ui::setJapaneseInput(w, false);
 }
 
-std::array<QCheckBox*, 8> TOptionForm::checkBoxes() const
+std::array<QCheckBox*, model::kRuleCount> TOptionForm::checkBoxes() const
 {
     return {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7, CheckBox8};
 }
 
-std::array<TOptionForm::Parameter, 9> TOptionForm::parameters() const
+std::vector<TOptionForm::Parameter> TOptionForm::parameters() const
 {
-    return {{{cmbOption2, &RuleOptions::Chk2Comp1},
-             {cmbOption3, &RuleOptions::Chk3Comp1},
-             {cmbOption4, &RuleOptions::Chk4Comp1},
-             {cmbOption5_1, &RuleOptions::Chk5Comp1},
-             {cmbOption5_2, &RuleOptions::Chk5Comp2},
-             {cmbOption6_1, &RuleOptions::Chk6Comp1},
-             {cmbOption6_2, &RuleOptions::Chk6Comp2},
-             {cmbOption7, &RuleOptions::Chk7Comp1},
-             {cmbOption8, &RuleOptions::Chk8Comp1}}};
+    // The lists in the table's order of rules and parameters.
+    QComboBox* const lists[] = {cmbOption2, cmbOption3, cmbOption4, cmbOption5_1, cmbOption5_2,
+                                      cmbOption6_1, cmbOption6_2, cmbOption7, cmbOption8};
+    std::vector<Parameter> out;
+    for (const model::RuleMembers& m : model::ruleTable())
+        for (int i = 0; i < m.parameterCount; ++i)
+            out.push_back({lists[out.size()], m.parameters[size_t(i)].field});
+    return out;
 }
 
 void TOptionForm::FormShow()
 {
-    const std::array<QCheckBox*, 8> boxes = checkBoxes();
-    for (size_t i = 0; i < boxes.size(); ++i) boxes[i]->setChecked(rules_.*kFlags[i]);
+    const std::array<QCheckBox*, model::kRuleCount> boxes = checkBoxes();
+    for (int rule = 1; rule <= model::kRuleCount; ++rule) boxes[size_t(rule - 1)]->setChecked(rules_.enabled(rule));
     // A stored count that is not among the list's items (a value edited by hand or written by
     // another program) shows the rule's default, so that OK always stores a complete, valid set.
     const RuleOptions defaults = RuleOptions::defaults();
@@ -157,8 +152,8 @@ bool TOptionForm::windowHoldsCount(QComboBox* window, QComboBox* count)
 void TOptionForm::btnOkClick()
 {
     if (!windowHoldsCount(cmbOption5_1, cmbOption5_2) || !windowHoldsCount(cmbOption6_1, cmbOption6_2)) return;
-    const std::array<QCheckBox*, 8> boxes = checkBoxes();
-    for (size_t i = 0; i < boxes.size(); ++i) rules_.*kFlags[i] = boxes[i]->isChecked();
+    const std::array<QCheckBox*, model::kRuleCount> boxes = checkBoxes();
+    for (int rule = 1; rule <= model::kRuleCount; ++rule) rules_.*model::ruleMembers(rule).flag = boxes[size_t(rule - 1)]->isChecked();
     for (const Parameter& p : parameters()) rules_.*p.field = p.list->currentText().toInt();
     accept();
 }

@@ -1,9 +1,10 @@
 #pragma once
-#include "model/Settings.h"
+#include "model/RuleTable.h"
 
 #include "ui/FormDialog.h"
 
 #include <array>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -26,7 +27,7 @@ public:
     QPushButton *btnOk = nullptr, *btnCancel = nullptr, *btnDefault = nullptr;
 
     // Rule 1 to 8 in order.
-    std::array<QCheckBox*, 8> checkBoxes() const;
+    std::array<QCheckBox*, model::kRuleCount> checkBoxes() const;
 
     void FormShow() override;
     void btnOkClick();
@@ -45,7 +46,7 @@ private:
         QComboBox* list;
         int model::RuleOptions::*field;
     };
-    std::array<Parameter, 9> parameters() const;
+    std::vector<Parameter> parameters() const;
     // Whether a window is at least its count; otherwise the operator is told and the window's list focused.
     bool windowHoldsCount(QComboBox* window, QComboBox* count);
 

@@ -93,6 +93,8 @@ TSettingForm::TSettingForm(model::AppSettings& settings, QWidget* parent)
                     QStringLiteral("「管理図」を指定してください。"));
     cmbLimit = list(this, sheetview::limitMethodTexts(),
                     QStringLiteral("「管理限界線」を指定してください。"));
+    cmbSigma = list(this, sheetview::sigmaWithinTexts(),
+                    QStringLiteral("「工程能力分析」の群内σの求め方を選択してください。"));
     btnOk = new QPushButton(QStringLiteral("ＯＫ"), this);
     btnCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     for (QPushButton* b : {btnOk, btnCancel}) {
@@ -113,7 +115,7 @@ TSettingForm::TSettingForm(model::AppSettings& settings, QWidget* parent)
         w->installEventFilter(this);
         if (w->focusPolicy() != Qt::NoFocus) ui::setJapaneseInput(w, false);
     }
-    colourWhileFocused({spinTab, spinRow, spinCol, editUnit, cmbSpecKind, spinKeta, cmbCpCpk, editCpCpk, cmbChart, cmbLimit});
+    colourWhileFocused({spinTab, spinRow, spinCol, editUnit, cmbSpecKind, spinKeta, cmbCpCpk, editCpCpk, cmbChart, cmbLimit, cmbSigma});
     chkCpCpkClick();
 }
 
@@ -144,6 +146,8 @@ void TSettingForm::buildLayout()
 
     QGroupBox* chart = fieldGroup(this, QStringLiteral("管理図指定"),
                                   {{QStringLiteral("管理図指定"), cmbChart}, {QStringLiteral("管理限界線"), cmbLimit}});
+    // X-Rs always estimates from the moving ranges; the choice is for the other charts.
+    QGroupBox* study = fieldGroup(this, QStringLiteral("工程能力分析"), {{QStringLiteral("群内σ"), cmbSigma}});
 
     auto* buttons = new QHBoxLayout();
     buttons->addStretch(1);
@@ -151,13 +155,13 @@ void TSettingForm::buildLayout()
     buttons->addWidget(btnCancel);
 
     auto* l = new QVBoxLayout(this);
-    for (QGroupBox* g : {counts, spec, capability, chart}) l->addWidget(g);
+    for (QGroupBox* g : {counts, spec, capability, chart, study}) l->addWidget(g);
     l->addLayout(buttons);
     l->setSizeConstraint(QLayout::SetFixedSize); // a fixed border
 
     // The tab order is the order of the settings.
     const QList<QWidget*> order{spinTab,   spinRow,  spinCol,  editUnit, cmbSpecKind, spinKeta, chkCpCpk,
-                                cmbCpCpk, editCpCpk, cmbChart, cmbLimit, btnOk,       btnCancel};
+                                cmbCpCpk, editCpCpk, cmbChart, cmbLimit, cmbSigma, btnOk, btnCancel};
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -179,6 +183,7 @@ void TSettingForm::FormShow()
     editCpCpk->setText(a.CpCpk);
     cmbChart->setCurrentIndex(ui::boundedIndex(cmbChart, a.ChartIndex));
     cmbLimit->setCurrentIndex(ui::boundedIndex(cmbLimit, a.LimitIndex));
+    cmbSigma->setCurrentIndex(ui::boundedIndex(cmbSigma, a.SigmaIndex));
     spinTab->setFocus();
 }
 
@@ -197,6 +202,7 @@ void TSettingForm::btnOkClick()
     a.CpCpk = ui::normalisedThreshold(editCpCpk->text());
     a.ChartIndex = cmbChart->currentIndex();
     a.LimitIndex = cmbLimit->currentIndex();
+    a.SigmaIndex = cmbSigma->currentIndex();
     accept();
 }
 

@@ -32,6 +32,7 @@ public:
     QLineEdit* editCpCpk = nullptr;
     QLabel* lblCpCpk = nullptr; // the threshold field stands in the blank of its text
     QComboBox *cmbChart = nullptr, *cmbLimit = nullptr;
+    QComboBox* cmbSigma = nullptr; // the capability study's within sigma
     QPushButton *btnOk = nullptr, *btnCancel = nullptr;
 
     void FormShow() override;

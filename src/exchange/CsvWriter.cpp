@@ -7,15 +7,7 @@
 #include "model/DataLine.h"
 #include "model/FileSafety.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
-
-#include <cerrno>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace exchange {
 
@@ -99,19 +91,6 @@ void WriteSheetCsv(const QString& path, const model::SheetRecord& record, int sh
     if (const auto failure = model::saveFile(path, [&](QIODevice& file) { return file.write(bytes) == bytes.size(); }))
         throw spreadsheet::fileError(QStringLiteral("CSVファイル「%1」を保存できませんでした。").arg(QFileInfo(path).fileName()),
                                      *failure);
-}
-
-void RemoveStaleCsvTemporaries(const QString& folder)
-{
-    static const QRegularExpression temporary(QStringLiteral("^Sheet([1-9][0-9]?|100)\\.csv\\.[A-Za-z0-9]{6}$"));
-    const QDir dir(folder);
-    for (const QFileInfo& entry : dir.entryInfoList({QStringLiteral("Sheet*.csv.*")}, QDir::Files | QDir::Hidden | QDir::System)) {
-        if (!temporary.match(entry.fileName()).hasMatch() || entry.isSymLink() || !entry.isFile()) continue;
-#ifdef Q_OS_UNIX
-        if (entry.ownerId() != ::getuid()) continue; // another user's file is not ours to remove
-#endif
-        QFile::remove(entry.filePath());
-    }
 }
 
 } // namespace exchange

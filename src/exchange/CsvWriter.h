@@ -27,8 +27,4 @@ QString csvFileName(int sheetNumber);
 // sheet has a character code page 932 cannot hold, spreadsheet::Error when the file cannot be written.
 void WriteSheetCsv(const QString& path, const model::SheetRecord& record, int sheetNumber, const QString& headingLine);
 
-// Removes what an earlier export into `folder` left behind when it was killed while replacing a
-// file: the temporaries "Sheet<N>.csv.XXXXXX" beside their targets, ours and regular files only.
-void RemoveStaleCsvTemporaries(const QString& folder);
-
 } // namespace exchange

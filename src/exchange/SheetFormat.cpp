@@ -3,6 +3,7 @@
 #include "exchange/CsvWriter.h"
 #include "exchange/ImportedText.h"
 #include "exchange/SheetGrids.h"
+#include "model/FileSafety.h"
 #include "model/SheetRecord.h"
 #include "spreadsheet/Application.h"
 #include "spreadsheet/Error.h"
@@ -32,7 +33,7 @@ public:
     // A file per sheet in the folder, "Sheet1.csv" onward, each with the same heading line.
     QStringList write(const QString& folder, const SheetsToWrite& sheets) const override
     {
-        RemoveStaleCsvTemporaries(folder);
+        model::removeStaleTemporaries(folder); // what a killed export left
         QStringList written;
         for (int i = 0; i < sheets.store.count(); ++i) {
             const QString path = QDir(folder).filePath(csvFileName(i + 1));
@@ -77,7 +78,9 @@ public:
             sheets.afterSheet);
         if (sheets.unsuitableSheet)
             for (const WorkbookSheets::Warning& w : book.unsuitableSheets) sheets.unsuitableSheet(w.sheet, w.notice);
-        return {book.workbook.saveAs(path)};
+        const QString written = book.workbook.saveAs(path);
+        model::removeStaleTemporaries(QFileInfo(written).absolutePath()); // what a killed save left
+        return {written};
     }
 
 protected:

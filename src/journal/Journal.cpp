@@ -1,13 +1,16 @@
 #include "journal/Journal.h"
 
+#include "journal/SessionLock.h"
+#include "model/FileSafety.h"
+
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QUuid>
 
 #include <sqlite3.h>
+
+#include <algorithm>
 
 namespace journal {
 
@@ -115,6 +118,9 @@ CREATE TABLE session(
   started TEXT NOT NULL,
   token TEXT NOT NULL, -- names the lock file held while the copy runs
   state INTEGER NOT NULL DEFAULT 0, -- 0 running or ended uncleanly, 1 closed, 2 unclean and offered
+  station TEXT NOT NULL DEFAULT '',
+  written TEXT NOT NULL DEFAULT '', -- the last commit, UTC
+  offered_to INTEGER NOT NULL DEFAULT 0, -- the session whose start offers this one
   sheet_count INTEGER NOT NULL DEFAULT 0,
   shown INTEGER NOT NULL DEFAULT 0,
   chart INTEGER NOT NULL DEFAULT 0,
@@ -145,23 +151,51 @@ CREATE TABLE snapshot_sheet(
   caption TEXT NOT NULL,
   record BLOB NOT NULL,
   PRIMARY KEY(snapshot, idx)) WITHOUT ROWID;
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 )sql";
 
-constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+// Version 1 knew neither stations nor commit times, and offered every unclean session at once.
+const char* const kFromVersion1 = R"sql(
+ALTER TABLE session ADD COLUMN station TEXT NOT NULL DEFAULT '';
+ALTER TABLE session ADD COLUMN written TEXT NOT NULL DEFAULT '';
+ALTER TABLE session ADD COLUMN offered_to INTEGER NOT NULL DEFAULT 0;
+UPDATE session SET written = started;
+PRAGMA user_version = 2;
+)sql";
 
-// The file exists with owner-only access before SQLite opens it; SQLite gives its WAL and
-// shared-memory files the same access.
+constexpr int kClosed = 1, kOffered = 2;
+
+QString now() { return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs); }
+
+// The columns a SessionInfo is read from, in this order.
+const std::string kInfoColumns = "id, written, station, sheet_count, state";
+
+SessionInfo sessionInfo(const Statement& row)
+{
+    SessionInfo s;
+    s.id = row.integer(0);
+    s.written = QDateTime::fromString(row.text(1), Qt::ISODateWithMs); // version 1 kept local times
+    s.station = row.text(2);
+    s.sheets = int(row.integer(3));
+    s.closed = row.integer(4) == kClosed;
+    return s;
+}
+
+void newestFirst(std::vector<SessionInfo>& sessions)
+{
+    std::stable_sort(sessions.begin(), sessions.end(), [](const SessionInfo& a, const SessionInfo& b) {
+        return a.written != b.written ? a.written > b.written : a.id > b.id;
+    });
+}
+
+// The journal's folder is the user's own and closed to everyone else, so no one can plant a
+// name in it (the WAL, the locks); the file exists with owner-only access, never through a
+// link, before SQLite opens it, and SQLite gives its WAL and shared-memory files the same access.
 void prepareFile(const QString& path)
 {
-    const QFileInfo info(path);
-    if (QDir().mkpath(info.absolutePath()))
-        QFile::setPermissions(info.absolutePath(), kOwnerOnly | QFileDevice::ExeOwner);
-    if (!info.exists()) {
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly)) throw JournalError("journal: cannot create " + path.toStdString());
-    }
-    QFile::setPermissions(path, kOwnerOnly);
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!model::makeOwnPrivateFolder(folder)) throw JournalError("journal: not a private folder of the user's " + folder.toStdString());
+    if (!model::makeOwnPrivateFile(path)) throw JournalError("journal: not a file of the user's own " + path.toStdString());
 }
 
 // The shown sheet and its view (shown, chart, limit method, UCL, LCL, Rs-UCL) from six columns
@@ -174,6 +208,18 @@ void readView(const Statement& row, int first, Workbook& book)
     book.ucl = row.text(first + 3);
     book.lcl = row.text(first + 4);
     book.rsUcl = row.text(first + 5);
+}
+
+// The shown sheet and its view bound to six parameters, starting at `first`, in the order
+// readView reads them.
+Statement& bindView(Statement& s, int first, const Workbook& book)
+{
+    return s.bind(first, book.shown)
+        .bind(first + 1, book.chart)
+        .bind(first + 2, book.limitMethod)
+        .bind(first + 3, book.ucl)
+        .bind(first + 4, book.lcl)
+        .bind(first + 5, book.rsUcl);
 }
 
 // Reads a workbook's sheets: rows 0..count-1, each exactly once.
@@ -190,11 +236,22 @@ void readSheets(Statement& rows, int count, Workbook& book)
 
 } // namespace
 
-std::unique_ptr<Journal> Journal::open(const QString& path, const QString& program)
+QString journalFileName(const QString& hostName)
+{
+    QString host;
+    for (const QChar c : hostName.left(64))
+        host += c.isLetterOrNumber() && c.unicode() < 128 ? c : c == u'-' ? c : QChar(u'_');
+    if (host.isEmpty()) host = QStringLiteral("localhost");
+    return QStringLiteral("journal-%1.sqlite").arg(host);
+}
+
+Journal::Journal() = default;
+
+std::unique_ptr<Journal> Journal::open(const QString& path, const QString& program, const QString& station)
 {
     std::unique_ptr<Journal> j(new Journal);
     try {
-        j->openDatabase(path, program);
+        j->openDatabase(path, program, station);
         return j;
     } catch (const SqliteError& e) {
         if (!e.damaged()) throw;
@@ -210,7 +267,7 @@ std::unique_ptr<Journal> Journal::open(const QString& path, const QString& progr
         if (QFile::exists(side) && !QFile::rename(side, aside + QLatin1String(suffix))) QFile::remove(side);
     }
     j->setAside_ = aside;
-    j->openDatabase(path, program);
+    j->openDatabase(path, program, station);
     return j;
 }
 
@@ -219,11 +276,11 @@ Journal::~Journal()
     if (db_) sqlite3_close(db_);
 }
 
-void Journal::openDatabase(const QString& path, const QString& program)
+void Journal::openDatabase(const QString& path, const QString& program, const QString& station)
 {
     path_ = path;
     prepareFile(path);
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (rc != SQLITE_OK) throw SqliteError(db_, rc);
     sqlite3_busy_timeout(db_, 5000);
     {
@@ -246,30 +303,47 @@ void Journal::openDatabase(const QString& path, const QString& program)
             tables.step();
             if (tables.integer(0) != 0) throw DamagedJournal("journal: not a journal");
             exec(db_, kSchema);
-        } else if (v != 1) {
+        } else if (v == 1) {
+            exec(db_, kFromVersion1);
+        } else if (v != 2) {
             throw DamagedJournal("journal: unknown version");
         }
         // The lock is held before the session can be seen: a copy starting at the same
         // moment never takes it for the session of a copy that ended.
         const QString token = QUuid::createUuid().toString(QUuid::WithoutBraces);
-        lock_ = std::make_unique<QLockFile>(lockPath(token));
-        lock_->setStaleLockTime(0);
-        if (!lock_->tryLock(0)) throw JournalError("journal: cannot lock the session");
-        Statement add(db_, "INSERT INTO session(program, started, token) VALUES(?, ?, ?)");
-        add.bind(1, program).bind(2, QDateTime::currentDateTime().toString(Qt::ISODateWithMs)).bind(3, token).run();
+        lock_ = SessionLock::hold(lockPath(token));
+        if (!lock_) throw JournalError("journal: cannot lock the session");
+        const QString started = now();
+        Statement add(db_, "INSERT INTO session(program, started, token, station, written) VALUES(?, ?, ?, ?, ?)");
+        add.bind(1, program).bind(2, started).bind(3, token).bind(4, station).bind(5, started).run();
         session_ = sqlite3_last_insert_rowid(db_);
+        // In the same transaction: two copies starting together never offer the same session.
+        claimCrashedSessions();
         t.commit();
     }
+    prune();
+}
 
-    Statement ended(db_, "SELECT id, sheet_count FROM session WHERE state = 0 AND id <> ? ORDER BY id DESC");
+void Journal::claimCrashedSessions()
+{
+    Statement ended(db_, ("SELECT " + kInfoColumns +
+                          ", offered_to FROM session WHERE state = 0 AND id <> ? AND sheet_count > 0 ORDER BY id DESC")
+                             .c_str());
     ended.bind(1, session_);
+    std::vector<SessionInfo> claimed;
     while (ended.step()) {
         const qint64 id = ended.integer(0);
+        const qint64 offeredTo = ended.integer(5);
         if (running(id)) continue;
-        orphans_.push_back(id);
-        if (!unclean_ && ended.integer(1) > 0) unclean_ = id;
+        // Another start is offering it now; one that ended before its operator answered
+        // leaves it to the next start.
+        if (offeredTo != 0 && running(offeredTo)) continue;
+        claimed.push_back(sessionInfo(ended));
     }
-    prune();
+    Statement claim(db_, "UPDATE session SET offered_to = ? WHERE id = ?");
+    for (const SessionInfo& s : claimed) claim.bind(1, session_).bind(2, s.id).run();
+    newestFirst(claimed);
+    crashed_ = std::move(claimed);
 }
 
 QString Journal::lockPath(const QString& token) const { return path_ + QStringLiteral(".") + token + QStringLiteral(".lock"); }
@@ -279,32 +353,36 @@ bool Journal::running(qint64 id) const
     if (id == session_) return true;
     Statement s(db_, "SELECT token FROM session WHERE id = ?");
     s.bind(1, id);
-    if (!s.step()) return false;
-    QLockFile probe(lockPath(s.text(0)));
-    probe.setStaleLockTime(0); // a lock whose process is gone is taken over at once
-    if (!probe.tryLock(0)) return true;
-    probe.unlock();
-    return false;
+    return s.step() && SessionLock::held(lockPath(s.text(0)));
 }
 
 void Journal::prune()
 {
-    std::vector<qint64> dropped;
+    std::vector<std::pair<qint64, QString>> dropped; // sessions and their tokens
     {
-        // Sessions that hold no workbook go; of the others the newest are kept.
-        Statement all(db_, "SELECT id, sheet_count FROM session WHERE id <> ? ORDER BY id DESC");
+        // Sessions that hold no workbook go; of those closed the newest are kept, of those
+        // ended uncleanly every one until it was offered and enough sessions started after
+        // the one that offered it.
+        Statement all(db_, "SELECT id, sheet_count, state, token, offered_to FROM session WHERE id <> ? ORDER BY id DESC");
         all.bind(1, session_);
-        int kept = 0;
+        int closedKept = 0;
         while (all.step()) {
             const qint64 id = all.integer(0);
-            if (running(id)) continue;
-            if (all.integer(1) > 0 && kept < kKeptSessions) ++kept;
-            else dropped.push_back(id);
+            const qint64 state = all.integer(2);
+            const QString token = all.text(3);
+            if (SessionLock::held(lockPath(token))) continue;
+            bool keep = false;
+            if (all.integer(1) > 0) {
+                if (state == kClosed) keep = closedKept++ < kKeptSessions;
+                else if (state == kOffered) keep = session_ - all.integer(4) <= kKeptSessions;
+                else keep = true;
+            }
+            if (!keep) dropped.emplace_back(id, token);
         }
     }
     if (dropped.empty()) return;
     Transaction t(db_);
-    for (qint64 id : dropped) {
+    for (const auto& [id, token] : dropped) {
         Statement(db_, "DELETE FROM snapshot_sheet WHERE snapshot IN (SELECT id FROM snapshot WHERE session = ?)")
             .bind(1, id)
             .run();
@@ -313,25 +391,26 @@ void Journal::prune()
         Statement(db_, "DELETE FROM session WHERE id = ?").bind(1, id).run();
     }
     t.commit();
+    // The lock files that ended copies left behind.
+    for (const auto& [id, token] : dropped) QFile::remove(lockPath(token));
 }
 
 void Journal::markOffered()
 {
-    if (orphans_.empty()) return;
-    Transaction t(db_);
-    for (qint64 id : orphans_) Statement(db_, "UPDATE session SET state = 2 WHERE id = ? AND state = 0").bind(1, id).run();
-    t.commit();
-    orphans_.clear();
-    unclean_.reset();
+    if (crashed_.empty()) return;
+    Statement(db_, "UPDATE session SET state = ? WHERE offered_to = ? AND state = 0").bind(1, kOffered).bind(2, session_).run();
+    crashed_.clear();
 }
 
-std::optional<qint64> Journal::previousSession() const
+std::vector<SessionInfo> Journal::endedSessions() const
 {
-    Statement s(db_, "SELECT id FROM session WHERE id <> ? AND sheet_count > 0 ORDER BY id DESC");
+    Statement s(db_, ("SELECT " + kInfoColumns + " FROM session WHERE id <> ? AND sheet_count > 0").c_str());
     s.bind(1, session_);
+    std::vector<SessionInfo> out;
     while (s.step())
-        if (!running(s.integer(0))) return s.integer(0);
-    return std::nullopt;
+        if (!running(s.integer(0))) out.push_back(sessionInfo(s));
+    newestFirst(out);
+    return out;
 }
 
 std::optional<Workbook> Journal::readSession(qint64 id) const
@@ -360,21 +439,9 @@ void Journal::write(const Workbook& book)
     const bool full = !lastValid_;
     lastValid_ = false; // until this write has committed
     Transaction t(db_);
-    if (full || book.count() != last_.count() || book.shown != last_.shown || book.chart != last_.chart ||
-        book.limitMethod != last_.limitMethod || book.ucl != last_.ucl || book.lcl != last_.lcl ||
-        book.rsUcl != last_.rsUcl) {
-        Statement(db_, "UPDATE session SET sheet_count = ?, shown = ?, chart = ?, limit_method = ?, ucl = ?, "
-                       "lcl = ?, rs_ucl = ? WHERE id = ?")
-            .bind(1, book.count())
-            .bind(2, book.shown)
-            .bind(3, book.chart)
-            .bind(4, book.limitMethod)
-            .bind(5, book.ucl)
-            .bind(6, book.lcl)
-            .bind(7, book.rsUcl)
-            .bind(8, session_)
-            .run();
-    }
+    Statement head(db_, "UPDATE session SET sheet_count = ?, shown = ?, chart = ?, limit_method = ?, ucl = ?, lcl = ?, "
+                        "rs_ucl = ?, written = ? WHERE id = ?");
+    bindView(head.bind(1, book.count()), 2, book).bind(8, now()).bind(9, session_).run();
     Statement put(db_, "INSERT OR REPLACE INTO sheet(session, idx, caption, record) VALUES(?, ?, ?, ?)");
     for (int i = 0; i < book.count(); ++i) {
         if (!full && i < last_.count() && last_.captions.value(i) == book.captions.value(i) &&
@@ -394,18 +461,9 @@ void Journal::addSnapshot(const Snapshot& s)
 {
     Transaction t(db_);
     const Workbook& b = s.book;
-    Statement(db_, "INSERT INTO snapshot(session, whole, sheet_count, shown, chart, limit_method, ucl, lcl, rs_ucl) "
-                   "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)")
-        .bind(1, session_)
-        .bind(2, s.whole ? 1 : 0)
-        .bind(3, b.count())
-        .bind(4, b.shown)
-        .bind(5, b.chart)
-        .bind(6, b.limitMethod)
-        .bind(7, b.ucl)
-        .bind(8, b.lcl)
-        .bind(9, b.rsUcl)
-        .run();
+    Statement head(db_, "INSERT INTO snapshot(session, whole, sheet_count, shown, chart, limit_method, ucl, lcl, rs_ucl) "
+                        "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    bindView(head.bind(1, session_).bind(2, s.whole ? 1 : 0).bind(3, b.count()), 4, b).run();
     const qint64 id = sqlite3_last_insert_rowid(db_);
     Statement put(db_, "INSERT INTO snapshot_sheet(snapshot, idx, caption, record) VALUES(?, ?, ?, ?)");
     for (int i = 0; i < b.count(); ++i)

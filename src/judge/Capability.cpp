@@ -80,21 +80,22 @@ bool markRows(std::vector<CalcRow>& rows, const CapabilitySettings& settings)
 
 void judgeInto(CapabilityResult& result, const Measurements& sheet, const CapabilitySettings& settings)
 {
-    Summary total;
+    std::vector<double> all; // every lot's values, for the total row
     for (int r = 1; r <= sheet.lotCount(); ++r) {
         if (!sheet.enabled(r) || sheet.valueCount(r) == 0) continue;
-        const std::vector<double> values = sheet.values(r);
-        const Summary s = summarise(values);
+        const size_t first = all.size();
+        sheet.appendValues(r, all);
+        const Summary s = summarise(std::span<const double>(all).subspan(first));
         result.rows.push_back(lotRow(result.rows, sheet.lotNumber(r), s, settings));
         result.lotRows = int(result.rows.size());
-        for (double v : values) total.add(v);
     }
     if (result.lotRows == 0) return;
     result.rowCount = result.lotRows + 2;
     CalcRow totalRow;
     totalRow[kCalcLot] = kTotalRowLabel;
     result.rows.push_back(totalRow);
-    if (total.count <= 1) return;
+    if (all.size() <= 1) return;
+    const Summary total = summarise(all);
 
     CalcRow& last = result.rows.back();
     fillStatistics(last, total, settings.limits, true);

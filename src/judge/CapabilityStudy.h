@@ -1,57 +1,58 @@
-// The capability study ("工程能力分析"): capability from the variation within the lots
+// The capability study: capability from the variation within the lots
 // (Cp, Cpk) and from the overall variation (Pp, Ppk, the statistics grid's CP and CPK),
-// Cpm, 95 % confidence intervals, parts per million outside the specification limits and the
-// Anderson–Darling test of normality. Every figure is absent where it is undefined: too
-// few values or lots, no spread, or a side the specification kind does not have.
+// Cpm, 95 % confidence intervals, parts per million outside the specification limits, the
+// Anderson–Darling test of normality and, when asked, capability under a fitted non-normal
+// distribution. Every figure is absent where it is undefined: too few values or lots, no
+// spread, or a side the specification kind does not have; the study says why.
 #pragma once
+#include "judge/GoodnessOfFit.h"
 #include "judge/Kinds.h"
+#include "judge/NonNormalCapability.h"
 #include "judge/SpecLimits.h"
+#include "judge/StudyOptions.h"
 #include "judge/UsedLots.h"
+#include "judge/WithinSigma.h"
 
-#include <QString>
 #include <optional>
-#include <span>
 
 namespace judge {
-
-inline const QString kCapabilityStudyTitle = QStringLiteral("工程能力分析");
-inline const QString kNormalityWarning =
-    QStringLiteral("正規性の検定でp値が0.05未満です。工程能力指数は正規分布を前提としています。");
 
 struct Interval {
     double low = 0.0;
     double high = 0.0;
 };
 
-struct AndersonDarling {
-    double a2 = 0.0;
-    double a2Adjusted = 0.0; // A²(1 + 0.75/N + 2.25/N²)
-    double p = 0.0;
+// Why a sigma, and so the indices from it, is not given.
+enum class IndexGap {
+    TooFewValues, // overall: fewer than two values
+    NoLots,       // within: no lot of two values or more (X-Rs: fewer than two lots)
+    NoSpread      // the sigma is 0
 };
 
 struct CapabilityStudy {
     int n = 0;
     std::optional<double> mean, sigmaWithin, sigmaOverall;
+    WithinMethod withinMethod = WithinMethod::Pooled; // the estimator the within sigma was asked of
     std::optional<double> cp, cpu, cpl, cpk;
     std::optional<double> pp, ppu, ppl, ppk;
-    std::optional<double> cpm;
+    std::optional<double> target; // Cpm's: as given, or the middle of a tolerance
+    std::optional<double> cpm;    // tolerance only
     std::optional<Interval> cpCi, cpkCi, ppCi, ppkCi;
     std::optional<double> ppmWithin, ppmOverall, ppmObserved;
     std::optional<AndersonDarling> andersonDarling; // N >= 8 with spread
     // Degrees of freedom of the within and overall sigma (the intervals' ν).
-    int withinDegrees = 0, overallDegrees = 0;
+    double withinDegrees = 0.0, overallDegrees = 0.0;
+    std::optional<IndexGap> withinGap, overallGap;
+    std::optional<NonNormalStudy> nonNormal; // a distribution other than the normal asked
 
     bool normalityRejected() const { return andersonDarling && andersonDarling->p < 0.05; }
 };
 
-CapabilityStudy studyCapability(const UsedLots& used, ChartKind chart, const SpecLimits& limits);
+CapabilityStudy studyCapability(const UsedLots& used, ChartKind chart, const SpecLimits& limits,
+                                const StudyOptions& options = {});
 
-// The Anderson–Darling statistic of the values against the normal with their own mean and
-// sample standard deviation, and its p value (D'Agostino and Stephens). Nothing below 8
-// values or without spread.
-std::optional<AndersonDarling> andersonDarling(std::span<const double> values);
-
-// The p value of the adjusted statistic A*².
-double andersonDarlingP(double adjusted);
+// The estimator a choice means under a chart kind: the chart's own unless one is chosen, and
+// the moving ranges under X-Rs whatever is chosen.
+WithinMethod withinMethodFor(SigmaWithin choice, ChartKind chart);
 
 } // namespace judge

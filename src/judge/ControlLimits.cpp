@@ -77,9 +77,9 @@ std::optional<ControlLimitTexts> computeControlLimits(const Measurements& sheet,
     if (count < 2) return std::nullopt;
 
     const std::vector<std::vector<double>> lots = enabledLotValues(sheet);
-    Summary total;
-    for (const std::vector<double>& values : lots)
-        for (double v : values) total.add(v);
+    std::vector<double> all;
+    for (const std::vector<double>& values : lots) all.insert(all.end(), values.begin(), values.end());
+    const Summary total = summarise(all);
     const double m = total.mean();
     const double s = total.sampleStdev();
 

@@ -2,13 +2,23 @@
 // the counts. The chart window, the histogram report and the command line all class the
 // values here, so they count the same classes.
 #pragma once
-#include "judge/ChartData.h"
 #include "judge/Measurements.h"
 
 #include <span>
 #include <vector>
 
 namespace judge {
+
+struct HistogramClass {
+    double lower = 0.0;
+    double upper = 0.0;
+    int count = 0;
+};
+
+struct CurvePoint {
+    double x = 0.0;
+    double y = 0.0;
+};
 
 // `classCount` classes [a, b) of equal width covering every value, by the usual rule for
 // measured data: with the measuring unit u = 10^-digits the width is the smallest multiple

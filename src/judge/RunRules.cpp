@@ -146,7 +146,7 @@ std::vector<bool> ruleWindow(std::span<const Zone> zones, int window, int count,
 
 namespace {
 
-void putRule(std::vector<std::array<Mark, 8>>& marks, int rule, bool enabled, const std::vector<bool>& flags)
+void putRule(std::vector<RuleMarks>& marks, int rule, bool enabled, const std::vector<bool>& flags)
 {
     for (size_t i = 0; i < marks.size(); ++i)
         marks[i][size_t(rule)] = !enabled ? Mark::Off : flags[i] ? Mark::Anomaly : Mark::Ok;
@@ -157,7 +157,7 @@ void putRule(std::vector<std::array<Mark, 8>>& marks, int rule, bool enabled, co
 namespace {
 
 // `perLot` empty: every lot has the bounds `common`.
-std::vector<std::array<Mark, 8>> evaluate(std::span<const double> v, const LotBounds& common,
+std::vector<RuleMarks> evaluate(std::span<const double> v, const LotBounds& common,
                                           std::span<const LotBounds> perLot, const model::RuleOptions& rules)
 {
     auto bounds = [&](size_t i) -> const LotBounds& { return perLot.empty() ? common : perLot[i]; };
@@ -173,35 +173,41 @@ std::vector<std::array<Mark, 8>> evaluate(std::span<const double> v, const LotBo
     // With a centre per lot, the side of each lot is the sign of its distance from its own
     // centre (exact: a difference of doubles is zero only for equal doubles).
     auto sameSide = [&] {
-        if (perLot.empty()) return ruleSameSide(v, common.centre, rules.Chk2Comp1);
+        const int runLength = model::ruleParameter(rules, 2, 0);
+        if (perLot.empty()) return ruleSameSide(v, common.centre, runLength);
         std::vector<double> offsets;
         offsets.reserve(v.size());
         for (size_t i = 0; i < v.size(); ++i) offsets.push_back(v[i] - perLot[i].centre);
-        return ruleSameSide(offsets, 0.0, rules.Chk2Comp1);
+        return ruleSameSide(offsets, 0.0, runLength);
     };
 
-    std::vector<std::array<Mark, 8>> marks(v.size());
+    std::vector<RuleMarks> marks(v.size());
     const std::vector<bool> none(v.size(), false);
-    auto put = [&](int rule, bool on, auto compute) { putRule(marks, rule, on, on ? compute() : none); };
-    put(0, rules.Check1, beyond);
-    put(1, rules.Check2, sameSide);
-    put(2, rules.Check3, [&] { return ruleTrend(v, rules.Chk3Comp1); });
-    put(3, rules.Check4, [&] { return ruleAlternating(v, rules.Chk4Comp1); });
-    put(4, rules.Check5, [&] { return ruleWindow(zones, rules.Chk5Comp1, rules.Chk5Comp2, ZoneHit::A); });
-    put(5, rules.Check6, [&] { return ruleWindow(zones, rules.Chk6Comp1, rules.Chk6Comp2, ZoneHit::AorB); });
-    put(6, rules.Check7, [&] { return ruleWindow(zones, rules.Chk7Comp1, rules.Chk7Comp1, ZoneHit::C); });
-    put(7, rules.Check8, [&] { return ruleWindow(zones, rules.Chk8Comp1, rules.Chk8Comp1, ZoneHit::AorB); });
+    // Rule `rule` (1 to 8), computed only when it is switched on.
+    auto put = [&](int rule, auto compute) {
+        const bool on = rules.enabled(rule);
+        putRule(marks, rule - 1, on, on ? compute() : none);
+    };
+    auto parameter = [&](int rule, int which) { return model::ruleParameter(rules, rule, which); };
+    put(1, beyond);
+    put(2, sameSide);
+    put(3, [&] { return ruleTrend(v, parameter(3, 0)); });
+    put(4, [&] { return ruleAlternating(v, parameter(4, 0)); });
+    put(5, [&] { return ruleWindow(zones, parameter(5, 0), parameter(5, 1), ZoneHit::A); });
+    put(6, [&] { return ruleWindow(zones, parameter(6, 0), parameter(6, 1), ZoneHit::AorB); });
+    put(7, [&] { return ruleWindow(zones, parameter(7, 0), parameter(7, 0), ZoneHit::C); });
+    put(8, [&] { return ruleWindow(zones, parameter(8, 0), parameter(8, 0), ZoneHit::AorB); });
     return marks;
 }
 
 } // namespace
 
-std::vector<std::array<Mark, 8>> evaluateSide(const SideInput& side, const model::RuleOptions& rules)
+std::vector<RuleMarks> evaluateSide(const SideInput& side, const model::RuleOptions& rules)
 {
     return evaluate(side.values, LotBounds{side.centre, side.sigma, side.upper, side.lower}, {}, rules);
 }
 
-std::vector<std::array<Mark, 8>> evaluateSideByLot(std::span<const double> values, std::span<const LotBounds> bounds,
+std::vector<RuleMarks> evaluateSideByLot(std::span<const double> values, std::span<const LotBounds> bounds,
                                                    const model::RuleOptions& rules)
 {
     return evaluate(values, LotBounds{}, bounds.first(values.size()), rules);

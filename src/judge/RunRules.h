@@ -2,7 +2,7 @@
 // counting rules (limits, same side, trend, alternation) and the window rules, each
 // switchable and parameterised from the rule options.
 #pragma once
-#include "model/Settings.h"
+#include "model/RuleTable.h"
 
 #include <QString>
 #include <array>
@@ -17,6 +17,8 @@ enum class Zone { A, B, C };
 Zone zoneOf(double value, double centre, double sigma);
 
 enum class Mark { Ok, Anomaly, Off };
+// The marks of rules ① to ⑧ for one lot.
+using RuleMarks = std::array<Mark, model::kRuleCount>;
 QString markText(Mark m); // "○", "×", "－"
 
 // One flag per value, true where the rule marks the lot.
@@ -48,10 +50,10 @@ struct SideInput {
 };
 
 // Marks of rules ① to ⑧ for every lot; a switched-off rule gives Off for every lot.
-std::vector<std::array<Mark, 8>> evaluateSide(const SideInput& side, const model::RuleOptions& rules);
+std::vector<RuleMarks> evaluateSide(const SideInput& side, const model::RuleOptions& rules);
 // The same with a centre, sigma and limits per lot (limits of each lot's own size); `bounds`
 // holds one entry per value.
-std::vector<std::array<Mark, 8>> evaluateSideByLot(std::span<const double> values, std::span<const LotBounds> bounds,
+std::vector<RuleMarks> evaluateSideByLot(std::span<const double> values, std::span<const LotBounds> bounds,
                                                    const model::RuleOptions& rules);
 
 } // namespace judge

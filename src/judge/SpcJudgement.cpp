@@ -12,6 +12,9 @@ namespace judge {
 
 namespace {
 
+// Rules ① to ④ are decided lot by lot; the window rules need the whole series.
+constexpr int kRulesDecidedOnTheWay = 4;
+
 // Blank counts as 0: the result grid leaves the standard deviation blank when the values
 // do not spread, and a process without spread has sigma 0.
 double numberOrZero(const QString& text) { return model::isBlank(text) ? 0.0 : model::parseNumber(text); }
@@ -49,7 +52,7 @@ public:
 private:
     // Lot values of a column, converted in row order; stops at the first that fails.
     std::vector<double> lotValues(const SideSource& src, std::optional<model::ConvertError>& error) const;
-    void write(const SideSource& src, const std::vector<std::array<Mark, 8>>& marks, int rulesWritten);
+    void write(const SideSource& src, const std::vector<RuleMarks>& marks, int rulesWritten);
 
     static inline const CalcRow kNoRow{};
     const model::RuleOptions& rules_;
@@ -72,7 +75,7 @@ std::vector<double> SpcRun::lotValues(const SideSource& src, std::optional<model
     return values;
 }
 
-void SpcRun::write(const SideSource& src, const std::vector<std::array<Mark, 8>>& marks, int rulesWritten)
+void SpcRun::write(const SideSource& src, const std::vector<RuleMarks>& marks, int rulesWritten)
 {
     for (size_t i = 0; i < marks.size(); ++i) {
         SpcRow& row = result.rows[i];
@@ -99,7 +102,7 @@ void SpcRun::side(const SideSource& src)
     in.values = values;
     // Rules ① to ④ are decided as each lot is visited, ⑤ to ⑧ in a second pass over all
     // lots: a lot value that does not convert leaves the lots before it with ① to ④ only.
-    write(src, evaluateSide(in, rules_), error ? 4 : 8);
+    write(src, evaluateSide(in, rules_), error ? kRulesDecidedOnTheWay : model::kRuleCount);
     if (error) throw *error;
 }
 
@@ -116,8 +119,8 @@ void SpcRun::sideByLot(const SideSource& src, const std::vector<std::optional<Lo
         judged.push_back(values[i]);
         perLot.push_back(*bounds[i]);
     }
-    const std::vector<std::array<Mark, 8>> marks = evaluateSideByLot(judged, perLot, rules_);
-    const int rulesWritten = error ? 4 : 8;
+    const std::vector<RuleMarks> marks = evaluateSideByLot(judged, perLot, rules_);
+    const int rulesWritten = error ? kRulesDecidedOnTheWay : model::kRuleCount;
     for (size_t i = 0; i < values.size(); ++i) {
         SpcRow& row = result.rows[i];
         row[kSpcLot] = lots_[i][kCalcLot];

@@ -9,7 +9,7 @@
 #include "judge/ResultTexts.h"
 #include "model/CellTable.h"
 #include "model/NumberText.h"
-#include "model/Settings.h"
+#include "model/RuleTable.h"
 
 #include <QString>
 #include <array>
@@ -21,7 +21,13 @@ namespace judge {
 
 // Columns of the SPC grid: 0 lot number, 1-8 X side rules, 9-16 dispersion side rules,
 // 17 the row's result.
-enum SpcColumn { kSpcLot = 0, kSpcFirstX = 1, kSpcFirstDispersion = 9, kSpcMark = 17, kSpcColumns = 18 };
+enum SpcColumn {
+    kSpcLot = 0,
+    kSpcFirstX = 1,
+    kSpcFirstDispersion = kSpcFirstX + model::kRuleCount,
+    kSpcMark = kSpcFirstDispersion + model::kRuleCount,
+    kSpcColumns
+};
 using SpcRow = std::array<QString, kSpcColumns>;
 
 struct SpcResult {

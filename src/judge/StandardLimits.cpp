@@ -1,6 +1,7 @@
 #include "judge/StandardLimits.h"
 
 #include "judge/ControlConstants.h"
+#include "judge/WithinSigma.h"
 #include "model/NumberText.h"
 
 #include <cmath>
@@ -8,30 +9,6 @@
 namespace judge {
 
 namespace {
-
-// Mean of the k − 1 moving ranges between consecutive used lots' means.
-std::optional<double> movingRangeMean(const UsedLots& used)
-{
-    if (used.lots.size() < 2) return std::nullopt;
-    long double sum = 0.0L;
-    for (size_t i = 1; i < used.lots.size(); ++i)
-        sum += std::fabs(static_cast<long double>(used.lots[i].mean) - used.lots[i - 1].mean);
-    return static_cast<double>(sum / (used.lots.size() - 1));
-}
-
-// Mean over lots with two values or more of R/d2(n) (XbarR) or S/c4(n) (XbarS).
-std::optional<double> withinLotSigma(const UsedLots& used, ChartKind chart)
-{
-    long double sum = 0.0L;
-    int count = 0;
-    for (const LotSample& lot : used.lots) {
-        if (lot.n < 2) continue;
-        sum += chart == ChartKind::XbarS ? lot.stdev / c4(lot.n) : lot.range / d2(lot.n);
-        ++count;
-    }
-    if (count == 0) return std::nullopt;
-    return static_cast<double>(sum / count);
-}
 
 std::optional<double> positive(double v) { return v > 0.0 ? std::optional<double>(v) : std::nullopt; }
 
@@ -79,10 +56,8 @@ std::optional<StandardLimits> standardLimits(const UsedLots& used, ChartKind cha
         if (used.values.empty()) return std::nullopt;
         sigma = basis->sigma;
         mr = basis->sigma * d2(2);
-    } else if (chart == ChartKind::XRs) {
-        if (mr) sigma = *mr / d2(2);
-    } else {
-        sigma = withinLotSigma(used, chart);
+    } else if (const std::optional<WithinSigma> within = withinSigma(used, chartWithinMethod(chart))) {
+        sigma = within->sigma;
     }
     if (!sigma) return std::nullopt;
 
@@ -98,8 +73,7 @@ std::optional<StandardLimits> standardLimits(const UsedLots& used, ChartKind cha
     const double movingMean = mr.value_or(0.0);
     for (size_t i = 0; i < used.lots.size(); ++i) {
         const LotSample& lot = used.lots[i];
-        const bool point = chart == ChartKind::XRs ? i > 0 : lot.n >= 2;
-        out.lots.push_back(lotLimits(chart, lot.n, out.centre, out.sigma, movingMean, point));
+        out.lots.push_back(lotLimits(chart, lot.n, out.centre, out.sigma, movingMean, hasDispersionPoint(chart, i, lot.n)));
         out.lots.back().lot = lot.lot;
     }
     const int nominal = chart == ChartKind::XRs ? 1 : nominalSize;

@@ -7,12 +7,11 @@
 #include "judge/UsedLots.h"
 
 #include <QString>
+#include <cstddef>
 #include <optional>
 #include <vector>
 
 namespace judge {
-
-inline const QString kStandardLimitMethodName = QStringLiteral("管理図係数法");
 
 struct LotLimits {
     QString lot;
@@ -37,6 +36,13 @@ struct StandardLimits {
     std::vector<LotLimits> lots;   // one per used lot, in order
     LotLimits nominal;             // for the nominal lot size; its lot text is empty
 };
+
+// Whether a lot has a point on the dispersion side: a range or standard deviation needs two
+// values, a moving range a lot before it. `index` counts the lot rows from 0.
+constexpr bool hasDispersionPoint(ChartKind chart, size_t index, int n)
+{
+    return chart == ChartKind::XRs ? index > 0 : n >= 2;
+}
 
 // Limits of one lot of `n` values around `centre` with the chart's sigma; `movingRangeMean`
 // is read for X-Rs only. A lot without a dispersion point gets none there.

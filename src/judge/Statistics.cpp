@@ -5,31 +5,31 @@
 
 namespace judge {
 
-void Summary::add(double v)
-{
-    if (count == 0) {
-        max = min = v;
-    } else {
-        max = std::max(max, v);
-        min = std::min(min, v);
-    }
-    ++count;
-    sum += v;
-    sumSquares += static_cast<long double>(v) * v;
-}
-
 double Summary::mean() const { return static_cast<double>(sum / count); }
 
-double Summary::sampleStdev() const
-{
-    const long double variance = (sumSquares - sum * sum / count) / (count - 1);
-    return static_cast<double>(std::sqrt(std::max(variance, 0.0L)));
-}
+double Summary::sampleStdev() const { return count < 2 ? 0.0 : static_cast<double>(std::sqrt(squares / (count - 1))); }
 
 Summary summarise(std::span<const double> values)
 {
     Summary s;
-    for (double v : values) s.add(v);
+    if (values.empty()) return s;
+    s.count = int(values.size());
+    s.max = s.min = values.front();
+    for (double v : values) {
+        s.max = std::max(s.max, v);
+        s.min = std::min(s.min, v);
+        s.sum += v;
+    }
+    const long double mean = s.sum / s.count;
+    long double deviations = 0.0L, squares = 0.0L;
+    for (double v : values) {
+        const long double d = v - mean;
+        deviations += d;
+        squares += d * d;
+    }
+    // The deviations of the exact mean sum to zero; what they sum to here measures the mean's
+    // rounding, whose share of the squares is taken out again.
+    s.squares = std::max(squares - deviations * deviations / s.count, 0.0L);
     return s;
 }
 

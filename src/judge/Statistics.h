@@ -1,5 +1,5 @@
-// Sample statistics of a set of values: count, extremes, mean and the one-pass sample
-// standard deviation, with sums held in extended precision; and the capability indices.
+// Sample statistics of a set of values: count, extremes, mean and the sample standard
+// deviation, with sums held in extended precision; and the capability indices.
 #pragma once
 #include "judge/SpecLimits.h"
 
@@ -7,22 +7,25 @@
 
 namespace judge {
 
+// Every standard deviation of the program comes from here (lots, totals, control limits, the
+// capability study, the reports), so they all agree to the last bit.
 struct Summary {
     int count = 0;
     double max = 0.0;
     double min = 0.0;
-    long double sum = 0.0L;
-    long double sumSquares = 0.0L;
+    long double sum = 0.0L;     // the mean is sum / count
+    long double squares = 0.0L; // sum of squared deviations from the mean
 
-    void add(double v);
     double mean() const; // count >= 1
     // Enough spread for a standard deviation: at least two values, not all equal.
     bool hasSpread() const { return count >= 2 && max != min; }
-    // Sample standard deviation from the sums (divisor count - 1); count >= 2.
-    // Rounding can leave a tiny negative variance for nearly equal values: that counts as 0.
+    // Sample standard deviation (divisor count - 1); 0 for fewer than two values.
     double sampleStdev() const;
 };
 
+// Two passes over the values: the sum, then the deviations from the mean, corrected by their
+// own sum for the rounding of the mean. Values with a large common offset (1e9 + a few
+// thousandths) keep their spread to the last digits, which the sum of squares would lose.
 Summary summarise(std::span<const double> values);
 
 struct Indices {

@@ -1,9 +1,25 @@
 #include "judge/UsedLots.h"
 
-#include <algorithm>
-#include <cmath>
+#include "judge/Statistics.h"
 
 namespace judge {
+
+namespace {
+
+LotSample lotSample(const QString& number, std::span<const double> values)
+{
+    const Summary s = summarise(values);
+    LotSample lot;
+    lot.lot = number;
+    lot.n = s.count;
+    lot.mean = s.mean();
+    lot.range = static_cast<double>(static_cast<long double>(s.max) - s.min);
+    lot.stdev = s.sampleStdev();
+    lot.squares = s.squares;
+    return lot;
+}
+
+} // namespace
 
 UsedLots usedLots(const Measurements& sheet)
 {
@@ -12,20 +28,21 @@ UsedLots usedLots(const Measurements& sheet)
         if (!sheet.enabled(r) || sheet.valueCount(r) == 0) continue;
         const size_t first = out.values.size();
         sheet.appendValues(r, out.values);
-        const auto begin = out.values.begin() + std::ptrdiff_t(first);
-        LotSample lot;
-        lot.lot = sheet.lotNumber(r);
-        lot.n = int(out.values.size() - first);
-        long double sum = 0.0L;
-        for (auto it = begin; it != out.values.end(); ++it) sum += *it;
-        const long double mean = sum / lot.n;
-        // Two passes: the deviations from the mean, so nearly equal values keep their spread.
-        for (auto it = begin; it != out.values.end(); ++it) lot.squares += (*it - mean) * (*it - mean);
-        const auto [lo, hi] = std::minmax_element(begin, out.values.end());
-        lot.mean = static_cast<double>(mean);
-        lot.range = static_cast<double>(static_cast<long double>(*hi) - *lo);
-        lot.stdev = lot.n >= 2 ? static_cast<double>(std::sqrt(lot.squares / (lot.n - 1))) : 0.0;
-        out.lots.push_back(std::move(lot));
+        out.lots.push_back(lotSample(sheet.lotNumber(r), std::span<const double>(out.values).subspan(first)));
+    }
+    return out;
+}
+
+UsedLots transformedLots(const UsedLots& used, const std::function<double(double)>& f)
+{
+    UsedLots out;
+    out.values.reserve(used.values.size());
+    for (double v : used.values) out.values.push_back(f(v));
+    size_t first = 0;
+    for (const LotSample& lot : used.lots) {
+        const std::span<const double> values = std::span<const double>(out.values).subspan(first, size_t(lot.n));
+        out.lots.push_back(lotSample(lot.lot, values));
+        first += size_t(lot.n);
     }
     return out;
 }

@@ -5,6 +5,8 @@
 #include "judge/Measurements.h"
 
 #include <QString>
+#include <functional>
+#include <span>
 #include <vector>
 
 namespace judge {
@@ -25,5 +27,9 @@ struct UsedLots {
 
 // Raises model::ConvertError on the first value (row, then column order) that is not a number.
 UsedLots usedLots(const Measurements& sheet);
+
+// The same lots with every value mapped through `f` (a transformation of the data), their
+// statistics computed afresh.
+UsedLots transformedLots(const UsedLots& used, const std::function<double(double)>& f);
 
 } // namespace judge

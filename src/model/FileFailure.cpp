@@ -53,7 +53,7 @@ FileFailure writeFailure(const QString& path, int systemError)
         f.problem = FileProblem::FolderNotWritable;
 #ifdef ELOOP
     } else if (systemError == ELOOP) {
-        f.problem = FileProblem::LinkLoop;
+        f.problem = FileProblem::BrokenLink;
 #endif
     } else if (systemError == ENOENT || systemError == ENOTDIR) {
         f.problem = FileProblem::FolderMissing;
@@ -72,7 +72,7 @@ FileFailure readFailure(const QString& path, int systemError)
     } else if (!QFileInfo(target.absolutePath()).isDir()) {
         f.problem = FileProblem::FolderMissing;
     } else if (target.isSymLink() && !target.exists()) {
-        f.problem = FileProblem::LinkLoop;
+        f.problem = FileProblem::BrokenLink;
     } else if (!target.exists()) {
         f.problem = FileProblem::NotFound;
     } else if (isPermission(systemError) || !target.isReadable()) {
@@ -92,8 +92,9 @@ QString problemText(FileProblem problem)
     case FileProblem::IsFile: return QStringLiteral("同じ名前のファイルがあります");
     case FileProblem::NotFound: return QStringLiteral("ファイルが見つかりません");
     case FileProblem::NotReadable: return QStringLiteral("ファイルを読み取る権限がありません");
-    case FileProblem::LinkLoop: return QStringLiteral("リンク先がたどれません");
+    case FileProblem::BrokenLink: return QStringLiteral("リンク先がたどれません");
     case FileProblem::IsLink: return QStringLiteral("シンボリックリンクです。リンク先には書き込みません");
+    case FileProblem::TooLarge: return QStringLiteral("ファイルが大きすぎます");
     case FileProblem::Unreadable: return QStringLiteral("ファイルの内容を読み取れません（壊れているか、対応していない形式です）");
     case FileProblem::Other: break;
     }

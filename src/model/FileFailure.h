@@ -13,9 +13,10 @@ enum class FileProblem {
     IsFile,            // a file has the name of the folder to make
     NotFound,          // the file to read does not exist
     NotReadable,       // the file to read may not be read
-    LinkLoop,          // a symbolic link of the path leads nowhere
+    BrokenLink,        // a symbolic link of the path leads nowhere (or round in a loop)
     IsLink,            // the name to write is a symbolic link, which is never written through
     Unreadable,        // the content is not what it claims to be, or is damaged
+    TooLarge,          // more than the program reads from such a file (a pipe's endless stream)
     Other,
 };
 

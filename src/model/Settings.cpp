@@ -1,6 +1,7 @@
 #include "model/Settings.h"
 
 #include "model/NumberText.h"
+#include "model/RuleTable.h"
 
 #include <QSettings>
 
@@ -11,24 +12,14 @@ namespace model {
 RuleOptions RuleOptions::defaults()
 {
     RuleOptions r;
-    r.Check1 = r.Check2 = r.Check3 = r.Check4 = r.Check5 = r.Check6 = r.Check7 = r.Check8 = true;
-    r.Chk2Comp1 = 9;
-    r.Chk3Comp1 = 6;
-    r.Chk4Comp1 = 14;
-    r.Chk5Comp1 = 3;
-    r.Chk5Comp2 = 2;
-    r.Chk6Comp1 = 5;
-    r.Chk6Comp2 = 4;
-    r.Chk7Comp1 = 15;
-    r.Chk8Comp1 = 8;
+    for (const RuleMembers& m : ruleTable()) {
+        r.*m.flag = true;
+        for (int i = 0; i < m.parameterCount; ++i) r.*m.parameters[size_t(i)].field = m.parameters[size_t(i)].initial;
+    }
     return r;
 }
 
-bool RuleOptions::enabled(int rule) const
-{
-    const bool flags[] = {Check1, Check2, Check3, Check4, Check5, Check6, Check7, Check8};
-    return rule >= 1 && rule <= 8 && flags[rule - 1];
-}
+bool RuleOptions::enabled(int rule) const { return rule >= 1 && rule <= kRuleCount && this->*ruleMembers(rule).flag; }
 
 AppSettings AppSettings::defaults()
 {
@@ -113,23 +104,12 @@ void transfer(QSettings& store, StoredSettings& s, bool writing)
     {
         Section o(store, "Options", writing);
         RuleOptions& r = s.rules;
-        o.boolean("Check1", r.Check1, rd.Check1);
-        o.boolean("Check2", r.Check2, rd.Check2);
-        o.boolean("Check3", r.Check3, rd.Check3);
-        o.boolean("Check4", r.Check4, rd.Check4);
-        o.boolean("Check5", r.Check5, rd.Check5);
-        o.boolean("Check6", r.Check6, rd.Check6);
-        o.boolean("Check7", r.Check7, rd.Check7);
-        o.boolean("Check8", r.Check8, rd.Check8);
-        o.integer("Chk2Comp1", r.Chk2Comp1, rd.Chk2Comp1);
-        o.integer("Chk3Comp1", r.Chk3Comp1, rd.Chk3Comp1);
-        o.integer("Chk4Comp1", r.Chk4Comp1, rd.Chk4Comp1);
-        o.integer("Chk5Comp1", r.Chk5Comp1, rd.Chk5Comp1);
-        o.integer("Chk5Comp2", r.Chk5Comp2, rd.Chk5Comp2);
-        o.integer("Chk6Comp1", r.Chk6Comp1, rd.Chk6Comp1);
-        o.integer("Chk6Comp2", r.Chk6Comp2, rd.Chk6Comp2);
-        o.integer("Chk7Comp1", r.Chk7Comp1, rd.Chk7Comp1);
-        o.integer("Chk8Comp1", r.Chk8Comp1, rd.Chk8Comp1);
+        for (const RuleMembers& m : ruleTable()) o.boolean(m.flagKey, r.*m.flag, rd.*m.flag);
+        for (const RuleMembers& m : ruleTable())
+            for (int i = 0; i < m.parameterCount; ++i) {
+                const RuleParameter& p = m.parameters[size_t(i)];
+                o.integer(p.key, r.*p.field, rd.*p.field);
+            }
     }
     {
         Section g(store, "Settings", writing);
@@ -145,6 +125,9 @@ void transfer(QSettings& store, StoredSettings& s, bool writing)
         g.text("CpCpk", a.CpCpk, ad.CpCpk);
         g.integer("ChartIndex", a.ChartIndex, ad.ChartIndex);
         g.integer("LimitIndex", a.LimitIndex, ad.LimitIndex);
+        g.integer("SigmaIndex", a.SigmaIndex, ad.SigmaIndex);
+        g.text("Target", a.Target, ad.Target);
+        g.integer("DistributionIndex", a.DistributionIndex, ad.DistributionIndex);
     }
 }
 
@@ -182,16 +165,17 @@ void keepPair(int& window, int& count, ParameterRange windowRange, ParameterRang
 
 StoredSettings validSettings(StoredSettings s)
 {
-    using R = RuleRanges;
     const RuleOptions rd = RuleOptions::defaults();
     RuleOptions& r = s.rules;
-    keepInList(r.Chk2Comp1, R::rule2, rd.Chk2Comp1);
-    keepInList(r.Chk3Comp1, R::rule3, rd.Chk3Comp1);
-    keepInList(r.Chk4Comp1, R::rule4, rd.Chk4Comp1);
-    keepPair(r.Chk5Comp1, r.Chk5Comp2, R::rule5Window, R::rule5Count, rd.Chk5Comp1, rd.Chk5Comp2);
-    keepPair(r.Chk6Comp1, r.Chk6Comp2, R::rule6Window, R::rule6Count, rd.Chk6Comp1, rd.Chk6Comp2);
-    keepInList(r.Chk7Comp1, R::rule7, rd.Chk7Comp1);
-    keepInList(r.Chk8Comp1, R::rule8, rd.Chk8Comp1);
+    for (const RuleMembers& m : ruleTable()) {
+        if (m.parameterCount == 1) {
+            const RuleParameter& p = m.parameters[0];
+            keepInList(r.*p.field, p.range, rd.*p.field);
+        } else if (m.parameterCount == 2) {
+            const RuleParameter &w = m.parameters[0], &c = m.parameters[1];
+            keepPair(r.*w.field, r.*c.field, w.range, c.range, rd.*w.field, rd.*c.field);
+        }
+    }
 
     using S = SettingRanges;
     const AppSettings ad = AppSettings::defaults();
@@ -205,6 +189,9 @@ StoredSettings validSettings(StoredSettings s)
     keepInList(a.ChartIndex, {0, 2}, ad.ChartIndex);
     keepInList(a.LimitIndex, {0, 2}, ad.LimitIndex);
     if (!isThresholdText(a.CpCpk)) a.CpCpk = ad.CpCpk;
+    keepInList(a.SigmaIndex, {0, 3}, ad.SigmaIndex);
+    keepInList(a.DistributionIndex, {0, 4}, ad.DistributionIndex);
+    if (!a.Target.trimmed().isEmpty() && !tryParseNumber(a.Target)) a.Target = ad.Target;
     return s;
 }
 
@@ -228,11 +215,13 @@ WindowBounds boundsOnScreens(const WindowBounds& bounds, const QList<QRect>& scr
     return d;
 }
 
-void saveSettings(QSettings& store, const StoredSettings& s)
+std::optional<FileFailure> saveSettings(QSettings& store, const StoredSettings& s)
 {
     StoredSettings copy = s;
     transfer(store, copy, true);
     store.sync();
+    if (store.status() == QSettings::NoError) return std::nullopt;
+    return writeFailure(store.fileName(), 0);
 }
 
 StoredSettings loadSettings()
@@ -241,10 +230,10 @@ StoredSettings loadSettings()
     return loadSettings(store);
 }
 
-void saveSettings(const StoredSettings& s)
+std::optional<FileFailure> saveSettings(const StoredSettings& s)
 {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Mirelda"), QStringLiteral("Quorvane"));
-    saveSettings(store, s);
+    return saveSettings(store, s);
 }
 
 } // namespace model

@@ -1,9 +1,12 @@
 #pragma once
+#include "model/FileFailure.h"
 #include "model/RuleRanges.h"
 
 #include <QList>
 #include <QRect>
 #include <QString>
+
+#include <optional>
 
 class QSettings;
 
@@ -30,6 +33,12 @@ struct AppSettings {
     int CpkIndex = 0;
     QString CpCpk;
     int ChartIndex = 0, LimitIndex = 0;
+    // The capability study: the within sigma's estimator (0 the chart kind's, 1 pooled,
+    // 2 R̄/d2, 3 S̄/c4), Cpm's target (blank: the middle of the tolerance) and the
+    // distribution (0 normal, 1 Box-Cox, 2 lognormal, 3 Weibull, 4 the best fit).
+    int SigmaIndex = 0;
+    QString Target;
+    int DistributionIndex = 0;
 
     static AppSettings defaults();
     friend bool operator==(const AppSettings&, const AppSettings&) = default;
@@ -65,18 +74,21 @@ struct StoredSettings {
 // Every value is written as a string; a missing value or an integer text that does not
 // convert reads as the default. What is read is brought into the ranges of the controls that
 // edit it (validSettings), so the dialogs, the sheets and the judgements all see one value.
+// Saving returns why the settings could not be written (a full disk, a folder that refuses
+// them), nothing when they were.
 StoredSettings loadSettings();
-void saveSettings(const StoredSettings& s);
+std::optional<FileFailure> saveSettings(const StoredSettings& s);
 
 // The same against a given settings object (tests use a file of their own).
 StoredSettings loadSettings(QSettings& store);
-void saveSettings(QSettings& store, const StoredSettings& s);
+std::optional<FileFailure> saveSettings(QSettings& store, const StoredSettings& s);
 
 // The settings as their controls would hold them: a count or the digits clamped into the
 // spin field's range, a list index or rule parameter that is not among its list's items
 // replaced by its default, a rule ⑤/⑥ window smaller than its count replaced together with
 // the count by their defaults, a threshold that is not a number of the threshold field
-// ("1.5", at most four characters of digits and one point) replaced by "1.33".
+// ("1.5", at most four characters of digits and one point) replaced by "1.33", a target
+// that is neither blank nor a number replaced by blank.
 StoredSettings validSettings(StoredSettings s);
 
 // True for a threshold text the threshold field could hold.

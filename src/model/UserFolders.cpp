@@ -1,14 +1,11 @@
 #include "model/UserFolders.h"
 
 #include "model/FileSafety.h"
+#include "model/FileSystemCalls.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace model {
 
@@ -16,12 +13,8 @@ bool isOwnWritableFolder(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.isDir() || !info.isWritable()) return false;
-#ifdef Q_OS_UNIX
     // Writable alone says little for the administrator, who may write everywhere.
-    return info.ownerId() == ::geteuid();
-#else
-    return true;
-#endif
+    return fs::pathEntry(info.canonicalFilePath()).ownedByUser;
 }
 
 QString userSaveFilesFolder()

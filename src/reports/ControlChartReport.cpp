@@ -1,160 +1,223 @@
 #include "reports/ControlChartReport.h"
 
-#include "judge/Capability.h"
+#include "chartmodel/AxisScale.h"
 #include "model/NumberText.h"
-#include "model/Text.h"
-#include "reports/ChartScale.h"
 #include "reports/ExcelSession.h"
+#include "reports/PageFrame.h"
 #include "reports/ReportLayout.h"
 #include "spreadsheet/Book.h"
+#include "spreadsheet/CellRef.h"
+#include "spreadsheet/Error.h"
 #include "spreadsheet/ValueText.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace reports {
 
 namespace {
 
-// The template's data rows: 2 to 102, room for the 100 lots a sheet holds at most.
-constexpr int kFirstRow = 2;
-constexpr int kLastRow = 102;
+namespace L = layout;
+using chartmodel::ChartPoint;
+using chartmodel::ControlPanel;
+using chartmodel::GuideLine;
+using chartmodel::LineKind;
 
-QList<QStringList> column(const QStringList& texts)
-{
-    QList<QStringList> block;
-    block.reserve(texts.size());
-    for (const QString& t : texts) block.append(QStringList{t});
-    return block;
-}
+// A cell counted from 0, as the layout counts.
+QString cell(int row, int column) { return spreadsheet::formatA1Range({row + 1, column + 1, row + 1, column + 1}); }
+spreadsheet::CellRect rect(int top, int left, int bottom, int right) { return {top + 1, left + 1, bottom + 1, right + 1}; }
 
+QString number(std::optional<double> v) { return v && std::isfinite(*v) ? spreadsheet::numberText(*v) : QString(); }
 QString fixed5(std::optional<double> v) { return v ? model::formatFixed(*v, 5) : QString(); }
 
-// The limits of every lot beside the template's columns, headed in row 1.
-void writeLotLimits(spreadsheet::Worksheet& sheet, const std::vector<judge::LotLimits>& lots, judge::ChartKind kind)
+// Texts the spreadsheet would turn into other numbers ("0012", "1E3") are stored as typed.
+void keepTexts(spreadsheet::Worksheet& sheet, int column, int firstRow, const QStringList& texts)
 {
-    const QString side = kind == judge::ChartKind::XbarS ? QStringLiteral("S") : kind == judge::ChartKind::XRs ? QStringLiteral("Rs") : QStringLiteral("R");
-    sheet.range(QStringLiteral("I1"), QStringLiteral("M1"))
-        .setValues({{QStringLiteral("X-UCL(ロット)"), QStringLiteral("X-LCL(ロット)"), side + QStringLiteral("-CL(ロット)"),
-                     side + QStringLiteral("-UCL(ロット)"), side + QStringLiteral("-LCL(ロット)")}});
-    QList<QStringList> block;
-    for (const judge::LotLimits& l : lots)
-        block.append({fixed5(l.ucl), fixed5(l.lcl), fixed5(l.dispersionCl), fixed5(l.dispersionUcl), fixed5(l.dispersionLcl)});
-    sheet.range(QStringLiteral("I2"), QStringLiteral("M") + QString::number(kFirstRow + int(lots.size()) - 1)).setValues(block);
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        if (spreadsheet::typingChanges(texts[i])) sheet.range(cell(firstRow + int(i), column)).setText(texts[i]);
 }
 
-// The A1 address of a cell counted from 0, as the layout counts.
-QString cell(int row, int column) { return spreadsheet::formatA1Range({row + 1, column + 1, row + 1, column + 1}); }
-
-// Lot numbers as the operator typed them: a text the spreadsheet would turn into another
-// number ("0012", "1E3") is stored as text.
-void writeLotNumbers(spreadsheet::Worksheet& sheet, const QStringList& lots)
+// The table of the lots, from row 2: the cells the template has always taken and those beside.
+void writeTable(spreadsheet::Worksheet& sheet, const chartmodel::ControlChart& c)
 {
-    sheet.range(QStringLiteral("A2"), QStringLiteral("A") + QString::number(kFirstRow + lots.size() - 1)).setValues(column(lots));
-    for (qsizetype i = 0; i < lots.size(); ++i)
-        if (spreadsheet::typingChanges(lots[i])) sheet.range(QStringLiteral("A") + QString::number(kFirstRow + i)).setText(lots[i]);
-}
-
-// The values a run rule marked, blank for the others: the chart draws them red.
-QStringList marked(const QStringList& values, const std::vector<bool>& marks)
-{
-    QStringList out;
-    for (qsizetype i = 0; i < values.size(); ++i) out << (size_t(i) < marks.size() && marks[size_t(i)] ? values[i] : QString());
-    return out;
-}
-
-std::vector<double> numbers(const QStringList& texts)
-{
-    std::vector<double> v;
-    for (const QString& t : texts)
-        if (const auto n = model::tryParseNumber(t)) v.push_back(*n);
-    return v;
-}
-
-// The chart page: the identification block, the limit lines' names, the axes fitted to what
-// they draw, lot labels thinned to stay readable, and the print area (page first, then the table).
-void layOutChartPage(spreadsheet::Worksheet& sheet, spreadsheet::Book& book, const ControlChartData& data,
-                     const std::optional<double>& specUpper, const std::optional<double>& specLower)
-{
-    namespace L = layout;
-    const auto rows = identityRows(data.identity);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const int row = L::kIdentityRow + int(i) % L::kIdentityRows;
-        const int col = L::kChartPageColumn + int(i) / L::kIdentityRows * L::kIdentityGroupWidth;
-        sheet.range(cell(row, col)).setText(rows[i].first);
-        sheet.range(cell(row, col + 1)).setText(rows[i].second);
+    const int k = int(c.lots.size());
+    if (k == 0) return;
+    const bool byLot = int(c.lotLimits.size()) == k;
+    const GuideLine* upperSpec = c.x.line(LineKind::SpecUpper);
+    const GuideLine* lowerSpec = c.x.line(LineKind::SpecLower);
+    QList<QStringList> left, right;
+    for (int i = 0; i < k; ++i) {
+        const ChartPoint& x = c.x.points[size_t(i)];
+        const ChartPoint& d = c.dispersion.points[size_t(i)];
+        left.append({c.lots[i], x.text});
+        QStringList beside(L::kLastDataColumn - L::kLotLimitColumn + 1);
+        if (byLot) {
+            const judge::LotLimits& l = c.lotLimits[size_t(i)];
+            beside[0] = fixed5(l.ucl);
+            beside[1] = fixed5(l.lcl);
+            beside[2] = fixed5(l.dispersionCl);
+            beside[3] = fixed5(l.dispersionUcl);
+            beside[4] = fixed5(l.dispersionLcl);
+        }
+        beside[L::kXMarkedColumn - L::kLotLimitColumn] = x.marked() ? x.text : QString();
+        beside[L::kDispersionMarkedColumn - L::kLotLimitColumn] = d.marked() ? d.text : QString();
+        if (upperSpec) beside[L::kSpecUpperColumn - L::kLotLimitColumn] = number(upperSpec->value);
+        if (lowerSpec) beside[L::kSpecLowerColumn - L::kLotLimitColumn] = number(lowerSpec->value);
+        right.append(beside);
     }
-    const auto line = [](const char* label, double v) { return QString::fromUtf8(label) + QStringLiteral(" = ") + model::formatFixed(v, 5); };
-    const QString names[] = {line("CL", data.centre), line("UCL", data.ucl), line("LCL", data.lcl),
-                             line("CL", data.dispersionCentre), line("UCL", data.dispersionUcl), QStringLiteral("異常（ルール該当）")};
-    for (int i = 0; i < 6; ++i) sheet.range(cell(i, L::kLineNameColumn)).setText(names[i]);
+    const int last = L::kFirstDataRow + k - 1;
+    sheet.range(rect(L::kFirstDataRow, L::kLotColumn, last, L::kMeanColumn)).setValues(left);
+    keepTexts(sheet, L::kLotColumn, L::kFirstDataRow, c.lots);
+    QList<QStringList> dispersion;
+    for (const ChartPoint& d : c.dispersion.points) dispersion.append({d.text});
+    sheet.range(rect(L::kFirstDataRow, L::kDispersionColumn, last, L::kDispersionColumn)).setValues(dispersion);
+    sheet.range(rect(L::kFirstDataRow, L::kLotLimitColumn, last, L::kLastDataColumn)).setValues(right);
+}
 
-    std::vector<double> x = numbers(data.means);
-    x.insert(x.end(), {data.centre, data.ucl, data.lcl});
-    std::vector<double> d = numbers(data.dispersions);
-    d.insert(d.end(), {data.dispersionCentre, data.dispersionUcl});
-    for (const judge::LotLimits& l : data.lotLimits) {
-        x.insert(x.end(), {l.ucl, l.lcl});
-        for (const auto& v : {l.dispersionCl, l.dispersionUcl, l.dispersionLcl})
-            if (v) d.push_back(*v);
+// The value of a line at lot i: its own limit under the chart constants, else the straight line.
+std::optional<double> lineAt(const GuideLine* line, int i)
+{
+    if (!line) return std::nullopt;
+    if (line->stepped()) {
+        const double v = line->steps[size_t(i)];
+        return std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
     }
-    for (const auto& v : {specUpper, specLower})
-        if (v) x.push_back(*v);
-    const int k = int(data.lots.size());
-    const AxisRange xr = fittedAxis(x), dr = fittedAxis(d);
-    // A template an operator restyled may hold fewer charts: those it has are fitted.
+    return line->value;
+}
+
+// The charts' table: every lot over `m` slots, its point and number on the middle one, the
+// line joining the points through the slots between two lots that both have one.
+QList<QStringList> plotTable(const chartmodel::ControlChart& c, int m, int labelEvery)
+{
+    const int k = int(c.lots.size());
+    const int h = m / 2;
+    QList<QStringList> rows;
+    rows.reserve(k * m);
+    const GuideLine* spec[2] = {c.x.line(LineKind::SpecUpper), c.x.line(LineKind::SpecLower)};
+    // The joining line at slot offset `t` (−h to h) of lot i.
+    auto joined = [&](const ControlPanel& p, int i, int t) -> std::optional<double> {
+        const int a = t < 0 ? i - 1 : i, b = a + 1;
+        if (t == 0) return p.points[size_t(i)].value;
+        if (a < 0 || b >= k || !p.points[size_t(a)].value || !p.points[size_t(b)].value) return std::nullopt;
+        const double va = *p.points[size_t(a)].value, vb = *p.points[size_t(b)].value;
+        const double f = double((i - a) * m + t) / m;
+        return va + (vb - va) * f;
+    };
+    // One chart's columns of a slot row: the joining line, the point and the marked point on the
+    // middle slot, the centre line and limits on every slot.
+    struct Columns {
+        int line, point, marked, centre, upper, lower;
+    };
+    auto place = [&](QStringList& row, const ControlPanel& p, int i, int t, const Columns& at) {
+        const ChartPoint& pt = p.points[size_t(i)];
+        row[at.line] = number(joined(p, i, t));
+        row[at.point] = t == 0 ? number(pt.value) : QString();
+        row[at.marked] = t == 0 && pt.marked() ? number(pt.value) : QString();
+        row[at.centre] = number(lineAt(p.line(LineKind::Centre), i));
+        row[at.upper] = number(lineAt(p.line(LineKind::Upper), i));
+        row[at.lower] = number(lineAt(p.line(LineKind::Lower), i));
+    };
+    const Columns xColumns{L::kPlotXLine, L::kPlotXPoint, L::kPlotXMarked, L::kPlotXCentre, L::kPlotXUcl, L::kPlotXLcl};
+    const Columns dColumns{L::kPlotDLine, L::kPlotDPoint, L::kPlotDMarked, L::kPlotDCentre, L::kPlotDUcl, L::kPlotDLcl};
+    for (int i = 0; i < k; ++i)
+        for (int t = -h; t <= h; ++t) {
+            QStringList row(L::kPlotColumns);
+            if (t == 0 && i % labelEvery == 0) row[L::kPlotCategory] = c.lots[i];
+            place(row, c.x, i, t, xColumns);
+            place(row, c.dispersion, i, t, dColumns);
+            row[L::kPlotSpecUpper] = number(lineAt(spec[0], i));
+            row[L::kPlotSpecLower] = number(lineAt(spec[1], i));
+            rows.append(row);
+        }
+    return rows;
+}
+
+void writePlot(spreadsheet::Worksheet& sheet, spreadsheet::Book& book, const chartmodel::ControlChart& c)
+{
+    const int k = int(c.lots.size());
+    const int m = slotsPerLot(k);
+    const int labelEvery = chartmodel::labelInterval(k);
+    const QList<QStringList> rows = plotTable(c, m, labelEvery);
+    const int first = L::kFirstDataRow, last = first + int(rows.size()) - 1;
+    if (!rows.isEmpty()) {
+        sheet.range(rect(first, L::kPlotColumn, last, L::kPlotColumn + L::kPlotColumns - 1)).setValues(rows);
+        QStringList labels;
+        for (const QStringList& r : rows) labels << r[L::kPlotCategory];
+        keepTexts(sheet, L::kPlotColumn, first, labels);
+    }
+    // The slots left over go, so that every series ends with the last lot.
+    sheet.range(rect(last + 1, L::kPlotColumn, L::kFirstDataRow + L::kPlotRows - 1, L::kPlotColumn + L::kPlotColumns - 1)).deleteShiftUp();
+
+    // A template an operator restyled may hold fewer charts: those it has are set.
     const int charts = std::min(book.chartCount(), L::kControlCharts);
-    if (charts > 0) book.setChartAxisBounds(0, true, xr.min, xr.max);
-    if (charts > 1) book.setChartAxisBounds(1, true, std::max(0.0, dr.min), dr.max);
-    for (int c = 0; c < charts; ++c) book.setChartLabelInterval(c, labelInterval(k));
-
-    const int sheetIndex = sheet.number() - 1;
-    book.showFrom(sheetIndex, 1, L::kChartPageColumn + 1);
-    book.setPrintArea(sheetIndex, {{1, L::kChartPageColumn + 1, L::kChartPageRows, L::kChartPageColumn + L::kChartPageColumns},
-                                   {1, 1, std::max(kFirstRow, kFirstRow + k - 1), L::kLastDataColumn + 1}});
+    const ControlPanel* panels[] = {&c.x, &c.dispersion};
+    for (int i = 0; i < charts; ++i) {
+        const ControlPanel& p = *panels[i];
+        book.setChartAxisBounds(i, true, p.range.min, p.range.max);
+        book.setChartAxisTitle(i, true, p.axisTitle);
+        book.setChartAxisNumberFormat(i, true, model::formatFixed(0.0, p.labelDecimals));
+        // Every slot's label is drawn (the blank ones show nothing): the lots' labels are thinned in the table.
+        book.setChartLabelInterval(i, 1);
+    }
+    if (charts > 1) book.setChartLegendEntryShown(1, L::kDispersionLclSeries, c.dispersion.line(LineKind::Lower) != nullptr);
 }
 
-std::optional<double> specValue(const QString& text) { return model::tryParseNumber(text); }
+// The names the legends show, column AK: the lines with their values, and the marked points.
+void writeLineNames(spreadsheet::Worksheet& sheet, const chartmodel::ControlChart& c)
+{
+    auto label = [](const GuideLine* l) { return l ? l->label() : QString(); };
+    const QString names[L::kLineNames] = {label(c.x.line(LineKind::Centre)),
+                                          label(c.x.line(LineKind::Upper)),
+                                          label(c.x.line(LineKind::Lower)),
+                                          label(c.dispersion.line(LineKind::Centre)),
+                                          label(c.dispersion.line(LineKind::Upper)),
+                                          label(c.dispersion.line(LineKind::Lower)),
+                                          QStringLiteral("異常（ルール該当）")};
+    for (int i = 0; i < L::kLineNames; ++i) sheet.range(cell(i, L::kLineNameColumn)).setText(names[i]);
+}
 
 } // namespace
 
-QString fillControlChart(ExcelSession& session, const ReportFolders& folders, const QDateTime& when,
-                         const ControlChartData& data)
+int slotsPerLot(int lots)
 {
-    const QString copy = copyTemplate(folders.formFiles + u'/' + controlChartTemplateName(data.kind), folders.saveFiles, when, data.fileTag);
-    if (!session.start()) return copy;
+    int m = lots <= 0 ? L::kMaxSlotsPerLot : std::min(L::kMaxSlotsPerLot, L::kPlotRows / lots);
+    if (m % 2 == 0) --m;
+    return std::max(m, 1);
+}
+
+QString fillControlChart(ExcelSession& session, const ReportFolders& folders, const QDateTime& when,
+                         const chartmodel::ChartModel& model, const QString& fileTag)
+{
+    const chartmodel::ControlChart& c = model.control;
+    if (c.error) throw *c.error;
+    if (!c.message.isEmpty()) throw spreadsheet::Error(c.message);
+    const ReportCopy copy(session, folders.formFiles + u'/' + controlChartTemplateName(c.kind), folders.saveFiles, when, fileTag);
+    session.start();
     session.setWorkbook(session.application().openWorkbook(copy));
     session.setWorksheet(session.application().worksheet(1));
     spreadsheet::Worksheet& sheet = session.worksheet();
+    spreadsheet::Book& book = session.workbook().book();
 
-    const int k = static_cast<int>(data.lots.size());
-    // Spec limits are drawn on the chart of single values only, where they compare with the points.
-    std::optional<double> specUpper, specLower;
-    if (data.kind == judge::ChartKind::XRs) {
-        specUpper = specValue(data.identity.specUpper);
-        specLower = specValue(data.identity.specLower);
-    }
-    if (k > 0) {
-        const QString last = QString::number(kFirstRow + k - 1);
-        writeLotNumbers(sheet, data.lots);
-        sheet.range(QStringLiteral("B2"), u'B' + last).setValues(column(data.means));
-        sheet.range(QStringLiteral("F2"), u'F' + last).setValues(column(data.dispersions));
-        sheet.range(QStringLiteral("N2"), u'N' + last).setValues(column(marked(data.means, data.xMarked)));
-        sheet.range(QStringLiteral("O2"), u'O' + last).setValues(column(marked(data.dispersions, data.dispersionMarked)));
-        if (specUpper) sheet.range(QStringLiteral("P2"), u'P' + last).setValue(*specUpper);
-        if (specLower) sheet.range(QStringLiteral("Q2"), u'Q' + last).setValue(*specLower);
-    }
-    const bool byLot = k > 0 && int(data.lotLimits.size()) == k;
-    if (byLot) writeLotLimits(sheet, data.lotLimits, data.kind);
-    sheet.range(u'A' + QString::number(kFirstRow + k), u'H' + QString::number(kLastRow)).deleteShiftUp();
-    // The columns beside the table follow, so every series ends with the last lot.
-    sheet.range(u'I' + QString::number(kFirstRow + k), u'Q' + QString::number(kLastRow)).deleteShiftUp();
-    layOutChartPage(sheet, session.workbook().book(), data, specUpper, specLower);
+    const int k = static_cast<int>(c.lots.size());
+    writeTable(sheet, c);
+    sheet.range(rect(L::kFirstDataRow + k, L::kLotColumn, L::kLastDataRow, L::kLastDataColumn)).deleteShiftUp();
+    writeLineNames(sheet, c);
+    writePlot(sheet, book, c);
+    writeIdentityBlock(sheet, model.identification, L::kChartPageColumn);
 
-    sheet.range(QStringLiteral("C2")).setValue(data.centre);
-    sheet.range(QStringLiteral("D2")).setValue(data.ucl);
-    sheet.range(QStringLiteral("E2")).setValue(data.lcl);
-    sheet.range(QStringLiteral("G2")).setValue(data.dispersionCentre);
-    sheet.range(QStringLiteral("H2")).setValue(data.dispersionUcl);
+    // Row 2: the centre lines as the charts draw them, the limits as the fields show them (the
+    // nominal lot size's under the chart constants).
+    for (const auto& [column, line] : {std::pair{L::kCentreColumn, c.x.line(LineKind::Centre)}, {L::kUclColumn, c.x.line(LineKind::Upper)},
+                                       {L::kLclColumn, c.x.line(LineKind::Lower)},
+                                       {L::kDispersionCentreColumn, c.dispersion.line(LineKind::Centre)},
+                                       {L::kDispersionUclColumn, c.dispersion.line(LineKind::Upper)}})
+        if (line && line->value) sheet.range(cell(L::kFirstDataRow, column)).setValue(*line->value);
+
+    const int sheetIndex = sheet.number() - 1;
+    book.showFrom(sheetIndex, 1, L::kChartPageColumn + 1);
+    book.setPrintArea(sheetIndex, {rect(0, L::kChartPageColumn, L::kChartPageRows - 1, L::kChartPageColumn + L::kChartPageColumns - 1),
+                                   rect(0, 0, std::max(L::kFirstDataRow, L::kFirstDataRow + k - 1), L::kLastDataColumn)});
+    setPageFrame(book, sheetIndex, model.identification);
     session.workbook().save();
     return copy;
 }

@@ -19,11 +19,10 @@ ExcelSession::ExcelSession(DocumentOpener opener, QString handOverFolder)
 
 ExcelSession::~ExcelSession() { release(); }
 
-bool ExcelSession::start()
+void ExcelSession::start()
 {
     release();
     application_ = std::make_unique<spreadsheet::Application>();
-    return application_ != nullptr;
 }
 
 spreadsheet::Application& ExcelSession::application() const
@@ -60,15 +59,12 @@ void ExcelSession::endClosing() noexcept
     application_.reset();
 }
 
-QString ExcelSession::handOverPath() const
+QString ExcelSession::handOverName() const
 {
     QString base = QFileInfo(workbook_->name()).completeBaseName();
     if (base.isEmpty()) base = QStringLiteral("Book");
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
-    QString path = handOverFolder_ + u'/' + base + u'_' + stamp + QStringLiteral(".xlsx");
-    for (int n = 2; model::entryExists(path); ++n)
-        path = handOverFolder_ + u'/' + base + u'_' + stamp + u'_' + QString::number(n) + QStringLiteral(".xlsx");
-    return path;
+    return handOverFolder_ + u'/' + base + u'_' + stamp + QStringLiteral(".xlsx");
 }
 
 QString ExcelSession::endHandOver()
@@ -89,7 +85,7 @@ QString ExcelSession::endHandOver()
                 if (!model::makePrivateFolder(handOverFolder_))
                     throw spreadsheet::fileError(QStringLiteral("ブックを渡すためのフォルダを作成できませんでした。"),
                                                  model::writeFailure(handOverFolder_, errno));
-                path = workbook_->saveAs(handOverPath());
+                path = workbook_->saveAsNew(handOverName());
             }
             lastHandedOver_ = path;
             lastOpened_ = opener_ && opener_(path);

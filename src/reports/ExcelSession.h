@@ -29,8 +29,8 @@ public:
     ExcelSession(const ExcelSession&) = delete;
     ExcelSession& operator=(const ExcelSession&) = delete;
 
-    // Creates a new application. Returns whether the session holds one.
-    bool start();
+    // Creates a new application, in place of any the session held.
+    void start();
     bool hasApplication() const { return application_ != nullptr; }
     spreadsheet::Application& application() const;
 
@@ -58,8 +58,12 @@ public:
     QString lastHandedOver() const { return lastHandedOver_; }
     bool lastOpened() const { return lastOpened_; }
 
+    // A report's copy of its template that its failed fill removed again (ReportCopy); empty when none.
+    const QString& removedCopy() const { return removedCopy_; }
+    void noteRemovedCopy(const QString& path) { removedCopy_ = path; }
+
 private:
-    QString handOverPath() const;
+    QString handOverName() const;
 
     DocumentOpener opener_;
     QString handOverFolder_;
@@ -68,6 +72,7 @@ private:
     std::optional<spreadsheet::Worksheet> worksheet_;
     QString lastHandedOver_;
     bool lastOpened_ = false;
+    QString removedCopy_;
 };
 
 } // namespace reports

@@ -1,11 +1,11 @@
 #include "reports/HistogramReport.h"
 
+#include "chartmodel/FigureNames.h"
 #include "exchange/WorksheetWriter.h"
-#include "judge/HistogramClasses.h"
-#include "judge/Statistics.h"
+#include "judge/ResultTexts.h"
 #include "model/NumberText.h"
-#include "reports/ChartScale.h"
 #include "reports/ExcelSession.h"
+#include "reports/PageFrame.h"
 #include "reports/ReportLayout.h"
 #include "spreadsheet/Book.h"
 #include "spreadsheet/CellRef.h"
@@ -18,159 +18,124 @@ namespace reports {
 namespace {
 
 namespace L = layout;
+using chartmodel::Figure;
+
+static_assert(chartmodel::kCurvePoints <= L::kCurveRows, "the template holds every point of the curve");
 
 QString cell(int row, int column) { return spreadsheet::formatA1Range({row + 1, column + 1, row + 1, column + 1}); }
+spreadsheet::CellRect rect(int top, int left, int bottom, int right) { return {top + 1, left + 1, bottom + 1, right + 1}; }
 
-QString fixed(std::optional<double> v, int digits) { return v ? model::formatFixed(*v, digits) : QStringLiteral("－"); }
+QString fixed(std::optional<double> v, int digits) { return v ? model::formatFixed(*v, digits) : QString(); }
 
-// The figures of the values in the block, as the statistics grid computes them.
-struct Sample {
-    int n = 0;
-    double mean = 0, sigma = 0, min = 0, max = 0;
-};
-
-Sample sampleOf(const QList<QStringList>& block)
+// The class table on both worksheets and the statistics of worksheet 2.
+void writeTables(spreadsheet::Worksheet& page, spreadsheet::Worksheet& table, const chartmodel::Histogram& h)
 {
-    std::vector<double> v;
-    for (const QStringList& row : block)
-        for (const QString& t : row)
-            if (const auto x = model::tryParseNumber(t)) v.push_back(*x);
-    const judge::Summary sum = judge::summarise(v);
-    if (sum.count == 0) return {};
-    return {sum.count, sum.mean(), sum.count > 1 ? sum.sampleStdev() : 0.0, sum.min, sum.max};
+    // Classes: number, lower and upper boundary (one digit finer than the data), count.
+    const int classes = std::min<int>(int(h.classes.size()), L::kMaxClasses);
+    for (int i = 0; i < classes; ++i) {
+        const judge::HistogramClass& c = h.classes[size_t(i)];
+        const QStringList line{QString::number(i + 1), model::formatFixed(c.lower, h.digits + 1), model::formatFixed(c.upper, h.digits + 1),
+                               QString::number(c.count)};
+        page.range(rect(L::kPageClassRow + 1 + i, L::kPageClassColumn, L::kPageClassRow + 1 + i, L::kPageClassColumn + 3)).setValues({line});
+        table.range(rect(L::kClassRow + 1 + i, 0, L::kClassRow + 1 + i, 3)).setValues({line});
+    }
+    const int statistic = chartmodel::figureName(Figure::Mean).decimals;
+    const chartmodel::SampleFigures& s = h.sample;
+    const QList<QStringList> stats{{QStringLiteral("データ数 N"), QString::number(s.n)},
+                                   {QStringLiteral("平均値"), fixed(s.mean, statistic)},
+                                   {QStringLiteral("標準偏差 σ"), fixed(s.sigma, statistic)},
+                                   {QStringLiteral("最大値"), fixed(s.max, h.digits)},
+                                   {QStringLiteral("最小値"), fixed(s.min, h.digits)}};
+    table.range(rect(L::kStatsRow, 0, L::kStatsRow + int(stats.size()) - 1, 1)).setValues(stats);
+    for (int i = 0; i < int(h.box.size()) && i < L::kBoxLines; ++i) {
+        page.range(cell(L::kBoxRow + i, L::kBoxColumn)).setText(h.box[size_t(i)].first);
+        page.range(cell(L::kBoxRow + i, L::kBoxValueColumn)).setText(h.box[size_t(i)].second);
+    }
 }
 
-// The class table on both worksheets, the statistics, the capability box and the points the
-// chart draws: the bars' outline over the class boundaries, the normal curve for the sample's
-// mean and sigma scaled to the counts, the spec limits and the mean as vertical lines.
-void writeTables(spreadsheet::Application& app, const HistogramData& data, const Sample& s, spreadsheet::Book& book)
+// The chart's points on worksheet 2: the bars' outline over the class boundaries, the normal
+// curve, the spec limits and the mean as vertical lines, each series named in row 1.
+void writeSeries(spreadsheet::Worksheet& table, const chartmodel::Histogram& h)
 {
-    const int digits = std::clamp(data.digits, 0, 5);
-    spreadsheet::Worksheet page = app.worksheet(1);
-    spreadsheet::Worksheet table = app.worksheet(2);
-    const int left = L::kHistogramPageColumn;
-
-    const auto rows = identityRows(data.identity);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const int row = L::kIdentityRow + int(i) % L::kIdentityRows;
-        const int col = left + int(i) / L::kIdentityRows * L::kIdentityGroupWidth;
-        page.range(cell(row, col)).setText(rows[i].first);
-        page.range(cell(row, col + 1)).setText(rows[i].second);
-    }
-
-    // Classes: number, lower and upper boundary (one digit finer than the data), count.
-    const int classes = std::min<int>(int(data.classTable.size()), L::kMaxClasses);
-    int peak = 0;
-    for (int i = 0; i < classes; ++i) {
-        const judge::HistogramClass& c = data.classTable[size_t(i)];
-        const QStringList line{QString::number(i + 1), model::formatFixed(c.lower, digits + 1), model::formatFixed(c.upper, digits + 1),
-                               QString::number(c.count)};
-        page.range(cell(L::kPageClassRow + 1 + i, left + 11), cell(L::kPageClassRow + 1 + i, left + 14)).setValues({line});
-        table.range(cell(L::kClassRow + 1 + i, 0), cell(L::kClassRow + 1 + i, 3)).setValues({line});
-        peak = std::max(peak, c.count);
-    }
-
-    // Statistics (worksheet 2) and the capability box (chart page).
-    const QList<QStringList> stats{{QStringLiteral("データ数 N"), QString::number(s.n)},
-                                   {QStringLiteral("平均値"), s.n ? model::formatFixed(s.mean, 5) : QString()},
-                                   {QStringLiteral("標準偏差 σ"), s.n > 1 ? model::formatFixed(s.sigma, 5) : QString()},
-                                   {QStringLiteral("最大値"), s.n ? model::formatFixed(s.max, digits) : QString()},
-                                   {QStringLiteral("最小値"), s.n ? model::formatFixed(s.min, digits) : QString()}};
-    table.range(cell(L::kStatsRow, 0), cell(L::kStatsRow + int(stats.size()) - 1, 1)).setValues(stats);
-    const std::optional<judge::CapabilityStudy>& st = data.study;
-    const auto index = [&](std::optional<double> judge::CapabilityStudy::*field) { return st ? fixed((*st).*field, 3) : QStringLiteral("－"); };
-    const bool tolerance = data.specKind == judge::SpecKind::Tolerance;
-    const bool upper = data.specKind == judge::SpecKind::UpperOnly;
-    // CP/CPK as the statistics grid shows them: from the overall sigma (the study's Pp/Ppk).
-    const QList<QStringList> box{
-        {QStringLiteral("N"), QString::number(s.n)},
-        {QStringLiteral("平均値"), s.n ? model::formatFixed(s.mean, 5) : QStringLiteral("－")},
-        {QStringLiteral("σ（全体）"), s.n > 1 ? model::formatFixed(s.sigma, 5) : QStringLiteral("－")},
-        {QStringLiteral("CP"), tolerance ? index(&judge::CapabilityStudy::pp) : QStringLiteral("－")},
-        {QStringLiteral("CPK"), index(tolerance ? &judge::CapabilityStudy::ppk : upper ? &judge::CapabilityStudy::ppu : &judge::CapabilityStudy::ppl)},
-        {QStringLiteral("σ（群内）"), st ? fixed(st->sigmaWithin, 5) : QStringLiteral("－")},
-        {QStringLiteral("Cp（群内）"), tolerance ? index(&judge::CapabilityStudy::cp) : QStringLiteral("－")},
-        {QStringLiteral("Cpk（群内）"), index(tolerance ? &judge::CapabilityStudy::cpk : upper ? &judge::CapabilityStudy::cpu : &judge::CapabilityStudy::cpl)},
-        {QStringLiteral("Pp（全体）"), tolerance ? index(&judge::CapabilityStudy::pp) : QStringLiteral("－")},
-        {QStringLiteral("Ppk（全体）"), index(tolerance ? &judge::CapabilityStudy::ppk : upper ? &judge::CapabilityStudy::ppu : &judge::CapabilityStudy::ppl)},
-        {QStringLiteral("上限規格"), data.specUpper ? model::formatFixed(*data.specUpper, digits) : QStringLiteral("－")},
-        {QStringLiteral("下限規格"), data.specLower ? model::formatFixed(*data.specLower, digits) : QStringLiteral("－")},
-        {QStringLiteral("区間数"), QString::number(classes)},
-    };
-    for (int i = 0; i < int(box.size()) && i < L::kBoxLines; ++i) {
-        page.range(cell(L::kBoxRow + i, left + 11)).setText(box[i][0]);
-        page.range(cell(L::kBoxRow + i, left + 13)).setText(box[i][1]);
-    }
-
-    // The chart's points.
     QList<QStringList> outline;
-    for (int i = 0; i < classes; ++i) {
-        const judge::HistogramClass& c = data.classTable[size_t(i)];
-        const QString a = spreadsheet::numberText(c.lower), b = spreadsheet::numberText(c.upper), h = QString::number(c.count);
-        outline << QStringList{a, QStringLiteral("0")} << QStringList{a, h} << QStringList{b, h} << QStringList{b, QStringLiteral("0")};
+    for (const judge::HistogramClass& c : h.classes) {
+        const QString a = spreadsheet::numberText(c.lower), b = spreadsheet::numberText(c.upper), n = QString::number(c.count);
+        outline << QStringList{a, QStringLiteral("0")} << QStringList{a, n} << QStringList{b, n} << QStringList{b, QStringLiteral("0")};
     }
     const int c0 = L::kSeriesColumn, r0 = L::kSeriesRow + 1;
-    table.range(cell(r0, c0), cell(r0 + L::kOutlinePoints - 1, c0 + 1)).setValues(outline);
-
-    std::vector<double> xs{s.min, s.max};
-    double top = peak;
+    table.range(rect(r0, c0 + L::kOutlineSeries, r0 + L::kOutlinePoints - 1, c0 + L::kOutlineSeries + 1)).setValues(outline);
     QList<QStringList> curve;
-    if (classes > 0 && s.n > 1 && s.sigma > 0) {
-        const double width = data.classTable.front().upper - data.classTable.front().lower;
-        const double from = std::min(data.classTable.front().lower, s.mean - 3.5 * s.sigma);
-        const double to = std::max(data.classTable[size_t(classes - 1)].upper, s.mean + 3.5 * s.sigma);
-        for (const judge::CurvePoint& p : judge::normalCurve(s.mean, s.sigma, s.n, width, from, to, L::kCurvePoints)) {
-            curve << QStringList{spreadsheet::numberText(p.x), spreadsheet::numberText(p.y)};
-            top = std::max(top, p.y);
-        }
-        xs.insert(xs.end(), {from, to});
+    for (const judge::CurvePoint& p : h.curve) curve << QStringList{spreadsheet::numberText(p.x), spreadsheet::numberText(p.y)};
+    table.range(rect(r0, c0 + L::kCurveSeries, r0 + L::kCurveRows - 1, c0 + L::kCurveSeries + 1)).setValues(curve);
+    table.range(cell(0, c0 + L::kCurveSeries + 1)).setText(h.curveName);
+
+    // The vertical lines: the spec limits and the mean (the target on no page of this report).
+    const std::pair<chartmodel::LineKind, int> verticals[] = {{chartmodel::LineKind::SpecUpper, L::kUpperSpecSeries},
+                                                              {chartmodel::LineKind::SpecLower, L::kLowerSpecSeries},
+                                                              {chartmodel::LineKind::Centre, L::kMeanSeries}};
+    for (const auto& [kind, series] : verticals) {
+        const int column = c0 + series;
+        const chartmodel::GuideLine* l = nullptr;
+        for (const chartmodel::GuideLine& g : h.lines)
+            if (g.kind == kind) l = &g;
+        table.range(cell(0, column + 1)).setText(l ? l->label() : QString());
+        if (!l) continue;
+        const QString at = spreadsheet::numberText(*l->value);
+        table.range(rect(r0, column, r0 + 1, column + 1))
+            .setValues({{at, QStringLiteral("0")}, {at, spreadsheet::numberText(h.countRange.max)}});
     }
-    table.range(cell(r0, c0 + 2), cell(r0 + L::kCurvePoints - 1, c0 + 3)).setValues(curve);
-    if (classes > 0) xs.insert(xs.end(), {data.classTable.front().lower, data.classTable[size_t(classes - 1)].upper});
-
-    const AxisRange yr = fittedAxis({0.0, top});
-    const auto vertical = [&](int column, std::optional<double> at, const QString& name) {
-        table.range(cell(0, column + 1)).setText(at ? name + QStringLiteral(" = ") + model::formatFixed(*at, digits) : QString());
-        if (!at) return;
-        table.range(cell(r0, column), cell(r0 + 1, column + 1))
-            .setValues({{spreadsheet::numberText(*at), QStringLiteral("0")}, {spreadsheet::numberText(*at), spreadsheet::numberText(yr.max)}});
-        xs.push_back(*at);
-    };
-    vertical(c0 + 4, data.specUpper, QStringLiteral("上限規格"));
-    vertical(c0 + 6, data.specLower, QStringLiteral("下限規格"));
-    vertical(c0 + 8, s.n ? std::optional<double>(s.mean) : std::nullopt, QStringLiteral("平均値"));
-    if (s.n) table.range(cell(0, c0 + 9)).setText(QStringLiteral("平均値 = ") + model::formatFixed(s.mean, digits + 1));
-
-    const AxisRange xr = fittedAxis(xs);
-    if (book.chartCount() == 0) return; // a template restyled without its chart
-    book.setChartAxisBounds(0, false, xr.min, xr.max);
-    book.setChartAxisBounds(0, true, 0.0, yr.max);
+    // Readable where they are looked at: the values with the data's decimals and more, counts whole.
+    table.range(rect(r0, c0, r0 + L::kCurveRows - 1, c0 + L::kSeriesColumns - 1)).setNumberFormatLocal(exchange::fixedNumberFormat(h.labelDecimals + 1));
+    for (int series : {L::kOutlineSeries, L::kUpperSpecSeries, L::kLowerSpecSeries, L::kMeanSeries})
+        table.range(rect(r0, c0 + series + 1, r0 + L::kCurveRows - 1, c0 + series + 1)).setNumberFormatLocal(exchange::fixedNumberFormat(0));
+    table.range(rect(r0, c0 + L::kCurveSeries + 1, r0 + L::kCurveRows - 1, c0 + L::kCurveSeries + 1))
+        .setNumberFormatLocal(exchange::fixedNumberFormat(3));
 }
 
 } // namespace
 
-QString fillHistogram(ExcelSession& session, const ReportFolders& folders, const QDateTime& when, const HistogramData& data)
+QString fillHistogram(ExcelSession& session, const ReportFolders& folders, const QDateTime& when,
+                      const chartmodel::ChartModel& model, const QString& fileTag)
 {
-    const QString copy = copyTemplate(folders.formFiles + u'/' + kHistogramTemplateName, folders.saveFiles, when, data.fileTag);
-    if (!session.start()) return copy;
-    session.setWorkbook(session.application().openWorkbook(copy));
-    session.setWorksheet(session.application().worksheet(1));
+    const chartmodel::Histogram& h = model.histogram;
+    const ReportCopy copy(session, folders.formFiles + u'/' + kHistogramTemplateName, folders.saveFiles, when, fileTag);
+    session.start();
+    spreadsheet::Application& app = session.application();
+    session.setWorkbook(app.openWorkbook(copy));
+    session.setWorksheet(app.worksheet(1));
 
-    const int rows = static_cast<int>(data.block.size());
-    const int cols = rows ? static_cast<int>(data.block.first().size()) : 0;
+    const int rows = static_cast<int>(h.block.size());
+    const int cols = rows ? static_cast<int>(h.block.first().size()) : 0;
     if (rows > 0 && cols > 0) {
         spreadsheet::Range block = session.worksheet().range(spreadsheet::CellRect{1, 1, rows, cols});
-        block.setValues(data.block);
-        block.setNumberFormatLocal(data.numberFormat);
+        block.setValues(h.block);
+        block.setNumberFormatLocal(exchange::fixedNumberFormat(h.digits));
     }
-    session.setWorksheet(session.application().worksheet(2));
-    session.worksheet().range(QStringLiteral("B19")).setValue(static_cast<double>(data.classes));
+    session.setWorksheet(app.worksheet(2));
+    session.worksheet().range(cell(L::kClassCountRow, L::kClassCountColumn)).setValue(static_cast<double>(h.classCount));
+
+    spreadsheet::Worksheet page = app.worksheet(1);
+    spreadsheet::Worksheet table = app.worksheet(2);
     spreadsheet::Book& book = session.workbook().book();
-    writeTables(session.application(), data, sampleOf(data.block), book);
-    // The workbook opens on the chart page, which prints first, then the measurements.
+    writeIdentityBlock(page, model.identification, L::kHistogramPageColumn);
+    if (h.message.isEmpty()) {
+        writeTables(page, table, h);
+        writeSeries(table, h);
+        if (book.chartCount() > 0) { // a template restyled without its chart has nothing to fit
+            book.setChartAxisBounds(0, false, h.valueRange.min, h.valueRange.max);
+            book.setChartAxisBounds(0, true, h.countRange.min, h.countRange.max);
+            book.setChartAxisTitle(0, false, h.axisTitle);
+            book.setChartAxisNumberFormat(0, false, model::formatFixed(0.0, h.labelDecimals));
+            book.setChartAxisNumberFormat(0, true, model::formatFixed(0.0, 0));
+        }
+    }
+    // The workbook opens on the chart page. What prints: the chart page, then worksheet 2's
+    // statistics and class table; the raw block and the chart's points are not printed.
     book.showFrom(0, 1, L::kHistogramPageColumn + 1);
-    book.setPrintArea(0, {{1, L::kHistogramPageColumn + 1, L::kHistogramPageRows, L::kHistogramPageColumn + 16},
-                          {1, 1, std::max(rows, 1), std::max(cols, 1)}});
+    book.setPrintArea(0, {rect(0, L::kHistogramPageColumn, L::kHistogramPageRows - 1, L::kHistogramPageColumn + L::kHistogramPageColumns - 1)});
+    book.setPrintArea(1, {rect(0, 0, L::kClassRow + L::kMaxClasses + 1, L::kTableColumns - 1)});
+    for (int sheet : {0, 1}) setPageFrame(book, sheet, model.identification);
+    session.setWorksheet(app.worksheet(1));
     session.workbook().save();
     return copy;
 }

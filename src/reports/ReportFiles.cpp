@@ -2,6 +2,7 @@
 
 #include "model/FileSafety.h"
 #include "model/UserFolders.h"
+#include "reports/ExcelSession.h"
 #include "spreadsheet/Error.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <exception>
 
 namespace reports {
 
@@ -34,9 +36,7 @@ QString controlChartTemplateName(judge::ChartKind kind)
 
 QString timeStampPrefix(const QDateTime& when) { return when.toString(QStringLiteral("yyyyMMdd_HHmmss_")); }
 
-QString freeFileName(const QString& path) { return model::freeName(path); }
-
-QString copyTemplate(const QString& templatePath, const QString& folder, const QDateTime& when, const QString& tag)
+model::NewFile copyTemplate(const QString& templatePath, const QString& folder, const QDateTime& when, const QString& tag)
 {
     if (!QFileInfo(templatePath).isFile())
         throw spreadsheet::Error(QStringLiteral("帳票のひな形「%1」が見つかりません。").arg(QDir::toNativeSeparators(templatePath)));
@@ -49,9 +49,39 @@ QString copyTemplate(const QString& templatePath, const QString& folder, const Q
     if (!model::makePrivateFolder(folder)) // a folder removed while the program runs comes back
         throw spreadsheet::fileError(QStringLiteral("帳票の保存先フォルダを作成できませんでした。"), model::writeFailure(folder, errno));
     const QString name = folder + u'/' + timeStampPrefix(when) + tag + QFileInfo(templatePath).fileName();
-    const model::NewFile copy = model::writeNewFile(name, [&](QIODevice& file) { return file.write(bytes) == bytes.size(); });
+    model::removeStaleTemporaries(folder); // what a killed report left
+    model::NewFile copy = model::writeNewFile(name, [&](QIODevice& file) { return file.write(bytes) == bytes.size(); });
     if (copy.failure) throw spreadsheet::fileError(QStringLiteral("帳票ファイルを作成できませんでした。"), *copy.failure);
-    return copy.path;
+    return copy;
+}
+
+ReportCopy::ReportCopy(ExcelSession& session, const QString& templatePath, const QString& folder, const QDateTime& when,
+                       const QString& tag)
+    : session_(session)
+    , made_(copyTemplate(templatePath, folder, when, tag))
+    , uncaught_(std::uncaught_exceptions())
+{
+}
+
+ReportCopy::~ReportCopy()
+{
+    // Left by an error: the copy holds the template, or part of a report, under a report's name.
+    if (std::uncaught_exceptions() > uncaught_ && model::removeMadeFile(made_)) session_.noteRemovedCopy(made_.path);
+}
+
+void rethrowReportError(const ExcelSession& session)
+{
+    try {
+        throw;
+    } catch (const spreadsheet::Error& e) {
+        if (session.removedCopy().isEmpty()) throw;
+        QString message = e.message();
+        const qsizetype firstLineEnd = message.indexOf(u'\n');
+        message.insert(firstLineEnd < 0 ? message.size() : firstLineEnd,
+                       QStringLiteral("作成途中の帳票ファイル「%1」は削除しました。").arg(QFileInfo(session.removedCopy()).fileName()));
+        if (const auto& failure = e.fileFailure()) throw spreadsheet::Error(message, *failure);
+        throw spreadsheet::Error(message, e.systemError());
+    }
 }
 
 } // namespace reports

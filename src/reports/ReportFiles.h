@@ -1,10 +1,13 @@
 #pragma once
 #include "judge/Kinds.h"
+#include "model/FileSafety.h"
 
 #include <QDateTime>
 #include <QString>
 
 namespace reports {
+
+class ExcelSession;
 
 // Where the reports live: the templates in "Form Files" beside the executable, the filled
 // copies and result workbooks in "Save Files".
@@ -25,14 +28,35 @@ inline const QString kHistogramTemplateName = QStringLiteral("Histogram.xlsx");
 // "YYYYMMDD_HHNNSS_" of a local date and time, for example 20240131_174502_.
 QString timeStampPrefix(const QDateTime& when);
 
-// The path itself when no entry of that name exists (a link to nothing is one), otherwise the
-// first free one of name_2.ext, name_3.ext, ... A report never fills a file made earlier.
-QString freeFileName(const QString& path);
-
 // Copies a template into `folder` (created for its owner alone when missing) under the time
-// stamp, the tag and the template's own name, created exclusively under the first free name: never over
-// an existing entry, never through a link. Returns the path of the copy. A template that is
-// missing or a copy that cannot be made raises spreadsheet::Error naming the file and the reason.
-QString copyTemplate(const QString& templatePath, const QString& folder, const QDateTime& when, const QString& tag = {});
+// stamp, the tag and the template's own name, created exclusively under the first free name
+// (name_2.ext, name_3.ext, ...): never over an existing entry, never through a link, so a
+// report never fills a file made earlier. Returns the copy made. A template that is missing or
+// a copy that cannot be made raises spreadsheet::Error naming the file and the reason.
+model::NewFile copyTemplate(const QString& templatePath, const QString& folder, const QDateTime& when, const QString& tag = {});
+
+// The copy of a template that one report makes and fills. When an error leaves the fill before
+// it is done, the copy goes again (as long as its name still holds the file made here; nothing
+// else is ever removed) and the session keeps its name for the message (rethrowReportError).
+class ReportCopy {
+public:
+    ReportCopy(ExcelSession& session, const QString& templatePath, const QString& folder, const QDateTime& when,
+               const QString& tag = {});
+    ~ReportCopy();
+    ReportCopy(const ReportCopy&) = delete;
+    ReportCopy& operator=(const ReportCopy&) = delete;
+
+    const QString& path() const { return made_.path; }
+    operator const QString&() const { return made_.path; }
+
+private:
+    ExcelSession& session_;
+    model::NewFile made_;
+    int uncaught_;
+};
+
+// Inside a handler of a report's error: throws it again, its first line saying that the copy
+// the report had made was removed, when it was.
+[[noreturn]] void rethrowReportError(const ExcelSession& session);
 
 } // namespace reports

@@ -1,11 +1,14 @@
 #include "reports/ResultReport.h"
 
-#include "reports/ExcelSession.h"
-#include "judge/CapabilityStudy.h"
+#include "chartmodel/ChartTexts.h"
+#include "judge/Capability.h"
+#include "judge/SpcJudgement.h"
 #include "model/FileSafety.h"
-#include "spreadsheet/Error.h"
-
+#include "reports/ExcelSession.h"
+#include "reports/PageFrame.h"
+#include "sheetview/ViewTexts.h"
 #include "spreadsheet/Book.h"
+#include "spreadsheet/Error.h"
 #include "spreadsheet/SheetData.h"
 
 #include <algorithm>
@@ -47,10 +50,27 @@ void formatSheet(spreadsheet::Book& book, int sheet, bool grid)
 
 } // namespace
 
+ResultGrids resultGrids(const sheetview::SheetView& view, const model::SheetRecord& record, const chartmodel::ChartModel& model)
+{
+    ResultGrids g;
+    g.record = &record;
+    g.grids = {exchange::GridBlock{exchange::GridKind::Measurements, &view.cells, &view.lots, view.lotRows + 1, view.measurementColumns},
+               exchange::GridBlock{exchange::GridKind::Capability, &view.calc, nullptr, view.calcRowCount, judge::kCalcColumns},
+               exchange::GridBlock{exchange::GridKind::Spc, &view.spc, nullptr, view.spcRowCount, judge::kSpcColumns}};
+    const QStringList captions = sheetview::pageCaptions(view.chart);
+    for (int i = 0; i < 3; ++i) g.captions[size_t(i)] = captions[i];
+    if (view.limitMethod == judge::LimitMethod::Standard && model.study.study) {
+        g.study = model.study.table;
+        g.normality = model.study.normality;
+    }
+    g.identity = model.identification;
+    return g;
+}
+
 QString writeResultWorkbook(ExcelSession& session, const ReportFolders& folders, const QDateTime& when, const ResultGrids& grids)
 {
     if (!grids.record) throw spreadsheet::Error(QStringLiteral("判定結果を出力するシートがありません。"));
-    if (!session.start()) return {};
+    session.start();
     spreadsheet::Application& app = session.application();
     const bool study = !grids.study.empty();
     app.setSheetsInNewWorkbook(static_cast<int>(grids.grids.size()) + (study ? 1 : 0));
@@ -62,22 +82,28 @@ QString writeResultWorkbook(ExcelSession& session, const ReportFolders& folders,
     }
     if (study) {
         session.setWorksheet(app.worksheet(static_cast<int>(grids.grids.size()) + 1));
-        session.worksheet().setName(judge::kCapabilityStudyTitle);
-        qsizetype columns = 1;
-        for (const QStringList& row : grids.study) columns = std::max(columns, row.size());
-        QList<QStringList> rows(grids.study.begin(), grids.study.end());
-        for (QStringList& row : rows)
-            while (row.size() < columns) row.append(QString());
-        const spreadsheet::CellRect block{1, 1, static_cast<int>(rows.size()), static_cast<int>(columns)};
-        session.worksheet().range(block).setValues(rows);
+        session.worksheet().setName(chartmodel::kCapabilityStudyTitle);
+        const std::vector<QStringList> rows = chartmodel::studyRows(grids.study, grids.normality);
+        QList<QStringList> block(rows.begin(), rows.end());
+        for (QStringList& row : block)
+            while (row.size() < 3) row.append(QString());
+        session.worksheet().range(spreadsheet::CellRect{1, 1, int(block.size()), 3}).setValues(block);
+        // Each figure with its decimals, as on the screen ("0.0" for parts per million).
+        for (size_t i = 0; i < grids.study.size(); ++i)
+            if (grids.study[i].decimals >= 0)
+                session.worksheet().range(spreadsheet::CellRect{int(i) + 1, 2, int(i) + 1, 2})
+                    .setNumberFormatLocal(exchange::fixedNumberFormat(grids.study[i].decimals));
     }
     spreadsheet::Book& book = session.workbook().book();
-    for (int i = 0; i < book.worksheetCount(); ++i) formatSheet(book, i, size_t(i) < grids.grids.size());
+    for (int i = 0; i < book.worksheetCount(); ++i) {
+        formatSheet(book, i, size_t(i) < grids.grids.size());
+        setPageFrame(book, i, grids.identity);
+    }
     session.setWorksheet(app.worksheet(1));
     // The spreadsheet program would keep the new workbook open unsaved; the engine has no window to
     // keep it in, so it is saved beside the other reports before it is handed over.
     model::makePrivateFolder(folders.saveFiles);
-    return session.workbook().saveAs(freeFileName(folders.saveFiles + u'/' + timeStampPrefix(when) + grids.fileTag + kResultFileName));
+    return session.workbook().saveAsNew(folders.saveFiles + u'/' + timeStampPrefix(when) + grids.fileTag + kResultFileName);
 }
 
 } // namespace reports

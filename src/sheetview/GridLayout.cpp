@@ -1,5 +1,8 @@
 #include "sheetview/GridLayout.h"
 
+#include "judge/Capability.h"
+#include "judge/SpcJudgement.h"
+#include "model/RuleTable.h"
 #include "model/Text.h"
 
 #include <QStringList>
@@ -44,16 +47,14 @@ void applyGridLayout(SheetView& view)
     static const QStringList calcCaptions{QStringLiteral("N数"), QStringLiteral("MAX"), QStringLiteral("MIN"),
                                           QStringLiteral("X"), QStringLiteral("R"), QStringLiteral("STDEV"),
                                           QStringLiteral("CP"), QStringLiteral("CPK"), QStringLiteral("判定結果")};
-    for (int c = 1; c < 10; ++c) view.calc.setText(c, 0, calcCaptions[c - 1]);
+    for (int c = judge::kCalcCount; c < judge::kCalcColumns; ++c) view.calc.setText(c, 0, calcCaptions[c - 1]);
 
-    static const QString circled[] = {QStringLiteral("①"), QStringLiteral("②"), QStringLiteral("③"), QStringLiteral("④"),
-                                      QStringLiteral("⑤"), QStringLiteral("⑥"), QStringLiteral("⑦"), QStringLiteral("⑧")};
     const QString side = dispersionSide(view.chart);
-    for (int i = 0; i < 8; ++i) {
-        view.spc.setText(1 + i, 0, QStringLiteral("X") + circled[i]);
-        view.spc.setText(9 + i, 0, side + circled[i]);
+    for (int rule = 1; rule <= model::kRuleCount; ++rule) {
+        view.spc.setText(judge::kSpcFirstX + rule - 1, 0, QStringLiteral("X") + model::ruleNumeral(rule));
+        view.spc.setText(judge::kSpcFirstDispersion + rule - 1, 0, side + model::ruleNumeral(rule));
     }
-    view.spc.setText(17, 0, QStringLiteral("判定結果"));
+    view.spc.setText(judge::kSpcMark, 0, QStringLiteral("判定結果"));
 
     view.changedGrids |= kAllGrids;
     view.layoutChanged = true;

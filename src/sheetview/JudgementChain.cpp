@@ -82,8 +82,7 @@ std::optional<judge::CapabilityStudy> capabilityStudyOf(const SheetView& view)
     const auto limits = judge::tryReadSpecLimits(view.specKind, view.specUpper, view.specLower);
     if (!limits) return std::nullopt;
     try {
-        return judge::studyCapability(judge::usedLots(measurementsOf(view)), view.chart,
-                                      *limits);
+        return judge::studyCapability(judge::usedLots(measurementsOf(view)), view.chart, *limits, view.study);
     } catch (const model::ConvertError&) {
         return std::nullopt;
     }

@@ -67,6 +67,7 @@ void resetSheetView(SheetView& view, const model::AppSettings& app)
     view.threshold = app.CpCpk;
     view.chart = judge::chartKindFromIndex(app.ChartIndex);
     view.limitMethod = judge::limitMethodFromIndex(app.LimitIndex);
+    view.study = studyOptionsOf(app);
     clearHeader(view, app);
     view.ucl.clear();
     view.lcl.clear();
@@ -74,6 +75,15 @@ void resetSheetView(SheetView& view, const model::AppSettings& app)
     view.limitBasis.reset();
     for (model::CellTable* t : {&view.lots, &view.cells, &view.calc, &view.spc}) t->clearRows(1);
     lotCountChanged(view);
+}
+
+judge::StudyOptions studyOptionsOf(const model::AppSettings& app)
+{
+    judge::StudyOptions o;
+    o.sigmaWithin = judge::sigmaWithinFromIndex(app.SigmaIndex);
+    o.target = model::tryParseNumber(app.Target);
+    o.distribution = judge::distributionFromIndex(app.DistributionIndex);
+    return o;
 }
 
 std::optional<Notice> loadSheet(SheetView& view, const model::SheetRecord& r, const model::AppSettings& app,

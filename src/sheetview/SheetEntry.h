@@ -21,6 +21,9 @@ void specKindChanged(SheetView& view);
 // The view back to the initial values with empty grids, laid out for the counts it shows.
 void resetSheetView(SheetView& view, const model::AppSettings& app);
 
+// The capability study's options as the initial values hold them.
+judge::StudyOptions studyOptionsOf(const model::AppSettings& app);
+
 // Whether loading warns of limits that are not numbers: an import that named them already does not.
 enum class LimitWarning { Give, Given };
 

@@ -6,6 +6,7 @@
 #pragma once
 #include "judge/Kinds.h"
 #include "judge/StandardLimits.h"
+#include "judge/StudyOptions.h"
 #include "model/CellTable.h"
 
 #include <QString>
@@ -47,6 +48,9 @@ struct SheetView {
     // Under the control chart constants: X̿ and σ̂ frozen by a baseline of the history store,
     // in place of the sheet's own estimate. Entering a sheet clears it.
     std::optional<judge::LimitBasis> limitBasis;
+
+    // What the capability study is asked for: the initial values' settings, as no field shows them.
+    judge::StudyOptions study;
 
     // The capability threshold line.
     bool thresholdCheck = true;

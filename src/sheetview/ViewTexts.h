@@ -1,6 +1,7 @@
 // The item texts of the view's drop-down lists and the captions of its result pages, kept in
 // one place: the window's lists, the reports' identification and the command line show them.
 #pragma once
+#include "judge/WithinSigma.h"
 #include "sheetview/GridLayout.h"
 
 #include <QString>
@@ -19,6 +20,26 @@ inline const QStringList& chartKindTexts()
 inline const QStringList& limitMethodTexts()
 {
     static const QStringList t{QStringLiteral("３シグマ法"), QStringLiteral("指定管理値"), QStringLiteral("管理図係数法")};
+    return t;
+}
+
+// The estimators of the sigma within the lots, as the study and the lists name them.
+inline QString withinMethodText(judge::WithinMethod method)
+{
+    switch (method) {
+    case judge::WithinMethod::Pooled: return QStringLiteral("合併標準偏差");
+    case judge::WithinMethod::RBar: return QStringLiteral("R̄/d2");
+    case judge::WithinMethod::SBar: return QStringLiteral("S̄/c4");
+    case judge::WithinMethod::MovingRange: break;
+    }
+    return QStringLiteral("MR̄/d2(2)");
+}
+
+// SigmaWithin items: the chart kind's estimator, then the three to choose from.
+inline const QStringList& sigmaWithinTexts()
+{
+    static const QStringList t{QStringLiteral("管理図に合わせる"), withinMethodText(judge::WithinMethod::Pooled),
+                               withinMethodText(judge::WithinMethod::RBar), withinMethodText(judge::WithinMethod::SBar)};
     return t;
 }
 

@@ -56,6 +56,9 @@ public:
     // Writes the workbook as Office Open XML to exactly this path, atomically: a temporary
     // file beside it is renamed over the target only when everything was written.
     void save(const QString& path);
+    // Writes the workbook into a new file under the first free name of `path` (path, name_2.ext,
+    // ...), never over or through an entry that has the name. Returns the path written.
+    QString saveNew(const QString& path);
     // The package as it would be saved.
     QByteArray toBytes();
 
@@ -100,6 +103,9 @@ public:
     void setPrintArea(int sheet, const QList<CellRect>& areas);
     void setPrintTitleRows(int sheet, int firstRow, int lastRow);
     void fitToPageWidth(int sheet, bool landscape);
+    // The header and footer printed on every page, in the spreadsheet's codes ("&L…&C…&R…",
+    // "&P" the page number); at most 255 characters each.
+    void setPageHeaderFooter(int sheet, const QString& header, const QString& footer);
     // The worksheet opens scrolled to this cell, with the cursor on it.
     void showFrom(int sheet, int row, int column);
 
@@ -109,6 +115,12 @@ public:
     int chartCount() const;
     void setChartAxisBounds(int chart, bool vertical, std::optional<double> min, std::optional<double> max);
     void setChartLabelInterval(int chart, int interval);
+    // The title of the axes on one side (vertical: left or right), replacing the template's text.
+    void setChartAxisTitle(int chart, bool vertical, const QString& title);
+    // The number format of the value axes' labels on one side ("0.000").
+    void setChartAxisNumberFormat(int chart, bool vertical, const QString& code);
+    // Whether series `series` (counted from 0 in the chart's order) has an entry in the legend.
+    void setChartLegendEntryShown(int chart, int series, bool shown);
 
     // Part names and contents of the package as it stands (for inspection and tests).
     QByteArray part(const QString& name) const;

@@ -27,6 +27,10 @@ namespace spreadsheet {
 namespace {
 
 constexpr long long kMaxFileSize = 512LL << 20;
+// A workbook from a pipe or device is held whole in memory while it is read.
+constexpr qint64 kMaxStreamedWorkbookSize = 64LL << 20;
+// Enough of a file's start to tell its kind (contentKind).
+constexpr qint64 kContentKindBytes = 8;
 
 // Reading may run out of memory before any bound is reached; that is reported like any other
 // fault of the file, never left to abort the program.
@@ -150,17 +154,28 @@ std::unique_ptr<Book> Book::open(const QString& path, const CellBounds& keep)
     QFile file(path);
     openInputFile(file);
     if (file.isSequential()) {
-        // A pipe or device tells no size: read it to its end, within the same bound.
+        // A pipe or device tells no size and may never end. Text is read as far as the rows
+        // kept reach, as from a file; a workbook must be held whole to be read, within a bound.
+        const QString name = inputName(path);
         try {
             return guardMemory([&] {
-                const QByteArray bytes = readToEnd(file, kMaxFileSize);
-                if (bytes.isEmpty()) throw Error(QStringLiteral("Nothing was read from %1: the pipe or device gave no data.").arg(shown));
+                QByteArray head = readHead(file, kContentKindBytes);
+                if (head.isEmpty()) throw Error(QStringLiteral("パイプまたはデバイスから何も読み込めませんでした。"));
+                const ContentKind kind = contentKind(head);
+                if (kind == ContentKind::Other && namedAsWorkbook(path))
+                    throw Error(QStringLiteral("The workbook is damaged or is not a workbook at all: %1.").arg(notAWorkbookReason(head)));
+                if (kind == ContentKind::Other && !keep.whole())
+                    return fromCsv(readCsvRows(file, keep.lastRow, std::move(head)), QFileInfo(path).completeBaseName(), keep);
+                const qint64 limit = kind == ContentKind::Other ? kMaxCsvSize : kMaxStreamedWorkbookSize;
+                const QByteArray bytes = readToEnd(file, limit, name, std::move(head));
                 std::unique_ptr<Book> book = fromBytes(bytes, QFileInfo(path).completeBaseName());
                 if (!keep.whole()) book->keepOnly(keep);
                 return book;
             });
         } catch (const Error& e) {
-            throw Error(QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), e.message()));
+            const QString message = QStringLiteral("%1: %2").arg(name, e.message());
+            if (e.fileFailure()) throw Error(message, *e.fileFailure());
+            throw Error(message, e.systemError());
         }
     }
     if (file.size() > kMaxFileSize) throw Error(QStringLiteral("The file %1 is larger than %2 bytes.").arg(shown).arg(kMaxFileSize));
@@ -197,20 +212,36 @@ QByteArray Book::toBytes()
     return buffer.data();
 }
 
+namespace {
+
+// Writes the workbook into the file; a failure of the file system is returned as saveFile's
+// writers return theirs, any other error goes on.
+bool writeInto(BookData& book, QIODevice& file)
+{
+    try {
+        book.write(file);
+        return true;
+    } catch (const Error& e) {
+        // Not a failure of the file system: the error itself goes on, the name left as it was.
+        if (e.systemError() == 0 && static_cast<QFileDevice&>(file).error() == QFileDevice::NoError) throw;
+        errno = e.systemError();
+        return false;
+    }
+}
+
+} // namespace
+
 void Book::save(const QString& path)
 {
-    const auto failure = model::saveFile(path, [&](QIODevice& file) {
-        try {
-            d->write(file);
-            return true;
-        } catch (const Error& e) {
-            // Not a failure of the file system: the error itself goes on, the name left as it was.
-            if (e.systemError() == 0 && static_cast<QFileDevice&>(file).error() == QFileDevice::NoError) throw;
-            errno = e.systemError();
-            return false;
-        }
-    });
+    const auto failure = model::saveFile(path, [&](QIODevice& file) { return writeInto(*d, file); });
     if (failure) throw fileError(QStringLiteral("ブックを保存できませんでした。"), *failure);
+}
+
+QString Book::saveNew(const QString& path)
+{
+    const model::NewFile made = model::writeNewFile(path, [&](QIODevice& file) { return writeInto(*d, file); });
+    if (made.failure) throw fileError(QStringLiteral("ブックを保存できませんでした。"), *made.failure);
+    return made.path;
 }
 
 } // namespace spreadsheet

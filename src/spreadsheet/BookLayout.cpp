@@ -247,6 +247,23 @@ void Book::fitToPageWidth(int sheet, bool landscape)
     s.modified = true;
 }
 
+void Book::setPageHeaderFooter(int sheet, const QString& header, const QString& footer)
+{
+    if (header.size() > 255 || footer.size() > 255) throw Error(QStringLiteral("A header or footer holds 255 characters at most."));
+    SheetEntry& s = d->worksheet(sheet);
+    pugi::xml_node hf = sheetChild(rootOf(s), "headerFooter");
+    for (pugi::xml_node k = hf.first_child(); k;) {
+        const pugi::xml_node next = k.next_sibling();
+        hf.remove_child(k);
+        k = next;
+    }
+    for (const char* a : {"differentOddEven", "differentFirst"})
+        if (hf.attribute(a)) hf.remove_attribute(a);
+    for (const auto& [local, text] : {std::pair{"oddHeader", &header}, {"oddFooter", &footer}})
+        if (!text->isEmpty()) hf.append_child(xml::qualified(hf, local).c_str()).text().set(text->toUtf8().constData());
+    s.modified = true;
+}
+
 int Book::chartCount() const
 {
     Charts charts(d->package);
@@ -264,6 +281,27 @@ void Book::setChartLabelInterval(int chart, int interval)
 {
     Charts charts(d->package);
     charts.setLabelInterval(chart, interval);
+    charts.write();
+}
+
+void Book::setChartAxisTitle(int chart, bool vertical, const QString& title)
+{
+    Charts charts(d->package);
+    charts.setAxisTitle(chart, vertical, title);
+    charts.write();
+}
+
+void Book::setChartAxisNumberFormat(int chart, bool vertical, const QString& code)
+{
+    Charts charts(d->package);
+    charts.setAxisNumberFormat(chart, vertical, code);
+    charts.write();
+}
+
+void Book::setChartLegendEntryShown(int chart, int series, bool shown)
+{
+    Charts charts(d->package);
+    charts.setLegendEntryShown(chart, series, shown);
     charts.write();
 }
 

@@ -114,6 +114,13 @@ Charts::Chart& Charts::chart(int index)
 
 namespace {
 
+// Whether an axis element lies on the vertical sides (left, right) of its chart.
+bool onVerticalSide(pugi::xml_node axis)
+{
+    const std::string pos = xml::child(axis, "axPos").attribute("val").value();
+    return pos == "l" || pos == "r";
+}
+
 // The child `local` of `parent`, made when missing and placed before the first of `before`.
 pugi::xml_node ensureChild(pugi::xml_node parent, const char* local, std::initializer_list<const char*> before)
 {
@@ -145,9 +152,7 @@ void Charts::setAxisBounds(int index, bool vertical, std::optional<double> min, 
     Chart& c = chart(index);
     if (min && max && *min > *max) throw Error(QStringLiteral("An axis cannot end below its start."));
     xml::forEachElement(*c.doc, [&](pugi::xml_node axis) {
-        if (!xml::is(axis, "valAx")) return;
-        const std::string pos = xml::child(axis, "axPos").attribute("val").value();
-        if ((pos == "l" || pos == "r") != vertical) return;
+        if (!xml::is(axis, "valAx") || onVerticalSide(axis) != vertical) return;
         pugi::xml_node scaling = ensureChild(axis, "scaling", {"delete", "axPos"});
         setBound(scaling, "max", max, {"min", "extLst"});
         setBound(scaling, "min", min, {"extLst"});
@@ -165,6 +170,79 @@ void Charts::setLabelInterval(int index, int interval)
                                  ensureChild(axis, "tickMarkSkip", {"noMultiLvlLbl", "extLst"})}) {
             if (!n.attribute("val")) n.append_attribute("val");
             n.attribute("val") = interval;
+        }
+        c.changed = true;
+    });
+}
+
+void Charts::setAxisTitle(int index, bool vertical, const QString& title)
+{
+    Chart& c = chart(index);
+    xml::forEachElement(*c.doc, [&](pugi::xml_node axis) {
+        if (!(xml::is(axis, "valAx") || xml::is(axis, "catAx")) || onVerticalSide(axis) != vertical) return;
+        pugi::xml_node rich = xml::child(xml::child(xml::child(axis, "title"), "tx"), "rich");
+        if (!rich) return;
+        // The first paragraph keeps its first run, which carries the text; the others go.
+        pugi::xml_node paragraph;
+        for (pugi::xml_node k = rich.first_child(); k;) {
+            const pugi::xml_node next = k.next_sibling();
+            if (xml::is(k, "p")) {
+                if (paragraph) rich.remove_child(k);
+                else paragraph = k;
+            }
+            k = next;
+        }
+        if (!paragraph) return;
+        pugi::xml_node run;
+        for (pugi::xml_node k = paragraph.first_child(); k;) {
+            const pugi::xml_node next = k.next_sibling();
+            if (xml::is(k, "r") || xml::is(k, "fld") || xml::is(k, "br")) {
+                if (!run && xml::is(k, "r")) run = k;
+                else paragraph.remove_child(k);
+            }
+            k = next;
+        }
+        if (!run) return;
+        pugi::xml_node text = xml::child(run, "t");
+        if (!text) text = run.append_child(xml::qualified(run, "t").c_str());
+        text.text().set(title.toUtf8().constData());
+        c.changed = true;
+    });
+}
+
+void Charts::setAxisNumberFormat(int index, bool vertical, const QString& code)
+{
+    Chart& c = chart(index);
+    xml::forEachElement(*c.doc, [&](pugi::xml_node axis) {
+        if (!xml::is(axis, "valAx") || onVerticalSide(axis) != vertical) return;
+        pugi::xml_node format = ensureChild(axis, "numFmt", {"majorTickMark", "minorTickMark", "tickLblPos", "spPr", "txPr", "crossAx"});
+        for (const char* a : {"formatCode", "sourceLinked"})
+            if (!format.attribute(a)) format.append_attribute(a);
+        format.attribute("formatCode") = code.toUtf8().constData();
+        format.attribute("sourceLinked") = "0";
+        c.changed = true;
+    });
+}
+
+void Charts::setLegendEntryShown(int index, int series, bool shown)
+{
+    Chart& c = chart(index);
+    xml::forEachElement(*c.doc, [&](pugi::xml_node legend) {
+        if (!xml::is(legend, "legend")) return;
+        for (pugi::xml_node k = legend.first_child(); k;) {
+            const pugi::xml_node next = k.next_sibling();
+            if (xml::is(k, "legendEntry") && xml::child(k, "idx").attribute("val").as_int(-1) == series) legend.remove_child(k);
+            k = next;
+        }
+        if (!shown) {
+            // After the legend's position and the entries already there.
+            pugi::xml_node after = xml::child(legend, "legendPos");
+            for (pugi::xml_node k = legend.first_child(); k; k = k.next_sibling())
+                if (xml::is(k, "legendEntry")) after = k;
+            const std::string name = xml::qualified(legend, "legendEntry");
+            pugi::xml_node entry = after ? legend.insert_child_after(name.c_str(), after) : legend.prepend_child(name.c_str());
+            entry.append_child(xml::qualified(legend, "idx").c_str()).append_attribute("val") = series;
+            entry.append_child(xml::qualified(legend, "delete").c_str()).append_attribute("val") = 1;
         }
         c.changed = true;
     });

@@ -37,6 +37,13 @@ public:
     void setAxisBounds(int chart, bool vertical, std::optional<double> min, std::optional<double> max);
     // Labels and marks only every interval-th category of a chart's category axes.
     void setLabelInterval(int chart, int interval);
+    // Replaces the text of the title of the axes on one side, keeping its look (the first run's
+    // format); an axis without a title is left alone.
+    void setAxisTitle(int chart, bool vertical, const QString& title);
+    // The number format of the labels of the value axes on one side, no longer taken from the data.
+    void setAxisNumberFormat(int chart, bool vertical, const QString& code);
+    // Adds or removes the legend's deletion of series `series` (its index in the chart).
+    void setLegendEntryShown(int chart, int series, bool shown);
     // Writes the changed charts back into their parts.
     void write();
 

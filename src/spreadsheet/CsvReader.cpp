@@ -107,29 +107,54 @@ qsizetype lineEnd(const char* b, qsizetype i, qsizetype n, bool last)
     }
 }
 
+// A text file holds no NUL byte: bytes that do are refused before anything else is done.
+void refuseNul(QByteArrayView bytes, qsizetype from)
+{
+    const auto* begin = bytes.data() + from;
+    if (const void* nul = std::memchr(begin, 0, static_cast<size_t>(bytes.size() - from)))
+        throw Error(QStringLiteral("The text file holds a NUL byte at offset %1; it is not a text file.")
+                        .arg(static_cast<const char*>(nul) - bytes.data()));
+}
+
 } // namespace
 
-QByteArray readCsvRows(QIODevice& device, int rows)
+QByteArray readCsvRows(QIODevice& device, int rows, QByteArray start)
 {
-    QByteArray bytes;
-    qsizetype end = 0; // after the last whole line found
+    QByteArray bytes = std::move(start);
+    qsizetype checked = 0; // bytes of the kept lines looked at for a NUL byte
+    qsizetype end = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0; // after the last whole line found
     int found = 0;
     bool last = false;
+    bool first = true;
     while (found < rows && !last) {
-        // Reads grow with the line in hand, so a long line is scanned a bounded number of times.
-        const qsizetype want = std::max<qsizetype>(64 * 1024, bytes.size() - end);
+        // Reads grow with the line in hand, so a long line is scanned a bounded number of times;
+        // never past one byte over the bound, which an endless stream would otherwise fill.
         const qsizetype before = bytes.size();
-        bytes.resize(before + want);
-        const qint64 n = device.read(bytes.data() + before, want);
-        if (n < 0) throw Error(QStringLiteral("The text file cannot be read: %1").arg(device.errorString()));
-        bytes.resize(before + n);
-        last = n == 0 || device.atEnd();
-        if (before == 0 && bytes.startsWith("\xEF\xBB\xBF")) end = 3;
+        qsizetype want = std::min(std::max<qsizetype>(64 * 1024, before - end), kMaxCsvSize + 1 - before);
+        if (first && before > 0) want = 0; // the lines of `start` first
+        if (want > 0) {
+            bytes.resize(before + want);
+            const qint64 n = device.read(bytes.data() + before, want);
+            if (n < 0) throw Error(QStringLiteral("The text file cannot be read: %1").arg(device.errorString()));
+            bytes.resize(before + n);
+            // A pipe is at its end only when a read gives nothing: atEnd() says so whenever the
+            // bytes that have come so far are read.
+            last = n == 0 || (!device.isSequential() && device.atEnd());
+            if (before < 3 && end == 0 && bytes.startsWith("\xEF\xBB\xBF")) end = 3;
+        }
+        first = false;
         while (found < rows && end < bytes.size()) {
             const qsizetype e = lineEnd(bytes.constData(), end, bytes.size(), last);
             if (e < 0) break;
             end = e;
             ++found;
+        }
+        // A NUL byte in a line that is kept refuses the text at once (an endless stream of them
+        // would otherwise be read to the bound); the lines below the kept ones are never looked at.
+        const qsizetype kept = found < rows ? bytes.size() : end;
+        if (kept > checked) {
+            refuseNul(QByteArrayView(bytes).first(kept), checked);
+            checked = kept;
         }
         if (end > kMaxCsvSize || (found < rows && !last && bytes.size() > kMaxCsvSize))
             throw Error(QStringLiteral("The first %1 lines of the text file come to more than %2 bytes.").arg(rows).arg(kMaxCsvSize));
@@ -141,9 +166,7 @@ QByteArray readCsvRows(QIODevice& device, int rows)
 void readCsvFields(const QByteArray& bytes, const std::function<void(int row, int column, const QString& text)>& field)
 {
     if (bytes.size() > kMaxCsvSize) throw Error(QStringLiteral("The text file is larger than %1 bytes.").arg(kMaxCsvSize));
-    if (const void* nul = std::memchr(bytes.constData(), 0, static_cast<size_t>(bytes.size())))
-        throw Error(QStringLiteral("The text file holds a NUL byte at offset %1; it is not a text file.")
-                        .arg(static_cast<const char*>(nul) - bytes.constData()));
+    refuseNul(bytes, 0);
     const bool utf8 = bytes.startsWith("\xEF\xBB\xBF");
     const char* text = bytes.constData() + (utf8 ? 3 : 0);
     const qsizetype size = bytes.size() - (utf8 ? 3 : 0);

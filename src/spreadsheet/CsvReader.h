@@ -26,8 +26,10 @@ void readCsvFields(const QByteArray& bytes, const std::function<void(int row, in
 
 // The bytes of the first `rows` lines of a text file, read from the device only as far as they
 // reach (a quoted field may span lines, as readCsvFields reads it); the whole file when it
-// has fewer lines. Refused with spreadsheet::Error when they come to more than kMaxCsvSize bytes.
-QByteArray readCsvRows(QIODevice& device, int rows);
+// has fewer lines. `start` holds bytes already read from the device. Refused with
+// spreadsheet::Error when they come to more than kMaxCsvSize bytes (at most that much is ever
+// held, however long the stream) or hold a NUL byte.
+QByteArray readCsvRows(QIODevice& device, int rows, QByteArray start = {});
 
 // Every row's field texts.
 QList<QStringList> readCsv(const QByteArray& bytes);

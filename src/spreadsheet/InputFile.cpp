@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 
 #ifdef Q_OS_UNIX
@@ -15,8 +16,6 @@
 namespace spreadsheet {
 
 namespace {
-
-QString shown(const QFile& file) { return QDir::toNativeSeparators(file.fileName()); }
 
 const QString kOpenFailed = QStringLiteral("ファイルを開けませんでした。");
 
@@ -49,17 +48,43 @@ void openInputFile(QFile& file)
     if (!file.open(QIODevice::ReadOnly)) throw fileError(kOpenFailed, model::readFailure(file.fileName(), errno));
 }
 
-QByteArray readToEnd(QFile& file, qint64 limit)
+QString inputName(const QString& path)
 {
-    QByteArray bytes;
-    char chunk[64 * 1024];
-    for (;;) {
-        const qint64 n = file.read(chunk, qint64(sizeof chunk));
-        if (n < 0) throw Error(QStringLiteral("The file %1 cannot be read: %2").arg(shown(file), file.errorString()));
-        if (n == 0) break;
-        if (bytes.size() + n > limit) throw Error(QStringLiteral("The file %1 is larger than %2 bytes.").arg(shown(file)).arg(limit));
-        bytes.append(chunk, n);
+    for (const char* stdinPath : {"/dev/stdin", "/dev/fd/0", "/proc/self/fd/0"})
+        if (path == QLatin1StringView(stdinPath)) return QStringLiteral("標準入力");
+    return QDir::toNativeSeparators(path);
+}
+
+QByteArray readHead(QFile& file, qint64 n)
+{
+    QByteArray head(n, Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < n) {
+        const qint64 r = file.read(head.data() + got, n - got);
+        if (r < 0) throw Error(QStringLiteral("The file cannot be read: %1").arg(file.errorString()));
+        if (r == 0) break;
+        got += r;
     }
+    head.truncate(got);
+    return head;
+}
+
+QByteArray readToEnd(QFile& file, qint64 limit, const QString& name, QByteArray bytes)
+{
+    // Grown in steps and never past the limit, so an endless stream holds at most limit + 1 bytes.
+    constexpr qint64 kChunk = 1 << 20;
+    for (;;) {
+        const qint64 before = bytes.size();
+        const qint64 want = std::min(kChunk, limit + 1 - before);
+        if (want <= 0) break;
+        bytes.resize(before + want);
+        const qint64 n = file.read(bytes.data() + before, want);
+        if (n < 0) throw Error(QStringLiteral("The file %1 cannot be read: %2").arg(name, file.errorString()));
+        bytes.resize(before + n);
+        if (n == 0) break;
+    }
+    if (bytes.size() > limit)
+        throw fileError(QStringLiteral("%1 MB を超えるデータは読み込みません。").arg(limit >> 20), model::FileFailure{model::FileProblem::TooLarge, name});
     return bytes;
 }
 

@@ -50,6 +50,17 @@ QString Workbook::saveAs(const QString& path)
     return target;
 }
 
+QString Workbook::saveAsNew(const QString& path)
+{
+    Book& book = state_->checked();
+    if (path.isEmpty()) throw Error(QStringLiteral("No file name was given to save the workbook."));
+    const QString target = book.saveNew(savePathFor(QFileInfo(path).absoluteFilePath()));
+    state_->path = target;
+    state_->name = QFileInfo(target).fileName();
+    state_->saved = true;
+    return target;
+}
+
 bool Workbook::saved() const { return state_->saved; }
 void Workbook::setSaved(bool saved) { state_->saved = saved; }
 

@@ -22,6 +22,8 @@ public:
     // .xlsx, and a name without an extension gets ".xlsx". Returns the path written, which
     // becomes the workbook's full name.
     QString saveAs(const QString& path);
+    // As saveAs, into a new file: the first name of path, name_2.xlsx, ... that no entry has.
+    QString saveAsNew(const QString& path);
     bool saved() const;
     void setSaved(bool saved);
     // Closes without saving; every handle of the workbook becomes unusable.

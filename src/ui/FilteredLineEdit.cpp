@@ -2,13 +2,19 @@
 
 #include "ui/InputMethod.h"
 #include "ui/NotHeldCharacters.h"
+#include "ui/ShortenedText.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QToolTip>
 #include <QValidator>
 
 namespace ui {
@@ -104,6 +110,16 @@ bool FilteredLineEdit::event(QEvent* e)
         reapplyJapaneseInput(this);
         return handled;
     }
+    if (e->type() == QEvent::ToolTip) {
+        const QString shown = shownText();
+        if (shown != text()) {
+            // The whole value first; the field's hint, if any, below it.
+            const QString hint = toolTip();
+            QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), hint.isEmpty() ? text() : text() + u'\n' + hint, this, rect());
+            return true;
+        }
+    }
+    if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) update(); // shortened or whole
     if (!operatorEvent(e->type())) return QLineEdit::event(e);
     const OperatorInput input(this, pastesText(e));
     return QLineEdit::event(e);
@@ -124,6 +140,40 @@ QMenu* FilteredLineEdit::createFilteredContextMenu()
         });
     }
     return menu;
+}
+
+QRect FilteredLineEdit::textRect() const
+{
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this).marginsRemoved(textMargins());
+    // QLineEdit keeps 2 pixels on either side of its text, 1 above and below.
+    return contents.adjusted(2, 1, -2, -1);
+}
+
+QString FilteredLineEdit::shownText() const
+{
+    if (hasFocus() || echoMode() != Normal) return text();
+    // QLineEdit scrolls a text once it and the cursor's pixel no longer fit.
+    return shortenedText(fontMetrics(), textRect().width() - 1, text());
+}
+
+void FilteredLineEdit::paintEvent(QPaintEvent* e)
+{
+    const QString shown = shownText();
+    if (shown == text()) {
+        QLineEdit::paintEvent(e);
+        return;
+    }
+    QPainter p(this);
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &p, this);
+    const QRect r = textRect();
+    p.setClipRect(r);
+    p.setPen(palette().color(QPalette::Text));
+    const Qt::Alignment horizontal = QStyle::visualAlignment(layoutDirection(), alignment()) & Qt::AlignHorizontal_Mask;
+    p.drawText(r, int(horizontal | Qt::AlignVCenter | Qt::TextSingleLine), shown);
 }
 
 void FilteredLineEdit::contextMenuEvent(QContextMenuEvent* e)

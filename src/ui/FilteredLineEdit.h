@@ -22,11 +22,9 @@ public:
     explicit FilteredLineEdit(QWidget* parent = nullptr);
 
     void setCharFilter(std::optional<CharFilter> filter) { filter_ = filter; }
-    std::optional<CharFilter> charFilter() const { return filter_; }
     // The most characters the operator can put in. Texts the program sets may be longer and
     // are kept whole (a name read from a file is never cut).
     void setMaxInput(int n) { maxInput_ = n; }
-    int maxInput() const { return maxInput_; }
 
     // The text the field held before the change being validated, with the operator's
     // changes filtered. Used by the validator and by spin edits that wrap the field.
@@ -59,11 +57,19 @@ public:
     // The standard context menu, whose paste goes through the filter as well.
     QMenu* createFilteredContextMenu();
 
+    // What the field shows: its whole text while it has the focus (the operator edits it) or
+    // when the text fits; else the text shortened at its end with a mark, as the grids show it
+    // (never cut at an edge, where a number reads as another number), and whole in the tip.
+    QString shownText() const;
+
 protected:
     bool event(QEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
+    // Where QLineEdit draws its line of text.
+    QRect textRect() const;
     // Tells the operator of a character the last change refused.
     void reportNotHeld();
 

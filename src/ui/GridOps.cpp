@@ -14,12 +14,6 @@
 
 namespace ui {
 
-void ClearGridRows(StringGrid& grid)
-{
-    grid.table().clearRows(grid.fixedRows());
-    grid.refresh();
-}
-
 void MoveToNextCell(StringGrid& grid)
 {
     int col = grid.currentCol(), row = grid.currentRow();

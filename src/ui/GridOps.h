@@ -16,10 +16,6 @@ namespace ui {
 
 class StringGrid;
 
-// Empties every stored cell of the rows below the fixed row, up to row 100 (also cells beyond
-// the displayed columns), and switches their flags off.
-void ClearGridRows(StringGrid& grid);
-
 // Moves the current cell one column right; from the last column to the first data column
 // of the next row, from the last row back to the first data row.
 void MoveToNextCell(StringGrid& grid);

@@ -50,7 +50,7 @@ public:
     bool askYesNo(QWidget* parent, const Message& m) override
     {
         QMessageBox box(toQt(m.icon), m.caption, m.text, QMessageBox::Yes | QMessageBox::No, parent);
-        box.setDefaultButton(QMessageBox::No);
+        box.setDefaultButton(m.defaultAnswer == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
         box.button(QMessageBox::Yes)->setText(QStringLiteral("はい(&Y)"));
         box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
         return box.exec() == QMessageBox::Yes;
@@ -95,9 +95,9 @@ void showMessage(QWidget* parent, const QString& text, const QString& caption, M
     interaction().showMessage(parent, Message{caption, text, icon});
 }
 
-bool askYesNo(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon)
+bool askYesNo(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon, DefaultAnswer defaultAnswer)
 {
-    return interaction().askYesNo(parent, Message{caption, text, icon});
+    return interaction().askYesNo(parent, Message{caption, text, icon, defaultAnswer});
 }
 
 void reportError(QWidget* parent, const std::exception& error)

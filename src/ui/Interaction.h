@@ -12,10 +12,14 @@ namespace ui {
 
 enum class MessageIcon { Information, Exclamation, Warning, Error };
 
+// The button of a question that Enter presses.
+enum class DefaultAnswer { No, Yes };
+
 struct Message {
     QString caption;
     QString text;
     MessageIcon icon = MessageIcon::Information;
+    DefaultAnswer defaultAnswer = DefaultAnswer::No; // questions only
 };
 
 // Everything the program shows or asks outside its own windows goes through here: message
@@ -25,7 +29,7 @@ class Interaction {
 public:
     virtual ~Interaction() = default;
     virtual void showMessage(QWidget* parent, const Message& message) = 0;
-    // Asks a question with the buttons はい and いいえ, いいえ being the default; true for はい.
+    // Asks a question with the buttons はい and いいえ, the default the question's; true for はい.
     virtual bool askYesNo(QWidget* parent, const Message& question) = 0;
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter, const QString& folder) = 0;
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& filter, const QString& folder) = 0;
@@ -45,7 +49,8 @@ void setInteraction(Interaction* replacement);
 void showMessage(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon);
 
 // Asks a question with the buttons はい and いいえ; true for はい.
-bool askYesNo(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon);
+bool askYesNo(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon,
+              DefaultAnswer defaultAnswer = DefaultAnswer::No);
 
 // The captions of the standard error box, of guidance and of warnings.
 inline const QString kErrorCaption = QStringLiteral("エラーメッセージ");

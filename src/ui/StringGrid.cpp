@@ -1,9 +1,10 @@
 #include "ui/StringGrid.h"
 
-#include "model/NumberText.h"
 #include "ui/GridDelegate.h"
 #include "ui/GridHeader.h"
+#include "ui/InputMethod.h"
 #include "ui/KeyFilters.h"
+#include "ui/ShortenedText.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -186,6 +187,18 @@ void StringGrid::setTopRow(int row)
     verticalScrollBar()->setValue(std::max(row - fixedRows(), 0));
 }
 
+void StringGrid::scrollToTopLeft()
+{
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+}
+
+void StringGrid::showFirstCell()
+{
+    setCurrentCell(fixedCols(), fixedRows());
+    scrollToTopLeft();
+}
+
 int StringGrid::visibleRowCount() const
 {
     return std::max(1, viewport()->height() / std::max(1, defaultRowHeight_));
@@ -326,20 +339,7 @@ void StringGrid::paintCell(QPainter& p, const CellPaint& cell) const
 
 QString StringGrid::shownText(const QFontMetrics& fm, const QRect& rect, const QString& text)
 {
-    const int width = textArea(rect).width();
-    if (fm.horizontalAdvance(text) <= width) return text;
-    const QString mark(QChar(0x2026));
-    // A number is shortened only within its decimals: without the end of its integer part or
-    // its exponent it would read as another number, so then the mark stands alone.
-    qsizetype least = 1;
-    if (model::tryParseNumber(text)) {
-        const qsizetype point = text.indexOf(u'.');
-        const bool exponent = text.contains(u'e') || text.contains(u'E');
-        least = exponent || point < 0 ? text.size() : std::max<qsizetype>(point, 1);
-    }
-    for (qsizetype n = text.size() - 1; n >= least; --n)
-        if (fm.horizontalAdvance(text.left(n) + mark) <= width) return text.left(n) + mark;
-    return fm.horizontalAdvance(mark) <= width ? mark : QString();
+    return shortenedText(fm, textArea(rect).width(), text);
 }
 
 void StringGrid::drawText(QPainter& p, const QRect& rect, const QString& text, Qt::Alignment align)
@@ -385,6 +385,9 @@ void StringGrid::defaultPaint(QPainter& p, const CellPaint& c) const
 void StringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);
+    // The view switches the input method on for a current cell it may edit; the grid's own
+    // choice (direct input in the measurement grids) stands.
+    reapplyJapaneseInput(this);
     if (current.isValid()) emit currentCellChanged(current.column() + fixedCols(), current.row() + fixedRows());
 }
 

@@ -69,6 +69,10 @@ public:
     void setSelection(const GridRect& r);
     int topRow() const;
     void setTopRow(int row);
+    // Scrolls to the first row and column.
+    void scrollToTopLeft();
+    // Makes the first data cell current, at the top left.
+    void showFirstCell();
     int visibleRowCount() const;
 
     bool editingAllowed() const { return editing_; }

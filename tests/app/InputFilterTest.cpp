@@ -187,6 +187,10 @@ TEST_F(InputFilterTest, JapaneseInputIsSwitchedOffForRealWhereNumbersAreTyped)
     typeKeys("1");
     ASSERT_TRUE(form->gridEdit->activeEditor());
     EXPECT_FALSE(form->gridEdit->activeEditor()->testAttribute(Qt::WA_InputMethodEnabled));
+    // Moving on to the next cell (the view switches its input method on for a cell it may edit).
+    press(Qt::Key_Return);
+    press(Qt::Key_Down);
+    EXPECT_FALSE(form->gridEdit->testAttribute(Qt::WA_InputMethodEnabled));
     EXPECT_FALSE(sheets->spinTab->editor()->testAttribute(Qt::WA_InputMethodEnabled));
     EXPECT_FALSE(lotEdit->gridLotno->testAttribute(Qt::WA_InputMethodEnabled));
 }

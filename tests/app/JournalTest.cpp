@@ -2,14 +2,20 @@
 // import and a reset leave to bring back, and a journal that cannot be used.
 #include "MainFormFixture.h"
 
+#include "app/JournalController.h"
+#include "dialogs/SessionChoiceDialog.h"
 #include "exchange/CsvWriter.h"
+#include "journal/Journal.h"
 #include "journal/Workbook.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
+#include <QTreeWidget>
 
 namespace {
 
@@ -18,11 +24,18 @@ const QString kUncleanQuestion = QStringLiteral("前回は正常に終了しま�
 
 class JournalWindowTest : public MainFormTest {
 protected:
+    // Starts the window and lets it come onto the screen: what it offers, it offers then.
+    void startShown()
+    {
+        start();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    }
     // Lets the change reach the journal the way it does while the operator works: the
     // window's own wait of under a second, then the commit.
     void settle()
     {
-        QTest::qWait(form->journalDelay + 100);
+        QTest::qWait(form->journalController()->delay + 100);
         form->journalWaitIdle();
     }
     // The program ends without closing its window: killed, crashed or the power gone.
@@ -91,11 +104,11 @@ TEST_F(JournalWindowTest, AfterAnUncleanEndTheWorkbookComesBackAsItWasTyped)
     endUncleanly();
 
     ui.answers = {true};
-    start();
-    QApplication::processEvents();
+    startShown();
     ASSERT_EQ(ui.questions.size(), 1);
     EXPECT_EQ(ui.questions[0].text, kUncleanQuestion);
     EXPECT_EQ(ui.questions[0].caption, kGuidance);
+    EXPECT_EQ(ui.questions[0].defaultAnswer, ui::DefaultAnswer::Yes);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("3 シートのデータを復元しました。"));
     EXPECT_EQ(records(), expected);
@@ -113,16 +126,14 @@ TEST_F(JournalWindowTest, AfterAnUncleanEndTheWorkbookComesBackAsItWasTyped)
     // it always does, and asks no more after that.
     endUncleanly();
     ui.answers = {false};
-    start();
-    QApplication::processEvents();
+    startShown();
     ASSERT_EQ(ui.questions.size(), 1);
     EXPECT_EQ(ui.questions[0].text, kUncleanQuestion);
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(form->editProduct->text(), "");
     EXPECT_EQ(captions(), (QStringList{"Sheet1", "Sheet2", "Sheet3"}));
     closeNormally();
-    start();
-    QApplication::processEvents();
+    startShown();
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_TRUE(ui.questions.isEmpty());
 }
@@ -138,8 +149,7 @@ TEST_F(JournalWindowTest, AfterANormalCloseTheMenuOpensThePreviousWorkbook)
     expected[0] = form->sheetStore()[0];
     closeNormally();
 
-    start();
-    QApplication::processEvents();
+    startShown();
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_TRUE(ui.questions.isEmpty()) << "a normal close asks nothing";
     EXPECT_FALSE(form->findChild<QStatusBar*>()) << "a journal that works shows nothing";
@@ -232,8 +242,7 @@ TEST_F(JournalWindowTest, AHundredFullSheetsComeBackRecordForRecord)
     endUncleanly();
 
     ui.answers = {true};
-    start();
-    QApplication::processEvents();
+    startShown();
     EXPECT_EQ(ui.questions.size(), 1);
     EXPECT_EQ(ui.messages.size(), 1);
     ASSERT_EQ(form->sheetStore().count(), 100);
@@ -251,16 +260,14 @@ TEST_F(JournalWindowTest, AJournalThatCannotBeUsedLeavesAWarningAndTheProgramWor
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(8192, 'x'));
     f.close();
-    start();
-    QApplication::processEvents();
+    startShown();
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_TRUE(form->statusBar()->currentMessage().contains(QStringLiteral("新しく作り直しました")))
         << form->statusBar()->currentMessage().toStdString();
     type(form->editProduct, "Kept");
     endUncleanly();
     ui.answers = {true};
-    start();
-    QApplication::processEvents();
+    startShown();
     EXPECT_EQ(form->editProduct->text(), "Kept");
     closeNormally();
 
@@ -270,9 +277,8 @@ TEST_F(JournalWindowTest, AJournalThatCannotBeUsedLeavesAWarningAndTheProgramWor
     ASSERT_TRUE(block.open(QIODevice::WriteOnly));
     block.close();
     qputenv("XDG_DATA_HOME", settingsDir.filePath("block").toLocal8Bit());
-    start();
+    startShown();
     qputenv("XDG_DATA_HOME", home);
-    QApplication::processEvents();
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_TRUE(form->statusBar()->currentMessage().contains(QStringLiteral("復元用データを書き込めません")));
     type(form->editProduct, "Works");
@@ -280,6 +286,153 @@ TEST_F(JournalWindowTest, AJournalThatCannotBeUsedLeavesAWarningAndTheProgramWor
     clickTab(0);
     EXPECT_EQ(form->editProduct->text(), "Works");
     EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+// A sheet of the XbarS chart comes back with the S side's captions, label, hint and page
+// caption, after the restore at the start and after an undone import; the question at the
+// start comes with the window on the screen and はい as its default.
+TEST_F(JournalWindowTest, ARestoredXbarSSheetIsLaidOutForS)
+{
+    start();
+    choose(form->cmbChart, QStringLiteral("XbarS管理図"));
+    ASSERT_EQ(form->pnlRsUcl->text(), "S-UCL");
+    typeInto(0, 1, "4.5");
+    endUncleanly();
+
+    // Qt's own message boxes, answered with Enter as the operator would.
+    ui::setInteraction(nullptr);
+    struct Shown {
+        QString text, defaultButton;
+        bool windowOnScreen = false;
+    };
+    QList<Shown> shown;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        QWindow* main = form ? form->windowHandle() : nullptr;
+        shown.append({box->text(), box->defaultButton() ? box->defaultButton()->text() : QString(),
+                      main && main->isExposed() && form->isVisible()});
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    poll.start(20);
+    start();
+    const bool answered = QTest::qWaitFor([&] { return shown.size() >= 2; }, 10000);
+    poll.stop();
+    ui::setInteraction(&ui);
+    ASSERT_TRUE(answered) << shown.size();
+    EXPECT_EQ(shown[0].text, kUncleanQuestion);
+    EXPECT_EQ(shown[0].defaultButton, QStringLiteral("はい(&Y)"));
+    EXPECT_TRUE(shown[0].windowOnScreen) << "asked before the window was on the screen";
+    EXPECT_EQ(shown[1].text, QStringLiteral("3 シートのデータを復元しました。"));
+
+    auto expectLaidOutForS = [&] {
+        const QString side = "S";
+        EXPECT_EQ(form->cmbChart->currentText(), QStringLiteral("XbarS管理図"));
+        EXPECT_EQ(form->pnlRsUcl->text(), side + "-UCL");
+        EXPECT_EQ(form->editRsUcl->toolTip(), QStringLiteral("「%1-管理限界上限値」を入力してください。").arg(side));
+        EXPECT_EQ(form->pageInput->tabText(2), QStringLiteral("SPC異常判定(X側-%1側)").arg(side));
+        for (int rule = 0; rule < 8; ++rule)
+            EXPECT_EQ(form->gridSpc->cell(9 + rule, 0), side + QChar(0x2460 + rule)); // ①…⑧
+    };
+    EXPECT_EQ(form->gridEdit->cell(0, 1), "4.500");
+    expectLaidOutForS();
+
+    // An import into the shown sheet enters it with the initial chart kind; undoing it brings
+    // back the sheet as it was shown, XbarS.
+    QTemporaryDir dir;
+    model::SheetRecord imported = form->sheetStore()[0];
+    imported.item = "Imported";
+    const QString csv = dir.filePath("one.csv");
+    exchange::WriteSheetCsv(csv, imported, 1, exchange::csvHeadingLine("Lot", {"N1", "N2", "N3"}));
+    ui.fileAnswers.push_back(csv);
+    chooseMenuItem(form->mainMenuCsvImport);
+    ASSERT_EQ(form->editLabel->text(), "Imported");
+    ASSERT_NE(form->pnlRsUcl->text(), "S-UCL");
+    chooseMenuItem(form->mainMenuUndoImport);
+    EXPECT_EQ(form->editLabel->text(), "Sheet1");
+    expectLaidOutForS();
+}
+
+// Two copies of one account ended without closing: the next start offers both, and the
+// operator chooses which comes back; the menu opens either later.
+TEST_F(JournalWindowTest, SeveralCrashedSessionsAreListedAndTheOperatorChooses)
+{
+    auto workbook = [](const QString& product, int sheets) {
+        journal::Workbook b;
+        for (int i = 0; i < sheets; ++i) {
+            model::SheetRecord r;
+            r.product = product;
+            r.item = QStringLiteral("%1-%2").arg(product).arg(i + 1);
+            r.digits = "3";
+            r.lotCount = 10;
+            r.measurementCount = 5;
+            r.dataLines = QStringList{QStringLiteral("K001,%1").arg(i + 1)};
+            r.enableFlags = QStringList{"1"};
+            b.sheets.push_back(r);
+            b.captions << r.item;
+        }
+        return b;
+    };
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(TMainForm::journalPath()).absolutePath()));
+    {
+        auto first = journal::Journal::open(TMainForm::journalPath(), "quorvane", "line-1 (:0)");
+        first->write(workbook("Early", 2));
+        QTest::qWait(20); // the later copy's last commit is later
+        auto second = journal::Journal::open(TMainForm::journalPath(), "quorvane", "line-1 (:1)");
+        second->write(workbook("Late", 4));
+    } // both end without closing
+
+    QList<QStringList> listed;
+    auto chooseRow = [&](int row) {
+        return [&, row](QDialog& d) {
+            auto* list = static_cast<SessionChoiceDialog&>(d).listSessions;
+            listed.clear();
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                QStringList texts;
+                for (int c = 0; c < list->columnCount(); ++c) texts << list->topLevelItem(i)->text(c);
+                listed << texts;
+            }
+            list->setFocus();
+            for (int i = 0; i < row; ++i) QTest::keyClick(list, Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Return);
+            return d.result();
+        };
+    };
+    ui.answers = {true};
+    ui.dialogScripts.push_back(chooseRow(1));
+    startShown();
+    ASSERT_EQ(ui.questions.size(), 1);
+    ASSERT_EQ(listed.size(), 2);
+    EXPECT_EQ(listed[0].mid(1), (QStringList{"line-1 (:1)", "4", "異常終了"}));
+    EXPECT_EQ(listed[1].mid(1), (QStringList{"line-1 (:0)", "2", "異常終了"}));
+    EXPECT_TRUE(QDateTime::fromString(listed[1][0], "yyyy/MM/dd HH:mm:ss").isValid()) << listed[1][0].toStdString();
+    EXPECT_EQ(ui.messages.last().text, QStringLiteral("2 シートのデータを復元しました。"));
+    EXPECT_EQ(form->editProduct->text(), "Early");
+    EXPECT_EQ(form->tabCtrl->count(), 2);
+
+    // The other one is still there to open; what is on the screen is asked for first.
+    ui.dialogScripts.push_back(chooseRow(0));
+    ui.answers = {true};
+    chooseMenuItem(form->mainMenuRestoreLast);
+    ASSERT_EQ(listed.size(), 2);
+    EXPECT_EQ(ui.questions.size(), 2) << "the data on the screen is replaced only when the operator agrees";
+    EXPECT_EQ(form->editProduct->text(), "Late");
+    EXPECT_EQ(form->tabCtrl->count(), 4);
+
+    // Cancelling the list changes nothing.
+    ui.dialogScripts.push_back([](QDialog& d) {
+        QTest::mouseClick(static_cast<SessionChoiceDialog&>(d).btnCancel, Qt::LeftButton);
+        return d.result();
+    });
+    chooseMenuItem(form->mainMenuRestoreLast);
+    EXPECT_EQ(form->editProduct->text(), "Late");
+    EXPECT_TRUE(ui.dialogScripts.empty());
+
+    // Both were offered: the next start asks nothing.
+    closeNormally();
+    startShown();
+    EXPECT_TRUE(ui.questions.isEmpty());
 }
 
 } // namespace

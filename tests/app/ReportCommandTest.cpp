@@ -6,7 +6,7 @@
 
 #include "exchange/WorkbookExport.h"
 #include "reports/ReportFiles.h"
-#include "reports/ReportModel.h"
+#include "chartmodel/ChartModel.h"
 #include "sheetview/JudgementChain.h"
 #include "sheetview/SheetEntry.h"
 #include "spreadsheet/Application.h"
@@ -150,14 +150,14 @@ TEST_F(ReportCommandTest, TheWindowsHistogramCountsTheClassesOfTheReport)
     form->spinBetWeen->setValue(7);
     QTest::mouseClick(form->btnSpcJudg, Qt::LeftButton);
     ASSERT_TRUE(ui.messages.isEmpty());
-    const judge::Histogram shown = form->chartSet().histogram;
+    const chartmodel::Histogram shown = form->chartModel(QDateTime::currentDateTime()).histogram;
 
     // The report's table, from the sheet as the window saved it, judged without a window.
     model::SheetRecord record = form->sheetStore()[1];
     sheetview::SheetView view = sheetview::enterSheet(record, form->appSettings()).view;
     sheetview::ChainReport chain;
     sheetview::judgeSpc(view, {&form->ruleOptions(), &record}, chain);
-    const std::vector<judge::HistogramClass> table = reports::histogramData(view, 7, QDateTime::currentDateTime()).classTable;
+    const std::vector<judge::HistogramClass> table = chartmodel::buildChartModel(view, 7, QDateTime::currentDateTime()).histogram.classes;
 
     ASSERT_EQ(shown.classes.size(), 7u);
     ASSERT_EQ(table.size(), shown.classes.size());

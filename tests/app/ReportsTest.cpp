@@ -2,7 +2,8 @@
 // busy window, the filled copy under its time stamp, and the hand-over to the desktop.
 #include "MainFormFixture.h"
 
-#include "judge/StudyTable.h"
+#include "chartmodel/StudyTable.h"
+#include "reports/ControlChartReport.h"
 #include "model/NumberText.h"
 #include "spreadsheet/CellRef.h"
 #include "TestSupport.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -26,7 +28,7 @@ namespace {
 QList<std::pair<int, int>> chartRows(const spreadsheet::Book& book)
 {
     QList<std::pair<int, int>> rows;
-    static const QRegularExpression re(QStringLiteral("<c:f>'統計データ'!\\$[A-H]\\$(\\d+):\\$[A-H]\\$(\\d+)</c:f>"));
+    static const QRegularExpression re(QStringLiteral("<c:f>'統計データ'!\\$[A-Z]+\\$(\\d+):\\$[A-Z]+\\$(\\d+)</c:f>"));
     for (const QString& name : book.partNames())
         if (name.startsWith(QStringLiteral("xl/charts/chart")))
             for (auto it = re.globalMatch(QString::fromUtf8(book.part(name))); it.hasNext();) {
@@ -85,7 +87,12 @@ TEST_F(ReportsTest, AControlChartOfThreeLotsRunsTheChainAndFillsRowsTwoToFour)
     for (int r = 2; r <= 4; ++r) {
         EXPECT_EQ(book->text(0, r, 1), form->gridCalc->cell(0, r - 1));
         EXPECT_EQ(model::tryParseNumber(book->text(0, r, 2)), model::tryParseNumber(form->gridCalc->cell(4, r - 1)));
-        EXPECT_EQ(model::tryParseNumber(book->text(0, r, 6)), model::tryParseNumber(form->gridCalc->cell(5, r - 1)));
+        // The lot of one value (row 3) has no range to draw.
+        if (r == 3) {
+            EXPECT_EQ(book->text(0, r, 6), "");
+        } else {
+            EXPECT_EQ(model::tryParseNumber(book->text(0, r, 6)), model::tryParseNumber(form->gridCalc->cell(5, r - 1)));
+        }
     }
     EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 3)), model::tryParseNumber(form->gridCalc->cell(4, 4)));
     EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 4)), model::tryParseNumber(form->editUcl->text()));
@@ -93,9 +100,10 @@ TEST_F(ReportsTest, AControlChartOfThreeLotsRunsTheChainAndFillsRowsTwoToFour)
     EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 7)), model::tryParseNumber(form->gridCalc->cell(5, 4)));
     EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 8)), model::tryParseNumber(form->editRsUcl->text()));
     for (int c = 1; c <= 8; ++c) EXPECT_EQ(book->text(0, 5, c), "") << c;
+    // Every series of both charts ends with the last lot: categories and values of 8 + 6 series.
     const auto rows = chartRows(*book);
-    EXPECT_EQ(rows.size(), 23); // the series of both charts that read columns A to H, categories and values
-    for (const auto& r : rows) EXPECT_EQ(r, (std::pair{2, 4}));
+    EXPECT_EQ(rows.size(), 28);
+    for (const auto& r : rows) EXPECT_EQ(r, (std::pair{2, 1 + 3 * reports::slotsPerLot(3)}));
 }
 
 TEST_F(ReportsTest, AHundredLotsKeepRowsTwoToAHundredAndOneFromTheMenu)
@@ -109,7 +117,7 @@ TEST_F(ReportsTest, AHundredLotsKeepRowsTwoToAHundredAndOneFromTheMenu)
     ASSERT_TRUE(book);
     EXPECT_EQ(book->text(0, 101, 1), form->gridCalc->cell(0, 100));
     for (int c = 1; c <= 8; ++c) EXPECT_EQ(book->text(0, 102, c), "") << c;
-    for (const auto& r : chartRows(*book)) EXPECT_EQ(r, (std::pair{2, 101}));
+    for (const auto& r : chartRows(*book)) EXPECT_EQ(r, (std::pair{2, 1 + 100 * reports::slotsPerLot(100)}));
 }
 
 TEST_F(ReportsTest, XbarSWritesTheLotStandardDeviationsAndTheirMean)
@@ -127,7 +135,7 @@ TEST_F(ReportsTest, XbarSWritesTheLotStandardDeviationsAndTheirMean)
     EXPECT_NEAR(book->text(0, 2, 7).toDouble(), (0.2 + 0.20817) / 3, 1e-9);
 }
 
-TEST_F(ReportsTest, XRsStartsTheMovingRangeAtZero)
+TEST_F(ReportsTest, XRsHasNoMovingRangeBeforeTheSecondLot)
 {
     choose(form->cmbChart, QStringLiteral("X-Rs管理図"));
     ASSERT_EQ(form->spinCol->text(), "1");
@@ -137,11 +145,10 @@ TEST_F(ReportsTest, XRsStartsTheMovingRangeAtZero)
     click(form->btnControlChart);
     const auto book = report(QStringLiteral("X-Rs"));
     ASSERT_TRUE(book);
-    const spreadsheet::Cell* f2 = book->cells(0).find(2, 6);
-    ASSERT_NE(f2, nullptr);
-    EXPECT_EQ(f2->type, spreadsheet::CellType::Number);
-    EXPECT_EQ(f2->number, 0.0);
+    // The grid's leading 0 counts in its mean range (G2) but is no point of the chart.
+    EXPECT_EQ(book->text(0, 2, 6), "");
     EXPECT_EQ(book->text(0, 3, 6), "0.3");
+    EXPECT_EQ(model::tryParseNumber(book->text(0, 2, 7)), model::tryParseNumber(form->gridCalc->cell(5, 4)));
 }
 
 TEST_F(ReportsTest, TheHistogramPacksTheEnabledLotsWithTheSheetsDigits)
@@ -179,8 +186,8 @@ TEST_F(ReportsTest, TheHistogramPacksTheEnabledLotsWithTheSheetsDigits)
         return QStringLiteral("(no %1)").arg(label);
     };
     EXPECT_EQ(beside("N"), "6");
-    EXPECT_EQ(beside("平均値"), QString::number(mean, 'f', 5));
-    EXPECT_EQ(beside("σ（全体）"), QString::number(std::sqrt(squares / 5), 'f', 5));
+    EXPECT_EQ(beside("平均"), QString::number(mean, 'f', 5));
+    EXPECT_EQ(beside("σ (全体)"), QString::number(std::sqrt(squares / 5), 'f', 5));
 
     form->menuExecHist->trigger(); // the menu item makes a second one
     QApplication::processEvents();
@@ -357,6 +364,37 @@ TEST_F(ReportsTest, ASaveFolderThatCannotTakeTheCopyIsNamedWithTheReason)
     EXPECT_FALSE(splash->isVisible());
 }
 
+TEST_F(ReportsTest, AReportTheDiskCannotHoldLeavesNoCopyBehindAndSaysSo)
+{
+    if (!testing_support::ownMountNamespace()) GTEST_SKIP() << "a disk that holds the copy but not the filled report needs a tmpfs "
+                                                               "in a mount namespace of the test's own (the administrator's)";
+    threeLots();
+    // Room for the template's copy and an earlier report of the operator's, not for the save.
+    const qint64 copyPages = (QFileInfo(QStringLiteral(QUORVANE_FORM_FILES "/XbarR.xlsx")).size() + 4095) / 4096;
+    const QString full = saveDir.path() + QStringLiteral("/full");
+    const QString earlier = full + QStringLiteral("/20240131_174502_XbarR.xlsx");
+    QStringList left;
+    ASSERT_TRUE(testing_support::withFullDisk(full, (copyPages + 2) * 4096, [&] {
+        QFile mine(earlier);
+        ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+        mine.write("an earlier report");
+        mine.close();
+        form->reportFolders.saveFiles = full;
+        click(form->btnControlChart);
+        left = QDir(full).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }));
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("エラーメッセージ"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^ブックを保存できませんでした。作成途中の帳票ファイル「\\d{8}_\\d{6}_XbarR\\.xlsx」は削除しました。\n")
+                                   + QRegularExpression::escape(QDir::toNativeSeparators(full)) + QStringLiteral("/\\d{8}_\\d{6}_XbarR\\.xlsx：空き容量が足りません$"))
+                    .match(ui.messages[0].text)
+                    .hasMatch())
+        << ui.messages[0].text.toStdString();
+    EXPECT_EQ(left, QStringList{QStringLiteral("20240131_174502_XbarR.xlsx")}); // the operator's file alone
+    EXPECT_TRUE(ui.openedDocuments.isEmpty());
+    EXPECT_FALSE(splash->isVisible());
+}
+
 TEST_F(ReportsTest, UnderTheChartConstantsTheResultWorkbookGainsTheCapabilityStudy)
 {
     form->spinRow->setValue(10);
@@ -384,8 +422,8 @@ TEST_F(ReportsTest, UnderTheChartConstantsTheResultWorkbookGainsTheCapabilityStu
                                    .value(path)
                                    .toObject();
     const QJsonObject cells = sheets.value(QStringLiteral("工程能力分析")).toObject();
-    const judge::StudyChart study = form->chartSet().study;
-    const std::vector<QStringList> rows = judge::studyRows(study.table, study.normality);
+    const chartmodel::StudyPage study = form->chartModel(QDateTime::currentDateTime()).study;
+    const std::vector<QStringList> rows = chartmodel::studyRows(study.table, study.normality);
     int filled = 0;
     for (size_t r = 0; r < rows.size(); ++r)
         for (qsizetype c = 0; c < rows[r].size(); ++c) {
@@ -416,7 +454,7 @@ TEST_F(ReportsTest, UnderTheChartConstantsTheControlChartHoldsEachLotsLimits)
     EXPECT_TRUE(ui.messages.isEmpty());
     const auto book = report(QStringLiteral("XbarR"));
     ASSERT_TRUE(book);
-    EXPECT_EQ(book->text(0, 1, 9), QStringLiteral("X-UCL(ロット)"));
+    EXPECT_EQ(book->text(0, 1, 9), QStringLiteral("X-UCL\n(ロット別)"));
     EXPECT_EQ(book->text(0, 2, 9), "10.52362");
     EXPECT_EQ(book->text(0, 3, 9), "10.82327"); // one value: 3 sigma
     EXPECT_EQ(book->text(0, 2, 12), "1.02984");  // (d2 + 3 d3)(3) sigma, d3(3) = 0.888368004

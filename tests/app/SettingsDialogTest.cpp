@@ -1,4 +1,5 @@
 #include "MainFormFixture.h"
+#include "FullDisk.h"
 
 #include "ui/InputMethod.h"
 
@@ -493,6 +494,72 @@ TEST_F(SettingsDialogTest, InitialValuesReachTheSettingsStoreAndTheNextStart)
     EXPECT_EQ(form->editUnit->text(), "UM");
     EXPECT_EQ(form->cmbChart->currentText(), "XbarS管理図");
     EXPECT_EQ(form->pnlRsUcl->text(), "S-UCL");
+}
+
+TEST_F(SettingsDialogTest, SettingsAHomeCannotTakeAreReportedAtCloseAndTheWindowStillCloses)
+{
+    const QString folder = settingsDir.path() + QStringLiteral("/Mirelda");
+    ASSERT_TRUE(testing_support::withFullDisk(folder, 16, [&] {
+        form->close();
+        QApplication::processEvents();
+    }));
+    EXPECT_FALSE(form->isVisible());
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("警告メッセージ"));
+    const QString expected = QStringLiteral("設定を保存できませんでした。今回変更した設定は次回の起動に引き継がれません…。\n") +
+                             QDir::toNativeSeparators(folder + QStringLiteral("/Quorvane.conf"));
+    EXPECT_TRUE(ui.messages[0].text.startsWith(expected)) << ui.messages[0].text.toStdString();
+    if (testing_support::ownMountNamespace()) {
+        EXPECT_TRUE(ui.messages[0].text.endsWith(QStringLiteral("：空き容量が足りません"))) << ui.messages[0].text.toStdString();
+    }
+}
+
+TEST_F(SettingsDialogTest, TheStudysWithinSigmaIsChosenHereAndReachesTheStudyAndTheNextStart)
+{
+    // The counts OK applies are those shown, so the judged sheet keeps its layout and results.
+    form->appSettings().Row = 10;
+    form->appSettings().Col = 3;
+    form->spinRow->setValue(10);
+    form->spinCol->setValue(3);
+    form->editKupper->setText("11.000");
+    form->editKlower->setText("9.000");
+    const char* const lots[2][3] = {{"9.800", "10.000", "10.200"}, {"10.000", "10.100", "10.500"}};
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 0; c < 3; ++c) form->gridEdit->setCell(c, r, lots[r - 1][c]);
+    click(form->btnSpcJudg);
+    const auto shown = [&](const QString& label) {
+        for (const chartmodel::StudyLine& line : form->chartModel(QDateTime::currentDateTime()).study.table)
+            if (line.label == label) return line.value;
+        return QString();
+    };
+    // The chart kind's own estimator, named in the line's label.
+    EXPECT_EQ(shown("σ (群内: R̄/d2)"), QString::number((0.4 + 0.5) / 2 / 1.69256875, 'f', 5));
+
+    openSetting([&](TSettingForm& d) {
+        // Enter leads from the limit method to the new list.
+        d.cmbLimit->setFocus();
+        press(Qt::Key_Return);
+        EXPECT_TRUE(d.cmbSigma->hasFocus());
+        EXPECT_TRUE(paintedYellow(d.cmbSigma));
+        EXPECT_EQ(d.cmbSigma->currentText(), "管理図に合わせる");
+        EXPECT_EQ(shownItems(d.cmbSigma), (QStringList{"管理図に合わせる", "合併標準偏差", "R̄/d2", "S̄/c4"}));
+        choose(d.cmbSigma, "合併標準偏差");
+        QTest::mouseClick(d.btnOk, Qt::LeftButton);
+    });
+    EXPECT_EQ(form->appSettings().SigmaIndex, 1);
+    // Squares 0.08 and 0.14 over 4 degrees, over c4(5).
+    const double c4 = std::sqrt(2.0 / 4) * std::tgamma(5 / 2.0) / std::tgamma(4 / 2.0);
+    EXPECT_EQ(shown("σ (群内: 合併標準偏差)"), QString::number(std::sqrt(0.22 / 4) / c4, 'f', 5));
+
+    openSetting([&](TSettingForm& d) {
+        choose(d.cmbSigma, "S̄/c4");
+        press(Qt::Key_Escape);
+    });
+    EXPECT_EQ(form->appSettings().SigmaIndex, 1);
+    form->close();
+    form.reset();
+    start();
+    EXPECT_EQ(form->appSettings().SigmaIndex, 1);
 }
 
 // ---------------------------------------------------------------- a hand-edited settings file

@@ -4,6 +4,7 @@
 #include "MainFormFixture.h"
 
 #include "model/NumberText.h"
+#include "ui/FilteredLineEdit.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -125,6 +126,40 @@ protected:
         }
         return shown;
     }
+    // The text a field draws, the way the screen draws it: inside the field's contents and the
+    // field's text, or its beginning followed by the mark.
+    QString shownText(QLineEdit* field)
+    {
+        RecordingDevice device(field->size(), field->logicalDpiX());
+        {
+            QPainter p(&device);
+            field->render(&p, QPoint(), QRegion(), QWidget::DrawChildren);
+        }
+        const QRect inside = field->contentsRect();
+        QString text;
+        for (const TextRecorder::Drawn& d : device.engine.drawn) {
+            text += d.text;
+            EXPECT_GE(d.box.left(), inside.left() - 0.5) << d.text.toStdString() << " cut at the left";
+            EXPECT_LE(d.box.right(), inside.right() + 1.5) << d.text.toStdString() << " cut at the right";
+        }
+        const QString full = field->text();
+        if (text != full) {
+            EXPECT_TRUE(text.endsWith(kMark)) << text.toStdString() << " for " << full.toStdString();
+            EXPECT_TRUE(full.startsWith(text.chopped(1))) << text.toStdString() << " for " << full.toStdString();
+            if (text.size() > 1) {
+                EXPECT_GE(text.size() - 1, full.indexOf(u'.')) << text.toStdString();
+            }
+        }
+        return text;
+    }
+    QString tipOf(QWidget* w)
+    {
+        QToolTip::hideText();
+        const QPoint at = w->rect().center();
+        QHelpEvent e(QEvent::ToolTip, at, w->mapToGlobal(at));
+        QApplication::sendEvent(w, &e);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    }
     // The tip the cell shows when the mouse rests on it ("" when none).
     QString tipOf(ui::StringGrid* grid, int col, int row)
     {
@@ -182,6 +217,48 @@ TEST_F(ShownNumbersTest, AWideValueIsShownWholeOrMarkedAsShortenedNeverCut)
     ASSERT_TRUE(form->gridCalc->cell(2, 1).startsWith("123456.12346")) << form->gridCalc->cell(2, 1).toStdString();
     shown = shownTexts(form->gridCalc);
     EXPECT_FALSE(shown.empty());
+}
+
+TEST_F(ShownNumbersTest, AControlLimitIsShownWholeOrMarkedAsShortenedNeverCut)
+{
+    // A sheet of five decimals; the operator types a huge reading and a small one.
+    form->spinKeta->setFocus();
+    press(Qt::Key_A, Qt::ControlModifier);
+    typeKeys("5");
+    press(Qt::Key_Tab);
+    ASSERT_EQ(form->spinKeta->text(), "5");
+    QTest::mouseClick(form->gridEdit->viewport(), Qt::LeftButton, {},
+                      form->gridEdit->visualRect(form->gridEdit->model()->index(0, 0)).center());
+    typeKeys("99999999999.12345");
+    press(Qt::Key_Return);
+    typeKeys("1.5");
+    press(Qt::Key_Return);
+    ASSERT_TRUE(form->gridEdit->cell(0, 1).startsWith("99999999999.1234")) << form->gridEdit->cell(0, 1).toStdString();
+    click(form->btn3Stdev);
+
+    for (QLineEdit* field : {form->editUcl, form->editLcl, form->editRsUcl}) {
+        const QString full = field->text();
+        SCOPED_TRACE(full.toStdString());
+        ASSERT_GT(full.size(), 15);
+        const QString shown = shownText(field);
+        EXPECT_NE(shown, full) << "a field this narrow cannot hold it";
+        EXPECT_TRUE(tipOf(field).startsWith(full + u'\n')) << tipOf(field).toStdString();
+    }
+    // The lower limit is negative: shortened, it keeps its sign or shows the mark alone.
+    ASSERT_TRUE(form->editLcl->text().startsWith(u'-'));
+    const QString lower = shownText(form->editLcl);
+    EXPECT_TRUE(lower.startsWith(u'-') || lower == QString(kMark)) << lower.toStdString();
+
+    // While the operator edits a field it shows the text itself; readings of a usual size fit.
+    choose(form->cmbLimit, QStringLiteral("指定管理値"));
+    form->editUcl->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(form->editUcl->text(), qobject_cast<ui::FilteredLineEdit*>(form->editUcl)->shownText());
+    press(Qt::Key_A, Qt::ControlModifier);
+    typeKeys("12.34567");
+    press(Qt::Key_Tab);
+    EXPECT_EQ(shownText(form->editUcl), "12.34567");
+    EXPECT_EQ(tipOf(form->editUcl), form->editUcl->toolTip()); // the hint alone
 }
 
 } // namespace

@@ -21,10 +21,19 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <cmath>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QMouseEvent>
 #include <QToolTip>
 #include <QXYSeries>
+#include <QGraphicsLineItem>
+#include <QGraphicsPathItem>
+#include <QGraphicsTextItem>
+#include <QHeaderView>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QScrollBar>
+#include <functional>
 
 namespace {
 
@@ -181,13 +190,13 @@ TEST_F(ChartFormTest, TheHistogramFollowsTheClassCountAndTheEnabledLots)
 {
     form->menuExecHistView->trigger();
     settle();
-    const judge::Histogram& h = charts()->charts().histogram;
+    const chartmodel::Histogram& h = charts()->charts().histogram;
     ASSERT_TRUE(h.message.isEmpty());
     EXPECT_EQ(h.classes.size(), 10u);
     int total = 0;
     for (const judge::HistogramClass& c : h.classes) total += c.count;
     EXPECT_EQ(total, 30);
-    EXPECT_TRUE(charts()->viewHistogram->chart()->title().contains("CPK = " + form->gridCalc->cell(8, 11)));
+    EXPECT_TRUE(charts()->viewHistogram->chart()->title().contains("CPK (全体σ) = " + form->gridCalc->cell(8, 11)));
 
     form->spinBetWeen->setValue(6);
     settle();
@@ -221,12 +230,22 @@ TEST_F(ChartFormTest, CopySaveAndPrintTheShownChart)
     ASSERT_FALSE(png.isNull());
     const QSize page = charts()->stackControl->size();
     EXPECT_NEAR(png.width(), 2 * page.width(), 4);
+    // Above the charts, the lines that say what they show.
+    EXPECT_GT(png.height(), 2 * page.height() + 40);
     EXPECT_GT(redPixels(png), 40);
     EXPECT_FALSE(QImage(dir.filePath("chart.png")).isNull()); // no suffix: PNG
     QFile pdf(dir.filePath("chart.PDF"));
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.read(5) == "%PDF-");
     EXPECT_GT(pdf.size(), 5000);
+    // The saved page names the product, the specification, the limits' method and the program
+    // that made it (words whose glyphs the PDF's text layer maps back; digits it does not).
+    QProcess text;
+    text.start("pdftotext", {dir.filePath("chart.PDF"), "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString words = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char* expected : {"品種名称：", "測定単位：MM", "公差規格", "管理限界値：３シグマ法", "Quorvane"})
+        EXPECT_TRUE(words.contains(QString::fromUtf8(expected))) << expected << "\n" << words.toStdString();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3); // the cancelled dialog wrote nothing
     EXPECT_TRUE(ui.messages.isEmpty());
 
@@ -295,15 +314,11 @@ TEST_F(ChartFormTest, TheCapabilityStudyPageShowsBothCurvesAndTheTable)
     EXPECT_EQ(charts()->pageCharts->tabText(2), "工程能力分析");
     ASSERT_EQ(charts()->stackStudy->currentIndex(), 0);
 
-    // Every lot is m − d, m, m + d: its S is d, so sigma within is √(mean d²) over c4(21)
-    // (closed form with std::tgamma); tolerance 9.5 to 10.5.
-    double squares = 0;
-    for (int r = 1; r <= 10; ++r) {
-        const double d = 0.01 * ((r * 7) % 5 + 1);
-        squares += d * d;
-    }
-    const double c4 = std::sqrt(2.0 / 20) * std::tgamma(21 / 2.0) / std::tgamma(20 / 2.0);
-    const double within = std::sqrt(squares / 10) / c4;
+    // Every lot is m − d, m, m + d: its range is 2d, so sigma within (R̄/d2 under XbarR) is
+    // the mean of 2d over d2(3) = 1.69256875; tolerance 9.5 to 10.5.
+    double ranges = 0;
+    for (int r = 1; r <= 10; ++r) ranges += 2 * 0.01 * ((r * 7) % 5 + 1);
+    const double within = ranges / 10 / 1.69256875;
     QTableWidget* table = charts()->tblStudy;
     auto valueOf = [table](const QString& label) {
         for (int r = 0; r < table->rowCount(); ++r)
@@ -364,4 +379,87 @@ TEST_F(ChartFormTest, UnderTheChartConstantsTheLimitsAreStepsOfEachLotsSize)
     ASSERT_TRUE(rangeCentre);
     EXPECT_LT(rangeCentre->at(4).y(), rangeCentre->at(2).y()); // d2(2) < d2(3)
     EXPECT_FALSE(guide(charts()->viewXChart, "+1σ")); // each lot has its own zones
+}
+
+namespace {
+
+// The texts a chart's legend shows, as they are painted (cut short texts end in "...").
+QStringList legendTexts(QChart* chart)
+{
+    QStringList texts;
+    std::function<void(QGraphicsItem*)> walk = [&](QGraphicsItem* item) {
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item); text && item->isVisible()) texts << text->toPlainText();
+        for (QGraphicsItem* child : item->childItems()) walk(child);
+    };
+    walk(chart->legend());
+    return texts;
+}
+
+// The pens of the line swatches a legend paints beside the names.
+QList<QPen> legendStrokes(QChart* chart)
+{
+    QList<QPen> pens;
+    std::function<void(QGraphicsItem*)> walk = [&](QGraphicsItem* item) {
+        if (auto* line = dynamic_cast<QGraphicsLineItem*>(item); line && item->isVisible()) pens << line->pen();
+        if (auto* path = dynamic_cast<QGraphicsPathItem*>(item); path && item->isVisible()) pens << path->pen();
+        for (QGraphicsItem* child : item->childItems()) walk(child);
+    };
+    walk(chart->legend());
+    return pens;
+}
+
+} // namespace
+
+TEST_F(ChartFormTest, TheStudyPageShowsItsLegendAndItsIntervalsWholeAndTellsTheCurvesApart)
+{
+    chooseMenuItem(form->menuExecStudyView);
+    settle();
+    ASSERT_EQ(charts()->stackStudy->currentIndex(), 0);
+    EXPECT_EQ(charts()->size(), QSize(960, 720)); // the window's size when none is stored
+
+    // Every name of the legend is painted whole.
+    QChart* chart = charts()->viewStudy->chart();
+    const QStringList shown = legendTexts(chart);
+    QStringList names;
+    for (QAbstractSeries* s : chart->series())
+        for (QLegendMarker* m : chart->legend()->markers(s))
+            if (m->isVisible()) names << m->label();
+    ASSERT_GE(names.size(), 5);
+    for (const QString& name : names) EXPECT_TRUE(shown.contains(name)) << name.toStdString() << " | " << shown.join(" | ").toStdString();
+    // The two normal curves in the legend: one solid, one dashed stroke in the curve's colour.
+    int solid = 0, dashed = 0;
+    for (const QPen& pen : legendStrokes(chart)) {
+        if (pen.color() != charts::kCurveColor) continue;
+        (pen.style() == Qt::DashLine ? dashed : solid)++;
+    }
+    EXPECT_EQ(solid, 1);
+    EXPECT_EQ(dashed, 1);
+
+    // The table's columns fit: nothing to scroll sideways, the intervals not cut.
+    QTableWidget* table = charts()->tblStudy;
+    EXPECT_EQ(table->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GE(table->columnWidth(2), table->horizontalHeader()->sectionSizeHint(2));
+    for (int r = 0; r < table->rowCount(); ++r)
+        EXPECT_GE(table->columnWidth(2), table->fontMetrics().horizontalAdvance(table->item(r, 2)->text())) << r;
+}
+
+TEST_F(ChartFormTest, BothControlChartsPutALotAtTheSameX)
+{
+    form->menuExecChartView->trigger();
+    settle();
+    ASSERT_EQ(charts()->stackControl->currentIndex(), 0);
+    // Values of very different widths on the two value axes.
+    auto xOf = [&](QChartView* view, int lot) {
+        QChart* chart = view->chart();
+        return view->mapFromScene(chart->mapToScene(chart->mapToPosition(QPointF(lot, 0), chart->series().first()))).x();
+    };
+    for (QSize size : {QSize(960, 720), QSize(700, 500)}) {
+        charts()->resize(size);
+        settle();
+        for (int lot : {0, 9}) EXPECT_NEAR(xOf(charts()->viewXChart, lot), xOf(charts()->viewDispersionChart, lot), 1.0) << lot;
+        EXPECT_NEAR(charts()->viewXChart->chart()->plotArea().width(), charts()->viewDispersionChart->chart()->plotArea().width(), 1.0);
+        // The values' labels are whole, fewer where the charts are short.
+        for (QChartView* view : {charts()->viewXChart, charts()->viewDispersionChart})
+            for (QAbstractAxis* axis : view->chart()->axes(Qt::Vertical)) EXPECT_FALSE(axis->labelsTruncated()) << size.width();
+    }
 }

@@ -5,6 +5,7 @@
 #include "exchange/SheetReader.h"
 #include "model/DataLine.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QJsonArray>
 #include <QStringDecoder>
@@ -113,30 +114,36 @@ TEST(ConvertCommand, AFullDiskIsSaidAndLeavesNothingBehind)
     EXPECT_EQ(lines[4], q("fill")) << "a file or temporary was left in the full folder";
 }
 
-TEST(ConvertCommand, AFolderExportRemovesTheTemporariesAKilledExportLeft)
+TEST(ConvertCommand, AFolderExportRemovesOnlyTheTemporariesAKilledExportLeft)
 {
     QTemporaryDir dir;
     const QString input = dir.filePath(QStringLiteral("in.csv"));
     writeCsv(input, sheet(q("外径"), {"K001,9.8,10,10.2"}));
     const QString out = dir.filePath(QStringLiteral("out"));
     ASSERT_TRUE(QDir().mkpath(out));
-    const QStringList stale{"Sheet1.csv.aB3dE9", "Sheet50.csv.Zq0000"};
-    const QStringList kept{"Sheet1.csv.bak", "Sheet1.csv.aB3dE9x", "notes.csv.aB3dE9", "Sheet50.csv.link01"};
-    for (const QString& name : stale + kept.mid(0, 3)) {
+    // Left by a killed export hours ago; beside them the user's own files, as old, with names
+    // the temporaries of earlier versions had, and a temporary still being written.
+    const QStringList stale{".Sheet1.csv.quorvane-aB3dE9", ".Sheet50.csv.quorvane-Zq0000"};
+    const QStringList kept{"Sheet1.csv.backup", "Sheet3.csv.before", "Sheet1.csv.aB3dE9", ".Sheet2.csv.quorvane-now001"};
+    const qint64 twoHoursAgo = QDateTime::currentSecsSinceEpoch() - 7200;
+    for (const QString& name : stale + kept) {
         QFile f(QDir(out).filePath(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("partial");
+        f.write("the user's data");
+        f.flush();
+        if (!name.contains(QStringLiteral("now"))) {
+            ASSERT_TRUE(f.setFileTime(QDateTime::fromSecsSinceEpoch(twoHoursAgo), QFileDevice::FileModificationTime));
+        }
     }
-    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.txt"));
-    QFile(elsewhere).open(QIODevice::WriteOnly);
-    ASSERT_TRUE(QFile::link(elsewhere, QDir(out).filePath(kept[3])));
 
     const CliResult r = runCli({"convert", input, out});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     QStringList expected = kept + QStringList{"Sheet1.csv"};
     expected.sort();
     EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name), expected);
-    EXPECT_TRUE(QFileInfo::exists(elsewhere));
+    QFile backup(QDir(out).filePath(QStringLiteral("Sheet1.csv.backup")));
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backup.readAll(), "the user's data");
 }
 
 TEST(ConvertCommand, LookAlikesAreTakenAsTheWindowTakesThemAndOtherCharactersTheFilesCannotHoldRefused)

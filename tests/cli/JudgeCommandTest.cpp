@@ -7,7 +7,9 @@
 #include <QJsonArray>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace cli_test;
 
@@ -377,6 +379,72 @@ TEST_F(JudgeCommand, PipesAreReadToTheirEndAndAFifoWithoutAWriterDoesNotBlock)
     EXPECT_TRUE(QString::fromUtf8(empty.err).contains(q("空"))) << empty.err.toStdString();
 }
 
+// Streams that never end, through standard input and through a FIFO, each written by a real
+// process: text is read as far as the sheet's rows reach; a workbook, which must be held whole,
+// is refused past 64 MB with the input named.
+TEST_F(JudgeCommand, PipesAndFifosAreReadAsStreamsWithinTheBoundsOfFiles)
+{
+    const QString cli = QStringLiteral(QUORVANE_CLI);
+    const QString lines = q("exec yes K001,1.5,2.5");
+    const QString workbook = q("printf 'PK\\003\\004'; exec cat /dev/zero");
+    const auto expectRead = [](QProcess& p, const QString& writer, const QString& name) {
+        ASSERT_TRUE(p.waitForFinished(120000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        if (writer.contains(u"yes")) {
+            EXPECT_NE(p.exitCode(), 2) << err.toStdString();
+            const QJsonObject sheet = sheetOf(QJsonDocument::fromJson(p.readAllStandardOutput()).object(), 0);
+            EXPECT_EQ(sheet["lots"].toInt(), 100);
+            EXPECT_EQ(sheet["measurements"].toInt(), 2);
+        } else {
+            EXPECT_EQ(p.exitCode(), 2);
+            EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+            EXPECT_TRUE(err.contains(name) && err.contains(q("大きすぎ")) && err.contains(q("64 MB"))) << err.toStdString();
+        }
+    };
+    for (const QString& writer : {lines, workbook}) {
+        SCOPED_TRACE(writer.toStdString());
+        QProcess p;
+        p.start(q("/bin/sh"), {"-c", q("{ %1; } | \"$0\" judge /dev/stdin --format json").arg(writer), cli});
+        expectRead(p, writer, q("標準入力"));
+    }
+
+    // A sheet that takes more than one read of the pipe: every lot is read, not the first read's.
+    model::SheetRecord wide = sheet(q("Wide"), {}, 100, 100);
+    for (int lot = 1; lot <= 100; ++lot) {
+        QString line = QStringLiteral("K%1").arg(lot, 3, 10, QLatin1Char('0'));
+        for (int c = 0; c < 100; ++c) line += q(",10.000");
+        wide.dataLines.append(line);
+        wide.enableFlags.append(q("1"));
+    }
+    writeCsv(path("wide.csv"), wide);
+    ASSERT_GT(QFileInfo(path("wide.csv")).size(), 70000);
+    QProcess p;
+    p.start(q("/bin/sh"), {"-c", q("cat \"$0\" | \"$1\" judge /dev/stdin --format json"), path("wide.csv"), cli});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const QJsonObject read = sheetOf(QJsonDocument::fromJson(p.readAllStandardOutput()).object(), 0);
+    EXPECT_EQ(read["lots"].toInt(), 100) << p.readAllStandardError().toStdString();
+    const QJsonArray grid = read["capability_grid"].toArray(); // headings, every lot, the total
+    ASSERT_EQ(grid.size(), 102);
+    EXPECT_EQ(rowOf(grid[100]).mid(0, 2), QStringList({"K100", "100"}));
+
+    const QString fifo = path("endless");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& writer : {lines, workbook}) {
+        SCOPED_TRACE(writer.toStdString());
+        // Held open here, the FIFO has a writer from the start: the command never finds it without one.
+        const int held = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(held, 0);
+        QProcess w;
+        w.start(q("/bin/sh"), {"-c", q("{ %1; } > \"$0\"").arg(writer), fifo});
+        QProcess p;
+        p.start(cli, {"judge", fifo, "--format", "json"});
+        expectRead(p, writer, fifo);
+        ::close(held);
+        w.kill();
+        w.waitForFinished();
+    }
+}
+
 TEST_F(JudgeCommand, StandardLimitsAndTheCapabilityStudyInTheJson)
 {
     // Lots 9.9 10.0 10.1 | 10.0 10.2 | 10.1 in 9.5 to 10.5. Expected figures by hand: mean
@@ -388,21 +456,29 @@ TEST_F(JudgeCommand, StandardLimitsAndTheCapabilityStudyInTheJson)
     const QJsonObject s = sheetOf(r.json(), 0);
 
     const double pi = 3.14159265358979323846;
-    const double within = std::sqrt(0.04 / 3) / (2 * std::sqrt(2.0 / 3) / std::sqrt(pi));
+    const double pooled = std::sqrt(0.04 / 3) / (2 * std::sqrt(2.0 / 3) / std::sqrt(pi));
     const double overall = std::sqrt(0.055 / 5);
+    const double sigma = (0.2 / 1.69256875 + 0.2 * std::sqrt(pi) / 2) / 2;
+    // The study's within sigma is the chart's own R̄/d2 unless another is asked for.
     const QJsonObject study = s["capability_study"].toObject();
     EXPECT_EQ(study["n"].toInt(), 6);
     EXPECT_NEAR(study["mean"].toDouble(), 10.05, 1e-12);
-    EXPECT_NEAR(study["sigma_within"].toDouble(), within, 1e-12);
+    EXPECT_EQ(study["sigma_within_method"].toString(), "rbar");
+    EXPECT_NEAR(study["sigma_within"].toDouble(), sigma, 1e-8);
     EXPECT_NEAR(study["sigma_overall"].toDouble(), overall, 1e-12);
-    EXPECT_NEAR(study["cp"].toDouble(), 1 / (6 * within), 1e-10);
-    EXPECT_NEAR(study["cpk"].toDouble(), 0.45 / (3 * within), 1e-10);
+    EXPECT_NEAR(study["cp"].toDouble(), 1 / (6 * sigma), 1e-7);
     EXPECT_NEAR(study["ppk"].toDouble(), 0.45 / (3 * overall), 1e-10);
     EXPECT_EQ(study["cp_ci"].toArray().size(), 2);
     EXPECT_TRUE(study["anderson_darling"].isNull()); // six values
+    EXPECT_EQ(study["normality_warning"], QJsonValue(false));
     EXPECT_EQ(study["ppm_observed"].toDouble(), 0.0);
+    EXPECT_TRUE(study["nonnormal"].isNull());
+    const QJsonObject asked =
+        sheetOf(runCli({"judge", path("study.xlsx"), "--sigma-within", "pooled", "--format", "json"}).json(), 0)["capability_study"].toObject();
+    EXPECT_EQ(asked["sigma_within_method"].toString(), "pooled");
+    EXPECT_NEAR(asked["sigma_within"].toDouble(), pooled, 1e-12);
+    EXPECT_NEAR(asked["cpk"].toDouble(), 0.45 / (3 * pooled), 1e-10);
 
-    const double sigma = (0.2 / 1.69256875 + 0.2 * std::sqrt(pi) / 2) / 2;
     const QJsonArray lots = s["limits_per_lot"].toArray();
     ASSERT_EQ(lots.size(), 3);
     const QJsonObject second = lots[1].toObject();
@@ -426,4 +502,64 @@ TEST_F(JudgeCommand, StandardLimitsAndTheCapabilityStudyInTheJson)
     const QJsonObject threeSigma = sheetOf(runCli({"judge", path("study.xlsx"), "--format", "json"}).json(), 0);
     EXPECT_FALSE(threeSigma.contains("limits_per_lot"));
     EXPECT_NEAR(threeSigma["capability_study"].toObject()["pp"].toDouble(), 1 / (6 * overall), 1e-10);
+}
+
+TEST_F(JudgeCommand, TheStudysTargetAndNonNormalCapabilityInTheJson)
+{
+    // Thirty positive readings skewed to the right, and a sheet holding a zero.
+    std::vector<QByteArray> lines;
+    const char* const values[] = {"9.612", "9.655", "9.671", "9.702", "9.718", "9.731", "9.745", "9.760", "9.771", "9.790",
+                                  "9.801", "9.815", "9.832", "9.844", "9.866", "9.881", "9.905", "9.927", "9.952", "9.981",
+                                  "10.012", "10.046", "10.088", "10.131", "10.187", "10.245", "10.322", "10.401", "10.497", "9.699"};
+    for (int r = 0; r < 10; ++r)
+        lines.push_back(QStringLiteral("K%1,%2,%3,%4").arg(r + 1, 3, 10, QChar(u'0')).arg(values[r], values[r + 10], values[r + 20]).toUtf8());
+    model::SheetRecord skewed = sheet(q("Skewed"), {});
+    for (const QByteArray& l : lines) skewed.dataLines.append(QString::fromUtf8(l));
+    writeWorkbook(path("skewed.xlsx"), {skewed, sheet(q("Zero"), {"K001,9.900,10.000,0.000", "K002,10.000,10.200,10.100"})});
+
+    const auto studyOf = [&](const QStringList& options, int sheetIndex = 0) {
+        const CliResult r = runCli(QStringList{"judge", path("skewed.xlsx"), "--format", "json"} + options);
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+        return sheetOf(r.json(), sheetIndex)["capability_study"].toObject();
+    };
+    const QJsonObject targeted = studyOf({"--target", "10.2"});
+    EXPECT_EQ(targeted["target"].toDouble(), 10.2);
+    const double mean = targeted["mean"].toDouble(), sd = targeted["sigma_overall"].toDouble();
+    EXPECT_NEAR(targeted["cpm"].toDouble(), 1.0 / (6 * std::sqrt(sd * sd + (mean - 10.2) * (mean - 10.2))), 1e-12);
+    EXPECT_EQ(studyOf({})["target"].toDouble(), 10.0);
+
+    const QStringList common{"p00135", "p50", "p99865", "pp", "ppu", "ppl", "ppk", "ppm_expected", "fit_a2", "fit_p"};
+    const std::pair<const char*, QStringList> methods[] = {
+        {"boxcox", {"lambda"}}, {"lognormal", {"meanlog", "sdlog"}}, {"weibull", {"shape", "scale"}}};
+    for (const auto& [method, parameters] : methods) {
+        const QJsonObject nn = studyOf({"--distribution", q(method)})["nonnormal"].toObject();
+        QStringList keys = QStringList{"method"} + parameters + common;
+        keys.sort();
+        EXPECT_EQ(nn.keys(), keys) << method;
+        EXPECT_EQ(nn["method"].toString(), q(method));
+        EXPECT_LT(nn["p00135"].toDouble(), nn["p50"].toDouble());
+        EXPECT_LT(nn["p50"].toDouble(), nn["p99865"].toDouble());
+        EXPECT_EQ(nn["ppk"].toDouble(), std::min(nn["ppu"].toDouble(), nn["ppl"].toDouble())) << method;
+        EXPECT_TRUE(nn["fit_p"].isDouble()) << method; // thirty values: the fit is tested
+    }
+    const QJsonObject chosen = studyOf({"--distribution", "auto"})["nonnormal"].toObject();
+    EXPECT_TRUE(QStringList({"normal", "boxcox", "lognormal", "weibull"}).contains(chosen["method"].toString()));
+
+    // A zero cannot be transformed: the normal study stays, and the reason is given.
+    const QJsonObject zero = studyOf({"--distribution", "boxcox"}, 1);
+    EXPECT_TRUE(zero["nonnormal"].isNull());
+    EXPECT_TRUE(zero["nonnormal_message"].toString().contains(q("Box-Cox変換"))) << zero["nonnormal_message"].toString().toStdString();
+    EXPECT_TRUE(zero["pp"].isDouble());
+
+    const CliResult text = runCli({"judge", path("skewed.xlsx"), "--sheet", "1", "--distribution", "lognormal"});
+    EXPECT_TRUE(text.out.contains("対数正規分布"));
+    EXPECT_TRUE(text.out.contains("R̄/d2"));
+
+    for (const QStringList& bad : {QStringList{"--sigma-within", "median"}, QStringList{"--target", "abc"},
+                                   QStringList{"--distribution", "gamma"}}) {
+        const CliResult r = runCli(QStringList{"judge", path("skewed.xlsx")} + bad);
+        EXPECT_EQ(r.status, 2) << bad.join(' ').toStdString();
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(bad.front())) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
 }

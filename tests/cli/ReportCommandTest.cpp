@@ -125,3 +125,31 @@ TEST_F(ReportCommand, WhatCannotBeWrittenEndsWithStatusTwoAndItsReason)
         EXPECT_TRUE(r.out.isEmpty());
     }
 }
+
+TEST_F(ReportCommand, AReportTheDiskCannotHoldLeavesNoCopyBehindAndSaysSo)
+{
+    if (!testing_support::ownMountNamespace()) GTEST_SKIP() << "a disk that holds the copy but not the filled report needs a tmpfs "
+                                                               "in a mount namespace of the test's own (the administrator's)";
+    // Room for one copy of the template and an earlier report of the user's, not for a filled report.
+    const QString templ = QFileInfo(QStringLiteral(QUORVANE_CLI)).absolutePath() + QStringLiteral("/Form Files/XbarR.xlsx");
+    const qint64 copyPages = (QFileInfo(templ).size() + 4095) / 4096;
+    ASSERT_GT(copyPages, 0);
+    CliResult r;
+    QStringList left;
+    ASSERT_TRUE(testing_support::withFullDisk(out, (copyPages + 2) * 4096, [&] {
+        QFile mine(out + QStringLiteral("/20240131_174502_01_XbarR.xlsx"));
+        ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+        mine.write("an earlier report");
+        mine.close();
+        r = runCli({"report", book, "--kind", "control", "--out", out}); // the command runs on the same full disk
+        left = QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    const QStringList lines = QString::fromUtf8(r.err).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << r.err.toStdString(); // sheets 1 and 3
+    for (const QString& line : lines)
+        EXPECT_TRUE(line.contains(q("作成途中の帳票ファイル「")) && line.contains(q("」は削除しました。")) && line.contains(q("空き容量が足りません")))
+            << line.toStdString();
+    EXPECT_EQ(left, QStringList{QStringLiteral("20240131_174502_01_XbarR.xlsx")});
+}

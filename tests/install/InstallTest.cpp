@@ -293,6 +293,16 @@ TEST_F(Package, LintianFindsNoErrorAndNoWarning)
         EXPECT_FALSE(line.startsWith(QStringLiteral("E:")) || line.startsWith(QStringLiteral("W:"))) << line.toStdString();
 }
 
+TEST_F(Package, ItsProgramsAreBuiltWithDebiansHardening)
+{
+    // Lintian's own checks of the binaries, pedantic and informational tags shown too.
+    const QStringList tags{"hardening-no-bindnow", "hardening-no-fortify-functions", "hardening-no-pie", "hardening-no-relro"};
+    const Finished lintian = run(QStringLiteral("lintian"), {QStringLiteral("--pedantic"), QStringLiteral("--display-info"),
+                                                             QStringLiteral("--tags"), tags.join(u','), deb});
+    EXPECT_EQ(lintian.exitCode, 0) << lintian.out.toStdString() << lintian.err.toStdString();
+    for (const QString& tag : tags) EXPECT_FALSE(lintian.out.contains(tag)) << lintian.out.toStdString();
+}
+
 #ifdef QUORVANE_INSTALLS_CLI
 TEST_F(InstallTest, TheInstalledCommandJudgesTheInstalledSamples)
 {

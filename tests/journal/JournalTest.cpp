@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -101,40 +102,118 @@ TEST_F(JournalTest, WritesOnlyTheSheetsThatChangedAndReadsTheWorkbookBackExactly
     EXPECT_THROW(journal::decodeRecord(bytes + 'x'), journal::JournalError);
 }
 
+std::vector<qint64> ids(const std::vector<journal::SessionInfo>& sessions)
+{
+    std::vector<qint64> out;
+    for (const journal::SessionInfo& s : sessions) out.push_back(s.id);
+    return out;
+}
+
 TEST_F(JournalTest, OffersASessionThatEndedUncleanlyOnceAndNeverOneThatStillRuns)
 {
     const Workbook book = sampleBook(7);
-    {
-        auto crashed = Journal::open(path(), QStringLiteral("quorvane"));
-        crashed->write(book);
-    } // ends without closing its session, as a killed copy does
     auto running = Journal::open(path(), QStringLiteral("quorvane-copy"));
     running->write(sampleBook(8));
+    qint64 crashedId = 0;
+    {
+        auto crashed = Journal::open(path(), QStringLiteral("quorvane"), QStringLiteral("pc1 (:0)"));
+        crashed->write(book);
+        crashedId = crashed->session();
+    } // ends without closing its session, as a killed copy does
 
     auto next = Journal::open(path(), QStringLiteral("quorvane"));
-    ASSERT_TRUE(next->uncleanSession());
-    EXPECT_EQ(*next->readSession(*next->uncleanSession()), book);
+    ASSERT_EQ(ids(next->crashedSessions()), std::vector<qint64>{crashedId});
+    const journal::SessionInfo& offered = next->crashedSessions().front();
+    EXPECT_EQ(offered.station, QStringLiteral("pc1 (:0)"));
+    EXPECT_EQ(offered.sheets, 4);
+    EXPECT_LE(qAbs(offered.written.secsTo(QDateTime::currentDateTime())), 60);
+    EXPECT_EQ(*next->readSession(crashedId), book);
     next->markOffered();
-    EXPECT_FALSE(next->uncleanSession());
+    EXPECT_TRUE(next->crashedSessions().empty());
     next->closeSession();
     next.reset();
 
     auto again = Journal::open(path(), QStringLiteral("quorvane"));
-    EXPECT_FALSE(again->uncleanSession()) << "asked once only";
-    // The previous session is the newest that no copy runs: not the running copy's.
+    EXPECT_TRUE(again->crashedSessions().empty()) << "asked once only";
+    // The sessions to open are those no copy runs: not the running copy's.
+    EXPECT_EQ(ids(again->endedSessions()), std::vector<qint64>{crashedId});
     again->closeSession();
     again.reset();
-    auto third = Journal::open(path(), QStringLiteral("quorvane"));
-    ASSERT_TRUE(third->previousSession());
-    EXPECT_EQ(*third->readSession(*third->previousSession()), book);
 
-    // The running copy ends normally: its workbook is the previous one now, never unclean.
+    // The running copy goes on and ends normally: its workbook is there to open, the latest
+    // written first, and never offered.
+    QThread::msleep(5);
+    running->write(sampleBook(9));
     running->closeSession();
+    const qint64 runningId = running->session();
     running.reset();
-    third.reset();
     auto fourth = Journal::open(path(), QStringLiteral("quorvane"));
-    EXPECT_FALSE(fourth->uncleanSession());
-    EXPECT_EQ(*fourth->readSession(*fourth->previousSession()), sampleBook(8));
+    EXPECT_TRUE(fourth->crashedSessions().empty());
+    const std::vector<journal::SessionInfo> ended = fourth->endedSessions();
+    ASSERT_EQ(ids(ended), (std::vector<qint64>{runningId, crashedId}));
+    EXPECT_TRUE(ended[0].closed);
+    EXPECT_FALSE(ended[1].closed);
+    EXPECT_EQ(*fourth->readSession(runningId), sampleBook(9));
+}
+
+TEST_F(JournalTest, AJournalOfTheFormerVersionKeepsWhatItHolds)
+{
+    // A journal as the former version left it: a session that ended uncleanly.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path()).constData(), &db), SQLITE_OK);
+    const Workbook book = sampleBook(3);
+    ASSERT_EQ(sqlite3_exec(db, R"sql(
+        CREATE TABLE session(id INTEGER PRIMARY KEY AUTOINCREMENT, program TEXT NOT NULL, started TEXT NOT NULL,
+          token TEXT NOT NULL, state INTEGER NOT NULL DEFAULT 0, sheet_count INTEGER NOT NULL DEFAULT 0,
+          shown INTEGER NOT NULL DEFAULT 0, chart INTEGER NOT NULL DEFAULT 0, limit_method INTEGER NOT NULL DEFAULT 0,
+          ucl TEXT NOT NULL DEFAULT '', lcl TEXT NOT NULL DEFAULT '', rs_ucl TEXT NOT NULL DEFAULT '');
+        CREATE TABLE sheet(session INTEGER NOT NULL, idx INTEGER NOT NULL, caption TEXT NOT NULL, record BLOB NOT NULL,
+          PRIMARY KEY(session, idx)) WITHOUT ROWID;
+        CREATE TABLE snapshot(id INTEGER PRIMARY KEY AUTOINCREMENT, session INTEGER NOT NULL, whole INTEGER NOT NULL,
+          sheet_count INTEGER NOT NULL, shown INTEGER NOT NULL, chart INTEGER NOT NULL, limit_method INTEGER NOT NULL,
+          ucl TEXT NOT NULL, lcl TEXT NOT NULL, rs_ucl TEXT NOT NULL);
+        CREATE TABLE snapshot_sheet(snapshot INTEGER NOT NULL, idx INTEGER NOT NULL, caption TEXT NOT NULL,
+          record BLOB NOT NULL, PRIMARY KEY(snapshot, idx)) WITHOUT ROWID;
+        PRAGMA user_version = 1;)sql",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_stmt* add = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO session(id, program, started, token, sheet_count, shown, chart, limit_method, ucl) "
+                       "VALUES(5, 'quorvane', '2024-03-01T08:15:00.000', 'gone', ?, ?, 0, 1, ?)",
+                       -1, &add, nullptr);
+    sqlite3_bind_int(add, 1, book.count());
+    sqlite3_bind_int(add, 2, book.shown);
+    const QByteArray ucl = book.ucl.toUtf8();
+    sqlite3_bind_text(add, 3, ucl.constData(), int(ucl.size()), SQLITE_TRANSIENT);
+    ASSERT_EQ(sqlite3_step(add), SQLITE_DONE);
+    sqlite3_finalize(add);
+    for (int i = 0; i < book.count(); ++i) {
+        sqlite3_stmt* put = nullptr;
+        sqlite3_prepare_v2(db, "INSERT INTO sheet VALUES(5, ?, ?, ?)", -1, &put, nullptr);
+        const QByteArray caption = book.captions[i].toUtf8();
+        const QByteArray record = journal::encodeRecord(book.sheets[size_t(i)]);
+        sqlite3_bind_int(put, 1, i);
+        sqlite3_bind_text(put, 2, caption.constData(), int(caption.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(put, 3, record.constData(), int(record.size()), SQLITE_TRANSIENT);
+        ASSERT_EQ(sqlite3_step(put), SQLITE_DONE);
+        sqlite3_finalize(put);
+    }
+    sqlite3_close(db);
+
+    auto j = Journal::open(path(), QStringLiteral("quorvane"));
+    EXPECT_TRUE(j->setAsidePath().isEmpty()) << "not taken for damaged";
+    ASSERT_EQ(ids(j->crashedSessions()), std::vector<qint64>{5});
+    EXPECT_EQ(j->crashedSessions().front().written, QDateTime(QDate(2024, 3, 1), QTime(8, 15)));
+    EXPECT_EQ(*j->readSession(5), book);
+    EXPECT_GT(j->session(), 5);
+}
+
+TEST(JournalFileName, NamesTheHostAndStaysInItsFolder)
+{
+    EXPECT_EQ(journal::journalFileName(QStringLiteral("line-3.plant")), QStringLiteral("journal-line-3_plant.sqlite"));
+    EXPECT_EQ(journal::journalFileName(QStringLiteral("../../x/工場")), QStringLiteral("journal-______x___.sqlite"));
+    EXPECT_EQ(journal::journalFileName(QString()), QStringLiteral("journal-localhost.sqlite"));
 }
 
 TEST_F(JournalTest, KeepsTheLastThreeSessionsAndSnapshots)
@@ -173,7 +252,7 @@ TEST_F(JournalTest, KeepsTheLastThreeSessionsAndSnapshots)
     EXPECT_EQ(count("SELECT count(*) FROM snapshot"), 3 * Journal::kKeptSnapshots);
     EXPECT_EQ(count("SELECT count(*) FROM snapshot_sheet WHERE snapshot NOT IN (SELECT id FROM snapshot)"), 0);
     sqlite3_close(db);
-    EXPECT_EQ(*j->readSession(*j->previousSession()), sampleBook(6));
+    EXPECT_EQ(*j->readSession(j->endedSessions().front().id), sampleBook(6));
 }
 
 TEST_F(JournalTest, OnlyTheOwnerCanReadTheJournal)
@@ -205,7 +284,7 @@ TEST_F(JournalTest, ADamagedJournalIsSetAsideAndANewOneStarted)
     auto j = Journal::open(path(), QStringLiteral("quorvane"));
     ASSERT_FALSE(j->setAsidePath().isEmpty());
     EXPECT_EQ(QFileInfo(j->setAsidePath()).size(), size);
-    EXPECT_FALSE(j->previousSession());
+    EXPECT_TRUE(j->endedSessions().empty());
     j->write(sampleBook(3));
     EXPECT_EQ(*j->readSession(j->session()), sampleBook(3));
 

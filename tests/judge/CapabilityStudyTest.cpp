@@ -1,5 +1,6 @@
 #include "judge/CapabilityStudy.h"
 #include "judge/Capability.h"
+#include "chartmodel/StudyTable.h"
 #include "TestSheet.h"
 #include "model/NumberText.h"
 
@@ -19,6 +20,7 @@ using judge::testing::TestSheet;
 namespace {
 
 constexpr double kZ = 1.9599639845400536;
+const StudyOptions kPooled{SigmaWithin::Pooled, std::nullopt, Distribution::Normal};
 struct Chi2 {
     double low, high; // 0.025 and 0.975 quantiles
 };
@@ -49,7 +51,7 @@ TestSheet pooledSheet()
 TEST(CapabilityStudy, ToleranceFiguresOnAPooledSheet)
 {
     const SpecLimits limits{SpecKind::Tolerance, 14.0, 8.0};
-    const CapabilityStudy st = studyCapability(usedLots(pooledSheet().view()), ChartKind::XbarR, limits);
+    const CapabilityStudy st = studyCapability(usedLots(pooledSheet().view()), ChartKind::XbarR, limits, kPooled);
     // Pooled: squares 2 + 2 over 2 + 1 degrees; c4(4) = 2√(2/3)/√π.
     const double c4of4 = 2 * std::sqrt(2.0 / 3) / std::sqrt(std::numbers::pi);
     const double within = std::sqrt(4.0 / 3) / c4of4;
@@ -148,7 +150,7 @@ TEST(CapabilityStudy, TwoValues)
     TestSheet s(2);
     s.lot({"10", "12"});
     const SpecLimits limits{SpecKind::Tolerance, 14.0, 8.0};
-    const CapabilityStudy st = studyCapability(usedLots(s.view()), ChartKind::XbarR, limits);
+    const CapabilityStudy st = studyCapability(usedLots(s.view()), ChartKind::XbarR, limits, kPooled);
     // s = √2 with one degree of freedom; c4(2) = √(2/π).
     EXPECT_NEAR(*st.sigmaWithin, std::sqrt(std::numbers::pi), 1e-12);
     EXPECT_NEAR(*st.sigmaOverall, std::sqrt(2.0), 1e-14);
@@ -225,4 +227,116 @@ TEST(CapabilityStudy, NormalityWarningAndAnOutlierFarBeyondDoublePrecisionTails)
     ASSERT_TRUE(ad);
     EXPECT_TRUE(std::isfinite(ad->a2));
     EXPECT_EQ(ad->p, 0.0);
+}
+
+namespace {
+
+// A textbook example: 25 samples of 5 inside diameters of forged piston rings (mm),
+// specification 74.000 ± 0.05, whose X̄-R chart gives x̿ = 74.00118, R̄ = 0.02276 and
+// σ̂ = R̄/d2 = 0.009785; the published indices are Cp 1.703, Cpl 1.743, Cpu 1.663, Cpk 1.663.
+const char* const kPistonRings[25][5] = {
+    {"74.030", "74.002", "74.019", "73.992", "74.008"}, {"73.995", "73.992", "74.001", "74.011", "74.004"},
+    {"73.988", "74.024", "74.021", "74.005", "74.002"}, {"74.002", "73.996", "73.993", "74.015", "74.009"},
+    {"73.992", "74.007", "74.015", "73.989", "74.014"}, {"74.009", "73.994", "73.997", "73.985", "73.993"},
+    {"73.995", "74.006", "73.994", "74.000", "74.005"}, {"73.985", "74.003", "73.993", "74.015", "73.988"},
+    {"74.008", "73.995", "74.009", "74.005", "74.004"}, {"73.998", "74.000", "73.990", "74.007", "73.995"},
+    {"73.994", "73.998", "73.994", "73.995", "73.990"}, {"74.004", "74.000", "74.007", "74.000", "73.996"},
+    {"73.983", "74.002", "73.998", "73.997", "74.012"}, {"74.006", "73.967", "73.994", "74.000", "73.984"},
+    {"74.012", "74.014", "73.998", "73.999", "74.007"}, {"74.000", "73.984", "74.005", "73.998", "73.996"},
+    {"73.994", "74.012", "73.986", "74.005", "74.007"}, {"74.006", "74.010", "74.018", "74.003", "74.000"},
+    {"73.984", "74.002", "74.003", "74.005", "73.997"}, {"74.000", "74.010", "74.013", "74.020", "74.003"},
+    {"73.988", "74.001", "74.009", "74.005", "73.996"}, {"74.004", "73.999", "73.990", "74.006", "74.009"},
+    {"74.010", "73.989", "73.990", "74.009", "74.014"}, {"74.015", "74.008", "73.993", "74.000", "74.010"},
+    {"73.982", "73.984", "73.995", "74.017", "74.013"}};
+
+} // namespace
+
+TEST(CapabilityStudy, ThePublishedPistonRingExampleUnderTheChartsOwnEstimator)
+{
+    TestSheet s(5);
+    for (const auto& lot : kPistonRings) s.lot({lot[0], lot[1], lot[2], lot[3], lot[4]});
+    const SpecLimits limits{SpecKind::Tolerance, 74.05, 73.95};
+    // XbarR defaults to R̄/d2, the chart's own sigma.
+    const CapabilityStudy st = studyCapability(usedLots(s.view()), ChartKind::XbarR, limits);
+    EXPECT_EQ(st.withinMethod, WithinMethod::RBar);
+    EXPECT_EQ(model::formatFixed(*st.sigmaWithin, 6), "0.009785");
+    EXPECT_EQ(model::formatFixed(*st.mean, 5), "74.00118");
+    EXPECT_EQ(model::formatFixed(*st.cp, 3), "1.703");
+    EXPECT_EQ(model::formatFixed(*st.cpl, 3), "1.743");
+    EXPECT_EQ(model::formatFixed(*st.cpu, 3), "1.663");
+    EXPECT_EQ(model::formatFixed(*st.cpk, 3), "1.663");
+
+    // The pooled estimate is another sigma (about 1 % higher here) and is only used when chosen.
+    const CapabilityStudy pooled = studyCapability(usedLots(s.view()), ChartKind::XbarR, limits, kPooled);
+    EXPECT_EQ(pooled.withinMethod, WithinMethod::Pooled);
+    EXPECT_EQ(pooled.withinDegrees, 100.0);
+    EXPECT_GT(*pooled.sigmaWithin, *st.sigmaWithin * 1.005);
+}
+
+TEST(CapabilityStudy, EachWithinEstimatorAndItsDegreesOfFreedom)
+{
+    // Lots of two values: S = R/√2 and c4(2) = √(2/π), so S/c4 = R/d2(2) = R√π/2, and both
+    // estimates have the variance of a χ² with k/(π − 2) degrees (d3(2)² = 2 − 4/π), k lots.
+    TestSheet pairs(2);
+    pairs.lot({"10", "12"}).lot({"10", "11"}).lot({"11", "14"}).lot({"9"});
+    const SpecLimits limits{SpecKind::Tolerance, 20.0, 4.0};
+    const double pi = std::numbers::pi;
+    const double rbar = (2 + 1 + 3) / 3.0 * std::sqrt(pi) / 2;
+    for (SigmaWithin choice : {SigmaWithin::RBar, SigmaWithin::SBar}) {
+        const CapabilityStudy st = studyCapability(usedLots(pairs.view()), ChartKind::XbarR, limits, {choice, {}, {}});
+        EXPECT_NEAR(*st.sigmaWithin, rbar, 1e-12);
+        EXPECT_NEAR(st.withinDegrees, 3 / (pi - 2), 1e-9);
+        ASSERT_TRUE(st.cpCi);
+    }
+    EXPECT_EQ(studyCapability(usedLots(pairs.view()), ChartKind::XbarS, limits).withinMethod, WithinMethod::SBar);
+
+    // Unequal lots: R̄/d2 is the mean of each lot's R/d2(n), not R̄ over one constant.
+    TestSheet mixed(3);
+    mixed.lot({"9.9", "10.0", "10.1"}).lot({"10.0", "10.2"}).lot({"10.1"});
+    const double d2of3 = 1.69256875; // the range integral, nine digits
+    const CapabilityStudy st = studyCapability(usedLots(mixed.view()), ChartKind::XbarR, limits);
+    EXPECT_NEAR(*st.sigmaWithin, (0.2 / d2of3 + 0.2 * std::sqrt(pi) / 2) / 2, 1e-8);
+
+    // X-Rs estimates from the moving ranges whatever is chosen.
+    TestSheet singles(1);
+    for (const char* v : {"10", "12", "11"}) singles.lot({v});
+    for (SigmaWithin choice : {SigmaWithin::ByChart, SigmaWithin::Pooled, SigmaWithin::SBar})
+        EXPECT_EQ(studyCapability(usedLots(singles.view()), ChartKind::XRs, limits, {choice, {}, {}}).withinMethod,
+                  WithinMethod::MovingRange);
+}
+
+TEST(CapabilityStudy, TheTargetOfCpmAndWhyIndicesAreMissing)
+{
+    const SpecLimits tolerance{SpecKind::Tolerance, 14.0, 8.0};
+    // Mean 10.5, overall variance 1.1: Cpm = 6 / (6√(1.1 + (10.5 − T)²)).
+    const CapabilityStudy given = studyCapability(usedLots(pooledSheet().view()), ChartKind::XbarR, tolerance, {{}, 10.0, {}});
+    EXPECT_EQ(*given.target, 10.0);
+    EXPECT_NEAR(*given.cpm, 1 / std::sqrt(1.1 + 0.25), 1e-12);
+    EXPECT_EQ(*studyCapability(usedLots(pooledSheet().view()), ChartKind::XbarR, tolerance).target, 11.0);
+    const CapabilityStudy upper =
+        studyCapability(usedLots(pooledSheet().view()), ChartKind::XbarR, {SpecKind::UpperOnly, 14.0, 0.0}, {{}, 10.0, {}});
+    EXPECT_FALSE(upper.cpm);
+    EXPECT_FALSE(studyCapability(usedLots(pooledSheet().view()), ChartKind::XbarR, {SpecKind::LowerOnly, 0.0, 8.0}).target);
+
+    TestSheet equal(3);
+    equal.lot({"10", "10", "10"}).lot({"10", "10"});
+    const CapabilityStudy flat = studyCapability(usedLots(equal.view()), ChartKind::XbarR, tolerance);
+    EXPECT_EQ(flat.overallGap, IndexGap::NoSpread);
+    EXPECT_TRUE(chartmodel::indexGapLine(flat).contains(QStringLiteral("σ = 0")));
+
+    // The lots differ but none varies inside: the overall indices, and why there are no within ones.
+    TestSheet steps(3);
+    steps.lot({"10", "10", "10"}).lot({"11", "11"});
+    const CapabilityStudy within = studyCapability(usedLots(steps.view()), ChartKind::XbarS, tolerance);
+    EXPECT_TRUE(within.pp && !within.cp && !within.overallGap);
+    EXPECT_EQ(within.withinGap, IndexGap::NoSpread);
+    EXPECT_TRUE(chartmodel::indexGapLine(within).contains(QStringLiteral("σ (群内) = 0")));
+
+    TestSheet singles(3);
+    singles.lot({"10"}).lot({"11"}).lot({"13"});
+    const CapabilityStudy noLots = studyCapability(usedLots(singles.view()), ChartKind::XbarR, tolerance);
+    EXPECT_EQ(noLots.withinGap, IndexGap::NoLots);
+    EXPECT_TRUE(noLots.ppk && !noLots.cpk);
+    EXPECT_FALSE(chartmodel::indexGapLine(noLots).isEmpty());
+    EXPECT_TRUE(chartmodel::indexGapLine(studyCapability(usedLots(pooledSheet().view()), ChartKind::XbarR, tolerance)).isEmpty());
 }

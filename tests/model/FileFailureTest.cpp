@@ -41,7 +41,7 @@ TEST(FileFailure, ReadsTellAMissingFileFromAMissingFolderAndABrokenLink)
     EXPECT_EQ(readFailure(dir.filePath("gone/x.csv"), ENOENT).problem, FileProblem::FolderMissing);
     EXPECT_EQ(readFailure(dir.path(), EISDIR).problem, FileProblem::IsFolder);
     ASSERT_TRUE(QFile::link(dir.filePath("nowhere"), dir.filePath("link.csv")));
-    EXPECT_EQ(readFailure(dir.filePath("link.csv"), ENOENT).problem, FileProblem::LinkLoop);
+    EXPECT_EQ(readFailure(dir.filePath("link.csv"), ENOENT).problem, FileProblem::BrokenLink);
 }
 
 TEST(FileFailure, TheSecondLineIsThePathAndTheReasonInJapanese)

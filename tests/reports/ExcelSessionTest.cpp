@@ -26,7 +26,8 @@ TEST(ExcelSession, ClosingFormClosesTheWorkbookUnsavedAndQuits)
     ExcelSession session;
     EXPECT_FALSE(session.hasApplication());
     EXPECT_THROW(session.application(), spreadsheet::Error);
-    ASSERT_TRUE(session.start());
+    session.start();
+    ASSERT_TRUE(session.hasApplication());
     session.setWorkbook(session.application().openWorkbook(path));
     session.setWorksheet(session.application().activeWorkbook().worksheet(1));
     session.worksheet().range("A1").setValue(QStringLiteral("changed"));
@@ -48,7 +49,8 @@ TEST(ExcelSession, HandOverOfANewWorkbookWritesItAndOpensIt)
     QTemporaryDir dir;
     QStringList opened;
     ExcelSession session([&](const QString& p) { opened << p; return true; }, dir.path() + QStringLiteral("/handover"));
-    ASSERT_TRUE(session.start());
+    session.start();
+    ASSERT_TRUE(session.hasApplication());
     session.application().setSheetsInNewWorkbook(3);
     session.setWorkbook(session.application().addWorkbook());
     session.setWorksheet(session.workbook().worksheet(1));

@@ -33,11 +33,8 @@ TEST(PlantedLinks, AReportCopyIsANewFileUnderTheFirstNameNoEntryHas)
     // The whole report: copy, fill, save.
     judge::testing::TestSheet s(3);
     s.lot({"9.8", "10.0", "10.2"}).lot({"10.1", "10.0", "9.9"});
-    const CalcGrid g = judgedGrid(s, judge::ChartKind::XbarR);
-    const judge::ControlLimitTexts limits{QStringLiteral("10.6"), QStringLiteral("9.4"), QStringLiteral("0.9")};
     ExcelSession session;
-    const QString path = fillControlChart(session, folders(planted.folder()), kWhen,
-                                          controlChartData(g.table, g.rowCount, judge::ChartKind::XbarR, limits));
+    const QString path = fillControlChart(session, folders(planted.folder()), kWhen, judgedModel(s, judge::ChartKind::XbarR));
     EXPECT_EQ(path, planted.path(QStringLiteral("20240131_174502_XbarR_4.xlsx")));
     EXPECT_FALSE(QFileInfo(path).isSymLink());
     EXPECT_EQ(spreadsheet::Book::open(path)->text(0, 2, 1), QStringLiteral("K001"));
@@ -45,7 +42,7 @@ TEST(PlantedLinks, AReportCopyIsANewFileUnderTheFirstNameNoEntryHas)
 
     // The same for a bare copy, whose names are searched the same way.
     planted.linkToNothing(QStringLiteral("20240131_174502_Histogram.xlsx"));
-    const QString copy = copyTemplate(QStringLiteral(QUORVANE_FORM_FILES "/Histogram.xlsx"), planted.folder(), kWhen);
+    const QString copy = copyTemplate(QStringLiteral(QUORVANE_FORM_FILES "/Histogram.xlsx"), planted.folder(), kWhen).path;
     EXPECT_EQ(copy, planted.path(QStringLiteral("20240131_174502_Histogram_2.xlsx")));
     planted.expectNothingWrittenThrough();
 }
@@ -94,7 +91,7 @@ TEST(PlantedLinks, TheResultWorkbookTakesAFreeNameAndTheHandOverFolderIsTheUsers
     // from one in the temporary folder that every user shares.
     const test_support::ScopedHome home;
     ExcelSession handOver;
-    ASSERT_TRUE(handOver.start());
+    handOver.start();
     handOver.setWorkbook(handOver.application().addWorkbook());
     const QString handedOver = handOver.endHandOver();
     EXPECT_TRUE(handedOver.startsWith(home.path() + u'/')) << handedOver.toStdString();

@@ -46,9 +46,9 @@ TestSheet sheetOf(int lots, int measurements)
     return s;
 }
 
-ReportIdentity identity(int lots, int measurements, const QString& chart)
+chartmodel::Identification identity(int lots, int measurements, const QString& chart)
 {
-    ReportIdentity id;
+    chartmodel::Identification id;
     id.product = QStringLiteral("シャフト ＡＢ－１２３（量産品・長い品種名称の例）");
     id.process = QStringLiteral("研削");
     id.device = QStringLiteral("外径測定機");
@@ -84,61 +84,72 @@ struct Made {
     int lots = 0;
     QString title;  // a chart's title, on the chart page only
     QString marker; // heading of the data table, printed after it
+    chartmodel::ChartModel model;
 };
+
+// Whether a page drawn as SVG holds a dashed dark red line (a control limit) with a riser: a
+// step at a lot's edge.
+bool hasSteppedLimit(const QString& svg)
+{
+    static const QRegularExpression path(QStringLiteral("<path style=\"[^\"]*stroke:rgb\\(75[.0-9]*%,0%,0%\\)[^\"]*stroke-dasharray[^\"]*\" d=\"([^\"]*)\""));
+    static const QRegularExpression point(QStringLiteral("[ML] ([-0-9.]+) ([-0-9.]+)"));
+    for (auto p = path.globalMatch(svg); p.hasNext();) {
+        const QString d = p.next().captured(1);
+        std::optional<QPointF> last;
+        for (auto it = point.globalMatch(d); it.hasNext();) {
+            const auto m = it.next();
+            const QPointF at(m.captured(1).toDouble(), m.captured(2).toDouble());
+            if (last && std::abs(at.x() - last->x()) < 1.5 && std::abs(at.y() - last->y()) > 1.5) return true;
+            last = at;
+        }
+    }
+    return false;
+}
 
 } // namespace
 
-TEST(Render, ChartPagesPrintFirstOnOnePageAndTheCellsReadBack)
+TEST(Render, ChartPagesPrintFirstOnOnePageWithTheIdentificationOnEveryPageAndTheCellsReadBack)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) GTEST_SKIP() << "LibreOffice is not installed";
     QTemporaryDir dir;
     dir.setAutoRemove(qEnvironmentVariableIsEmpty("QUORVANE_KEEP_RENDERED"));
     const ReportFolders f = folders(dir.path() + QStringLiteral("/Save Files"));
     const judge::ControlLimitTexts limits{QStringLiteral("10.05000"), QStringLiteral("9.95000"), QStringLiteral("0.08000")};
-    const double sBar = 0.0123456;
 
     QList<Made> made;
     int stamp = 0;
     const auto when = [&] { return QDateTime(QDate(2026, 12, 7), QTime(17, 0)).addSecs(stamp++); };
+    const auto titleOf = [](ChartKind kind) {
+        return kind == ChartKind::XRs ? QStringLiteral("Rs 管理図（") : kind == ChartKind::XbarS ? QStringLiteral("S 管理図（") : QStringLiteral("R 管理図（");
+    };
     for (int lots : {3, 29, 100}) {
         for (ChartKind kind : {ChartKind::XbarR, ChartKind::XbarS, ChartKind::XRs}) {
             const int n = kind == ChartKind::XRs ? 1 : lots == 100 ? 100 : 5;
-            const CalcGrid g = judgedGrid(sheetOf(lots, n), kind);
-            ControlChartData data = controlChartData(g.table, g.rowCount, kind, limits);
-            data.identity = identity(lots, n, QStringLiteral("管理図"));
-            data.lots[0] = QStringLiteral("0012");
-            data.lots[1] = QStringLiteral("1E3");
-            data.xMarked.assign(size_t(lots), false);
-            data.xMarked[1] = true;
-            data.dispersionMarked.assign(size_t(lots), false);
-            if (kind == ChartKind::XbarS) data.dispersionCentre = sBar;
+            chartmodel::ChartModel m = judgedModel(sheetOf(lots, n), kind, judge::LimitMethod::Specified, limits);
+            m.identification = identity(lots, n, QStringLiteral("管理図"));
+            m.control.lots[0] = QStringLiteral("0012");
+            m.control.lots[1] = QStringLiteral("1E3");
+            for (chartmodel::ChartPoint& p : m.control.x.points) p.rules.clear();
+            for (chartmodel::ChartPoint& p : m.control.dispersion.points) p.rules.clear();
+            m.control.x.points[1].rules = {1};
             ExcelSession session;
-            made.append({fillControlChart(session, f, when(), data), lots,
-                          kind == ChartKind::XRs ? QStringLiteral("Rs 管理図（") : kind == ChartKind::XbarS ? QStringLiteral("S 管理図（") : QStringLiteral("R 管理図（"),
-                          QStringLiteral("ロット№")});
+            made.append({fillControlChart(session, f, when(), m), lots, titleOf(kind), QStringLiteral("ロット№"), m});
         }
         const int n = lots == 100 ? 100 : 6;
-        const TestSheet hist = sheetOf(lots, n);
-        HistogramData h = histogramData(hist.cells, hist.lots, lots, n, QStringLiteral("3"), 7);
-        h.identity = identity(lots, n, QStringLiteral("ヒストグラム"));
-        h.digits = 3;
-        h.specUpper = 10.1;
-        h.specLower = 9.9;
-        judge::CapabilityStudy study;
-        study.pp = 1.2344;
-        study.ppk = 1.1106;
-        study.cp = 1.5;
-        study.cpk = 1.4;
-        study.sigmaWithin = 0.0234567;
-        h.study = study;
-        // Seven classes of width 0.013 from 9.9595: [a, b) with every value inside, counted here.
-        h.classTable.clear();
-        for (int i = 0; i < 7; ++i) h.classTable.push_back({9.9595 + 0.013 * i, 9.9595 + 0.013 * (i + 1), 0});
-        for (const QStringList& row : h.block)
-            for (const QString& t : row)
-                if (const auto v = model::tryParseNumber(t)) h.classTable[size_t(std::min(6.0, std::floor((*v - 9.9595) / 0.013)))].count++;
+        chartmodel::ChartModel h = judgedModel(sheetOf(lots, n), ChartKind::XbarR, judge::LimitMethod::ThreeSigma, {}, 7);
+        h.identification = identity(lots, n, QStringLiteral("ヒストグラム"));
         ExcelSession session;
-        made.append({fillHistogram(session, f, when(), h), lots, QStringLiteral("度数分布"), QString()});
+        made.append({fillHistogram(session, f, when(), h), lots, QStringLiteral("度数分布"), QString(), h});
+    }
+    // Under the chart constants, lots of unequal size: each lot's limits as steps.
+    TestSheet unequal = sheetOf(12, 5);
+    for (int c = 2; c < 5; ++c) unequal.cells.setText(c, 4, QString());
+    chartmodel::ChartModel stepped = judgedModel(unequal, ChartKind::XbarR, judge::LimitMethod::Standard);
+    stepped.identification = identity(12, 5, QStringLiteral("管理図"));
+    ASSERT_EQ(stepped.control.lotLimits.size(), 12u);
+    {
+        ExcelSession session;
+        made.append({fillControlChart(session, f, when(), stepped), 12, titleOf(ChartKind::XbarR), QStringLiteral("ロット№"), stepped});
     }
 
     // The result workbook of the 3, 29 and 100-lot sheets, with a long product name and marks.
@@ -168,23 +179,45 @@ TEST(Render, ChartPagesPrintFirstOnOnePageAndTheCellsReadBack)
     testing_support::soffice(QStringList{QStringLiteral("--convert-to"), QStringLiteral("pdf"), QStringLiteral("--outdir"), dir.path() + QStringLiteral("/pdf")}
                              + files);
 
+    const QString product = QStringLiteral("シャフト ＡＢ－１２３（量産品・長い品種名称の例）");
     for (const Made& m : made) {
         SCOPED_TRACE(m.file.toStdString());
-        const QStringList texts = pages(dir.path() + "/pdf/" + QFileInfo(m.file).completeBaseName() + ".pdf");
+        const QString pdf = dir.path() + "/pdf/" + QFileInfo(m.file).completeBaseName() + ".pdf";
+        const QStringList texts = pages(pdf);
         ASSERT_GE(texts.size(), 2);
+        // Every page says what it shows and what made it: a page taken out still tells.
+        for (int p = 0; p < texts.size(); ++p) {
+            EXPECT_TRUE(texts[p].contains(product)) << p;
+            EXPECT_TRUE(texts[p].contains(QStringLiteral("Quorvane 1.0.0"))) << p;
+        }
+        // The limits are drawn as steps exactly where each lot has its own.
+        const QString svg = dir.path() + "/page1.svg";
+        testing_support::run(QStringLiteral("pdftocairo"), {QStringLiteral("-svg"), QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                                            QStringLiteral("1"), pdf, svg});
+        QFile page(svg);
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+        if (!m.marker.isEmpty()) {
+            EXPECT_EQ(hasSteppedLimit(QString::fromUtf8(page.readAll())), !m.model.control.lotLimits.empty());
+        }
         // The chart page first, whole: its identification block and both charts on page 1 only.
         EXPECT_TRUE(texts[0].contains(QStringLiteral("品種名称"))) << texts[0].toStdString();
         EXPECT_TRUE(texts[0].contains(m.title)) << texts[0].toStdString();
         EXPECT_TRUE(texts[0].contains(QStringLiteral("作成日時")));
         for (int p = 1; p < texts.size(); ++p) {
-            EXPECT_FALSE(texts[p].contains(QStringLiteral("品種名称"))) << p;
+            EXPECT_FALSE(texts[p].contains(QStringLiteral("装置名称"))) << p;
             EXPECT_FALSE(texts[p].contains(m.title)) << p;
+            EXPECT_FALSE(texts[p].contains(QStringLiteral("E-"))) << p; // no helper figures like 6.19E-11
         }
         if (!m.marker.isEmpty()) {
             EXPECT_TRUE(texts[1].contains(m.marker));
         }
-        // The data fitted to the page width: a page per about 40 rows, never a page per column block.
-        EXPECT_LE(texts.size(), 1 + (m.lots + 1 + 39) / 40 + (m.marker.isEmpty() ? 1 : 0)) << texts.size();
+        // The data fitted to the page width: a page per about 40 rows, never a page per column block;
+        // of the histogram only the chart page and the tables of worksheet 2.
+        if (m.marker.isEmpty()) {
+            EXPECT_EQ(texts.size(), 2);
+        } else {
+            EXPECT_LE(texts.size(), 1 + (m.lots + 1 + 39) / 40) << texts.size();
+        }
     }
 
     // Each result table one page wide: 100 measurement columns still print on a single page column.
@@ -233,38 +266,41 @@ print(json.dumps(out))
         SCOPED_TRACE(m.file.toStdString());
         const QJsonObject book = dumped[m.file].toObject();
         if (m.marker.isEmpty()) {
+            const chartmodel::Histogram& h = m.model.histogram;
             const QJsonObject table = book[QStringLiteral("集計")].toObject();
             EXPECT_EQ(table["B19"].toArray()[1].toString(), "7.0");
-            EXPECT_EQ(table["B23"].toArray()[1].toString(), QStringLiteral("9.9595"));
-            EXPECT_EQ(table["C29"].toArray()[1].toString(), QStringLiteral("10.0505"));
+            ASSERT_EQ(h.classes.size(), 7u);
+            EXPECT_EQ(table["B23"].toArray()[1].toString().toDouble(), model::parseNumber(model::formatFixed(h.classes[0].lower, 4)));
+            EXPECT_EQ(table["C29"].toArray()[1].toString().toDouble(), model::parseNumber(model::formatFixed(h.classes[6].upper, 4)));
             int counted = 0;
             for (int r = 23; r <= 29; ++r) counted += int(table[QStringLiteral("D%1").arg(r)].toArray()[1].toString().toDouble());
             EXPECT_EQ(counted, m.lots * (m.lots == 100 ? 100 : 6));
             const QJsonObject page = book[QStringLiteral("測定データ")].toObject();
-            EXPECT_EQ(page["CY3"].toArray()[1].toString(), QStringLiteral("シャフト ＡＢ－１２３（量産品・長い品種名称の例）"));
-            // The capability box: CP and CPK as the statistics grid shows them (overall sigma), then within and overall.
+            EXPECT_EQ(page["CY3"].toArray()[1].toString(), product);
+            // The capability box as the model has it, the grid's CP and CPK once beside Pp and Ppk.
             const auto box = [&](int row) { return page[QStringLiteral("DI%1").arg(row)].toArray()[1].toString() + u'=' + page[QStringLiteral("DK%1").arg(row)].toArray()[1].toString(); };
             EXPECT_EQ(box(8), QStringLiteral("N=%1").arg(counted));
-            EXPECT_EQ(box(11), QStringLiteral("CP=1.234"));
-            EXPECT_EQ(box(12), QStringLiteral("CPK=1.111"));
-            EXPECT_EQ(box(13), QStringLiteral("σ（群内）=0.02346"));
-            EXPECT_EQ(box(14), QStringLiteral("Cp（群内）=1.500"));
-            EXPECT_EQ(box(15), QStringLiteral("Cpk（群内）=1.400"));
-            EXPECT_EQ(box(17), QStringLiteral("Ppk（全体）=1.111"));
+            for (int i = 0; i < 11; ++i) {
+                const auto& [label, value] = h.box[size_t(i)];
+                EXPECT_TRUE(box(8 + i).startsWith(label + u'=')) << box(8 + i).toStdString();
+                if (const auto v = model::tryParseNumber(value)) {
+                    EXPECT_DOUBLE_EQ(box(8 + i).section(u'=', 1).toDouble(), *v) << label.toStdString();
+                }
+            }
+            EXPECT_EQ(box(11).section(u'=', 0, 0), QStringLiteral("CP・Pp (全体σ)"));
             // The class table on the chart page as on worksheet 2.
-            EXPECT_EQ(page["DJ24"].toArray()[1].toString(), QStringLiteral("9.9595"));
+            EXPECT_EQ(page["DJ24"].toArray()[1].toString(), table["B23"].toArray()[1].toString());
             continue;
         }
         const QJsonObject data = book[QStringLiteral("統計データ")].toObject();
+        EXPECT_EQ(data["G2"].toArray()[1].toString().toDouble(), *m.model.control.dispersion.line(chartmodel::LineKind::Centre)->value);
+        if (!m.model.control.lotLimits.empty()) continue;
         EXPECT_EQ(data["A2"].toArray(), (QJsonArray{"s", "0012"}));
         EXPECT_EQ(data["A3"].toArray(), (QJsonArray{"s", "1E3"}));
         EXPECT_EQ(data["N3"].toArray()[0].toString(), "n"); // the marked mean, drawn red
         EXPECT_FALSE(data.contains("N2"));
         EXPECT_EQ(data["S3"].toArray()[1].toString(), QStringLiteral("品種名称"));
         EXPECT_EQ(data["T3"].toArray()[1].toString(), QStringLiteral("シャフト ＡＢ－１２３（量産品・長い品種名称の例）"));
-        if (m.title == QStringLiteral("S 管理図（")) {
-            EXPECT_EQ(data["G2"].toArray()[1].toString().toDouble(), sBar);
-        }
         EXPECT_EQ(data["AK2"].toArray()[1].toString(), QStringLiteral("UCL = 10.05000"));
     }
 }

@@ -42,18 +42,20 @@ TEST(ReportFiles, NamesFollowTheFoldersBesideTheProgramAndTheChartKind)
     EXPECT_EQ(timeStampPrefix(QDateTime(QDate(2025, 9, 3), QTime(4, 5, 6))), QStringLiteral("20250903_040506_"));
 }
 
-TEST(ReportFiles, AFreeNameCountsUpBeforeTheExtension)
+TEST(ReportFiles, ACopyTakesTheFirstNameNoEntryHasCountingUpBeforeTheExtension)
 {
     QTemporaryDir dir;
-    const QString base = dir.path() + QStringLiteral("/20240131_174502_XbarR.xlsx");
-    EXPECT_EQ(freeFileName(base), base);
-    writeFile(base, "first");
-    EXPECT_EQ(freeFileName(base), dir.path() + QStringLiteral("/20240131_174502_XbarR_2.xlsx"));
-    writeFile(dir.path() + QStringLiteral("/20240131_174502_XbarR_2.xlsx"), "second");
-    EXPECT_EQ(freeFileName(base), dir.path() + QStringLiteral("/20240131_174502_XbarR_3.xlsx"));
-    // A folder of that name is taken too; a name without extension gets the number at its end.
-    QDir(dir.path()).mkdir(QStringLiteral("plain"));
-    EXPECT_EQ(freeFileName(dir.path() + QStringLiteral("/plain")), dir.path() + QStringLiteral("/plain_2"));
+    const QString templ = dir.path() + QStringLiteral("/XbarR.xlsx");
+    writeFile(templ, "template");
+    const QDateTime when(QDate(2024, 1, 31), QTime(17, 45, 2));
+    const QString base = dir.path() + QStringLiteral("/20240131_174502_XbarR");
+    // A file, a folder and a link to nothing hold the first three names: none is written.
+    writeFile(base + QStringLiteral(".xlsx"), "first");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("20240131_174502_XbarR_2.xlsx")));
+    ASSERT_TRUE(QFile::link(dir.path() + QStringLiteral("/nowhere"), base + QStringLiteral("_3.xlsx")));
+    EXPECT_EQ(copyTemplate(templ, dir.path(), when).path, base + QStringLiteral("_4.xlsx"));
+    EXPECT_EQ(readFile(base + QStringLiteral(".xlsx")), "first");
+    EXPECT_FALSE(QFileInfo::exists(dir.path() + QStringLiteral("/nowhere")));
 }
 
 TEST(ReportFiles, TwoCopiesInOneSecondGiveTwoFilesAndLeaveTheFirstAlone)
@@ -64,11 +66,11 @@ TEST(ReportFiles, TwoCopiesInOneSecondGiveTwoFilesAndLeaveTheFirstAlone)
     const QString out = dir.path() + QStringLiteral("/Save Files");
     const QDateTime when(QDate(2024, 1, 31), QTime(17, 45, 2));
 
-    const QString first = copyTemplate(templ, out, when); // the folder is made when missing
+    const QString first = copyTemplate(templ, out, when).path; // the folder is made when missing
     EXPECT_EQ(first, out + QStringLiteral("/20240131_174502_X-Rs.xlsx"));
     EXPECT_EQ(readFile(first), "template");
     writeFile(first, "edited by the operator");
-    const QString second = copyTemplate(templ, out, when);
+    const QString second = copyTemplate(templ, out, when).path;
     EXPECT_EQ(second, out + QStringLiteral("/20240131_174502_X-Rs_2.xlsx"));
     EXPECT_EQ(readFile(second), "template");
     EXPECT_EQ(readFile(first), "edited by the operator");

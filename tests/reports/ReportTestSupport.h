@@ -1,12 +1,13 @@
-// What the report tests share: the generated templates, result grids made by the real
-// capability judgement, and a look into saved workbooks.
+// What the report tests share: the generated templates, sheets and result grids made by the
+// real judgements, the chart model of a judged sheet, and a look into saved workbooks.
 #pragma once
 #include "../judge/TestSheet.h"
+#include "JudgedSheet.h"
 
+#include "chartmodel/ChartModel.h"
 #include "judge/Capability.h"
 #include "model/CellTable.h"
 #include "reports/ReportFiles.h"
-#include "reports/ReportModel.h"
 #include "sheetview/SheetView.h"
 #include "spreadsheet/Book.h"
 
@@ -40,30 +41,29 @@ inline CalcGrid judgedGrid(const judge::testing::TestSheet& sheet, judge::ChartK
     return g;
 }
 
-// The report model's data of a view holding these grids and fields, as a judgement leaves them.
-inline reports::ControlChartData controlChartData(const model::CellTable& calc, int rowCount, judge::ChartKind kind,
-                                                  const judge::ControlLimitTexts& limits)
+// The test sheet as a record: its lots' cells, enable flags and lot numbers, the tolerance 10.5
+// to 9.5 with `digits` decimals.
+inline model::SheetRecord recordOf(const judge::testing::TestSheet& sheet, const QString& digits = QStringLiteral("3"))
 {
-    sheetview::SheetView view;
-    view.calc = calc;
-    view.calcRowCount = rowCount;
-    view.chart = kind;
-    view.ucl = limits.ucl;
-    view.lcl = limits.lcl;
-    view.rsUcl = limits.rsUcl;
-    return reports::controlChartData(view, QDateTime::currentDateTime());
+    std::vector<std::pair<QStringList, bool>> lots;
+    for (int r = 1; r <= sheet.lotCount; ++r) {
+        QStringList cells;
+        for (int c = 0; c < sheet.measurementCount; ++c) cells << sheet.cells.text(c, r);
+        lots.push_back({cells, sheet.lots.flag(1, r)});
+    }
+    model::SheetRecord record = test_support::sheetOf(lots, sheet.measurementCount);
+    record.digits = digits;
+    return record;
 }
 
-inline reports::HistogramData histogramData(const model::CellTable& cells, const model::CellTable& lots, int lotCount,
-                                            int measurementCount, const QString& digits, int classes)
+// The chart model of the sheet judged as "SPC異常判定" judges it.
+inline chartmodel::ChartModel judgedModel(const judge::testing::TestSheet& sheet, judge::ChartKind kind,
+                                          judge::LimitMethod method = judge::LimitMethod::ThreeSigma,
+                                          const judge::ControlLimitTexts& limits = {}, int classes = 10,
+                                          const QString& digits = QStringLiteral("3"))
 {
-    sheetview::SheetView view;
-    view.cells = cells;
-    view.lots = lots;
-    view.lotRows = lotCount;
-    view.measurementColumns = measurementCount;
-    view.digits = digits;
-    return reports::histogramData(view, classes, QDateTime::currentDateTime());
+    const test_support::JudgedSheet j(recordOf(sheet, digits), kind, method, limits);
+    return chartmodel::buildChartModel(j.view, classes, QDateTime::currentDateTime());
 }
 
 // Every range the charts of a workbook read, as written in their parts ("'統計データ'!$B$2:$B$4").

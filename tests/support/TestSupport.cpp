@@ -12,11 +12,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
-
 namespace testing_support {
 
 Parts unpack(const QByteArray& package)
@@ -140,30 +135,6 @@ void expectRefused(const QByteArray& bytes, const char* fragment, const char* la
     } catch (const spreadsheet::Error& e) {
         EXPECT_TRUE(e.message().contains(QString::fromUtf8(fragment), Qt::CaseInsensitive)) << label << ": " << e.message().toStdString();
     }
-}
-
-void withFileSizeLimit(long long bytes, const std::function<void()>& work)
-{
-#ifdef Q_OS_UNIX
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = rlim_t(bytes);
-    setrlimit(RLIMIT_FSIZE, &small);
-    try {
-        work();
-    } catch (...) {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-        throw;
-    }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-#else
-    (void)bytes;
-    work();
-#endif
 }
 
 } // namespace testing_support

@@ -1,5 +1,7 @@
 #pragma once
 // Helpers shared by the spreadsheet tests.
+#include "FullDisk.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -52,9 +54,5 @@ void expectPeakBelow(const ProbeResult& r, double mib, const std::string& label)
 QString writeFile(const QTemporaryDir& dir, const char* name, const QByteArray& bytes);
 // Expects the engine to refuse the bytes with a message holding `fragment`.
 void expectRefused(const QByteArray& bytes, const char* fragment, const char* label);
-
-// Runs `work` on a disk that takes no more than `bytes` from this process (a full disk): a write
-// beyond fails with the system's "file too large". Does nothing but `work` where there is no such limit.
-void withFileSizeLimit(long long bytes, const std::function<void()>& work);
 
 } // namespace testing_support
