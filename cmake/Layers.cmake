@@ -107,9 +107,9 @@ function(quorvane_layer name)
 endfunction()
 
 # One GoogleTest executable per test folder; every test is registered with CTest.
-# GUI tests run on Qt's offscreen platform.
+# GUI tests run on Qt's offscreen platform. PROPERTIES adds test properties (fixtures).
 function(quorvane_test_folder name)
-  cmake_parse_arguments(T "" "MAIN" "DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "MAIN" "DEPS;LABELS;PROPERTIES" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   if(NOT sources)
     return()
@@ -121,5 +121,5 @@ function(quorvane_test_folder name)
     QUORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${T_LABELS}" TIMEOUT 300)
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${T_LABELS}" TIMEOUT 300 ${T_PROPERTIES})
 endfunction()

@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-charts-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libzip-dev zlib1g-dev libpugixml-dev libexpat1-dev libxlsxwriter-dev libsqlite3-dev libboost-math-dev libboost-dev
+  libpq-dev postgresql
   clang libclang-rt-14-dev
   fonts-noto-cjk qt6-translations-l10n
   xvfb xauth x11-utils imagemagick

@@ -6,7 +6,9 @@
 #include "cli/ReportCommand.h"
 #include "cli/SheetFile.h"
 #include "cli/SheetWorkers.h"
+#include "cli/StoreCommands.h"
 #include "sheetview/ProgramVersion.h"
+#include "store/Connection.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,6 +24,7 @@ const QString kProgram = QStringLiteral("quorvane-cli");
 
 CliRun judge(const JudgeCommand& command)
 {
+    if (command.store) return judgeFromStore(command);
     std::vector<model::SheetRecord> records = readSheetFile(command.file);
     const JudgeOptions& o = command.options;
     const std::vector<int> numbers = chosenSheets(int(records.size()), o.sheet, command.file);
@@ -40,6 +43,7 @@ CliRun judge(const JudgeCommand& command)
 // The paths written, one a line; status 2 when any report could not be written.
 CliRun report(const ReportCommand& command)
 {
+    if (command.store) return reportFromStore(command, QCoreApplication::applicationDirPath());
     const ReportRun written = writeReports(command, QCoreApplication::applicationDirPath());
     CliRun run;
     for (const QString& path : written.written) run.out += (QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) + u'\n').toUtf8();
@@ -69,6 +73,7 @@ CliRun runCli(const QStringList& arguments)
         if (const auto* j = std::get_if<JudgeCommand>(&command)) return judge(*j);
         if (const auto* r = std::get_if<ReportCommand>(&command)) return report(*r);
         if (const auto* c = std::get_if<ConvertCommand>(&command)) return convert(*c);
+        if (const auto* s = std::get_if<StoreCommand>(&command)) return runStoreCommand(*s);
         CliRun run;
         run.out = (std::holds_alternative<HelpCommand>(command) ? usageText() : version()).toUtf8();
         return run;
@@ -76,6 +81,9 @@ CliRun runCli(const QStringList& arguments)
         return {2, {}, QStringLiteral("%1: %2 (使い方: %1 --help)\n").arg(kProgram, e.message())};
     } catch (const FileError& e) {
         return {2, {}, kProgram + QStringLiteral(": ") + e.message() + u'\n'};
+    } catch (const store::StoreError& e) {
+        // libpq's messages may run over several lines: one line, as every other failure.
+        return {2, {}, kProgram + QStringLiteral(": ") + e.message().simplified() + u'\n'};
     }
 }
 

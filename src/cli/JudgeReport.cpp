@@ -318,27 +318,56 @@ QString sheetText(const SheetJudgement& s)
     return t;
 }
 
-} // namespace
-
-QByteArray jsonReport(const QString& file, const std::vector<SheetJudgement>& sheets)
+// The report under a head of "key": value pairs (null for none).
+QByteArray jsonReport(const std::vector<std::pair<QString, std::optional<QString>>>& head, const std::vector<SheetJudgement>& sheets)
 {
     // Each sheet's object on its own, on every core; joined in the sheets' order.
     QStringList objects(qsizetype(sheets.size()));
     forEachSheet(int(sheets.size()), [&](int i) { objects[i] = sheetJson(sheets[size_t(i)]); });
     const QString sheetList = objects.isEmpty() ? QStringLiteral("[]")
                                                 : QStringLiteral("[\n") + objects.join(QStringLiteral(",\n")) + QStringLiteral("\n  ]");
-    return (QStringLiteral("{\n  \"file\": ") + jsonString(file) + QStringLiteral(",\n  \"sheets\": ") + sheetList
-            + QStringLiteral("\n}\n"))
-        .toUtf8();
+    QString out = QStringLiteral("{\n");
+    for (const auto& [key, value] : head)
+        out += QStringLiteral("  \"%1\": ").arg(key) + (value ? jsonString(*value) : QStringLiteral("null")) + QStringLiteral(",\n");
+    return (out + QStringLiteral("  \"sheets\": ") + sheetList + QStringLiteral("\n}\n")).toUtf8();
+}
+
+QString headedText(const QString& head, const std::vector<SheetJudgement>& sheets)
+{
+    QStringList texts(qsizetype(sheets.size()));
+    forEachSheet(int(sheets.size()), [&](int i) { texts[i] = sheetText(sheets[size_t(i)]); });
+    QString t = head + u'\n';
+    for (const QString& text : texts) t += u'\n' + text;
+    return t;
+}
+
+} // namespace
+
+QByteArray jsonReport(const QString& file, const std::vector<SheetJudgement>& sheets)
+{
+    return jsonReport({{QStringLiteral("file"), file}}, sheets);
 }
 
 QString textReport(const QString& file, const std::vector<SheetJudgement>& sheets)
 {
-    QStringList texts(qsizetype(sheets.size()));
-    forEachSheet(int(sheets.size()), [&](int i) { texts[i] = sheetText(sheets[size_t(i)]); });
-    QString t = QStringLiteral("ファイル: %1\n").arg(file);
-    for (const QString& text : texts) t += u'\n' + text;
-    return t;
+    return headedText(QStringLiteral("ファイル: %1").arg(file), sheets);
+}
+
+QByteArray jsonReport(const QString& database, const QString& characteristic, const QString& baseline,
+                      const std::vector<SheetJudgement>& sheets)
+{
+    return jsonReport({{QStringLiteral("database"), database},
+                       {QStringLiteral("characteristic"), characteristic},
+                       {QStringLiteral("baseline"), baseline.isEmpty() ? std::nullopt : std::optional<QString>(baseline)}},
+                      sheets);
+}
+
+QString textReport(const QString& database, const QString& characteristic, const QString& baseline,
+                   const std::vector<SheetJudgement>& sheets)
+{
+    QString head = QStringLiteral("データベース: %1\n特性: %2").arg(database, characteristic);
+    if (!baseline.isEmpty()) head += u'\n' + baseline;
+    return headedText(head, sheets);
 }
 
 } // namespace cli

@@ -23,4 +23,12 @@ QByteArray jsonReport(const QString& file, const std::vector<SheetJudgement>& sh
 
 QString textReport(const QString& file, const std::vector<SheetJudgement>& sheets);
 
+// The same for a characteristic's lots read from a store: "database" and "characteristic" in
+// place of "file".
+// `baseline` names the baseline the lots were judged against ("baseline": null without one).
+QByteArray jsonReport(const QString& database, const QString& characteristic, const QString& baseline,
+                      const std::vector<SheetJudgement>& sheets);
+QString textReport(const QString& database, const QString& characteristic, const QString& baseline,
+                   const std::vector<SheetJudgement>& sheets);
+
 } // namespace cli

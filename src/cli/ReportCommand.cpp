@@ -42,10 +42,10 @@ struct PreparedSheet {
     QString problem;                  // a text that did not convert
 };
 
-PreparedSheet prepare(const ReportCommand& command, const model::SheetRecord& record, const QDateTime& when)
+PreparedSheet prepare(const ReportCommand& command, const ReportSheet& sheet, const QDateTime& when)
 {
     PreparedSheet p;
-    auto judged = std::make_unique<JudgedView>(judgeView(record, command.options));
+    auto judged = std::make_unique<JudgedView>(judgeView(sheet.record, command.options, sheet.afterEntry));
     // As the report buttons: without a capability result there is nothing to report.
     p.judged = !judged->view.capabilityResult.isEmpty();
     if (!p.judged) return p;
@@ -58,12 +58,10 @@ PreparedSheet prepare(const ReportCommand& command, const model::SheetRecord& re
 
 // Fills the report of a prepared sheet and returns the path; the session hands nothing over:
 // the workbook stays where it was saved.
-QString write(const PreparedSheet& p, ReportKind kind, int number, const reports::ReportFolders& folders, const QDateTime& when)
+QString write(const PreparedSheet& p, ReportKind kind, const QString& tag, const reports::ReportFolders& folders, const QDateTime& when)
 {
     reports::ExcelSession session;
     QString path;
-    // "03_": the reports of a run sort by sheet number in the folder.
-    const QString tag = QStringLiteral("%1_").arg(number, 2, 10, QChar(u'0'));
     try {
         switch (kind) {
         case ReportKind::Control: path = reports::fillControlChart(session, folders, when, *p.model, tag); break;
@@ -83,33 +81,45 @@ QString write(const PreparedSheet& p, ReportKind kind, int number, const reports
     return path;
 }
 
-} // namespace
-
-ReportRun writeReports(const ReportCommand& command, const QString& programFolder)
+void checkFolder(const ReportCommand& command)
 {
     const QFileInfo folder(command.folder);
     if (!folder.exists()) throw FileError(command.folder, QStringLiteral("出力先のフォルダがありません"));
     if (!folder.isDir()) throw FileError(command.folder, QStringLiteral("出力先がフォルダではありません"));
+}
 
+} // namespace
+
+ReportRun writeReports(const ReportCommand& command, const QString& programFolder)
+{
+    checkFolder(command);
     const std::vector<model::SheetRecord> records = readSheetFile(command.file);
-    const JudgeOptions& o = command.options;
-    const std::vector<int> numbers = chosenSheets(int(records.size()), o.sheet, command.file);
+    const std::vector<int> numbers = chosenSheets(int(records.size()), command.options.sheet, command.file);
+    std::vector<ReportSheet> sheets;
+    for (int number : numbers)
+        // "03_": the reports of a run sort by sheet number in the folder.
+        sheets.push_back({records[size_t(number - 1)], QStringLiteral("シート%1").arg(number),
+                          QStringLiteral("%1_").arg(number, 2, 10, QChar(u'0')), {}});
+    return writeSheetReports(command, programFolder, sheets, command.options.sheet.has_value());
+}
 
+ReportRun writeSheetReports(const ReportCommand& command, const QString& programFolder, const std::vector<ReportSheet>& sheets,
+                            bool eachRequired)
+{
+    checkFolder(command);
     // Judging and building are independent per sheet; the workbooks are written one after the
     // other, each sheet's data let go once its workbook is written.
     const QDateTime when = QDateTime::currentDateTime();
-    std::vector<PreparedSheet> prepared(numbers.size());
-    forEachSheet(int(numbers.size()), [&](int i) {
-        prepared[size_t(i)] = prepare(command, records[size_t(numbers[size_t(i)] - 1)], when);
-    });
+    std::vector<PreparedSheet> prepared(sheets.size());
+    forEachSheet(int(sheets.size()), [&](int i) { prepared[size_t(i)] = prepare(command, sheets[size_t(i)], when); });
 
     const reports::ReportFolders folders{programFolder + QStringLiteral("/Form Files"), command.folder};
     ReportRun run;
-    for (size_t i = 0; i < numbers.size(); ++i) {
-        const QString sheet = QStringLiteral("シート%1: ").arg(numbers[i]);
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        const QString sheet = sheets[i].name + QStringLiteral(": ");
         PreparedSheet& p = prepared[i];
         if (!p.judged) {
-            if (o.sheet) run.problems << sheet + QStringLiteral("判定結果がないため帳票を作成できません");
+            if (eachRequired) run.problems << sheet + QStringLiteral("判定結果がないため帳票を作成できません");
             continue;
         }
         if (!p.problem.isEmpty()) {
@@ -117,7 +127,7 @@ ReportRun writeReports(const ReportCommand& command, const QString& programFolde
             continue;
         }
         try {
-            run.written << write(p, command.kind, numbers[i], folders, when);
+            run.written << write(p, command.kind, sheets[i].tag, folders, when);
         } catch (const spreadsheet::Error& e) {
             run.problems << sheet + problemOf(e);
         } catch (const model::ConvertError& e) {

@@ -54,7 +54,7 @@ bool SheetJudgement::passed() const
     return spec == judge::kPassText && capability == judge::kPassText && spc == judge::kPassText;
 }
 
-JudgedView judgeView(const model::SheetRecord& stored, const JudgeOptions& options)
+JudgedView judgeView(const model::SheetRecord& stored, const JudgeOptions& options, const EntryStep& afterEntry)
 {
     const model::AppSettings app = model::AppSettings::defaults();
     JudgedView out;
@@ -63,6 +63,7 @@ JudgedView judgeView(const model::SheetRecord& stored, const JudgeOptions& optio
     out.view = std::move(entered.view);
     sheetview::SheetView& view = out.view;
     if (entered.notice) out.messages.push_back(*entered.notice);
+    if (afterEntry) afterEntry(view);
     applyOptions(view, options, app, out.record);
 
     sheetview::ChainReport report;
@@ -75,9 +76,9 @@ JudgedView judgeView(const model::SheetRecord& stored, const JudgeOptions& optio
     return out;
 }
 
-SheetJudgement judgeSheet(const model::SheetRecord& stored, int number, const JudgeOptions& options)
+SheetJudgement judgeSheet(const model::SheetRecord& stored, int number, const JudgeOptions& options, const EntryStep& afterEntry)
 {
-    const JudgedView judged = judgeView(stored, options);
+    const JudgedView judged = judgeView(stored, options, afterEntry);
     const sheetview::SheetView& view = judged.view;
     SheetJudgement out;
     out.number = number;

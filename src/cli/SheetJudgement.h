@@ -13,6 +13,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace cli {
@@ -43,7 +44,12 @@ struct SheetJudgement {
     bool passed() const;
 };
 
-SheetJudgement judgeSheet(const model::SheetRecord& record, int number, const JudgeOptions& options);
+// A step on the view right after the sheet is entered, before the options are applied: a sheet
+// loaded from a store gets its baseline there, as the window applies it on entry.
+using EntryStep = std::function<void(sheetview::SheetView&)>;
+
+SheetJudgement judgeSheet(const model::SheetRecord& record, int number, const JudgeOptions& options,
+                          const EntryStep& afterEntry = {});
 
 // The sheet view as the chain left it, the record the chain saved it into, and the messages
 // the window would have shown: what judgeSheet sums up, and what the reports are built from.
@@ -52,6 +58,6 @@ struct JudgedView {
     model::SheetRecord record;
     std::vector<sheetview::Notice> messages;
 };
-JudgedView judgeView(const model::SheetRecord& record, const JudgeOptions& options);
+JudgedView judgeView(const model::SheetRecord& record, const JudgeOptions& options, const EntryStep& afterEntry = {});
 
 } // namespace cli

@@ -47,17 +47,29 @@ LotLimits lotLimits(ChartKind chart, int n, double centre, double sigma, double 
     return out;
 }
 
-std::optional<StandardLimits> standardLimits(const UsedLots& used, ChartKind chart, int nominalSize)
+std::optional<StandardLimits> standardLimits(const UsedLots& used, ChartKind chart, int nominalSize,
+                                             const std::optional<LimitBasis>& basis)
 {
-    const std::optional<WithinSigma> sigma = withinSigma(used, chartWithinMethod(chart));
+    std::optional<double> mr = movingRangeMean(used);
+    std::optional<double> sigma;
+    if (basis) {
+        if (used.values.empty()) return std::nullopt;
+        sigma = basis->sigma;
+        mr = basis->sigma * d2(2);
+    } else if (const std::optional<WithinSigma> within = withinSigma(used, chartWithinMethod(chart))) {
+        sigma = within->sigma;
+    }
     if (!sigma) return std::nullopt;
-    const std::optional<double> mr = movingRangeMean(used);
 
     StandardLimits out;
-    out.sigma = sigma->sigma;
-    long double sum = 0.0L;
-    for (double v : used.values) sum += v;
-    out.centre = static_cast<double>(sum / used.values.size());
+    out.sigma = *sigma;
+    if (basis) {
+        out.centre = basis->centre;
+    } else {
+        long double sum = 0.0L;
+        for (double v : used.values) sum += v;
+        out.centre = static_cast<double>(sum / used.values.size());
+    }
     const double movingMean = mr.value_or(0.0);
     for (size_t i = 0; i < used.lots.size(); ++i) {
         const LotSample& lot = used.lots[i];

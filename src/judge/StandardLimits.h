@@ -22,6 +22,14 @@ struct LotLimits {
     std::optional<double> dispersionCl, dispersionUcl, dispersionLcl;
 };
 
+// A frozen basis for the limits: X̿ and σ̂ kept from an earlier range of lots, so later lots are
+// judged against them instead of against their own estimate.
+struct LimitBasis {
+    double centre = 0.0;
+    double sigma = 0.0;
+    friend bool operator==(const LimitBasis&, const LimitBasis&) = default;
+};
+
 struct StandardLimits {
     double sigma = 0.0;            // the chart's estimate of sigma
     double centre = 0.0;           // mean of all used values
@@ -41,8 +49,10 @@ constexpr bool hasDispersionPoint(ChartKind chart, size_t index, int n)
 LotLimits lotLimits(ChartKind chart, int n, double centre, double sigma, double movingRangeMean, bool dispersionPoint);
 
 // Nothing when no lot holds two values or more (XbarR, XbarS) or fewer than two lots are
-// used (X-Rs). `nominalSize` is the measurement count of the sheet.
-std::optional<StandardLimits> standardLimits(const UsedLots& used, ChartKind chart, int nominalSize);
+// used (X-Rs). `nominalSize` is the measurement count of the sheet. With a basis, its centre
+// and sigma stand for the sheet's own (X-Rs: MR̄ = d2(2)·σ̂), and only an empty sheet gives nothing.
+std::optional<StandardLimits> standardLimits(const UsedLots& used, ChartKind chart, int nominalSize,
+                                             const std::optional<LimitBasis>& basis = std::nullopt);
 
 // The three limit fields for the nominal lot size, five decimals each; the dispersion
 // field is the upper dispersion limit.

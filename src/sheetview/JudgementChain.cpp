@@ -73,7 +73,7 @@ void judgeSpecification(SheetView& view, const ChainContext& context, ChainRepor
 std::optional<judge::StandardLimits> standardLimitsOf(const SheetView& view)
 {
     return judge::standardLimits(judge::usedLots(measurementsOf(view)), view.chart,
-                                 view.measurementColumns);
+                                 view.measurementColumns, view.limitBasis);
 }
 
 std::optional<judge::CapabilityStudy> capabilityStudyOf(const SheetView& view)

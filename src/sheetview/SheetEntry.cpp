@@ -72,6 +72,7 @@ void resetSheetView(SheetView& view, const model::AppSettings& app)
     view.ucl.clear();
     view.lcl.clear();
     view.rsUcl.clear();
+    view.limitBasis.reset();
     for (model::CellTable* t : {&view.lots, &view.cells, &view.calc, &view.spc}) t->clearRows(1);
     lotCountChanged(view);
 }

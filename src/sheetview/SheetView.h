@@ -5,10 +5,12 @@
 // are in this folder, so both run the same code.
 #pragma once
 #include "judge/Kinds.h"
+#include "judge/StandardLimits.h"
 #include "judge/StudyOptions.h"
 #include "model/CellTable.h"
 
 #include <QString>
+#include <optional>
 
 namespace sheetview {
 
@@ -43,6 +45,9 @@ struct SheetView {
     judge::ChartKind chart = judge::ChartKind::XbarR;
     judge::LimitMethod limitMethod = judge::LimitMethod::ThreeSigma;
     QString ucl, lcl, rsUcl;
+    // Under the control chart constants: X̿ and σ̂ frozen by a baseline of the history store,
+    // in place of the sheet's own estimate. Entering a sheet clears it.
+    std::optional<judge::LimitBasis> limitBasis;
 
     // What the capability study is asked for: the initial values' settings, as no field shows them.
     judge::StudyOptions study;
