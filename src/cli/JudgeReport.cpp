@@ -16,44 +16,70 @@ namespace cli {
 
 namespace {
 
-// A JSON string: quotes, backslashes and control characters escaped, everything else as it is.
-QString jsonString(const QString& text)
+// A JSON string appended: quotes, backslashes and control characters escaped, everything else
+// as it is. Texts that need no escape, as nearly all do, are appended whole.
+void appendJsonString(QString& out, QStringView text)
 {
-    QString out;
-    out.reserve(text.size() + 2);
     out += u'"';
-    for (QChar c : text) {
-        switch (c.unicode()) {
+    qsizetype plain = 0; // characters from here on are appended together
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x20 && c != u'"' && c != u'\\') continue;
+        out += text.mid(plain, i - plain);
+        plain = i + 1;
+        switch (c) {
         case u'"': out += QStringLiteral("\\\""); break;
         case u'\\': out += QStringLiteral("\\\\"); break;
         case u'\n': out += QStringLiteral("\\n"); break;
         case u'\r': out += QStringLiteral("\\r"); break;
         case u'\t': out += QStringLiteral("\\t"); break;
-        default:
-            if (c.unicode() < 0x20) out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else out += c;
+        default: out += QStringLiteral("\\u%1").arg(c, 4, 16, QLatin1Char('0'));
         }
     }
+    out += text.mid(plain);
     out += u'"';
+}
+
+QString jsonString(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    appendJsonString(out, text);
     return out;
+}
+
+void appendStringArray(QString& out, const QStringList& texts)
+{
+    out += u'[';
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (i) out += u", ";
+        appendJsonString(out, texts[i]);
+    }
+    out += u']';
 }
 
 QString stringArray(const QStringList& texts)
 {
-    QStringList quoted;
-    quoted.reserve(texts.size());
-    for (const QString& t : texts) quoted.append(jsonString(t));
-    return u'[' + quoted.join(QStringLiteral(", ")) + u']';
+    QString out;
+    appendStringArray(out, texts);
+    return out;
 }
 
-// A grid as an array of rows, one row a line.
+// A grid as an array of rows, one row a line, written into one text.
 QString gridJson(const std::vector<QStringList>& rows, const QString& indent)
 {
     if (rows.empty()) return QStringLiteral("[]");
-    QStringList lines;
-    lines.reserve(qsizetype(rows.size()));
-    for (const QStringList& row : rows) lines.append(indent + QStringLiteral("  ") + stringArray(row));
-    return QStringLiteral("[\n") + lines.join(QStringLiteral(",\n")) + u'\n' + indent + u']';
+    QString out = QStringLiteral("[\n");
+    for (size_t r = 0; r < rows.size(); ++r) {
+        if (r) out += u",\n";
+        out += indent;
+        out += u"  ";
+        appendStringArray(out, rows[r]);
+    }
+    out += u'\n';
+    out += indent;
+    out += u']';
+    return out;
 }
 
 // A number at full double precision; null where undefined.

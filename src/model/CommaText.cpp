@@ -39,15 +39,11 @@ void appendCommaField(QString& out, QStringView field)
 
 QString writeCommaText(const QStringList& fields)
 {
-    if (fields.size() == 1 && fields.front().isEmpty()) return QStringLiteral("\"\"");
-    qsizetype length = fields.size();
+    qsizetype length = fields.size() + 1;
     for (const QString& f : fields) length += f.size();
     QString out;
     out.reserve(length);
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        if (i) out += u',';
-        appendCommaField(out, fields[i]);
-    }
+    appendCommaText(out, fields.size(), [&fields](qsizetype i) -> const QString& { return fields[i]; });
     return out;
 }
 

@@ -23,4 +23,19 @@ QString quoteCommaField(const QString& field);
 // Appends one field as writeCommaText writes it, quoted when it must be.
 void appendCommaField(QString& out, QStringView field);
 
+// Appends the comma text of `count` fields, field(i) giving the i-th, as writeCommaText writes
+// it: a row is written straight from where its fields are, without a list of them.
+template <typename FieldAt>
+void appendCommaText(QString& out, qsizetype count, const FieldAt& field)
+{
+    if (count == 1 && QStringView(field(0)).isEmpty()) {
+        out += u"\"\"";
+        return;
+    }
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i) out += u',';
+        appendCommaField(out, field(i));
+    }
+}
+
 } // namespace model

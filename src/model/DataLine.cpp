@@ -6,7 +6,9 @@ namespace model {
 
 QString writeDataLine(const QString& lotNumber, const QStringList& cells)
 {
-    return quoteCommaField(lotNumber) + u',' + writeCommaText(cells);
+    QString line;
+    appendDataLine(line, lotNumber, cells.size(), [&cells](qsizetype i) -> const QString& { return cells[i]; });
+    return line;
 }
 
 ParsedDataLine readDataLine(QStringView line)

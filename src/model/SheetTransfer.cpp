@@ -19,14 +19,20 @@ QStringList enableFlagsOf(const CellTable& lots, int lotCount)
 
 QStringList dataLinesOf(const CellTable& lots, const CellTable& cells, int lotCount, int measurementCount)
 {
+    const int rows = std::min(lotCount, CellTable::kMaxLots);
     QStringList lines;
-    lines.reserve(lotCount);
+    lines.reserve(std::max(rows, 0));
     const int cols = std::clamp(measurementCount, 0, CellTable::kCols);
-    QStringList row;
-    for (int r = 1; r <= std::min(lotCount, CellTable::kMaxLots); ++r) {
-        row.clear();
-        for (int c = 0; c < cols; ++c) row.append(cells.text(c, r));
-        lines.append(writeDataLine(lots.text(0, r), row));
+    for (int r = 1; r <= rows; ++r) {
+        // Each line written straight from the cells into a text of its length (quoting, rare,
+        // makes it grow).
+        const QString& lot = lots.text(0, r);
+        qsizetype length = lot.size() + 3 + cols;
+        for (int c = 0; c < cols; ++c) length += cells.text(c, r).size();
+        QString line;
+        line.reserve(length);
+        appendDataLine(line, lot, cols, [&cells, r](qsizetype c) -> const QString& { return cells.text(int(c), r); });
+        lines.append(std::move(line));
     }
     return lines;
 }

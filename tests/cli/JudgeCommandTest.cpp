@@ -149,6 +149,19 @@ TEST_F(JudgeCommand, WhatTheWindowWouldShowIsReportedAndTheResultsStayEmpty)
     EXPECT_EQ(QJsonDocument(o["out_of_spec"].toArray()).toJson(QJsonDocument::Compact), "[[1,1],[1,3],[2,3]]");
 }
 
+TEST_F(JudgeCommand, QuotesBackslashesAndControlCharactersReadBackFromTheJson)
+{
+    // Escaped characters amid plain ones, at either end and one after another.
+    const QString item = q("\"外径\\\"A\tB\x01\n終\\");
+    const QString lot = q("K\"1\\");
+    writeWorkbook(path("marks.xlsx"), {sheet(item, {"\"K\"\"1\\\",10.000,10.100,9.900", "K002,10.000,10.100,9.900"})});
+    const CliResult r = runCli({"judge", path("marks.xlsx"), "--format", "json"});
+    const QJsonObject s = sheetOf(r.json(), 0);
+    EXPECT_EQ(s["item"].toString(), item);
+    EXPECT_EQ(rowOf(s["capability_grid"].toArray()[1]).value(0), lot);
+    EXPECT_EQ(rowOf(s["capability_grid"].toArray()[2]).value(0), "K002");
+}
+
 TEST_F(JudgeCommand, OptionsActAsTheOperatorsSettings)
 {
     model::SheetRecord s = sheet(q("Length"), {});
