@@ -45,14 +45,13 @@ std::optional<NotHeldText> fitRecord(model::SheetRecord& record, int sheetNumber
 
 } // namespace
 
-std::optional<NotHeldText> fitToCp932(std::vector<model::SheetRecord>& records)
+std::optional<NotHeldText> fitToCp932(std::vector<model::SheetRecord>& records, const ForEachWorksheet& forEach)
 {
-    std::optional<NotHeldText> first;
-    for (size_t i = 0; i < records.size(); ++i) {
-        const auto found = fitRecord(records[i], int(i) + 1);
-        if (!first) first = found;
-    }
-    return first;
+    std::vector<std::optional<NotHeldText>> found(records.size());
+    forEach(int(records.size()), [&](int i) { found[size_t(i)] = fitRecord(records[size_t(i)], i + 1); });
+    for (std::optional<NotHeldText>& f : found)
+        if (f) return std::move(f);
+    return std::nullopt;
 }
 
 QString notHeldImportMessage(const NotHeldText& t, ReadMode mode)

@@ -136,7 +136,7 @@ SheetsRead SheetFormat::read(const QString& path, const ForEachWorksheet& forEac
     out.count = result.count;
     if (result.tooManySheets()) return refuse(ReadFailure::TooManySheets, failureText(ReadFailure::TooManySheets));
     if (result.records.empty()) return refuse(ReadFailure::NoSheet, failureText(ReadFailure::NoSheet));
-    if (const auto notHeld = fitToCp932(result.records))
+    if (const auto notHeld = fitToCp932(result.records, forEach))
         return refuse(ReadFailure::NotHeld, notHeldImportMessage(*notHeld, readMode()));
     out.records = std::move(result.records);
     return out;

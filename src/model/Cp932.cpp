@@ -238,6 +238,13 @@ QString withCp932LookAlikes(QStringView text)
     return out;
 }
 
+QString withCp932LookAlikes(const QString& text)
+{
+    for (QChar c : text)
+        if (cp932LookAlike(c.unicode()) != c.unicode()) return withCp932LookAlikes(QStringView(text));
+    return text;
+}
+
 QString characterForMessage(QStringView ch)
 {
     uint code = ch.isEmpty() ? 0 : ch[0].unicode();

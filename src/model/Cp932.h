@@ -51,6 +51,8 @@ QString firstUnrepresentableInCp932(QStringView text);
 // and can be saved.
 char16_t cp932LookAlike(char16_t ch);
 QString withCp932LookAlikes(QStringView text);
+// The same; a text that holds none, as most do, is handed back shared, not copied.
+QString withCp932LookAlikes(const QString& text);
 
 // One character (a whole code point) as messages name it: 「é」(U+00E9).
 QString characterForMessage(QStringView ch);

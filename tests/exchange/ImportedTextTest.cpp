@@ -17,6 +17,13 @@ TEST(ImportedTextTest, LookAlikesAreReplacedEverywhereAndTheFirstOtherCharacterI
         test_support::importedSheet("C", {"K001,\U0001F600,"}),
     };
     records[0].unit = QStringLiteral("\u00b5m");
+    // Fitted in any order (as on every core), the first in the file's order is the one placed.
+    std::vector<model::SheetRecord> backwards = records;
+    const auto foundBackwards = fitToCp932(backwards, [](int count, const std::function<void(int)>& step) {
+        for (int i = count - 1; i >= 0; --i) step(i);
+    });
+    ASSERT_TRUE(foundBackwards);
+    EXPECT_EQ(foundBackwards->sheetNumber, 2);
     const auto found = fitToCp932(records);
     // Every sheet is fitted, also after the first refusal's sheet.
     EXPECT_EQ(records[0].item, QStringLiteral("μ幅"));
