@@ -59,7 +59,8 @@ std::vector<ConvertedSheetNotice> convertSheets(const QString& input, const QStr
     try {
         format.write(output, {.store = store,
                               .headingLine = headings,
-                              .gridsOf = [&grids](int i) { return std::move(grids[size_t(i)]); }});
+                              .gridsOf = [&grids](int i) { return std::move(grids[size_t(i)]); },
+                              .forEach = forEachSheet});
     } catch (const spreadsheet::Error& e) {
         // The file that failed (a folder export writes several) and why.
         if (const auto& f = e.fileFailure())

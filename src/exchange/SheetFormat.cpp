@@ -75,7 +75,7 @@ public:
                 if (sheets.beforeSheet) sheets.beforeSheet(i, model::defaultSheetName(i + 1));
                 return sheets.gridsOf ? sheets.gridsOf(i) : std::make_unique<SheetGrids>(store[i]);
             },
-            sheets.afterSheet);
+            sheets.afterSheet, sheets.forEach);
         if (sheets.unsuitableSheet)
             for (const WorkbookSheets::Warning& w : book.unsuitableSheets) sheets.unsuitableSheet(w.sheet, w.notice);
         const QString written = book.workbook.saveAs(path);

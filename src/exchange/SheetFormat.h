@@ -49,6 +49,9 @@ struct SheetsToWrite {
     std::function<void(int sheetIndex)> afterSheet = {}; // may be empty
     // Workbook: a sheet whose view warns of a value that is not a number, as it is written.
     std::function<void(int sheetIndex, const sheetview::Notice& notice)> unsuitableSheet = {};
+    // Workbook: how the worksheets are filled; at the same time only when gridsOf, beforeSheet
+    // and afterSheet may run on any thread.
+    ForEachWorksheet forEach = inOrder;
 };
 
 class SheetFormat {

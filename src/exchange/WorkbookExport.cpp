@@ -11,16 +11,27 @@ WorkbookSheets WriteWorkbookSheets(spreadsheet::Application& application, const 
 }
 
 WorkbookSheets WriteWorkbookSheets(spreadsheet::Application& application, const model::SheetStore& store,
-                                   const GridsOfSheet& gridsOf, const std::function<void(int sheetIndex)>& written)
+                                   const GridsOfSheet& gridsOf, const std::function<void(int sheetIndex)>& written,
+                                   const ForEachWorksheet& forEach)
 {
     application.setSheetsInNewWorkbook(store.count());
     WorkbookSheets out{application.addWorkbook(), {}};
-    for (int i = 0; i < store.count(); ++i) {
+    out.workbook.prepareConcurrentFill();
+    const size_t count = size_t(store.count());
+    std::vector<std::optional<sheetview::Notice>> notices(count);
+    std::vector<GridFormats> formats(count);
+    forEach(store.count(), [&](int i) {
         spreadsheet::Worksheet ws = out.workbook.worksheet(i + 1);
         const std::unique_ptr<SheetGrids> grids = gridsOf(i);
-        WriteGridBlock(ws, store[i], grids->block());
-        if (grids->notice) out.unsuitableSheets.push_back({i, *grids->notice});
+        formats[size_t(i)] = WriteGridBlockValues(ws, store[i], grids->block());
+        notices[size_t(i)] = grids->notice;
         if (written) written(i);
+    });
+    // The formats in the sheets' order: the styles they add are numbered as one loop numbers them.
+    for (size_t i = 0; i < count; ++i) {
+        spreadsheet::Worksheet ws = out.workbook.worksheet(int(i) + 1);
+        FormatGridBlock(ws, store[int(i)], formats[i]);
+        if (notices[i]) out.unsuitableSheets.push_back({int(i), *notices[i]});
     }
     return out;
 }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "exchange/SheetReader.h"
 #include "model/SheetRecord.h"
 #include "sheetview/Notice.h"
 #include "spreadsheet/Application.h"
@@ -29,9 +30,12 @@ WorkbookSheets WriteWorkbookSheets(spreadsheet::Application& application, const 
 
 // The same with sheet i's grids as gridsOf(i) hands them over, for a front end that has
 // entered every sheet already (they must be what SheetGrids of record i gives). Each is
-// released once its worksheet is written, and then `written(i)` runs when given.
+// released once its worksheet is written, and then `written(i)` runs when given. forEach may
+// write the worksheets at the same time (gridsOf and written then run on any thread); the
+// warnings come in the sheets' order all the same.
 using GridsOfSheet = std::function<std::unique_ptr<SheetGrids>(int sheetIndex)>;
 WorkbookSheets WriteWorkbookSheets(spreadsheet::Application& application, const model::SheetStore& store,
-                                   const GridsOfSheet& gridsOf, const std::function<void(int sheetIndex)>& written = {});
+                                   const GridsOfSheet& gridsOf, const std::function<void(int sheetIndex)>& written = {},
+                                   const ForEachWorksheet& forEach = inOrder);
 
 } // namespace exchange

@@ -36,7 +36,9 @@ constexpr int kNameFields = 7;
 
 } // namespace
 
-void WriteSheetHeader(spreadsheet::Worksheet& ws, const model::SheetRecord& record)
+namespace {
+
+void writeHeaderValues(spreadsheet::Worksheet& ws, const model::SheetRecord& record)
 {
     const QStringList& labels = SheetLayout::labels();
     const QStringList fields = SheetLayout::fields(record);
@@ -47,7 +49,19 @@ void WriteSheetHeader(spreadsheet::Worksheet& ws, const model::SheetRecord& reco
         if (c < kNameFields) enterName(field, fields[c]);
         else field.setValue(fields[c]);
     }
+}
+
+void formatHeader(spreadsheet::Worksheet& ws, const model::SheetRecord& record)
+{
     ws.range(QStringLiteral("H2"), QStringLiteral("I2")).setNumberFormatLocal(digitsNumberFormat(record.digits));
+}
+
+} // namespace
+
+void WriteSheetHeader(spreadsheet::Worksheet& ws, const model::SheetRecord& record)
+{
+    writeHeaderValues(ws, record);
+    formatHeader(ws, record);
 }
 
 namespace {
@@ -78,22 +92,36 @@ QList<QStringList> blockValues(const GridBlock& b, int rows, int columns)
 
 void WriteGridBlock(spreadsheet::Worksheet& ws, const model::SheetRecord& record, const GridBlock& block)
 {
-    WriteSheetHeader(ws, record);
-    if (!block.cells || (block.kind == GridKind::Measurements && !block.lots)) return;
+    FormatGridBlock(ws, record, WriteGridBlockValues(ws, record, block));
+}
+
+GridFormats WriteGridBlockValues(spreadsheet::Worksheet& ws, const model::SheetRecord& record, const GridBlock& block)
+{
+    writeHeaderValues(ws, record);
+    if (!block.cells || (block.kind == GridKind::Measurements && !block.lots)) return {};
     const RowCol origin = CellToRowCol(QStringLiteral("A4"));
     const int rows = std::clamp(block.rows, 0, model::CellTable::kRows);
     const int columns = std::clamp(block.cols + (block.kind == GridKind::Measurements ? 1 : 0), 0, model::CellTable::kCols + 1);
-    if (rows < 1 || columns < 1) return;
+    if (rows < 1 || columns < 1) return {};
     const QString last = RowColToCell(origin.row + rows - 1, origin.col + columns - 1);
     const QList<QStringList> values = blockValues(block, rows, columns);
     ws.range(QStringLiteral("A4"), last).setValues(values);
     // Lot numbers keep their text ("0012" is not the number 12).
     for (int r = 1; r < rows; ++r)
         if (spreadsheet::typingChanges(values[r][0])) ws.range(RowColToCell(origin.row + r, origin.col)).setText(values[r][0]);
+    return {block.kind, rows, columns};
+}
 
-    if (block.kind == GridKind::Measurements) {
+void FormatGridBlock(spreadsheet::Worksheet& ws, const model::SheetRecord& record, const GridFormats& formats)
+{
+    formatHeader(ws, record);
+    const int rows = formats.rows, columns = formats.columns;
+    if (rows < 1 || columns < 1) return;
+    if (formats.kind == GridKind::Measurements) {
+        const RowCol origin = CellToRowCol(QStringLiteral("A4"));
+        const QString last = RowColToCell(origin.row + rows - 1, origin.col + columns - 1);
         if (rows > 1 && columns > 1) ws.range(QStringLiteral("B5"), last).setNumberFormatLocal(digitsNumberFormat(record.digits));
-    } else if (block.kind == GridKind::Capability && rows > 1) {
+    } else if (formats.kind == GridKind::Capability && rows > 1) {
         const QString end = QString::number(rows + 3);
         ws.range(QStringLiteral("C5"), QStringLiteral("G") + end).setNumberFormatLocal(fixedNumberFormat(5));
         ws.range(QStringLiteral("H5"), QStringLiteral("I") + end).setNumberFormatLocal(fixedNumberFormat(3));

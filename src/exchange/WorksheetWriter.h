@@ -38,4 +38,14 @@ void WriteSheetHeader(spreadsheet::Worksheet& ws, const model::SheetRecord& reco
 // Capability also gets "0.00000_ " on C5:G(rows + 3) and "0.000_ " on H5:I(rows + 3).
 void WriteGridBlock(spreadsheet::Worksheet& ws, const model::SheetRecord& record, const GridBlock& block);
 
+// The same in two steps, for worksheets filled at the same time: their values, on any thread,
+// then the number formats, which change the styles all worksheets share, one worksheet after the
+// other in the sheets' order (the styles then come out as one step would give them).
+struct GridFormats {
+    GridKind kind = GridKind::Measurements;
+    int rows = 0, columns = 0; // of the block written; 0: none
+};
+GridFormats WriteGridBlockValues(spreadsheet::Worksheet& ws, const model::SheetRecord& record, const GridBlock& block);
+void FormatGridBlock(spreadsheet::Worksheet& ws, const model::SheetRecord& record, const GridFormats& formats);
+
 } // namespace exchange

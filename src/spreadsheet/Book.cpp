@@ -271,6 +271,12 @@ QString Book::numberFormat(int sheet, int row, int column) const
     return d->styles.numberFormatCode(c ? c->style : 0);
 }
 
+void Book::prepareConcurrentFill()
+{
+    // Once cells have changed, a change of cells touches only its own worksheet.
+    d->noteCellsChanging();
+}
+
 void Book::setNumberFormat(int sheet, const CellRect& rect, const QString& code)
 {
     checkRect(rect);

@@ -89,6 +89,11 @@ public:
     // beyond the rectangle are ignored, its cells the block does not reach are cleared.
     void setTypedRect(int sheet, const CellRect& rect, const QList<QStringList>& rows);
 
+    // Readies the workbook for its worksheets to be filled at the same time, one thread each:
+    // afterwards the values and texts of different worksheets may be set concurrently. Number
+    // formats change the styles all worksheets share: they are set one after the other.
+    void prepareConcurrentFill();
+
     // The number format code of a cell ("General" when none).
     QString numberFormat(int sheet, int row, int column) const;
     // Applies a number format code to every cell of the rectangle, empty cells included.

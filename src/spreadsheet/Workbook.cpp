@@ -61,6 +61,12 @@ QString Workbook::saveAsNew(const QString& path)
     return target;
 }
 
+void Workbook::prepareConcurrentFill()
+{
+    state_->checked().prepareConcurrentFill();
+    state_->saved = false;
+}
+
 bool Workbook::saved() const { return state_->saved; }
 void Workbook::setSaved(bool saved) { state_->saved = saved; }
 

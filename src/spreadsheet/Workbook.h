@@ -24,6 +24,10 @@ public:
     QString saveAs(const QString& path);
     // As saveAs, into a new file: the first name of path, name_2.xlsx, ... that no entry has.
     QString saveAsNew(const QString& path);
+    // Readies the workbook for its worksheets to be filled at the same time, one thread each
+    // (Book::prepareConcurrentFill).
+    void prepareConcurrentFill();
+
     bool saved() const;
     void setSaved(bool saved);
     // Closes without saving; every handle of the workbook becomes unusable.

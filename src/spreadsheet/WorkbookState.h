@@ -4,6 +4,7 @@
 #include "spreadsheet/Error.h"
 
 #include <QString>
+#include <atomic>
 #include <memory>
 
 namespace spreadsheet {
@@ -12,7 +13,7 @@ struct WorkbookState {
     std::unique_ptr<Book> book;
     QString path; // where it was opened from or last saved; empty for a new workbook never saved
     QString name; // "Book1" for a new one, else the file name
-    bool saved = true;
+    std::atomic<bool> saved{true}; // set by the handles of worksheets filled at the same time
     bool open = true;
 
     Book& checked()

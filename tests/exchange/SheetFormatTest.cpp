@@ -7,6 +7,7 @@
 #include "model/DataLine.h"
 #include "spreadsheet/Application.h"
 #include "spreadsheet/Error.h"
+#include "spreadsheet/Workers.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -143,4 +144,42 @@ TEST(SheetFormat, AFileNotTakenSaysWhyAndHoldsNoRecord)
     EXPECT_TRUE(notHeld.records.empty());
     EXPECT_TRUE(notHeld.message.contains("ワークシート2のセルE2")) << notHeld.message.toStdString();
     EXPECT_EQ(notHeld.warning(micro), notHeld.message);
+}
+
+TEST(SheetFormat, AWorkbookFilledOnEveryCoreIsTheOneALoopFills)
+{
+    // Sheets of every digits count (each adds a number format to the shared styles), a lot number
+    // typing would change, and values that are not numbers (a warning for those sheets).
+    model::SheetStore store;
+    store.resize(12, true, model::AppSettings::defaults(), 2, 2);
+    for (int n = 0; n < 12; ++n) {
+        model::SheetRecord& r = store[n];
+        SheetLayout::setFields(r, {"P", "Press", "M1", QStringLiteral("Item%1").arg(n), "mm", "公差規格", QString::number(n % 6), "10.5", "9.5"});
+        r.lotCount = 2;
+        r.measurementCount = 2;
+        r.enableFlags = QStringList{"1", "1"};
+        r.dataLines = QStringList{model::writeDataLine(QStringLiteral("00%1").arg(n), {"10.25", n % 5 == 2 ? "x" : "10.0"}),
+                                  model::writeDataLine(QStringLiteral("L%1").arg(n), {"9.75", "9.8"})};
+    }
+    QTemporaryDir dir;
+    const auto write = [&](const char* name, const ForEachWorksheet& forEach, std::vector<int>& warned) {
+        const QString path = xlsxFormat()
+                                 .write(dir.filePath(name), {.store = store,
+                                                             .unsuitableSheet = [&](int i, const sheetview::Notice&) { warned.push_back(i); },
+                                                             .forEach = forEach})
+                                 .value(0);
+        return testing_support::unpack(exchange_test::readAll(path));
+    };
+    std::vector<int> warnedInOrder, warnedAtOnce, warnedBackwards;
+    const testing_support::Parts inOrderParts = write("loop.xlsx", inOrder, warnedInOrder);
+    ASSERT_FALSE(inOrderParts.empty());
+    EXPECT_EQ(warnedInOrder, (std::vector<int>{2, 7}));
+    EXPECT_EQ(write("cores.xlsx", spreadsheet::forEachIndex, warnedAtOnce), inOrderParts);
+    EXPECT_EQ(warnedAtOnce, warnedInOrder);
+    // The sheets taken last to first, as threads may take them: still the loop's workbook.
+    const auto backwards = [](int count, const std::function<void(int)>& step) {
+        for (int i = count - 1; i >= 0; --i) step(i);
+    };
+    EXPECT_EQ(write("backwards.xlsx", backwards, warnedBackwards), inOrderParts);
+    EXPECT_EQ(warnedBackwards, warnedInOrder);
 }
