@@ -288,9 +288,7 @@ void Book::setNumberFormat(int sheet, const CellRect& rect, const QString& code)
     // Cells of a block mostly share one style: its formatted style is looked up once.
     std::optional<std::pair<std::uint32_t, std::uint32_t>> last;
     for (int r = rect.top; r <= rect.bottom; ++r) {
-        SheetData::Row& cells = s.cells.rows()[r];
-        for (int c = rect.left; c <= rect.right; ++c) {
-            Cell& cell = SheetData::at(cells, c);
+        for (Cell& cell : SheetData::cellsOf(s.cells.rows()[r], rect.left, rect.right)) {
             if (!last || last->first != cell.style) last.emplace(cell.style, styles.withNumberFormat(cell.style, id));
             cell.style = last->second;
         }

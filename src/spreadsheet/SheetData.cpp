@@ -43,6 +43,15 @@ Cell& SheetData::at(Row& r, int column)
     return *it;
 }
 
+std::span<Cell> SheetData::cellsOf(Row& r, int left, int right)
+{
+    const auto first = static_cast<size_t>(lowerBound(r, left) - r.begin());
+    size_t j = first;
+    for (int c = left; c <= right; ++c, ++j)
+        if (j == r.size() || r[j].column != c) r.insert(r.begin() + static_cast<std::ptrdiff_t>(j), Cell{})->column = c;
+    return {r.data() + first, static_cast<size_t>(right - left + 1)};
+}
+
 void SheetData::erase(int row, int column)
 {
     const auto r = rows_.find(row);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -25,6 +26,9 @@ public:
     Cell& at(int row, int column);
     // The same within one row's cells: appended when right of the last, inserted otherwise.
     static Cell& at(Row& row, int column);
+    // The cells of columns left..right of one row, in order, created empty where missing: found
+    // with one search, not one per cell.
+    static std::span<Cell> cellsOf(Row& row, int left, int right);
     void erase(int row, int column);
 
     const std::map<int, Row>& rows() const { return rows_; }

@@ -66,4 +66,15 @@ TEST(SheetData, CellsStayInColumnOrderWhateverTheWriteOrder)
     EXPECT_EQ(d.find(7, 3), nullptr);
     EXPECT_EQ(d.find(7, 16384)->number, 16384);
     EXPECT_EQ(d.cellCount(), 4);
+
+    // A run of columns taken at once: the cells in it kept, the missing ones made in their places.
+    std::vector<int> run;
+    for (const auto& cell : SheetData::cellsOf(d.rows().at(7), 2, 6)) run.push_back(cell.column * 100 + int(cell.number));
+    EXPECT_EQ(run, (std::vector<int>{202, 300, 400, 505, 600}));
+    columns.clear();
+    for (const auto& cell : d.rows().at(7)) columns.push_back(cell.column);
+    EXPECT_EQ(columns, (std::vector<int>{1, 2, 3, 4, 5, 6, 16384}));
+    SheetData::Row empty;
+    EXPECT_EQ(SheetData::cellsOf(empty, 3, 4).front().column, 3);
+    EXPECT_EQ(empty.size(), 2u);
 }
