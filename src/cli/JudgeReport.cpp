@@ -344,18 +344,29 @@ QString sheetText(const SheetJudgement& s)
     return t;
 }
 
-// The report under a head of "key": value pairs (null for none).
+// The report under a head of "key": value pairs (null for none). Each sheet's object is built
+// and encoded on its own, on every core, and the bytes joined in the sheets' order into one
+// buffer of their size.
 QByteArray jsonReport(const std::vector<std::pair<QString, std::optional<QString>>>& head, const std::vector<SheetJudgement>& sheets)
 {
-    // Each sheet's object on its own, on every core; joined in the sheets' order.
-    QStringList objects(qsizetype(sheets.size()));
-    forEachSheet(int(sheets.size()), [&](int i) { objects[i] = sheetJson(sheets[size_t(i)]); });
-    const QString sheetList = objects.isEmpty() ? QStringLiteral("[]")
-                                                : QStringLiteral("[\n") + objects.join(QStringLiteral(",\n")) + QStringLiteral("\n  ]");
-    QString out = QStringLiteral("{\n");
+    std::vector<QByteArray> objects(sheets.size());
+    forEachSheet(int(sheets.size()), [&](int i) { objects[size_t(i)] = sheetJson(sheets[size_t(i)]).toUtf8(); });
+    QString top = QStringLiteral("{\n");
     for (const auto& [key, value] : head)
-        out += QStringLiteral("  \"%1\": ").arg(key) + (value ? jsonString(*value) : QStringLiteral("null")) + QStringLiteral(",\n");
-    return (out + QStringLiteral("  \"sheets\": ") + sheetList + QStringLiteral("\n}\n")).toUtf8();
+        top += QStringLiteral("  \"%1\": ").arg(key) + (value ? jsonString(*value) : QStringLiteral("null")) + QStringLiteral(",\n");
+    top += QStringLiteral("  \"sheets\": ");
+    QByteArray out = top.toUtf8();
+    qsizetype size = out.size() + 16;
+    for (const QByteArray& o : objects) size += o.size() + 2;
+    out.reserve(size);
+    if (objects.empty()) out += "[]";
+    for (size_t i = 0; i < objects.size(); ++i) {
+        out += i ? ",\n" : "[\n";
+        out += objects[i];
+    }
+    if (!objects.empty()) out += "\n  ]";
+    out += "\n}\n";
+    return out;
 }
 
 QString headedText(const QString& head, const std::vector<SheetJudgement>& sheets)
