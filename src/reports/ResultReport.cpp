@@ -60,8 +60,7 @@ ResultGrids resultGrids(const sheetview::SheetView& view, const model::SheetReco
     const QStringList captions = sheetview::pageCaptions(view.chart);
     for (int i = 0; i < 3; ++i) g.captions[size_t(i)] = captions[i];
     if (view.limitMethod == judge::LimitMethod::Standard && model.study.study) {
-        g.study = model.study.table;
-        g.normality = model.study.normality;
+        g.study = chartmodel::studySheetLines(model.study);
     }
     g.identity = model.identification;
     return g;
@@ -83,10 +82,8 @@ QString writeResultWorkbook(ExcelSession& session, const ReportFolders& folders,
     if (study) {
         session.setWorksheet(app.worksheet(static_cast<int>(grids.grids.size()) + 1));
         session.worksheet().setName(chartmodel::kCapabilityStudyTitle);
-        const std::vector<QStringList> rows = chartmodel::studyRows(grids.study, grids.normality);
-        QList<QStringList> block(rows.begin(), rows.end());
-        for (QStringList& row : block)
-            while (row.size() < 3) row.append(QString());
+        const std::vector<QStringList> rows = chartmodel::studyRows(grids.study);
+        const QList<QStringList> block(rows.begin(), rows.end());
         session.worksheet().range(spreadsheet::CellRect{1, 1, int(block.size()), 3}).setValues(block);
         // Each figure with its decimals, as on the screen ("0.0" for parts per million).
         for (size_t i = 0; i < grids.study.size(); ++i)
