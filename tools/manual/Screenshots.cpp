@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QGroupBox>
@@ -21,6 +22,7 @@
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <stdexcept>
 
@@ -232,7 +234,7 @@ private:
         clickTab(0);
     }
 
-    // The chart window as the two commands of the 実行 menu open it.
+    // The chart window as the commands of the 実行 menu open it.
     void chartWindow()
     {
         clickTab(1);
@@ -252,6 +254,18 @@ private:
         QTest::qWait(100);
         settle();
         save("histogram-window", framedWindow(charts));
+
+        // The skewed roughness of sheet 2 with the distribution chosen on the study page.
+        clickTab(1);
+        f().menuExecStudyView->trigger();
+        settle();
+        expectNoMessage("showing the capability study of sheet 2");
+        charts->cmbDistribution->setCurrentIndex(charts->cmbDistribution->findText(QStringLiteral("自動選択")));
+        charts->cmbDistributionChange();
+        QTest::qWait(100);
+        settle();
+        require(!charts->tblStudyFit->isHidden(), "the fitted distribution's figures");
+        save("study-window", framedWindow(charts));
         charts->close();
         settle();
     }
