@@ -12,6 +12,7 @@
 #include "spreadsheet/SheetData.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <QDir>
 
@@ -20,23 +21,28 @@ namespace reports {
 namespace {
 
 // Columns as wide as the longest text they show (a full-width character counts twice), within
-// bounds; cells whose text begins with "×" red and bold as the window draws them; the grid's
-// heading row (row 4) frozen and printed on every page; each table one page wide.
+// bounds; a text alone in its row (a note under the study's table) runs on over the empty cells
+// beside it and widens nothing. Cells whose text begins with "×" red and bold as the window draws
+// them; the grid's heading row (row 4) frozen and printed on every page; each table one page wide.
 void formatSheet(spreadsheet::Book& book, int sheet, bool grid)
 {
     const auto used = book.cells(sheet).usedRect();
     if (!used) return;
+    std::vector<int> filled(size_t(used->bottom - used->top + 1), 0);
+    for (int r = used->top; r <= used->bottom; ++r)
+        for (int c = used->left; c <= used->right; ++c) filled[size_t(r - used->top)] += !book.text(sheet, r, c).isEmpty();
     for (int c = used->left; c <= used->right; ++c) {
         int widest = 0;
         for (int r = used->top; r <= used->bottom; ++r) {
             const QString text = book.text(sheet, r, c);
             if (text.isEmpty()) continue;
+            if (text.startsWith(u'×')) book.setFont(sheet, {r, c, r, c}, true, 0xFF0000);
+            if (filled[size_t(r - used->top)] == 1) continue;
             int width = 0;
             for (const QChar ch : text) width += ch.unicode() < 0x80 || (ch.unicode() >= 0xFF61 && ch.unicode() <= 0xFF9F) ? 1 : 2;
             // A number shows as its format says: "0.00000" is seven characters whatever the value.
             const QString format = book.numberFormat(sheet, r, c);
             if (format != QStringLiteral("General") && !format.contains(u'@')) width = std::max(width, int(format.size()) + 2);
-            if (text.startsWith(u'×')) book.setFont(sheet, {r, c, r, c}, true, 0xFF0000);
             widest = std::max(widest, width);
         }
         book.setColumnWidth(sheet, c, c, std::clamp(widest + 2, 6, 60));

@@ -479,6 +479,11 @@ print(json.dumps({c.coordinate: [c.data_type, str(c.value), c.number_format] for
     const std::vector<chartmodel::StudyLine> refusedLines = chartmodel::studySheetLines(form->chartModel(QDateTime::currentDateTime()).study);
     EXPECT_EQ(refused->text(3, int(refusedLines.size()), 1),
               QStringLiteral("0以下の測定値があるため、対数正規分布では計算できません。対数正規分布は正の測定値だけに使えます。"));
+    // Such a sentence alone in its row runs on beside the table: the labels' column stays as wide as the labels.
+    const QString widths = QString::fromUtf8(testing_support::run(
+        testing_support::python(), {QStringLiteral("-c"), QStringLiteral("import sys, openpyxl; print(openpyxl.load_workbook(sys.argv[1])['工程能力分析'].column_dimensions['A'].width)"),
+                                    saveDir.path() + u'/' + saved().first()}));
+    EXPECT_LT(widths.trimmed().toDouble(), 35) << widths.toStdString();
 }
 
 TEST_F(ReportsTest, UnderTheChartConstantsTheControlChartHoldsEachLotsLimits)
