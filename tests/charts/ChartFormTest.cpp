@@ -81,6 +81,19 @@ protected:
         for (double v : vs) form->gridEdit->setCell(c++, row, QString::number(v, 'f', 3));
     }
     TChartForm* charts() const { return form->chartForm(); }
+    // Right-skewed values, as a roughness is: dense at the low end, a long upper tail.
+    QJsonArray typeSkewedValues()
+    {
+        form->editKupper->setText("4.000");
+        form->editKlower->setText("0.100");
+        QJsonArray typed;
+        for (int k = 0; k < 30; ++k) {
+            const QString v = QString::number(0.5 + 0.05 * k + 0.002 * k * k, 'f', 3);
+            form->gridEdit->setCell(k % 3, k * 7 % 10 + 1, v);
+            typed.append(v.toDouble());
+        }
+        return typed;
+    }
     void settle() { QApplication::processEvents(); }
     bool showsPrompt() const
     {
@@ -500,15 +513,7 @@ print(json.dumps({k: list(map(float, c)) for k, c in out.items()}))
 
 TEST_F(ChartFormTest, TheStudyPageFitsTheChosenDistributionDrawsItsDensityAndKeepsTheChoice)
 {
-    // Right-skewed values, as a roughness is: dense at the low end, a long upper tail.
-    form->editKupper->setText("4.000");
-    form->editKlower->setText("0.100");
-    QJsonArray typed;
-    for (int k = 0; k < 30; ++k) {
-        const QString v = QString::number(0.5 + 0.05 * k + 0.002 * k * k, 'f', 3);
-        form->gridEdit->setCell(k % 3, k * 7 % 10 + 1, v);
-        typed.append(v.toDouble());
-    }
+    const QJsonArray typed = typeSkewedValues();
     chooseMenuItem(form->menuExecStudyView);
     settle();
     ASSERT_EQ(charts()->stackStudy->currentIndex(), 0);
@@ -603,4 +608,70 @@ TEST_F(ChartFormTest, TheStudyPageFitsTheChosenDistributionDrawsItsDensityAndKee
     chooseMenuItem(form->menuExecStudyView);
     settle();
     EXPECT_EQ(charts()->cmbDistribution->currentText(), "ワイブル分布");
+}
+
+TEST_F(ChartFormTest, CopySaveAndPrintOfTheStudyPageCarryTheFittedDensityAndItsFigures)
+{
+    typeSkewedValues();
+    chooseMenuItem(form->menuExecStudyView);
+    settle();
+    ASSERT_EQ(charts()->stackStudy->currentIndex(), 0);
+    // Pixels of the fitted density's colour, its line smoothed at the edges.
+    const auto fittedInk = [](const QImage& image) {
+        const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+        int n = 0;
+        for (int y = 0; y < rgb.height(); ++y)
+            for (int x = 0; x < rgb.width(); ++x) {
+                const QColor c = rgb.pixelColor(x, y);
+                n += c.red() < 40 && std::abs(c.green() - charts::kFittedColor.green()) < 30 && std::abs(c.blue() - charts::kFittedColor.blue()) < 30;
+            }
+        return n;
+    };
+    QTest::mouseClick(charts()->btnCopy, Qt::LeftButton);
+    EXPECT_EQ(fittedInk(QApplication::clipboard()->image()), 0);
+
+    choose(charts()->cmbDistribution, "ワイブル分布");
+    settle();
+    ASSERT_FALSE(charts()->tblStudyFit->isHidden());
+    QTest::mouseClick(charts()->btnCopy, Qt::LeftButton);
+    EXPECT_GT(fittedInk(QApplication::clipboard()->image()), 100);
+
+    // Saved and printed: the identification above the chart with the density's legend entry,
+    // and in the saved file the fitted figures under it (words the PDF's text layer maps back;
+    // a printer takes the tables as pictures).
+    QTemporaryDir dir;
+    const auto words = [](const QString& pdf) {
+        QProcess text;
+        text.start("pdftotext", {pdf, "-"});
+        EXPECT_TRUE(text.waitForFinished(30000));
+        return QString::fromUtf8(text.readAllStandardOutput());
+    };
+    const QStringList identified{"品種名称：", "Quorvane", "ワイブル分布 (当てはめ)"};
+    const QStringList figures{"形状", "尺度", "パーセント点", "適合度"};
+    ui.fileAnswers = {dir.filePath("study.pdf")};
+    QTest::mouseClick(charts()->btnSave, Qt::LeftButton);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    const QString printed = dir.filePath("printed.pdf");
+    ui.dialogScripts.push_back([&](QDialog& d) {
+        auto& dialog = dynamic_cast<QPrintDialog&>(d);
+        dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
+        dialog.printer()->setOutputFileName(printed);
+        return int(QDialog::Accepted);
+    });
+    QTest::mouseClick(charts()->btnPrint, Qt::LeftButton);
+    EXPECT_TRUE(ui.dialogScripts.empty());
+    const QString saved = words(dir.filePath("study.pdf")), print = words(printed);
+    for (const QString& word : identified + figures) EXPECT_TRUE(saved.contains(word)) << word.toStdString() << "\n" << saved.toStdString();
+    for (const QString& word : identified) EXPECT_TRUE(print.contains(word)) << word.toStdString() << "\n" << print.toStdString();
+}
+
+TEST_F(ChartFormTest, TheStudyPageSaysWhyNoIndexIsGiven)
+{
+    // Every lot's values equal: no spread within the lots.
+    for (int r = 1; r <= 10; ++r) values(r, {10.0 + 0.01 * r, 10.0 + 0.01 * r, 10.0 + 0.01 * r});
+    chooseMenuItem(form->menuExecStudyView);
+    settle();
+    ASSERT_EQ(charts()->stackStudy->currentIndex(), 0) << charts()->lblStudyMessage->text().toStdString();
+    EXPECT_EQ(charts()->lblStudyNotes->text(), "ロットの中のばらつきがなく σ (群内) = 0 のため、Cp、Cpk は求められません。");
+    EXPECT_TRUE(charts()->shownViews().contains(charts()->lblStudyNotes));
 }
