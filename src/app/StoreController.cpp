@@ -517,12 +517,12 @@ void StoreController::setBaseline()
     }
     const QString lots = QStringLiteral("%1～%2 の %3 ロット").arg(sheet.lots.front().lot, sheet.lots.back().lot).arg(sheet.lots.size());
     if (!ui::askYesNo(&form_,
-                      QStringLiteral("%1 の管理限界（%2）を、この特性の基準にします。\n"
+                      QStringLiteral("%1の管理限界（%2）を、この特性の基準にします。\n"
                                      "以後、この特性を読み込んだシートはこの基準の管理限界で判定します。よろしいですか？")
                           .arg(lots, limitsText(limits)),
                       ui::kGuidanceCaption, ui::MessageIcon::Warning))
         return;
-    TPromptForm prompt(&form_, QStringLiteral("基準にする理由の入力"), QStringLiteral("%1 を基準にする理由を入力してください。").arg(lots));
+    TPromptForm prompt(&form_, QStringLiteral("基準にする理由の入力"), QStringLiteral("%1を基準にする理由を入力してください。").arg(lots));
     if (ui::interaction().execDialog(prompt) != QDialog::Accepted) return;
     const QString reason = prompt.answer();
     const QString by = store::operatorName();
