@@ -86,6 +86,14 @@ TEST_P(StoreWindowEngines, PublishingCountsNewAndChangedLotsAndAsksWhyALotChange
     EXPECT_TRUE(lastQuestion().startsWith(QStringLiteral("項目名称が初期値 (Sheet2) のままです。ロット番号が初期値 (K001…) のままです")))
         << lastQuestion().toStdString();
     EXPECT_EQ(fresh.open()->characteristics().size(), 1u);
+
+    // Every sheet: one count over them, each sheet's problems named by it; sheet 3 holds nothing.
+    ui.answers.push_back(true);
+    chooseMenuItem(form->mainMenuPublishAll);
+    EXPECT_TRUE(lastQuestion().startsWith(QStringLiteral("シート2（Sheet2）: 項目名称が初期値 (Sheet2) のままです。"))) << lastQuestion().toStdString();
+    EXPECT_EQ(lastMessage(), QStringLiteral("4 ロットを登録しました（新規 1、変更 0、変更なし 3）\n"
+                                            "シート1（軸外径）: 登録しなかったロット 1 件: 測定値がありません (X9)"));
+    EXPECT_EQ(fresh.open()->characteristics().size(), 2u);
 }
 
 TEST_P(StoreWindowEngines, LoadingReplacesTheShownSheetAfterAQuestionAndCanBeUndone)
