@@ -70,9 +70,7 @@ TDatabaseForm::TDatabaseForm(QWidget* parent) : ui::FormDialog(parent, QStringLi
         sl->addWidget(new QLabel(label, server), row, 0);
         sl->addWidget(widget, row++, 1);
     }
-    auto* note = new QLabel(QStringLiteral("パスワードは保存されません（このプログラムを終了するまで記憶します）。"), server);
-    note->setWordWrap(true);
-    sl->addWidget(note, row, 0, 1, 2);
+    sl->addWidget(new QLabel(QStringLiteral("パスワードは保存されません（終了するまで記憶します）。"), server), row, 1);
     wl->addWidget(server);
     layout->addWidget(where);
 

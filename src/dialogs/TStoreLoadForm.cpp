@@ -28,6 +28,7 @@ QDateTimeEdit* timeField(QWidget* parent, const QDateTime& value)
     auto* e = new QDateTimeEdit(value, parent);
     e->setDisplayFormat(QStringLiteral("yyyy/MM/dd HH:mm"));
     e->setCalendarPopup(true);
+    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("2000/00/00 00:00")) + 48);
     return e;
 }
 
