@@ -18,7 +18,6 @@
 #include <QAction>
 #include <QDateTime>
 #include <QEventLoop>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QSettings>

@@ -93,19 +93,11 @@ TDatabaseForm::TDatabaseForm(QWidget* parent) : ui::FormDialog(parent, QStringLi
     lblTest->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(lblTest);
 
-    btnOk = new QPushButton(QStringLiteral("ＯＫ"), this);
-    btnCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    btnOk->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
+    addOkCancelRow(layout, btnOk, btnCancel);
 
     for (QRadioButton* b : {rbOff, rbEmbedded, rbServer}) connect(b, &QRadioButton::toggled, this, &TDatabaseForm::modeChanged);
     connect(btnTest, &QPushButton::clicked, this, &TDatabaseForm::testRequested);
     connect(btnOk, &QPushButton::clicked, this, &TDatabaseForm::accepting);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     for (QLineEdit* e : {editHost, editPort, editDatabase, editUser, editPassword}) ui::setJapaneseInput(e, false);
     colourWhileFocused({editHost, editPort, editDatabase, editUser, editPassword, editStation});
     rbOff->setChecked(true);

@@ -3,7 +3,6 @@
 #include "ui/InputMethod.h"
 #include "ui/Look.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,19 +26,10 @@ TPromptForm::TPromptForm(QWidget* parent, const QString& title, const QString& q
     }
     layout->addWidget(editAnswer);
 
-    btnOk = new QPushButton(QStringLiteral("ＯＫ"), this);
-    btnCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    btnOk->setDefault(true);
+    addOkCancelRow(layout, btnOk, btnCancel);
     btnOk->setEnabled(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
-
     connect(editAnswer, &QLineEdit::textChanged, this, [this] { btnOk->setEnabled(!answer().isEmpty()); });
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     colourWhileFocused({editAnswer});
 }
 

@@ -102,14 +102,7 @@ TStoreLoadForm::TStoreLoadForm(QWidget* parent, const std::vector<store::Charact
     rl->addWidget(editStation, 2, 1);
     layout->addWidget(rangeBox);
 
-    btnOk = new QPushButton(QStringLiteral("読込"), this);
-    btnCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    btnOk->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
+    addOkCancelRow(layout, btnOk, btnCancel, QStringLiteral("読込"));
 
     connect(editFilter, &QLineEdit::textChanged, this, &TStoreLoadForm::filter);
     connect(listCharacteristics, &QTreeWidget::itemSelectionChanged, this, &TStoreLoadForm::update);
@@ -118,7 +111,6 @@ TStoreLoadForm::TStoreLoadForm(QWidget* parent, const std::vector<store::Charact
     });
     for (QRadioButton* b : {rbLast, rbPeriod}) connect(b, &QRadioButton::toggled, this, &TStoreLoadForm::update);
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     ui::setJapaneseInput(spinLast, false);
     colourWhileFocused({editFilter, spinLast, editStation});
     rbLast->setChecked(true);
