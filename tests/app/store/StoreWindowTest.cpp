@@ -6,8 +6,11 @@
 #include "CliTestSupport.h"
 #include "dialogs/TStoreLoadForm.h"
 #include "model/NumberText.h"
+#include "ui/SpinEdit.h"
 
 #include <QRadioButton>
+
+#include <cmath>
 
 using namespace store;
 using namespace store_test;
@@ -30,13 +33,18 @@ protected:
         publish(*db, sheet(item, lots(prefix, count)), {}, QStringLiteral("検査2"));
     }
     // Chooses a characteristic by typing part of its name into the load dialog's filter.
-    void loadByFilter(const QString& filter, bool period = false)
+    void loadByFilter(const QString& filter, bool period = false, const QString& last = {})
     {
-        ui.dialogScripts.push_back([filter, period](QDialog& d) {
+        ui.dialogScripts.push_back([filter, period, last](QDialog& d) {
             auto& load = dynamic_cast<TStoreLoadForm&>(d);
             enter(load.editFilter, filter);
             EXPECT_EQ(shownRows(load.listCharacteristics), 1) << filter.toStdString();
             if (period) QTest::mouseClick(load.rbPeriod, Qt::LeftButton);
+            if (!last.isEmpty()) {
+                load.spinLast->setFocus();
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClicks(QApplication::focusWidget(), last);
+            }
             QTest::mouseClick(load.btnOk, Qt::LeftButton);
             return d.result();
         });
@@ -170,6 +178,30 @@ TEST_P(StoreWindowEngines, ABaselineFreezesTheLimitsAndIsAppliedOnEveryEntry)
     // The judgement uses the frozen limits.
     chooseMenuItem(form->menuExecSpc);
     EXPECT_EQ(form->editUcl->text(), stored->limits.ucl);
+
+    // Under 管理図係数法 X̿ and σ̂ are frozen: a shorter range loaded later is judged by them,
+    // each lot's limits for its own size.
+    clickTab(1);
+    loadByFilter(kShaft.item);
+    choose(form->cmbLimit, QStringLiteral("管理図係数法"));
+    ui.answers.push_back(true);
+    answerPrompt(QStringLiteral("管理図係数法へ変更"));
+    chooseMenuItem(form->mainMenuBaseline);
+    EXPECT_TRUE(lastQuestion().contains(QStringLiteral("（管理図係数法: X̿ "))) << lastQuestion().toStdString();
+    const std::optional<Baseline> standard = fresh.open()->baselineInForce(kShaft);
+    ASSERT_TRUE(standard && standard->limits.basis);
+    const judge::LimitBasis basis = *standard->limits.basis;
+    ui.answers.push_back(true); // the sheet holds the lots loaded before
+    loadByFilter(kShaft.item, false, QStringLiteral("10"));
+    ASSERT_EQ(form->spinRow->value(), 10);
+    const QString frozenUcl = model::formatFixed(basis.centre + 3 * basis.sigma / std::sqrt(3.0), 5);
+    EXPECT_EQ(form->cmbLimit->currentText(), QStringLiteral("管理図係数法"));
+    EXPECT_EQ(form->editUcl->text(), frozenUcl);
+    clickTab(0);
+    clickTab(1);
+    EXPECT_EQ(form->editUcl->text(), frozenUcl);
+    chooseMenuItem(form->menuExecSpc);
+    EXPECT_EQ(form->editUcl->text(), frozenUcl);
 }
 
 TEST_P(StoreWindowEngines, LotsAnotherStationPublishesAreAnnouncedAndRefreshBringsThemIn)
