@@ -30,4 +30,8 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT QUORVANE_SANITIZE AND NOT QUORVANE
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
   include(CheckPIESupported)
   check_pie_supported()
+  # Every flag applies (fortification needs an optimised build): the package test checks them.
+  if(NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+    set(QUORVANE_HARDENED ON)
+  endif()
 endif()
