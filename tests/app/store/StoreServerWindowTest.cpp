@@ -64,7 +64,12 @@ TEST_F(StoreWindowTest, APublicationKeptWhileTheServerIsDownIsSentOnceWhenItIsBa
     values(3, {"10.050", "10.040", "9.970"});
     chooseMenuItem(form->mainMenuPublish);
     EXPECT_EQ(lastMessage(), keptMessage(3));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return shows(form->btnStoreUnsent, QStringLiteral("未送信 3 ロット")); }, 10000));
+    // Kept twice: L3 corrected meanwhile, and L4 added.
+    values(3, {"10.050", "10.040", "9.960"});
+    values(4, {"10.020", "10.000", "9.990"});
+    chooseMenuItem(form->mainMenuPublish);
+    EXPECT_EQ(lastMessage(), keptMessage(4));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shows(form->btnStoreUnsent, QStringLiteral("未送信 7 ロット")); }, 10000));
 
     QStringList listed;
     ui.dialogScripts.push_back([&](QDialog& d) {
@@ -74,11 +79,20 @@ TEST_F(StoreWindowTest, APublicationKeptWhileTheServerIsDownIsSentOnceWhenItIsBa
         return d.result();
     });
     click(form->btnStoreUnsent);
-    EXPECT_EQ(listed, QStringList{QStringLiteral("送信待ち")});
+    EXPECT_EQ(listed, (QStringList{QStringLiteral("送信待ち"), QStringLiteral("送信待ち")}));
 
     cluster->resume();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !form->btnStoreUnsent->isVisible(); }, 60000));
-    EXPECT_EQ(revisions(target), 3); // L3 once, L1 and L2 unchanged
+    // Each publication once, in the order they were made: the correction is L3's current revision.
+    EXPECT_EQ(revisions(target), 5);
+    const auto db = Store::open(target);
+    const std::vector<Revision> l3 = db->history(kShaft, QStringLiteral("L3"));
+    ASSERT_EQ(l3.size(), 2u);
+    EXPECT_EQ(l3[0].content.cells.last(), QStringLiteral("9.970"));
+    EXPECT_EQ(l3[1].content.cells.last(), QStringLiteral("9.960"));
+    const std::vector<Revision> l4 = db->history(kShaft, QStringLiteral("L4"));
+    ASSERT_EQ(l4.size(), 1u);
+    EXPECT_GT(l4[0].sequence, l3[0].sequence);
 }
 
 TEST_F(StoreWindowTest, APublicationTheServerRefusesWaitsForTheOperatorToDiscardIt)
