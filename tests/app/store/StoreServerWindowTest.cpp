@@ -130,6 +130,31 @@ TEST_F(StoreWindowTest, APublicationTheServerRefusesWaitsForTheOperatorToDiscard
     EXPECT_EQ(revisions(fresh.target()), 0); // nothing of it half-stored
 }
 
+TEST_F(StoreWindowTest, AStationLoginCannotFreezeABaseline)
+{
+    FreshStore fresh(Engine::Server);
+    publish(*fresh.open(), sheet(kShaft.item, lots(QStringLiteral("A"), 20)));
+    useStore(fresh, QStringLiteral("station_login"));
+    startSmallSheet();
+    ui.dialogScripts.push_back([](QDialog& d) {
+        QTest::mouseClick(dynamic_cast<TStoreLoadForm&>(d).btnOk, Qt::LeftButton);
+        return d.result();
+    });
+    chooseMenuItem(form->mainMenuLoad);
+    ASSERT_EQ(form->spinRow->value(), 20);
+    const QString ucl = form->editUcl->text();
+
+    ui.answers.push_back(true);
+    answerPrompt(QStringLiteral("初期工程能力調査"));
+    chooseMenuItem(form->mainMenuBaseline);
+    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("基準を登録できませんでした。\nデータベースの権限がありません"))) << lastMessage().toStdString();
+    EXPECT_EQ(ui.messages.last().caption, ui::kWarningCaption);
+    EXPECT_FALSE(fresh.open()->baselineInForce(kShaft));
+    EXPECT_EQ(form->cmbLimit->currentText(), QStringLiteral("３シグマ法"));
+    EXPECT_EQ(form->editUcl->text(), ucl);
+    EXPECT_FALSE(form->pnlStoreBaseline && form->pnlStoreBaseline->isVisible());
+}
+
 TEST_F(StoreWindowTest, AServerStoppedDuringALoadLeavesTheSheetAsItWas)
 {
     const auto cluster = Cluster::startPrivate();
