@@ -320,7 +320,9 @@ void StoreController::publish(const std::vector<int>& sheets)
 
 std::optional<QString> StoreController::changeReason(const std::vector<SheetPlan>& plans, bool& proceed)
 {
-    // What the store holds decides which lots changed: counted without storing anything.
+    // What the store holds decides which lots changed: counted without storing anything, after
+    // what waits in the outbox went ahead (it is stored before this publication).
+    worker_->flushOutbox();
     std::vector<store::PublicationPlan> dry;
     for (const SheetPlan& p : plans) dry.push_back(p.plan);
     const store::Outcome<std::vector<store::PublishCounts>> counted = call<std::vector<store::PublishCounts>>(

@@ -95,6 +95,40 @@ TEST_F(StoreWindowTest, APublicationKeptWhileTheServerIsDownIsSentOnceWhenItIsBa
     EXPECT_GT(l4[0].sequence, l3[0].sequence);
 }
 
+TEST_F(StoreWindowTest, AChangeIsJudgedAgainstWhatWaitsInTheOutbox)
+{
+    const auto cluster = Cluster::startPrivate();
+    ServerDatabase database(*cluster);
+    const Target target = parseTarget(database.uri());
+    Store::init(target);
+    useServer(cluster->socketFolder(), cluster->port(), database.name(), QStringLiteral("postgres"));
+    startSmallSheet();
+    nameSheet(kShaft);
+    values(1, {"10.010", "10.020", "9.990"});
+    values(2, {"10.050", "10.040", "9.970"});
+    chooseMenuItem(form->mainMenuPublish);
+    ASSERT_EQ(lastMessageHead(), QStringLiteral("2 ロットを登録しました（新規 2、変更 0、変更なし 0）"));
+
+    cluster->halt();
+    values(2, {"10.050", "10.040", "9.960"});
+    chooseMenuItem(form->mainMenuPublish);
+    ASSERT_EQ(lastMessage(), keptMessage(2));
+
+    // Back before the outbox was sent: L2 set back to what the server holds differs from what
+    // waits to go ahead of it, so it is a change that needs its reason.
+    cluster->resume();
+    values(2, {"10.050", "10.040", "9.970"});
+    QString asked;
+    answerPrompt(QStringLiteral("測定し直し"), &asked);
+    chooseMenuItem(form->mainMenuPublish);
+    EXPECT_TRUE(asked.contains(QStringLiteral("L2"))) << asked.toStdString();
+    EXPECT_EQ(lastMessageHead(), QStringLiteral("2 ロットを登録しました（新規 0、変更 1、変更なし 1）"));
+    const std::vector<Revision> l2 = Store::open(target)->history(kShaft, QStringLiteral("L2"));
+    ASSERT_EQ(l2.size(), 3u);
+    EXPECT_EQ(l2[2].content.cells.last(), QStringLiteral("9.970"));
+    EXPECT_EQ(l2[2].reason.value_or(QString()), QStringLiteral("測定し直し"));
+}
+
 TEST_F(StoreWindowTest, APublicationTheServerRefusesWaitsForTheOperatorToDiscardIt)
 {
     FreshStore fresh(Engine::Server);
