@@ -4,6 +4,7 @@
 #include "dialogs/SessionChoiceDialog.h"
 #include "journal/FormerJournal.h"
 #include "journal/JournalWriter.h"
+#include "model/SheetRecord.h"
 #include "sheetview/SheetEntry.h"
 #include "sheetview/SheetView.h"
 #include "ui/Interaction.h"
@@ -46,17 +47,10 @@ QString station()
     return host;
 }
 
-// A measurement typed anywhere: a data line holds more than its lot number and separators.
+// A measurement typed anywhere in the workbook.
 bool holdsMeasurements(const journal::Workbook& book)
 {
-    for (const model::SheetRecord& r : book.sheets)
-        for (const QString& line : r.dataLines) {
-            const qsizetype comma = line.indexOf(u',');
-            if (comma < 0) continue;
-            for (qsizetype i = comma + 1; i < line.size(); ++i)
-                if (line[i] != u',' && line[i] != u'"' && line[i] > u' ') return true;
-        }
-    return false;
+    return std::any_of(book.sheets.begin(), book.sheets.end(), [](const model::SheetRecord& r) { return model::holdsMeasurements(r); });
 }
 
 // The workbook as the store holds it, with the window's chart settings; the shown sheet's

@@ -1,6 +1,7 @@
 #include "app/TMainForm.h"
 
 #include "app/JournalController.h"
+#include "app/StoreController.h"
 #include "app/TSplashForm.h"
 #include "app/Version.h"
 #include "dialogs/TAboutForm.h"
@@ -134,6 +135,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     connectHandlers();
     connectEditingHandlers();
     connectExchangeHandlers();
+    connectStoreHandlers();
     qApp->installEventFilter(this);
     FormCreate();
 }
@@ -482,6 +484,7 @@ void TMainForm::FormShow()
         setWindowTitle(QStringLiteral("%1  [for Version %2]").arg(QApplication::applicationName(), fileVersion_));
         btnResetClick();
         startJournal();
+        storeController_->start();
     });
 }
 

@@ -3,6 +3,7 @@
 #include <QPointer>
 
 #include "chartmodel/ChartModel.h"
+#include "judge/StandardLimits.h"
 #include "model/Settings.h"
 #include "model/SheetRecord.h"
 #include "reports/ReportFiles.h"
@@ -29,6 +30,7 @@ class QPushButton;
 class QTabBar;
 class QTabWidget;
 class QTimer;
+class QToolButton;
 class QWidget;
 
 namespace sheetview {
@@ -45,6 +47,7 @@ class StringGrid;
 } // namespace ui
 
 class JournalController;
+class StoreController;
 class TSplashForm;
 class TSheetsForm;
 class TAboutForm;
@@ -180,6 +183,17 @@ public:
     // Made when the window first shows.
     JournalController* journalController() const { return journal_.get(); }
 
+    // The history store (StoreController, TMainFormStore.cpp): publishing sheets, loading a
+    // characteristic's lots into the shown sheet, baselines, the publications not yet sent.
+    void menuSettingDatabaseClick();
+    void mainMenuPublishClick();
+    void mainMenuPublishAllClick();
+    void mainMenuLoadClick();
+    void mainMenuBaselineClick();
+    void mainMenuUnsentClick();
+    void btnStoreRefreshClick();
+    StoreController* storeController() const { return storeController_.get(); }
+
     // Selects a sheet tab without the leaving handler, as whole-workbook operations do.
     void selectTab(int index);
 
@@ -222,6 +236,12 @@ public:
             *menuExecHist = nullptr;
     QAction *menuExecChartView = nullptr, *menuExecHistView = nullptr, *menuExecStudyView = nullptr;
     QAction *menuHelpManual = nullptr, *menuHelpHome = nullptr, *menuHelpAbout = nullptr;
+    QAction *mainMenuPublish = nullptr, *mainMenuPublishAll = nullptr, *mainMenuLoad = nullptr, *mainMenuBaseline = nullptr,
+            *mainMenuUnsent = nullptr, *menuSettingDatabase = nullptr;
+    // The status bar's parts of the history store, made when there is something to show: the
+    // baseline applied, the live note and its refresh, the publications not yet sent.
+    QLabel *pnlStoreBaseline = nullptr, *pnlStoreNewLots = nullptr;
+    QToolButton *btnStoreRefresh = nullptr, *btnStoreUnsent = nullptr;
 
     bool specJudged = false;
     bool capabilityJudged = false;
@@ -258,6 +278,7 @@ private:
     }
     void connectEditingHandlers();
     void connectExchangeHandlers();
+    void connectStoreHandlers();
     bool FormKeyPress(QObject* receiver, int key);
     // The shown sheet as the core's sheet view for one step (MainFormView.h).
     class ViewLoan;
@@ -267,6 +288,7 @@ private:
     void showChainReport(const sheetview::ChainReport& report);
 
     friend class JournalController;
+    friend class StoreController;
     void startJournal();
     void closeJournal();
     // Before an operation replaces the whole workbook (sheet -1) or one sheet.
@@ -289,4 +311,7 @@ private:
     QPointer<TOptionForm> optionForm_;
     QPointer<TSettingForm> settingForm_;
     std::unique_ptr<JournalController> journal_;
+    std::unique_ptr<StoreController> storeController_;
+    // X̿ and σ̂ a baseline froze for the shown sheet under 管理図係数法; entering a sheet clears it.
+    std::optional<judge::LimitBasis> limitBasis_;
 };

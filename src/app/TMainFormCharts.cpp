@@ -40,6 +40,8 @@ void TMainForm::showChartForm(int page)
         connect(this, &TMainForm::resultsChanged, chartForm_, &TChartForm::invalidate);
         // The class count is read when the histogram is built.
         connect(spinBetWeen, &ui::SpinEdit::textChanged, chartForm_, &TChartForm::invalidate);
+        // The study page's distribution is kept with the initial values, as the study's other choices.
+        connect(chartForm_, &TChartForm::distributionChosen, this, [this](int index) { settings_.app.DistributionIndex = index; });
     }
     chartForm_->showPage(TChartForm::Page(page));
     chartForm_->show();

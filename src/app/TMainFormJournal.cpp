@@ -1,6 +1,7 @@
 // The main window's handlers of the recovery journal; the journal's state and steps are the
 // JournalController's.
 #include "app/JournalController.h"
+#include "app/StoreController.h"
 #include "app/TMainForm.h"
 
 QString TMainForm::journalPath() { return JournalController::journalPath(); }
@@ -29,6 +30,7 @@ void TMainForm::journalWaitIdle()
 void TMainForm::journalBeforeReplace(int sheet)
 {
     if (journal_) journal_->beforeReplace(sheet);
+    if (storeController_) storeController_->sheetReplaced(sheet);
 }
 
 void TMainForm::mainMenuRestoreLastClick()

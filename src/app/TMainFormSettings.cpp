@@ -41,6 +41,8 @@ void TMainForm::menuSettingInitClick()
     editCpCpk->setText(a.CpCpk);
     selectItem(cmbChart, a.ChartIndex);
     selectItem(cmbLimit, a.LimitIndex);
+    // The capability study's estimator and target may have changed.
+    emit resultsChanged();
 }
 
 void TMainForm::menuSettingOptionClick()

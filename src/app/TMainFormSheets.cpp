@@ -3,6 +3,7 @@
 // src/sheetview; these handlers lend them the shown sheet (MainFormView.h).
 #include "app/MainFormView.h"
 
+#include "app/StoreController.h"
 #include "dialogs/TSheetsForm.h"
 #include "sheetview/GridLayout.h"
 #include "sheetview/SheetEntry.h"
@@ -65,6 +66,7 @@ void TMainForm::tabCtrlChange()
     // another lot where the operator expects the first.
     for (ui::StringGrid* grid : {gridEdit, gridCtrl}) grid->showFirstCell();
     for (ui::StringGrid* grid : {gridCalc, gridSpc}) grid->scrollToTopLeft();
+    if (storeController_) storeController_->sheetEntered(shownTab_);
     tabCtrl->setFocus();
     emit resultsChanged();
 }

@@ -72,6 +72,7 @@ TMainForm::ViewLoan::ViewLoan(TMainForm& f, int tab) : f_(f), tab_(tab)
     v.ucl = f.editUcl->text();
     v.lcl = f.editLcl->text();
     v.rsUcl = f.editRsUcl->text();
+    v.limitBasis = f.limitBasis_;
     v.study = sheetview::studyOptionsOf(f.settings_.app);
     v.thresholdCheck = f.chkCpCpk->isChecked();
     v.capabilityIndex = judge::capabilityIndexFromIndex(f.cmbCpCpk->currentIndex());
@@ -166,6 +167,7 @@ void TMainForm::ViewLoan::applyFields()
     setText(f_.editUcl, v.ucl);
     setText(f_.editLcl, v.lcl);
     setText(f_.editRsUcl, v.rsUcl);
+    f_.limitBasis_ = v.limitBasis;
     if (f_.chkCpCpk->isChecked() != v.thresholdCheck) f_.chkCpCpk->setChecked(v.thresholdCheck);
     setIndex(f_.cmbCpCpk, int(v.capabilityIndex));
     setText(f_.editCpCpk, v.threshold);

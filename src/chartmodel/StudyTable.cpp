@@ -69,12 +69,11 @@ std::vector<StudyLine> studyLines(const judge::CapabilityStudy& st)
     };
 }
 
-std::vector<QStringList> studyRows(const std::vector<StudyLine>& lines, const QString& normality)
+std::vector<QStringList> studyRows(const std::vector<StudyLine>& lines)
 {
     std::vector<QStringList> rows;
-    rows.reserve(lines.size() + 1);
+    rows.reserve(lines.size());
     for (const StudyLine& l : lines) rows.push_back({l.label, l.value, l.interval});
-    rows.push_back({normality});
     return rows;
 }
 
@@ -110,6 +109,14 @@ QString fitFamilyText(judge::FitFamily family)
     case judge::FitFamily::Weibull: break;
     }
     return QStringLiteral("ワイブル分布");
+}
+
+const QStringList& distributionTexts()
+{
+    using judge::FitFamily;
+    static const QStringList t{fitFamilyText(FitFamily::Normal), fitFamilyText(FitFamily::BoxCox),
+                               fitFamilyText(FitFamily::Lognormal), fitFamilyText(FitFamily::Weibull), QStringLiteral("自動選択")};
+    return t;
 }
 
 namespace {
@@ -175,7 +182,7 @@ std::vector<StudyLine> nonNormalLines(const judge::CapabilityStudy& st)
     lines.push_back(valueLine(QStringLiteral("適合度 A²"), pc.goodness ? std::optional<double>(pc.goodness->a2) : std::nullopt, 4));
     QString p = pc.goodness ? pText(*pc.goodness) : judge::kNotJudgedText;
     if (pc.goodness && boxCox) p += QStringLiteral(" (近似)");
-    lines.push_back({QStringLiteral("適合度 p値"), p, {}});
+    lines.push_back({QStringLiteral("適合度 p値"), p, {}, 4});
     for (const judge::FitCandidate& c : nn.candidates)
         lines.push_back({QStringLiteral("候補: ") + fitFamilyText(c.family), c.goodness ? pEquation(*c.goodness) : judge::kNotJudgedText, {}});
     return lines;

@@ -16,14 +16,14 @@ struct StudyLine {
     QString label;
     QString value;
     QString interval;  // empty for figures without one
-    int decimals = -1; // of the value, for a number format; -1 for the heading line
+    int decimals = -1; // of the value, for a number format; -1 where the value is no number
 };
 
 // The column titles, then one line per figure; the sigma within names its estimator.
 std::vector<StudyLine> studyLines(const judge::CapabilityStudy& study);
 
-// The lines as rows of texts (label, figure, interval), then the normality line alone in a row.
-std::vector<QStringList> studyRows(const std::vector<StudyLine>& lines, const QString& normality);
+// The lines as rows of texts: label, figure, interval.
+std::vector<QStringList> studyRows(const std::vector<StudyLine>& lines);
 
 // The normality line: the test's verdict, or the warning when p < 0.05.
 QString normalityLine(const judge::CapabilityStudy& study);
@@ -33,6 +33,9 @@ QString indexGapLine(const judge::CapabilityStudy& study);
 
 // The name of a fitted distribution.
 QString fitFamilyText(judge::FitFamily family);
+
+// The items of the list the distribution is chosen from, in the order of judge::Distribution.
+const QStringList& distributionTexts();
 
 // Capability under the fitted distribution: the distribution (and for the automatic choice
 // the others tried), its parameters and percentiles, the indices, the expected ppm and the

@@ -23,6 +23,7 @@ inline const QColor kZoneColor{170, 170, 170};
 inline const QColor kBarColor{140, 180, 230};
 inline const QColor kBarEdgeColor{40, 80, 140};
 inline const QColor kCurveColor{230, 120, 0};
+inline const QColor kFittedColor{0, 128, 128}; // a fitted distribution's density
 inline const QColor kSpecColor{150, 0, 150};
 // The space around every chart's plot area and axes.
 inline const QMargins kChartMargins{6, 4, 10, 4};

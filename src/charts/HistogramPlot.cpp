@@ -68,12 +68,16 @@ HistogramPlot::HistogramPlot(QChart& chart)
     withinCurve_->setPen(linePen(kCurveColor, 2, Qt::DashLine));
     attach(chart, withinCurve_, valueAxis_, countAxis_);
     showSeries(chart, withinCurve_, false);
+    fittedCurve_ = new QLineSeries;
+    fittedCurve_->setPen(linePen(kFittedColor, 2.5, Qt::DotLine));
+    attach(chart, fittedCurve_, valueAxis_, countAxis_);
+    showSeries(chart, fittedCurve_, false);
     guides_ = std::make_unique<GuideSeries>(chart, valueAxis_, countAxis_, kGuides);
 }
 
 HistogramPlot::~HistogramPlot() = default;
 
-void HistogramPlot::plot(const chartmodel::Histogram& h, const std::vector<judge::CurvePoint>& withinCurve, const QString& withinName)
+void HistogramPlot::plot(const chartmodel::Histogram& h)
 {
     const QString title =
         QStringLiteral("<div align=\"center\">%1<br>"
@@ -94,14 +98,27 @@ void HistogramPlot::plot(const chartmodel::Histogram& h, const std::vector<judge
     curve_->setName(plain(h.curveName));
     curve_->replace(points(h.curve));
     showSeries(chart_, curve_, !h.curve.empty());
-    withinCurve_->setName(plain(withinName));
-    withinCurve_->replace(points(withinCurve));
-    showSeries(chart_, withinCurve_, !withinCurve.empty());
+    for (QLineSeries* study : {withinCurve_, fittedCurve_}) {
+        study->clear();
+        showSeries(chart_, study, false);
+    }
 
     guides_->begin();
     for (const chartmodel::GuideLine& g : h.lines)
         if (g.value) guides_->add(g.label(), guidePen(g.kind), {{QPointF(*g.value, 0), QPointF(*g.value, h.countRange.max)}}, true);
     guides_->end();
+}
+
+void HistogramPlot::plot(const chartmodel::StudyPage& page)
+{
+    plot(page.histogram);
+    auto show = [this](QLineSeries* series, const std::vector<judge::CurvePoint>& curve, const QString& name) {
+        series->setName(plain(name));
+        series->replace(points(curve));
+        showSeries(chart_, series, !curve.empty());
+    };
+    show(withinCurve_, page.withinCurve, page.withinCurveName);
+    show(fittedCurve_, page.fittedCurve, page.fittedCurveName);
 }
 
 } // namespace charts

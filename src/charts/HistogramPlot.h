@@ -1,8 +1,11 @@
 // The histogram: the class bars, the normal curve, and the mean and specification limits
-// as vertical lines. Series and axes are made once; every plot replaces their data.
+// as vertical lines; on the capability study's page also the normal curve of the sigma within
+// the lots and a fitted distribution's density. Series and axes are made once; every plot
+// replaces their data.
 #pragma once
 #include "charts/GuideSeries.h"
 #include "chartmodel/Histogram.h"
+#include "chartmodel/StudyPage.h"
 
 #include <memory>
 #include <vector>
@@ -19,9 +22,9 @@ public:
     explicit HistogramPlot(QChart& chart);
     ~HistogramPlot();
 
-    // `withinCurve` (the capability study's page): a second, dashed normal curve named `withinName`.
-    void plot(const chartmodel::Histogram& histogram, const std::vector<judge::CurvePoint>& withinCurve = {},
-              const QString& withinName = {});
+    void plot(const chartmodel::Histogram& histogram);
+    // The study page's histogram with the within curve dashed and the fitted density dotted.
+    void plot(const chartmodel::StudyPage& page);
 
 private:
     QChart& chart_;
@@ -31,6 +34,7 @@ private:
     QAreaSeries* bars_;
     QLineSeries* curve_;
     QLineSeries* withinCurve_;
+    QLineSeries* fittedCurve_;
     std::unique_ptr<GuideSeries> guides_;
 };
 

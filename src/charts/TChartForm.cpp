@@ -5,6 +5,7 @@
 #include "charts/ControlChartPlot.h"
 #include "charts/HistogramPlot.h"
 #include "chartmodel/ChartTexts.h"
+#include "chartmodel/StudyTable.h"
 #include "model/FileSafety.h"
 #include "model/UserFolders.h"
 #include "ui/Interaction.h"
@@ -14,6 +15,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QGraphicsLayout>
@@ -63,6 +65,49 @@ void layOutNow(QChart& chart)
         if (w->layout()) w->layout()->activate();
 }
 
+// A table of the study's figures: compact rows, so that every figure shows at the window's
+// default size; read only.
+QTableWidget* figureTable(QWidget* parent)
+{
+    auto* t = new QTableWidget(parent);
+    t->setFont(ui::proportionalGothicFont(13));
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    t->verticalHeader()->setVisible(false);
+    t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    t->verticalHeader()->setMinimumSectionSize(1);
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 4);
+    return t;
+}
+
+QLabel* noteLabel(QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setFont(ui::proportionalGothicFont(13));
+    label->setWordWrap(true);
+    return label;
+}
+
+// A label and its figure (right-aligned) in a row, from `column` on.
+void fillRow(QTableWidget* table, int row, int column, const QString& label, const QString& value)
+{
+    table->setItem(row, column, new QTableWidgetItem(label));
+    auto* figure = new QTableWidgetItem(value);
+    figure->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    table->setItem(row, column + 1, figure);
+}
+
+// Columns as wide as their texts and the table at least as wide as they are (and `extra`), so
+// nothing is cut at the window's default size; the last column takes what the page gives beyond.
+void fitColumns(QTableWidget* table, int extra)
+{
+    table->horizontalHeader()->setStretchLastSection(false);
+    table->resizeColumnsToContents();
+    int width = 2 * table->frameWidth() + extra;
+    for (int c = 0; c < table->columnCount(); ++c) width += table->columnWidth(c);
+    table->setMinimumWidth(width);
+    table->horizontalHeader()->setStretchLastSection(true);
+}
+
 // Page 0 the chart views, page 1 the message.
 QStackedWidget* stack(QWidget* parent, QWidget* charts, QLabel* message)
 {
@@ -101,24 +146,44 @@ TChartForm::TChartForm(QWidget* parent) : QWidget(parent, Qt::Window)
     stackHistogram = stack(pageCharts, viewHistogram, lblHistogramMessage);
     pageCharts->addTab(stackHistogram, QStringLiteral("ヒストグラム"));
 
+    // The study: the distribution's list above the page (also while it shows a message); the
+    // chart over the fitted distribution's figures, beside the table and its notes.
+    auto* studyTab = new QWidget;
     auto* study = new QWidget;
-    auto* sl = new QHBoxLayout(study);
-    sl->setContentsMargins(0, 0, 0, 0);
+    auto* chartSide = new QVBoxLayout;
     viewStudy = chartView(study);
-    sl->addWidget(viewStudy, 3);
+    tblStudyFit = figureTable(study);
+    tblStudyFit->horizontalHeader()->setVisible(false);
+    tblStudyFit->setColumnCount(4);
+    tblStudyFit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tblStudyFit->hide();
+    chartSide->addWidget(viewStudy, 1);
+    chartSide->addWidget(tblStudyFit);
     auto* tableSide = new QVBoxLayout;
-    tblStudy = new QTableWidget(study);
-    tblStudy->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tblStudy->verticalHeader()->setVisible(false);
-    tblStudy->horizontalHeader()->setStretchLastSection(true);
-    lblNormality = new QLabel(study);
-    lblNormality->setWordWrap(true);
+    tblStudy = figureTable(study);
+    lblNormality = noteLabel(study);
+    lblStudyNotes = noteLabel(study);
     tableSide->addWidget(tblStudy, 1);
     tableSide->addWidget(lblNormality);
+    tableSide->addWidget(lblStudyNotes);
+    auto* sl = new QHBoxLayout(study);
+    sl->setContentsMargins(0, 0, 0, 0);
+    sl->addLayout(chartSide, 3);
     sl->addLayout(tableSide, 2);
     lblStudyMessage = messageLabel(nullptr);
-    stackStudy = stack(pageCharts, study, lblStudyMessage);
-    pageCharts->addTab(stackStudy, QStringLiteral("工程能力分析"));
+    stackStudy = stack(studyTab, study, lblStudyMessage);
+    cmbDistribution = new QComboBox(studyTab);
+    cmbDistribution->addItems(chartmodel::distributionTexts());
+    cmbDistribution->setToolTip(QStringLiteral("工程能力を求める分布を選択してください。"));
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(new QLabel(QStringLiteral("分布"), studyTab));
+    choice->addWidget(cmbDistribution);
+    choice->addStretch(1);
+    auto* tl = new QVBoxLayout(studyTab);
+    tl->setContentsMargins(0, 4, 0, 0);
+    tl->addLayout(choice);
+    tl->addWidget(stackStudy, 1);
+    pageCharts->addTab(studyTab, QStringLiteral("工程能力分析"));
 
     btnCopy = new QPushButton(QStringLiteral("コピー"), this);
     btnSave = new QPushButton(QStringLiteral("保存..."), this);
@@ -144,6 +209,7 @@ TChartForm::TChartForm(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(btnSave, &QPushButton::clicked, this, guarded(&TChartForm::btnSaveClick));
     connect(btnPrint, &QPushButton::clicked, this, guarded(&TChartForm::btnPrintClick));
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmbDistribution, &QComboBox::activated, this, guarded(&TChartForm::cmbDistributionChange));
     connect(pageCharts, &QTabWidget::currentChanged, this, [this] {
         alignControlCharts();
         updateButtons();
@@ -208,9 +274,10 @@ void TChartForm::rebuild()
     else lblHistogramMessage->setText(h.message);
     stackHistogram->setCurrentIndex(h.message.isEmpty() ? 0 : 1);
     const chartmodel::StudyPage& st = charts_.study;
+    cmbDistribution->setCurrentIndex(int(st.distribution));
     if (st.message.isEmpty()) {
-        plotStudy_->plot(st.histogram, st.withinCurve, st.withinCurveName);
-        showStudyTable(st);
+        plotStudy_->plot(st);
+        showStudyFigures(st);
     } else {
         lblStudyMessage->setText(st.message);
     }
@@ -281,11 +348,15 @@ QList<QWidget*> TChartForm::shownViews() const
         return stackControl->currentIndex() == 0 ? QList<QWidget*>{viewXChart, viewDispersionChart} : QList<QWidget*>{};
     if (pageCharts->currentIndex() == HistogramPage)
         return stackHistogram->currentIndex() == 0 ? QList<QWidget*>{viewHistogram} : QList<QWidget*>{};
-    // The study's figures belong to its page: the table and the normality line go with the chart.
-    return stackStudy->currentIndex() == 0 ? QList<QWidget*>{viewStudy, tblStudy, lblNormality} : QList<QWidget*>{};
+    // The study's figures belong to its page: the tables and the notes go with the chart.
+    if (stackStudy->currentIndex() != 0) return {};
+    QList<QWidget*> views{viewStudy, tblStudy, lblNormality};
+    for (QWidget* w : std::initializer_list<QWidget*>{tblStudyFit, lblStudyNotes})
+        if (!w->isHidden()) views.append(w);
+    return views;
 }
 
-void TChartForm::showStudyTable(const chartmodel::StudyPage& study)
+void TChartForm::showStudyFigures(const chartmodel::StudyPage& study)
 {
     const std::vector<chartmodel::StudyLine>& lines = study.table;
     tblStudy->clear();
@@ -294,19 +365,30 @@ void TChartForm::showStudyTable(const chartmodel::StudyPage& study)
     if (!lines.empty())
         tblStudy->setHorizontalHeaderLabels({lines[0].label, lines[0].value, lines[0].interval});
     for (size_t i = 1; i < lines.size(); ++i) {
-        const QString texts[] = {lines[i].label, lines[i].value, lines[i].interval};
-        for (int c = 0; c < 3; ++c) {
-            auto* item = new QTableWidgetItem(texts[c]);
-            if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            tblStudy->setItem(int(i) - 1, c, item);
-        }
+        fillRow(tblStudy, int(i) - 1, 0, lines[i].label, lines[i].value);
+        auto* interval = new QTableWidgetItem(lines[i].interval);
+        interval->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        tblStudy->setItem(int(i) - 1, 2, interval);
     }
-    tblStudy->resizeColumnsToContents();
-    // The table as wide as its columns: the intervals are not cut at the window's default size.
-    int width = 2 * tblStudy->frameWidth() + tblStudy->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < tblStudy->columnCount(); ++c) width += tblStudy->columnWidth(c);
-    tblStudy->setMinimumWidth(width);
+    fitColumns(tblStudy, tblStudy->verticalScrollBar()->sizeHint().width());
     lblNormality->setText(study.normality);
+
+    // The fitted distribution's figures in two pairs of columns, the first half on the left.
+    const std::vector<chartmodel::StudyLine>& fitted = study.fitted;
+    const int rows = int(fitted.size() + 1) / 2;
+    tblStudyFit->clearContents();
+    tblStudyFit->setRowCount(rows);
+    for (size_t i = 0; i < fitted.size(); ++i)
+        fillRow(tblStudyFit, int(i) % rows, int(i) / rows * 2, fitted[i].label, fitted[i].value);
+    fitColumns(tblStudyFit, 0);
+    tblStudyFit->setFixedHeight(2 * tblStudyFit->frameWidth() + rows * tblStudyFit->verticalHeader()->defaultSectionSize());
+    tblStudyFit->setHidden(fitted.empty());
+
+    QStringList notes;
+    for (const QString& note : {study.indexGap, study.fitRefusal})
+        if (!note.isEmpty()) notes << note;
+    lblStudyNotes->setText(notes.join(u'\n'));
+    lblStudyNotes->setHidden(notes.isEmpty());
 }
 
 QString TChartForm::pageTitle() const
@@ -316,6 +398,12 @@ QString TChartForm::pageTitle() const
     case HistogramPage: return QStringLiteral("ヒストグラム");
     default: return QStringLiteral("工程能力分析");
     }
+}
+
+void TChartForm::cmbDistributionChange()
+{
+    emit distributionChosen(cmbDistribution->currentIndex());
+    rebuild();
 }
 
 void TChartForm::updateButtons()

@@ -8,6 +8,7 @@
 #include <memory>
 
 class QChartView;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
@@ -21,8 +22,9 @@ struct Page;
 } // namespace charts
 
 // The chart window: the control chart (lot means above the dispersion chart) and the
-// histogram of the shown sheet, and the capability study (histogram and table), on three pages. Non-modal; it draws what its source builds
-// from the main window's grids, and is told when those change.
+// histogram of the shown sheet, and the capability study (histogram, table and the figures of
+// a fitted distribution, which the page chooses), on three pages. Non-modal; it draws what its
+// source builds from the main window's grids, and is told when those change.
 class TChartForm : public QWidget {
     Q_OBJECT
 public:
@@ -52,21 +54,30 @@ public:
     void btnCopyClick();
     void btnSaveClick();
     void btnPrintClick();
+    // The operator chose a distribution: the owner keeps it, the study is made again at once.
+    void cmbDistributionChange();
 
     QTabWidget* pageCharts = nullptr;
     QStackedWidget *stackControl = nullptr, *stackHistogram = nullptr, *stackStudy = nullptr;
     QChartView *viewXChart = nullptr, *viewDispersionChart = nullptr, *viewHistogram = nullptr, *viewStudy = nullptr;
     QLabel *lblControlMessage = nullptr, *lblHistogramMessage = nullptr, *lblStudyMessage = nullptr;
+    QComboBox* cmbDistribution = nullptr; // the study's distribution, above its page
     QTableWidget* tblStudy = nullptr;
+    QTableWidget* tblStudyFit = nullptr; // the fitted distribution's figures, under the chart
     QLabel* lblNormality = nullptr;
+    QLabel* lblStudyNotes = nullptr; // why an index is not given, why no distribution was fitted
     QPushButton *btnCopy = nullptr, *btnSave = nullptr, *btnPrint = nullptr, *btnClose = nullptr;
+
+signals:
+    // The item of cmbDistribution the operator chose (judge::Distribution's order).
+    void distributionChosen(int index);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     QString pageTitle() const;
-    void showStudyTable(const chartmodel::StudyPage& study);
+    void showStudyFigures(const chartmodel::StudyPage& study);
     void updateButtons();
     // Lines the two control charts' plot areas up, so that a lot stands at the same x in both.
     void alignControlCharts();

@@ -2,7 +2,6 @@
 
 #include "ui/Look.h"
 
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -31,17 +30,8 @@ SessionChoiceDialog::SessionChoiceDialog(QWidget* parent, const QList<QStringLis
     if (listSessions->topLevelItemCount() > 0) listSessions->setCurrentItem(listSessions->topLevelItem(0));
     layout->addWidget(listSessions);
 
-    btnOk = new QPushButton(QStringLiteral("ＯＫ"), this);
-    btnCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    btnOk->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    layout->addLayout(buttons);
-
+    addOkCancelRow(layout, btnOk, btnCancel);
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(listSessions, &QTreeWidget::itemActivated, this, &QDialog::accept);
 }
 

@@ -1,5 +1,6 @@
 #include "dialogs/TSettingForm.h"
 
+#include "model/NumberText.h"
 #include "model/Settings.h"
 #include "model/SheetRecord.h"
 #include "sheetview/ViewTexts.h"
@@ -59,6 +60,13 @@ QGroupBox* fieldGroup(QWidget* parent, const QString& title, std::initializer_li
 
 int boundedValue(const ui::SpinEdit* s) { return s->bounded(s->value()); }
 
+// The target as it is kept: a number as typed, anything else (a lone minus or point) blank.
+QString targetText(const QString& text)
+{
+    const QString t = text.trimmed();
+    return model::tryParseNumber(t) ? t : QString();
+}
+
 } // namespace
 
 TSettingForm::TSettingForm(model::AppSettings& settings, QWidget* parent)
@@ -95,6 +103,14 @@ TSettingForm::TSettingForm(model::AppSettings& settings, QWidget* parent)
                     QStringLiteral("「管理限界線」を指定してください。"));
     cmbSigma = list(this, sheetview::sigmaWithinTexts(),
                     QStringLiteral("「工程能力分析」の群内σの求め方を選択してください。"));
+    auto* target = new ui::FilteredLineEdit(this);
+    target->setMaxInput(10);
+    target->setCharFilter(ui::CharFilter::Kupper);
+    target->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    target->setPlaceholderText(QStringLiteral("規格の中央"));
+    target->setToolTip(QStringLiteral("「工程能力分析」のCpmの目標値を入力してください。空欄のときは規格の中央です。"));
+    target->setFixedWidth(100);
+    editTarget = target;
     btnOk = new QPushButton(QStringLiteral("ＯＫ"), this);
     btnCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     for (QPushButton* b : {btnOk, btnCancel}) {
@@ -115,7 +131,8 @@ TSettingForm::TSettingForm(model::AppSettings& settings, QWidget* parent)
         w->installEventFilter(this);
         if (w->focusPolicy() != Qt::NoFocus) ui::setJapaneseInput(w, false);
     }
-    colourWhileFocused({spinTab, spinRow, spinCol, editUnit, cmbSpecKind, spinKeta, cmbCpCpk, editCpCpk, cmbChart, cmbLimit, cmbSigma});
+    colourWhileFocused({spinTab, spinRow, spinCol, editUnit, cmbSpecKind, spinKeta, cmbCpCpk, editCpCpk, cmbChart, cmbLimit, cmbSigma,
+                        editTarget});
     chkCpCpkClick();
 }
 
@@ -147,7 +164,8 @@ void TSettingForm::buildLayout()
     QGroupBox* chart = fieldGroup(this, QStringLiteral("管理図指定"),
                                   {{QStringLiteral("管理図指定"), cmbChart}, {QStringLiteral("管理限界線"), cmbLimit}});
     // X-Rs always estimates from the moving ranges; the choice is for the other charts.
-    QGroupBox* study = fieldGroup(this, QStringLiteral("工程能力分析"), {{QStringLiteral("群内σ"), cmbSigma}});
+    QGroupBox* study = fieldGroup(this, QStringLiteral("工程能力分析"),
+                                  {{QStringLiteral("群内σ"), cmbSigma}, {QStringLiteral("目標値"), editTarget}});
 
     auto* buttons = new QHBoxLayout();
     buttons->addStretch(1);
@@ -161,7 +179,7 @@ void TSettingForm::buildLayout()
 
     // The tab order is the order of the settings.
     const QList<QWidget*> order{spinTab,   spinRow,  spinCol,  editUnit, cmbSpecKind, spinKeta, chkCpCpk,
-                                cmbCpCpk, editCpCpk, cmbChart, cmbLimit, cmbSigma, btnOk, btnCancel};
+                                cmbCpCpk, editCpCpk, cmbChart, cmbLimit, cmbSigma, editTarget, btnOk, btnCancel};
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -184,6 +202,7 @@ void TSettingForm::FormShow()
     cmbChart->setCurrentIndex(ui::boundedIndex(cmbChart, a.ChartIndex));
     cmbLimit->setCurrentIndex(ui::boundedIndex(cmbLimit, a.LimitIndex));
     cmbSigma->setCurrentIndex(ui::boundedIndex(cmbSigma, a.SigmaIndex));
+    editTarget->setText(a.Target);
     spinTab->setFocus();
 }
 
@@ -203,6 +222,7 @@ void TSettingForm::btnOkClick()
     a.ChartIndex = cmbChart->currentIndex();
     a.LimitIndex = cmbLimit->currentIndex();
     a.SigmaIndex = cmbSigma->currentIndex();
+    a.Target = targetText(editTarget->text());
     accept();
 }
 
@@ -244,6 +264,7 @@ void TSettingForm::Set_OffColor(QWidget* field)
         const QString t = ui::normalisedThreshold(editCpCpk->text());
         if (t != editCpCpk->text()) editCpCpk->setText(t);
     }
+    if (field == editTarget && targetText(editTarget->text()) != editTarget->text()) editTarget->setText(targetText(editTarget->text()));
 }
 
 bool TSettingForm::eventFilter(QObject* watched, QEvent* event)

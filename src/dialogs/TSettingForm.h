@@ -15,7 +15,7 @@ class SpinEdit;
 }
 
 // The initial-values dialog: the counts, header defaults, capability threshold and chart
-// settings every new or reset sheet starts from. Loads them on every showing and stores
+// settings every new or reset sheet starts from, and the capability study's settings. Loads them on every showing and stores
 // them back only on OK.
 class TSettingForm final : public ui::FormDialog {
     Q_OBJECT
@@ -33,6 +33,7 @@ public:
     QLabel* lblCpCpk = nullptr; // the threshold field stands in the blank of its text
     QComboBox *cmbChart = nullptr, *cmbLimit = nullptr;
     QComboBox* cmbSigma = nullptr; // the capability study's within sigma
+    QLineEdit* editTarget = nullptr; // the capability study's target of Cpm; blank: the middle of the tolerance
     QPushButton *btnOk = nullptr, *btnCancel = nullptr;
 
     void FormShow() override;

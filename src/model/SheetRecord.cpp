@@ -6,6 +6,17 @@
 
 namespace model {
 
+bool holdsMeasurements(const SheetRecord& record)
+{
+    for (const QString& line : record.dataLines) {
+        const qsizetype comma = line.indexOf(u',');
+        if (comma < 0) continue;
+        for (qsizetype i = comma + 1; i < line.size(); ++i)
+            if (line[i] != u',' && line[i] != u'"' && line[i] > u' ') return true;
+    }
+    return false;
+}
+
 QString defaultSheetName(int sheetNumber) { return QStringLiteral("Sheet%1").arg(sheetNumber); }
 
 SheetRecord defaultRecord(int sheetNumber, const AppSettings& app, int lotCount, int measurementCount)

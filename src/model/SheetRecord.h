@@ -24,6 +24,10 @@ struct SheetRecord {
     friend bool operator==(const SheetRecord&, const SheetRecord&) = default;
 };
 
+// Whether a measurement was typed anywhere: a data line holds more than its lot number and
+// separators.
+bool holdsMeasurements(const SheetRecord& record);
+
 // The name of sheet number n (from 1) until the operator names it: its tab caption and item.
 QString defaultSheetName(int sheetNumber);
 

@@ -12,6 +12,7 @@
 #include "spreadsheet/SheetData.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <QDir>
 
@@ -20,23 +21,28 @@ namespace reports {
 namespace {
 
 // Columns as wide as the longest text they show (a full-width character counts twice), within
-// bounds; cells whose text begins with "×" red and bold as the window draws them; the grid's
-// heading row (row 4) frozen and printed on every page; each table one page wide.
+// bounds; a text alone in its row (a note under the study's table) runs on over the empty cells
+// beside it and widens nothing. Cells whose text begins with "×" red and bold as the window draws
+// them; the grid's heading row (row 4) frozen and printed on every page; each table one page wide.
 void formatSheet(spreadsheet::Book& book, int sheet, bool grid)
 {
     const auto used = book.cells(sheet).usedRect();
     if (!used) return;
+    std::vector<int> filled(size_t(used->bottom - used->top + 1), 0);
+    for (int r = used->top; r <= used->bottom; ++r)
+        for (int c = used->left; c <= used->right; ++c) filled[size_t(r - used->top)] += !book.text(sheet, r, c).isEmpty();
     for (int c = used->left; c <= used->right; ++c) {
         int widest = 0;
         for (int r = used->top; r <= used->bottom; ++r) {
             const QString text = book.text(sheet, r, c);
             if (text.isEmpty()) continue;
+            if (text.startsWith(u'×')) book.setFont(sheet, {r, c, r, c}, true, 0xFF0000);
+            if (filled[size_t(r - used->top)] == 1) continue;
             int width = 0;
             for (const QChar ch : text) width += ch.unicode() < 0x80 || (ch.unicode() >= 0xFF61 && ch.unicode() <= 0xFF9F) ? 1 : 2;
             // A number shows as its format says: "0.00000" is seven characters whatever the value.
             const QString format = book.numberFormat(sheet, r, c);
             if (format != QStringLiteral("General") && !format.contains(u'@')) width = std::max(width, int(format.size()) + 2);
-            if (text.startsWith(u'×')) book.setFont(sheet, {r, c, r, c}, true, 0xFF0000);
             widest = std::max(widest, width);
         }
         book.setColumnWidth(sheet, c, c, std::clamp(widest + 2, 6, 60));
@@ -60,8 +66,7 @@ ResultGrids resultGrids(const sheetview::SheetView& view, const model::SheetReco
     const QStringList captions = sheetview::pageCaptions(view.chart);
     for (int i = 0; i < 3; ++i) g.captions[size_t(i)] = captions[i];
     if (view.limitMethod == judge::LimitMethod::Standard && model.study.study) {
-        g.study = model.study.table;
-        g.normality = model.study.normality;
+        g.study = chartmodel::studySheetLines(model.study);
     }
     g.identity = model.identification;
     return g;
@@ -83,10 +88,8 @@ QString writeResultWorkbook(ExcelSession& session, const ReportFolders& folders,
     if (study) {
         session.setWorksheet(app.worksheet(static_cast<int>(grids.grids.size()) + 1));
         session.worksheet().setName(chartmodel::kCapabilityStudyTitle);
-        const std::vector<QStringList> rows = chartmodel::studyRows(grids.study, grids.normality);
-        QList<QStringList> block(rows.begin(), rows.end());
-        for (QStringList& row : block)
-            while (row.size() < 3) row.append(QString());
+        const std::vector<QStringList> rows = chartmodel::studyRows(grids.study);
+        const QList<QStringList> block(rows.begin(), rows.end());
         session.worksheet().range(spreadsheet::CellRect{1, 1, int(block.size()), 3}).setValues(block);
         // Each figure with its decimals, as on the screen ("0.0" for parts per million).
         for (size_t i = 0; i < grids.study.size(); ++i)

@@ -20,17 +20,16 @@ struct ResultGrids {
     const model::SheetRecord* record = nullptr;
     std::array<exchange::GridBlock, 3> grids; // measurements, capability, SPC rules
     std::array<QString, 3> captions;
-    // Under the control chart constants: the capability study's table and its normality line,
+    // Under the control chart constants: the capability study's lines (chartmodel::studySheetLines),
     // written into a fourth worksheet; empty otherwise.
     std::vector<chartmodel::StudyLine> study;
-    QString normality;
     chartmodel::Identification identity; // in every printed page's header and footer
     // Batch reports: the sheet number after the time stamp ("03_"); empty from the window.
     QString fileTag;
 };
 
 // The three grids of the view with the pages' captions and, under the control chart constants,
-// the model's capability study table. The grids point into `view`, which must outlive the result.
+// the lines of the model's capability study page. The grids point into `view`, which must outlive the result.
 ResultGrids resultGrids(const sheetview::SheetView& view, const model::SheetRecord& record, const chartmodel::ChartModel& model);
 
 // The result workbook's file: "判定結果.xlsx" after the time stamp, in the save folder.

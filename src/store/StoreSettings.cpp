@@ -76,6 +76,8 @@ StoreSettings loadStoreSettings(QSettings& settings)
 void saveStoreSettings(QSettings& settings, const StoreSettings& s)
 {
     check(s);
+    // The group is written afresh: a password planted in it by hand goes with the rest.
+    settings.remove(kGroup);
     settings.beginGroup(kGroup);
     settings.setValue(QStringLiteral("Mode"), QString::number(int(s.mode)));
     settings.setValue(QStringLiteral("File"), s.embeddedPath);

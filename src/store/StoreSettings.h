@@ -28,7 +28,8 @@ QString defaultOutboxPath();
 // Throws StoreError (Fault::Invalid) when the group holds a password (a key or a value that
 // names one); the message says what to do instead.
 StoreSettings loadStoreSettings(QSettings& settings);
-// Throws StoreError (Fault::Invalid) for settings that would carry a password.
+// Throws StoreError (Fault::Invalid) for settings that would carry a password. Whatever else the
+// group held (a password written into it by hand) is removed.
 void saveStoreSettings(QSettings& settings, const StoreSettings& s);
 
 // The store the settings name (Off has none: Fault::Invalid). The server's connection string is

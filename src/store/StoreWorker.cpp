@@ -4,6 +4,8 @@
 
 #include <QTimer>
 
+#include <iterator>
+
 namespace store {
 
 namespace {
@@ -201,6 +203,22 @@ void StoreWorker::setAside(QObject* receiver, std::function<void(std::vector<Out
         std::vector<OutboxEntry> entries;
         try {
             if (Outbox* o = outbox()) entries = o->setAside();
+        } catch (const StoreError&) {
+        }
+        deliver(receiver, [done, entries] { done(entries); });
+    });
+}
+
+void StoreWorker::unsent(QObject* receiver, std::function<void(std::vector<OutboxEntry>)> done)
+{
+    post([this, receiver = QPointer<QObject>(receiver), done = std::move(done)] {
+        std::vector<OutboxEntry> entries;
+        try {
+            if (Outbox* o = outbox()) {
+                entries = o->pending(setup_.target.key());
+                std::vector<OutboxEntry> aside = o->setAside();
+                entries.insert(entries.end(), std::make_move_iterator(aside.begin()), std::make_move_iterator(aside.end()));
+            }
         } catch (const StoreError&) {
         }
         deliver(receiver, [done, entries] { done(entries); });

@@ -78,6 +78,9 @@ public:
     void retry(qint64 id);
     void discard(qint64 id, const QString& reason, QObject* receiver, std::function<void(std::optional<StoreError>)> done);
     void setAside(QObject* receiver, std::function<void(std::vector<OutboxEntry>)> done);
+    // What the outbox holds that was not sent: this store's pending entries, then every entry
+    // set aside, each oldest first.
+    void unsent(QObject* receiver, std::function<void(std::vector<OutboxEntry>)> done);
 
     const Setup& setup() const { return setup_; }
 

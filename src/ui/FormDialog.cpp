@@ -4,7 +4,9 @@
 #include "ui/Look.h"
 #include "ui/SpinEdit.h"
 
+#include <QBoxLayout>
 #include <QFocusEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 
@@ -36,6 +38,19 @@ void FormDialog::fieldEntered(QWidget* field) { setFieldColour(field, kFocusColo
 void FormDialog::fieldLeft(QWidget* field) { setFieldColour(field, kFieldColor); }
 
 void FormDialog::showGuidance(const QString& text, MessageIcon icon) { showMessage(this, text, kGuidanceCaption, icon); }
+
+void FormDialog::addOkCancelRow(QBoxLayout* layout, QPushButton*& ok, QPushButton*& cancel, const QString& okText)
+{
+    ok = new QPushButton(okText, this);
+    cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    ok->setDefault(true);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    layout->addLayout(row);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
 
 void FormDialog::showEvent(QShowEvent* e)
 {

@@ -3,6 +3,9 @@
 
 #include <QDialog>
 
+class QBoxLayout;
+class QPushButton;
+
 #include <initializer_list>
 
 namespace ui {
@@ -28,6 +31,9 @@ protected:
     virtual void fieldLeft(QWidget* field);
 
     void showGuidance(const QString& text, MessageIcon icon);
+    // A row of OK (the default button) and Cancel at the right, added to `layout`; Cancel rejects,
+    // OK is the caller's to connect.
+    void addOkCancelRow(QBoxLayout* layout, QPushButton*& ok, QPushButton*& cancel, const QString& okText = QStringLiteral("ＯＫ"));
 
     void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -395,11 +395,12 @@ TEST_F(ReportsTest, AReportTheDiskCannotHoldLeavesNoCopyBehindAndSaysSo)
     EXPECT_FALSE(splash->isVisible());
 }
 
-TEST_F(ReportsTest, UnderTheChartConstantsTheResultWorkbookGainsTheCapabilityStudy)
+TEST_F(ReportsTest, UnderTheChartConstantsTheResultWorkbookGainsTheCapabilityStudyWithItsFittedDistribution)
 {
     form->spinRow->setValue(10);
     for (int r = 1; r <= 10; ++r) values(r, {"10.000", "10.100", r % 2 ? "9.950" : "10.050"});
     choose(form->cmbLimit, QStringLiteral("管理図係数法"));
+    form->appSettings().DistributionIndex = int(judge::Distribution::Lognormal);
     click(form->btnExcel);
     EXPECT_TRUE(ui.messages.isEmpty());
     const auto book = report(QStringLiteral("判定結果"));
@@ -412,19 +413,26 @@ TEST_F(ReportsTest, UnderTheChartConstantsTheResultWorkbookGainsTheCapabilityStu
     EXPECT_EQ(book->text(3, 10, 2).toDouble(), form->gridCalc->cell(7, 11).toDouble());
     EXPECT_EQ(book->text(3, 13, 2).toDouble(), form->gridCalc->cell(8, 11).toDouble());
     EXPECT_EQ(book->text(3, 2, 2), "30"); // N
+    // The estimator and the target.
+    EXPECT_EQ(book->text(3, 4, 1), QStringLiteral("σ (群内: R̄/d2)"));
+    EXPECT_EQ(book->text(3, 21, 1), QStringLiteral("Cpm の目標値"));
+    EXPECT_EQ(book->text(3, 21, 2).toDouble(), 10.0);
 
-    // Read by openpyxl, the worksheet holds the window's study table cell for cell: texts as
-    // texts, figures as the numbers shown, nothing else.
+    // Read by openpyxl, the worksheet holds the window's study page line for line: texts as
+    // texts, figures as the numbers shown in the number formats of their decimals.
     const QString path = saveDir.path() + u'/' + saved().first();
-    const QJsonObject sheets = QJsonDocument::fromJson(testing_support::run(testing_support::python(),
-                                                                            {testing_support::toolsFolder() + QStringLiteral("/openpyxl_dump.py"), path}))
-                                   .object()
-                                   .value(path)
-                                   .toObject();
-    const QJsonObject cells = sheets.value(QStringLiteral("工程能力分析")).toObject();
+    static const char* const kCells = R"(
+import json, sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1])["工程能力分析"]
+print(json.dumps({c.coordinate: [c.data_type, str(c.value), c.number_format] for row in ws.iter_rows() for c in row if c.value is not None}, ensure_ascii=False))
+)";
+    const QJsonObject cells =
+        QJsonDocument::fromJson(testing_support::run(testing_support::python(), {QStringLiteral("-c"), QString::fromUtf8(kCells), path})).object();
     const chartmodel::StudyPage study = form->chartModel(QDateTime::currentDateTime()).study;
-    const std::vector<QStringList> rows = chartmodel::studyRows(study.table, study.normality);
-    int filled = 0;
+    ASSERT_FALSE(study.fitted.empty());
+    const std::vector<chartmodel::StudyLine> lines = chartmodel::studySheetLines(study);
+    const std::vector<QStringList> rows = chartmodel::studyRows(lines);
+    int filled = 0, fittedFigures = 0;
     for (size_t r = 0; r < rows.size(); ++r)
         for (qsizetype c = 0; c < rows[r].size(); ++c) {
             const QString& shown = rows[r][c];
@@ -435,14 +443,47 @@ TEST_F(ReportsTest, UnderTheChartConstantsTheResultWorkbookGainsTheCapabilityStu
                 continue;
             }
             ++filled;
-            ASSERT_EQ(cell.size(), 2) << ref.toStdString() << " " << shown.toStdString();
-            if (cell[0].toString() == QStringLiteral("n"))
-                EXPECT_EQ(cell[1].toString().toDouble(), shown.toDouble()) << ref.toStdString();
-            else
+            ASSERT_EQ(cell.size(), 3) << ref.toStdString() << " " << shown.toStdString();
+            if (cell[0].toString() != QStringLiteral("n")) {
                 EXPECT_EQ(cell[1].toString(), shown) << ref.toStdString();
+                continue;
+            }
+            EXPECT_EQ(cell[1].toString().toDouble(), shown.toDouble()) << ref.toStdString();
+            ASSERT_EQ(c, 1) << ref.toStdString();
+            ASSERT_GE(lines[r].decimals, 0) << ref.toStdString();
+            const int d = lines[r].decimals;
+            EXPECT_EQ(cell[2].toString(), (d == 0 ? QStringLiteral("0") : QStringLiteral("0.") + QString(d, u'0')) + QStringLiteral("_ "))
+                << ref.toStdString();
+            fittedFigures += r > study.table.size();
         }
-    EXPECT_GT(filled, 40);
     EXPECT_EQ(cells.size(), filled);
+    // The fitted lognormal's parameters, percentiles, indices, expected ppm and test as figures.
+    EXPECT_GE(fittedFigures, 11);
+    const auto rowOf = [&](const QString& label) {
+        for (size_t r = 0; r < lines.size(); ++r)
+            if (lines[r].label == label) return int(r) + 1;
+        return 0;
+    };
+    EXPECT_EQ(book->text(3, rowOf(QStringLiteral("分布")), 2), QStringLiteral("対数正規分布"));
+    EXPECT_EQ(cells.value(QStringLiteral("B%1").arg(rowOf(QStringLiteral("99.865%点")))).toArray()[2].toString(), QStringLiteral("0.00000_ "));
+    EXPECT_EQ(cells.value(QStringLiteral("B%1").arg(rowOf(QStringLiteral("規格外ppm (分布の期待値)")))).toArray()[2].toString(), QStringLiteral("0.0_ "));
+
+    // A distribution that cannot be fitted says why, where its figures would be.
+    form->editKlower->setText(QStringLiteral("-1.000"));
+    values(1, {"0.000", "10.100", "9.950"});
+    QDir(saveDir.path()).removeRecursively();
+    ui.openedDocuments.clear();
+    click(form->btnExcel);
+    const auto refused = report(QStringLiteral("判定結果"));
+    ASSERT_TRUE(refused);
+    const std::vector<chartmodel::StudyLine> refusedLines = chartmodel::studySheetLines(form->chartModel(QDateTime::currentDateTime()).study);
+    EXPECT_EQ(refused->text(3, int(refusedLines.size()), 1),
+              QStringLiteral("0以下の測定値があるため、対数正規分布では計算できません。対数正規分布は正の測定値だけに使えます。"));
+    // Such a sentence alone in its row runs on beside the table: the labels' column stays as wide as the labels.
+    const QString widths = QString::fromUtf8(testing_support::run(
+        testing_support::python(), {QStringLiteral("-c"), QStringLiteral("import sys, openpyxl; print(openpyxl.load_workbook(sys.argv[1])['工程能力分析'].column_dimensions['A'].width)"),
+                                    saveDir.path() + u'/' + saved().first()}));
+    EXPECT_LT(widths.trimmed().toDouble(), 35) << widths.toStdString();
 }
 
 TEST_F(ReportsTest, UnderTheChartConstantsTheControlChartHoldsEachLotsLimits)

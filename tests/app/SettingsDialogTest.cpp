@@ -1,6 +1,7 @@
 #include "MainFormFixture.h"
 #include "FullDisk.h"
 
+#include "charts/TChartForm.h"
 #include "ui/InputMethod.h"
 
 #include <QAbstractItemView>
@@ -9,6 +10,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
+#include <QTableWidget>
 
 // The initial-values and rule-settings dialogs, opened from the Settings menu and driven
 // with the keyboard and the mouse while the main window waits for them.
@@ -514,7 +516,7 @@ TEST_F(SettingsDialogTest, SettingsAHomeCannotTakeAreReportedAtCloseAndTheWindow
     }
 }
 
-TEST_F(SettingsDialogTest, TheStudysWithinSigmaIsChosenHereAndReachesTheStudyAndTheNextStart)
+TEST_F(SettingsDialogTest, TheStudysWithinSigmaAndTargetAreSetHereAndReachTheStudyAndTheNextStart)
 {
     // The counts OK applies are those shown, so the judged sheet keeps its layout and results.
     form->appSettings().Row = 10;
@@ -526,17 +528,21 @@ TEST_F(SettingsDialogTest, TheStudysWithinSigmaIsChosenHereAndReachesTheStudyAnd
     const char* const lots[2][3] = {{"9.800", "10.000", "10.200"}, {"10.000", "10.100", "10.500"}};
     for (int r = 1; r <= 2; ++r)
         for (int c = 0; c < 3; ++c) form->gridEdit->setCell(c, r, lots[r - 1][c]);
-    click(form->btnSpcJudg);
+    // The study shown in the chart window, which follows the settings.
+    chooseMenuItem(form->menuExecStudyView);
+    QApplication::processEvents();
     const auto shown = [&](const QString& label) {
-        for (const chartmodel::StudyLine& line : form->chartModel(QDateTime::currentDateTime()).study.table)
-            if (line.label == label) return line.value;
+        QTableWidget* table = form->chartForm()->tblStudy;
+        for (int r = 0; r < table->rowCount(); ++r)
+            if (table->item(r, 0)->text() == label) return table->item(r, 1)->text();
         return QString();
     };
-    // The chart kind's own estimator, named in the line's label.
+    // The chart kind's own estimator, named in the line's label; the target the tolerance's middle.
     EXPECT_EQ(shown("σ (群内: R̄/d2)"), QString::number((0.4 + 0.5) / 2 / 1.69256875, 'f', 5));
+    EXPECT_EQ(shown("Cpm の目標値"), "10.00000");
 
     openSetting([&](TSettingForm& d) {
-        // Enter leads from the limit method to the new list.
+        // Enter leads from the limit method to the study's list and on to its target.
         d.cmbLimit->setFocus();
         press(Qt::Key_Return);
         EXPECT_TRUE(d.cmbSigma->hasFocus());
@@ -544,22 +550,46 @@ TEST_F(SettingsDialogTest, TheStudysWithinSigmaIsChosenHereAndReachesTheStudyAnd
         EXPECT_EQ(d.cmbSigma->currentText(), "管理図に合わせる");
         EXPECT_EQ(shownItems(d.cmbSigma), (QStringList{"管理図に合わせる", "合併標準偏差", "R̄/d2", "S̄/c4"}));
         choose(d.cmbSigma, "合併標準偏差");
+        d.cmbSigma->setFocus();
+        press(Qt::Key_Return);
+        EXPECT_TRUE(d.editTarget->hasFocus());
+        EXPECT_EQ(d.editTarget->text(), "");
+        EXPECT_EQ(d.editTarget->placeholderText(), "規格の中央");
+        // Only a number's characters are typed; what is no number is blank once left.
+        typeKeys("-");
+        press(Qt::Key_Return);
+        EXPECT_EQ(d.editTarget->text(), "");
+        QTest::mouseClick(d.editTarget, Qt::LeftButton);
+        typeKeys("1x0.5a");
+        EXPECT_EQ(d.editTarget->text(), "10.5");
         QTest::mouseClick(d.btnOk, Qt::LeftButton);
     });
     EXPECT_EQ(form->appSettings().SigmaIndex, 1);
+    EXPECT_EQ(form->appSettings().Target, "10.5");
+    QApplication::processEvents();
     // Squares 0.08 and 0.14 over 4 degrees, over c4(5).
     const double c4 = std::sqrt(2.0 / 4) * std::tgamma(5 / 2.0) / std::tgamma(4 / 2.0);
     EXPECT_EQ(shown("σ (群内: 合併標準偏差)"), QString::number(std::sqrt(0.22 / 4) / c4, 'f', 5));
+    // Mean 10.1, overall variance 0.28 / 5, 0.4 from the target.
+    EXPECT_EQ(shown("Cpm の目標値"), "10.50000");
+    EXPECT_EQ(shown("Cpm"), QString::number(2.0 / (6 * std::sqrt(0.056 + 0.16)), 'f', 3));
 
     openSetting([&](TSettingForm& d) {
+        EXPECT_EQ(d.editTarget->text(), "10.5");
         choose(d.cmbSigma, "S̄/c4");
+        retype(d.editTarget, "9");
         press(Qt::Key_Escape);
     });
     EXPECT_EQ(form->appSettings().SigmaIndex, 1);
+    EXPECT_EQ(form->appSettings().Target, "10.5");
     form->close();
     form.reset();
     start();
     EXPECT_EQ(form->appSettings().SigmaIndex, 1);
+    openSetting([&](TSettingForm& d) {
+        EXPECT_EQ(d.editTarget->text(), "10.5");
+        d.btnCancel->click();
+    });
 }
 
 // ---------------------------------------------------------------- a hand-edited settings file

@@ -1,6 +1,7 @@
 // The chart window in the real main window: opened after a judgement, in step with every
 // judgement and sheet change, and its output.
 #include "MainFormFixture.h"
+#include "TestSupport.h"
 
 #include "charts/ChartStyle.h"
 #include "charts/TChartForm.h"
@@ -10,6 +11,9 @@
 #include <QClipboard>
 #include <QDir>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -34,6 +38,7 @@
 #include <QLegendMarker>
 #include <QScrollBar>
 #include <functional>
+#include <map>
 
 namespace {
 
@@ -76,6 +81,19 @@ protected:
         for (double v : vs) form->gridEdit->setCell(c++, row, QString::number(v, 'f', 3));
     }
     TChartForm* charts() const { return form->chartForm(); }
+    // Right-skewed values, as a roughness is: dense at the low end, a long upper tail.
+    QJsonArray typeSkewedValues()
+    {
+        form->editKupper->setText("4.000");
+        form->editKlower->setText("0.100");
+        QJsonArray typed;
+        for (int k = 0; k < 30; ++k) {
+            const QString v = QString::number(0.5 + 0.05 * k + 0.002 * k * k, 'f', 3);
+            form->gridEdit->setCell(k % 3, k * 7 % 10 + 1, v);
+            typed.append(v.toDouble());
+        }
+        return typed;
+    }
     void settle() { QApplication::processEvents(); }
     bool showsPrompt() const
     {
@@ -462,4 +480,198 @@ TEST_F(ChartFormTest, BothControlChartsPutALotAtTheSameX)
         for (QChartView* view : {charts()->viewXChart, charts()->viewDispersionChart})
             for (QAbstractAxis* axis : view->chart()->axes(Qt::Vertical)) EXPECT_FALSE(axis->labelsTruncated()) << size.width();
     }
+}
+
+namespace {
+
+// The density scipy gives each distribution fitted to `values` on the curve's points, scaled to
+// the counts (N × class width): the lognormal by its closed form, the Weibull by scipy's own
+// maximum likelihood, Box-Cox by its λ of greatest likelihood.
+const char* const kScipyDensities = R"(
+import json, sys
+import numpy as np
+from scipy import stats
+d = json.loads(sys.argv[1])
+v = np.array(d["values"])
+scale = len(v) * d["width"]
+out = {}
+x = np.array(d["x"]["lognormal"])
+logs = np.log(v)
+out["lognormal"] = scale * stats.lognorm.pdf(x, logs.std(ddof=0), scale=np.exp(logs.mean()))
+x = np.array(d["x"]["weibull"])
+shape, _, size = stats.weibull_min.fit(v, floc=0, method="MLE")
+out["weibull"] = scale * stats.weibull_min.pdf(x, shape, scale=size)
+x = np.array(d["x"]["boxcox"])
+lam = stats.boxcox_normmax(v, method="mle")
+y = stats.boxcox(v, lam)
+pos = np.where(x > 0, x, 1.0)
+out["boxcox"] = np.where(x > 0, scale * stats.norm.pdf(stats.boxcox(pos, lam), y.mean(), y.std(ddof=1)) * pos ** (lam - 1), 0.0)
+print(json.dumps({k: list(map(float, c)) for k, c in out.items()}))
+)";
+
+} // namespace
+
+TEST_F(ChartFormTest, TheStudyPageFitsTheChosenDistributionDrawsItsDensityAndKeepsTheChoice)
+{
+    const QJsonArray typed = typeSkewedValues();
+    chooseMenuItem(form->menuExecStudyView);
+    settle();
+    ASSERT_EQ(charts()->stackStudy->currentIndex(), 0);
+    EXPECT_EQ(charts()->cmbDistribution->currentText(), "正規分布");
+    EXPECT_TRUE(charts()->tblStudyFit->isHidden());
+
+    auto fittedSeries = [&]() -> QXYSeries* {
+        for (QAbstractSeries* s : charts()->viewStudy->chart()->series())
+            if (auto* line = qobject_cast<QXYSeries*>(s); line && line->isVisible() && line->name().endsWith("(当てはめ)")) return line;
+        return nullptr;
+    };
+    auto fitted = [&](int row) {
+        QTableWidget* t = charts()->tblStudyFit;
+        const int rows = t->rowCount();
+        return t->item(row % rows, row / rows * 2)->text() + '=' + t->item(row % rows, row / rows * 2 + 1)->text();
+    };
+    EXPECT_FALSE(fittedSeries());
+
+    // Each choice re-studies at once and draws the fitted density, dotted in its own colour.
+    QJsonObject xs;
+    std::map<QString, QList<QPointF>> drawn;
+    const std::pair<const char*, const char*> choices[] = {{"対数正規分布", "lognormal"}, {"ワイブル分布", "weibull"}, {"Box-Cox変換", "boxcox"}};
+    for (const auto& [item, key] : choices) {
+        choose(charts()->cmbDistribution, item);
+        settle();
+        EXPECT_EQ(form->appSettings().DistributionIndex, charts()->cmbDistribution->currentIndex());
+        ASSERT_FALSE(charts()->tblStudyFit->isHidden()) << item;
+        EXPECT_EQ(fitted(0), QString("分布=") + item);
+        QXYSeries* density = fittedSeries();
+        ASSERT_TRUE(density) << item;
+        EXPECT_EQ(density->name(), QString(item) + " (当てはめ)");
+        EXPECT_EQ(density->pen().style(), Qt::DotLine);
+        EXPECT_EQ(density->pen().color(), charts::kFittedColor);
+        drawn[key] = density->points();
+        QJsonArray x;
+        for (const QPointF& p : drawn[key]) x.append(p.x());
+        xs[key] = x;
+    }
+    const chartmodel::Histogram& h = charts()->charts().study.histogram;
+    const double width = h.classes.front().upper - h.classes.front().lower;
+    const QJsonObject expected = QJsonDocument::fromJson(testing_support::run(testing_support::python(),
+        {"-c", kScipyDensities, QString::fromUtf8(QJsonDocument(QJsonObject{{"values", typed}, {"width", width}, {"x", xs}}).toJson(QJsonDocument::Compact))})).object();
+    for (const auto& [key, points] : drawn) {
+        const QJsonArray scipy = expected[key].toArray();
+        ASSERT_EQ(scipy.size(), points.size()) << key.toStdString();
+        double top = 0;
+        for (const QPointF& p : points) top = std::max(top, p.y());
+        EXPECT_GT(top, 1.0) << key.toStdString(); // drawn to the scale of the counts
+        for (qsizetype i = 0; i < points.size(); ++i)
+            EXPECT_NEAR(points[i].y(), scipy[i].toDouble(), 1e-4 * top) << key.toStdString() << " at " << points[i].x();
+    }
+
+    // The automatic choice names the fit it took and lists the others tried; at the window's
+    // default size the legend, the table and the fitted figures are whole.
+    choose(charts()->cmbDistribution, "自動選択");
+    settle();
+    EXPECT_EQ(charts()->size(), QSize(960, 720));
+    EXPECT_TRUE(fitted(0).endsWith("(自動選択)")) << fitted(0).toStdString();
+    ASSERT_TRUE(fittedSeries());
+    QChart* chart = charts()->viewStudy->chart();
+    const QStringList shown = legendTexts(chart);
+    for (QAbstractSeries* s : chart->series())
+        for (QLegendMarker* m : chart->legend()->markers(s))
+            if (m->isVisible()) {
+                EXPECT_TRUE(shown.contains(m->label())) << m->label().toStdString() << " | " << shown.join(" | ").toStdString();
+            }
+    int dotted = 0;
+    for (const QPen& pen : legendStrokes(chart)) dotted += pen.color() == charts::kFittedColor && pen.style() == Qt::DotLine;
+    EXPECT_EQ(dotted, 1);
+    for (QTableWidget* table : {charts()->tblStudy, charts()->tblStudyFit}) {
+        EXPECT_EQ(table->verticalScrollBar()->maximum(), 0) << table->rowCount();
+        EXPECT_EQ(table->horizontalScrollBar()->maximum(), 0);
+        const QRect last = table->visualItemRect(table->item(table->rowCount() - 1, 0));
+        EXPECT_LE(last.bottom(), table->viewport()->height()) << table->rowCount();
+    }
+    EXPECT_TRUE(charts()->shownViews().contains(charts()->tblStudyFit)); // copied, saved and printed with the page
+
+    // A value ≤ 0 refuses a fit: the reason instead of the figures.
+    choose(charts()->cmbDistribution, "ワイブル分布");
+    form->gridEdit->setCell(0, 1, "0.000");
+    form->btnSpcJudgClick();
+    settle();
+    EXPECT_TRUE(charts()->tblStudyFit->isHidden());
+    EXPECT_FALSE(fittedSeries());
+    EXPECT_EQ(charts()->lblStudyNotes->text(), "0以下の測定値があるため、ワイブル分布では計算できません。ワイブル分布は正の測定値だけに使えます。");
+    EXPECT_TRUE(charts()->shownViews().contains(charts()->lblStudyNotes));
+
+    // The choice is kept for the next start.
+    form->close();
+    form.reset();
+    start();
+    chooseMenuItem(form->menuExecStudyView);
+    settle();
+    EXPECT_EQ(charts()->cmbDistribution->currentText(), "ワイブル分布");
+}
+
+TEST_F(ChartFormTest, CopySaveAndPrintOfTheStudyPageCarryTheFittedDensityAndItsFigures)
+{
+    typeSkewedValues();
+    chooseMenuItem(form->menuExecStudyView);
+    settle();
+    ASSERT_EQ(charts()->stackStudy->currentIndex(), 0);
+    // Pixels of the fitted density's colour, its line smoothed at the edges.
+    const auto fittedInk = [](const QImage& image) {
+        const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+        int n = 0;
+        for (int y = 0; y < rgb.height(); ++y)
+            for (int x = 0; x < rgb.width(); ++x) {
+                const QColor c = rgb.pixelColor(x, y);
+                n += c.red() < 40 && std::abs(c.green() - charts::kFittedColor.green()) < 30 && std::abs(c.blue() - charts::kFittedColor.blue()) < 30;
+            }
+        return n;
+    };
+    QTest::mouseClick(charts()->btnCopy, Qt::LeftButton);
+    EXPECT_EQ(fittedInk(QApplication::clipboard()->image()), 0);
+
+    choose(charts()->cmbDistribution, "ワイブル分布");
+    settle();
+    ASSERT_FALSE(charts()->tblStudyFit->isHidden());
+    QTest::mouseClick(charts()->btnCopy, Qt::LeftButton);
+    EXPECT_GT(fittedInk(QApplication::clipboard()->image()), 100);
+
+    // Saved and printed: the identification above the chart with the density's legend entry,
+    // and in the saved file the fitted figures under it (words the PDF's text layer maps back;
+    // a printer takes the tables as pictures).
+    QTemporaryDir dir;
+    const auto words = [](const QString& pdf) {
+        QProcess text;
+        text.start("pdftotext", {pdf, "-"});
+        EXPECT_TRUE(text.waitForFinished(30000));
+        return QString::fromUtf8(text.readAllStandardOutput());
+    };
+    const QStringList identified{"品種名称：", "Quorvane", "ワイブル分布 (当てはめ)"};
+    const QStringList figures{"形状", "尺度", "パーセント点", "適合度"};
+    ui.fileAnswers = {dir.filePath("study.pdf")};
+    QTest::mouseClick(charts()->btnSave, Qt::LeftButton);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    const QString printed = dir.filePath("printed.pdf");
+    ui.dialogScripts.push_back([&](QDialog& d) {
+        auto& dialog = dynamic_cast<QPrintDialog&>(d);
+        dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
+        dialog.printer()->setOutputFileName(printed);
+        return int(QDialog::Accepted);
+    });
+    QTest::mouseClick(charts()->btnPrint, Qt::LeftButton);
+    EXPECT_TRUE(ui.dialogScripts.empty());
+    const QString saved = words(dir.filePath("study.pdf")), print = words(printed);
+    for (const QString& word : identified + figures) EXPECT_TRUE(saved.contains(word)) << word.toStdString() << "\n" << saved.toStdString();
+    for (const QString& word : identified) EXPECT_TRUE(print.contains(word)) << word.toStdString() << "\n" << print.toStdString();
+}
+
+TEST_F(ChartFormTest, TheStudyPageSaysWhyNoIndexIsGiven)
+{
+    // Every lot's values equal: no spread within the lots.
+    for (int r = 1; r <= 10; ++r) values(r, {10.0 + 0.01 * r, 10.0 + 0.01 * r, 10.0 + 0.01 * r});
+    chooseMenuItem(form->menuExecStudyView);
+    settle();
+    ASSERT_EQ(charts()->stackStudy->currentIndex(), 0) << charts()->lblStudyMessage->text().toStdString();
+    EXPECT_EQ(charts()->lblStudyNotes->text(), "ロットの中のばらつきがなく σ (群内) = 0 のため、Cp、Cpk は求められません。");
+    EXPECT_TRUE(charts()->shownViews().contains(charts()->lblStudyNotes));
 }

@@ -174,7 +174,21 @@ TEST(Render, ChartPagesPrintFirstOnOnePageWithTheIdentificationOnEveryPageAndThe
         results << writeResultWorkbook(session, f, when(), grids);
     }
 
+    // Under the chart constants with the distribution chosen automatically: the capability study
+    // and the fitted distribution's figures on a fourth worksheet.
+    test_support::JudgedSheet studied(recordOf(sheetOf(29, 5)), ChartKind::XbarR, judge::LimitMethod::Standard);
+    studied.view.study.distribution = judge::Distribution::Auto;
+    chartmodel::ChartModel studyModel = chartmodel::buildChartModel(studied.view, 10, when());
+    studyModel.identification = identity(29, 5, QStringLiteral("工程能力分析"));
+    ASSERT_FALSE(studyModel.study.fitted.empty());
+    QString studyBook;
+    {
+        ExcelSession session;
+        studyBook = writeResultWorkbook(session, f, when(), resultGrids(studied.view, studied.record, studyModel));
+    }
+
     QStringList files = results;
+    files << studyBook;
     for (const Made& m : made) files << m.file;
     testing_support::soffice(QStringList{QStringLiteral("--convert-to"), QStringLiteral("pdf"), QStringLiteral("--outdir"), dir.path() + QStringLiteral("/pdf")}
                              + files);
@@ -226,6 +240,17 @@ TEST(Render, ChartPagesPrintFirstOnOnePageWithTheIdentificationOnEveryPageAndThe
         const QStringList texts = pages(dir.path() + "/pdf/" + QFileInfo(file).completeBaseName() + ".pdf");
         EXPECT_LE(texts.size(), 12);
         EXPECT_TRUE(texts[0].contains(QStringLiteral("シャフト ＡＢ－１２３（量産品・長い品種名称の例）")));
+    }
+    // The study worksheet prints whole on its own page, its figures in their formats and under the
+    // identification: from the table's heading to the last candidate of the automatic choice.
+    {
+        const QStringList texts = pages(dir.path() + "/pdf/" + QFileInfo(studyBook).completeBaseName() + ".pdf");
+        ASSERT_FALSE(texts.isEmpty());
+        const QString study = texts.last();
+        for (const QString& expected : {QStringLiteral("95%信頼区間"), QStringLiteral("σ (群内: R̄/d2)"), QStringLiteral("Cpm の目標値"),
+                                        QStringLiteral("(自動選択)"), QStringLiteral("99.865%点"), QStringLiteral("候補: Box-Cox変換"), product,
+                                        model::formatFixed(studyModel.study.study->nonNormal->result->p99865, 5)})
+            EXPECT_TRUE(study.contains(expected)) << expected.toStdString() << "\n" << study.toStdString();
     }
     static const char* const kFormats = R"(
 import json, sys, openpyxl

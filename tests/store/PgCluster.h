@@ -23,6 +23,7 @@ public:
     // "postgresql:///DB?host=…&port=…&user=USER" and anything more after "&".
     QString uri(const QString& database, const QString& user = QStringLiteral("postgres"), const QString& more = {}) const;
     QString socketFolder() const { return socket_; }
+    QString port() const { return port_; }
     void createDatabase(const QString& name, const QString& encoding = QStringLiteral("UTF8"));
     void dropDatabase(const QString& name);
     // Stops the server at once (as a crash would), keeping its data; starts it again.
@@ -48,6 +49,7 @@ public:
     ~ServerDatabase();
     QString uri(const QString& user = QStringLiteral("postgres"), const QString& more = {}) const { return cluster_.uri(name_, user, more); }
     const QString& name() const { return name_; }
+    Cluster& cluster() const { return cluster_; }
 
 private:
     Cluster& cluster_;

@@ -97,6 +97,11 @@ TEST(ServerSecurityTest, APasswordStaysInMemory)
         QString message;
         EXPECT_EQ(faultOf([&] { loadStoreSettings(planted); }, &message), Fault::Invalid);
         EXPECT_FALSE(message.contains(kPassword));
+        // Saving the settings again (the window's settings dialog) takes the password out.
+        saveStoreSettings(planted, s);
+        planted.sync();
+        EXPECT_EQ(loadStoreSettings(planted), s);
+        EXPECT_FALSE(fileBytes(planted.fileName()).contains(kPassword.toUtf8()));
     }
 
     // The password the operator typed opens the store; a wrong or missing one fails without showing it.

@@ -9,10 +9,6 @@
 #include <QElapsedTimer>
 
 #include <csignal>
-#include <cstring>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 using namespace store;
 using namespace store_test;
@@ -32,26 +28,6 @@ PublishOutcome publishThrough(StoreWorker& worker, const PublicationPlan& plan)
 }
 
 int revisions(Store& db) { return int(db.connection().query(QStringLiteral("SELECT count(*) FROM lot_revisions")).integer(0, 0)); }
-
-// A Unix socket that takes connections into its queue and never answers them.
-class SilentSocket {
-public:
-    explicit SilentSocket(const QString& path)
-    {
-        fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray p = path.toLocal8Bit();
-        std::memcpy(address.sun_path, p.constData(), size_t(p.size()));
-        bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && ::listen(fd_, 16) == 0;
-    }
-    ~SilentSocket() { ::close(fd_); }
-    bool ok() const { return bound_; }
-
-private:
-    int fd_ = -1;
-    bool bound_ = false;
-};
 
 } // namespace
 

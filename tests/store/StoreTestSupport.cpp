@@ -6,6 +6,11 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace store_test {
 
 FreshStore::FreshStore(store::Engine engine, bool initialise) : engine_(engine)
@@ -70,6 +75,22 @@ bool waitUntil(const std::function<bool()>& done, int ms)
         QThread::msleep(10);
     }
     return true;
+}
+
+SilentSocket::SilentSocket(const QString& path)
+{
+    fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray p = path.toLocal8Bit();
+    if (fd_ < 0 || size_t(p.size()) >= sizeof address.sun_path) return;
+    std::memcpy(address.sun_path, p.constData(), size_t(p.size()));
+    bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && ::listen(fd_, 16) == 0;
+}
+
+SilentSocket::~SilentSocket()
+{
+    if (fd_ >= 0) ::close(fd_);
 }
 
 store::PublishCounts publish(store::Store& db, const model::SheetRecord& record, const QString& reason, const QString& station)

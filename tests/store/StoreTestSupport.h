@@ -67,6 +67,20 @@ store::Fault faultOf(const std::function<void()>& work, QString* message = nullp
 // Runs the event loop until `done` holds or `ms` pass; whether it holds.
 bool waitUntil(const std::function<bool()>& done, int ms);
 
+// A Unix socket that takes connections into its queue and never answers them: a server that hangs.
+class SilentSocket {
+public:
+    explicit SilentSocket(const QString& path);
+    ~SilentSocket();
+    SilentSocket(const SilentSocket&) = delete;
+    SilentSocket& operator=(const SilentSocket&) = delete;
+    bool ok() const { return bound_; }
+
+private:
+    int fd_ = -1;
+    bool bound_ = false;
+};
+
 // Publishes a sheet (station "A", operator "op") and returns the counts.
 store::PublishCounts publish(store::Store& db, const model::SheetRecord& record, const QString& reason = {},
                              const QString& station = QStringLiteral("A"));

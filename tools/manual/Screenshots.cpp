@@ -6,22 +6,33 @@
 #include "app/ProgramWindows.h"
 #include "app/TMainForm.h"
 #include "charts/TChartForm.h"
+#include "dialogs/TDatabaseForm.h"
+#include "dialogs/TPromptForm.h"
+#include "dialogs/TStoreLoadForm.h"
 #include "ui/StringGrid.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QGroupBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
+#include <QToolButton>
+#include <functional>
 #include <stdexcept>
 
 namespace manual {
@@ -68,6 +79,7 @@ public:
         spcPages();
         chartWindow();
         dialogs();
+        historyStore();
         return written_;
     }
 
@@ -232,7 +244,7 @@ private:
         clickTab(0);
     }
 
-    // The chart window as the two commands of the 実行 menu open it.
+    // The chart window as the commands of the 実行 menu open it.
     void chartWindow()
     {
         clickTab(1);
@@ -252,6 +264,18 @@ private:
         QTest::qWait(100);
         settle();
         save("histogram-window", framedWindow(charts));
+
+        // The skewed roughness of sheet 2 with the distribution chosen on the study page.
+        clickTab(1);
+        f().menuExecStudyView->trigger();
+        settle();
+        expectNoMessage("showing the capability study of sheet 2");
+        charts->cmbDistribution->setCurrentIndex(charts->cmbDistribution->findText(QStringLiteral("自動選択")));
+        charts->cmbDistributionChange();
+        QTest::qWait(100);
+        settle();
+        require(!charts->tblStudyFit->isHidden(), "the fitted distribution's figures");
+        save("study-window", framedWindow(charts));
         charts->close();
         settle();
     }
@@ -279,6 +303,111 @@ private:
         QObject::connect(&lotEdit, &QAction::triggered, f().btnLotEdit, &QPushButton::click);
         dialog(&lotEdit, QStringLiteral("lot-edit-dialog"));
         dialog(f().menuHelpAbout, QStringLiteral("about-dialog"));
+    }
+
+    // The settings dialog answered by `fill`, then OK.
+    void storeSettings(const std::function<void(TDatabaseForm&)>& fill)
+    {
+        ui_.onDialog = [fill](QDialog& d) {
+            fill(dynamic_cast<TDatabaseForm&>(d));
+            return int(QDialog::Accepted);
+        };
+        f().menuSettingDatabase->trigger();
+        settle();
+        ui_.onDialog = nullptr;
+    }
+    // The one message a step shows, which it must show; then forgotten.
+    void expectMessage(const char* step, const QString& text)
+    {
+        const bool shown = ui_.messages.size() == 1 && ui_.messages.front().text.contains(text);
+        if (!shown) expectNoMessage(step);
+        if (!shown) throw std::runtime_error(std::string(step) + ": no message");
+        ui_.messages.clear();
+    }
+
+    // The history store on an embedded store the session makes in its own data folder: the
+    // settings (pictured as a plant's station fills them in), publishing, loading, a baseline,
+    // then a server out of reach and the publication that waits on this PC.
+    void historyStore()
+    {
+        storeSettings([this](TDatabaseForm& d) {
+            d.rbServer->setChecked(true);
+            d.editHost->setText(QStringLiteral("spc-db.factory.local"));
+            d.editPort->setText(QStringLiteral("5432"));
+            d.editDatabase->setText(QStringLiteral("quorvane"));
+            d.editUser->setText(QStringLiteral("line2_station"));
+            d.cmbSslMode->setCurrentText(QStringLiteral("verify-full"));
+            d.editStation->setText(QStringLiteral("2号ライン検査"));
+            // Where an operator's own data folder keeps it, not this session's temporary one.
+            d.lblFile->setText(QStringLiteral("~/.local/share/Mirelda/Quorvane/history.sqlite"));
+            settle();
+            save(QStringLiteral("database-dialog"), framedWindow(&d));
+            d.rbEmbedded->setChecked(true);
+        });
+        expectNoMessage("choosing the embedded store");
+
+        f().mainMenuPublishAll->trigger();
+        settle();
+        expectMessage("publishing the sample sheets", QStringLiteral("ロットを登録しました（新規 "));
+
+        // Sheet 2's characteristic into sheet 1, which holds data: the question is answered yes.
+        clickTab(0);
+        const QString item = f().sheetStore()[1].item;
+        ui_.answers.push_back(true);
+        ui_.onDialog = [this, item](QDialog& d) {
+            auto& load = dynamic_cast<TStoreLoadForm&>(d);
+            settle();
+            save(QStringLiteral("load-dialog"), framedWindow(&d));
+            load.editFilter->setText(item);
+            return load.chosen() ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        };
+        f().mainMenuLoad->trigger();
+        settle();
+        ui_.onDialog = nullptr;
+        require(f().editLabel->text() == item && f().tabCtrl->tabText(0) == item, "the characteristic loaded into sheet 1");
+        expectMessage("loading from the store", QStringLiteral("現在のシートのデータは"));
+
+        ui_.answers.push_back(true);
+        ui_.onDialog = [this](QDialog& d) {
+            dynamic_cast<TPromptForm&>(d).editAnswer->setText(QStringLiteral("工程改善後の初期工程能力調査"));
+            settle();
+            save(QStringLiteral("baseline-reason"), framedWindow(&d));
+            return int(QDialog::Accepted);
+        };
+        f().mainMenuBaseline->trigger();
+        settle();
+        ui_.onDialog = nullptr;
+        require(ui_.messages.size() == 2 && ui_.messages.back().text.startsWith(QStringLiteral("基準を登録しました。")), "the baseline set");
+        ui_.messages.clear();
+        f().tabCtrl->setFocus();
+        settle();
+        save(QStringLiteral("history-sheet"), framedWindow(form_.get()));
+
+        // A server that cannot be reached: the publication is kept on this PC until it can.
+        storeSettings([this](TDatabaseForm& d) {
+            d.rbServer->setChecked(true);
+            d.editHost->setText(QDir(out_).filePath(QStringLiteral("no-server")));
+            d.editDatabase->setText(QStringLiteral("quorvane"));
+            d.editUser->setText(QStringLiteral("line2_station"));
+        });
+        clickTab(2);
+        f().mainMenuPublish->trigger();
+        settle();
+        expectMessage("publishing with the server out of reach", QStringLiteral("データベースサーバーに接続できないため"));
+        require(QTest::qWaitFor([this] { return f().btnStoreUnsent && f().btnStoreUnsent->isVisible(); }, 10000), "the unsent lots");
+        // The status bar's right end, where the store's notes are.
+        const QImage bar = widgetPicture(f().statusBar());
+        const int width = int(420 * bar.devicePixelRatio());
+        save(QStringLiteral("unsent-status"), bar.copy(bar.width() - width, 0, width, bar.height()));
+        ui_.onDialog = [this](QDialog& d) {
+            settle();
+            save(QStringLiteral("unsent-dialog"), framedWindow(&d));
+            return int(QDialog::Rejected);
+        };
+        f().mainMenuUnsent->trigger();
+        settle();
+        ui_.onDialog = nullptr;
+        require(written_.contains(QStringLiteral("unsent-dialog.png")), "the unsent list");
     }
 
     QString samples_, out_;

@@ -19,11 +19,15 @@ public:
     QList<QUrl> openedDocuments;
 
     void showMessage(QWidget*, const ui::Message& m) override { messages.append(m); }
-    // No question is expected: it is kept like a message and answered no.
+    // Questions are kept like messages and answered from the queue; one not expected is answered no.
+    std::deque<bool> answers;
     bool askYesNo(QWidget*, const ui::Message& m) override
     {
         messages.append(m);
-        return false;
+        if (answers.empty()) return false;
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
     }
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return nextAnswer(); }
     QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return nextAnswer(); }
