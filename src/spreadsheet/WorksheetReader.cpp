@@ -44,11 +44,12 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 // without a leading zero) when its row is `row`; 0 for any other form, which parseA1 then reads.
 int plainColumnInRow(const char* r, int row)
 {
+    // Both loops stop one place past the longest plain form, so a long run cannot overflow.
     int column = 0, letters = 0;
-    for (; *r >= 'A' && *r <= 'Z'; ++r, ++letters) column = column * 26 + (*r - 'A' + 1);
+    for (; letters <= 3 && *r >= 'A' && *r <= 'Z'; ++r, ++letters) column = column * 26 + (*r - 'A' + 1);
     if (letters == 0 || letters > 3 || column > kMaxColumns || *r < '1' || *r > '9') return 0;
     int value = 0, digits = 0;
-    for (; *r >= '0' && *r <= '9'; ++r, ++digits) value = value * 10 + (*r - '0');
+    for (; digits <= 7 && *r >= '0' && *r <= '9'; ++r, ++digits) value = value * 10 + (*r - '0');
     return *r == '\0' && digits <= 7 && value == row ? column : 0;
 }
 

@@ -83,6 +83,8 @@ TEST(HostileInput, BrokenPackagesAndPartsAreRefused)
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\" s=\"1\"><v>1</v></c></row></sheetData>")), "style", "style index out of range"},
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A1\" s=\"99999999999\"><v>1</v></c></row></sheetData>")), "style", "huge style index"},
         {pack(withSheet("<sheetData><row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row></sheetData>")), "outside the grid", "column beyond XFD"},
+        {pack(withSheet("<sheetData><row r=\"1\"><c r=\"" + QByteArray(40, 'Z') + "1\"><v>1</v></c></row></sheetData>")), "outside the grid", "reference with a long run of letters"},
+        {pack(withSheet("<sheetData><row r=\"1\"><c r=\"A" + QByteArray(40, '9') + "\"><v>1</v></c></row></sheetData>")), "outside the grid", "reference with a long run of digits"},
         {pack(withSheet("<sheetData><row r=\"1048577\"><c r=\"A1048577\"><v>1</v></c></row></sheetData>")), "row number", "row beyond the grid"},
         {pack(withSheet("<sheetData><row r=\"0\"/></sheetData>")), "row number", "row zero"},
         {pack(withSheet("<sheetData><row r=\"2\"><c r=\"A3\"><v>1</v></c></row></sheetData>")), "row", "cell outside its row"},
