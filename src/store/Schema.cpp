@@ -4,8 +4,8 @@ namespace store {
 
 namespace {
 
-// Where the two dialects differ the schema names a placeholder: an identity key, the server's
-// clock in microseconds since 1970 (UTC), the publication id's type.
+// Where the two dialects differ the schema writes a braced name that each engine's text fills in:
+// an identity key, the server's clock in microseconds since 1970 (UTC), the publication id's type.
 const char* const kTables = R"sql(
 CREATE TABLE schema_version (
   version INTEGER NOT NULL,

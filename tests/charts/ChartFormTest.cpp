@@ -61,6 +61,17 @@ QPoint pointInView(QChartView* view, int lotIndex, double value)
     return view->mapFromScene(scene);
 }
 
+// The print dialog's answer: print onto a PDF file at `path`.
+std::function<int(QDialog&)> printToPdf(const QString& path)
+{
+    return [path](QDialog& d) {
+        auto& dialog = dynamic_cast<QPrintDialog&>(d);
+        dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
+        dialog.printer()->setOutputFileName(path);
+        return int(QDialog::Accepted);
+    };
+}
+
 } // namespace
 
 class ChartFormTest : public MainFormTest {
@@ -256,7 +267,7 @@ TEST_F(ChartFormTest, CopySaveAndPrintTheShownChart)
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.read(5) == "%PDF-");
     EXPECT_GT(pdf.size(), 5000);
-    // The saved page names the product, the specification, the limits' method and the program
+    // The saved page names the product, the tolerance limits, the limits' method and the program
     // that made it (words whose glyphs the PDF's text layer maps back; digits it does not).
     QProcess text;
     text.start("pdftotext", {dir.filePath("chart.PDF"), "-"});
@@ -277,12 +288,7 @@ TEST_F(ChartFormTest, CopySaveAndPrintTheShownChart)
 
     // Printing through the print dialog, here onto a PDF file.
     const QString printed = dir.filePath("printed.pdf");
-    ui.dialogScripts.push_back([&](QDialog& d) {
-        auto& dialog = dynamic_cast<QPrintDialog&>(d);
-        dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
-        dialog.printer()->setOutputFileName(printed);
-        return int(QDialog::Accepted);
-    });
+    ui.dialogScripts.push_back(printToPdf(printed));
     charts()->pageCharts->setCurrentIndex(1);
     QTest::mouseClick(charts()->btnPrint, Qt::LeftButton);
     EXPECT_TRUE(ui.dialogScripts.empty());
@@ -652,12 +658,7 @@ TEST_F(ChartFormTest, CopySaveAndPrintOfTheStudyPageCarryTheFittedDensityAndItsF
     QTest::mouseClick(charts()->btnSave, Qt::LeftButton);
     EXPECT_TRUE(ui.messages.isEmpty());
     const QString printed = dir.filePath("printed.pdf");
-    ui.dialogScripts.push_back([&](QDialog& d) {
-        auto& dialog = dynamic_cast<QPrintDialog&>(d);
-        dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
-        dialog.printer()->setOutputFileName(printed);
-        return int(QDialog::Accepted);
-    });
+    ui.dialogScripts.push_back(printToPdf(printed));
     QTest::mouseClick(charts()->btnPrint, Qt::LeftButton);
     EXPECT_TRUE(ui.dialogScripts.empty());
     const QString saved = words(dir.filePath("study.pdf")), print = words(printed);
